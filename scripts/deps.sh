@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Kavlo needs. Idempotent: packages that are already
+# installed are not fetched again, and apt-get runs only when something is missing.
+#   scripts/deps.sh build   compiler, CMake and the libraries (enough to build and run)
+#   scripts/deps.sh test    everything above plus the test tools (browser, fonts, clang)
+set -euo pipefail
+mode="${1:-build}"
+
+build_pkgs=(build-essential cmake ninja-build pkg-config
+  libjpeg62-turbo-dev libtiff-dev libexpat1-dev libfreetype-dev libfontconfig-dev
+  qt6-base-dev libgtest-dev libbenchmark-dev fonts-dejavu-core)
+test_pkgs=(chromium nodejs npm clang libclang-rt-14-dev xvfb xauth)
+
+pkgs=("${build_pkgs[@]}")
+if [ "$mode" = "test" ]; then pkgs+=("${test_pkgs[@]}"); fi
+
+missing=()
+for p in "${pkgs[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "Installing: ${missing[*]}"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Runs every test: installs what the tests need, builds Kavlo, runs the unit tests
+# (ctest), then the browser tests of generated albums. Exits non-zero on any failure.
+#   scripts/test.sh
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/deps.sh" test
+
+status=0
+step() { echo; echo "=== $* ==="; }
+
+step "Build"
+"$root/scripts/build.sh" "$root/build"
+
+step "Unit tests"
+(cd "$root/build" && ctest --output-on-failure -j"$(nproc)" --timeout 600) || status=1
+
+for extra in "$root"/scripts/test.d/*.sh; do
+  [ -e "$extra" ] || continue
+  step "$(basename "$extra" .sh)"
+  bash "$extra" "$root" || status=1
+done
+
+if [ $status -ne 0 ]; then echo "Some tests FAILED"; else echo "All tests passed"; fi
+exit $status

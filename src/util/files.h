@@ -1,0 +1,90 @@
+// File-system utilities: path decomposition, image listing, folder probes, the
+// program's own folder and version, fonts, and template instantiation.
+//
+// Common rules:
+// - Paths are UTF-8 strings with the separator "/". A folder path has no trailing
+//   separator; only programFolder() returns one.
+// - No function keeps state, shows a message or throws for an ordinary failure: each
+//   reports failure through its result (false, an empty string or an empty list).
+// - Text files are written with CR LF line ends (see writeTextFile).
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace kavlo {
+
+/// Ordered list of bare names or full paths, sorted by plain byte comparison.
+using FileList = std::vector<std::string>;
+/// Placeholder -> replacement, applied in ascending byte order of the placeholder.
+using ReplacementMap = std::map<std::string, std::string>;
+
+/// Text after the last "/"; the whole path when it holds none ("a/" gives "").
+std::string fileNameOf(const std::string& path);
+/// Text before the last "." anywhere in the path; the whole path when there is none.
+std::string stripExtension(const std::string& path);
+/// Lower-cased path, then the text after its last "."; the whole lower-cased path
+/// when there is none.
+std::string extensionOf(const std::string& path);
+/// extensionOf(path) == "jpg".
+bool isJpegFile(const std::string& path);
+/// extensionOf(path) == "tif".
+bool isTiffFile(const std::string& path);
+/// Removes one trailing "/".
+std::string stripTrailingSeparator(const std::string& path);
+/// Last component after stripping one trailing separator; "" when no "/" is left.
+std::string folderNameOf(const std::string& path);
+/// Text before the last "/"; "" when the path holds none.
+std::string parentFolderOf(const std::string& path);
+/// folder + "/" + fileNameOf(path).
+std::string rebasePath(const std::string& path, const std::string& folder);
+/// Folder of the running executable (from /proc/self/exe), with a trailing "/".
+std::string programFolder();
+
+/// True when the path names a regular file that can be opened for reading.
+bool fileExists(const std::string& path);
+/// True when the path names a folder.
+bool folderExists(const std::string& path);
+/// Copies a file, replacing the destination; true on success. The copy is written
+/// to a temporary name and renamed, so a failed copy never leaves a half file.
+bool copyFile(const std::string& source, const std::string& destination);
+/// Creates the folder (and missing parents); an existing folder is no error.
+bool createFolder(const std::string& path);
+/// Creates and removes a probe folder inside `folder`; false when that fails.
+bool isFolderWritable(const std::string& folder);
+
+/// Regular, non-hidden files of `folder` whose names match the wildcard `pattern`
+/// ("*" and "?", letter case ignored). Zero-length files are skipped and counted in
+/// *emptyCount when given. Names only or full paths; sorted by byte comparison.
+FileList listFiles(const std::string& folder, const std::string& pattern, bool namesOnly,
+                   int* emptyCount = nullptr);
+/// "*.jpg" and "*.tif" files of the folder, one list in byte order.
+FileList listImages(const std::string& folder, bool namesOnly, int* emptyCount = nullptr);
+/// Deletes every listImages() file of the folder; true when the list was not empty.
+bool deleteImages(const std::string& folder);
+
+/// "ProductVersion" gives the product version; any other key gives "".
+std::string versionString(const std::string& key);
+/// Folder where Kavlo finds the files that ship beside the program (templates,
+/// readme.html, skins/): programFolder() when it holds "templates", otherwise
+/// programFolder() + "../share/kavlo/". Ends with "/".
+std::string dataFolder();
+
+/// Reads a whole file; false when it cannot be read.
+bool readFile(const std::string& path, std::string& contents);
+/// Reads a text file, turning every CR LF pair into LF.
+bool readTextFile(const std::string& path, std::string& text);
+/// Writes text with every LF turned into CR LF, atomically: a temporary file in the
+/// same folder is written, flushed and renamed over `path`. False (and the old file
+/// intact) on any failure.
+bool writeTextFile(const std::string& path, const std::string& text);
+/// Writes bytes atomically like writeTextFile, without line-end conversion.
+bool writeFileAtomic(const std::string& path, const std::string& bytes);
+
+/// Reads the template as text, applies every replacement in ascending key order with
+/// replaceAll, writes the result as text. False when reading or writing fails.
+bool instantiateTemplate(const std::string& templatePath, const std::string& outputPath,
+                         const ReplacementMap& replacements);
+
+}  // namespace kavlo
