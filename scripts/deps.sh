@@ -9,10 +9,14 @@ mode="${1:-build}"
 build_pkgs=(build-essential cmake ninja-build pkg-config
   libjpeg62-turbo-dev libtiff-dev libexpat1-dev libfreetype-dev libfontconfig-dev
   qt6-base-dev libgtest-dev libbenchmark-dev fonts-dejavu-core)
-test_pkgs=(chromium nodejs npm clang libclang-rt-14-dev xvfb xauth)
+test_pkgs=(chromium nodejs clang libclang-rt-14-dev xvfb xauth)
 
 pkgs=("${build_pkgs[@]}")
-if [ "$mode" = "test" ]; then pkgs+=("${test_pkgs[@]}"); fi
+if [ "$mode" = "test" ]; then
+  pkgs+=("${test_pkgs[@]}")
+  # Debian's nodejs comes without npm; a Node.js from elsewhere usually brings its own.
+  command -v npm >/dev/null 2>&1 || pkgs+=(npm)
+fi
 
 missing=()
 for p in "${pkgs[@]}"; do
