@@ -1,0 +1,44 @@
+// Filling the captions of album images from a source: IPTC fields, Exif recording data,
+// the JPEG comment, the file name, nothing, or the image number.
+//
+// A selection is an index into AlbumModel::images, or -1 for every image (an index
+// outside the list selects nothing); `major` chooses macap, otherwise micap. Each image
+// costs one open and one header read of its source file; nothing is cached.
+#pragma once
+
+#include <string>
+
+#include "core/album_model.h"
+
+namespace kavlo {
+
+/// For each selected JPEG image: iptcCaption of its IPTC record and `tmpl`. An
+/// unreadable file gets the template with every placeholder empty. TIFF images keep
+/// their captions.
+void setIptcCaptions(AlbumModel& model, int index, bool major, const std::string& tmpl);
+/// For each selected JPEG image: formatExifCaption with model.settings.exifformat (the
+/// empty text for an unreadable file). TIFF images keep their captions.
+void setExifCaptions(AlbumModel& model, int index, bool major);
+/// For each selected JPEG image: its JPEG comment as RPreadJpegInfo delivers it (the
+/// last comment section shorter than 512 bytes, or empty). TIFF images keep their captions.
+void setCommentCaptions(AlbumModel& model, int index, bool major);
+
+/// Caption sources in the order of the extraction dialog's list.
+enum CaptionSource { kSourceIptc = 0, kSourceExif, kSourceComment, kSourceFileName,
+                     kSourceEmpty, kSourceNumber };
+
+/// What the caption extraction dialog returns.
+struct CaptionChoices {
+    int source = 0;            ///< CaptionSource
+    bool major = true;         ///< macap, else micap
+    bool allImages = false;    ///< every image, else the selected one
+    std::string iptcFormat;    ///< the dialog's IPTC template
+    std::string exifFormat;    ///< the dialog's Exif letters
+};
+
+/// Stores the dialog's formats into the album settings (even when nothing then changes)
+/// and applies the chosen source to every image (allImages, or no image selected:
+/// selectedIndex -1) or to the image at selectedIndex. An unknown source changes no caption.
+void extractCaptions(AlbumModel& model, const CaptionChoices& choices, int selectedIndex);
+
+}  // namespace kavlo
