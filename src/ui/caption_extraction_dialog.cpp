@@ -1,0 +1,39 @@
+#include "ui/caption_extraction_dialog.h"
+
+namespace kavlo {
+
+const std::array<const char*, CCaptionExtractionDlg::kSourceCount>&
+CCaptionExtractionDlg::sourceTexts() {
+    // "IPCT" is the list's long-standing spelling; users know the item by it.
+    static const std::array<const char*, kSourceCount> texts = {
+        "IPCT caption, author etc.", "Exif shutter, aperture etc.", "JPEG comment",
+        "Filename",                  "Empty caption",               "Image number",
+    };
+    return texts;
+}
+
+const char* CCaptionExtractionDlg::noticeText() {
+    return "Notice that extracted captions will overwrite existing captions.";
+}
+
+void CCaptionExtractionDlg::prepare(const std::string& iptcFormat, const std::string& exifFormat) {
+    m_range = 0;
+    m_iptcFormat = iptcFormat;
+    m_exifFormat = exifFormat;
+}
+
+void CCaptionExtractionDlg::setSource(int source) {
+    if (source >= 0 && source < kSourceCount) m_source = source;
+}
+
+CaptionChoices CCaptionExtractionDlg::choices() const {
+    CaptionChoices c;
+    c.source = m_source;
+    c.major = m_destination == 0;
+    c.allImages = m_range == 1;
+    c.iptcFormat = m_iptcFormat;
+    c.exifFormat = m_exifFormat;
+    return c;
+}
+
+}  // namespace kavlo

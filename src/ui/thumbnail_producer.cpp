@@ -1,0 +1,256 @@
+#include "ui/thumbnail_producer.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "imaging/codecs.h"
+#include "imaging/raster_image.h"
+#include "imaging/scale.h"
+#include "metadata/exif.h"
+#include "util/files.h"
+
+namespace kavlo {
+
+namespace {
+
+// Owns one RasterImage for the length of a scope, so that every exit frees it once.
+class Raster {
+public:
+    Raster() = default;
+    explicit Raster(RasterImage image) : m_image(image) {}
+    ~Raster() { RPfree(m_image); }
+    Raster(const Raster&) = delete;
+    Raster& operator=(const Raster&) = delete;
+
+    void reset(RasterImage image) {
+        RPfree(m_image);
+        m_image = image;
+    }
+    RasterImage& get() { return m_image; }
+    const RasterImage& get() const { return m_image; }
+    bool empty() const {
+        return m_image.width <= 0 || m_image.height <= 0 || m_image.pixels == nullptr;
+    }
+    int width() const { return m_image.width; }
+    int height() const { return m_image.height; }
+
+private:
+    RasterImage m_image{};
+};
+
+RasterImage filledPlaceholder(std::uint8_t grey) {
+    RasterImage p = RPcreate(3, 2, 24);
+    if (p.pixels) RPfillColour(p, grey, grey, grey, 0);
+    return p;
+}
+
+// Turns a picture upright by its Exif orientation, as the generation run does.
+void rotateUpright(Raster& picture, int orientation) {
+    switch (orientation) {
+    case 3: RProtate(picture.get(), 180); break;
+    case 6: RProtate(picture.get(), 90); break;
+    case 8: RProtate(picture.get(), -90); break;
+    default: break;
+    }
+}
+
+int floorHalf(int v) { return v >= 0 ? v / 2 : -((-v + 1) / 2); }
+
+Picture toPicture(const RasterImage& image) {
+    Picture p;
+    if (image.width <= 0 || image.height <= 0 || !image.pixels) return p;
+    p.width = image.width;
+    p.height = image.height;
+    const std::size_t rowBytes = static_cast<std::size_t>(image.width) * 3;
+    p.bgr.resize(rowBytes * static_cast<std::size_t>(image.height));
+    const int step = image.bitsPerPixel / 8;
+    const std::size_t stride = RPstride(image.width, image.bitsPerPixel);
+    for (int y = 0; y < image.height; ++y) {
+        const std::uint8_t* src = image.pixels + stride * y;
+        std::uint8_t* dst = p.bgr.data() + rowBytes * y;
+        if (step == 3) {
+            std::memcpy(dst, src, rowBytes);
+        } else {
+            for (int x = 0; x < image.width; ++x) {
+                const std::uint8_t* s = src + static_cast<std::size_t>(x) * step;
+                std::uint8_t* d = dst + static_cast<std::size_t>(x) * 3;
+                if (step == 1) {
+                    d[0] = d[1] = d[2] = s[0];
+                } else {
+                    d[0] = s[0], d[1] = s[1], d[2] = s[2];
+                }
+            }
+        }
+    }
+    return p;
+}
+
+// Decodes the picture a JPEG thumbnail is made from: the embedded Exif thumbnail when
+// its orientation agrees with the image's, else the image at reduced size.
+void decodeJpegForThumbnail(const std::string& path, int size, Raster& picture,
+                            int& orientation, ThumbnailSource& source) {
+    // One header read gives the embedded thumbnail, the orientation and the stored size.
+    ExifInfo info = readExif(path, true);
+    orientation = info.orientation;
+    int imageW = info.width, imageH = info.height;
+    if (imageW <= 0 || imageH <= 0) {
+        imageW = imageH = 0;
+        RPreadJpegInfo(path, nullptr, &imageH, &imageW);
+    }
+    if (!info.thumbnail.empty() && imageW > 0 && imageH > 0) {
+        picture.reset(RPreadJpegMemory(info.thumbnail.data(), info.thumbnail.size(), size));
+        if (!picture.empty() && (picture.width() > picture.height()) == (imageW > imageH)) {
+            source = ThumbnailSource::ExifThumbnail;
+        } else {
+            picture.reset(RasterImage{});
+        }
+    }
+    freeExif(info);
+    if (picture.empty()) {
+        picture.reset(RPreadJpeg(path, nullptr, size, nullptr, nullptr));
+        source = ThumbnailSource::DecodedJpeg;
+    }
+}
+
+}  // namespace
+
+Picture makeThumbnail(const std::string& path, int size, bool autorotate,
+                      ThumbnailSource* sourceOut) {
+    if (size <= 0) return {};
+    ThumbnailSource source = ThumbnailSource::Placeholder;
+    Raster picture;
+    int orientation = 0;
+    if (isJpegFile(path)) {
+        decodeJpegForThumbnail(path, size, picture, orientation, source);
+    } else if (isTiffFile(path)) {
+        picture.reset(RPreadTiff(path));
+        source = ThumbnailSource::Tiff;
+    }
+    if (picture.empty()) {
+        picture.reset(filledPlaceholder(0xC0));
+        source = ThumbnailSource::Placeholder;
+        orientation = 0;
+    }
+    if (autorotate) rotateUpright(picture, orientation);
+
+    // Reduce so that the longer side is `size`. A picture whose shorter side happens
+    // to be `size` is reduced too, so it is never cut off on the square.
+    if (std::max(picture.width(), picture.height()) != size) {
+        const double aspect = static_cast<double>(picture.height()) / picture.width();
+        picture.reset(RPfastScale(picture.get(), static_cast<unsigned>(size), false, aspect));
+        if (picture.empty()) picture.reset(filledPlaceholder(0xC0));
+    }
+
+    Raster square(RPcreate(size, size, 24));
+    if (square.empty()) return {};
+    RPfillColour(square.get(), 255, 255, 255, 0);
+    RPpaste(square.get(), floorHalf(size - picture.width()), floorHalf(size - picture.height()),
+            picture.get());
+    if (sourceOut) *sourceOut = source;
+    return toPicture(square.get());
+}
+
+Picture makePreview(const std::string& path, int areaWidth, int areaHeight, bool autorotate) {
+    if (areaWidth <= 0 || areaHeight <= 0) return {};
+    const int n = std::max(areaWidth, areaHeight);
+    Raster picture;
+    if (isJpegFile(path)) {
+        picture.reset(RPreadJpeg(path, nullptr, n, nullptr, nullptr));
+        if (autorotate && !picture.empty()) {
+            ExifInfo info = readExif(path, false);
+            rotateUpright(picture, info.orientation);
+            freeExif(info);
+        }
+    } else if (isTiffFile(path)) {
+        picture.reset(RPreadTiff(path));
+    }
+    // An unreadable file shows the black placeholder instead of dividing by a zero
+    // height below.
+    if (picture.empty()) picture.reset(filledPlaceholder(0));
+    if (picture.empty()) return {};
+
+    const double a = static_cast<double>(picture.width()) / picture.height();
+    const double areaAspect = static_cast<double>(areaWidth) / areaHeight;
+    int fitW, fitH;
+    if (a >= areaAspect) {
+        fitW = areaWidth;
+        fitH = static_cast<int>(std::lround(areaWidth / a));
+    } else {
+        fitH = areaHeight;
+        fitW = static_cast<int>(std::lround(areaHeight * a));
+    }
+    const int target = std::max(1, std::max(fitW, fitH));
+    const double aspect = static_cast<double>(picture.height()) / picture.width();
+    Raster fitted(RPfastScale(picture.get(), static_cast<unsigned>(target), false, aspect));
+    return toPicture(fitted.get());
+}
+
+std::string thumbnailLabel(const std::string& path) {
+    const std::string name = fileNameOf(path);
+    // Byte offsets where each code point starts (continuation bytes 10xxxxxx excluded).
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < name.size(); ++i)
+        if ((static_cast<unsigned char>(name[i]) & 0xC0) != 0x80) starts.push_back(i);
+    if (starts.size() <= 14) return name;
+    return name.substr(0, starts[12]) + "..";
+}
+
+ThumbnailProducer::ThumbnailProducer(ThumbnailMaker maker) : m_maker(std::move(maker)) {}
+
+ThumbnailProducer::~ThumbnailProducer() { stop(); }
+
+void ThumbnailProducer::start(std::uint64_t generation, std::vector<ThumbnailJob> jobs, int size,
+                              bool autorotate, std::function<void()> notify) {
+    stop();
+    m_stop = false;
+    m_busy = true;
+    m_thread = std::thread(&ThumbnailProducer::run, this, generation, std::move(jobs), size,
+                           autorotate, std::move(notify));
+}
+
+void ThumbnailProducer::stop() {
+    m_stop = true;
+    if (m_thread.joinable()) m_thread.join();
+    m_busy = false;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_queue.clear();
+    m_announced = false;
+}
+
+std::vector<FinishedThumbnail> ThumbnailProducer::take() {
+    std::vector<FinishedThumbnail> taken;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    taken.swap(m_queue);
+    m_announced = false;
+    return taken;
+}
+
+void ThumbnailProducer::run(std::uint64_t generation, std::vector<ThumbnailJob> jobs, int size,
+                            bool autorotate, std::function<void()> notify) {
+    // Lower than the window's priority: on Linux the nice value is per thread.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+    for (const ThumbnailJob& job : jobs) {
+        if (m_stop) break;
+        FinishedThumbnail done;
+        done.generation = generation;
+        done.key = job.key;
+        done.picture = m_maker(job.path, size, autorotate, &done.source);
+        bool announce = false;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_stop) break;
+            m_queue.push_back(std::move(done));
+            announce = !m_announced;
+            m_announced = true;
+        }
+        if (announce && notify) notify();
+    }
+    m_busy = false;
+    if (!m_stop && notify) notify();
+}
+
+}  // namespace kavlo
