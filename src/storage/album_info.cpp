@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The album information file.
+#include "storage/album_info.h"
+
+#include "storage/resource_values.h"
+#include "storage/settings_file.h"
+#include "storage/xml_text.h"
+#include "util/files.h"
+#include "util/text.h"
+
+namespace kavlo {
+
+namespace {
+
+// Reads one text key into `field` when present; an absent key keeps the field.
+template <typename Convert>
+void readInto(const ResourceValues& v, const std::string& key, std::string& field, Convert convert) {
+    try {
+        field = convert(v.getString(key));
+    } catch (const MissingKey&) {
+    }
+}
+
+// Paths go through the same escaping as the other texts and then base64, so that
+// their stored form is plain letters and digits.
+std::string encodePath(const std::string& path) { return base64Encode(xmlAttributeText(path)); }
+
+std::string decodePath(const std::string& stored) { return htmlUnescape(base64Decode(stored), true); }
+
+}  // namespace
+
+std::string albumInfoText(const AlbumModel& m) {
+    std::string out = kResourceHeader;
+    out.reserve(1024 + m.images.size() * 160);
+    out += "  desc      = \"Kavlo album information\"\n";
+    out += format("  title     = \"%s\"\n", xmlAttributeText(m.title).c_str());
+    out += format("  intro     = \"%s\"\n", xmlAttributeText(crlfToBr(m.intro, false)).c_str());
+    out += format("  footer    = \"%s\"\n", xmlAttributeText(m.footer).c_str());
+    out += format("  destdir   = \"%s\"\n", encodePath(m.destdir).c_str());
+    out += format("  renderer  = \"%s\"\n", xmlAttributeText(m.rendererKind).c_str());
+    for (std::size_t i = 0; i < m.images.size(); ++i) {
+        const int n = static_cast<int>(i);
+        const ImageEntry& e = m.images[i];
+        out += format("  image%04i = \"%s\"\n", n, encodePath(e.path).c_str());
+        out += format("  macap%04i = \"%s\"\n", n, xmlAttributeText(e.macap).c_str());
+        out += format("  micap%04i = \"%s\"\n", n, xmlAttributeText(e.micap).c_str());
+    }
+    out += writeSettings(m.settings, false, true);
+    out += kResourceFooter;
+    return out;
+}
+
+bool writeAlbumInfo(const AlbumModel& model, const std::string& path) {
+    return writeTextFile(path, albumInfoText(model));
+}
+
+bool readAlbumInfo(AlbumModel& m, const std::string& path) {
+    ResourceValues v;
+    if (!v.load(path)) return false;
+
+    const auto text = [](const std::string& s) { return utf8ToAnsi(s); };
+    readInto(v, "title", m.title, text);
+    readInto(v, "intro", m.intro, [](const std::string& s) { return utf8ToAnsi(brToCrlf(s, false)); });
+    readInto(v, "footer", m.footer, text);
+    readInto(v, "destdir", m.destdir, decodePath);
+
+    std::string kind;
+    if (v.find("renderer", kind)) {
+        // "default" is the only renderer there is; any other kind falls back to it.
+        m.rendererKind = "default";
+        m.settings = defaultAlbumSettings();
+    }
+
+    m.images.clear();
+    for (int n = 0;; ++n) {
+        std::string stored;
+        if (!v.find(format("image%04i", n), stored)) break;
+        ImageEntry e;
+        e.path = decodePath(stored);
+        readInto(v, format("macap%04i", n), e.macap, text);
+        readInto(v, format("micap%04i", n), e.micap, text);
+        m.images.push_back(std::move(e));
+    }
+
+    readSettings(m.settings, v, path);
+    return true;
+}
+
+}  // namespace kavlo

@@ -1,0 +1,154 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The resource/values store over Expat.
+#include "storage/resource_values.h"
+
+#include <expat.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace kavlo {
+
+namespace {
+
+struct ParserFree {
+    void operator()(XML_ParserStruct* p) const noexcept { XML_ParserFree(p); }
+};
+using ParserPtr = std::unique_ptr<XML_ParserStruct, ParserFree>;
+
+struct FileClose {
+    void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileClose>;
+
+constexpr std::size_t kBlockSize = 10000;
+
+}  // namespace
+
+// Routes Expat's callbacks to the store and remembers why parsing was stopped.
+struct ResourceParser {
+    ResourceValues* store = nullptr;
+    XML_Parser parser = nullptr;
+    const char* refusal = nullptr;  ///< set when a handler stopped the parser
+
+    void refuse(const char* why) {
+        if (!refusal) refusal = why;
+        XML_StopParser(parser, XML_FALSE);
+    }
+
+    static void XMLCALL startElement(void* user, const XML_Char* name,
+                                     const XML_Char** attributes) noexcept {
+        auto* self = static_cast<ResourceParser*>(user);
+        if (self->refusal || std::strcmp(name, "values") != 0) return;
+        for (const XML_Char** a = attributes; a[0] && a[1]; a += 2) {
+            if (!self->store->add(a[0], a[1])) {
+                self->refuse("resource file exceeds its size limits");
+                return;
+            }
+        }
+    }
+
+    static void XMLCALL endElement(void*, const XML_Char*) noexcept {}
+
+    // Document type declarations are never written by Kavlo; refusing them means
+    // no entity can be declared, so no entity expansion can blow up memory.
+    static void XMLCALL startDoctype(void* user, const XML_Char*, const XML_Char*,
+                                     const XML_Char*, int) noexcept {
+        static_cast<ResourceParser*>(user)->refuse("document type declarations are not accepted");
+    }
+
+    static void XMLCALL entityDecl(void* user, const XML_Char*, int, const XML_Char*, int,
+                                   const XML_Char*, const XML_Char*, const XML_Char*,
+                                   const XML_Char*) noexcept {
+        static_cast<ResourceParser*>(user)->refuse("entity declarations are not accepted");
+    }
+};
+
+bool ResourceValues::add(const char* key, const char* value) {
+    const std::size_t keyLength = std::strlen(key);
+    const std::size_t valueLength = std::strlen(value);
+    if (m_keys.size() >= m_limits.maxPairs) return false;
+    // Each length is below the parser's buffer size, so the sum cannot wrap.
+    if (m_bytes + keyLength + valueLength > m_limits.maxValueBytes) return false;
+    m_bytes += keyLength + valueLength;
+    m_keys.emplace_back(key, keyLength);
+    m_values.emplace_back(value, valueLength);
+    m_index.try_emplace(m_keys.back(), m_keys.size() - 1);
+    return true;
+}
+
+bool ResourceValues::load(const std::string& path) {
+    ParserPtr parser(XML_ParserCreate(nullptr));
+    if (!parser) return false;
+    ResourceParser handler;
+    handler.store = this;
+    handler.parser = parser.get();
+    XML_SetUserData(parser.get(), &handler);
+    XML_SetElementHandler(parser.get(), &ResourceParser::startElement, &ResourceParser::endElement);
+    XML_SetStartDoctypeDeclHandler(parser.get(), &ResourceParser::startDoctype);
+    XML_SetEntityDeclHandler(parser.get(), &ResourceParser::entityDecl);
+
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        std::fputs("Error: resource file not found.\n", stdout);
+        return false;
+    }
+    std::unique_ptr<char[]> buffer(new char[kBlockSize]);
+    for (;;) {
+        const std::size_t n = std::fread(buffer.get(), 1, kBlockSize, file.get());
+        if (std::ferror(file.get())) {
+            // Opened but unreadable (a folder, an I/O error): as good as missing.
+            std::fputs("Error: resource file not found.\n", stdout);
+            return false;
+        }
+        const bool last = n < kBlockSize;
+        if (XML_Parse(parser.get(), buffer.get(), static_cast<int>(n), last ? XML_TRUE : XML_FALSE) ==
+            XML_STATUS_ERROR) {
+            const char* reason = handler.refusal ? handler.refusal
+                                                 : XML_ErrorString(XML_GetErrorCode(parser.get()));
+            std::fprintf(stderr, "%s at line %d\n", reason ? reason : "parse error",
+                         static_cast<int>(XML_GetCurrentLineNumber(parser.get())));
+            return false;
+        }
+        if (last) return true;
+    }
+}
+
+bool ResourceValues::find(const std::string& key, std::string& value) const {
+    const auto it = m_index.find(key);
+    if (it == m_index.end()) return false;
+    value = m_values[it->second];
+    return true;
+}
+
+std::string ResourceValues::getString(const std::string& key) const {
+    std::string value;
+    if (!find(key, value)) throw MissingKey(key);
+    return value;
+}
+
+int ResourceValues::getInt(const std::string& key) const {
+    const auto it = m_index.find(key);
+    if (it == m_index.end()) throw MissingKey(key);
+    const std::string& s = m_values[it->second];
+    std::size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r' ||
+                            s[i] == '\v' || s[i] == '\f')) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    if (i >= s.size() || s[i] < '0' || s[i] > '9') throw MissingKey(key);
+    std::int64_t magnitude = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        magnitude = magnitude * 10 + (s[i] - '0');
+        if (magnitude > std::int64_t{INT32_MAX} + 1) throw MissingKey(key);
+    }
+    const std::int64_t v = negative ? -magnitude : magnitude;
+    if (v > INT32_MAX || v < INT32_MIN) throw MissingKey(key);
+    return static_cast<int>(v);
+}
+
+}  // namespace kavlo

@@ -1,0 +1,228 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The settings file and the settings block.
+#include "storage/settings_file.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "storage/resource_values.h"
+#include "storage/xml_text.h"
+#include "util/files.h"
+#include "util/text.h"
+
+namespace kavlo {
+
+namespace {
+
+// Each reader catches the missing-key exception itself, so that one absent or
+// unreadable key leaves its field as it is and reading goes on with the next key.
+void readFlag(const ResourceValues& v, const char* key, bool& field) {
+    try {
+        field = v.getString(key) == "yes";
+    } catch (const MissingKey&) {
+    }
+}
+
+void readInt(const ResourceValues& v, const char* key, int& field) {
+    try {
+        field = v.getInt(key);
+    } catch (const MissingKey&) {
+    }
+}
+
+void readText(const ResourceValues& v, const char* key, std::string& field) {
+    try {
+        field = utf8ToAnsi(v.getString(key));
+    } catch (const MissingKey&) {
+    }
+}
+
+void readColour(const ResourceValues& v, const char* key, Colour& field) {
+    try {
+        hexToColor(v.getString(key), field);
+    } catch (const MissingKey&) {
+    }
+}
+
+void readPosition(const ResourceValues& v, const char* key, int& field) {
+    try {
+        const std::string word = v.getString(key);
+        for (int i = 0; i < 4; ++i) {
+            if (word == positionName(i)) field = i;
+        }
+    } catch (const MissingKey&) {
+    }
+}
+
+// The album's output folders are deleted and rewritten by every run, so a name read
+// from a file must stay inside the album folder.
+void readFolderName(const ResourceValues& v, const char* key, std::string& field,
+                    const std::string& source) {
+    try {
+        const std::string name = utf8ToAnsi(v.getString(key));
+        if (isPlainFolderName(name)) {
+            field = name;
+        } else {
+            std::fprintf(stderr,
+                         "Warning: %s%s%s does not hold a plain folder name; keeping \"%s\".\n",
+                         key, source.empty() ? "" : " in ", source.c_str(), field.c_str());
+        }
+    } catch (const MissingKey&) {
+    }
+}
+
+std::string flag(bool b) { return b ? "yes" : "no"; }
+
+}  // namespace
+
+bool isPlainFolderName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (const char c : name) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (c == '/' || u < 0x20 || u == 0x7F) return false;
+    }
+    return true;
+}
+
+void readSettings(AlbumSettings& s, const ResourceValues& v, const std::string& source) {
+    // Text values are taken as the parser delivered them; the old single size keys
+    // come first so that the newer width and height keys win.
+    readText(v, "appearance", s.appearance);
+    readText(v, "language", s.language);
+    readFlag(v, "small", s.small);
+    readInt(v, "ssize", s.svsize);
+    readInt(v, "ssize", s.shsize);
+    readInt(v, "svsize", s.svsize);
+    readInt(v, "shsize", s.shsize);
+    readInt(v, "squality", s.squality);
+    readFlag(v, "ssharpen", s.ssharpen);
+    readFolderName(v, "sdir", s.sdir, source);
+    readPosition(v, "smallpos", s.smallpos);
+    readInt(v, "msize", s.mvsize);
+    readInt(v, "msize", s.mhsize);
+    readInt(v, "mvsize", s.mvsize);
+    readInt(v, "mhsize", s.mhsize);
+    readInt(v, "mquality", s.mquality);
+    readFlag(v, "msharpen", s.msharpen);
+    readFolderName(v, "mdir", s.mdir, source);
+    readFlag(v, "large", s.large);
+    readInt(v, "lsize", s.lvsize);
+    readInt(v, "lsize", s.lhsize);
+    readInt(v, "lvsize", s.lvsize);
+    readInt(v, "lhsize", s.lhsize);
+    readInt(v, "lquality", s.lquality);
+    readFlag(v, "lsharpen", s.lsharpen);
+    readFolderName(v, "ldir", s.ldir, source);
+    readFlag(v, "copyhires", s.copyhires);
+    readFlag(v, "autorotate", s.autorotate);
+    readText(v, "linktext", s.linktext);
+    readText(v, "linkurl", s.linkurl);
+    readText(v, "iptcformat", s.iptcformat);
+    readText(v, "exifformat", s.exifformat);
+    readFlag(v, "imagetext", s.imagetext);
+    readText(v, "ittext", s.ittext);
+    readFlag(v, "itfrommicap", s.itfrommicap);
+    readText(v, "itfontfile", s.itfontfile);
+    readInt(v, "itfontsize", s.itfontsize);
+    readInt(v, "itposition", s.itposition);
+    readInt(v, "ittransp", s.ittransp);
+    readColour(v, "itcolor", s.itcolor);
+    readFlag(v, "orgfilenames", s.orgfilenames);
+    readFlag(v, "simpleviewer", s.simpleviewer);
+    readInt(v, "svframesize", s.svframesize);
+    readInt(v, "svthumbrows", s.svthumbrows);
+    readInt(v, "svthumbcols", s.svthumbcols);
+    readInt(v, "svstagepadding", s.svstagepadding);
+    readColour(v, "svbgcolor", s.svbgcolor);
+    readColour(v, "svtextcolor", s.svtextcolor);
+    readColour(v, "svframecolor", s.svframecolor);
+    readFlag(v, "svcropthumbs", s.svcropthumbs);
+}
+
+bool readSettings(AlbumSettings& settings, const std::string& path) {
+    ResourceValues values;
+    if (!values.load(path)) return false;
+    readSettings(settings, values, path);
+    return true;
+}
+
+std::string writeSettings(const AlbumSettings& s, bool withEnvelope, bool withLinks) {
+    std::string out;
+    out.reserve(2048);
+    if (withEnvelope) out += kResourceHeader;
+    const auto text = [](const std::string& t) { return xmlAttributeText(t); };
+    out += format("  appearance     = \"%s\"\n", text(s.appearance).c_str());
+    out += format("  language       = \"%s\"\n", text(s.language).c_str());
+    out += format("  small          = \"%s\"\n", flag(s.small).c_str());
+    out += format("  shsize          = \"%i\"\n", s.shsize);
+    out += format("  svsize          = \"%i\"\n", s.svsize);
+    out += format("  squality       = \"%i\"\n", s.squality);
+    out += format("  ssharpen       = \"%s\"\n", flag(s.ssharpen).c_str());
+    out += format("  smallpos       = \"%s\"\n", positionName(s.smallpos).c_str());
+    out += format("  sdir           = \"%s\"\n", text(s.sdir).c_str());
+    out += format("  mhsize          = \"%i\"\n", s.mhsize);
+    out += format("  mvsize          = \"%i\"\n", s.mvsize);
+    out += format("  mquality       = \"%i\"\n", s.mquality);
+    out += format("  msharpen       = \"%s\"\n", flag(s.msharpen).c_str());
+    out += format("  mdir           = \"%s\"\n", text(s.mdir).c_str());
+    out += format("  large          = \"%s\"\n", flag(s.large).c_str());
+    out += format("  lhsize          = \"%i\"\n", s.lhsize);
+    out += format("  lvsize          = \"%i\"\n", s.lvsize);
+    out += format("  lquality       = \"%i\"\n", s.lquality);
+    out += format("  lsharpen       = \"%s\"\n", flag(s.lsharpen).c_str());
+    out += format("  ldir           = \"%s\"\n", text(s.ldir).c_str());
+    out += format("  copyhires      = \"%s\"\n", flag(s.copyhires).c_str());
+    out += format("  autorotate     = \"%s\"\n", flag(s.autorotate).c_str());
+    if (withLinks) {
+        out += format("  linktext       = \"%s\"\n", text(s.linktext).c_str());
+        out += format("  linkurl        = \"%s\"\n", text(s.linkurl).c_str());
+    }
+    out += format("  iptcformat     = \"%s\"\n", text(s.iptcformat).c_str());
+    out += format("  exifformat     = \"%s\"\n", text(s.exifformat).c_str());
+    out += format("  simpleviewer   = \"%s\"\n", flag(s.simpleviewer).c_str());
+    out += format("  svframesize    = \"%i\"\n", s.svframesize);
+    out += format("  svthumbrows    = \"%i\"\n", s.svthumbrows);
+    out += format("  svthumbcols    = \"%i\"\n", s.svthumbcols);
+    out += format("  svstagepadding = \"%i\"\n", s.svstagepadding);
+    out += format("  svbgcolor      = \"%s\"\n", colorToHex(s.svbgcolor).c_str());
+    out += format("  svtextcolor    = \"%s\"\n", colorToHex(s.svtextcolor).c_str());
+    out += format("  svframecolor   = \"%s\"\n", colorToHex(s.svframecolor).c_str());
+    out += format("  svcropthumbs   = \"%s\"\n", flag(s.svcropthumbs).c_str());
+    out += format("  imagetext      = \"%s\"\n", flag(s.imagetext).c_str());
+    out += format("  ittext         = \"%s\"\n", text(s.ittext).c_str());
+    out += format("  itfrommicap    = \"%s\"\n", flag(s.itfrommicap).c_str());
+    out += format("  itfontfile     = \"%s\"\n", text(s.itfontfile).c_str());
+    out += format("  itfontsize     = \"%i\"\n", s.itfontsize);
+    out += format("  itposition     = \"%i\"\n", s.itposition);
+    out += format("  itcolor        = \"%s\"\n", colorToHex(s.itcolor).c_str());
+    out += format("  ittransp       = \"%i\"\n", s.ittransp);
+    out += format("  orgfilenames   = \"%s\"\n", flag(s.orgfilenames).c_str());
+    if (withEnvelope) out += kResourceFooter;
+    return out;
+}
+
+std::string settingsFilePath() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    std::string base;
+    if (xdg && xdg[0] == '/') {
+        base = stripTrailingSeparator(xdg);
+    } else {
+        const char* home = std::getenv("HOME");
+        base = std::string(home ? home : "") + "/.config";
+    }
+    return base + "/kavlo/kavlo_settings.xml";
+}
+
+bool saveSettingsFile(const std::string& path, int exifpos, const std::string& inputdir,
+                      const AlbumSettings& settings) {
+    std::string text = kResourceHeader;
+    text += format("  exifpos        = \"%i\"\n", exifpos);
+    text += format("  inputdir       = \"%s\"\n", xmlAttributeText(inputdir).c_str());
+    text += writeSettings(settings, false, false);
+    text += kResourceFooter;
+    const std::string folder = parentFolderOf(path);
+    if (!folder.empty() && !createFolder(folder)) return false;
+    return writeTextFile(path, text);
+}
+
+}  // namespace kavlo
