@@ -1,0 +1,177 @@
+'use strict';
+// Builds test albums the way Kavlo's album writer does: the template files are
+// copied or instantiated into the album folder, albumdef.js is written line by
+// line in the writer's exact form (CR LF line ends), and real photographs are
+// copied in under the album's image names. Lets the tests try settings and file
+// names directly, independent of the command line.
+
+const fs = require('node:fs');
+const path = require('node:path');
+const os = require('node:os');
+
+const REPO = path.resolve(__dirname, '..', '..', '..');
+const PHOTOS = process.env.KAVLO_PHOTOS || '/work/shared/testdata/photos';
+const VERSION = 'test-1.0';
+
+function templatesDir() {
+  if (process.env.KAVLO_TEMPLATES) return process.env.KAVLO_TEMPLATES;
+  const built = path.join(REPO, 'build', 'app', 'templates');
+  return fs.existsSync(path.join(built, 'js2', 'index.html')) ? built : path.join(REPO, 'templates');
+}
+
+function outputDir() {
+  const d = process.env.KAVLO_BROWSER_OUTPUT || path.join(REPO, 'build', 'test-output', 'browser');
+  fs.mkdirSync(d, { recursive: true });
+  return d;
+}
+
+// Pixel size of a JPEG from its first frame header.
+function jpegSize(file) {
+  const b = fs.readFileSync(file);
+  let i = 2;
+  while (i + 9 < b.length) {
+    if (b[i] !== 0xff) { i++; continue; }
+    const m = b[i + 1];
+    if (m === 0xd8 || m === 0x01 || (m >= 0xd0 && m <= 0xd7) || m === 0xff) { i += m === 0xff ? 1 : 2; continue; }
+    const len = b.readUInt16BE(i + 2);
+    if ((m >= 0xc0 && m <= 0xcf) && m !== 0xc4 && m !== 0xc8 && m !== 0xcc) {
+      return { w: b.readUInt16BE(i + 7), h: b.readUInt16BE(i + 5) };
+    }
+    i += 2 + len;
+  }
+  throw new Error('no frame header in ' + file);
+}
+
+function fitBox(bw, bh, w, h) {
+  const s = Math.min(bw / w, bh / h);
+  return { w: Math.max(1, Math.round(w * s)), h: Math.max(1, Math.round(h * s)) };
+}
+
+// jsEscape as the writer applies it: quotes escaped, CR and LF become blanks.
+function jsEscape(s) {
+  return String(s).replace(/'/g, "\\'").replace(/"/g, '\\"').replace(/\n/g, ' ').replace(/\r/g, ' ');
+}
+
+function numberArray(name, list) {
+  let s = 'var ' + name.padEnd(14) + '= new Array( ';
+  s += list.map((n) => String(n)).join(', ');
+  if (list.length === 1) s += ", '' ";
+  return s + ' );\n';
+}
+
+function instantiate(src, dst, map) {
+  let text = fs.readFileSync(src, 'utf8').replace(/\r\n/g, '\n');
+  for (const key of Object.keys(map).sort()) text = text.split(key).join(map[key]);
+  fs.writeFileSync(dst, text.replace(/\n/g, '\r\n'));
+}
+
+function copy(src, dst) { fs.copyFileSync(src, dst); }
+
+function crlf(s) { return s.replace(/\r?\n/g, '\r\n'); }
+
+const DEFAULT_PHOTOS = [
+  'orientation/landscape_1.jpg', 'cameras/Canon_PowerShot_S40.jpg', 'orientation/portrait_1.jpg',
+  'large/canon_hdr_NO.jpg', 'cameras/Reconyx_HC500_Hyperfire.jpg', 'cameras/Nikon_D70.jpg'
+];
+
+/**
+ * Builds an album folder and returns { dir, images, ... }.
+ * opts: title, intro, footer, small (default true), large (default false), smallPos,
+ * language ('uk'), skin ('dim'), linkUrl, linkText, dirs {small, medium, large},
+ * images: [{ photo, name, major, minor }] or a count of default photos.
+ */
+function buildAlbum(opts = {}) {
+  const o = Object.assign({
+    title: 'Holiday', intro: '', footer: '\u00a9 2026 - Powered by Kavlo', small: true, large: false,
+    smallPos: 'left', language: 'uk', skin: 'dim', linkUrl: '', linkText: '',
+    dirs: { small: 'small', medium: 'medium', large: 'large' },
+    sizes: { small: [80, 80], medium: [552, 552], large: [1024, 1024] }
+  }, opts);
+  const dirs = Object.assign({ small: 'small', medium: 'medium', large: 'large' }, opts.dirs || {});
+  let images = o.images;
+  if (images === undefined || typeof images === 'number') {
+    const n = typeof images === 'number' ? images : 4;
+    images = [];
+    for (let i = 0; i < n; i++) {
+      images.push({ photo: DEFAULT_PHOTOS[i % DEFAULT_PHOTOS.length], major: 'Caption ' + (i + 1), minor: '' });
+    }
+  }
+  images = images.map((im, i) => Object.assign({ name: String(i + 1).padStart(4, '0') + '.jpg', major: '', minor: '' }, im));
+
+  const dir = opts.dir || fs.mkdtempSync(path.join(os.tmpdir(), 'kavlo-album-'));
+  const T = path.join(templatesDir(), 'js2');
+  for (const d of ['ext', 'ext/css', 'ext/html', 'ext/js', 'ext/xml']) fs.mkdirSync(path.join(dir, d), { recursive: true });
+  const map = { '%%KAVLO_VERSION%%': VERSION };
+  instantiate(path.join(T, 'index.html'), path.join(dir, 'index.html'), map);
+  copy(path.join(T, 'ext/js/index.js'), path.join(dir, 'ext/js/index.js'));
+  copy(path.join(T, 'autorun.inf'), path.join(dir, 'autorun.inf'));
+  instantiate(path.join(T, 'ext/html/medium.html'), path.join(dir, 'ext/html/medium.html'), map);
+  copy(path.join(T, 'ext/js/medium.js'), path.join(dir, 'ext/js/medium.js'));
+  if (o.small) {
+    instantiate(path.join(T, 'ext/html/small.html'), path.join(dir, 'ext/html/small.html'), map);
+    copy(path.join(T, 'ext/js/small.js'), path.join(dir, 'ext/js/small.js'));
+  }
+  if (o.large) instantiate(path.join(T, 'ext/html/large.html'), path.join(dir, 'ext/html/large.html'), map);
+  copy(path.join(T, 'ext/kavlo.ico'), path.join(dir, 'ext/kavlo.ico'));
+  copy(path.join(T, 'ext/css/appearance_' + o.skin + '.css'), path.join(dir, 'ext/css/appearance.css'));
+  copy(path.join(T, 'ext/js/common.js'), path.join(dir, 'ext/js/common.js'));
+  copy(path.join(T, 'ext/js/langdef_' + o.language + '.js'), path.join(dir, 'ext/js/langdef.js'));
+
+  // Images: the real photo copied under the album name into each size folder.
+  const S = { small: [], medium: [], large: [] };
+  for (const im of images) {
+    const src = path.join(PHOTOS, im.photo);
+    const real = jpegSize(src);
+    for (const kind of ['small', 'medium', 'large']) {
+      if (kind === 'small' && !o.small) continue;
+      if (kind === 'large' && !o.large) continue;
+      const folder = path.join(dir, dirs[kind]);
+      fs.mkdirSync(folder, { recursive: true });
+      if (!im.missing) copy(src, path.join(folder, im.name));
+      S[kind].push(fitBox(o.sizes[kind][0], o.sizes[kind][1], real.w, real.h));
+    }
+  }
+
+  const minmax = (list, key) => [Math.min(...list.map((s) => s[key])), Math.max(...list.map((s) => s[key]))];
+  let js = '';
+  js += "var title         = '" + jsEscape(o.title) + "';\n";
+  js += "var intro         = '" + jsEscape(o.intro.replace(/\r?\n/g, '<br>')) + "';\n";
+  js += "var footer        = '" + jsEscape(o.footer) + "';\n";
+  js += 'var nbImages      = ' + images.length + ';\n';
+  js += "var smallDir      = '" + dirs.small + "';\n";
+  js += "var mediumDir     = '" + dirs.medium + "';\n";
+  js += "var largeDir      = '" + dirs.large + "';\n";
+  js += 'var smallImages   = ' + (o.small ? 1 : 0) + ';\n';
+  js += 'var largeImages   = ' + (o.large ? 1 : 0) + ';\n';
+  js += 'var currentImage  = ' + (o.intro !== '' ? -1 : 0) + ';\n';
+  js += 'var imageFilename = new Array( ' + images.map((im) => "'" + jsEscape(im.name) + "'").join(', ') + ' );\n';
+  const block = (kind, cap) => {
+    const list = S[kind];
+    js += numberArray(kind + 'Width', list.map((s) => s.w));
+    js += numberArray(kind + 'Height', list.map((s) => s.h));
+    const [minW, maxW] = list.length ? minmax(list, 'w') : [0, 0];
+    const [minH, maxH] = list.length ? minmax(list, 'h') : [0, 0];
+    js += ('var min' + cap + 'W').padEnd(18) + '= ' + minW + ';\n';
+    js += ('var min' + cap + 'H').padEnd(18) + '= ' + minH + ';\n';
+    js += ('var max' + cap + 'W').padEnd(18) + '= ' + maxW + ';\n';
+    js += ('var max' + cap + 'H').padEnd(18) + '= ' + maxH + ';\n';
+  };
+  if (o.small) block('small', 'Small');
+  if (S.medium.length) block('medium', 'Medium');
+  if (o.large) block('large', 'Large');
+  js += 'var majorCaption  = new Array( ' + images.map((im) => "'" + jsEscape(im.major) + "'").join(', ') + ' );\n';
+  js += 'var minorCaption  = new Array( ' + images.map((im) => "'" + jsEscape(im.minor) + "'").join(', ') + ' );\n';
+  js += "var smallPos      = '" + (o.small ? o.smallPos : 'none') + "';\n";
+  js += 'var clinks_href   = new Array();\n';
+  js += 'var clinks_txt    = new Array();\n';
+  js += "var slink_href    = '" + jsEscape(o.linkUrl) + "';\n";
+  js += "var slink_txt     = '" + jsEscape(o.linkText) + "';\n";
+  fs.writeFileSync(path.join(dir, 'ext/js/albumdef.js'), crlf(js));
+  return { dir, images, sizes: S, dirs, options: o };
+}
+
+function removeAlbum(album) {
+  if (album && album.dir && album.dir.startsWith(os.tmpdir())) fs.rmSync(album.dir, { recursive: true, force: true });
+}
+
+module.exports = { buildAlbum, removeAlbum, templatesDir, outputDir, jpegSize, jsEscape, instantiate, crlf, REPO, PHOTOS, VERSION };
