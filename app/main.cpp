@@ -1,18 +1,40 @@
 // kavlo: builds a web photo album from a folder of photos.
+//
+// With a display the Qt front end runs (when it is built); without one, or with
+// --no-gui, the album is built unattended in the terminal.
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/startup.h"
+#include "ui/terminal_run.h"
+
+#ifdef KAVLO_WITH_QT
+namespace kavlo {
+/// The desktop front end: start-up with real dialogs, then the main window. Returns
+/// the exit status. Provided by the Qt layer; declared weak so that a build whose Qt
+/// layer does not define it yet runs the terminal path.
+__attribute__((weak)) int runQtFrontEnd(int argc, char** argv, const ProgramOptions& options);
+}  // namespace kavlo
+#endif
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("Kavlo %s\n", KAVLO_VERSION);
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--help") == 0) {
-            std::printf("Usage: kavlo [FOLDER] [-Automation]\n");
-            return 0;
-        }
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const kavlo::ProgramOptions options = kavlo::parseProgramOptions(args);
+    if (options.help) {
+        std::fputs(kavlo::usageText().c_str(), stdout);
+        return 0;
     }
-    std::printf("Kavlo %s\n", KAVLO_VERSION);
-    return 0;
+    if (options.version) {
+        std::printf("Kavlo %s\n", KAVLO_VERSION);
+        return 0;
+    }
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "kavlo: %s\n\n%s", options.error.c_str(), kavlo::usageText().c_str());
+        return 2;
+    }
+#ifdef KAVLO_WITH_QT
+    if (!options.noGui && kavlo::hasDisplay() && &kavlo::runQtFrontEnd != nullptr) return kavlo::runQtFrontEnd(argc, argv, options);
+#endif
+    return kavlo::runInTerminal(options, kavlo::systemEnvironment());
 }

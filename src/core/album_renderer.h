@@ -1,0 +1,93 @@
+// The generation run: the album renderer of kind "default". It produces the album one
+// image per step() so that a window can handle its events and show progress between
+// images, and writes the album pages after the last image.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/album_model.h"
+#include "core/image_pipeline.h"
+
+namespace kavlo {
+
+/// Width and height of every written thumbnail, main and large image, album order.
+struct SizeLists {
+    std::vector<int> smallW, smallH;
+    std::vector<int> mainW, mainH;
+    std::vector<int> largeW, largeH;
+};
+
+/// Run timer: seconds accumulated before the current start plus the time since the
+/// start while running. The time source is injectable for tests.
+class RunClock {
+public:
+    using Source = std::function<double()>;   ///< monotonic seconds
+    explicit RunClock(Source source = {});
+    void reset();
+    void start();
+    void stop();
+    double elapsed() const;
+    bool running() const { return m_running; }
+
+private:
+    Source m_source;
+    bool m_running = false;
+    double m_start = 0;
+    double m_accumulated = 0;
+};
+
+class AlbumRenderer {
+public:
+    /// The renderer works on `model` (its settings, images and texts); the model must
+    /// outlive it.
+    explicit AlbumRenderer(AlbumModel& model, ImageReaders readers = defaultImageReaders(),
+                           RunClock::Source clock = {});
+
+    const std::string& kind() const { return m_kind; }
+
+    /// Prepares the folders, starts the clock and processes the first image.
+    void begin();
+    /// Processes the next image; after the last one writes the album pages. True while
+    /// images remain.
+    bool step();
+
+    double elapsedSeconds() const { return m_clock.elapsed(); }
+    double remainingSeconds() const { return m_remaining; }
+    /// Processed images x 100 / number of images (100 for an empty album).
+    double percentDone() const;
+
+    int processed() const { return m_processed; }
+    bool finished() const { return m_finished; }
+    const SizeLists& sizes() const { return m_sizes; }
+    /// Per image of this run: whether its earlier files were kept.
+    const std::vector<bool>& reused() const { return m_reused; }
+    /// How many times sources were decoded in this run.
+    int decodes() const { return m_decodes; }
+
+    AlbumModel& model() { return m_model; }
+    const AlbumModel& model() const { return m_model; }
+
+private:
+    void processImage(int index);
+    void writePages();
+
+    AlbumModel& m_model;
+    ImageReaders m_readers;
+    std::string m_kind = "default";
+    RunClock m_clock;
+    int m_processed = 0;
+    double m_lastElapsed = 0;
+    double m_remaining = 0;
+    bool m_finished = false;
+    int m_decodes = 0;
+    SizeLists m_sizes;
+    std::vector<bool> m_reused;
+};
+
+/// Starts a generation: creates destdir/ext and destdir/ext/xml, writes the album
+/// information file destdir/ext/xml/albuminfo.xml, then begins the run.
+void generate(AlbumModel& model, AlbumRenderer& renderer);
+
+}  // namespace kavlo

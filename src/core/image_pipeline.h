@@ -1,0 +1,58 @@
+// The work on one album image: reuse test, decode, rotation, the scaling cascade,
+// sharpening, SimpleViewer thumbnail, watermark and writing.
+//
+// processAlbumImage() depends only on its arguments and touches no shared mutable
+// state, so several images may be processed on worker threads at once; the results
+// are put into the size lists in album order by the caller.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "core/album_model.h"
+#include "imaging/raster_image.h"
+#include "storage/settings_file.h"  // isPlainFolderName
+
+namespace kavlo {
+
+/// The readers the pipeline uses. Tests wrap them to count decodes; the default
+/// set calls the codecs and the Exif reader.
+struct ImageReaders {
+    /// Decodes a JPEG reduced by DCT scaling no further than `target`; the stored
+    /// size goes to *w, *h. Failure gives the empty image.
+    std::function<RasterImage(const std::string& path, int target, int* w, int* h)> readJpeg;
+    /// Reads the stored size of a JPEG from its header; false when that fails.
+    std::function<bool(const std::string& path, int* w, int* h)> readJpegSize;
+    /// Decodes a TIFF; failure gives the empty image.
+    std::function<RasterImage(const std::string& path)> readTiff;
+    /// Exif orientation of a JPEG (0 when there is none).
+    std::function<int(const std::string& path)> readOrientation;
+};
+
+ImageReaders defaultImageReaders();
+
+/// Box fit: the size of a w x h picture scaled to fit W x H (enlarged when smaller).
+std::pair<int, int> fitBox(int boxW, int boxH, int w, int h);
+/// The longer side of fitBox(): the target handed to the scaling operations.
+int fitTarget(int boxW, int boxH, int w, int h);
+
+/// File name of image `index` (0-based) in the thumbnail, main and large folders:
+/// "0001.jpg", or with orgfilenames "<source name without '#'>-001.jpg".
+std::string albumImageName(const AlbumSettings& settings, const ImageEntry& entry, int index);
+
+/// What one image contributed to the album.
+struct ImageResult {
+    bool reused = false;       ///< earlier files were kept; nothing was decoded or written
+    int smallW = 0, smallH = 0;
+    int mainW = 0, mainH = 0;
+    int largeW = 0, largeH = 0;
+    int decodes = 0;           ///< times the source was decoded (0 or 1)
+};
+
+/// Produces the thumbnail, main and large files of image `index` of the album in
+/// `destdir`. Write failures are not reported: the run goes on.
+ImageResult processAlbumImage(const AlbumSettings& settings, const std::string& destdir,
+                              const ImageEntry& entry, int index, const ImageReaders& readers);
+
+}  // namespace kavlo

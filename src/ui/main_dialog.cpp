@@ -1,0 +1,193 @@
+// Main window logic: Start, Step, progress texts, Show Album and Quit.
+#include "ui/main_dialog.h"
+
+#include "core/caption_extraction.h"
+#include "storage/resource_values.h"
+#include "storage/settings_file.h"
+#include "util/files.h"
+#include "util/text.h"
+
+namespace kavlo {
+
+std::string progressWindowTitle(double percent) { return format("Kavlo  [%.0f%%]", percent); }
+
+MainDialog::MainDialog(Platform& platform, AlbumModel& model, AlbumRenderer& renderer,
+                       MainDialogOptions options)
+    : m_platform(platform), m_model(model), m_renderer(renderer), m_options(std::move(options)) {}
+
+bool MainDialog::open() {
+    m_state.titleText = m_model.title;
+    m_state.footerText = m_model.footer;
+    m_state.destinationText = m_model.destdir;
+    m_state.progressVisible = false;
+    m_state.progressLeft = " ";
+    ResourceValues values;
+    if (!m_options.settingsPath.empty() && values.load(m_options.settingsPath)) {
+        std::string text;
+        if (values.find("exifpos", text)) {
+            try {
+                m_exifpos = values.getInt("exifpos");
+            } catch (...) {
+            }
+        }
+    }
+    return m_options.unattended;
+}
+
+void MainDialog::setTitleText(const std::string& text) {
+    if (!m_state.editsReadOnly) m_state.titleText = text;
+}
+
+void MainDialog::setFooterText(const std::string& text) {
+    if (!m_state.editsReadOnly) m_state.footerText = text;
+}
+
+void MainDialog::changeDestination() {
+    for (;;) {
+        FolderRequest req;
+        req.title = "Select directory for the generated photo album.";
+        req.initialSelection = m_model.destdir;
+        req.newFolderButton = true;
+        FolderChoice choice = m_platform.chooseFolder(req);
+        if (choice.cancelled) return;
+        if (choice.path.empty()) {
+            m_platform.messageBox(makeMessage("Invalid destination folder selected.\n\nPlease try again.",
+                                              "Warning", MessageButtons::Ok, MessageIcon::Warning));
+            continue;
+        }
+        std::string path = stripTrailingSeparator(choice.path);
+        m_model.destdir = path.empty() ? choice.path : path;
+        m_state.destinationText = m_model.destdir;
+        return;
+    }
+}
+
+void MainDialog::openInputFolder() { m_platform.openWithDefaultProgram(m_model.inputdir); }
+
+void MainDialog::editorShown(AlbumEditorControl* editor) {
+    m_editor = editor;
+    m_editorOpened = true;
+}
+
+StartOutcome MainDialog::pressStart() {
+    if (m_done) {
+        m_platform.openWithDefaultProgram(m_model.destdir + "/index.html");
+        m_closed = true;
+        return StartOutcome::ShowedAlbum;
+    }
+    if (m_running) return StartOutcome::Started;
+
+    // 1. Another album in the destination is only overwritten when the user agrees.
+    if (!m_options.openedAlbum && (fileExists(m_model.destdir + "/ext/xml/albuminfo.xml") ||
+                                   fileExists(m_model.destdir + "/albuminfo.xml"))) {
+        Message m = makeMessage("You are about to overwrite a previously generated album in\n" +
+                                    m_model.destdir + ".\n\nDo you want to continue?",
+                                "Warning", MessageButtons::YesNo, MessageIcon::Warning,
+                                MessageTopic::OverwriteAlbum);
+        if (m_platform.messageBox(m) != MessageAnswer::Yes) return StartOutcome::Declined;
+    }
+    // 2. The editor window goes away during the run.
+    if (m_editor) m_editor->hideWindow();
+    // 3. The destination must exist and take files; a folder that exists but cannot be
+    //    written would otherwise give an empty album reported as done.
+    const bool created = !m_model.destdir.empty() && createFolder(m_model.destdir);
+    if (!created || !isFolderWritable(m_model.destdir)) {
+        m_platform.messageBox(makeMessage("Please change the album destination to a writable directory.",
+                                          "Error", MessageButtons::Ok, MessageIcon::Warning));
+        return StartOutcome::Unwritable;
+    }
+    // 4. No thumbnail loading while images are written.
+    if (m_editor) m_editor->stopBackgroundWork();
+    // 5. Controls for the run.
+    m_platform.setWaitCursor(true);
+    m_state.waitCursor = true;
+    m_state.startEnabled = false;
+    m_state.editAlbumEnabled = m_state.editAlbumVisible = false;
+    m_state.optionsEnabled = m_state.optionsVisible = false;
+    m_state.aboutEnabled = m_state.aboutVisible = false;
+    m_state.editsReadOnly = true;
+    m_state.changeVisible = false;
+    m_state.progressVisible = true;
+    // 6. The input folder must still hold images.
+    if (listImages(m_model.inputdir, false).empty()) {
+        m_platform.messageBox(makeMessage(
+            "No JPEG/TIFF images were found in the specified directory.\n\nKavlo will exit.",
+            "Warning", MessageButtons::Ok, MessageIcon::Warning));
+        m_platform.setWaitCursor(false);
+        m_state.waitCursor = false;
+        m_closed = true;
+        return StartOutcome::NoImages;
+    }
+    // 7. Texts from the edits.
+    m_model.title = m_state.titleText;
+    m_model.footer = m_state.footerText;
+    // 8. Exif captions for an album made in this run whose captions were not edited.
+    if (!m_editorOpened && m_exifpos != 2 && !m_options.openedAlbum) {
+        setExifCaptions(m_model, -1, m_exifpos == 1);
+    }
+    // 9. Remember the choices for the next run.
+    if (!m_options.settingsPath.empty()) {
+        saveSettingsFile(m_options.settingsPath, m_exifpos, m_model.inputdir, m_model.settings);
+    }
+    // 10. Album information file, folders and the first image.
+    m_running = true;
+    updateProgress();
+    generate(m_model, m_renderer);
+    updateProgress();
+    if (m_renderer.finished()) finishRun();
+    return StartOutcome::Started;
+}
+
+bool MainDialog::step() {
+    if (!m_running) return false;
+    if (!m_done) {
+        const bool more = m_renderer.step();
+        updateProgress();
+        if (more) return true;
+    }
+    finishRun();
+    return false;
+}
+
+void MainDialog::finishRun() {
+    if (m_done) return;
+    m_done = true;
+    m_running = false;
+    if (m_options.unattended) {
+        m_closed = true;
+    } else {
+        m_state.startText = "Show Album";
+        m_state.startEnabled = true;
+    }
+    m_platform.setWaitCursor(false);
+    m_state.waitCursor = false;
+}
+
+bool MainDialog::requestQuit() {
+    if (!m_done && m_editorOpened) {
+        Message m = makeMessage("Quitting Kavlo will discard all captions etc.\n\nDo you want to quit?",
+                                "Quit", MessageButtons::YesNo, MessageIcon::Question,
+                                MessageTopic::Quit);
+        m.defaultAnswer = MessageAnswer::No;
+        if (m_platform.messageBox(m) != MessageAnswer::Yes) return false;
+    }
+    m_closed = true;
+    return true;
+}
+
+void MainDialog::updateProgress() {
+    const double p = m_renderer.percentDone();
+    if (p > 0) {
+        m_state.progressLeft =
+            p < 100 ? format("Remaining time: %.0f sec", m_renderer.remainingSeconds()) : " ";
+        m_state.windowTitle = progressWindowTitle(p);
+    }
+    m_state.progressRight = format("%.0f%% completed", p);
+    if (p > 0) {
+        m_state.progressCentre = format("Total time: %.0f sec",
+                                        m_renderer.elapsedSeconds() + m_renderer.remainingSeconds());
+    }
+    m_state.progressPosition = static_cast<int>(p);
+}
+
+}  // namespace kavlo

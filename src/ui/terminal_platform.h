@@ -1,0 +1,42 @@
+// The Platform of unattended runs in a terminal: every message box is printed to the
+// error stream as "Caption: text" and every question takes the answer chosen on the
+// command line, which never loses work. A folder chooser cannot be shown, so asking for
+// one ends the run with a reason.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "core/platform.h"
+
+namespace kavlo {
+
+/// Answers chosen on the command line.
+struct UnattendedAnswers {
+    bool overwrite = false;       ///< --overwrite: replace another album in the destination
+    bool excludeMissing = false;  ///< --exclude-missing: leave out images that are gone
+    bool addNew = false;          ///< --add-new: append images new to the input folder
+};
+
+class TerminalPlatform : public Platform {
+public:
+    explicit TerminalPlatform(UnattendedAnswers answers, std::FILE* err = stderr);
+
+    MessageAnswer messageBox(const Message& message) override;
+    FolderChoice chooseFolder(const FolderRequest& request) override;
+    std::optional<Colour> chooseColour(Colour initial, CustomColours& custom) override;
+    bool openWithDefaultProgram(const std::string& target) override;
+    void setWaitCursor(bool) override {}
+
+    /// Why the run cannot go on unattended; "" when nothing stopped it.
+    const std::string& stopReason() const { return m_stopReason; }
+
+private:
+    UnattendedAnswers m_answers;
+    std::FILE* m_err;
+    MessageTopic m_lastTopic = MessageTopic::Notice;
+    std::string m_lastCaption;
+    std::string m_stopReason;
+};
+
+}  // namespace kavlo
