@@ -75,7 +75,7 @@ void CAlbumEditorDlg::showEditor(bool autorotate) {
     }
 }
 
-void CAlbumEditorDlg::hideEditor() {
+void CAlbumEditorDlg::hideWindow() {
     if (!m_visible) return;
     commit(m_selected);
     m_visible = false;

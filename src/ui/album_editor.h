@@ -21,25 +21,10 @@
 #include "core/platform.h"
 #include "ui/caption_extraction_dialog.h"
 #include "ui/intro_link_dialog.h"
+#include "ui/main_dialog.h"
 #include "ui/thumbnail_producer.h"
 
 namespace kavlo {
-
-/// What the main dialog needs of the album editor. The main dialog creates the editor
-/// on the first "&Edit Album..." and keeps it until the program ends.
-class AlbumEditorControl {
-public:
-    virtual ~AlbumEditorControl() = default;
-    /// "&Edit Album...": shows the editor. `autorotate` is the album's current setting;
-    /// when it differs from the one the thumbnails were made with, they are made again.
-    virtual void showEditor(bool autorotate) = 0;
-    /// Start hides the editor. Captions typed into the boxes are committed first, so
-    /// they reach the album.
-    virtual void hideEditor() = 0;
-    /// Start stops the thumbnail producer before the run; its undelivered thumbnails
-    /// are discarded.
-    virtual void stopBackgroundWork() = 0;
-};
 
 /// The screen side of the editor. Every method but postRefreshThumbnails() is called
 /// on the window's thread; the defaults do nothing.
@@ -103,9 +88,16 @@ public:
     /// destroying it.
     void setView(AlbumEditorView* view) { m_view = view; }
 
-    // AlbumEditorControl
-    void showEditor(bool autorotate) override;
-    void hideEditor() override;
+    /// "&Edit Album...": shows the editor. `autorotate` is the album's current
+    /// setting; when it differs from the one the thumbnails were made with, they are
+    /// made again.
+    void showEditor(bool autorotate);
+
+    // AlbumEditorControl (the main window at Start)
+    /// Hides the window. Captions typed into the boxes are committed first, so they
+    /// reach the album.
+    void hideWindow() override;
+    /// Stops the thumbnail producer; its undelivered thumbnails are discarded.
     void stopBackgroundWork() override;
 
     // State shown by the view.

@@ -1,0 +1,92 @@
+// Caption extraction, IPTC format and Exif format dialogs.
+#include <gtest/gtest.h>
+
+#include "ui/caption_extraction_dialog.h"
+#include "ui/exif_format_dialog.h"
+#include "ui/iptc_format_dialog.h"
+
+using namespace kavlo;
+
+TEST(IptcFormatDialog, macintoshBoxRewritesTheLeadingToken) {
+    CIPTCFormatEditorDlg d("%mac_roman%%caption_abstract%");
+    EXPECT_FALSE(d.macRoman());  // unchecked at opening whatever the format holds
+    d.toggleMacRoman();
+    EXPECT_TRUE(d.macRoman());
+    EXPECT_EQ(d.text(), "%mac_roman%%caption_abstract%");
+    d.toggleMacRoman();
+    EXPECT_EQ(d.text(), "%caption_abstract%");
+
+    CIPTCFormatEditorDlg e("x%mac_roman%y%mac_roman%");
+    e.toggleMacRoman();
+    EXPECT_EQ(e.format(), "%mac_roman%xy");
+    e.setText("typed\r\n%city%");
+    EXPECT_EQ(e.format(), "typed\r\n%city%");
+}
+
+TEST(IptcFormatDialog, listsTheNineteenFields) {
+    const auto& f = CIPTCFormatEditorDlg::fields();
+    ASSERT_EQ(f.size(), 19u);
+    EXPECT_EQ(f.front(), "%object_name%");
+    EXPECT_EQ(f.back(), "%writer_editor%");
+    const std::string text = CIPTCFormatEditorDlg::fieldListText();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 18);
+    EXPECT_NE(std::string(CIPTCFormatEditorDlg::exampleText())
+                  .find("%caption_abstract% Photo by %byline_author%/AP."),
+              std::string::npos);
+}
+
+TEST(ExifFormatDialog, rebuildsTheLettersInTableOrder) {
+    EXPECT_EQ(CExifFormatEditorDlg("fae").format(), "eaf");
+    EXPECT_EQ(CExifFormatEditorDlg("dmkuixfae").format(), "eaxfiukmd");
+    EXPECT_EQ(CExifFormatEditorDlg("zzq").format(), "");
+    CExifFormatEditorDlg d("e");
+    EXPECT_TRUE(d.checked(0));
+    d.setChecked(0, false);
+    d.setChecked(8, true);
+    d.setChecked(99, true);  // no such box
+    EXPECT_EQ(d.format(), "d");
+    EXPECT_EQ(CExifFormatEditorDlg::fieldBoxes()[2].text, std::string("E&xposure Compensation"));
+}
+
+TEST(CaptionExtractionDialog, formatButtonsFollowTheSource) {
+    CCaptionExtractionDlg d;
+    d.prepare("%headline%", "eaf");
+    EXPECT_TRUE(d.iptcButtonEnabled());
+    EXPECT_FALSE(d.exifButtonEnabled());
+    d.setSource(kSourceExif);
+    EXPECT_FALSE(d.iptcButtonEnabled());
+    EXPECT_TRUE(d.exifButtonEnabled());
+    d.setSource(kSourceFileName);
+    EXPECT_FALSE(d.iptcButtonEnabled());
+    EXPECT_FALSE(d.exifButtonEnabled());
+    d.setSource(17);
+    EXPECT_EQ(d.source(), kSourceFileName);
+    EXPECT_STREQ(CCaptionExtractionDlg::sourceTexts()[0], "IPCT caption, author etc.");
+}
+
+TEST(CaptionExtractionDialog, keepsSourceAndDestinationButResetsTheRange) {
+    CCaptionExtractionDlg d;
+    d.prepare("%headline%", "eaf");
+    d.setSource(kSourceComment);
+    d.setDestination(1);
+    d.setRange(1);
+    auto iptc = d.iptcEditor();
+    iptc.setText("%city%");
+    d.acceptIptcEditor(iptc);
+    auto exif = d.exifEditor();
+    exif.setChecked(8, true);
+    d.acceptExifEditor(exif);
+    CaptionChoices c = d.choices();
+    EXPECT_EQ(c.source, kSourceComment);
+    EXPECT_FALSE(c.major);
+    EXPECT_TRUE(c.allImages);
+    EXPECT_EQ(c.iptcFormat, "%city%");
+    EXPECT_EQ(c.exifFormat, "eafd");
+
+    d.prepare("%headline%", "eaf");  // next opening
+    EXPECT_EQ(d.source(), kSourceComment);
+    EXPECT_EQ(d.destination(), 1);
+    EXPECT_EQ(d.range(), 0);
+    EXPECT_EQ(d.iptcFormat(), "%headline%");
+    EXPECT_EQ(d.exifFormat(), "eaf");
+}

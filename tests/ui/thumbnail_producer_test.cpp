@@ -1,0 +1,174 @@
+// The thumbnail producer: stopping, restarting and delivery, and the thumbnails and
+// previews made from the sample photos.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+#include "ui/thumbnail_producer.h"
+
+using namespace kavlo;
+
+namespace {
+
+const std::string kPhotos = std::string(KAVLO_TESTDATA) + "/photos/";
+
+std::vector<ThumbnailJob> jobs(int n) {
+    std::vector<ThumbnailJob> v;
+    for (int i = 0; i < n; ++i) v.push_back({i, "/photos/" + std::to_string(i) + ".jpg"});
+    return v;
+}
+
+Picture tiny(const std::string&, int, bool, ThumbnailSource*) {
+    Picture p;
+    p.width = p.height = 1;
+    p.bgr = {1, 2, 3};
+    return p;
+}
+
+// Counts notifications and lets a test wait for a number of them.
+struct Notifications {
+    std::mutex m;
+    std::condition_variable cv;
+    int count = 0;
+    std::function<void()> callback() {
+        return [this] {
+            std::lock_guard<std::mutex> lock(m);
+            ++count;
+            cv.notify_all();
+        };
+    }
+};
+
+bool isWhite(const Picture& p, int x, int y) {
+    const std::uint8_t* px = &p.bgr[(static_cast<std::size_t>(y) * p.width + x) * 3];
+    return px[0] == 255 && px[1] == 255 && px[2] == 255;
+}
+
+// Mean absolute difference of two pictures of the same size.
+double difference(const Picture& a, const Picture& b) {
+    double sum = 0;
+    for (std::size_t i = 0; i < a.bgr.size(); ++i) sum += std::abs(a.bgr[i] - b.bgr[i]);
+    return sum / a.bgr.size();
+}
+
+}  // namespace
+
+TEST(ThumbnailProducer, deliversEveryThumbnailInOrderWithItsGeneration) {
+    ThumbnailProducer producer(tiny);
+    Notifications n;
+    producer.start(7, jobs(5), 80, true, n.callback());
+    for (int i = 0; i < 1000 && producer.busy(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    auto done = producer.take();
+    ASSERT_EQ(done.size(), 5u);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(done[i].key, i);
+        EXPECT_EQ(done[i].generation, 7u);
+    }
+    producer.stop();
+    std::lock_guard<std::mutex> lock(n.m);
+    EXPECT_GE(n.count, 2);  // at least one announcement plus the final one
+    EXPECT_TRUE(producer.take().empty());
+}
+
+TEST(ThumbnailProducer, stoppingMidwayDiscardsWhatWasNotTaken) {
+    std::atomic<int> made{0};
+    std::atomic<bool> proceed{false};
+    ThumbnailProducer producer([&](const std::string& p, int s, bool r, ThumbnailSource* src) {
+        if (made.load() >= 3)
+            while (!proceed.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ++made;
+        return tiny(p, s, r, src);
+    });
+    Notifications n;
+    producer.start(1, jobs(50), 80, false, n.callback());
+    {
+        std::unique_lock<std::mutex> lock(n.m);
+        n.cv.wait(lock, [&] { return n.count >= 1; });
+    }
+    while (made.load() < 3) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::thread releaser([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        proceed = true;
+    });
+    producer.stop();  // waits for the image in progress, then discards
+    releaser.join();
+    EXPECT_FALSE(producer.busy());
+    EXPECT_TRUE(producer.take().empty());
+    EXPECT_LE(made.load(), 4);
+}
+
+TEST(ThumbnailProducer, aNewStartDropsTheEarlierFill) {
+    std::atomic<bool> slow{true};
+    ThumbnailProducer producer([&](const std::string& p, int s, bool r, ThumbnailSource* src) {
+        if (slow.load()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return tiny(p, s, r, src);
+    });
+    producer.start(1, jobs(200), 80, false, nullptr);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    slow = false;
+    producer.start(2, jobs(3), 80, false, nullptr);
+    for (int i = 0; i < 1000 && producer.busy(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    auto done = producer.take();
+    ASSERT_EQ(done.size(), 3u);
+    for (const auto& t : done) EXPECT_EQ(t.generation, 2u);
+}
+
+TEST(Thumbnail, isAWhiteSquareWithThePictureCentred) {
+    ThumbnailSource src{};
+    Picture t = makeThumbnail(kPhotos + "orientation/landscape_1.jpg", 80, true, &src);
+    ASSERT_EQ(t.width, 80);
+    ASSERT_EQ(t.height, 80);
+    // 600 x 450 gives 80 x 60, placed at y = 10.
+    EXPECT_TRUE(isWhite(t, 40, 5));
+    EXPECT_TRUE(isWhite(t, 40, 75));
+    EXPECT_FALSE(isWhite(t, 40, 40) && isWhite(t, 10, 20) && isWhite(t, 70, 60));
+    EXPECT_NE(src, ThumbnailSource::Placeholder);
+}
+
+TEST(Thumbnail, autorotationTurnsThePictureUpright) {
+    const Picture upright = makeThumbnail(kPhotos + "orientation/landscape_1.jpg", 80, true);
+    const Picture rotated = makeThumbnail(kPhotos + "orientation/landscape_6.jpg", 80, true);
+    const Picture asStored = makeThumbnail(kPhotos + "orientation/landscape_6.jpg", 80, false);
+    ASSERT_EQ(rotated.bgr.size(), upright.bgr.size());
+    EXPECT_TRUE(isWhite(rotated, 40, 5));      // landscape: white above
+    EXPECT_FALSE(isWhite(asStored, 40, 5));    // stored portrait: picture reaches the top
+    EXPECT_TRUE(isWhite(asStored, 5, 40));     // and white at the sides
+    EXPECT_LT(difference(rotated, upright), 12.0);
+    EXPECT_GT(difference(asStored, upright), 20.0);
+}
+
+TEST(Thumbnail, unreadableFilesGetAPlaceholder) {
+    ThumbnailSource src{};
+    for (const std::string path : {"/nonexistent/a.jpg", "/nonexistent/b.tif", "/etc/hostname"}) {
+        Picture t = makeThumbnail(path, 80, true, &src);
+        ASSERT_EQ(t.width, 80) << path;
+        EXPECT_EQ(src, ThumbnailSource::Placeholder);
+        EXPECT_FALSE(isWhite(t, 40, 40));
+        EXPECT_TRUE(isWhite(t, 40, 2));
+    }
+}
+
+TEST(Preview, fitsTheAreaAndSurvivesUnreadableFiles) {
+    Picture p = makePreview(kPhotos + "large/canon_hdr_NO.jpg", 400, 400, true);
+    EXPECT_EQ(p.width, 400);
+    EXPECT_EQ(p.height, 300);
+    p = makePreview(kPhotos + "orientation/landscape_6.jpg", 300, 500, true);
+    EXPECT_EQ(p.width, 300);
+    EXPECT_EQ(p.height, 225);
+    p = makePreview(kPhotos + "orientation/landscape_6.jpg", 300, 500, false);
+    EXPECT_EQ(p.height, 400);
+    EXPECT_EQ(p.width, 300);
+
+    p = makePreview("/nonexistent/x.jpg", 300, 200, true);
+    ASSERT_FALSE(p.empty());
+    EXPECT_EQ(p.width, 300);
+    EXPECT_EQ(p.bgr[0], 0);
+    EXPECT_TRUE(makePreview("/nonexistent/x.jpg", 0, 200, true).empty());
+}
