@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: MIT
+#include "qt/about_window.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "qt/app_icon.h"
+#include "qt/link_label.h"
+#include "qt/qt_platform.h"
+
+namespace kavlo {
+
+namespace {
+
+QLabel* paragraph(const std::string& text, QWidget* parent) {
+    auto* label = new QLabel(qs(text), parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    return label;
+}
+
+CLinkLabel* link(const LinkTarget& target, Platform& platform, QWidget* parent) {
+    return new CLinkLabel(qs(target.text), target.target, &platform, parent);
+}
+
+}  // namespace
+
+AboutWindow::AboutWindow(Platform& platform, QWidget* parent)
+    : QDialog(parent), m_platform(platform) {
+    setWindowTitle(tr("About"));
+    auto* root = new QVBoxLayout(this);
+    const int textWidth = fontMetrics().averageCharWidth() * 70;
+
+    auto* about = new QGroupBox(tr("About"), this);
+    auto* ag = new QHBoxLayout(about);
+    auto* picture = new QLabel(about);
+    picture->setPixmap(kavloPixmap(64, devicePixelRatioF()));
+    picture->setAlignment(Qt::AlignTop);
+    ag->addWidget(picture, 0, Qt::AlignTop);
+    auto* texts = new QVBoxLayout;
+    version = new QLabel(qs(m_logic.versionLine()), about);
+    QFont bold = version->font();
+    bold.setBold(true);
+    version->setFont(bold);
+    texts->addWidget(version);
+    texts->addWidget(paragraph(CAboutDlg::authorLine(), about));
+    auto* links = new QGridLayout;
+    homepage = link(CAboutDlg::homepage(), platform, about);
+    support = link(CAboutDlg::support(), platform, about);
+    links->addWidget(new QLabel(tr("Homepage:"), about), 0, 0);
+    links->addWidget(homepage, 0, 1, Qt::AlignLeft);
+    links->addWidget(new QLabel(tr("Support:"), about), 1, 0);
+    links->addWidget(support, 1, 1, Qt::AlignLeft);
+    links->setColumnStretch(1, 1);
+    texts->addLayout(links);
+    QLabel* licence = paragraph(CAboutDlg::licenceText(), about);
+    licence->setMinimumWidth(textWidth);
+    texts->addWidget(licence);
+    texts->addWidget(paragraph(CAboutDlg::disclaimerText(), about));
+    ag->addLayout(texts, 1);
+    root->addWidget(about);
+
+    auto* thanks = new QGroupBox(tr("Acknowledgements"), this);
+    auto* tg = new QVBoxLayout(thanks);
+    tg->addWidget(paragraph(CAboutDlg::acknowledgementText(), thanks));
+    auto* credit = new QHBoxLayout;
+    credit->addWidget(paragraph(CAboutDlg::simpleViewerCredit(), thanks));
+    simpleViewer = link(CAboutDlg::simpleViewer(), platform, thanks);
+    credit->addWidget(simpleViewer);
+    credit->addStretch(1);
+    tg->addLayout(credit);
+    tg->addWidget(paragraph(CAboutDlg::translatorsHeading(), thanks));
+    auto* columns = new QGridLayout;
+    const std::vector<std::string> credits = CAboutDlg::translatorCredits();
+    const int perColumn = static_cast<int>((credits.size() + 2) / 3);
+    for (int i = 0; i < static_cast<int>(credits.size()); ++i) {
+        auto* entry = new QLabel(qs(credits[i]), thanks);
+        entry->setTextFormat(Qt::PlainText);
+        columns->addWidget(entry, i % perColumn, i / perColumn);
+    }
+    tg->addLayout(columns);
+    root->addWidget(thanks);
+
+    auto* buttons = new QDialogButtonBox(this);
+    help = buttons->addButton(tr("&Help"), QDialogButtonBox::HelpRole);
+    ok = buttons->addButton(QDialogButtonBox::Ok);
+    ok->setText(tr("&OK"));
+    ok->setDefault(true);
+    connect(help, &QPushButton::clicked, this, [this] { openHelp(m_platform); });
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    root->addWidget(buttons);
+    root->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+}  // namespace kavlo

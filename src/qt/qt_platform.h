@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: MIT
+// The Platform interface on Qt widgets: QMessageBox, the folder chooser, QColorDialog,
+// QDesktopServices and the application's override cursor.
+#pragma once
+
+#include <QString>
+#include <string>
+
+#include "core/platform.h"
+
+class QWidget;
+
+namespace kavlo {
+
+/// UTF-8 <-> QString, the only place text changes form.
+inline QString qs(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+inline std::string u8(const QString& text) { return text.toUtf8().toStdString(); }
+
+class QtPlatform : public Platform {
+public:
+    /// Dialogs open over the active window of the application.
+    QtPlatform() = default;
+    ~QtPlatform() override;
+
+    MessageAnswer messageBox(const Message& message) override;
+    FolderChoice chooseFolder(const FolderRequest& request) override;
+    std::optional<Colour> chooseColour(Colour initial, CustomColours& custom) override;
+    bool openWithDefaultProgram(const std::string& target) override;
+    void setWaitCursor(bool on) override;
+
+    /// The window that dialogs are opened over (the active modal window, else the
+    /// active window); may be null.
+    static QWidget* dialogParent();
+
+private:
+    int m_waitDepth = 0;
+};
+
+}  // namespace kavlo

@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+// The Qt view of the "SimpleViewer Options" window over CSimpleViewerOptionsDlg.
+#pragma once
+
+#include <QDialog>
+#include <QWidget>
+
+#include "ui/simpleviewer_options.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kavlo {
+
+/// The colour sample: a 2-pixel frame in the frame colour around the background
+/// colour, and the sample text centred 3 pixels below the top in the text colour.
+class ColourSample : public QWidget {
+    Q_OBJECT
+public:
+    ColourSample(const CSimpleViewerOptionsDlg& logic, QWidget* parent);
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const CSimpleViewerOptionsDlg& m_logic;
+};
+
+class SimpleViewerOptionsWindow : public QDialog {
+    Q_OBJECT
+public:
+    SimpleViewerOptionsWindow(CSimpleViewerOptionsDlg& logic, QWidget* parent = nullptr);
+
+    void accept() override;
+    void pull();
+    void push();
+
+    QPushButton* background = nullptr;
+    QPushButton* text = nullptr;
+    QPushButton* frame = nullptr;
+    ColourSample* sample = nullptr;
+    QComboBox* frameSize = nullptr;
+    QLineEdit* stagePadding = nullptr;
+    QComboBox* rows = nullptr;
+    QComboBox* columns = nullptr;
+    QComboBox* scaling = nullptr;
+    QLabel* hint = nullptr;
+
+private:
+    void paddingEdited();
+
+    CSimpleViewerOptionsDlg& m_logic;
+    bool m_busy = false;
+};
+
+}  // namespace kavlo

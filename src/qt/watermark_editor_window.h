@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: MIT
+// The Qt view of the "Watermark Editor" window over CImageTextEditorDlg.
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+
+#include "imaging/raster_image.h"
+#include "ui/watermark_editor.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kavlo {
+
+/// A copy of a 24-bit (blue, green, red) or 32-bit raster as a QImage; a null image
+/// for the empty image or other depths.
+QImage toQImage(const RasterImage& image);
+
+class WatermarkEditorWindow : public QDialog {
+    Q_OBJECT
+public:
+    /// `logic` must have been opened (fonts listed, preview rendered).
+    WatermarkEditorWindow(CImageTextEditorDlg& logic, QWidget* parent = nullptr);
+
+    void accept() override;
+    void pull();
+    void push();
+
+    QLineEdit* text = nullptr;
+    QCheckBox* minorCaption = nullptr;
+    QComboBox* font = nullptr;
+    QComboBox* size = nullptr;
+    QComboBox* position = nullptr;
+    QComboBox* transparency = nullptr;
+    QPushButton* colour = nullptr;
+    QLabel* preview = nullptr;
+
+private:
+    void refreshPreview();
+
+    CImageTextEditorDlg& m_logic;
+};
+
+}  // namespace kavlo

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+#include "ui/about_dialog.h"
+
+#include "ui/options_dialog.h"
+#include "util/files.h"
+
+namespace kavlo {
+
+std::string helpPagePath() { return dataFolder() + "readme.html"; }
+
+void openHelp(Platform& platform) { platform.openWithDefaultProgram(helpPagePath()); }
+
+CAboutDlg::CAboutDlg() : m_versionLine("Kavlo  -  version " + versionString("ProductVersion")) {}
+
+LinkTarget CAboutDlg::homepage() {
+    return {"https://kavlo.example/", "https://kavlo.example/"};
+}
+
+LinkTarget CAboutDlg::support() {
+    return {"https://kavlo.example/support/", "https://kavlo.example/support/"};
+}
+
+LinkTarget CAboutDlg::simpleViewer() {
+    return {"Airtight Interactive.", "https://simpleviewer.net/"};
+}
+
+std::string CAboutDlg::authorLine() { return "Copyright \xC2\xA9 2007 The Kavlo developers."; }
+
+std::string CAboutDlg::licenceText() {
+    return "Kavlo is free software. You may use, copy and distribute it, and the albums you "
+           "make with it are entirely yours.";
+}
+
+std::string CAboutDlg::disclaimerText() {
+    return "Kavlo is provided \"as is\", without warranty of any kind. The authors are not "
+           "liable for any damage or loss of data arising from its use.";
+}
+
+std::string CAboutDlg::acknowledgementText() {
+    return "Kavlo uses the libjpeg library of the Independent JPEG Group, the LibTIFF library, "
+           "the Expat XML parser, FreeType and Qt.";
+}
+
+std::string CAboutDlg::simpleViewerCredit() {
+    return "The SimpleViewer gallery style is credited to its original author and company,";
+}
+
+std::string CAboutDlg::translatorsHeading() {
+    return "All languages, except for English and Danish, have kindly been contributed by:";
+}
+
+std::vector<std::string> CAboutDlg::translatorCredits() {
+    // Every language of the album pages but the two the project wrote itself.
+    std::vector<std::string> credits;
+    for (const std::string& name : sortedDisplayNames(languageTable()))
+        if (name != "English" && name != "Danish") credits.push_back("Volunteer (" + name + ")");
+    return credits;
+}
+
+}  // namespace kavlo

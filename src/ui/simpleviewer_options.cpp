@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: MIT
+#include "ui/simpleviewer_options.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "ui/options_dialog.h"
+
+namespace kavlo {
+
+std::string thumbnailMatrixHint(int imageCount) {
+    const int n = imageCount;
+    std::vector<std::string> items;
+    if (n > 0) {
+        int root = static_cast<int>(std::sqrt(static_cast<double>(n)));
+        // Guard against the square root rounding up or down at perfect squares.
+        while (root > 0 && root * root > n) --root;
+        while ((root + 1) * (root + 1) <= n) ++root;
+        for (int i = 1; i <= std::min(root, 10); ++i)
+            if (n % i == 0) items.push_back(format("%ix%i", i, n / i));
+    }
+    std::string hint = format("Showing all %i images requires a thumbnail matrix size of ", n);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) hint += i + 1 == items.size() ? " or " : ", ";
+        hint += items[i];
+    }
+    return hint + ".";
+}
+
+CSimpleViewerOptionsDlg::CSimpleViewerOptionsDlg(Platform& platform, int imageCount)
+    : imageCount(imageCount), m_platform(platform) {}
+
+std::vector<std::string> CSimpleViewerOptionsDlg::frameSizeItems() {
+    std::vector<std::string> items;
+    for (int i = 0; i <= kMaxFrameSize; ++i) items.push_back(std::to_string(i));
+    return items;
+}
+
+std::vector<std::string> CSimpleViewerOptionsDlg::matrixItems() {
+    std::vector<std::string> items;
+    for (int i = 1; i <= kMaxMatrixIndex + 1; ++i) items.push_back(std::to_string(i));
+    return items;
+}
+
+std::vector<std::string> CSimpleViewerOptionsDlg::scalingItems() { return {"Crop", "Fit"}; }
+
+bool CSimpleViewerOptionsDlg::checkStagePadding() {
+    auto value = parseNumberBox(stagePadding);
+    if (!value) {
+        showNotANumberMessage(m_platform);
+        return false;
+    }
+    if (*value >= 0 && *value <= 100) return true;
+    stagePadding = std::to_string(closestInRange(*value, 0, 100));
+    showRangeMessage(m_platform, "Stage padding", 0, 100);
+    return true;
+}
+
+bool CSimpleViewerOptionsDlg::chooseColour(Colour& colour) {
+    auto chosen = m_platform.chooseColour(colour, customColours);
+    if (!chosen) return false;
+    colour = *chosen & 0xFFFFFF;
+    return true;
+}
+
+bool CSimpleViewerOptionsDlg::chooseBackgroundColour() { return chooseColour(backgroundColour); }
+bool CSimpleViewerOptionsDlg::chooseTextColour() { return chooseColour(textColour); }
+bool CSimpleViewerOptionsDlg::chooseFrameColour() { return chooseColour(frameColour); }
+
+bool CSimpleViewerOptionsDlg::ok() {
+    frameSize = std::clamp(frameSize, 0, kMaxFrameSize);
+    rowIndex = std::clamp(rowIndex, 0, kMaxMatrixIndex);
+    columnIndex = std::clamp(columnIndex, 0, kMaxMatrixIndex);
+    return checkStagePadding();
+}
+
+int CSimpleViewerOptionsDlg::stagePaddingValue() const {
+    return std::clamp(parseNumberBox(stagePadding).value_or(0), 0, 100);
+}
+
+}  // namespace kavlo
