@@ -404,8 +404,10 @@ void rotateByShears(RasterImage& image, int degrees) {
     const double beta = std::sin(radians);
     const double w = image.width, h = image.height;
     const double c = std::fabs(std::cos(radians)), s = std::fabs(std::sin(radians));
-    const auto newW = static_cast<std::uint32_t>(std::ceil(w * c + h * s - 1e-9));
-    const auto newH = static_cast<std::uint32_t>(std::ceil(w * s + h * c - 1e-9));
+    // Each shear rounds to whole pixels, which can carry corner pixels one step past
+    // the exact bounding box: one pixel of margin on every side keeps them.
+    const auto newW = static_cast<std::uint32_t>(std::ceil(w * c + h * s - 1e-9)) + 2;
+    const auto newH = static_cast<std::uint32_t>(std::ceil(w * s + h * c - 1e-9)) + 2;
     RasterImage out = RPcloneHeader(image);
     if (RPallocPixels(out, std::max(newW, 1u), std::max(newH, 1u)) != 0 || !hasRaster(out)) {
         RPfree(out);
@@ -415,11 +417,13 @@ void rotateByShears(RasterImage& image, int degrees) {
     const std::size_t bytes = image.bitsPerPixel / 8;
     const std::size_t srcStride = RPstride(static_cast<std::uint32_t>(image.width), image.bitsPerPixel);
     const std::size_t dstStride = RPstride(static_cast<std::uint32_t>(out.width), out.bitsPerPixel);
-    const double scx = (w - 1) / 2.0, scy = (h - 1) / 2.0;
-    const double dcx = (out.width - 1) / 2.0, dcy = (out.height - 1) / 2.0;
+    // Whole-pixel centres make every shear, and so the rotation, a one-to-one map of
+    // pixels: no source pixel is lost or doubled.
+    const double scx = image.width / 2, scy = image.height / 2;
+    const double dcx = out.width / 2, dcy = out.height / 2;
     for (std::int32_t Y = 0; Y < out.height; ++Y) {
         for (std::int32_t X = 0; X < out.width; ++X) {
-            double x = std::round(X - dcx), y = std::round(Y - dcy);
+            double x = X - dcx, y = Y - dcy;
             x -= std::round(alpha * y);
             y -= std::round(beta * x);
             x -= std::round(alpha * y);
