@@ -1,0 +1,159 @@
+#include "core/caption_extraction.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace kavlo {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+const std::string kPhotos = std::string(KAVLO_TESTDATA) + "/photos/";
+
+class CaptionExtraction : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = std::string(KAVLO_TEST_OUTPUT) + "/caption_extraction";
+        std::filesystem::create_directories(m_dir);
+    }
+
+    static Bytes readBytes(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+
+    /// A copy of a camera file with one marker section inserted after its start.
+    std::string withSection(const std::string& name, std::uint8_t marker, const Bytes& body) {
+        Bytes jpeg = readBytes(kPhotos + "cameras/Canon_40D.jpg");
+        const std::size_t len = body.size() + 2;
+        Bytes s{0xFF, marker, std::uint8_t(len >> 8), std::uint8_t(len)};
+        s.insert(s.end(), body.begin(), body.end());
+        jpeg.insert(jpeg.begin() + 2, s.begin(), s.end());
+        const std::string path = m_dir + "/" + name;
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(jpeg.data()), static_cast<std::streamsize>(jpeg.size()));
+        return path;
+    }
+
+    static AlbumModel album(const std::vector<std::string>& paths) {
+        AlbumModel m;
+        m.settings = AlbumSettings{};
+        for (const std::string& p : paths) m.images.push_back({p, "old major", "old minor"});
+        return m;
+    }
+
+    std::string m_dir;
+};
+
+TEST_F(CaptionExtraction, imageNumbersForAllOrTheCurrentImage) {
+    AlbumModel m = album({"/a/1.jpg", "/a/2.tif", "/a/3.jpg"});
+    CaptionChoices c;
+    c.source = kSourceNumber;
+    c.allImages = true;
+    extractCaptions(m, c, 0);
+    EXPECT_EQ(m.images[0].macap, "1");
+    EXPECT_EQ(m.images[1].macap, "2");
+    EXPECT_EQ(m.images[2].macap, "3");
+
+    AlbumModel n = album({"/a/1.jpg", "/a/2.jpg", "/a/3.jpg"});
+    c.allImages = false;
+    extractCaptions(n, c, 1);
+    EXPECT_EQ(n.images[0].macap, "old major");
+    EXPECT_EQ(n.images[1].macap, "2");
+    EXPECT_EQ(n.images[2].macap, "old major");
+    // No image selected in the editor: "current image" covers every image.
+    c.source = kSourceEmpty;
+    c.major = false;
+    extractCaptions(n, c, -1);
+    for (const ImageEntry& e : n.images) EXPECT_EQ(e.micap, "");
+}
+
+TEST_F(CaptionExtraction, fileNameCaption) {
+    AlbumModel m = album({"/Photos/IMG_0001.JPG"});
+    CaptionChoices c;
+    c.source = kSourceFileName;
+    extractCaptions(m, c, 0);
+    EXPECT_EQ(m.images[0].macap, "IMG_0001");
+}
+
+TEST_F(CaptionExtraction, exifCaptionsUseTheStoredLetters) {
+    AlbumModel m = album({kPhotos + "cameras/Canon_40D.jpg", m_dir + "/picture.tif",
+                          kPhotos + "orientation/landscape_1.jpg", m_dir + "/gone.jpg"});
+    CaptionChoices c;
+    c.source = kSourceExif;
+    c.allImages = true;
+    c.exifFormat = "eaf";
+    c.iptcFormat = "%headline%";
+    extractCaptions(m, c, 2);
+    EXPECT_EQ(m.settings.exifformat, "eaf");
+    EXPECT_EQ(m.settings.iptcformat, "%headline%");
+    EXPECT_EQ(m.images[0].macap, "1/160 s, f/7.1, 135 mm");
+    EXPECT_EQ(m.images[1].macap, "old major");  // TIFF images keep their captions
+    EXPECT_EQ(m.images[2].macap, "");           // Exif block without recording data
+    EXPECT_EQ(m.images[3].macap, "");           // missing file: the zero record
+    EXPECT_EQ(m.images[0].micap, "old minor");
+
+    // The automatic captions at generation start: every image, minor caption.
+    m.settings.exifformat = "ik";
+    setExifCaptions(m, -1, false);
+    EXPECT_EQ(m.images[0].micap, "iso 100, Canon");
+    EXPECT_EQ(m.images[1].micap, "old minor");
+}
+
+TEST_F(CaptionExtraction, commentCaptions) {
+    const std::string longComment = withSection("long_comment.jpg", 0xFE, Bytes(600, 'c'));
+    AlbumModel m = album({kPhotos + "cameras/Nikon_D70.jpg", longComment, m_dir + "/picture.tif",
+                          m_dir + "/gone.jpg"});
+    setCommentCaptions(m, -1, true);
+    EXPECT_EQ(m.images[0].macap, "comment in GIMP 2.4.5");
+    EXPECT_EQ(m.images[1].macap, "");  // 600 bytes: longer than a comment caption may be
+    EXPECT_EQ(m.images[2].macap, "old major");
+    EXPECT_EQ(m.images[3].macap, "");
+}
+
+TEST_F(CaptionExtraction, iptcCaptionsThroughTheTemplate) {
+    const std::string value = "Harbour at dawn.";
+    Bytes app13{0x1C, 0x02, 120, 0, std::uint8_t(value.size())};
+    app13.insert(app13.end(), value.begin(), value.end());
+    const std::string byline = "Staff";
+    app13.insert(app13.end(), {0x1C, 0x02, 80, 0, std::uint8_t(byline.size())});
+    app13.insert(app13.end(), byline.begin(), byline.end());
+    const std::string withIptc = withSection("iptc.jpg", 0xED, app13);
+
+    AlbumModel m = album({withIptc, m_dir + "/gone.jpg", m_dir + "/picture.tif",
+                          kPhotos + "cameras/Canon_40D.jpg"});
+    CaptionChoices c;
+    c.source = kSourceIptc;
+    c.allImages = true;
+    c.major = false;
+    c.iptcFormat = "%caption_abstract% Photo by %byline_author%/AP.";
+    c.exifFormat = "d";
+    extractCaptions(m, c, -1);
+    EXPECT_EQ(m.images[0].micap, "Harbour at dawn. Photo by Staff/AP.");
+    EXPECT_EQ(m.images[1].micap, " Photo by /AP.");  // unreadable: every placeholder empty
+    EXPECT_EQ(m.images[2].micap, "old minor");
+    EXPECT_EQ(m.images[3].micap, " Photo by /AP.");
+    EXPECT_EQ(m.settings.exifformat, "d");
+}
+
+TEST_F(CaptionExtraction, formatsAreStoredEvenWhenNothingChanges) {
+    AlbumModel m = album({});
+    CaptionChoices c;
+    c.source = kSourceExif;
+    c.iptcFormat = "%city%";
+    c.exifFormat = "eaxfiukmd";
+    extractCaptions(m, c, 0);
+    EXPECT_EQ(m.settings.iptcformat, "%city%");
+    EXPECT_EQ(m.settings.exifformat, "eaxfiukmd");
+    // An index outside the list selects nothing.
+    AlbumModel n = album({kPhotos + "cameras/Canon_40D.jpg"});
+    setExifCaptions(n, 5, true);
+    EXPECT_EQ(n.images[0].macap, "old major");
+}
+
+}  // namespace
+}  // namespace kavlo
