@@ -345,7 +345,7 @@
   K.buildFooter = function (album, extra) {
     var footer = K.el('footer', { class: 'kv-footer', id: 'kv-footer' });
     if (album.footer) {
-      var f = K.el('div', { class: 'kv-footer-text' });
+      var f = K.el('div', { class: 'kv-footer-text', dir: 'auto' });
       K.setHtml(f, album.footer);
       footer.appendChild(f);
     }

@@ -32,9 +32,9 @@
 
     // ---- header: title, counter and tools
     var header = K.el('header', { class: 'kv-header' });
-    var titleEl = K.el('h1', { class: 'kv-title', id: 'kv-title' });
+    var titleEl = K.el('h1', { class: 'kv-title', id: 'kv-title', dir: 'auto' });
     titleEl.textContent = album.title;
-    var counter = K.el('p', { class: 'kv-counter', id: 'kv-counter', 'aria-hidden': 'true' });
+    var counter = K.el('p', { class: 'kv-counter', id: 'kv-counter', 'aria-hidden': 'true', dir: 'ltr' });
     var tools = K.el('div', { class: 'kv-tools', role: 'toolbar', 'aria-label': album.title || K.t('thumbnails') });
     var btnFirst = K.iconButton('first', K.t('first'), 'kv-first');
     var btnPrev = K.iconButton('prev', K.t('previous'), 'kv-prev');
@@ -94,8 +94,8 @@
 
     var intro = K.el('section', { class: 'kv-intro', id: 'kv-intro', 'aria-labelledby': 'kv-intro-title' });
     var introInner = K.el('div', { class: 'kv-intro-inner' });
-    introInner.appendChild(K.el('h2', { class: 'kv-intro-title', id: 'kv-intro-title', text: album.title || K.t('introduction') }));
-    var introText = K.el('div', { class: 'kv-intro-text' });
+    introInner.appendChild(K.el('h2', { class: 'kv-intro-title', id: 'kv-intro-title', dir: 'auto', text: album.title || K.t('introduction') }));
+    var introText = K.el('div', { class: 'kv-intro-text', dir: 'auto' });
     K.setHtml(introText, album.intro);
     introInner.appendChild(introText);
     var enter = K.el('a', { class: 'kv-enter', href: '#1', id: 'kv-enter' }, [K.t('enter'), K.icon('next')]);
@@ -121,9 +121,9 @@
     figure.appendChild(stage);
 
     var caption = K.el('figcaption', { class: 'kv-caption', id: 'kv-caption' });
-    var major = K.el('div', { class: 'kv-major', id: 'kv-major' });
+    var major = K.el('div', { class: 'kv-major', id: 'kv-major', dir: 'auto' });
     var infoBtn = K.el('button', { type: 'button', class: 'kv-info-button', 'aria-expanded': 'false', 'aria-controls': 'kv-minor', title: K.t('details') }, [K.icon('info'), K.el('span', { class: 'kv-visually-hidden', text: K.t('details') })]);
-    var minor = K.el('p', { class: 'kv-minor', id: 'kv-minor' });
+    var minor = K.el('p', { class: 'kv-minor', id: 'kv-minor', dir: 'auto' });
     minor.hidden = true;
     caption.appendChild(major);
     caption.appendChild(infoBtn);
@@ -475,14 +475,14 @@
     var back = K.el('a', { class: 'kv-button kv-back', 'aria-label': K.t('backToAlbum'), title: K.t('backToAlbum') }, [K.icon('back')]);
     var prev = K.iconButton('prev', K.t('previous'), 'kv-prev');
     var next = K.iconButton('next', K.t('next'), 'kv-next');
-    var counter = K.el('p', { class: 'kv-counter', id: 'kv-counter' });
+    var counter = K.el('p', { class: 'kv-counter', id: 'kv-counter', dir: 'ltr' });
     var bar = K.el('header', { class: 'kv-header kv-large-header' }, [
-      K.el('div', { class: 'kv-heading' }, [K.el('h1', { class: 'kv-title', text: album.title }), counter]),
+      K.el('div', { class: 'kv-heading' }, [K.el('h1', { class: 'kv-title', dir: 'auto', text: album.title }), counter]),
       K.el('div', { class: 'kv-tools', role: 'toolbar' }, [prev, next, back])
     ]);
     var img = K.el('img', { class: 'kv-large-image', id: 'kv-image', alt: '', decoding: 'async' });
     var holder = K.el('main', { class: 'kv-large-stage' }, [img]);
-    var cap = K.el('div', { class: 'kv-major kv-large-caption' });
+    var cap = K.el('div', { class: 'kv-major kv-large-caption', dir: 'auto' });
     app.appendChild(bar);
     app.appendChild(holder);
     app.appendChild(cap);

@@ -19,7 +19,7 @@
 
     app.appendChild(K.el('header', { class: 'kv-header' }, [
       K.el('div', { class: 'kv-heading' }, [
-        K.el('h1', { class: 'kv-title', text: album.title }),
+        K.el('h1', { class: 'kv-title', dir: 'auto', text: album.title }),
         K.el('p', { class: 'kv-counter', text: K.t('overview') + ' \u00b7 ' + album.count })
       ]),
       K.el('div', { class: 'kv-tools' }, [
