@@ -1,0 +1,31 @@
+// About window logic: the version line, the links and the help page.
+#include <gtest/gtest.h>
+
+#include "../core/scripted_platform.h"
+#include "ui/about_dialog.h"
+#include "util/files.h"
+
+using namespace kavlo;
+
+TEST(About, versionLineCarriesTheProductVersion) {
+    CAboutDlg about;
+    EXPECT_EQ(about.versionLine(), "Kavlo  -  version " + versionString("ProductVersion"));
+    EXPECT_FALSE(versionString("ProductVersion").empty());
+}
+
+TEST(About, linksShowAndOpenWebAddresses) {
+    for (const LinkTarget& link : {CAboutDlg::homepage(), CAboutDlg::support()}) {
+        EXPECT_TRUE(link.target.starts_with("https://")) << link.target;
+        EXPECT_FALSE(link.text.empty());
+    }
+    EXPECT_EQ(CAboutDlg::simpleViewer().text, "Airtight Interactive.");
+    // Three columns of credits for every language but English and Danish.
+    EXPECT_EQ(CAboutDlg::translatorCredits().size(), 26u);
+}
+
+TEST(About, helpOpensTheReadmeBesideTheProgram) {
+    test::ScriptedPlatform platform;
+    openHelp(platform);
+    ASSERT_EQ(platform.opened.size(), 1u);
+    EXPECT_EQ(platform.opened[0], dataFolder() + "readme.html");
+}
