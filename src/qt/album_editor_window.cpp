@@ -1,0 +1,471 @@
+// SPDX-License-Identifier: MIT
+#include "qt/album_editor_window.h"
+
+#include <QCloseEvent>
+#include <QDrag>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "qt/caption_extraction_window.h"
+#include "qt/intro_link_window.h"
+#include "qt/qt_platform.h"
+
+namespace kavlo {
+
+namespace {
+
+constexpr const char* kRowMime = "application/x-kavlo-editor-row";
+constexpr int kLabelRow = 26;  // label row and gap under each picture
+
+QImage toImage(const Picture& p) {
+    if (p.empty()) return {};
+    return QImage(p.bgr.data(), p.width, p.height, p.width * 3, QImage::Format_BGR888).copy();
+}
+
+// The stand-in for a thumbnail that has not been made yet: a pale frame with a
+// sketched landscape, on the white square every thumbnail has.
+QPixmap makePlaceholder() {
+    QPixmap pm(kThumbnailSize, kThumbnailSize);
+    pm.fill(Qt::white);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF frame(8.5, 16.5, 63, 47);
+    p.setPen(QPen(QColor(200, 200, 200), 1));
+    p.setBrush(QColor(240, 240, 240));
+    p.drawRoundedRect(frame, 4, 4);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(215, 215, 215));
+    QPainterPath hills;
+    hills.moveTo(12, 59);
+    hills.lineTo(30, 36);
+    hills.lineTo(41, 49);
+    hills.lineTo(50, 40);
+    hills.lineTo(68, 59);
+    hills.closeSubpath();
+    p.drawPath(hills);
+    p.drawEllipse(QPointF(56, 28), 5, 5);
+    return pm;
+}
+
+QLabel* plainLabel(const char* text, QWidget* parent) {
+    auto* label = new QLabel(qs(text), parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    return label;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- list model
+
+ThumbnailListModel::ThumbnailListModel(const CAlbumEditorDlg& editor, QObject* parent)
+    : QAbstractListModel(parent), m_editor(editor), m_placeholder(makePlaceholder()) {}
+
+int ThumbnailListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_editor.imageCount();
+}
+
+QVariant ThumbnailListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= m_editor.imageCount()) return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return qs(m_editor.label(index.row()));
+    case Qt::DecorationRole: {
+        auto picture = m_editor.thumbnail(index.row());
+        if (!picture) return m_placeholder;
+        return QPixmap::fromImage(toImage(*picture));
+    }
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags ThumbnailListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
+}
+
+void ThumbnailListModel::reset() {
+    beginResetModel();
+    endResetModel();
+}
+
+void ThumbnailListModel::thumbnailChanged(int row) {
+    const QModelIndex i = index(row);
+    emit dataChanged(i, i, {Qt::DecorationRole});
+}
+
+// ---------------------------------------------------------------- list view
+
+ThumbnailListView::ThumbnailListView(QWidget* parent) : QListView(parent) {
+    setViewMode(QListView::IconMode);
+    setFlow(QListView::TopToBottom);
+    setWrapping(false);
+    setMovement(QListView::Static);
+    setResizeMode(QListView::Adjust);
+    setIconSize(QSize(kThumbnailSize, kThumbnailSize));
+    setGridSize(QSize(kThumbnailSize + 30, kThumbnailSize + kLabelRow));
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setTextElideMode(Qt::ElideNone);
+    setWordWrap(false);
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    const int width = gridSize().width() + 2 * frameWidth() +
+                      style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
+    setFixedWidth(width);
+}
+
+int ThumbnailListView::itemHeight() const { return gridSize().height(); }
+
+void ThumbnailListView::startDrag(Qt::DropActions) {
+    const QModelIndex index = currentIndex();
+    if (!index.isValid()) return;
+    auto* mime = new QMimeData;
+    mime->setData(kRowMime, QByteArray::number(index.row()));
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mime);
+    const QPixmap picture = qvariant_cast<QPixmap>(model()->data(index, Qt::DecorationRole));
+    drag->setPixmap(picture);
+    drag->setHotSpot(QPoint(picture.width() / 2, picture.height() / 2));
+    drag->exec(Qt::MoveAction);
+}
+
+void ThumbnailListView::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasFormat(kRowMime) && event->source() == this) {
+        m_dragMoves = 0;
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void ThumbnailListView::dragMoveEvent(QDragMoveEvent* event) {
+    if (!event->mimeData()->hasFormat(kRowMime)) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // Near an edge the list scrolls by one item on every third movement.
+    const int y = event->position().toPoint().y();
+    const int margin = itemHeight() / 2;
+    int direction = 0;
+    if (y < margin) direction = -1;
+    else if (y > viewport()->height() - margin) direction = 1;
+    if (direction != 0 && ++m_dragMoves % 3 == 0) {
+        QScrollBar* bar = verticalScrollBar();
+        bar->setValue(bar->value() + direction * itemHeight());
+    }
+}
+
+void ThumbnailListView::dropEvent(QDropEvent* event) {
+    if (!event->mimeData()->hasFormat(kRowMime)) {
+        event->ignore();
+        return;
+    }
+    bool ok = false;
+    const int source = event->mimeData()->data(kRowMime).toInt(&ok);
+    const QPoint pos = event->position().toPoint();
+    const int below = indexAt(pos + QPoint(0, itemHeight() / 2)).row();
+    const int under = indexAt(pos).row();
+    // Accepted as a copy: the list itself never removes the dragged item.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    if (ok && dropped) dropped(source, below, under);
+}
+
+// ---------------------------------------------------------------- preview
+
+PreviewArea::PreviewArea(QWidget* parent) : QLabel(parent) {
+    setAlignment(Qt::AlignCenter);
+    setFrameShape(QFrame::StyledPanel);
+    setFrameShadow(QFrame::Sunken);
+    setMinimumSize(320, 240);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(64, 64, 64));
+    setPalette(pal);
+}
+
+void PreviewArea::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (doubleClicked) doubleClicked();
+    QLabel::mouseDoubleClickEvent(event);
+}
+
+void PreviewArea::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    if (resized) resized();
+}
+
+// ---------------------------------------------------------------- window
+
+AlbumEditorWindow::AlbumEditorWindow(AlbumModel& model, Platform& platform, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      m_editor(std::make_unique<CAlbumEditorDlg>(model, platform)) {
+    m_editor->setView(this);
+    setWindowTitle(qs(m_editor->title()));
+
+    auto* root = new QHBoxLayout(this);
+    list = new ThumbnailListView(this);
+    listModel = new ThumbnailListModel(*m_editor, this);
+    list->setModel(listModel);
+    root->addWidget(list);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(plainLabel(CAlbumEditorDlg::navigationHint(), this));
+    right->addWidget(plainLabel(CAlbumEditorDlg::reorderHint(), this));
+    preview = new PreviewArea(this);
+    right->addWidget(preview, 1);
+
+    auto* captions = new QGridLayout;
+    majorCaption = new QLineEdit(this);
+    minorCaption = new QLineEdit(this);
+    auto* majorLabel = new QLabel(tr("&Major Caption"), this);
+    majorLabel->setBuddy(majorCaption);
+    auto* minorLabel = new QLabel(tr("M&inor Caption"), this);
+    minorLabel->setBuddy(minorCaption);
+    captions->addWidget(majorLabel, 0, 0);
+    captions->addWidget(majorCaption, 0, 1);
+    captions->addWidget(plainLabel(CAlbumEditorDlg::majorCaptionNote(), this), 1, 1);
+    captions->addWidget(minorLabel, 2, 0);
+    captions->addWidget(minorCaption, 2, 1);
+    captions->addWidget(plainLabel(CAlbumEditorDlg::minorCaptionNote(), this), 3, 1);
+    right->addLayout(captions);
+
+    auto* tools = new QHBoxLayout;
+    extractCaptions = new QPushButton(tr("&Extract Captions"), this);
+    introduction = new QPushButton(tr("Intro&duction and Album Link"), this);
+    tools->addWidget(extractCaptions);
+    tools->addWidget(introduction);
+    tools->addStretch(1);
+    auto* rebuildBox = new QVBoxLayout;
+    rebuild = new QPushButton(tr("&Rebuild Album Images"), this);
+    rebuildNote = plainLabel(CAlbumEditorDlg::rebuildNote(), this);
+    rebuildNote->setMaximumWidth(fontMetrics().averageCharWidth() * 36);
+    rebuildBox->addWidget(rebuild);
+    rebuildBox->addWidget(rebuildNote);
+    tools->addLayout(rebuildBox);
+    right->addLayout(tools);
+
+    auto* navigation = new QHBoxLayout;
+    previous = new QPushButton(tr("< &Previous"), this);
+    next = new QPushButton(tr("&Next >"), this);
+    closeButton = new QPushButton(tr("&Close"), this);
+    navigation->addStretch(1);
+    navigation->addWidget(previous);
+    navigation->addWidget(next);
+    navigation->addSpacing(16);
+    navigation->addWidget(closeButton);
+    right->addLayout(navigation);
+    root->addLayout(right, 1);
+
+    connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (!m_syncing && current.isValid()) m_editor->select(current.row());
+            });
+    list->dropped = [this](int source, int below, int under) {
+        m_editor->drop(source, below, under);
+    };
+    connect(list, &QWidget::customContextMenuRequested, this, &AlbumEditorWindow::showContextMenu);
+    connect(majorCaption, &QLineEdit::textEdited, this,
+            [this](const QString& text) { m_editor->setMajorText(u8(text)); });
+    connect(minorCaption, &QLineEdit::textEdited, this,
+            [this](const QString& text) { m_editor->setMinorText(u8(text)); });
+    connect(extractCaptions, &QPushButton::clicked, this, [this] { m_editor->extractCaptions(); });
+    connect(introduction, &QPushButton::clicked, this, [this] { m_editor->editIntroduction(); });
+    connect(rebuild, &QPushButton::clicked, this, [this] { m_editor->rebuildAlbumImages(); });
+    connect(previous, &QPushButton::clicked, this, [this] { m_editor->previous(); });
+    connect(next, &QPushButton::clicked, this, [this] { m_editor->next(); });
+    connect(closeButton, &QPushButton::clicked, this, [this] { m_editor->close(); });
+    preview->doubleClicked = [this] { m_editor->openImage(); };
+
+    // The preview is decoded again once a resize has settled, not on every step.
+    auto* resizeTimer = new QTimer(this);
+    resizeTimer->setSingleShot(true);
+    resizeTimer->setInterval(120);
+    connect(resizeTimer, &QTimer::timeout, this, [this] { updatePreview(false); });
+    preview->resized = [resizeTimer] { resizeTimer->start(); };
+
+    // The editor's keys work wherever the focus is inside the window.
+    installEventFilter(this);
+    for (QWidget* w : std::initializer_list<QWidget*>{list, majorCaption, minorCaption,
+                                                     extractCaptions, introduction, rebuild,
+                                                     previous, next, closeButton, preview})
+        w->installEventFilter(this);
+
+    resize(820, 680);
+}
+
+AlbumEditorWindow::~AlbumEditorWindow() {
+    // The producer calls back into this object: it must end first.
+    m_editor->stopBackgroundWork();
+    m_editor->setView(nullptr);
+}
+
+void AlbumEditorWindow::showEditor(bool autorotate) { m_editor->showEditor(autorotate); }
+
+void AlbumEditorWindow::showWindow() {
+    updateButtons();
+    show();
+    raise();
+    activateWindow();
+}
+
+void AlbumEditorWindow::hideWindow() { hide(); }
+
+void AlbumEditorWindow::listReset() {
+    m_previewPath.clear();  // a new fill may show the image with another rotation
+    listModel->reset();
+}
+
+void AlbumEditorWindow::itemMoved(int, int) { listModel->reset(); }
+
+void AlbumEditorWindow::itemRemoved(int) { listModel->reset(); }
+
+void AlbumEditorWindow::thumbnailChanged(int row) { listModel->thumbnailChanged(row); }
+
+void AlbumEditorWindow::selectionChanged() {
+    const int row = m_editor->selected();
+    m_syncing = true;
+    if (row >= 0) {
+        const QModelIndex index = listModel->index(row);
+        list->setCurrentIndex(index);
+        list->scrollTo(index);
+    } else {
+        list->clearSelection();
+    }
+    m_syncing = false;
+    updateButtons();
+    updatePreview(false);
+}
+
+void AlbumEditorWindow::captionsChanged() {
+    majorCaption->setText(qs(m_editor->majorText()));
+    minorCaption->setText(qs(m_editor->minorText()));
+}
+
+void AlbumEditorWindow::titleChanged() {
+    setWindowTitle(qs(m_editor->title()));
+    updateButtons();
+}
+
+void AlbumEditorWindow::setFrozen(bool frozen) {
+    list->setUpdatesEnabled(!frozen);
+    if (!frozen) list->viewport()->update();
+}
+
+bool AlbumEditorWindow::runCaptionExtraction(CCaptionExtractionDlg& dlg) {
+    if (captionExtractionRunner) return captionExtractionRunner(dlg);
+    CaptionExtractionWindow window(dlg, this);
+    return window.exec() == QDialog::Accepted;
+}
+
+bool AlbumEditorWindow::runIntroductionLink(CIntroductionLinkDlg& dlg) {
+    if (introductionRunner) return introductionRunner(dlg);
+    IntroLinkWindow window(dlg, this);
+    return window.exec() == QDialog::Accepted;
+}
+
+void AlbumEditorWindow::postRefreshThumbnails() {
+    // Runs on the producer's thread: only post. A posted call to a window that is gone
+    // is dropped by Qt.
+    QMetaObject::invokeMethod(this, [this] { m_editor->refreshThumbnails(); },
+                              Qt::QueuedConnection);
+}
+
+void AlbumEditorWindow::updateButtons() {
+    previous->setEnabled(m_editor->previousEnabled());
+    next->setEnabled(m_editor->nextEnabled());
+    rebuild->setVisible(m_editor->rebuildVisible());
+    rebuildNote->setVisible(m_editor->rebuildVisible());
+}
+
+void AlbumEditorWindow::updatePreview(bool force) {
+    const std::string path = m_editor->selectedPath();
+    const QSize area = preview->contentsRect().size();
+    if (!force && path == m_previewPath && area == m_previewSize) return;
+    m_previewPath = path;
+    m_previewSize = area;
+    if (path.empty()) {
+        preview->clear();
+        return;
+    }
+    const Picture picture = m_editor->preview(area.width(), area.height());
+    preview->setPixmap(QPixmap::fromImage(toImage(picture)));
+}
+
+QMenu* AlbumEditorWindow::contextMenuFor(int row) {
+    if (row < 0 || row >= m_editor->imageCount()) return nullptr;
+    auto* menu = new QMenu(this);
+    connect(menu->addAction(tr("&Open")), &QAction::triggered, this,
+            [this] { m_editor->openImage(); });
+    connect(menu->addAction(tr("&Exclude")), &QAction::triggered, this,
+            [this] { m_editor->exclude(); });
+    menu->addSeparator();
+    connect(menu->addAction(tr("Move to &Top")), &QAction::triggered, this,
+            [this] { m_editor->moveToTop(); });
+    connect(menu->addAction(tr("Move to &End")), &QAction::triggered, this,
+            [this] { m_editor->moveToEnd(); });
+    menu->addSeparator();
+    connect(menu->addAction(tr("Extract Caption")), &QAction::triggered, this,
+            [this] { m_editor->extractCaptions(); });
+    connect(menu->addAction(tr("&Revert Order")), &QAction::triggered, this,
+            [this] { m_editor->revertOrder(); });
+    return menu;
+}
+
+void AlbumEditorWindow::showContextMenu(const QPoint& pos) {
+    const QModelIndex index = list->indexAt(pos);
+    if (!index.isValid()) return;  // empty list space shows nothing
+    m_editor->select(index.row());
+    QMenu* menu = contextMenuFor(index.row());
+    if (!menu) return;
+    menu->exec(list->viewport()->mapToGlobal(pos));
+    menu->deleteLater();
+}
+
+void AlbumEditorWindow::closeEvent(QCloseEvent* event) {
+    m_editor->close();
+    event->accept();
+}
+
+bool AlbumEditorWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const auto mods = key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier |
+                                              Qt::AltModifier | Qt::MetaModifier);
+        const bool ctrl = mods == Qt::ControlModifier;
+        const bool plain = mods == Qt::NoModifier || mods == Qt::KeypadModifier;
+        std::optional<EditorKey> command;
+        if (plain && key->key() == Qt::Key_PageUp) command = EditorKey::PageUp;
+        else if (plain && key->key() == Qt::Key_PageDown) command = EditorKey::PageDown;
+        else if (ctrl && key->key() == Qt::Key_Home) command = EditorKey::CtrlHome;
+        else if (ctrl && key->key() == Qt::Key_End) command = EditorKey::CtrlEnd;
+        else if (ctrl && key->key() == Qt::Key_Delete) command = EditorKey::CtrlDelete;
+        if (command) {
+            m_editor->key(*command);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace kavlo

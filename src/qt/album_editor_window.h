@@ -1,0 +1,143 @@
+// SPDX-License-Identifier: MIT
+// The Qt view of the album editor: a modeless window over CAlbumEditorDlg with the
+// thumbnail list (a QListView over a list model, so thousands of images cost nothing
+// until they are drawn), the preview, the caption boxes and the buttons.
+#pragma once
+
+#include <QAbstractListModel>
+#include <QLabel>
+#include <QListView>
+#include <QPixmap>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "ui/album_editor.h"
+
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+namespace kavlo {
+
+class Platform;
+
+/// The thumbnails in album order, read straight from the editor logic.
+class ThumbnailListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    ThumbnailListModel(const CAlbumEditorDlg& editor, QObject* parent);
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    void reset();
+    void thumbnailChanged(int row);
+    /// The picture standing in for thumbnails not yet made.
+    const QPixmap& placeholder() const { return m_placeholder; }
+
+private:
+    const CAlbumEditorDlg& m_editor;
+    QPixmap m_placeholder;
+};
+
+/// The list: one column of 80 x 80 pictures with their labels, dragging an item
+/// shows its picture, a drop moves the image; near the top or bottom edge the list
+/// scrolls by one item on every third mouse movement.
+class ThumbnailListView : public QListView {
+    Q_OBJECT
+public:
+    explicit ThumbnailListView(QWidget* parent);
+    /// Height of one item (picture, label row and gap).
+    int itemHeight() const;
+
+    /// Called with (source row, row half an item below the mouse, row under the mouse).
+    std::function<void(int, int, int)> dropped;
+
+protected:
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    int m_dragMoves = 0;
+};
+
+/// The preview area: shows a picture centred; a double click opens the image.
+class PreviewArea : public QLabel {
+    Q_OBJECT
+public:
+    explicit PreviewArea(QWidget* parent);
+    std::function<void()> doubleClicked;
+    std::function<void()> resized;
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+};
+
+class AlbumEditorWindow : public QWidget, public AlbumEditorView {
+    Q_OBJECT
+public:
+    /// The window for `model`; it stays hidden until showEditor().
+    AlbumEditorWindow(AlbumModel& model, Platform& platform, QWidget* parent = nullptr);
+    /// Stops the thumbnail producer before anything else goes away.
+    ~AlbumEditorWindow() override;
+
+    /// The logic; the main window passes it to MainDialog::editorShown().
+    CAlbumEditorDlg& logic() { return *m_editor; }
+    /// "&Edit Album...": shows (and on first use fills) the editor.
+    void showEditor(bool autorotate);
+
+    // AlbumEditorView
+    void showWindow() override;
+    void hideWindow() override;
+    void listReset() override;
+    void itemMoved(int from, int to) override;
+    void itemRemoved(int row) override;
+    void thumbnailChanged(int row) override;
+    void selectionChanged() override;
+    void captionsChanged() override;
+    void titleChanged() override;
+    void setFrozen(bool frozen) override;
+    bool runCaptionExtraction(CCaptionExtractionDlg& dlg) override;
+    bool runIntroductionLink(CIntroductionLinkDlg& dlg) override;
+    void postRefreshThumbnails() override;
+
+    /// Replace how the modal dialogs are shown (tests).
+    std::function<bool(CCaptionExtractionDlg&)> captionExtractionRunner;
+    std::function<bool(CIntroductionLinkDlg&)> introductionRunner;
+
+    /// The context menu for the item at `row` (null for empty list space).
+    QMenu* contextMenuFor(int row);
+
+    ThumbnailListView* list = nullptr;
+    ThumbnailListModel* listModel = nullptr;
+    PreviewArea* preview = nullptr;
+    QLineEdit* majorCaption = nullptr;
+    QLineEdit* minorCaption = nullptr;
+    QPushButton* extractCaptions = nullptr;
+    QPushButton* introduction = nullptr;
+    QPushButton* rebuild = nullptr;
+    QLabel* rebuildNote = nullptr;
+    QPushButton* previous = nullptr;
+    QPushButton* next = nullptr;
+    QPushButton* closeButton = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void updatePreview(bool force);
+    void updateButtons();
+    void showContextMenu(const QPoint& pos);
+
+    std::unique_ptr<CAlbumEditorDlg> m_editor;
+    bool m_syncing = false;
+    std::string m_previewPath;
+    QSize m_previewSize;
+};
+
+}  // namespace kavlo

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+// The Qt view of the "Caption Extraction" dialog over CCaptionExtractionDlg.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+class QComboBox;
+class QPushButton;
+class QRadioButton;
+
+namespace kavlo {
+
+class CCaptionExtractionDlg;
+class CExifFormatEditorDlg;
+class CIPTCFormatEditorDlg;
+
+class CaptionExtractionWindow : public QDialog {
+    Q_OBJECT
+public:
+    CaptionExtractionWindow(CCaptionExtractionDlg& logic, QWidget* parent = nullptr);
+    /// OK: source, destination and range go back to the logic.
+    void accept() override;
+
+    /// How the two format dialogs are shown; tests replace them. The defaults run
+    /// IptcFormatWindow / ExifFormatWindow modally and return true on OK.
+    std::function<bool(CIPTCFormatEditorDlg&)> runIptcFormat;
+    std::function<bool(CExifFormatEditorDlg&)> runExifFormat;
+
+    QComboBox* source = nullptr;
+    QPushButton* iptcFormat = nullptr;
+    QPushButton* exifFormat = nullptr;
+    QRadioButton* major = nullptr;
+    QRadioButton* minor = nullptr;
+    QRadioButton* current = nullptr;
+    QRadioButton* all = nullptr;
+
+private:
+    void sourceChanged(int index);
+    void editIptcFormat();
+    void editExifFormat();
+
+    CCaptionExtractionDlg& m_logic;
+};
+
+}  // namespace kavlo

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: MIT
+// The Qt view of the "Exif Format" dialog over CExifFormatEditorDlg.
+#pragma once
+
+#include <QDialog>
+#include <array>
+
+#include "ui/exif_format_dialog.h"
+
+class QCheckBox;
+class QLabel;
+
+namespace kavlo {
+
+class ExifFormatWindow : public QDialog {
+    Q_OBJECT
+public:
+    ExifFormatWindow(CExifFormatEditorDlg& logic, QWidget* parent = nullptr);
+    /// OK: the ticks go back to the logic.
+    void accept() override;
+
+    std::array<QCheckBox*, CExifFormatEditorDlg::kFieldCount> boxes{};
+    QLabel* information = nullptr;
+
+private:
+    CExifFormatEditorDlg& m_logic;
+};
+
+}  // namespace kavlo

@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+#include "qt/intro_link_window.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+#include "qt/qt_platform.h"
+#include "ui/intro_link_dialog.h"
+
+namespace kavlo {
+
+void setMultiLineText(QPlainTextEdit* box, const std::string& crlfText) {
+    box->setPlainText(qs(CIntroductionLinkDlg::toEditText(crlfText)));
+}
+
+std::string multiLineText(const QPlainTextEdit* box) {
+    // toRawText keeps no-break spaces (toPlainText would turn them into spaces); the
+    // document separates paragraphs with U+2029.
+    QString raw = box->document()->toRawText();
+    raw.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    raw.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return u8(raw);
+}
+
+namespace {
+
+QLabel* note(const char* text, QWidget* parent) {
+    auto* label = new QLabel(qs(text), parent);
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+}  // namespace
+
+IntroLinkWindow::IntroLinkWindow(CIntroductionLinkDlg& logic, QWidget* parent)
+    : QDialog(parent), m_logic(logic) {
+    setWindowTitle(tr("Introduction and Link Editor"));
+    auto* root = new QVBoxLayout(this);
+
+    introduction = new QPlainTextEdit(this);
+    introduction->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    introduction->setTabChangesFocus(true);
+    setMultiLineText(introduction, logic.intro());
+    auto* introLabel = new QLabel(tr("&Introduction"), this);
+    introLabel->setBuddy(introduction);
+    root->addWidget(introLabel);
+    root->addWidget(introduction, 1);
+    root->addWidget(note(CIntroductionLinkDlg::introductionNote(), this));
+    root->addSpacing(8);
+
+    linkText = new QLineEdit(qs(logic.linkText()), this);
+    auto* textLabel = new QLabel(tr("Link &Text"), this);
+    textLabel->setBuddy(linkText);
+    root->addWidget(textLabel);
+    root->addWidget(linkText);
+
+    linkUrl = new QLineEdit(qs(logic.linkUrl()), this);
+    linkUrl->setPlaceholderText(QStringLiteral("https://www.example.com"));
+    auto* urlLine = new QHBoxLayout;
+    auto* urlLabel = new QLabel(tr("Link &URL"), this);
+    urlLabel->setBuddy(linkUrl);
+    urlHint = new QLabel(qs(CIntroductionLinkDlg::urlHint()), this);
+    urlHint->setTextFormat(Qt::PlainText);
+    QPalette hintPalette = urlHint->palette();
+    hintPalette.setColor(QPalette::WindowText,
+                         hintPalette.color(QPalette::Disabled, QPalette::WindowText));
+    urlHint->setPalette(hintPalette);
+    urlLine->addWidget(urlLabel);
+    urlLine->addWidget(urlHint, 1);
+    root->addLayout(urlLine);
+    root->addWidget(linkUrl);
+    root->addWidget(note(CIntroductionLinkDlg::linkNote(), this));
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &IntroLinkWindow::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &IntroLinkWindow::reject);
+    root->addWidget(buttons);
+    resize(fontMetrics().averageCharWidth() * 80, fontMetrics().height() * 26);
+}
+
+void IntroLinkWindow::accept() {
+    m_logic.setIntroFromEdit(multiLineText(introduction));
+    m_logic.setLinkText(u8(linkText->text()));
+    m_logic.setLinkUrl(u8(linkUrl->text()));
+    QDialog::accept();
+}
+
+}  // namespace kavlo

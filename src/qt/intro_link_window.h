@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+// The Qt view of the "Introduction and Link Editor" over CIntroductionLinkDlg, and the
+// line-break boundary of multi-line text boxes shared with the format dialogs.
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace kavlo {
+
+class CIntroductionLinkDlg;
+
+/// Text for a multi-line box: CR LF (and a lone CR) shown as line breaks.
+void setMultiLineText(QPlainTextEdit* box, const std::string& crlfText);
+/// The box's text with LF line breaks, every character kept (no-break spaces too).
+std::string multiLineText(const QPlainTextEdit* box);
+
+class IntroLinkWindow : public QDialog {
+    Q_OBJECT
+public:
+    IntroLinkWindow(CIntroductionLinkDlg& logic, QWidget* parent = nullptr);
+    /// OK: the three texts go back to the logic.
+    void accept() override;
+
+    QPlainTextEdit* introduction = nullptr;
+    QLineEdit* linkText = nullptr;
+    QLineEdit* linkUrl = nullptr;
+    QLabel* urlHint = nullptr;
+
+private:
+    CIntroductionLinkDlg& m_logic;
+};
+
+}  // namespace kavlo

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+// The Qt view of the "IPTC Format" dialog over CIPTCFormatEditorDlg.
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QPlainTextEdit;
+
+namespace kavlo {
+
+class CIPTCFormatEditorDlg;
+
+class IptcFormatWindow : public QDialog {
+    Q_OBJECT
+public:
+    IptcFormatWindow(CIPTCFormatEditorDlg& logic, QWidget* parent = nullptr);
+    /// OK: the box's text becomes the format.
+    void accept() override;
+
+    QPlainTextEdit* format = nullptr;
+    QPlainTextEdit* fields = nullptr;
+    QLabel* example = nullptr;
+    QCheckBox* macRoman = nullptr;
+
+private:
+    void takeText();
+    void macRomanClicked();
+
+    CIPTCFormatEditorDlg& m_logic;
+    std::string m_shown;  // the format as last put into the box
+};
+
+}  // namespace kavlo
