@@ -156,9 +156,12 @@ TEST(Thumbnail, unreadableFilesGetAPlaceholder) {
 }
 
 TEST(Preview, fitsTheAreaAndSurvivesUnreadableFiles) {
-    Picture p = makePreview(kPhotos + "large/canon_hdr_NO.jpg", 400, 400, true);
+    Picture p = makePreview(kPhotos + "large/iphone_hdr_NO.jpg", 400, 400, true);
     EXPECT_EQ(p.width, 400);
     EXPECT_EQ(p.height, 300);
+    p = makePreview(kPhotos + "large/canon_hdr_NO.jpg", 400, 400, true);  // orientation 6
+    EXPECT_EQ(p.width, 300);
+    EXPECT_EQ(p.height, 400);
     p = makePreview(kPhotos + "orientation/landscape_6.jpg", 300, 500, true);
     EXPECT_EQ(p.width, 300);
     EXPECT_EQ(p.height, 225);
