@@ -101,7 +101,7 @@ Startup::Startup(Platform& platform, StartupEnvironment env)
 
 std::string Startup::rememberedSelection() const {
     ResourceValues values;
-    if (m_env.settingsPath.empty() || !values.load(m_env.settingsPath)) return {};
+    if (!fileExists(m_env.settingsPath) || !values.load(m_env.settingsPath)) return {};
     std::string inputdir;
     if (!values.find("inputdir", inputdir)) return {};
     inputdir = utf8ToAnsi(inputdir);
@@ -180,7 +180,7 @@ bool Startup::openImageFolder(const std::string& folder, AlbumModel& model) {
     model.inputdir = folder;
     model.destdir = folder + "/album";
     model.appendFiles(images);
-    if (!m_env.settingsPath.empty()) {
+    if (fileExists(m_env.settingsPath)) {
         // Keys present in the file replace the defaults; the file holds no link keys,
         // so the values from the environment survive.
         const std::string linktext = model.settings.linktext;

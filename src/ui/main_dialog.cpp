@@ -22,7 +22,7 @@ bool MainDialog::open() {
     m_state.progressVisible = false;
     m_state.progressLeft = " ";
     ResourceValues values;
-    if (!m_options.settingsPath.empty() && values.load(m_options.settingsPath)) {
+    if (fileExists(m_options.settingsPath) && values.load(m_options.settingsPath)) {
         std::string text;
         if (values.find("exifpos", text)) {
             try {
