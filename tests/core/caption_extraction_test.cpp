@@ -72,14 +72,6 @@ TEST_F(CaptionExtraction, imageNumbersForAllOrTheCurrentImage) {
     for (const ImageEntry& e : n.images) EXPECT_EQ(e.micap, "");
 }
 
-TEST_F(CaptionExtraction, fileNameCaption) {
-    AlbumModel m = album({"/Photos/IMG_0001.JPG"});
-    CaptionChoices c;
-    c.source = kSourceFileName;
-    extractCaptions(m, c, 0);
-    EXPECT_EQ(m.images[0].macap, "IMG_0001");
-}
-
 TEST_F(CaptionExtraction, exifCaptionsUseTheStoredLetters) {
     AlbumModel m = album({kPhotos + "cameras/Canon_40D.jpg", m_dir + "/picture.tif",
                           kPhotos + "orientation/landscape_1.jpg", m_dir + "/gone.jpg"});

@@ -324,28 +324,6 @@ TEST_P(ExifByteOrder, thumbnailIsCutToTheBlock) {
 INSTANTIATE_TEST_SUITE_P(IntelAndMotorola, ExifByteOrder, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Motorola" : "Intel"; });
 
-TEST(ExifParser, motorolaAndIntelBlocksReadTheSame) {
-    auto build = [](bool motorola) {
-        TiffBuilder t(motorola);
-        t.ascii(Dir::ifd0, 271, "Make").u16(Dir::ifd0, 274, 8).rational(Dir::exif, 33434, 1, 250)
-            .rational(Dir::exif, 33437, 56, 10).u16(Dir::exif, 34855, 400)
-            .rational(Dir::exif, 37380, -4, 3, true).u16(Dir::exif, 37385, 9)
-            .rational(Dir::exif, 37386, 180, 10).ascii(Dir::exif, 36867, "2004:12:31 23:59:59");
-        return parseTiff(t);
-    };
-    const ExifInfo a = build(false), b = build(true);
-    EXPECT_EQ(a.make, b.make);
-    EXPECT_EQ(a.orientation, 8);
-    EXPECT_EQ(a.orientation, b.orientation);
-    EXPECT_EQ(a.exposureTime, b.exposureTime);
-    EXPECT_EQ(a.fNumber, b.fNumber);
-    EXPECT_EQ(a.iso, b.iso);
-    EXPECT_EQ(a.exposureBias, b.exposureBias);
-    EXPECT_EQ(a.flash, b.flash);
-    EXPECT_EQ(a.focalLength, b.focalLength);
-    EXPECT_EQ(a.dateTime, b.dateTime);
-}
-
 TEST(ExifParser, commentSectionReplacesControlBytes) {
     ExifInfo e = parse(testing::jpegWith({testing::section(0xFE, {'a', '\r', '\n', 'b', 7, '\t', 0xE4})}));
     EXPECT_EQ(e.comment, "a\nb?\t\xE4");
