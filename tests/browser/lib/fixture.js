@@ -170,8 +170,88 @@ function buildAlbum(opts = {}) {
   return { dir, images, sizes: S, dirs, options: o };
 }
 
+function xmlEscape(s) {
+  return String(s).replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;').replace(/"/g, '&quot;');
+}
+
+function stripPowered(footer) {
+  let f = footer;
+  for (const w of [' - Powered by Kavlo', '- Powered by Kavlo', ' Powered by Kavlo', 'Powered by Kavlo']) f = f.split(w).join('');
+  return f;
+}
+
+/**
+ * Turns an album made by buildAlbum into a SimpleViewer album as the gallery
+ * writer does: start page kept as index_html.html, viewer files copied, the
+ * gallery page instantiated and gallery.xml written.
+ * opts: textColor, frameColor, bgColor (rrggbb), frameWidth, stagePadding, cols, rows.
+ */
+function addSimpleViewer(album, opts = {}) {
+  const o = Object.assign({ bgColor: '191919', textColor: 'ffffff', frameColor: '555555', frameWidth: 1, stagePadding: 35, cols: 3, rows: 3 }, opts);
+  const a = album.options, dir = album.dir;
+  const T = path.join(templatesDir(), 'simpleviewer');
+  copy(path.join(dir, 'index.html'), path.join(dir, 'index_html.html'));
+  copy(path.join(T, 'ext/js/swfobject.js'), path.join(dir, 'ext/js/swfobject.js'));
+  copy(path.join(T, 'space.png'), path.join(dir, 'ext/space.png'));
+  let footer = stripPowered(a.footer);
+  if (a.linkUrl) footer += (footer ? ' &nbsp; :: &nbsp; ' : '') + '<a href="' + a.linkUrl + '"><u>' + a.linkText + '</u></a>';
+  if (a.intro) footer += (footer ? ' &nbsp; :: &nbsp; ' : '') + '<a href="index.html"><u>Home</u></a>';
+  footer = footer.replace(/</g, '%3C').replace(/>/g, '%3E').replace(/"/g, '%22').replace(/&/g, '%26');
+  instantiate(path.join(T, 'index.html'), path.join(dir, 'index.html'), {
+    '%%KAVLO_VERSION%%': VERSION, '%%BGCOLOR%%': '#' + o.bgColor, '%%TEXTCOLOR%%': '#' + o.textColor,
+    '%%TEXTCOLOR_FLASH%%': '0x' + o.textColor, '%%FRAMECOLOR%%': '#' + o.frameColor, '%%TITLE%%': a.title,
+    '%%INTRO%%': a.intro.replace(/\r?\n/g, '<br/>'), '%%INTRO_PRESENT%%': a.intro ? '1' : '0', '%%FOOTER%%': footer,
+  });
+  const pos = a.smallPos === 'none' ? 'left' : a.smallPos;
+  let x = '<?xml version="1.0" encoding="utf-8"?>\n';
+  x += '<simpleviewerGallery maxImageWidth="' + a.sizes.medium[0] + '" maxImageHeight="' + a.sizes.medium[1] + '" ' +
+    'textColor="0x' + o.textColor + '" frameColor="0x' + o.frameColor + '" frameWidth="' + o.frameWidth + '" ' +
+    'stagePadding="' + o.stagePadding + '" thumbnailColumns="' + (a.small ? o.cols : 0) + '" thumbnailRows="' + (a.small ? o.rows : 0) + '" ' +
+    'navPosition="' + pos + '" title="' + xmlEscape(a.title) + '" enableRightClickOpen="false" ' +
+    'backgroundImagePath="ext/kavlo_sv.swf" imagePath="' + album.dirs.medium + '/" thumbPath="' + album.dirs.small + '/">\n';
+  for (const im of album.images) {
+    x += '  <image>\n    <name>' + xmlEscape(im.name) + '</name>\n';
+    if (a.large) x += '    <caption><![CDATA[' + im.major + (im.major ? '<br/><br/>' : '') + '<a target="_blank" href="' + album.dirs.large + '/' + im.name + '"><u>Zoom</u></a>]]></caption>\n';
+    else if (im.major) x += '    <caption><![CDATA[' + im.major + ']]></caption>\n';
+    else x += '    <caption></caption>\n';
+    x += '  </image>\n';
+  }
+  x += '</simpleviewerGallery>';
+  fs.writeFileSync(path.join(dir, 'gallery.xml'), crlf(x));
+  return album;
+}
+
+/**
+ * Adds the AutoViewer pages to an album made by buildAlbum with
+ * dirs.medium 'images', as the AutoViewer writer does.
+ */
+function addAutoViewer(album, opts = {}) {
+  const o = Object.assign({ bgColor: '191919', textColor: 'ffffff', frameColor: '555555', frameWidth: 1, padding: 35 }, opts);
+  const a = album.options, dir = album.dir;
+  const T = path.join(templatesDir(), 'autoviewer');
+  copy(path.join(dir, 'index.html'), path.join(dir, 'index_html.html'));
+  copy(path.join(T, 'swfobject.js'), path.join(dir, 'ext/swfobject.js'));
+  copy(path.join(T, 'kavlo.ico'), path.join(dir, 'kavlo.ico'));
+  instantiate(path.join(T, 'index.html'), path.join(dir, 'index.html'), {
+    '%%KAVLO_VERSION%%': VERSION, '%%BGCOLOR%%': '#' + o.bgColor, '%%TEXTCOLOR%%': '#' + o.textColor,
+    '%%ALBUMTITLE%%': a.title, '%%ALBUMFOOTER%%': stripPowered(a.footer),
+  });
+  let x = '<?xml version="1.0" encoding="utf-8"?>\n';
+  x += '<gallery title="' + xmlEscape(a.title) + '" frameColor="0x' + o.frameColor + '" frameWidth="' + o.frameWidth + '" ' +
+    'imagePadding="' + o.padding + '" displayTime="5" imagePath="' + album.dirs.medium + '/" thumbPath="' + album.dirs.small + '/">\n';
+  album.images.forEach((im, i) => {
+    const s = album.sizes.medium[i];
+    x += '  <image>\n    <name>' + xmlEscape(im.name) + '</name>\n';
+    x += im.major ? '    <caption><![CDATA[' + xmlEscape(im.major) + ']]></caption>\n' : '    <caption></caption>\n';
+    x += '    <width>' + s.w + '</width>\n    <height>' + s.h + '</height>\n  </image>\n';
+  });
+  x += '</gallery>';
+  fs.writeFileSync(path.join(dir, 'gallerydata.xml'), crlf(x));
+  return album;
+}
+
 function removeAlbum(album) {
   if (album && album.dir && album.dir.startsWith(os.tmpdir())) fs.rmSync(album.dir, { recursive: true, force: true });
 }
 
-module.exports = { buildAlbum, removeAlbum, templatesDir, outputDir, jpegSize, jsEscape, instantiate, crlf, REPO, PHOTOS, VERSION };
+module.exports = { buildAlbum, addSimpleViewer, addAutoViewer, removeAlbum, templatesDir, outputDir, jpegSize, jsEscape, instantiate, crlf, REPO, PHOTOS, VERSION };

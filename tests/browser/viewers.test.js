@@ -1,0 +1,212 @@
+'use strict';
+// The gallery (SimpleViewer) and slideshow (AutoViewer) pages, from disk and
+// over a local http server, where they read gallery.xml / gallerydata.xml.
+
+const { describe, it, before, after } = require('node:test');
+const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const path = require('node:path');
+const { buildAlbum, addSimpleViewer, addAutoViewer, removeAlbum, templatesDir } = require('./lib/fixture');
+const { launch, fileUrl, screenshot, serve, PHONE, DESKTOP } = require('./lib/browser');
+
+let browser;
+const albums = [];
+before(async () => { browser = await launch(); });
+after(async () => { await browser.close(); albums.forEach(removeAlbum); });
+
+const PHOTOS = [
+  { photo: 'orientation/landscape_1.jpg', major: 'Milla Milla <b>Falls</b> & rain' },
+  { photo: 'cameras/Canon_PowerShot_S40.jpg', major: '' },
+  { photo: 'orientation/portrait_1.jpg', major: 'Portrait' },
+  { photo: 'large/canon_hdr_NO.jpg', major: 'Evening' },
+  { photo: 'cameras/Reconyx_HC500_Hyperfire.jpg', major: 'Camera trap' },
+];
+
+async function viewerImage(p) {
+  await p.waitForFunction(() => { const i = document.getElementById('kvv-image'); return i && i.complete && i.naturalWidth > 0; }, null, { timeout: 8000 });
+  return p.evaluate(() => ({
+    file: decodeURIComponent(document.getElementById('kvv-image').src.split('/').pop()),
+    caption: document.getElementById('kvv-caption').textContent,
+    source: document.getElementById('kvv-root').getAttribute('data-source'),
+  }));
+}
+
+async function thumbsLoaded(p) {
+  return p.evaluate(async () => {
+    const imgs = Array.from(document.querySelectorAll('.kvv-thumb img'));
+    const t0 = Date.now();
+    while (imgs.some((i) => !i.complete) && Date.now() - t0 < 5000) await new Promise((r) => setTimeout(r, 20));
+    return imgs.map((i) => i.naturalWidth > 0);
+  });
+}
+
+describe('gallery page (SimpleViewer)', () => {
+  function svAlbum(extra) {
+    const a = buildAlbum(Object.assign({
+      title: 'Trip & "friends"', images: PHOTOS.map((x) => ({ ...x })), large: true, smallPos: 'left',
+      linkUrl: 'https://example.org/', linkText: 'Home page', intro: '',
+      footer: '\u00a9 2026 Anna - Powered by Kavlo',
+    }, extra || {}));
+    albums.push(a);
+    return addSimpleViewer(a, { cols: 2, rows: 2 });
+  }
+
+  it('shows the images from disk, using the album data', async () => {
+    const a = svAlbum();
+    const p = await browser.newPage(DESKTOP);
+    await p.goto(fileUrl(path.join(a.dir, 'index.html')));
+    let s = await viewerImage(p);
+    assert.equal(s.source, 'albumdef');
+    assert.equal(s.file, '0001.jpg');
+    assert.equal(await p.$eval('#kvv-caption b', (b) => b.textContent), 'Falls');
+    assert.equal(await p.$eval('#kvv-caption a', (l) => l.getAttribute('href')), 'large/0001.jpg');
+    assert.equal(await p.textContent('.kvv-title'), 'Trip & "friends"');
+    // Footer: decoded from the page, with the album link, without the "Powered by" words.
+    assert.equal(await p.$eval('#kvv-footer a', (l) => l.getAttribute('href')), 'https://example.org/');
+    assert.match(await p.textContent('#kvv-footer'), /^\u00a9 2026 Anna\s+::\s+Home page$/);
+    assert.ok((await thumbsLoaded(p)).every(Boolean));
+    await screenshot(p, 'simpleviewer-file-desktop');
+
+    await p.keyboard.press('ArrowRight');
+    s = await viewerImage(p);
+    assert.equal(s.file, '0002.jpg');
+    assert.equal(await p.evaluate(() => location.hash), '#2');
+    // From disk the matrix has its default 3 x 3 cells: all five on one page.
+    assert.equal(await p.$$eval('.kvv-thumb', (t) => t.length), 5);
+    assert.equal(await p.$('.kvv-pager'), null);
+    await p.keyboard.press('End');
+    s = await viewerImage(p);
+    assert.equal(s.file, '0005.jpg');
+    await p.reload();
+    assert.equal((await viewerImage(p)).file, '0005.jpg');
+    assert.deepEqual(p.problems, []);
+
+    const ph = await browser.newPage(PHONE);
+    await ph.goto(fileUrl(path.join(a.dir, 'index.html')));
+    await viewerImage(ph);
+    await ph.waitForTimeout(500);
+    await screenshot(ph, 'simpleviewer-file-phone');
+    assert.equal(await ph.evaluate(() => document.documentElement.scrollWidth <= innerWidth), true);
+    await ph.close();
+    await p.close();
+  });
+
+  it('reads gallery.xml over http', async () => {
+    const a = svAlbum({ title: 'Page title' });
+    // gallery.xml is what the viewer reads over http: make it differ from the page.
+    const xml = path.join(a.dir, 'gallery.xml');
+    fs.writeFileSync(xml, fs.readFileSync(xml, 'utf8').replace('title="Page title"', 'title="From the gallery file"').replace('frameWidth="1"', 'frameWidth="7"'));
+    const server = await serve(a.dir);
+    try {
+      const p = await browser.newPage(DESKTOP);
+      await p.goto(server.url + 'index.html#3');
+      const s = await viewerImage(p);
+      assert.deepEqual([s.source, s.file, s.caption.startsWith('Portrait')], ['xml', '0003.jpg', true]);
+      assert.equal(await p.textContent('.kvv-title'), 'From the gallery file');
+      assert.equal(await p.$eval('#kvv-image', (i) => getComputedStyle(i).borderTopWidth), '7px');
+      assert.equal(await p.$eval('#kvv-caption a', (l) => l.textContent), 'Zoom');
+      assert.ok((await thumbsLoaded(p)).every(Boolean));
+      await p.waitForTimeout(500);
+      await screenshot(p, 'simpleviewer-http-desktop');
+      // The 2 x 2 matrix of gallery.xml pages along with the image.
+      assert.equal(await p.textContent('.kvv-page-label'), '1 / 2');
+      await p.keyboard.press('End');
+      assert.equal((await viewerImage(p)).file, '0005.jpg');
+      assert.equal(await p.textContent('.kvv-page-label'), '2 / 2');
+      assert.deepEqual(await p.$$eval('.kvv-thumb', (t) => t.map((x) => x.getAttribute('href'))), ['#5']);
+      await p.click('.kvv-page-prev');
+      assert.deepEqual(await p.$$eval('.kvv-thumb', (t) => t.map((x) => x.getAttribute('href'))), ['#1', '#2', '#3', '#4']);
+      assert.deepEqual(p.problems, []);
+      await p.close();
+    } finally {
+      await server.close();
+    }
+  });
+
+  it('greets with the introduction and copes with a "%" in the footer and awkward names', async () => {
+    const a = buildAlbum({
+      title: 'Intro', intro: 'Hello <i>there</i>\nline two', footer: '100% sure & <b>bold</b>', small: false,
+      images: [{ photo: 'orientation/landscape_1.jpg', name: 'a #1 & b?.jpg', major: '' }, { photo: 'orientation/portrait_1.jpg', name: 'Ærø 東京.jpg' }],
+    });
+    albums.push(a);
+    addSimpleViewer(a);
+    const p = await browser.newPage(DESKTOP);
+    await p.goto(fileUrl(path.join(a.dir, 'index.html')));
+    await p.waitForSelector('.kvv-intro');
+    assert.equal(await p.$eval('.kvv-intro-text i', (i) => i.textContent), 'there');
+    assert.equal(await p.$$eval('.kvv-intro-text br', (b) => b.length), 1);
+    await screenshot(p, 'simpleviewer-intro-desktop');
+    await p.click('.kvv-enter');
+    assert.equal(await p.$('.kvv-intro'), null);
+    assert.equal((await viewerImage(p)).file, 'a #1 & b?.jpg');
+    assert.equal(await p.$('.kvv-thumbs'), null, 'no thumbnails without thumbnail images');
+    assert.match(await p.textContent('#kvv-footer'), /^100% sure & bold\s+::\s+Home$/);
+    await p.keyboard.press('ArrowRight');
+    assert.equal((await viewerImage(p)).file, 'Ærø 東京.jpg');
+    assert.deepEqual(p.problems, []);
+    await p.close();
+  });
+});
+
+describe('slideshow page (AutoViewer)', () => {
+  function avAlbum() {
+    const a = buildAlbum({
+      title: 'Slides', footer: '\u00a9 2026 - Powered by Kavlo', dirs: { medium: 'images' }, small: true,
+      images: PHOTOS.slice(0, 4).map((x) => ({ ...x, major: x.major || '' })),
+    });
+    albums.push(a);
+    return addAutoViewer(a);
+  }
+
+  it('plays the images from disk every displayTime seconds', async () => {
+    const a = avAlbum();
+    const p = await browser.newPage(DESKTOP);
+    await p.clock.install();
+    await p.goto(fileUrl(path.join(a.dir, 'index.html')));
+    let s = await viewerImage(p);
+    assert.deepEqual([s.source, s.file], ['albumdef', '0001.jpg']);
+    assert.equal(s.caption, 'Milla Milla Falls & rain', 'captions are shown as plain text');
+    assert.equal(await p.textContent('.kvv-title'), 'Slides');
+    assert.equal((await p.textContent('#kvv-footer')).trim(), '\u00a9 2026');
+    await p.clock.runFor(5200);
+    assert.equal((await viewerImage(p)).file, '0002.jpg');
+    await p.click('.kvv-play'); // pause
+    await p.clock.runFor(12000);
+    assert.equal((await viewerImage(p)).file, '0002.jpg');
+    await p.keyboard.press('ArrowLeft');
+    assert.equal((await viewerImage(p)).file, '0001.jpg');
+    await p.keyboard.press('ArrowLeft'); // wraps to the last
+    assert.equal((await viewerImage(p)).file, '0004.jpg');
+    await p.clock.runFor(800);
+    await screenshot(p, 'autoviewer-file-desktop');
+    assert.deepEqual(p.problems, []);
+    await p.close();
+  });
+
+  it('reads gallerydata.xml over http, with escaped captions shown as text', async () => {
+    const a = avAlbum();
+    const server = await serve(a.dir);
+    try {
+      const p = await browser.newPage(PHONE);
+      await p.goto(server.url + 'index.html#1');
+      const s = await viewerImage(p);
+      assert.deepEqual([s.source, s.file], ['xml', '0001.jpg']);
+      assert.equal(s.caption, 'Milla Milla Falls & rain');
+      assert.equal(await p.$$eval('#kvv-caption *', (e) => e.length), 0);
+      await p.waitForTimeout(900);
+      await screenshot(p, 'autoviewer-http-phone');
+      assert.deepEqual(p.problems, []);
+      await p.close();
+    } finally {
+      await server.close();
+    }
+  });
+
+  it('ships the same viewer script for both pages', () => {
+    const T = templatesDir();
+    assert.equal(fs.readFileSync(path.join(T, 'autoviewer', 'swfobject.js'), 'utf8'),
+      fs.readFileSync(path.join(T, 'simpleviewer', 'ext', 'js', 'swfobject.js'), 'utf8'));
+    const swf = (d) => fs.readdirSync(d, { recursive: true }).filter((f) => String(f).endsWith('.swf'));
+    assert.deepEqual(swf(path.join(T, 'simpleviewer')).concat(swf(path.join(T, 'autoviewer'))), []);
+  });
+});
