@@ -12,9 +12,9 @@
 #ifdef KAVLO_WITH_QT
 namespace kavlo {
 /// The desktop front end: start-up with real dialogs, then the main window. Returns
-/// the exit status. Provided by the Qt layer; declared weak so that a build whose Qt
-/// layer does not define it yet runs the terminal path.
-__attribute__((weak)) int runQtFrontEnd(int argc, char** argv, const ProgramOptions& options);
+/// the exit status. Provided by the Qt layer (qt/qt_main.cpp). A strong reference: a
+/// weak one would not pull its object out of the static Qt library.
+int runQtFrontEnd(int argc, char** argv, const ProgramOptions& options);
 }  // namespace kavlo
 #endif
 
@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 #ifdef KAVLO_WITH_QT
-    if (!options.noGui && kavlo::hasDisplay() && &kavlo::runQtFrontEnd != nullptr) return kavlo::runQtFrontEnd(argc, argv, options);
+    if (!options.noGui && kavlo::hasDisplay()) return kavlo::runQtFrontEnd(argc, argv, options);
 #endif
     return kavlo::runInTerminal(options, kavlo::systemEnvironment());
 }

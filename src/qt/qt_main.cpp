@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: MIT
+#include "qt/qt_main.h"
+
+#include <QApplication>
+#include <QEventLoop>
+
+#include "core/album_renderer.h"
+#include "core/startup.h"
+#include "qt/app_icon.h"
+#include "qt/main_window.h"
+#include "qt/qt_platform.h"
+#include "ui/main_dialog.h"
+
+namespace kavlo {
+
+int runQtFrontEnd(int argc, char** argv, const ProgramOptions& options) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kavlo"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Kavlo"));
+    QApplication::setWindowIcon(kavloIcon());
+    // The main window ends the program, not the last window: start-up's dialogs and
+    // the album editor come and go before it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QtPlatform platform;
+    const StartupEnvironment env = systemEnvironment();
+    AlbumModel model;
+    Startup startup(platform, env);
+    const StartupResult result = startup.run(options.album, model);
+    if (result.status == StartupStatus::ReadFailed) return 255;
+    if (result.status != StartupStatus::Ready) return 0;
+
+    AlbumRenderer renderer(model);
+    MainDialogOptions mo;
+    mo.settingsPath = env.settingsPath;
+    mo.unattended = result.unattended;
+    mo.openedAlbum = result.openedAlbum;
+    MainDialog logic(platform, model, renderer, mo);
+
+    MainWindow window(logic, platform);
+    window.open();
+    // Not exec(): an application-modal main window would lock the modeless album
+    // editor out of input.
+    QEventLoop loop;
+    QObject::connect(&window, &QDialog::finished, &loop, &QEventLoop::quit);
+    window.show();
+    if (!logic.closed()) loop.exec();
+    return 0;
+}
+
+}  // namespace kavlo
