@@ -90,13 +90,6 @@ TEST(AlbumModel, checkMissingCountsAndRemovesKeepingOrder) {
     EXPECT_TRUE(all.images.empty());
 }
 
-TEST(AlbumModel, relocateMovesEveryPathIntoTheFolder) {
-    AlbumModel m = threeImages();
-    m.relocate("/new/place");
-    EXPECT_EQ(m.images[0].path, "/new/place/one.jpg");
-    EXPECT_EQ(m.images[2].path, "/new/place/three");
-}
-
 TEST(AlbumModel, captionOperationsTouchOneOrEveryEntryAndTheChosenField) {
     AlbumModel m = threeImages();
     m.setNumberCaptions(-1, true);

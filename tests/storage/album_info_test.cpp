@@ -182,14 +182,3 @@ TEST(AlbumInfo, unreadableFileLeavesTheModelUnchanged) {
     EXPECT_EQ(m.images[0].macap, "c");
 }
 
-TEST(AlbumInfo, failedWriteKeepsThePreviousFile) {
-    const std::string dir = scratch("atomic");
-    AlbumModel m = sampleAlbum();
-    ASSERT_TRUE(writeAlbumInfo(m, dir + "/albuminfo.xml"));
-    const std::string before = slurp(dir + "/albuminfo.xml");
-    EXPECT_FALSE(writeAlbumInfo(m, dir + "/no/such/folder/albuminfo.xml"));
-    fs::create_directory(dir + "/taken");
-    EXPECT_FALSE(writeAlbumInfo(m, dir + "/taken"));
-    EXPECT_EQ(slurp(dir + "/albuminfo.xml"), before);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
-}

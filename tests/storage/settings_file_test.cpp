@@ -117,21 +117,6 @@ TEST(SettingsFile, everyBlockFieldSurvivesAWriteAndReadExceptTheLinks) {
     EXPECT_EQ(v.getString("appearance"), s.appearance);
 }
 
-TEST(SettingsFile, writerLaysOutLinksAndEnvelopeOnlyWhenAsked) {
-    AlbumSettings s;
-    s.linktext = "A & B";
-    const std::string bare = writeSettings(s, false, false);
-    const std::string full = writeSettings(s, true, true);
-    EXPECT_EQ(bare.find("linktext"), std::string::npos);
-    EXPECT_EQ(bare.rfind("  appearance     = \"dim\"\n", 0), 0u);
-    EXPECT_NE(full.find("  autorotate     = \"yes\"\n  linktext       = \"A &amp; B\"\n"
-                        "  linkurl        = \"\"\n  iptcformat     = "),
-              std::string::npos);
-    EXPECT_EQ(full.rfind("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<resource>\n<values\n", 0), 0u);
-    EXPECT_EQ(full.substr(full.size() - 15), "/>\n</resource>\n");
-    EXPECT_EQ(bare.find('\r'), std::string::npos);
-}
-
 TEST(SettingsFile, readingFollowsTheKeyRules) {
     const std::string path = settingsWith(
         "rules", "  ssize = \"100\"\r\n  msize = \"640\"\r\n  mhsize = \"700\"\r\n"

@@ -129,15 +129,6 @@ TEST(Colours, writeRedFirstAndReadOnlyValidHex) {
     }
 }
 
-TEST(PositionName, namesTheFourPlacesAndFallsBackToLeft) {
-    EXPECT_EQ(positionName(0), "left");
-    EXPECT_EQ(positionName(1), "right");
-    EXPECT_EQ(positionName(2), "top");
-    EXPECT_EQ(positionName(3), "bottom");
-    EXPECT_EQ(positionName(4), "left");
-    EXPECT_EQ(positionName(-1), "left");
-}
-
 TEST(Format, producesTextsLongerThanAnyFixedBuffer) {
     EXPECT_EQ(format("image%04i", 7), "image0007");
     EXPECT_EQ(format("image%04i", 12345), "image12345");
