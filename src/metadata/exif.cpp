@@ -2,7 +2,7 @@
 //
 // The section loop reads one marker section at a time from a byte source (a file or a
 // memory buffer) and stops at the start of scan, so the compressed data is never read.
-// The Exif block is walked through BlockReader, whose reads return nothing on overrun;
+// The Exif block is walked through ByteReader, whose reads return nothing on overrun;
 // all sums of offsets and lengths are done in 64 bits.
 #include "metadata/exif.h"
 
@@ -65,6 +65,35 @@ std::uint32_t get32(const std::uint8_t* p, bool motorola) {
                     : (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[2]} << 16) |
                           (std::uint32_t{p[1]} << 8) | p[0];
 }
+
+/// Bounded view of an Exif (TIFF) block: every read checks its range first (64-bit
+/// sums) and returns nothing, or an empty span, on overrun.
+class ByteReader {
+public:
+    ByteReader(ByteSpan bytes, bool motorola) : m_bytes(bytes), m_motorola(motorola) {}
+
+    std::uint64_t size() const { return m_bytes.size(); }
+    bool motorola() const { return m_motorola; }
+    bool fits(std::uint64_t offset, std::uint64_t length) const {
+        return offset <= m_bytes.size() && length <= m_bytes.size() - offset;
+    }
+    std::optional<std::uint16_t> u16(std::uint64_t offset) const {
+        if (!fits(offset, 2)) return std::nullopt;
+        return get16(m_bytes.data() + offset, m_motorola);
+    }
+    std::optional<std::uint32_t> u32(std::uint64_t offset) const {
+        if (!fits(offset, 4)) return std::nullopt;
+        return get32(m_bytes.data() + offset, m_motorola);
+    }
+    ByteSpan sub(std::uint64_t offset, std::uint64_t length) const {
+        if (!fits(offset, length)) return {};
+        return m_bytes.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length));
+    }
+
+private:
+    ByteSpan m_bytes;
+    bool m_motorola;
+};
 
 double convertSpan(int format, ByteSpan value, bool motorola) {
     const int size = exifFormatSize(format);
@@ -201,8 +230,7 @@ struct ReadState {
 
 class ExifBlockWalker {
 public:
-    ExifBlockWalker(ReadState& state, ByteSpan block, bool motorola)
-        : m_state(state), m_block(block), m_motorola(motorola) {}
+    ExifBlockWalker(ReadState& state, const ByteReader& block) : m_state(state), m_block(block) {}
 
     void walk(std::uint64_t ifdOffset) {
         walkDirectory(ifdOffset, 0);
@@ -221,54 +249,52 @@ public:
     }
 
 private:
-    bool fits(std::uint64_t offset, std::uint64_t length) const {
-        return offset <= m_block.size() && length <= m_block.size() - offset;
-    }
-
     void walkDirectory(std::uint64_t start, int level) {
         if (level > kMaxNesting) return;
-        if (!fits(start, 2)) return;
+        const std::optional<std::uint16_t> entries = m_block.u16(start);
+        if (!entries) return;
         // A directory reached twice (a link or sub-directory pointing back) is walked once.
         if (!m_visited.insert(start).second) return;
 
-        const std::uint64_t count = get16(m_block.data() + start, m_motorola);
+        const std::uint64_t count = *entries;
         const std::uint64_t dirEnd = start + 2 + 12 * count;
         const std::uint64_t blockLen = m_block.size();
+        // TIFF 6.0 section 2: the entries are followed by a 4-byte link; some writers omit
+        // it (or half of it) in the last directory of the block.
         if (dirEnd + 4 > blockLen && dirEnd != blockLen && dirEnd + 2 != blockLen) return;
 
         std::uint64_t thumbOffset = 0, thumbLength = 0;
         for (std::uint64_t i = 0; i < count; ++i) {
             if (++m_entriesSeen > kMaxEntriesPerBlock) return;
-            const std::uint8_t* entry = m_block.data() + start + 2 + 12 * i;
-            const std::uint16_t tag = get16(entry, m_motorola);
-            const int format = get16(entry + 2, m_motorola);
-            const std::uint64_t components = get32(entry + 4, m_motorola);
+            const ByteReader entry(m_block.sub(start + 2 + 12 * i, 12), m_block.motorola());
+            const std::uint16_t tag = entry.u16(0).value_or(0);
+            const int format = entry.u16(2).value_or(0);
+            const std::uint64_t components = entry.u32(4).value_or(0);
             if (format > kExifFormatCount) continue;
             const std::uint64_t byteCount = components * static_cast<std::uint64_t>(exifFormatSize(format));
             ByteSpan value;
             if (byteCount > 4) {
-                const std::uint64_t offset = get32(entry + 8, m_motorola);
-                if (!fits(offset, byteCount)) continue;
-                value = m_block.subspan(offset, byteCount);
+                const std::uint64_t offset = entry.u32(8).value_or(0);
+                if (!m_block.fits(offset, byteCount)) continue;
+                value = m_block.sub(offset, byteCount);
             } else {
-                value = ByteSpan(entry + 8, byteCount);
+                value = entry.sub(8, byteCount);
             }
             const TagInfo* info = findTag(tag);
             if (!info) continue;
             handleTag(*info, format, value, level, thumbOffset, thumbLength);
         }
 
-        if (dirEnd + 4 <= blockLen) {
-            const std::uint64_t next = get32(m_block.data() + dirEnd, m_motorola);
-            if (next != 0 && next < blockLen) walkDirectory(next, level + 1);
-        }
+        if (const std::optional<std::uint32_t> next = m_block.u32(dirEnd); next && *next != 0 &&
+                                                                            *next < blockLen)
+            walkDirectory(*next, level + 1);
 
         if (thumbOffset != 0 && thumbLength != 0 && thumbOffset <= blockLen) {
             if (thumbOffset + thumbLength > blockLen) thumbLength = blockLen - thumbOffset;
             ExifInfo& out = m_state.info;
             out.thumbnailSize = static_cast<int>(thumbLength);
             if (m_state.withThumbnail) {
-                ByteSpan t = m_block.subspan(thumbOffset, thumbLength);
+                const ByteSpan t = m_block.sub(thumbOffset, thumbLength);
                 out.thumbnail.assign(t.begin(), t.end());
             }
         }
@@ -301,7 +327,7 @@ private:
     void handleTag(const TagInfo& tag, int format, ByteSpan value, int level,
                    std::uint64_t& thumbOffset, std::uint64_t& thumbLength) {
         ExifInfo& info = m_state.info;
-        auto number = [&] { return convertSpan(format, value, m_motorola); };
+        auto number = [&] { return convertSpan(format, value, m_block.motorola()); };
         switch (tag.action) {
         case TagAction::make: info.make = textOf(value, kMaxMake); break;
         case TagAction::model: info.model = textOf(value, kMaxModel); break;
@@ -387,8 +413,7 @@ private:
     }
 
     ReadState& m_state;
-    ByteSpan m_block;
-    bool m_motorola;
+    const ByteReader& m_block;
     double m_focalPlaneXRes = 0;
     double m_focalPlaneUnit = 0;
     int m_exifImageWidth = 0;
@@ -400,15 +425,16 @@ private:
 /// APP1 section bytes (length bytes included) holding "Exif\0\0" and a TIFF block.
 void processExif(ReadState& state, ByteSpan section) {
     if (section.size() < 8 || std::memcmp(section.data() + 2, "Exif\0\0", 6) != 0) return;
-    ByteSpan block = section.subspan(8);
-    if (block.size() < 8) return;
+    const ByteSpan bytes = section.subspan(8);
+    if (bytes.size() < 8) return;
     bool motorola;
-    if (block[0] == 'I' && block[1] == 'I') motorola = false;
-    else if (block[0] == 'M' && block[1] == 'M') motorola = true;
+    if (bytes[0] == 'I' && bytes[1] == 'I') motorola = false;
+    else if (bytes[0] == 'M' && bytes[1] == 'M') motorola = true;
     else return;
-    if (get16(block.data() + 2, motorola) != 42) return;
-    ExifBlockWalker walker(state, block, motorola);
-    walker.walk(get32(block.data() + 4, motorola));
+    const ByteReader block(bytes, motorola);
+    if (block.u16(2) != 42) return;
+    ExifBlockWalker walker(state, block);
+    walker.walk(block.u32(4).value_or(0));
 }
 
 /// Comment section bytes (length bytes included).
