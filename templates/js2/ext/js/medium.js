@@ -105,7 +105,7 @@
     main.appendChild(intro);
 
     var figure = K.el('figure', { class: 'kv-figure', id: 'kv-figure' });
-    var stage = K.el('div', { class: 'kv-stage', id: 'kv-stage', tabindex: '-1' });
+    var stage = K.el('div', { class: 'kv-stage', id: 'kv-stage' });
     var frame = K.el('div', { class: 'kv-frame' });
     var image = K.el('img', { class: 'kv-image', id: 'kv-image', alt: '', decoding: 'async' });
     frame.appendChild(image);
