@@ -144,6 +144,11 @@ bool replaceAtomically(const std::string& path, Producer produce) {
     std::string temp;
     Fd fd(createTempBeside(path, temp));
     if (!fd.valid()) return false;
+    // A replaced file keeps its permissions (a private settings file stays private).
+    struct stat old{};
+    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        ::fchmod(fd.get(), old.st_mode & 07777);
+    }
     bool ok = produce(fd.get());
     ok = ok && ::fsync(fd.get()) == 0;
     ok = fd.close() && ok;
