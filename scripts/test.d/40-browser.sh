@@ -26,6 +26,7 @@ npm ci --no-audit --no-fund --loglevel=error >/dev/null
 
 export KAVLO_PROGRAM="${KAVLO_PROGRAM:-$root/build/app/kavlo}"
 export KAVLO_TEMPLATES="${KAVLO_TEMPLATES:-$root/build/app/templates}"
+export KAVLO_HELP="${KAVLO_HELP:-$root/build/app}"
 export KAVLO_BROWSER_OUTPUT="${KAVLO_BROWSER_OUTPUT:-$root/build/test-output/browser}"
 mkdir -p "$KAVLO_BROWSER_OUTPUT"
 

@@ -13,10 +13,15 @@ const REPO = path.resolve(__dirname, '..', '..', '..');
 const PHOTOS = process.env.KAVLO_PHOTOS || '/work/shared/testdata/photos';
 const VERSION = 'test-1.0';
 
+// The template set under test: KAVLO_TEMPLATES (the test stage points it at the
+// copy beside the built program), else the source tree.
 function templatesDir() {
-  if (process.env.KAVLO_TEMPLATES) return process.env.KAVLO_TEMPLATES;
-  const built = path.join(REPO, 'build', 'app', 'templates');
-  return fs.existsSync(path.join(built, 'js2', 'index.html')) ? built : path.join(REPO, 'templates');
+  return process.env.KAVLO_TEMPLATES || path.join(REPO, 'templates');
+}
+
+// The folder holding readme.html and skins/: KAVLO_HELP, else the source tree.
+function helpDir() {
+  return process.env.KAVLO_HELP || path.join(REPO, 'help');
 }
 
 function outputDir() {
@@ -254,4 +259,4 @@ function removeAlbum(album) {
   if (album && album.dir && album.dir.startsWith(os.tmpdir())) fs.rmSync(album.dir, { recursive: true, force: true });
 }
 
-module.exports = { buildAlbum, addSimpleViewer, addAutoViewer, removeAlbum, templatesDir, outputDir, jpegSize, jsEscape, instantiate, crlf, REPO, PHOTOS, VERSION };
+module.exports = { buildAlbum, addSimpleViewer, addAutoViewer, removeAlbum, templatesDir, helpDir, outputDir, jpegSize, jsEscape, instantiate, crlf, REPO, PHOTOS, VERSION };
