@@ -33,22 +33,43 @@ void clearRaster(RasterImage& image) {
     if (hasRaster(image)) std::memset(image.pixels, 0, strideOf(image) * std::size_t(image.height));
 }
 
-// [1 2 1] halving of one row of w pixels of `bytes` samples into w / 2 pixels.
+// [1 2 1] halving of one row of w pixels of B samples into w / 2 pixels:
+// (a * 256 + b * 512 + c * 256) >> 10, which equals (a + 2b + c) >> 2. Fixed B lets
+// the compiler vectorise the pixel loop.
+template <std::size_t B>
+void halveRowFixed(const std::uint8_t* in, std::uint8_t* out, std::size_t w) {
+    const std::size_t full = (w - 1) / 2;  // outputs k with 2k + 2 < w
+    for (std::size_t k = 0; k < full; ++k) {
+        const std::uint8_t* p = in + 2 * k * B;
+        std::uint8_t* o = out + k * B;
+        for (std::size_t c = 0; c < B; ++c)
+            o[c] = static_cast<std::uint8_t>((unsigned(p[c]) + 2 * unsigned(p[c + B]) + unsigned(p[c + 2 * B])) >> 2);
+    }
+    if (w / 2 > full) {  // even width: the last output has no right neighbour
+        const std::uint8_t* p = in + (w - 2) * B;
+        std::uint8_t* o = out + (w / 2 - 1) * B;
+        for (std::size_t c = 0; c < B; ++c)
+            o[c] = static_cast<std::uint8_t>((unsigned(p[c]) * 256 + unsigned(p[c + B]) * 768) >> 10);
+    }
+}
+
 void halveRow(const std::uint8_t* in, std::uint8_t* out, std::size_t w, std::size_t bytes) {
-    const std::size_t n = w / 2;
-    // Full windows: every output k with 2k + 2 < w.
+    switch (bytes) {
+    case 3: halveRowFixed<3>(in, out, w); return;
+    case 4: halveRowFixed<4>(in, out, w); return;
+    case 1: halveRowFixed<1>(in, out, w); return;
+    default: break;
+    }
     const std::size_t full = (w - 1) / 2;
     for (std::size_t k = 0; k < full; ++k) {
         const std::uint8_t* p = in + 2 * k * bytes;
         std::uint8_t* o = out + k * bytes;
-        for (std::size_t c = 0; c < bytes; ++c) {
-            o[c] = static_cast<std::uint8_t>(
-                (unsigned(p[c]) * 256 + unsigned(p[c + bytes]) * 512 + unsigned(p[c + 2 * bytes]) * 256) >> 10);
-        }
+        for (std::size_t c = 0; c < bytes; ++c)
+            o[c] = static_cast<std::uint8_t>((unsigned(p[c]) + 2 * unsigned(p[c + bytes]) + unsigned(p[c + 2 * bytes])) >> 2);
     }
-    if (n > full) {  // even width: the last output has no right neighbour
+    if (w / 2 > full) {
         const std::uint8_t* p = in + (w - 2) * bytes;
-        std::uint8_t* o = out + (n - 1) * bytes;
+        std::uint8_t* o = out + (w / 2 - 1) * bytes;
         for (std::size_t c = 0; c < bytes; ++c)
             o[c] = static_cast<std::uint8_t>((unsigned(p[c]) * 256 + unsigned(p[c + bytes]) * 768) >> 10);
     }
@@ -71,28 +92,47 @@ std::vector<double> gaussianWeights(int n, double variance) {
     return w;
 }
 
-// One output row of the 3 x 3 blur over the interior bytes [begin, end) of the row:
-// the same products summed in the same order as the general window loop, so the result
-// is bit-identical; written without clamping so that it vectorises.
+// Source row y as doubles, with `pad` copies of the first and last pixel on either side,
+// so that the window loop needs no clamping: the padded values are exactly the
+// clamped samples.
+void rowToDoubles(const std::uint8_t* row, std::size_t width, std::size_t b, std::size_t pad, double* out) {
+    for (std::size_t p = 0; p < pad; ++p)
+        for (std::size_t c = 0; c < b; ++c) {
+            out[p * b + c] = row[c];
+            out[(pad + width + p) * b + c] = row[(width - 1) * b + c];
+        }
+    double* middle = out + pad * b;
+    for (std::size_t i = 0; i < width * b; ++i) middle[i] = row[i];
+}
+
+// One output row of the 3 x 3 blur from three padded double rows: the same products
+// summed in the same order as the window formula (a first term of 0.0 + x equals x for
+// these non-negative products), so the result is bit-identical; plain loops over
+// doubles, which the compiler vectorises.
 __attribute__((target_clones("avx2", "default")))
-void blur3Row(const std::uint8_t* r0, const std::uint8_t* r1, const std::uint8_t* r2,
-              std::uint8_t* out, std::size_t begin, std::size_t end, std::size_t b,
-              const double* w) {
+void blur3Row(const double* r0, const double* r1, const double* r2, std::uint8_t* out, std::size_t count,
+              std::size_t b, const double* w) {
     const double w0 = w[0], w1 = w[1], w2 = w[2], w3 = w[3], w4 = w[4], w5 = w[5], w6 = w[6],
                  w7 = w[7], w8 = w[8];
-    for (std::size_t i = begin; i < end; ++i) {
-        double sum = 0.0;
-        sum += w0 * r0[i - b];
-        sum += w1 * r0[i];
-        sum += w2 * r0[i + b];
-        sum += w3 * r1[i - b];
-        sum += w4 * r1[i];
-        sum += w5 * r1[i + b];
-        sum += w6 * r2[i - b];
-        sum += w7 * r2[i];
-        sum += w8 * r2[i + b];
-        out[i] = static_cast<std::uint8_t>(static_cast<int>(sum + 0.5));
+    const std::size_t b2 = 2 * b;
+    for (std::size_t i = 0; i < count; ++i) {
+        double sum = w0 * r0[i];
+        sum += w1 * r0[i + b];
+        sum += w2 * r0[i + b2];
+        sum += w3 * r1[i];
+        sum += w4 * r1[i + b];
+        sum += w5 * r1[i + b2];
+        sum += w6 * r2[i];
+        sum += w7 * r2[i + b];
+        sum += w8 * r2[i + b2];
+        out[i] = static_cast<std::uint8_t>(static_cast<std::int32_t>(sum + 0.5));
     }
+}
+
+// p(j0) + fy * (p(j1) - p(j0)) for every sample of two source rows.
+__attribute__((target_clones("avx2", "default")))
+void verticalRow(const std::uint8_t* r0, const std::uint8_t* r1, double fy, double* out, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) out[i] = r0[i] + fy * (double(r1[i]) - double(r0[i]));
 }
 
 }  // namespace
@@ -170,44 +210,37 @@ RasterImage RPgaussianBlur(const RasterImage& image, int kernelSize, double vari
     }
     const std::vector<double> w = gaussianWeights(kernelSize, variance);
     const int n = kernelSize, h = n / 2;
-    const int width = image.width, height = image.height;
+    const int height = image.height;
+    const std::size_t width = std::size_t(image.width);
     const std::size_t b = image.bitsPerPixel / 8;
     const std::size_t stride = strideOf(image);
-    std::vector<const std::uint8_t*> rows(std::size_t(n), nullptr);
-    // Edge pixels: the general window with clamped coordinates.
-    auto edgePixel = [&](int x, std::uint8_t* o) {
-        for (std::size_t c = 0; c < b; ++c) {
-            double sum = 0.0;
-            std::size_t k = 0;
-            for (int dy = 0; dy < n; ++dy) {
-                for (int dx = -h; dx <= h; ++dx, ++k) {
-                    const int sx = std::clamp(x + dx, 0, width - 1);
-                    sum += w[k] * rows[std::size_t(dy)][std::size_t(sx) * b + c];
-                }
-            }
-            o[c] = static_cast<std::uint8_t>(static_cast<int>(sum + 0.5));
-        }
-    };
+    // Every source row is converted once into a ring of n padded double rows.
+    const std::size_t padded = (width + 2 * std::size_t(h)) * b;
+    std::vector<double> ring(padded * std::size_t(n));
+    std::vector<int> ringRow(static_cast<std::size_t>(n), -1);  // which source row each slot holds
+    std::vector<const double*> rows(static_cast<std::size_t>(n));
     for (int y = 0; y < height; ++y) {
-        for (int dy = 0; dy < n; ++dy)
-            rows[std::size_t(dy)] = image.pixels + std::size_t(std::clamp(y + dy - h, 0, height - 1)) * stride;
+        for (int dy = 0; dy < n; ++dy) {
+            const int sy = std::clamp(y + dy - h, 0, height - 1);
+            const std::size_t slot = std::size_t(sy % n);
+            if (ringRow[slot] != sy) {
+                rowToDoubles(image.pixels + std::size_t(sy) * stride, width, b, std::size_t(h),
+                             ring.data() + slot * padded);
+                ringRow[slot] = sy;
+            }
+            rows[std::size_t(dy)] = ring.data() + slot * padded;
+        }
         std::uint8_t* o = out.pixels + std::size_t(y) * stride;
-        const int interiorBegin = std::min(h, width), interiorEnd = std::max(width - h, interiorBegin);
-        for (int x = 0; x < interiorBegin; ++x) edgePixel(x, o + std::size_t(x) * b);
-        for (int x = interiorEnd; x < width; ++x) edgePixel(x, o + std::size_t(x) * b);
-        if (interiorEnd <= interiorBegin) continue;
         if (n == 3) {
-            blur3Row(rows[0], rows[1], rows[2], o, std::size_t(interiorBegin) * b,
-                     std::size_t(interiorEnd) * b, b, w.data());
+            blur3Row(rows[0], rows[1], rows[2], o, width * b, b, w.data());
             continue;
         }
-        for (std::size_t i = std::size_t(interiorBegin) * b; i < std::size_t(interiorEnd) * b; ++i) {
+        for (std::size_t i = 0; i < width * b; ++i) {
             double sum = 0.0;
             std::size_t k = 0;
             for (int dy = 0; dy < n; ++dy)
-                for (int dx = -h; dx <= h; ++dx, ++k)
-                    sum += w[k] * rows[std::size_t(dy)][i + std::ptrdiff_t(dx) * std::ptrdiff_t(b)];
-            o[i] = static_cast<std::uint8_t>(static_cast<int>(sum + 0.5));
+                for (int dx = 0; dx < n; ++dx, ++k) sum += w[k] * rows[std::size_t(dy)][i + std::size_t(dx) * b];
+            o[i] = static_cast<std::uint8_t>(static_cast<std::int32_t>(sum + 0.5));
         }
     }
     return out;
@@ -243,26 +276,24 @@ RasterImage RPbilinearResampling(const RasterImage& image, int newWidth, int new
         col0[k] = std::size_t(c0) * b;
         col1[k] = std::size_t(c0 + 1 < W ? c0 + 1 : c0) * b;
     }
+    // Per output row, the vertical interpolation of every source sample (left and right
+    // are both such values), then the horizontal one per output sample.
+    std::vector<double> vertical(std::size_t(W) * b);
     for (std::uint32_t i = 0; i < outH; ++i) {
         const double y = i * sy;
         std::int64_t j0 = static_cast<std::int64_t>(y);
         j0 = std::clamp<std::int64_t>(j0, 0, H - 1);
         const double fy = y - double(j0);
         const std::int64_t j1 = j0 + 1 < H ? j0 + 1 : j0;
-        const std::uint8_t* r0 = image.pixels + std::size_t(j0) * inStride;
-        const std::uint8_t* r1 = image.pixels + std::size_t(j1) * inStride;
+        verticalRow(image.pixels + std::size_t(j0) * inStride, image.pixels + std::size_t(j1) * inStride, fy,
+                    vertical.data(), vertical.size());
         std::uint8_t* o = out.pixels + std::size_t(i) * outStride;
         for (std::uint32_t k = 0; k < outW; ++k, o += b) {
-            const std::uint8_t* p00 = r0 + col0[k];
-            const std::uint8_t* p01 = r0 + col1[k];
-            const std::uint8_t* p10 = r1 + col0[k];
-            const std::uint8_t* p11 = r1 + col1[k];
+            const double* left = vertical.data() + col0[k];
+            const double* right = vertical.data() + col1[k];
             const double fx = colF[k];
-            for (std::size_t c = 0; c < b; ++c) {
-                const double left = p00[c] + fy * (double(p10[c]) - double(p00[c]));
-                const double right = p01[c] + fy * (double(p11[c]) - double(p01[c]));
-                o[c] = static_cast<std::uint8_t>(static_cast<int>(left + fx * (right - left) + 0.5));
-            }
+            for (std::size_t c = 0; c < b; ++c)
+                o[c] = static_cast<std::uint8_t>(static_cast<std::int32_t>(left[c] + fx * (right[c] - left[c]) + 0.5));
         }
     }
     return out;
@@ -290,8 +321,14 @@ RasterImage RPscale(const RasterImage& image, int newWidth, int newHeight) {
     return RPbilinearResampling(image, newWidth, newHeight);
 }
 
-RasterImage RPfastScale(const RasterImage& image, unsigned target, bool useScale, double aspect,
-                        RasterImage* intermediate) {
+namespace {
+
+// RPfastScale, with one saving for the cascades: when `borrowed` is given and no halving
+// is needed, the halved picture H is the input itself rather than a copy of it (the
+// pixels are the same). *borrowed then tells the caller not to free *intermediate.
+RasterImage fastScaleStep(const RasterImage& image, unsigned target, bool useScale, double aspect,
+                          RasterImage* intermediate, bool* borrowed) {
+    if (borrowed != nullptr) *borrowed = false;
     if (!hasRaster(image)) {
         if (intermediate != nullptr) *intermediate = RPclone(image);
         return RPclone(image);
@@ -303,8 +340,14 @@ RasterImage RPfastScale(const RasterImage& image, unsigned target, bool useScale
     const double S = std::log(double(target) / double(m)) / std::log(0.5);
     int U = static_cast<int>(std::floor(S));
     if (target == 1) U = std::max(U - 1, 1);
-    RasterImage halved = RPhalveTimes(image, U);
+    const bool view = borrowed != nullptr && intermediate != nullptr && U <= 0;
+    RasterImage halved = view ? image : RPhalveTimes(image, U);
+    if (view) *borrowed = true;
     if (S == double(U) && U >= 0) {
+        if (view) {
+            *intermediate = image;
+            return RPclone(image);
+        }
         if (intermediate != nullptr) *intermediate = RPclone(halved);
         return halved;
     }
@@ -329,6 +372,13 @@ RasterImage RPfastScale(const RasterImage& image, unsigned target, bool useScale
     return result;
 }
 
+}  // namespace
+
+RasterImage RPfastScale(const RasterImage& image, unsigned target, bool useScale, double aspect,
+                        RasterImage* intermediate) {
+    return fastScaleStep(image, target, useScale, aspect, intermediate, nullptr);
+}
+
 void RPfastScaleTwin(const RasterImage& image, unsigned smallTarget, unsigned largeTarget,
                      bool useScale, double aspect, RasterImage* outSmall, RasterImage* outLarge) {
     if (largeTarget < smallTarget) {
@@ -336,13 +386,14 @@ void RPfastScaleTwin(const RasterImage& image, unsigned smallTarget, unsigned la
         return;
     }
     RasterImage intermediate{};
-    RasterImage large = RPfastScale(image, largeTarget, useScale, aspect, &intermediate);
+    bool borrowed = false;
+    RasterImage large = fastScaleStep(image, largeTarget, useScale, aspect, &intermediate, &borrowed);
     if (outLarge != nullptr)
         *outLarge = large;
     else
         RPfree(large);
     if (outSmall != nullptr) *outSmall = RPfastScale(intermediate, smallTarget, useScale, aspect);
-    RPfree(intermediate);
+    if (!borrowed) RPfree(intermediate);
 }
 
 void RPfastScaleTriple(const RasterImage& image, unsigned smallTarget, unsigned mediumTarget,
@@ -355,18 +406,25 @@ void RPfastScaleTriple(const RasterImage& image, unsigned smallTarget, unsigned 
         return;
     }
     RasterImage i1{};
-    RasterImage large = RPfastScale(image, largeTarget, useScale, aspect, &i1);
-    RasterImage i2{};
+    bool borrowed1 = false;
+    RasterImage large = fastScaleStep(image, largeTarget, useScale, aspect, &i1, &borrowed1);
     RasterImage medium{};
     if (m == l) {
         medium = RPclone(large);
-        i2 = i1;
+        if (outSmall != nullptr) *outSmall = RPfastScale(i1, smallTarget, useScale, aspect);
     } else {
-        medium = RPfastScale(i1, mediumTarget, useScale, aspect, &i2);
-        RPfree(i1);
+        RasterImage i2{};
+        bool borrowed2 = false;
+        medium = fastScaleStep(i1, mediumTarget, useScale, aspect, &i2, &borrowed2);
+        // I2 may be I1 itself; otherwise I1 is done with before the small size is made.
+        if (!borrowed2 && !borrowed1) RPfree(i1);
+        if (outSmall != nullptr) *outSmall = RPfastScale(i2, smallTarget, useScale, aspect);
+        if (!borrowed2) RPfree(i2);
+        if (borrowed2 && !borrowed1) RPfree(i1);
+        i1 = RasterImage{};
+        borrowed1 = true;
     }
-    if (outSmall != nullptr) *outSmall = RPfastScale(i2, smallTarget, useScale, aspect);
-    RPfree(i2);
+    if (!borrowed1) RPfree(i1);
     if (outMedium != nullptr)
         *outMedium = medium;
     else
@@ -377,36 +435,52 @@ void RPfastScaleTriple(const RasterImage& image, unsigned smallTarget, unsigned 
         RPfree(large);
 }
 
+namespace {
+
+// Interior bytes [3, end) of one row: v = (8c - n) / 4 truncated toward zero, with mild
+// v = (c + v) / 2, clamped.
+__attribute__((target_clones("avx2", "default")))
+void sharpenRow(const std::uint8_t* up, const std::uint8_t* row, const std::uint8_t* down, std::uint8_t* out,
+                std::size_t end, int mild) {
+    if (mild) {
+        for (std::size_t i = 3; i < end; ++i) {
+            const int c = row[i];
+            const int n = int(row[i - 3]) + int(row[i + 3]) + int(up[i]) + int(down[i]);
+            const int v = (c + (8 * c - n) / 4) / 2;
+            out[i] = static_cast<std::uint8_t>(std::clamp(v, 0, 255));
+        }
+    } else {
+        for (std::size_t i = 3; i < end; ++i) {
+            const int c = row[i];
+            const int n = int(row[i - 3]) + int(row[i + 3]) + int(up[i]) + int(down[i]);
+            const int v = (8 * c - n) / 4;
+            out[i] = static_cast<std::uint8_t>(std::clamp(v, 0, 255));
+        }
+    }
+}
+
+}  // namespace
+
 RasterImage RPsharpen(const RasterImage& image, int mild) {
     if (image.bitsPerPixel != 24) {
         std::printf("Error: RPsharpen() input must be 24 bit.\n");
         return RPclone(image);
     }
-    RasterImage out = RPclone(image);  // border rows and columns stay as they are
-    if (!hasRaster(out) || image.width < 3 || image.height < 3) return out;
+    if (!hasRaster(image) || image.width < 3 || image.height < 3) return RPclone(image);
+    RasterImage out = newLike(image, std::uint32_t(image.width), std::uint32_t(image.height));
+    if (!hasRaster(out)) return out;
     const std::size_t stride = strideOf(image);
     const std::size_t end = std::size_t(image.width - 1) * 3;
+    // Border rows and columns are copied unchanged.
+    std::memcpy(out.pixels, image.pixels, stride);
+    const std::size_t last = std::size_t(image.height - 1) * stride;
+    std::memcpy(out.pixels + last, image.pixels + last, stride);
     for (std::int32_t y = 1; y + 1 < image.height; ++y) {
-        const std::uint8_t* up = image.pixels + std::size_t(y - 1) * stride;
-        const std::uint8_t* row = up + stride;
-        const std::uint8_t* down = row + stride;
+        const std::uint8_t* row = image.pixels + std::size_t(y) * stride;
         std::uint8_t* o = out.pixels + std::size_t(y) * stride;
-        if (mild) {
-            for (std::size_t i = 3; i < end; ++i) {
-                const int c = row[i];
-                const int n = int(row[i - 3]) + int(row[i + 3]) + int(up[i]) + int(down[i]);
-                int v = (8 * c - n) / 4;
-                v = (c + v) / 2;
-                o[i] = static_cast<std::uint8_t>(std::clamp(v, 0, 255));
-            }
-        } else {
-            for (std::size_t i = 3; i < end; ++i) {
-                const int c = row[i];
-                const int n = int(row[i - 3]) + int(row[i + 3]) + int(up[i]) + int(down[i]);
-                const int v = (8 * c - n) / 4;
-                o[i] = static_cast<std::uint8_t>(std::clamp(v, 0, 255));
-            }
-        }
+        std::memcpy(o, row, 3);
+        std::memcpy(o + end, row + end, 3);
+        sharpenRow(row - stride, row, row + stride, o, end, mild);
     }
     return out;
 }

@@ -311,6 +311,43 @@ TEST(FastScale, smallerSizesComeFromTheLargerIntermediate) {
         RPfree(*r);
 }
 
+TEST(FastScale, cascadesWithoutHalvingGiveTheSameImages) {
+    // Targets within a factor of two of the picture: no halving before the resampling,
+    // so the intermediate is the picture itself.
+    std::mt19937 rng(8);
+    for (auto [w, h] : {std::pair{1000, 750}, std::pair{2000, 1500}}) {
+        RasterImage image = randomImage(rng, w, h, 24);
+        struct Sizes { unsigned s, m, l; };
+        for (Sizes z : {Sizes{80, 600, 640}, Sizes{80, 300, 640}, Sizes{80, 640, 640}, Sizes{100, 700, 1000}}) {
+            RasterImage s3{}, m3{}, l3{};
+            RPfastScaleTriple(image, z.s, z.m, z.l, true, 0.75, &s3, &m3, &l3);
+            RasterImage i1{}, i2{};
+            RasterImage eL = RPfastScale(image, z.l, true, 0.75, &i1);
+            RasterImage eM = z.m == z.l ? RPclone(eL) : RPfastScale(i1, z.m, true, 0.75, &i2);
+            RasterImage eS = RPfastScale(z.m == z.l ? i1 : i2, z.s, true, 0.75);
+            EXPECT_TRUE(identical(l3, eL));
+            EXPECT_TRUE(identical(m3, eM));
+            EXPECT_TRUE(identical(s3, eS));
+            for (RasterImage* r : {&s3, &m3, &l3, &i1, &i2, &eL, &eM, &eS}) RPfree(*r);
+            RasterImage s2{}, l2{};
+            RPfastScaleTwin(image, z.s, z.l, true, 0.75, &s2, &l2);
+            RasterImage i{};
+            RasterImage tL = RPfastScale(image, z.l, true, 0.75, &i);
+            RasterImage tS = RPfastScale(i, z.s, true, 0.75);
+            EXPECT_TRUE(identical(l2, tL));
+            EXPECT_TRUE(identical(s2, tS));
+            for (RasterImage* r : {&s2, &l2, &i, &tL, &tS}) RPfree(*r);
+        }
+        // A target equal to the longer side: the result is a copy, not the input.
+        RasterImage same{}, tiny{};
+        RPfastScaleTwin(image, 80, unsigned(w), true, 0.75, &tiny, &same);
+        EXPECT_TRUE(identical(same, image));
+        EXPECT_NE(same.pixels, image.pixels);
+        RPfree(same), RPfree(tiny);
+        RPfree(image);
+    }
+}
+
 TEST(Resampling, refusesPaletteImagesWithItsMessage) {
     RasterImage grey = RPcreate(8, 8, 8);
     testing::internal::CaptureStdout();
