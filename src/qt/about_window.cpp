@@ -69,7 +69,9 @@ AboutWindow::AboutWindow(Platform& platform, QWidget* parent)
     auto* tg = new QVBoxLayout(thanks);
     tg->addWidget(paragraph(CAboutDlg::acknowledgementText(), thanks));
     auto* credit = new QHBoxLayout;
-    credit->addWidget(paragraph(CAboutDlg::simpleViewerCredit(), thanks));
+    auto* creditText = new QLabel(qs(CAboutDlg::simpleViewerCredit()), thanks);
+    creditText->setTextFormat(Qt::PlainText);
+    credit->addWidget(creditText);
     simpleViewer = link(CAboutDlg::simpleViewer(), platform, thanks);
     credit->addWidget(simpleViewer);
     credit->addStretch(1);

@@ -49,7 +49,7 @@ FolderChooserDialog::FolderChooserDialog(Platform& platform, const FolderRequest
     for (int column = 1; column < m_model->columnCount(); ++column) m_tree->hideColumn(column);
     m_tree->header()->hide();
     m_tree->setEditTriggers(QAbstractItemView::EditKeyPressed);
-    m_tree->setMinimumSize(fontMetrics().averageCharWidth() * 40, fontMetrics().height() * 14);
+    m_tree->setMinimumSize(fontMetrics().averageCharWidth() * 50, fontMetrics().height() * 16);
     layout->addWidget(m_tree, 1);
 
     auto* pathLabel = new QLabel(tr("F&older:"), this);
@@ -88,8 +88,10 @@ FolderChooserDialog::FolderChooserDialog(Platform& platform, const FolderRequest
 void FolderChooserDialog::selectFolder(const QString& path) {
     const QModelIndex index = m_model->index(path);
     if (!index.isValid()) return;
+    for (QModelIndex p = index.parent(); p.isValid(); p = p.parent()) m_tree->expand(p);
     m_tree->setCurrentIndex(index);
     m_tree->expand(index);
+    m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
     // The model loads folders in the background: scroll once the rows exist.
     QTimer::singleShot(0, m_tree, [tree = m_tree, index] {
         tree->scrollTo(index, QAbstractItemView::PositionAtCenter);

@@ -121,7 +121,7 @@ MainWindow::MainWindow(MainDialog& logic, Platform& platform, QWidget* parent)
     connect(aboutButton, &QPushButton::clicked, this, &MainWindow::about);
     connect(startButton, &QPushButton::clicked, this, &MainWindow::start);
 
-    const int width = fontMetrics().averageCharWidth() * 72;
+    const int width = fontMetrics().averageCharWidth() * 90;
     resize(std::max(width, sizeHint().width()), sizeHint().height());
 }
 

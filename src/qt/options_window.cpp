@@ -267,11 +267,15 @@ void OptionsWindow::push() {
     copyhires->setEnabled(e.copyhires);
 }
 
-int OptionsWindow::exec() {
+void OptionsWindow::prepare() {
     m_busy = true;
     m_logic.open();
     push();
     m_busy = false;
+}
+
+int OptionsWindow::exec() {
+    prepare();
     return QDialog::exec();
 }
 

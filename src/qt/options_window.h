@@ -22,7 +22,9 @@ class OptionsWindow : public QDialog, public OptionsSubWindows {
 public:
     OptionsWindow(COptionsDlg& logic, Platform& platform, QWidget* parent = nullptr);
 
-    /// Opens the logic (messages of the opening may show) and then the window.
+    /// Opens the logic (its messages may show) and shows the result in the widgets.
+    void prepare();
+    /// prepare(), then the window, modally.
     int exec() override;
     void accept() override;
 

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QIcon>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -155,8 +156,13 @@ void WatermarkEditorWindow::refreshPreview() {
         preview->setPixmap(pixmap);
     }
     const Colour c = m_logic.colour;
-    QPixmap swatch(fontMetrics().height(), fontMetrics().height());
-    swatch.fill(QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+    const int edge = fontMetrics().height();
+    QPixmap swatch(edge, edge);
+    swatch.fill(palette().color(QPalette::WindowText));
+    {
+        QPainter painter(&swatch);
+        painter.fillRect(1, 1, edge - 2, edge - 2, QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+    }
     colour->setIcon(QIcon(swatch));
 }
 

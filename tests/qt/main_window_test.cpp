@@ -1,0 +1,252 @@
+// The main window over MainDialog: its controls, a whole run driven by the event loop
+// with the progress and title, Show Album, the quit question, an unattended run, the
+// destination chooser, the window menu; and the progress bar's painting.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+#include "core/album_renderer.h"
+#include "qt/link_label.h"
+#include "qt/main_window.h"
+#include "qt/progress_bar.h"
+#include "qt_test_support.h"
+#include "util/files.h"
+
+namespace fs = std::filesystem;
+using namespace kavlo;
+using kavlo::test::QuietPlatform;
+
+namespace {
+
+/// A fresh image folder with `count` sample photos.
+std::string photoFolder(const std::string& name, int count) {
+    const fs::path dir = fs::path(KAVLO_TEST_OUTPUT) / "qt-main" / name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const fs::path cameras = fs::path(KAVLO_TESTDATA) / "photos" / "cameras";
+    int n = 0;
+    for (const auto& entry : fs::directory_iterator(cameras)) {
+        if (n == count) break;
+        if (entry.path().extension() != ".jpg") continue;
+        fs::copy_file(entry.path(), dir / entry.path().filename());
+        ++n;
+    }
+    return dir.string();
+}
+
+struct Album {
+    explicit Album(const std::string& name, int count = 4, bool unattended = false) {
+        test::ensureApplication();
+        model.inputdir = photoFolder(name, count);
+        model.destdir = model.inputdir + "/album";
+        model.title = "Trip";
+        model.footer = "Footer text";
+        model.appendFiles(listImages(model.inputdir, false));
+        model.settings.templatedir = std::string(KAVLO_SOURCE_DIR) + "/templates";
+        MainDialogOptions options;
+        options.settingsPath = std::string(KAVLO_TEST_OUTPUT) + "/qt-main/" + name + ".xml";
+        options.unattended = unattended;
+        logic = std::make_unique<MainDialog>(platform, model, renderer, options);
+        window = std::make_unique<MainWindow>(*logic, platform);
+        window->runModal = [](QDialog&) { return false; };
+    }
+    QuietPlatform platform;
+    AlbumModel model;
+    AlbumRenderer renderer{model};
+    std::unique_ptr<MainDialog> logic;
+    std::unique_ptr<MainWindow> window;
+};
+
+/// Lets the event loop run until `done` or 60 seconds.
+template <typename F> bool spinUntil(F done) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+}  // namespace
+
+TEST(MainWindow, opensWithTheAlbumTextsAndItsControls) {
+    Album a("controls");
+    a.window->open();
+    a.window->show();
+    MainWindow& w = *a.window;
+    EXPECT_EQ(w.windowTitle(), "Kavlo");
+    EXPECT_EQ(w.title->text(), "Trip");
+    EXPECT_EQ(w.footer->text(), "Footer text");
+    EXPECT_EQ(w.destination->toolTip().toStdString(), a.model.destdir);
+    EXPECT_EQ(w.change->text(), "change");
+    EXPECT_EQ(w.editAlbumButton->text(), "&Edit Album...");
+    EXPECT_EQ(w.optionsButton->text(), "&Options...");
+    EXPECT_EQ(w.aboutButton->text(), "&About/Help...");
+    EXPECT_EQ(w.startButton->text(), "&Start");
+    EXPECT_TRUE(w.startButton->isDefault());
+    EXPECT_FALSE(w.progress->isVisible());
+    QStringList labels;
+    for (const QLabel* l : w.findChildren<QLabel*>()) labels << l->text();
+    EXPECT_TRUE(labels.contains("&Title"));
+    EXPECT_TRUE(labels.contains("&Footer"));
+    EXPECT_TRUE(labels.contains("Destination:"));
+    ASSERT_FALSE(w.windowMenu()->actions().isEmpty());
+    EXPECT_EQ(w.windowMenu()->actions().back()->text(), "&About Kavlo...");
+    test::saveScreenshot(w, "main_window");
+}
+
+TEST(MainWindow, aRunAdvancesThroughTheEventLoopAndOffersTheAlbum) {
+    Album a("run", 4);
+    a.window->open();
+    a.window->show();
+    MainWindow& w = *a.window;
+    QTest::keyClicks(w.title, " 2026");
+    w.startButton->click();
+    // Straight after Start the controls are locked and the progress shows.
+    EXPECT_TRUE(w.progress->isVisible());
+    EXPECT_FALSE(w.startButton->isEnabled());
+    EXPECT_FALSE(w.optionsButton->isVisible());
+    EXPECT_FALSE(w.change->isVisible());
+    EXPECT_TRUE(w.title->isReadOnly());
+    EXPECT_EQ(w.windowTitle(), "Kavlo  [25%]");
+    EXPECT_EQ(w.progress->rightText(), "25% completed");
+    test::saveScreenshot(w, "main_window_running");
+
+    ASSERT_TRUE(spinUntil([&] { return a.logic->done(); }));
+    EXPECT_EQ(w.windowTitle(), "Kavlo  [100%]");
+    EXPECT_EQ(w.startButton->text(), "Show Album");
+    EXPECT_TRUE(w.startButton->isEnabled());
+    EXPECT_EQ(w.progress->position(), 100);
+    EXPECT_EQ(w.progress->leftText(), " ");
+    EXPECT_TRUE(w.progress->centreText().startsWith("Total time: "));
+    EXPECT_EQ(a.model.title, "Trip 2026");
+    EXPECT_TRUE(fileExists(a.model.destdir + "/index.html"));
+    EXPECT_FALSE(a.platform.waitCursor);
+    test::saveScreenshot(w, "main_window_done");
+
+    w.startButton->click();
+    ASSERT_EQ(a.platform.opened.size(), 1u);
+    EXPECT_EQ(a.platform.opened[0], a.model.destdir + "/index.html");
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST(MainWindow, anUnattendedRunStartsAndClosesByItself) {
+    Album a("unattended", 2, true);
+    a.window->open();
+    a.window->show();
+    ASSERT_TRUE(spinUntil([&] { return !a.window->isVisible(); }));
+    EXPECT_TRUE(a.logic->done());
+    EXPECT_TRUE(fileExists(a.model.destdir + "/index.html"));
+    EXPECT_TRUE(a.platform.opened.empty());
+}
+
+TEST(MainWindow, quittingAsksOnlyOnceTheAlbumEditorWasOpened) {
+    {
+        Album a("quiet-quit", 1);
+        a.window->open();
+        a.window->show();
+        a.window->reject();
+        EXPECT_FALSE(a.window->isVisible());
+        EXPECT_TRUE(a.platform.messages.empty());
+    }
+    Album a("asked-quit", 1);
+    a.window->open();
+    a.window->show();
+    a.logic->editorShown(nullptr);
+    a.platform.expectMessage("Quit", "Quitting Kavlo will discard all captions etc.",
+                             MessageAnswer::No);
+    a.window->close();
+    EXPECT_TRUE(a.window->isVisible());
+    ASSERT_EQ(a.platform.messages.size(), 1u);
+    EXPECT_EQ(a.platform.messages[0].defaultAnswer, MessageAnswer::No);
+    a.platform.expectMessage("Quit", "Quitting Kavlo", MessageAnswer::Yes);
+    QTest::keyClick(a.window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(a.window->isVisible());
+    EXPECT_TRUE(a.platform.finished());
+}
+
+TEST(MainWindow, changeChoosesTheDestinationWithTheNewFolderButton) {
+    Album a("change", 1);
+    a.window->open();
+    const std::string target = a.model.inputdir + "/elsewhere";
+    a.platform.expectFolder(FolderChoice::chosen(target),
+                            "Select directory for the generated photo album.");
+    QTest::mouseClick(a.window->change, Qt::LeftButton);
+    ASSERT_TRUE(a.platform.finished());
+    EXPECT_TRUE(a.platform.folders.at(0).newFolderButton);
+    EXPECT_EQ(a.model.destdir, target);
+    EXPECT_EQ(a.window->destination->toolTip().toStdString(), target);
+}
+
+TEST(MainWindow, doubleClickOnTheDestinationOpensTheImageFolder) {
+    Album a("doubleclick", 1);
+    a.window->open();
+    QTest::mouseDClick(a.window->destination, Qt::LeftButton);
+    ASSERT_EQ(a.platform.opened.size(), 1u);
+    EXPECT_EQ(a.platform.opened[0], a.model.inputdir);
+}
+
+namespace {
+
+/// Pixels of the bar's picture that differ from the pixel at (x0, y0) within a band.
+int pixelsUnlike(const QImage& image, QRect band, QPoint reference) {
+    const QRgb ref = image.pixel(reference);
+    int n = 0;
+    for (int y = band.top(); y <= band.bottom(); ++y)
+        for (int x = band.left(); x <= band.right(); ++x) n += image.pixel(x, y) != ref;
+    return n;
+}
+
+}  // namespace
+
+TEST(ProgressBar, paintsThePercentageOnlyWhileAllThreeTextsAreEmpty) {
+    test::ensureApplication();
+    TextProgressBar bar;
+    bar.resize(300, 24);
+    bar.setPosition(0);
+    const QRect centre(120, 4, 60, 16);
+    bar.setTexts("", "", "");
+    QImage percent = bar.grab().toImage();
+    EXPECT_GT(pixelsUnlike(percent, centre, {150, 2}), 10);
+
+    bar.setTexts(" ", "", "");
+    QImage blank = bar.grab().toImage();
+    EXPECT_EQ(pixelsUnlike(blank, centre, {150, 2}), 0);
+
+    bar.setTexts("Remaining time: 3 sec", "Total time: 9 sec", "50% completed");
+    bar.setPosition(50);
+    QImage texts = bar.grab().toImage();
+    // Left text over the filled part, right text over the empty part.
+    EXPECT_GT(pixelsUnlike(texts, QRect(4, 4, 60, 16), {2, 12}), 10);
+    EXPECT_GT(pixelsUnlike(texts, QRect(236, 4, 60, 16), {297, 12}), 10);
+    // The filled part is the highlight colour.
+    EXPECT_EQ(texts.pixelColor(140, 2), bar.palette().color(QPalette::Highlight));
+    EXPECT_NE(texts.pixelColor(160, 2), bar.palette().color(QPalette::Highlight));
+    test::saveScreenshot(bar, "progress_bar");
+}
+
+TEST(ProgressBar, repaintsOnlyWhenTheFilledWidthChanges) {
+    test::ensureApplication();
+    TextProgressBar bar;
+    bar.resize(52, 20);  // 50 pixels inside the border: one pixel per two percent
+    const int start = bar.repaintRequests();
+    bar.setPosition(1);
+    EXPECT_EQ(bar.filledWidth(), 0);
+    EXPECT_EQ(bar.repaintRequests(), start);
+    bar.setPosition(2);
+    EXPECT_EQ(bar.filledWidth(), 1);
+    EXPECT_EQ(bar.repaintRequests(), start + 1);
+    bar.setPosition(3);
+    EXPECT_EQ(bar.repaintRequests(), start + 1);
+    bar.setPosition(100);
+    EXPECT_EQ(bar.filledWidth(), 50);
+    EXPECT_EQ(bar.repaintRequests(), start + 2);
+    bar.setPosition(250);  // clamped
+    EXPECT_EQ(bar.position(), 100);
+    EXPECT_EQ(bar.repaintRequests(), start + 2);
+}

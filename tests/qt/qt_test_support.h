@@ -1,0 +1,40 @@
+// Shared by the Qt view tests: the application object, the screenshot folder and a
+// platform that answers from a script without showing anything.
+#pragma once
+
+#include <QApplication>
+#include <QDir>
+#include <QWidget>
+
+#include "../core/scripted_platform.h"
+
+namespace kavlo::test {
+
+inline void ensureApplication() {
+    if (!QApplication::instance()) {
+        static int argc = 1;
+        static char arg0[] = "qt_tests";
+        static char* argv[] = {arg0, nullptr};
+        new QApplication(argc, argv);
+    }
+}
+
+/// build/test-output/qt/<name>.png: every window's picture, to look at.
+inline void saveScreenshot(QWidget& widget, const QString& name) {
+    const QString dir = QString::fromUtf8(KAVLO_TEST_OUTPUT) + "/qt";
+    QDir().mkpath(dir);
+    widget.grab().save(dir + "/" + name + ".png");
+}
+
+/// ScriptedPlatform with a scriptable colour chooser.
+class QuietPlatform : public ScriptedPlatform {
+public:
+    std::optional<Colour> colourAnswer;
+    int colourCalls = 0;
+    std::optional<Colour> chooseColour(Colour, CustomColours&) override {
+        ++colourCalls;
+        return colourAnswer;
+    }
+};
+
+}  // namespace kavlo::test

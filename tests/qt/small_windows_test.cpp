@@ -1,0 +1,188 @@
+// About, the watermark editor and SimpleViewer options windows, and the folder chooser.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+#include "qt/about_window.h"
+#include "qt/folder_chooser.h"
+#include "qt/link_label.h"
+#include "qt/simpleviewer_options_window.h"
+#include "qt/watermark_editor_window.h"
+#include "qt_test_support.h"
+#include "util/files.h"
+
+namespace fs = std::filesystem;
+using namespace kavlo;
+using kavlo::test::QuietPlatform;
+
+namespace {
+
+const std::string kDejaVu = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+std::string scratch(const std::string& name) {
+    const fs::path dir = fs::path(KAVLO_TEST_OUTPUT) / "qt-small" / name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir.string();
+}
+
+}  // namespace
+
+TEST(AboutWindow, showsTheVersionAndOpensLinksAndHelp) {
+    test::ensureApplication();
+    QuietPlatform platform;
+    AboutWindow w(platform);
+    EXPECT_EQ(w.windowTitle(), "About");
+    EXPECT_EQ(w.version->text().toStdString(),
+              "Kavlo  -  version " + versionString("ProductVersion"));
+    EXPECT_EQ(w.help->text(), "&Help");
+    EXPECT_EQ(w.ok->text(), "&OK");
+    QTest::mouseClick(w.homepage, Qt::LeftButton);
+    QTest::mouseClick(w.simpleViewer, Qt::LeftButton);
+    w.help->click();
+    ASSERT_EQ(platform.opened.size(), 3u);
+    EXPECT_EQ(platform.opened[0], CAboutDlg::homepage().target);
+    EXPECT_EQ(platform.opened[1], CAboutDlg::simpleViewer().target);
+    EXPECT_EQ(platform.opened[2], dataFolder() + "readme.html");
+    test::saveScreenshot(w, "about");
+}
+
+TEST(LinkLabel, isUnderlinedBlueAndOpensOnlyATarget) {
+    test::ensureApplication();
+    QuietPlatform platform;
+    CLinkLabel empty("change", "", &platform);
+    int clicks = 0;
+    QObject::connect(&empty, &CLinkLabel::clicked, [&] { ++clicks; });
+    QTest::mouseClick(&empty, Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(platform.opened.empty());
+    EXPECT_TRUE(empty.font().underline());
+    EXPECT_EQ(empty.palette().color(QPalette::WindowText), QColor(0, 0, 230));
+    EXPECT_EQ(empty.cursor().shape(), Qt::PointingHandCursor);
+}
+
+TEST(WatermarkEditorWindow, previewFollowsTheTextAndTheCaptionSwitchLocksIt) {
+    test::ensureApplication();
+    QuietPlatform platform;
+    CImageTextEditorDlg::Values in;
+    in.text = "Kavlo";
+    in.fontFile = "DejaVuSans.ttf";
+    in.sizeText = "24";
+    CImageTextEditorDlg logic(platform, in, {kDejaVu});
+    logic.open();
+    WatermarkEditorWindow w(logic);
+    EXPECT_EQ(w.minorCaption->text(), "Use &minor caption as watermark");
+    EXPECT_EQ(w.colour->text(), "Colo&r");
+    EXPECT_EQ(w.position->count(), 7);
+    EXPECT_EQ(w.transparency->count(), 10);
+    ASSERT_FALSE(w.preview->pixmap().isNull());
+    const int wide = w.preview->pixmap().width();
+
+    QTest::keyClicks(w.text, " album");
+    EXPECT_EQ(logic.text, "Kavlo album");
+    EXPECT_GT(w.preview->pixmap().width(), wide);
+
+    w.text->selectAll();
+    QTest::keyClick(w.text, Qt::Key_Backspace);
+    EXPECT_TRUE(w.preview->pixmap().isNull());
+
+    w.minorCaption->click();
+    EXPECT_FALSE(w.text->isEnabled());
+    w.minorCaption->click();
+    EXPECT_TRUE(w.text->isEnabled());
+
+    platform.colourAnswer = 0x000000;
+    QTest::keyClicks(w.text, "Black");
+    w.colour->click();
+    EXPECT_EQ(platform.colourCalls, 1);
+    EXPECT_EQ(logic.colour, 0u);
+    const QImage shown = w.preview->pixmap().toImage();
+    EXPECT_EQ(shown.pixelColor(0, 0), QColor(255, 255, 255));  // dark text on white
+}
+
+TEST(SimpleViewerOptionsWindow, paddingIsCheckedAndColoursRepaintTheSample) {
+    test::ensureApplication();
+    QuietPlatform platform;
+    CSimpleViewerOptionsDlg logic(platform, 7);
+    SimpleViewerOptionsWindow w(logic);
+    EXPECT_EQ(w.hint->text(), "Showing all 7 images requires a thumbnail matrix size of 1x7.");
+    EXPECT_EQ(w.background->text(), "&Background Color");
+    EXPECT_EQ(w.frameSize->count(), 31);
+    EXPECT_EQ(w.stagePadding->text(), "35");
+
+    w.stagePadding->setText("250");
+    platform.expectMessage("Information", "Stage padding must have a size between 0 and 100.");
+    QTest::keyClick(w.stagePadding, Qt::Key_Return);
+    EXPECT_EQ(w.stagePadding->text(), "100");
+    EXPECT_TRUE(platform.finished());
+
+    w.sample->resize(w.sample->sizeHint());
+    QImage before = w.sample->grab().toImage();
+    EXPECT_EQ(before.pixelColor(0, 0), QColor(0x55, 0x55, 0x55));  // frame
+    EXPECT_EQ(before.pixelColor(3, before.height() - 3), QColor(0x19, 0x19, 0x19));
+    platform.colourAnswer = 0x0000FF;  // red
+    w.background->click();
+    QImage after = w.sample->grab().toImage();
+    EXPECT_EQ(after.pixelColor(3, after.height() - 3), QColor(255, 0, 0));
+    w.accept();
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    EXPECT_EQ(logic.stagePaddingValue(), 100);
+}
+
+TEST(FolderChooser, typedPathsAreResolvedAndCleaned) {
+    test::ensureApplication();
+    EXPECT_EQ(resolveTypedFolder("  /tmp/  ", "/x"), "/tmp");
+    EXPECT_EQ(resolveTypedFolder("/a//b/../c", ""), "/a/c");
+    EXPECT_EQ(resolveTypedFolder("sub", "/base"), "/base/sub");
+    EXPECT_EQ(resolveTypedFolder("~", ""), QDir::homePath().toStdString());
+    EXPECT_EQ(resolveTypedFolder("/", ""), "/");
+    EXPECT_EQ(resolveTypedFolder("   ", "/x"), "");
+}
+
+TEST(FolderChooser, aTypedFolderThatDoesNotExistKeepsTheChooserOpen) {
+    test::ensureApplication();
+    QuietPlatform platform;
+    const std::string dir = scratch("chooser");
+    FolderRequest request;
+    request.title = "Select directory for the generated photo album.";
+    request.initialSelection = dir;
+    FolderChooserDialog d(platform, request);
+    EXPECT_EQ(d.pathEdit()->text().toStdString(), dir);
+    EXPECT_EQ(d.newFolderButton(), nullptr);
+    test::saveScreenshot(d, "folder_chooser");
+
+    d.pathEdit()->setText(QString::fromStdString(dir + "/missing"));
+    platform.expectMessage("Warning", "The typed-in directory does not exist.");
+    d.accept();
+    EXPECT_TRUE(platform.finished());
+    EXPECT_NE(d.result(), QDialog::Accepted);
+
+    d.pathEdit()->setText(QString::fromStdString(dir + "/"));
+    d.accept();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(d.chosenPath(), dir);
+}
+
+TEST(FolderChooser, theNewFolderButtonMakesANumberedFolder) {
+    test::ensureApplication();
+    QuietPlatform platform;
+    const std::string dir = scratch("newfolder");
+    FolderRequest request;
+    request.initialSelection = dir;
+    request.newFolderButton = true;
+    FolderChooserDialog d(platform, request);
+    ASSERT_NE(d.newFolderButton(), nullptr);
+    EXPECT_EQ(d.newFolderButton()->text(), "&Make New Folder");
+    d.newFolderButton()->click();
+    EXPECT_TRUE(folderExists(dir + "/New Folder"));
+    EXPECT_EQ(d.pathEdit()->text().toStdString(), dir + "/New Folder");
+    d.pathEdit()->setText(QString::fromStdString(dir));
+    d.newFolderButton()->click();
+    EXPECT_TRUE(folderExists(dir + "/New Folder (2)"));
+}
