@@ -191,6 +191,42 @@ describe('album view', () => {
     await p.close();
   });
 
+  it('works from the keyboard alone, with a visible focus ring', async () => {
+    const a = album({ images: 3, large: true });
+    const p = await open(a);
+    await waitShown(p, '0001.jpg');
+    // Tab through the page until the toolbar's next button has the focus.
+    let found = false;
+    for (let i = 0; i < 12 && !found; i++) {
+      await p.keyboard.press('Tab');
+      found = await p.evaluate(() => document.activeElement.matches('.kv-tools .kv-next'));
+    }
+    assert.ok(found, 'next button reachable by Tab');
+    const ring = await p.evaluate(() => {
+      const cs = getComputedStyle(document.activeElement);
+      return { style: cs.outlineStyle, width: parseFloat(cs.outlineWidth) };
+    });
+    assert.notEqual(ring.style, 'none');
+    assert.ok(ring.width >= 2);
+    await screenshot(p, 'keyboard-focus-desktop');
+    await p.keyboard.press('Enter');
+    await waitShown(p, '0002.jpg');
+    // Thumbnails are links: Tab reaches them and Enter opens the image.
+    const thumb = await p.$('.kv-strip li:nth-child(3) a');
+    await thumb.focus();
+    await p.keyboard.press('Enter');
+    await waitShown(p, '0003.jpg');
+    // The large view opens from its button and Escape gives the focus back.
+    await p.focus('.kv-large-button');
+    await p.keyboard.press('Enter');
+    await p.waitForFunction(() => document.getElementById('kv-lightbox').open);
+    await p.keyboard.press('Escape');
+    await p.waitForFunction(() => !document.getElementById('kv-lightbox').open);
+    assert.equal(await p.evaluate(() => document.activeElement.classList.contains('kv-large-button')), true);
+    assert.deepEqual(p.problems, []);
+    await p.close();
+  });
+
   it('reserves the image box from the known sizes so nothing jumps while loading', async () => {
     const a = album({ images: 2 });
     const p = await open(a);
@@ -354,6 +390,7 @@ describe('other pages', () => {
     await p.goto(fileUrl(path.join(a.dir, 'ext/html/medium.html'), '#4'));
     await waitShown(p, '0004.jpg');
     assert.equal(await p.$('#kv-strip'), null);
+    assert.match(await p.getAttribute('.kv-back', 'href'), /\.\.\/\.\.\/index\.html#4$/);
 
     await p.goto(fileUrl(path.join(a.dir, 'ext/html/large.html'), '#2'));
     await p.waitForFunction(() => { const m = document.getElementById('kv-image'); return m && m.complete && m.naturalWidth > 0; });

@@ -54,6 +54,7 @@ async function imagesSettled(page, selector = 'img') {
 }
 
 async function screenshot(page, name) {
+  await page.waitForTimeout(450); // let fades and smooth scrolling finish
   const file = path.join(outputDir(), name.replace(/[^A-Za-z0-9_.-]+/g, '_') + '.png');
   await page.screenshot({ path: file });
   return file;

@@ -52,8 +52,10 @@
       var ov = K.el('a', { class: 'kv-button kv-overview', href: options.pages + 'small.html', 'aria-label': K.t('overview'), title: K.t('overview') }, [K.icon('grid')]);
       tools.appendChild(ov);
     }
+    var backLink = null;
     if (options.backHref) {
-      tools.appendChild(K.el('a', { class: 'kv-button kv-back', href: options.backHref, 'aria-label': K.t('backToAlbum'), title: K.t('backToAlbum') }, [K.icon('back')]));
+      backLink = K.el('a', { class: 'kv-button kv-back', href: options.backHref, 'aria-label': K.t('backToAlbum'), title: K.t('backToAlbum') }, [K.icon('back')]);
+      tools.appendChild(backLink);
     }
     var heading = K.el('div', { class: 'kv-heading' }, [titleEl, counter]);
     header.appendChild(heading);
@@ -262,6 +264,7 @@
       sidePrev.hidden = btnPrev.disabled; sideNext.hidden = btnNext.disabled;
       btnPlay.disabled = album.count < 2;
       if (btnLarge) btnLarge.disabled = showIntro;
+      if (backLink) backLink.href = options.backHref + hashFor(i);
       if (showIntro) {
         counter.textContent = '';
         doc.title = album.title || K.t('introduction');
@@ -278,7 +281,11 @@
       loadError.hidden = true;
       frame.classList.remove('kv-loaded');
       var src = mediumUrl(i);
-      if (sz.w && sz.h) { image.width = sz.w; image.height = sz.h; }
+      if (sz.w && sz.h) {
+        image.width = sz.w; image.height = sz.h;
+        // Narrow screens size the stage to the image itself, known before it loads.
+        stage.style.setProperty('--kv-image-ratio', sz.w + ' / ' + sz.h);
+      }
       if (album.large.enabled && album.large.list[i].w > sz.w) {
         image.srcset = src + ' ' + sz.w + 'w, ' + largeUrl(i) + ' ' + album.large.list[i].w + 'w';
       } else {
