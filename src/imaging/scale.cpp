@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace kavlo {
@@ -92,6 +93,11 @@ std::vector<double> gaussianWeights(int n, double variance) {
     return w;
 }
 
+__attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
+void bytesToDoubles(const std::uint8_t* in, double* out, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) out[i] = in[i];
+}
+
 // Source row y as doubles, with `pad` copies of the first and last pixel on either side,
 // so that the window loop needs no clamping: the padded values are exactly the
 // clamped samples.
@@ -101,15 +107,14 @@ void rowToDoubles(const std::uint8_t* row, std::size_t width, std::size_t b, std
             out[p * b + c] = row[c];
             out[(pad + width + p) * b + c] = row[(width - 1) * b + c];
         }
-    double* middle = out + pad * b;
-    for (std::size_t i = 0; i < width * b; ++i) middle[i] = row[i];
+    bytesToDoubles(row, out + pad * b, width * b);
 }
 
 // One output row of the 3 x 3 blur from three padded double rows: the same products
 // summed in the same order as the window formula (a first term of 0.0 + x equals x for
 // these non-negative products), so the result is bit-identical; plain loops over
 // doubles, which the compiler vectorises.
-__attribute__((target_clones("avx2", "default")))
+__attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
 void blur3Row(const double* r0, const double* r1, const double* r2, std::uint8_t* out, std::size_t count,
               std::size_t b, const double* w) {
     const double w0 = w[0], w1 = w[1], w2 = w[2], w3 = w[3], w4 = w[4], w5 = w[5], w6 = w[6],
@@ -130,7 +135,7 @@ void blur3Row(const double* r0, const double* r1, const double* r2, std::uint8_t
 }
 
 // p(j0) + fy * (p(j1) - p(j0)) for every sample of two source rows.
-__attribute__((target_clones("avx2", "default")))
+__attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
 void verticalRow(const std::uint8_t* r0, const std::uint8_t* r1, double fy, double* out, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) out[i] = r0[i] + fy * (double(r1[i]) - double(r0[i]));
 }
@@ -199,15 +204,10 @@ RasterImage RPhalveTimes(const RasterImage& image, int n) {
     return halved ? work : RPclone(image);
 }
 
-RasterImage RPgaussianBlur(const RasterImage& image, int kernelSize, double variance) {
-    if (kernelSize % 2 == 0) --kernelSize;
-    if (kernelSize < 1) kernelSize = 1;
-    RasterImage out = RPcreate(static_cast<std::uint32_t>(std::max(image.width, 0)),
-                               static_cast<std::uint32_t>(std::max(image.height, 0)), image.bitsPerPixel);
-    if (!hasRaster(out) || !hasRaster(image) || image.bitsPerPixel % 8 != 0) {
-        clearRaster(out);
-        return out;
-    }
+namespace {
+
+// The window sums of RPgaussianBlur into `out` (same size and depth as `image`).
+void blurInto(const RasterImage& image, int kernelSize, double variance, RasterImage& out) {
     const std::vector<double> w = gaussianWeights(kernelSize, variance);
     const int n = kernelSize, h = n / 2;
     const int height = image.height;
@@ -243,24 +243,40 @@ RasterImage RPgaussianBlur(const RasterImage& image, int kernelSize, double vari
             o[i] = static_cast<std::uint8_t>(static_cast<std::int32_t>(sum + 0.5));
         }
     }
+}
+
+}  // namespace
+
+RasterImage RPgaussianBlur(const RasterImage& image, int kernelSize, double variance) {
+    if (kernelSize % 2 == 0) --kernelSize;
+    if (kernelSize < 1) kernelSize = 1;
+    RasterImage out = RPcreate(static_cast<std::uint32_t>(std::max(image.width, 0)),
+                               static_cast<std::uint32_t>(std::max(image.height, 0)), image.bitsPerPixel);
+    if (!hasRaster(out) || !hasRaster(image) || image.bitsPerPixel % 8 != 0) {
+        clearRaster(out);
+        return out;
+    }
+    if (!(variance > 0.0) || !std::isfinite(variance)) {
+        // No spread (or none that means anything): the picture itself.
+        std::memcpy(out.pixels, image.pixels, strideOf(image) * std::size_t(image.height));
+        return out;
+    }
+    // Kernels wider than 255 pixels add nothing an image of this library can use.
+    kernelSize = std::min(kernelSize, 255);
+    try {
+        blurInto(image, kernelSize, variance, out);
+    } catch (const std::bad_alloc&) {
+        std::printf("Error: RPgaussianBlur() out of memory.\n");
+        clearRaster(out);
+    }
     return out;
 }
 
-RasterImage RPbilinearResampling(const RasterImage& image, int newWidth, int newHeight) {
-    const std::uint32_t outW = static_cast<std::uint32_t>(std::max(newWidth, 0));
-    const std::uint32_t outH = static_cast<std::uint32_t>(std::max(newHeight, 0));
-    if (image.bitsPerPixel < 24) {
-        std::printf("Error: RPbilinearResampling() input must be 24/32 bit.\n");
-        RasterImage out = newLike(image, outW, outH);
-        clearRaster(out);
-        return out;
-    }
-    RasterImage out = newLike(image, outW, outH);
-    if (!hasRaster(out)) return out;
-    if (!hasRaster(image) || image.bitsPerPixel % 8 != 0) {
-        clearRaster(out);
-        return out;
-    }
+namespace {
+
+// The interpolation of RPbilinearResampling into `out` (its size is the new size).
+void bilinearInto(const RasterImage& image, RasterImage& out) {
+    const std::uint32_t outW = static_cast<std::uint32_t>(out.width), outH = static_cast<std::uint32_t>(out.height);
     const std::size_t b = image.bitsPerPixel / 8;
     const std::int64_t W = image.width, H = image.height;
     const double sx = double(W) / double(outW), sy = double(H) / double(outH);
@@ -295,6 +311,31 @@ RasterImage RPbilinearResampling(const RasterImage& image, int newWidth, int new
             for (std::size_t c = 0; c < b; ++c)
                 o[c] = static_cast<std::uint8_t>(static_cast<std::int32_t>(left[c] + fx * (right[c] - left[c]) + 0.5));
         }
+    }
+}
+
+}  // namespace
+
+RasterImage RPbilinearResampling(const RasterImage& image, int newWidth, int newHeight) {
+    const std::uint32_t outW = static_cast<std::uint32_t>(std::max(newWidth, 0));
+    const std::uint32_t outH = static_cast<std::uint32_t>(std::max(newHeight, 0));
+    if (image.bitsPerPixel < 24) {
+        std::printf("Error: RPbilinearResampling() input must be 24/32 bit.\n");
+        RasterImage out = newLike(image, outW, outH);
+        clearRaster(out);
+        return out;
+    }
+    RasterImage out = newLike(image, outW, outH);
+    if (!hasRaster(out)) return out;
+    if (!hasRaster(image) || image.bitsPerPixel % 8 != 0) {
+        clearRaster(out);
+        return out;
+    }
+    try {
+        bilinearInto(image, out);
+    } catch (const std::bad_alloc&) {
+        std::printf("Error: RPbilinearResampling() out of memory.\n");
+        clearRaster(out);
     }
     return out;
 }
@@ -439,7 +480,7 @@ namespace {
 
 // Interior bytes [3, end) of one row: v = (8c - n) / 4 truncated toward zero, with mild
 // v = (c + v) / 2, clamped.
-__attribute__((target_clones("avx2", "default")))
+__attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
 void sharpenRow(const std::uint8_t* up, const std::uint8_t* row, const std::uint8_t* down, std::uint8_t* out,
                 std::size_t end, int mild) {
     if (mild) {

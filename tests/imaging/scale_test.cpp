@@ -362,6 +362,20 @@ TEST(Resampling, refusesPaletteImagesWithItsMessage) {
     for (RasterImage* r : {&grey, &a, &b}) RPfree(*r);
 }
 
+TEST(Resampling, blurWithoutSpreadKeepsThePicture) {
+    std::mt19937 rng(9);
+    RasterImage image = randomImage(rng, 9, 7, 24);
+    for (double v : {0.0, -1.0, std::nan("")}) {
+        RasterImage same = RPgaussianBlur(image, 3, v);
+        EXPECT_TRUE(identical(same, image)) << v;
+        RPfree(same);
+    }
+    RasterImage wide = RPgaussianBlur(image, 100001, 4.0);  // capped, not billions of weights
+    RasterImage capped = RPgaussianBlur(image, 255, 4.0);
+    EXPECT_TRUE(identical(wide, capped));
+    for (RasterImage* r : {&image, &wide, &capped}) RPfree(*r);
+}
+
 // ---- The library's loops against the plain formulas on random images ----
 
 TEST(Optimised, everyRoutineMatchesItsPlainFormulaBitForBit) {
