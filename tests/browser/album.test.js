@@ -404,7 +404,7 @@ describe('other pages', () => {
   });
 
   it('handles a one-image album, whose arrays carry an extra empty element', async () => {
-    const a = album({ images: 1, large: true });
+    const a = album({ images: 1, large: true, linkUrl: 'javascript:alert(1)', linkText: 'bad link' });
     const def = fs.readFileSync(path.join(a.dir, 'ext/js/albumdef.js'), 'utf8');
     assert.match(def, /var smallWidth {4}= new Array\( \d+, '' {2}\);\r\n/);
     const p = await open(a);
@@ -412,6 +412,7 @@ describe('other pages', () => {
     assert.equal(await p.$$eval('.kv-thumb', (t) => t.length), 1);
     assert.equal((await shown(p)).counter, '1 / 1');
     assert.equal(await p.isDisabled('.kv-play'), true);
+    assert.equal(await p.$('.kv-album-link'), null, 'a script address is not offered as the album link');
     assert.deepEqual(p.problems, []);
     await p.close();
   });
@@ -423,6 +424,15 @@ describe('other pages', () => {
     await p.goto(fileUrl(path.join(a.dir, 'index.html')));
     assert.equal(await p.textContent('.kv-message'), 'The album data could not be read.');
     assert.ok(p.problems.every((x) => /albumdef\.js|Failed to load resource/.test(x)), p.problems.join('\n'));
+
+    // A caption that ends in a backslash leaves albumdef.js unparsable.
+    const c = album({ images: 2 });
+    const def = path.join(c.dir, 'ext/js/albumdef.js');
+    fs.writeFileSync(def, fs.readFileSync(def, 'utf8').replace("'Caption 1'", "'Caption 1\\'"));
+    p.problems.length = 0;
+    await p.goto(fileUrl(path.join(c.dir, 'index.html')));
+    assert.equal(await p.textContent('.kv-message'), 'The album data could not be read.');
+    assert.ok(p.problems.length >= 1 && p.problems.every((x) => /SyntaxError|Invalid or unexpected token|missing \)/i.test(x)), p.problems.join('\n'));
 
     const b = album({ images: [] });
     p.problems.length = 0;

@@ -62,7 +62,8 @@ async function allImagesLoad(p, count) {
     await p.evaluate((h) => { location.hash = h; }, '#' + i);
     await p.waitForFunction((n) => {
       const img = document.getElementById('kv-image');
-      return location.hash === '#' + n && img.complete && img.naturalWidth > 0 && !/ 0 \//.test(document.getElementById('kv-counter').textContent);
+      return document.getElementById('kv-counter').textContent === n + ' / ' + window.nbImages &&
+        decodeURIComponent(img.src).endsWith('/' + window.imageFilename[n - 1]) && img.complete && img.naturalWidth > 0;
     }, i, { timeout: 8000 });
   }
 }

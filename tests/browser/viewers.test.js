@@ -22,8 +22,12 @@ const PHOTOS = [
   { photo: 'cameras/Reconyx_HC500_Hyperfire.jpg', major: 'Camera trap' },
 ];
 
-async function viewerImage(p) {
-  await p.waitForFunction(() => { const i = document.getElementById('kvv-image'); return i && i.complete && i.naturalWidth > 0; }, null, { timeout: 8000 });
+// The stage image once it has decoded; with a file name, once it shows that file.
+async function viewerImage(p, file) {
+  await p.waitForFunction((f) => {
+    const i = document.getElementById('kvv-image');
+    return i && i.complete && i.naturalWidth > 0 && (!f || decodeURIComponent(i.src.split('/').pop()) === f);
+  }, file || null, { timeout: 8000 });
   return p.evaluate(() => ({
     file: decodeURIComponent(document.getElementById('kvv-image').src.split('/').pop()),
     caption: document.getElementById('kvv-caption').textContent,
@@ -68,17 +72,15 @@ describe('gallery page (SimpleViewer)', () => {
     await screenshot(p, 'simpleviewer-file-desktop');
 
     await p.keyboard.press('ArrowRight');
-    s = await viewerImage(p);
-    assert.equal(s.file, '0002.jpg');
+    s = await viewerImage(p, '0002.jpg');
     assert.equal(await p.evaluate(() => location.hash), '#2');
     // From disk the matrix has its default 3 x 3 cells: all five on one page.
     assert.equal(await p.$$eval('.kvv-thumb', (t) => t.length), 5);
     assert.equal(await p.$('.kvv-pager'), null);
     await p.keyboard.press('End');
-    s = await viewerImage(p);
-    assert.equal(s.file, '0005.jpg');
+    s = await viewerImage(p, '0005.jpg');
     await p.reload();
-    assert.equal((await viewerImage(p)).file, '0005.jpg');
+    assert.equal((await viewerImage(p, '0005.jpg')).file, '0005.jpg');
     assert.deepEqual(p.problems, []);
 
     const ph = await browser.newPage(PHONE);
@@ -111,7 +113,7 @@ describe('gallery page (SimpleViewer)', () => {
       // The 2 x 2 matrix of gallery.xml pages along with the image.
       assert.equal(await p.textContent('.kvv-page-label'), '1 / 2');
       await p.keyboard.press('End');
-      assert.equal((await viewerImage(p)).file, '0005.jpg');
+      assert.equal((await viewerImage(p, '0005.jpg')).file, '0005.jpg');
       assert.equal(await p.textContent('.kvv-page-label'), '2 / 2');
       assert.deepEqual(await p.$$eval('.kvv-thumb', (t) => t.map((x) => x.getAttribute('href'))), ['#5']);
       await p.click('.kvv-page-prev');
@@ -125,7 +127,7 @@ describe('gallery page (SimpleViewer)', () => {
 
   it('greets with the introduction and copes with a "%" in the footer and awkward names', async () => {
     const a = buildAlbum({
-      title: 'Intro', intro: 'Hello <i>there</i>\nline two', footer: '100% sure & <b>bold</b>', small: false,
+      title: 'Intro <img src="x.png" onerror="window.__pwned=1">', intro: 'Hello <i>there</i>\nline two', footer: '100% sure & <b>bold</b>', small: false,
       images: [{ photo: 'orientation/landscape_1.jpg', name: 'a #1 & b?.jpg', major: '' }, { photo: 'orientation/portrait_1.jpg', name: 'Ærø 東京.jpg' }],
     });
     albums.push(a);
@@ -138,11 +140,13 @@ describe('gallery page (SimpleViewer)', () => {
     await screenshot(p, 'simpleviewer-intro-desktop');
     await p.click('.kvv-enter');
     assert.equal(await p.$('.kvv-intro'), null);
-    assert.equal((await viewerImage(p)).file, 'a #1 & b?.jpg');
+    assert.equal((await viewerImage(p, 'a #1 & b?.jpg')).file, 'a #1 & b?.jpg');
+    assert.equal(await p.evaluate(() => window.__pwned), undefined, 'the title is text, never markup');
+    assert.equal(await p.textContent('.kvv-title'), 'Intro');
     assert.equal(await p.$('.kvv-thumbs'), null, 'no thumbnails without thumbnail images');
     assert.match(await p.textContent('#kvv-footer'), /^100% sure & bold\s+::\s+Home$/);
     await p.keyboard.press('ArrowRight');
-    assert.equal((await viewerImage(p)).file, 'Ærø 東京.jpg');
+    assert.equal((await viewerImage(p, 'Ærø 東京.jpg')).file, 'Ærø 東京.jpg');
     assert.deepEqual(p.problems, []);
     await p.close();
   });
@@ -169,14 +173,14 @@ describe('slideshow page (AutoViewer)', () => {
     assert.equal(await p.textContent('.kvv-title'), 'Slides');
     assert.equal((await p.textContent('#kvv-footer')).trim(), '\u00a9 2026');
     await p.clock.runFor(5200);
-    assert.equal((await viewerImage(p)).file, '0002.jpg');
+    assert.equal((await viewerImage(p, '0002.jpg')).file, '0002.jpg');
     await p.click('.kvv-play'); // pause
     await p.clock.runFor(12000);
-    assert.equal((await viewerImage(p)).file, '0002.jpg');
+    assert.equal((await viewerImage(p, '0002.jpg')).file, '0002.jpg');
     await p.keyboard.press('ArrowLeft');
-    assert.equal((await viewerImage(p)).file, '0001.jpg');
+    assert.equal((await viewerImage(p, '0001.jpg')).file, '0001.jpg');
     await p.keyboard.press('ArrowLeft'); // wraps to the last
-    assert.equal((await viewerImage(p)).file, '0004.jpg');
+    assert.equal((await viewerImage(p, '0004.jpg')).file, '0004.jpg');
     await p.clock.runFor(800);
     await screenshot(p, 'autoviewer-file-desktop');
     assert.deepEqual(p.problems, []);
