@@ -56,6 +56,18 @@ describe('language files', () => {
     }
   });
 
+  it('hold exactly the texts the album scripts ask for', () => {
+    const keys = new Set(Object.keys(loadLanguage('uk').lang.text));
+    const used = new Set();
+    const scripts = ['common.js', 'medium.js', 'small.js', 'index.js'].map((f) => path.join(JS(), f))
+      .concat([path.join(templatesDir(), 'simpleviewer', 'ext', 'js', 'swfobject.js')]);
+    for (const f of scripts) {
+      for (const m of fs.readFileSync(f, 'utf8').matchAll(/\bt\('(\w+)'/g)) used.add(m[1]);
+    }
+    assert.deepEqual([...used].filter((k) => !keys.has(k)), [], 'asked for but missing in the language files');
+    assert.deepEqual([...keys].filter((k) => !used.has(k)), [], 'never shown');
+  });
+
   it('each load in the album with no console error and label every control', async () => {
     const a = buildAlbum({ images: 3, large: true, intro: 'Hello' });
     albums.push(a);

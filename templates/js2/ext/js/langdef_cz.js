@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Podrobnosti obrázku',
     newTab: 'Otevřít na nové kartě',
     backToAlbum: 'Zpět do alba',
-    home: 'Úvodní stránka',
     zoom: 'Zvětšit',
     noImages: 'Toto album neobsahuje žádné obrázky.',
     noData: 'Data alba se nepodařilo načíst.',

@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Bilddetails',
     newTab: 'In neuem Tab öffnen',
     backToAlbum: 'Zurück zum Album',
-    home: 'Startseite',
     zoom: 'Vergrößern',
     noImages: 'Dieses Album enthält keine Bilder.',
     noData: 'Die Albumdaten konnten nicht gelesen werden.',

@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Billeddetaljer',
     newTab: 'Åbn i en ny fane',
     backToAlbum: 'Tilbage til albummet',
-    home: 'Forside',
     zoom: 'Zoom',
     noImages: 'Dette album indeholder ingen billeder.',
     noData: 'Albummets data kunne ikke læses.',

@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Pildi üksikasjad',
     newTab: 'Ava uuel vahelehel',
     backToAlbum: 'Tagasi albumisse',
-    home: 'Avaleht',
     zoom: 'Suurenda',
     noImages: 'Selles albumis pole pilte.',
     noData: 'Albumi andmeid ei õnnestunud lugeda.',

@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Detalles de la imagen',
     newTab: 'Abrir en una pestaña nueva',
     backToAlbum: 'Volver al álbum',
-    home: 'Inicio',
     zoom: 'Ampliar',
     noImages: 'Este álbum no contiene imágenes.',
     noData: 'No se pudieron leer los datos del álbum.',

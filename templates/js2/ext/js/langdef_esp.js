@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Detaloj de la bildo',
     newTab: 'Malfermi en nova langeto',
     backToAlbum: 'Reen al la albumo',
-    home: 'Ĉefpaĝo',
     zoom: 'Zomi',
     noImages: 'Ĉi tiu albumo enhavas neniujn bildojn.',
     noData: 'Ne eblis legi la datumojn de la albumo.',

@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Kuvan tiedot',
     newTab: 'Avaa uudessa välilehdessä',
     backToAlbum: 'Takaisin albumiin',
-    home: 'Etusivu',
     zoom: 'Suurenna',
     noImages: 'Tässä albumissa ei ole kuvia.',
     noData: 'Albumin tietoja ei voitu lukea.',

@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Détails de l’image',
     newTab: 'Ouvrir dans un nouvel onglet',
     backToAlbum: 'Retour à l’album',
-    home: 'Accueil',
     zoom: 'Agrandir',
     noImages: 'Cet album ne contient aucune image.',
     noData: 'Les données de l’album n’ont pas pu être lues.',

@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Pojedinosti slike',
     newTab: 'Otvori u novoj kartici',
     backToAlbum: 'Natrag na album',
-    home: 'Početna',
     zoom: 'Povećaj',
     noImages: 'Ovaj album ne sadrži slike.',
     noData: 'Podaci albuma nisu se mogli pročitati.',

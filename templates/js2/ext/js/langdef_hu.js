@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Kép részletei',
     newTab: 'Megnyitás új lapon',
     backToAlbum: 'Vissza az albumhoz',
-    home: 'Kezdőlap',
     zoom: 'Nagyítás',
     noImages: 'Ez az album nem tartalmaz képeket.',
     noData: 'Az album adatai nem olvashatók.',

@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Upplýsingar um mynd',
     newTab: 'Opna í nýjum flipa',
     backToAlbum: 'Aftur í albúmið',
-    home: 'Forsíða',
     zoom: 'Stækka',
     noImages: 'Þetta albúm inniheldur engar myndir.',
     noData: 'Ekki tókst að lesa gögn albúmsins.',

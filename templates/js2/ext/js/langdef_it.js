@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Dettagli immagine',
     newTab: 'Apri in una nuova scheda',
     backToAlbum: 'Torna all’album',
-    home: 'Pagina iniziale',
     zoom: 'Ingrandisci',
     noImages: 'Questo album non contiene immagini.',
     noData: 'Impossibile leggere i dati dell’album.',

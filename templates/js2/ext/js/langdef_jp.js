@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: '画像の詳細',
     newTab: '新しいタブで開く',
     backToAlbum: 'アルバムに戻る',
-    home: 'ホーム',
     zoom: '拡大',
     noImages: 'このアルバムには画像がありません。',
     noData: 'アルバムのデータを読み込めませんでした。',

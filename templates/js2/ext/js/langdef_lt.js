@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Vaizdo informacija',
     newTab: 'Atidaryti naujame skirtuke',
     backToAlbum: 'Grįžti į albumą',
-    home: 'Pradžia',
     zoom: 'Padidinti',
     noImages: 'Šiame albume nėra vaizdų.',
     noData: 'Nepavyko nuskaityti albumo duomenų.',

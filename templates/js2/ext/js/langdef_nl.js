@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Details van de afbeelding',
     newTab: 'Openen in een nieuw tabblad',
     backToAlbum: 'Terug naar het album',
-    home: 'Startpagina',
     zoom: 'Vergroten',
     noImages: 'Dit album bevat geen afbeeldingen.',
     noData: 'De albumgegevens konden niet worden gelezen.',

@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Bildedetaljer',
     newTab: 'Åpne i ny fane',
     backToAlbum: 'Tilbake til albumet',
-    home: 'Startside',
     zoom: 'Zoom',
     noImages: 'Dette albumet inneholder ingen bilder.',
     noData: 'Albumdataene kunne ikke leses.',

@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Szczegóły zdjęcia',
     newTab: 'Otwórz w nowej karcie',
     backToAlbum: 'Powrót do albumu',
-    home: 'Strona główna',
     zoom: 'Powiększ',
     noImages: 'Ten album nie zawiera zdjęć.',
     noData: 'Nie udało się odczytać danych albumu.',

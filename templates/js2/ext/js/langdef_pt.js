@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Detalhes da imagem',
     newTab: 'Abrir num novo separador',
     backToAlbum: 'Voltar ao álbum',
-    home: 'Início',
     zoom: 'Ampliar',
     noImages: 'Este álbum não contém imagens.',
     noData: 'Não foi possível ler os dados do álbum.',

@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Detaliile imaginii',
     newTab: 'Deschide într-o filă nouă',
     backToAlbum: 'Înapoi la album',
-    home: 'Acasă',
     zoom: 'Mărește',
     noImages: 'Acest album nu conține imagini.',
     noData: 'Datele albumului nu au putut fi citite.',

@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Bilddetaljer',
     newTab: 'Öppna i en ny flik',
     backToAlbum: 'Tillbaka till albumet',
-    home: 'Startsida',
     zoom: 'Zooma',
     noImages: 'Det här albumet innehåller inga bilder.',
     noData: 'Albumets data kunde inte läsas.',

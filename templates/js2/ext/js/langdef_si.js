@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Podrobnosti slike',
     newTab: 'Odpri v novem zavihku',
     backToAlbum: 'Nazaj v album',
-    home: 'Domov',
     zoom: 'Povečaj',
     noImages: 'Ta album ne vsebuje slik.',
     noData: 'Podatkov albuma ni bilo mogoče prebrati.',

@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Podrobnosti obrázka',
     newTab: 'Otvoriť na novej karte',
     backToAlbum: 'Späť do albumu',
-    home: 'Domov',
     zoom: 'Zväčšiť',
     noImages: 'Tento album neobsahuje žiadne obrázky.',
     noData: 'Údaje albumu sa nepodarilo načítať.',

@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Resim ayrıntıları',
     newTab: 'Yeni sekmede aç',
     backToAlbum: 'Albüme dön',
-    home: 'Ana sayfa',
     zoom: 'Yakınlaştır',
     noImages: 'Bu albümde resim yok.',
     noData: 'Albüm verileri okunamadı.',

@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: '圖片詳細資料',
     newTab: '在新分頁中開啟',
     backToAlbum: '返回相簿',
-    home: '首頁',
     zoom: '放大',
     noImages: '此相簿沒有任何圖片。',
     noData: '無法讀取相簿資料。',

@@ -21,7 +21,6 @@ var kavloLanguage = {
     details: 'Image details',
     newTab: 'Open in a new tab',
     backToAlbum: 'Back to the album',
-    home: 'Home',
     zoom: 'Zoom',
     noImages: 'This album contains no images.',
     noData: 'The album data could not be read.',

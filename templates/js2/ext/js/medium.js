@@ -101,7 +101,10 @@
     K.setHtml(introText, album.intro);
     introInner.appendChild(introText);
     var enter = K.el('a', { class: 'kv-enter', href: '#1', id: 'kv-enter' }, [K.t('enter'), K.icon('next')]);
-    if (album.count > 0) introInner.appendChild(enter);
+    if (album.count > 0) {
+      introInner.appendChild(enter);
+      introInner.appendChild(K.el('p', { class: 'kv-hint', text: K.t('keyboardHint') }));
+    }
     intro.appendChild(introInner);
     intro.hidden = true;
     main.appendChild(intro);
