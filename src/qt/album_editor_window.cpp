@@ -182,13 +182,16 @@ void ThumbnailListView::dropEvent(QDropEvent* event) {
     }
     bool ok = false;
     const int source = event->mimeData()->data(kRowMime).toInt(&ok);
-    const QPoint pos = event->position().toPoint();
-    const int below = indexAt(pos + QPoint(0, itemHeight() / 2)).row();
-    const int under = indexAt(pos).row();
     // Accepted as a copy: the list itself never removes the dragged item.
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    if (ok && dropped) dropped(source, below, under);
+    if (ok) dropAt(source, event->position().toPoint());
+}
+
+void ThumbnailListView::dropAt(int sourceRow, const QPoint& pos) {
+    const int below = indexAt(pos + QPoint(0, itemHeight() / 2)).row();
+    const int under = indexAt(pos).row();
+    if (dropped) dropped(sourceRow, below, under);
 }
 
 // ---------------------------------------------------------------- preview

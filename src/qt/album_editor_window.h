@@ -53,6 +53,8 @@ public:
 
     /// Called with (source row, row half an item below the mouse, row under the mouse).
     std::function<void(int, int, int)> dropped;
+    /// A drop of `sourceRow` at `pos` (viewport coordinates).
+    void dropAt(int sourceRow, const QPoint& pos);
 
 protected:
     void startDrag(Qt::DropActions supportedActions) override;

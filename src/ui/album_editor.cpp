@@ -111,6 +111,7 @@ void CAlbumEditorDlg::fill() {
     WaitCursor wait(m_platform);
     m_producer.stop();
     ++m_generation;
+    m_shownThumbnails = m_shownEmbedded = 0;
     const int n = static_cast<int>(m_model.images.size());
     m_items.assign(n, Item{});
     std::vector<ThumbnailJob> jobs(n);
@@ -335,6 +336,8 @@ void CAlbumEditorDlg::refreshThumbnails() {
         const int row = m_rowOfKey[t.key];
         if (!inRange(row) || t.picture.empty()) continue;  // excluded meanwhile
         m_items[row].picture = std::make_shared<const Picture>(std::move(t.picture));
+        ++m_shownThumbnails;
+        if (t.source == ThumbnailSource::ExifThumbnail) ++m_shownEmbedded;
         if (m_view) m_view->thumbnailChanged(row);
     }
 }

@@ -160,6 +160,10 @@ public:
 
     /// True while thumbnails of the current fill are still being made.
     bool loadingThumbnails() const { return m_producer.busy(); }
+    /// Thumbnails of the current fill shown so far, and how many of them came from the
+    /// photos' embedded Exif thumbnails.
+    int thumbnailsShown() const { return m_shownThumbnails; }
+    int embeddedThumbnailsShown() const { return m_shownEmbedded; }
 
 private:
     struct Item {
@@ -191,6 +195,8 @@ private:
     std::string m_minorBox;
     CCaptionExtractionDlg m_extraction;
     std::uint64_t m_generation = 0;
+    int m_shownThumbnails = 0;
+    int m_shownEmbedded = 0;
     ThumbnailProducer m_producer;     // last member: stopped before the rest goes
 };
 

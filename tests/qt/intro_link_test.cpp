@@ -1,0 +1,55 @@
+// The introduction and link window: CR LF kept byte for byte across the text box.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include "qt/intro_link_window.h"
+#include "ui/intro_link_dialog.h"
+
+using namespace kavlo;
+
+namespace {
+void ensureApp() {
+    if (!QApplication::instance()) {
+        static int argc = 1;
+        static char arg0[] = "qt_tests";
+        static char* argv[] = {arg0, nullptr};
+        new QApplication(argc, argv);
+    }
+}
+}  // namespace
+
+TEST(IntroLinkWindow, unchangedTextComesBackByteForByte) {
+    ensureApp();
+    const std::string intro = "Welcome\r\n\r\n<b>Summer</b>\xc2\xa0" "2007\r\nLast line";
+    CIntroductionLinkDlg logic(intro, "My site", "https://www.example.com");
+    IntroLinkWindow w(logic);
+    EXPECT_EQ(w.introduction->blockCount(), 4);
+    const QString dir = QString::fromUtf8(KAVLO_TEST_OUTPUT) + "/qt";
+    QDir().mkpath(dir);
+    w.show();
+    QTest::qWait(20);
+    EXPECT_TRUE(w.grab().save(dir + "/intro_link.png"));
+    w.accept();
+    EXPECT_EQ(logic.intro(), intro);
+    EXPECT_EQ(logic.linkText(), "My site");
+    EXPECT_EQ(logic.linkUrl(), "https://www.example.com");
+}
+
+TEST(IntroLinkWindow, typedLineBreaksBecomeCrLf) {
+    ensureApp();
+    CIntroductionLinkDlg logic("", "", "");
+    IntroLinkWindow w(logic);
+    w.introduction->setFocus();
+    QTest::keyClicks(w.introduction, "one");
+    QTest::keyClick(w.introduction, Qt::Key_Return);
+    QTest::keyClicks(w.introduction, "two");
+    w.linkUrl->setText("http://example.com/");
+    w.accept();
+    EXPECT_EQ(logic.intro(), "one\r\ntwo");
+    EXPECT_EQ(logic.linkUrl(), "http://example.com/");
+}
