@@ -259,14 +259,15 @@ AlbumEditorWindow::AlbumEditorWindow(AlbumModel& model, Platform& platform, QWid
     tools->addWidget(extractCaptions);
     tools->addWidget(introduction);
     tools->addStretch(1);
-    auto* rebuildBox = new QVBoxLayout;
-    rebuild = new QPushButton(tr("&Rebuild Album Images"), this);
-    rebuildNote = plainLabel(CAlbumEditorDlg::rebuildNote(), this);
-    rebuildNote->setMaximumWidth(fontMetrics().averageCharWidth() * 36);
-    rebuildBox->addWidget(rebuild);
-    rebuildBox->addWidget(rebuildNote);
-    tools->addLayout(rebuildBox);
     right->addLayout(tools);
+    auto* rebuildLine = new QHBoxLayout;
+    rebuild = new QPushButton(tr("&Rebuild Album Images"), this);
+    rebuildNote = new QLabel(qs(CAlbumEditorDlg::rebuildNote()), this);
+    rebuildNote->setTextFormat(Qt::PlainText);
+    rebuildLine->addWidget(rebuild);
+    rebuildLine->addWidget(rebuildNote, 1);
+    right->addLayout(rebuildLine);
+    right->addSpacing(6);
 
     auto* navigation = new QHBoxLayout;
     previous = new QPushButton(tr("< &Previous"), this);

@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "qt/intro_link_window.h"
@@ -32,6 +33,10 @@ IptcFormatWindow::IptcFormatWindow(CIPTCFormatEditorDlg& logic, QWidget* parent)
     fields = new QPlainTextEdit(this);
     fields->setReadOnly(true);
     fields->setPlainText(qs(CIPTCFormatEditorDlg::fieldListText()));
+    fields->setLineWrapMode(QPlainTextEdit::NoWrap);
+    fields->setMinimumWidth(
+        fields->fontMetrics().horizontalAdvance(QStringLiteral("%original_transmission_reference%")) +
+        fields->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24);
     auto* fieldsLabel = new QLabel(tr("Available IPTC &Fields"), this);
     fieldsLabel->setBuddy(fields);
     grid->addWidget(fieldsLabel, 0, 1);
