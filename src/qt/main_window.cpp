@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -18,6 +19,7 @@
 #include "qt/options_window.h"
 #include "qt/progress_bar.h"
 #include "qt/qt_platform.h"
+#include "ui/about_dialog.h"
 #include "ui/options_dialog.h"
 
 namespace kavlo {
@@ -105,6 +107,10 @@ MainWindow::MainWindow(MainDialog& logic, Platform& platform, QWidget* parent)
     startButton->setDefault(true);
     buttons->addWidget(startButton);
     root->addLayout(buttons);
+
+    // The help command (F1) opens the help page, as the About window's "&Help" does.
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, [this] { openHelp(m_platform); });
 
     m_menu = new QMenu(this);
     m_menu->addSeparator();

@@ -217,7 +217,8 @@ std::optional<std::pair<int, int>> COptionsDlg::sizeRange(SizeBox box) const {
 }
 
 bool COptionsDlg::checkSize(SizeBox box) {
-    auto sizes = readSizes(true);
+    // A box without a number is left alone here; OK refuses it with a message.
+    auto sizes = readSizes(false);
     if (!sizes) return false;
     const auto [min, max] = *sizeRange(box);
     std::string* text = nullptr;

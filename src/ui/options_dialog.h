@@ -134,7 +134,7 @@ public:
     /// The enabling rules followed by the four size checks.
     void applyEnabling();
     /// Range check of one number box; true when it changed the value (the user has
-    /// been told).
+    /// been told). Does nothing while a size box holds no number.
     bool checkSize(SizeBox box);
     /// The [min, max] that checkSize uses for a box; nullopt when a size box holds no
     /// number.

@@ -46,10 +46,7 @@ std::vector<std::string> CSimpleViewerOptionsDlg::scalingItems() { return {"Crop
 
 bool CSimpleViewerOptionsDlg::checkStagePadding() {
     auto value = parseNumberBox(stagePadding);
-    if (!value) {
-        showNotANumberMessage(m_platform);
-        return false;
-    }
+    if (!value) return false;
     if (*value >= 0 && *value <= 100) return true;
     stagePadding = std::to_string(closestInRange(*value, 0, 100));
     showRangeMessage(m_platform, "Stage padding", 0, 100);
@@ -71,6 +68,10 @@ bool CSimpleViewerOptionsDlg::ok() {
     frameSize = std::clamp(frameSize, 0, kMaxFrameSize);
     rowIndex = std::clamp(rowIndex, 0, kMaxMatrixIndex);
     columnIndex = std::clamp(columnIndex, 0, kMaxMatrixIndex);
+    if (!parseNumberBox(stagePadding)) {
+        showNotANumberMessage(m_platform);
+        return false;
+    }
     return checkStagePadding();
 }
 

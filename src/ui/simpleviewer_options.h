@@ -57,8 +57,8 @@ public:
     std::string matrixHint() const { return thumbnailMatrixHint(imageCount); }
 
     /// Leaving the stage-padding box: a value outside 0..100 is replaced by the
-    /// closest one and the user is told. Returns false when the box holds no number
-    /// (the user is told as well).
+    /// closest one and the user is told. Returns false (and says nothing; OK will)
+    /// when the box holds no number.
     bool checkStagePadding();
     /// The colour buttons: the chooser opens on the colour; true when one was chosen
     /// (the sample must then be repainted).

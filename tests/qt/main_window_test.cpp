@@ -157,7 +157,8 @@ TEST(MainWindow, quittingAsksOnlyOnceTheAlbumEditorWasOpened) {
     Album a("asked-quit", 1);
     a.window->open();
     a.window->show();
-    a.logic->editorShown(nullptr);
+    a.window->editAlbumButton->click();  // the album editor window opens
+    EXPECT_TRUE(a.logic->editorOpened());
     a.platform.expectMessage("Quit", "Quitting Kavlo will discard all captions etc.",
                              MessageAnswer::No);
     a.window->close();
@@ -193,6 +194,11 @@ TEST(MainWindow, doubleClickOnTheDestinationOpensTheImageFolder) {
 
 namespace {
 
+/// The widget's picture at its logical size, whatever the scale factor.
+QImage grabLogical(QWidget& w) {
+    return w.grab().toImage().scaled(w.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
 /// Pixels of the bar's picture that differ from the pixel at (x0, y0) within a band.
 int pixelsUnlike(const QImage& image, QRect band, QPoint reference) {
     const QRgb ref = image.pixel(reference);
@@ -211,16 +217,16 @@ TEST(ProgressBar, paintsThePercentageOnlyWhileAllThreeTextsAreEmpty) {
     bar.setPosition(0);
     const QRect centre(120, 4, 60, 16);
     bar.setTexts("", "", "");
-    QImage percent = bar.grab().toImage();
+    QImage percent = grabLogical(bar);
     EXPECT_GT(pixelsUnlike(percent, centre, {150, 2}), 10);
 
     bar.setTexts(" ", "", "");
-    QImage blank = bar.grab().toImage();
+    QImage blank = grabLogical(bar);
     EXPECT_EQ(pixelsUnlike(blank, centre, {150, 2}), 0);
 
     bar.setTexts("Remaining time: 3 sec", "Total time: 9 sec", "50% completed");
     bar.setPosition(50);
-    QImage texts = bar.grab().toImage();
+    QImage texts = grabLogical(bar);
     // Left text over the filled part, right text over the empty part.
     EXPECT_GT(pixelsUnlike(texts, QRect(4, 4, 60, 16), {2, 12}), 10);
     EXPECT_GT(pixelsUnlike(texts, QRect(236, 4, 60, 16), {297, 12}), 10);

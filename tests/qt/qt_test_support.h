@@ -23,7 +23,10 @@ inline void ensureApplication() {
 inline void saveScreenshot(QWidget& widget, const QString& name) {
     const QString dir = QString::fromUtf8(KAVLO_TEST_OUTPUT) + "/qt";
     QDir().mkpath(dir);
-    widget.grab().save(dir + "/" + name + ".png");
+    // Under QT_SCALE_FACTOR=2 the pictures are the 200% ones.
+    const QPixmap picture = widget.grab();
+    const QString suffix = picture.devicePixelRatio() > 1.0 ? "@2x" : "";
+    picture.save(dir + "/" + name + suffix + ".png");
 }
 
 /// ScriptedPlatform with a scriptable colour chooser.

@@ -123,12 +123,12 @@ TEST(SimpleViewerOptionsWindow, paddingIsCheckedAndColoursRepaintTheSample) {
     EXPECT_TRUE(platform.finished());
 
     w.sample->resize(w.sample->sizeHint());
-    QImage before = w.sample->grab().toImage();
+    QImage before = w.sample->grab().toImage().scaled(w.sample->size());
     EXPECT_EQ(before.pixelColor(0, 0), QColor(0x55, 0x55, 0x55));  // frame
     EXPECT_EQ(before.pixelColor(3, before.height() - 3), QColor(0x19, 0x19, 0x19));
     platform.colourAnswer = 0x0000FF;  // red
     w.background->click();
-    QImage after = w.sample->grab().toImage();
+    QImage after = w.sample->grab().toImage().scaled(w.sample->size());
     EXPECT_EQ(after.pixelColor(3, after.height() - 3), QColor(255, 0, 0));
     w.accept();
     EXPECT_EQ(w.result(), QDialog::Accepted);

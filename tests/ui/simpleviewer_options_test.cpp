@@ -66,6 +66,8 @@ TEST(SimpleViewerPadding, okCorrectsATypedValueAndRefusesAnEmptyBox) {
     ScriptedPlatform platform;
     CSimpleViewerOptionsDlg dlg(platform, 10);
     dlg.stagePadding = "";
+    EXPECT_FALSE(dlg.checkStagePadding());  // leaving the box says nothing yet
+    EXPECT_TRUE(platform.messages.empty());
     platform.expectMessage("Kavlo", "Please enter a positive whole number.");
     EXPECT_FALSE(dlg.ok());
     dlg.stagePadding = "999";
