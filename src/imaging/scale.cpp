@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -11,6 +12,56 @@
 namespace kavlo {
 
 namespace {
+
+// ---- Wider vectors where the processor has them ----
+// The row kernels below are compiled three times (x86-64-v4 with 512-bit vectors, AVX2,
+// and the baseline) and chosen once per process from the processor's features. The
+// choice is explicit rather than through ifunc resolvers, which run before sanitizer
+// runtimes are ready. Every variant does the same IEEE double operations in the same
+// order (no fused multiply-add: -ffp-contract=off), so results are identical.
+#define KAVLO_INLINE inline __attribute__((always_inline))
+
+enum class Simd { base, avx2, avx512 };
+
+Simd simdLevel() {
+#if defined(__x86_64__) && defined(__GNUC__)
+    // KAVLO_IMAGING_SIMD=base or =avx2 lowers the choice, so that the tests can check
+    // every variant against the formulas on one machine.
+    static const Simd level = [] {
+        __builtin_cpu_init();
+        Simd best = Simd::base;
+        if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+            __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl") &&
+            __builtin_cpu_supports("avx512cd"))
+            best = Simd::avx512;
+        else if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("fma"))
+            best = Simd::avx2;
+        const char* wanted = std::getenv("KAVLO_IMAGING_SIMD");
+        if (wanted != nullptr && std::strcmp(wanted, "base") == 0) return Simd::base;
+        if (wanted != nullptr && std::strcmp(wanted, "avx2") == 0 && best == Simd::avx512) return Simd::avx2;
+        return best;
+    }();
+    return level;
+#else
+    return Simd::base;
+#endif
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define KAVLO_ROW_KERNEL(name, params, args)                                               \
+    __attribute__((target("arch=x86-64-v4"))) void name##V4 params { name##Body args; } \
+    __attribute__((target("arch=x86-64-v3"))) void name##V3 params { name##Body args; } \
+    void name params {                                                                  \
+        switch (simdLevel()) {                                                          \
+        case Simd::avx512: name##V4 args; return;                                       \
+        case Simd::avx2: name##V3 args; return;                                         \
+        default: name##Body args; return;                                               \
+        }                                                                               \
+    }
+#else
+#define KAVLO_ROW_KERNEL(name, params, args) \
+    void name params { name##Body args; }
+#endif
 
 bool hasRaster(const RasterImage& image) {
     return image.pixels != nullptr && image.pixelCount != 0 && image.width > 0 &&
@@ -93,10 +144,10 @@ std::vector<double> gaussianWeights(int n, double variance) {
     return w;
 }
 
-__attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
-void bytesToDoubles(const std::uint8_t* in, double* out, std::size_t count) {
+KAVLO_INLINE void bytesToDoublesBody(const std::uint8_t* in, double* out, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) out[i] = in[i];
 }
+KAVLO_ROW_KERNEL(bytesToDoubles, (const std::uint8_t* in, double* out, std::size_t count), (in, out, count))
 
 // Source row y as doubles, with `pad` copies of the first and last pixel on either side,
 // so that the window loop needs no clamping: the padded values are exactly the
@@ -114,9 +165,8 @@ void rowToDoubles(const std::uint8_t* row, std::size_t width, std::size_t b, std
 // summed in the same order as the window formula (a first term of 0.0 + x equals x for
 // these non-negative products), so the result is bit-identical; plain loops over
 // doubles, which the compiler vectorises.
-__attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
-void blur3Row(const double* r0, const double* r1, const double* r2, std::uint8_t* out, std::size_t count,
-              std::size_t b, const double* w) {
+KAVLO_INLINE void blur3RowBody(const double* r0, const double* r1, const double* r2, std::uint8_t* out,
+                               std::size_t count, std::size_t b, const double* w) {
     const double w0 = w[0], w1 = w[1], w2 = w[2], w3 = w[3], w4 = w[4], w5 = w[5], w6 = w[6],
                  w7 = w[7], w8 = w[8];
     const std::size_t b2 = 2 * b;
@@ -133,12 +183,19 @@ void blur3Row(const double* r0, const double* r1, const double* r2, std::uint8_t
         out[i] = static_cast<std::uint8_t>(static_cast<std::int32_t>(sum + 0.5));
     }
 }
+KAVLO_ROW_KERNEL(blur3Row,
+                 (const double* r0, const double* r1, const double* r2, std::uint8_t* out, std::size_t count,
+                  std::size_t b, const double* w),
+                 (r0, r1, r2, out, count, b, w))
 
 // p(j0) + fy * (p(j1) - p(j0)) for every sample of two source rows.
-__attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
-void verticalRow(const std::uint8_t* r0, const std::uint8_t* r1, double fy, double* out, std::size_t count) {
+KAVLO_INLINE void verticalRowBody(const std::uint8_t* r0, const std::uint8_t* r1, double fy, double* out,
+                                  std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) out[i] = r0[i] + fy * (double(r1[i]) - double(r0[i]));
 }
+KAVLO_ROW_KERNEL(verticalRow,
+                 (const std::uint8_t* r0, const std::uint8_t* r1, double fy, double* out, std::size_t count),
+                 (r0, r1, fy, out, count))
 
 }  // namespace
 
@@ -480,9 +537,8 @@ namespace {
 
 // Interior bytes [3, end) of one row: v = (8c - n) / 4 truncated toward zero, with mild
 // v = (c + v) / 2, clamped.
-__attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
-void sharpenRow(const std::uint8_t* up, const std::uint8_t* row, const std::uint8_t* down, std::uint8_t* out,
-                std::size_t end, int mild) {
+KAVLO_INLINE void sharpenRowBody(const std::uint8_t* up, const std::uint8_t* row, const std::uint8_t* down,
+                                 std::uint8_t* out, std::size_t end, int mild) {
     if (mild) {
         for (std::size_t i = 3; i < end; ++i) {
             const int c = row[i];
@@ -499,6 +555,10 @@ void sharpenRow(const std::uint8_t* up, const std::uint8_t* row, const std::uint
         }
     }
 }
+KAVLO_ROW_KERNEL(sharpenRow,
+                 (const std::uint8_t* up, const std::uint8_t* row, const std::uint8_t* down, std::uint8_t* out,
+                  std::size_t end, int mild),
+                 (up, row, down, out, end, mild))
 
 }  // namespace
 
