@@ -22,10 +22,19 @@ void readInto(const ResourceValues& v, const std::string& key, std::string& fiel
 }
 
 // Paths go through the same escaping as the other texts and then base64, so that
-// their stored form is plain letters and digits.
-std::string encodePath(const std::string& path) { return base64Encode(xmlAttributeText(path)); }
+// their stored form is plain letters and digits. A path keeps its exact bytes: a
+// file name that is not valid UTF-8 must name the same file when the album is
+// reopened (base64 carries any byte, and valid UTF-8 is stored as before).
+std::string encodePath(const std::string& path) { return base64Encode(htmlEscape(path, false)); }
 
-std::string decodePath(const std::string& stored) { return htmlUnescape(base64Decode(stored), true); }
+// A path ends at its first NUL byte: that is the file every file operation opens, so
+// the image is checked and copied as the file it really names.
+std::string decodePath(const std::string& stored) {
+    std::string path = htmlUnescape(base64Decode(stored), false);
+    const std::size_t nul = path.find('\0');
+    if (nul != std::string::npos) path.resize(nul);
+    return path;
+}
 
 }  // namespace
 
