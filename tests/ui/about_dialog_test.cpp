@@ -13,16 +13,6 @@ TEST(About, versionLineCarriesTheProductVersion) {
     EXPECT_FALSE(versionString("ProductVersion").empty());
 }
 
-TEST(About, linksShowAndOpenWebAddresses) {
-    for (const LinkTarget& link : {CAboutDlg::homepage(), CAboutDlg::support()}) {
-        EXPECT_TRUE(link.target.starts_with("https://")) << link.target;
-        EXPECT_FALSE(link.text.empty());
-    }
-    EXPECT_EQ(CAboutDlg::simpleViewer().text, "Airtight Interactive.");
-    // Three columns of credits for every language but English and Danish.
-    EXPECT_EQ(CAboutDlg::translatorCredits().size(), 26u);
-}
-
 TEST(About, helpOpensTheReadmeBesideTheProgram) {
     test::ScriptedPlatform platform;
     openHelp(platform);

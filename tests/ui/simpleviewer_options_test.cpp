@@ -92,12 +92,3 @@ TEST(SimpleViewerColours, chosenColoursAreStoredAndCancelKeepsThem) {
     EXPECT_FALSE(dlg.chooseBackgroundColour());
     EXPECT_EQ(dlg.backgroundColour, 0x191919u);
 }
-
-TEST(SimpleViewerLists, listsHoldTheirItems) {
-    EXPECT_EQ(CSimpleViewerOptionsDlg::frameSizeItems().size(), 31u);
-    EXPECT_EQ(CSimpleViewerOptionsDlg::frameSizeItems().back(), "30");
-    EXPECT_EQ(CSimpleViewerOptionsDlg::matrixItems().front(), "1");
-    EXPECT_EQ(CSimpleViewerOptionsDlg::matrixItems().back(), "20");
-    EXPECT_EQ(CSimpleViewerOptionsDlg::scalingItems(),
-              (std::vector<std::string>{"Crop", "Fit"}));
-}

@@ -148,16 +148,3 @@ TEST(WatermarkPreview, aChosenColourRendersAgainOnTheOtherBackdrop) {
     EXPECT_EQ(dlg.colour, 0u);
     EXPECT_EQ(pixel(dlg.preview(), 0, 0), (std::array<int, 3>{255, 255, 255}));
 }
-
-TEST(WatermarkLists, listsHoldTheirItemsAndTheTextBoxFollowsTheCaptionSwitch) {
-    EXPECT_EQ(CImageTextEditorDlg::sizeItems().size(), 25u);
-    EXPECT_EQ(CImageTextEditorDlg::sizeItems()[14], "20");
-    EXPECT_EQ(CImageTextEditorDlg::sizeItems().back(), "96");
-    EXPECT_EQ(CImageTextEditorDlg::positionItems()[4], "Bottom Center");
-    EXPECT_EQ(CImageTextEditorDlg::transparencyItems().size(), 10u);
-    ScriptedPlatform platform;
-    CImageTextEditorDlg dlg(platform, values("x", 0), {});
-    EXPECT_TRUE(dlg.textEnabled());
-    dlg.useMinorCaption = true;
-    EXPECT_FALSE(dlg.textEnabled());
-}
