@@ -403,6 +403,34 @@ describe('other pages', () => {
     await p.close();
   });
 
+  it('says so when an image file is missing, and the other images still show', async () => {
+    const a = album({ images: [{ photo: 'orientation/landscape_1.jpg' }, { photo: 'orientation/portrait_1.jpg', missing: true }, { photo: 'orientation/landscape_1.jpg' }] });
+    const p = await open(a, '#2');
+    await p.waitForSelector('.kv-load-error', { state: 'visible' });
+    assert.equal(await p.textContent('.kv-load-error'), 'This image could not be loaded.');
+    await p.keyboard.press('ArrowRight');
+    await waitShown(p, '0003.jpg');
+    assert.equal(await p.isVisible('.kv-load-error'), false);
+    assert.ok(p.problems.length > 0 && p.problems.every((x) => /0002\.jpg|Failed to load resource/.test(x)), p.problems.join('\n'));
+    await p.close();
+  });
+
+  it('sizes the image from the picture itself when the album data has no sizes', async () => {
+    const a = album({ images: 2 });
+    const def = path.join(a.dir, 'ext/js/albumdef.js');
+    fs.writeFileSync(def, fs.readFileSync(def, 'utf8').split('\r\n').filter((l) => !/medium(Width|Height)|M(in|ax)Medium/i.test(l)).join('\r\n'));
+    const p = await open(a);
+    await waitShown(p, '0001.jpg');
+    const r = await p.evaluate(() => {
+      const i = document.getElementById('kv-image').getBoundingClientRect();
+      const s = document.getElementById('kv-stage').getBoundingClientRect();
+      return { inside: i.top >= s.top && i.bottom <= s.bottom && i.left >= s.left && i.right <= s.right, w: i.width };
+    });
+    assert.ok(r.inside && r.w > 100, JSON.stringify(r));
+    assert.deepEqual(p.problems, []);
+    await p.close();
+  });
+
   it('handles a one-image album, whose arrays carry an extra empty element', async () => {
     const a = album({ images: 1, large: true, linkUrl: 'javascript:alert(1)', linkText: 'bad link' });
     const def = fs.readFileSync(path.join(a.dir, 'ext/js/albumdef.js'), 'utf8');

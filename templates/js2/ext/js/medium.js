@@ -195,7 +195,13 @@
     }
 
     // ---- layout: fit the image into the stage from the known sizes
-    function boxFor(i) { return album.medium.list[i] || { w: 0, h: 0 }; }
+    /* Size of main image i: from the album data, or, for data without sizes,
+       from the picture itself once it has loaded. */
+    function boxFor(i) {
+      var sz = album.medium.list[i] || { w: 0, h: 0 };
+      if (!(sz.w > 0 && sz.h > 0) && i === state.index && image.naturalWidth > 0) sz = { w: image.naturalWidth, h: image.naturalHeight };
+      return sz;
+    }
 
     // Ratio of the box that holds every main image: the stage keeps it on narrow screens.
     if (album.medium.maxW > 0 && album.medium.maxH > 0) {
@@ -218,10 +224,11 @@
       var limit = 1;
       if (L && L.w > sz.w && sz.w > 0) limit = L.w / sz.w;
       var d = K.fit(sz.w, sz.h, bw - fx, bh - fy, limit);
-      if (d.w > 0) {
+      if (d.w > 0 && (image.style.width !== d.w + 'px' || image.style.height !== d.h + 'px')) {
         image.style.width = d.w + 'px';
         image.style.height = d.h + 'px';
-        image.sizes = d.w + 'px';
+        // Changing sizes makes the browser pick a file again: only when it differs.
+        if (image.getAttribute('sizes') !== d.w + 'px') image.sizes = d.w + 'px';
       }
     }
 
@@ -312,7 +319,10 @@
     }
 
     function onLoaded() {
+      var first = !frame.classList.contains('kv-loaded');
       frame.classList.add('kv-loaded');
+      if (!first) return; // a sharper file replacing the first one
+      layout();
       preload(state.index + 1);
       preload(state.index - 1);
       if (state.playing) schedule();
