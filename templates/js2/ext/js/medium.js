@@ -130,8 +130,7 @@
     var infoBtn = K.el('button', { type: 'button', class: 'kv-info-button', 'aria-expanded': 'false', 'aria-controls': 'kv-minor', title: K.t('details') }, [K.icon('info'), K.el('span', { class: 'kv-visually-hidden', text: K.t('details') })]);
     var minor = K.el('p', { class: 'kv-minor', id: 'kv-minor', dir: 'auto' });
     minor.hidden = true;
-    caption.appendChild(major);
-    caption.appendChild(infoBtn);
+    caption.appendChild(K.el('div', { class: 'kv-caption-row' }, [major, infoBtn]));
     caption.appendChild(minor);
     figure.appendChild(caption);
     main.appendChild(figure);
