@@ -78,9 +78,11 @@ FolderChooserDialog::FolderChooserDialog(Platform& platform, const FolderRequest
                 m_path->setText(QDir::cleanPath(folder + "/" + newName));
             });
 
+    // A destination that does not exist yet shows its nearest existing parent.
     const std::string initial = stripTrailingSeparator(request.initialSelection);
-    if (!initial.empty() && folderExists(initial)) selectFolder(qs(initial));
-    else selectFolder(QDir::homePath());
+    std::string shown = initial;
+    while (!shown.empty() && !folderExists(shown)) shown = parentFolderOf(shown);
+    selectFolder(shown.empty() ? QDir::homePath() : qs(shown));
     m_path->setText(qs(initial));
     m_path->setFocus();
 }

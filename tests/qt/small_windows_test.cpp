@@ -3,9 +3,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTreeView>
 #include <QTest>
 #include <filesystem>
 
@@ -185,4 +187,16 @@ TEST(FolderChooser, theNewFolderButtonMakesANumberedFolder) {
     d.pathEdit()->setText(QString::fromStdString(dir));
     d.newFolderButton()->click();
     EXPECT_TRUE(folderExists(dir + "/New Folder (2)"));
+}
+
+TEST(FolderChooser, aDestinationNotMadeYetShowsItsParentInTheTree) {
+    test::ensureApplication();
+    QuietPlatform platform;
+    const std::string dir = scratch("notyet");
+    FolderRequest request;
+    request.initialSelection = dir + "/album/deeper";
+    FolderChooserDialog d(platform, request);
+    EXPECT_EQ(d.pathEdit()->text().toStdString(), dir + "/album/deeper");
+    const auto* model = static_cast<const QFileSystemModel*>(d.tree()->model());
+    EXPECT_EQ(model->filePath(d.tree()->currentIndex()).toStdString(), dir);
 }
