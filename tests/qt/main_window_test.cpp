@@ -145,6 +145,23 @@ TEST(MainWindow, anUnattendedRunStartsAndClosesByItself) {
     EXPECT_TRUE(a.platform.opened.empty());
 }
 
+TEST(MainWindow, closingDuringTheRunStopsItAtOnce) {
+    Album a("close-running", 6);
+    a.window->open();
+    a.window->show();
+    a.window->startButton->click();
+    ASSERT_TRUE(a.logic->running());
+    QCoreApplication::processEvents();  // the window repaints between images
+    a.window->close();
+    EXPECT_FALSE(a.window->isVisible());
+    const int processed = a.renderer.processed();
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(a.renderer.processed(), processed);
+    EXPECT_FALSE(a.logic->done());
+}
+
 TEST(MainWindow, quittingAsksOnlyOnceTheAlbumEditorWasOpened) {
     {
         Album a("quiet-quit", 1);
