@@ -7,7 +7,7 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
 const { buildAlbum, removeAlbum } = require('./lib/fixture');
-const { launch, fileUrl, imagesSettled, screenshot, PHONE, DESKTOP } = require('./lib/browser');
+const { launch, fileUrl, imagesSettled, screenshot, snap, PHONE, DESKTOP } = require('./lib/browser');
 
 let browser;
 const albums = [];
@@ -68,7 +68,7 @@ describe('album view', () => {
     assert.equal(s.counter, '1 / 6');
     assert.equal(s.intro, false);
     assert.deepEqual(await brokenThumbnails(p, '.kv-thumb img'), []);
-    await screenshot(p, 'album-desktop-left');
+    await snap(p, 'album-left');
 
     await p.click('.kv-tools .kv-next');
     s = await waitShown(p, '0002.jpg');
@@ -157,7 +157,7 @@ describe('album view', () => {
     assert.match(await p.getAttribute('.kv-lightbox-image', 'src'), /large\/0002\.jpg$/);
     await p.keyboard.press('ArrowRight');
     await p.waitForFunction(() => /large\/0003\.jpg$/.test(document.querySelector('.kv-lightbox-image').src));
-    await screenshot(p, 'album-desktop-large-view');
+    await snap(p, 'album-large-view');
     await p.keyboard.press('Escape');
     await p.waitForFunction(() => !document.getElementById('kv-lightbox').open);
     await p.click('.kv-large-button');
@@ -293,7 +293,7 @@ describe('thumbnail strip', () => {
       const where = { left: r.strip.r <= r.stage.l + 1, right: r.strip.l >= r.stage.r - 1, top: r.strip.b <= r.stage.t + 1, bottom: r.strip.t >= r.stage.b - 1 };
       assert.equal(where[pos], true, JSON.stringify(r));
       for (const other of Object.keys(where)) if (other !== pos) assert.equal(where[other], false, other + ' ' + JSON.stringify(r));
-      await screenshot(p, 'strip-' + pos + '-desktop');
+      await snap(p, 'strip-' + pos);
       assert.deepEqual(p.problems, []);
       await p.close();
     });
@@ -306,7 +306,7 @@ describe('thumbnail strip', () => {
     await waitShown(p, '0001.jpg');
     assert.equal(await p.$('#kv-strip'), null);
     assert.equal(await p.$('.kv-overview'), null);
-    await screenshot(p, 'strip-none-desktop');
+    await snap(p, 'strip-none');
     assert.deepEqual(p.problems, []);
     await p.close();
   });
@@ -331,7 +331,7 @@ describe('captions', () => {
     assert.equal(await p.$eval('#kv-minor', (m) => m.textContent), 'f/8 <b>1/250s</b> & ISO 100');
     assert.equal(await p.$$eval('#kv-minor *', (m) => m.length), 0);
     assert.equal(await p.$eval('#kv-title', (t) => t.textContent), 'Caption <b>test</b> & it\'s');
-    await screenshot(p, 'captions-desktop');
+    await snap(p, 'captions');
 
     await p.keyboard.press('ArrowRight');
     await waitShown(p, '0002.jpg');
@@ -382,7 +382,7 @@ describe('other pages', () => {
     await p.waitForSelector('#kv-grid');
     assert.equal(await p.$$eval('#kv-grid a', (l) => l.length), 5);
     assert.deepEqual(await brokenThumbnails(p, '#kv-grid img'), []);
-    await screenshot(p, 'overview-desktop');
+    await snap(p, 'overview');
     await p.click('#kv-grid li:nth-child(3) a');
     await p.waitForSelector('#kv-image');
     await waitShown(p, '0003.jpg');
@@ -398,7 +398,7 @@ describe('other pages', () => {
     await p.keyboard.press('ArrowRight');
     await p.waitForFunction(() => /0003\.jpg$/.test(document.getElementById('kv-image').src));
     assert.match(await p.getAttribute('.kv-back', 'href'), /index\.html#3$/);
-    await screenshot(p, 'large-page-desktop');
+    await snap(p, 'large-page');
     assert.deepEqual(p.problems, []);
     await p.close();
   });

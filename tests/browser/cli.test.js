@@ -9,7 +9,7 @@ const os = require('node:os');
 const path = require('node:path');
 const { execFileSync, spawnSync } = require('node:child_process');
 const { REPO, PHOTOS } = require('./lib/fixture');
-const { launch, fileUrl, screenshot, serve, PHONE, DESKTOP } = require('./lib/browser');
+const { launch, fileUrl, screenshot, snap, serve, PHONE, DESKTOP } = require('./lib/browser');
 
 const PROGRAM = process.env.KAVLO_PROGRAM || path.join(REPO, 'build', 'app', 'kavlo');
 
@@ -114,7 +114,7 @@ describe('albums made by the kavlo command line', { skip: ready === true ? false
     await loaded();
     assert.equal(await p.getAttribute('#kvv-root', 'data-source'), 'albumdef');
     await p.waitForTimeout(600); // fade-in
-    await screenshot(p, 'cli-simpleviewer-desktop');
+    await snap(p, 'cli-simpleviewer');
     const server = await serve(album);
     try {
       await p.goto(server.url + 'index.html#4');
@@ -139,7 +139,7 @@ describe('albums made by the kavlo command line', { skip: ready === true ? false
     await p.waitForFunction(() => { const i = document.getElementById('kvv-image'); return i && i.complete && i.naturalWidth > 0; }, null, { timeout: 8000 });
     assert.equal((await p.textContent('#kvv-footer')).trim(), 'Summer');
     await p.waitForTimeout(900);
-    await screenshot(p, 'cli-autoviewer-desktop');
+    await snap(p, 'cli-autoviewer');
     assert.deepEqual(p.problems, []);
     await p.close();
   });

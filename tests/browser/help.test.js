@@ -8,7 +8,7 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { templatesDir, helpDir } = require('./lib/fixture');
-const { launch, fileUrl, screenshot, PHONE, DESKTOP } = require('./lib/browser');
+const { launch, fileUrl, screenshot, snap, PHONE, DESKTOP } = require('./lib/browser');
 
 let browser, install;
 before(async () => {
@@ -73,7 +73,7 @@ describe('skin examples page', () => {
     assert.equal(backgrounds.size, skins.length);
     await p.evaluate(() => window.scrollTo(0, 0));
     await p.waitForTimeout(500);
-    await screenshot(p, 'skins-page-desktop');
+    await snap(p, 'skins-page');
     assert.deepEqual(p.problems, []);
     await p.close();
   });

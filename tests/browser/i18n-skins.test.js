@@ -8,7 +8,7 @@ const path = require('node:path');
 const vm = require('node:vm');
 const { execFileSync } = require('node:child_process');
 const { buildAlbum, removeAlbum, templatesDir } = require('./lib/fixture');
-const { launch, fileUrl, imagesSettled, screenshot, PHONE, DESKTOP } = require('./lib/browser');
+const { launch, fileUrl, imagesSettled, screenshot, snap, PHONE, DESKTOP } = require('./lib/browser');
 
 // The language table of the options dialog: code and the language it must be.
 const LANGUAGES = {
@@ -95,7 +95,7 @@ describe('language files', () => {
       if (code === 'il' || code === 'jp' || code === 'ru') {
         await p.waitForFunction(() => document.querySelector('.kv-frame.kv-loaded'));
         await p.waitForTimeout(400); // fade-in
-        await screenshot(p, 'language-' + code + '-desktop');
+        await snap(p, 'language-' + code);
       }
     }
     await p.close();

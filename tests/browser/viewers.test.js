@@ -7,7 +7,7 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
 const { buildAlbum, addSimpleViewer, addAutoViewer, removeAlbum, templatesDir } = require('./lib/fixture');
-const { launch, fileUrl, screenshot, serve, PHONE, DESKTOP } = require('./lib/browser');
+const { launch, fileUrl, screenshot, snap, serve, PHONE, DESKTOP } = require('./lib/browser');
 
 let browser;
 const albums = [];
@@ -109,7 +109,7 @@ describe('gallery page (SimpleViewer)', () => {
       assert.equal(await p.$eval('#kvv-caption a', (l) => l.textContent), 'Zoom');
       assert.ok((await thumbsLoaded(p)).every(Boolean));
       await p.waitForTimeout(500);
-      await screenshot(p, 'simpleviewer-http-desktop');
+      await snap(p, 'simpleviewer-http');
       // The 2 x 2 matrix of gallery.xml pages along with the image.
       assert.equal(await p.textContent('.kvv-page-label'), '1 / 2');
       await p.keyboard.press('End');
@@ -137,7 +137,7 @@ describe('gallery page (SimpleViewer)', () => {
     await p.waitForSelector('.kvv-intro');
     assert.equal(await p.$eval('.kvv-intro-text i', (i) => i.textContent), 'there');
     assert.equal(await p.$$eval('.kvv-intro-text br', (b) => b.length), 1);
-    await screenshot(p, 'simpleviewer-intro-desktop');
+    await snap(p, 'simpleviewer-intro');
     await p.click('.kvv-enter');
     assert.equal(await p.$('.kvv-intro'), null);
     assert.equal((await viewerImage(p, 'a #1 & b?.jpg')).file, 'a #1 & b?.jpg');
@@ -182,7 +182,7 @@ describe('slideshow page (AutoViewer)', () => {
     await p.keyboard.press('ArrowLeft'); // wraps to the last
     assert.equal((await viewerImage(p, '0004.jpg')).file, '0004.jpg');
     await p.clock.runFor(800);
-    await screenshot(p, 'autoviewer-file-desktop');
+    await snap(p, 'autoviewer-file');
     assert.deepEqual(p.problems, []);
     await p.close();
   });
@@ -198,7 +198,7 @@ describe('slideshow page (AutoViewer)', () => {
       assert.equal(s.caption, 'Milla Milla Falls & rain');
       assert.equal(await p.$$eval('#kvv-caption *', (e) => e.length), 0);
       await p.waitForTimeout(900);
-      await screenshot(p, 'autoviewer-http-phone');
+      await snap(p, 'autoviewer-http');
       assert.deepEqual(p.problems, []);
       await p.close();
     } finally {

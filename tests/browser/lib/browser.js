@@ -60,6 +60,17 @@ async function screenshot(page, name) {
   return file;
 }
 
+// The page as a visitor sees it on a desktop and on a phone: NAME-desktop.png
+// and NAME-phone.png. The page keeps its state; its viewport is restored after.
+async function snap(page, name) {
+  const original = page.viewportSize();
+  await page.setViewportSize(DESKTOP);
+  await screenshot(page, name + '-desktop');
+  await page.setViewportSize(PHONE);
+  await screenshot(page, name + '-phone');
+  if (original) await page.setViewportSize(original);
+}
+
 // Serves a folder on 127.0.0.1 on a free port; returns { url, close }.
 async function serve(root) {
   const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8', '.css': 'text/css; charset=utf-8',
@@ -85,4 +96,4 @@ async function serve(root) {
   };
 }
 
-module.exports = { launch, fileUrl, imagesSettled, screenshot, serve, PHONE, DESKTOP };
+module.exports = { launch, fileUrl, imagesSettled, screenshot, snap, serve, PHONE, DESKTOP };
