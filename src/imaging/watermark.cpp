@@ -129,7 +129,9 @@ int watermarkShadowGrey(Colour colour) {
 
 RasterImage renderTextCoverage(const std::string& text, const std::string& fontFile, int size,
                                int margin) {
-    if (text.empty() || text.size() > 1023 || size <= 0 || margin < 0) return RasterImage{};
+    // Beyond kMaxFontSize points a single glyph bitmap would take hundreds of megabytes.
+    if (text.empty() || text.size() > 1023 || size <= 0 || size > kMaxFontSize || margin < 0 || margin > 4096)
+        return RasterImage{};
     std::vector<char32_t> chars;
     if (!decodeUtf8(text, chars)) return RasterImage{};
     FontEngine engine;

@@ -38,8 +38,12 @@ WatermarkPoint watermarkPlacement(int position, int fontSize, int imageWidth, in
 /// g > 127, else g + 170.
 int watermarkShadowGrey(Colour colour);
 
+/// Largest character size rendered, in points.
+inline constexpr int kMaxFontSize = 1000;
+
 /// 8-bit grey-palette image of the text (background 255, ink 255 - coverage) with a
-/// margin of `margin` pixels; the empty image when nothing could be rendered.
+/// margin of `margin` pixels (0..4096) at `size` points (1..kMaxFontSize); the empty
+/// image when nothing could be rendered.
 RasterImage renderTextCoverage(const std::string& text, const std::string& fontFile, int size,
                                int margin);
 /// The coverage render cropped to one line box: from the text's own top ink row, at
