@@ -30,11 +30,9 @@ Simd simdLevel() {
     static const Simd level = [] {
         __builtin_cpu_init();
         Simd best = Simd::base;
-        if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-            __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl") &&
-            __builtin_cpu_supports("avx512cd"))
+        if (__builtin_cpu_supports("x86-64-v4"))
             best = Simd::avx512;
-        else if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("fma"))
+        else if (__builtin_cpu_supports("x86-64-v3"))
             best = Simd::avx2;
         const char* wanted = std::getenv("KAVLO_IMAGING_SIMD");
         if (wanted != nullptr && std::strcmp(wanted, "base") == 0) return Simd::base;
