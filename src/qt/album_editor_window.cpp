@@ -2,6 +2,7 @@
 #include "qt/album_editor_window.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDrag>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -27,6 +28,22 @@ namespace {
 
 constexpr const char* kRowMime = "application/x-kavlo-editor-row";
 constexpr int kLabelRow = 26;  // label row and gap under each picture
+
+// Drag data: "<process id>:<row>", so that a drag from another program (or another
+// Kavlo with another album) is never taken for one of this list's rows.
+QByteArray rowPayload(int row) {
+    return QByteArray::number(QCoreApplication::applicationPid()) + ':' + QByteArray::number(row);
+}
+
+int rowFromMime(const QMimeData* mime) {
+    if (!mime || !mime->hasFormat(kRowMime)) return -1;
+    const QList<QByteArray> parts = mime->data(kRowMime).split(':');
+    bool pidOk = false, rowOk = false;
+    if (parts.size() != 2 || parts[0].toLongLong(&pidOk) != QCoreApplication::applicationPid())
+        return -1;
+    const int row = parts[1].toInt(&rowOk);
+    return pidOk && rowOk && row >= 0 ? row : -1;
+}
 
 QImage toImage(const Picture& p) {
     if (p.empty()) return {};
@@ -127,6 +144,7 @@ ThumbnailListView::ThumbnailListView(QWidget* parent) : QListView(parent) {
     setAcceptDrops(true);
     setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DragDrop);
+    viewport()->setAcceptDrops(true);
     setContextMenuPolicy(Qt::CustomContextMenu);
     const int width = gridSize().width() + 2 * frameWidth() +
                       style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
@@ -139,7 +157,7 @@ void ThumbnailListView::startDrag(Qt::DropActions) {
     const QModelIndex index = currentIndex();
     if (!index.isValid()) return;
     auto* mime = new QMimeData;
-    mime->setData(kRowMime, QByteArray::number(index.row()));
+    mime->setData(kRowMime, rowPayload(index.row()));
     auto* drag = new QDrag(this);
     drag->setMimeData(mime);
     const QPixmap picture = qvariant_cast<QPixmap>(model()->data(index, Qt::DecorationRole));
@@ -149,7 +167,7 @@ void ThumbnailListView::startDrag(Qt::DropActions) {
 }
 
 void ThumbnailListView::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasFormat(kRowMime) && event->source() == this) {
+    if (rowFromMime(event->mimeData()) >= 0) {
         m_dragMoves = 0;
         event->acceptProposedAction();
     } else {
@@ -158,7 +176,7 @@ void ThumbnailListView::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void ThumbnailListView::dragMoveEvent(QDragMoveEvent* event) {
-    if (!event->mimeData()->hasFormat(kRowMime)) {
+    if (rowFromMime(event->mimeData()) < 0) {
         event->ignore();
         return;
     }
@@ -176,16 +194,15 @@ void ThumbnailListView::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void ThumbnailListView::dropEvent(QDropEvent* event) {
-    if (!event->mimeData()->hasFormat(kRowMime)) {
+    const int source = rowFromMime(event->mimeData());
+    if (source < 0) {
         event->ignore();
         return;
     }
-    bool ok = false;
-    const int source = event->mimeData()->data(kRowMime).toInt(&ok);
     // Accepted as a copy: the list itself never removes the dragged item.
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    if (ok) dropAt(source, event->position().toPoint());
+    dropAt(source, event->position().toPoint());
 }
 
 void ThumbnailListView::dropAt(int sourceRow, const QPoint& pos) {

@@ -231,8 +231,9 @@ std::vector<FinishedThumbnail> ThumbnailProducer::take() {
 
 void ThumbnailProducer::run(std::uint64_t generation, std::vector<ThumbnailJob> jobs, int size,
                             bool autorotate, std::function<void()> notify) {
-    // Lower than the window's priority: on Linux the nice value is per thread.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+    // A little below the window's priority (on Linux the nice value is per thread): the
+    // window stays responsive, yet a busy machine does not starve the thumbnails.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 4);
     for (const ThumbnailJob& job : jobs) {
         if (m_stop) break;
         FinishedThumbnail done;

@@ -5,7 +5,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QDragMoveEvent>
 #include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QTest>
 #include <chrono>
@@ -152,6 +155,41 @@ TEST_F(AlbumEditorWindowTest, aDropOnTheLowerHalfInsertsAfterTheItem) {
     EXPECT_EQ(window->logic().thumbnail(2), firstPicture);
     EXPECT_EQ(window->listModel->data(window->listModel->index(2), Qt::DisplayRole).toString(),
               QString("landscape_1..."));
+}
+
+TEST_F(AlbumEditorWindowTest, draggingNearTheBottomScrollsOnEveryThirdMove) {
+    for (int i = 0; i < 40; ++i) model.images.push_back(model.images[i % 8]);
+    openAndLoad();
+    QScrollBar* bar = window->list->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 3 * window->list->itemHeight());
+    QMimeData mime;
+    // A drag of another program is refused.
+    mime.setData("application/x-kavlo-editor-row", "1:0");
+    QDragEnterEvent foreign(QPoint(40, 40), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window->list->viewport(), &foreign);
+    EXPECT_FALSE(foreign.isAccepted());
+
+    mime.setData("application/x-kavlo-editor-row",
+                 QByteArray::number(QCoreApplication::applicationPid()) + ":0");
+    const QPoint nearBottom(40, window->list->viewport()->height() - 5);
+    QDragEnterEvent enter(nearBottom, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window->list->viewport(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    const int start = bar->value();
+    for (int move = 1; move <= 6; ++move) {
+        QDragMoveEvent ev(nearBottom, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window->list->viewport(), &ev);
+        if (move == 2) EXPECT_EQ(bar->value(), start);
+        if (move == 3) EXPECT_EQ(bar->value(), start + window->list->itemHeight());
+    }
+    EXPECT_EQ(bar->value(), start + 2 * window->list->itemHeight());
+
+    // Released over an item at the top of the scrolled list: the drop event itself moves
+    // the image (through the same row arithmetic as dropAt()).
+    QDropEvent drop(QPointF(40, 10), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window->list->viewport(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_FALSE(model.settings.reuseimages);
 }
 
 TEST_F(AlbumEditorWindowTest, contextMenuCarriesTheCommands) {
