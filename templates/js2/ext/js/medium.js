@@ -35,7 +35,7 @@
     var titleEl = K.el('h1', { class: 'kv-title', id: 'kv-title', dir: 'auto' });
     titleEl.textContent = album.title;
     var counter = K.el('p', { class: 'kv-counter', id: 'kv-counter', 'aria-hidden': 'true', dir: 'ltr' });
-    var tools = K.el('div', { class: 'kv-tools', role: 'toolbar', 'aria-label': album.title || K.t('thumbnails') });
+    var tools = K.el('div', { class: 'kv-tools', role: 'toolbar' });
     var btnFirst = K.iconButton('first', K.t('first'), 'kv-first');
     var btnPrev = K.iconButton('prev', K.t('previous'), 'kv-prev');
     var btnPlay = K.iconButton('play', K.t('play'), 'kv-play');
@@ -117,7 +117,8 @@
     stage.appendChild(frame);
     var sidePrev = K.iconButton('prev', K.t('previous'), 'kv-side kv-side-prev');
     var sideNext = K.iconButton('next', K.t('next'), 'kv-side kv-side-next');
-    sidePrev.tabIndex = -1; sideNext.tabIndex = -1; // the toolbar holds the keyboard versions
+    // Pointer shortcuts only: the toolbar holds the keyboard and screen-reader versions.
+    [sidePrev, sideNext].forEach(function (b) { b.tabIndex = -1; b.setAttribute('aria-hidden', 'true'); });
     stage.appendChild(sidePrev);
     stage.appendChild(sideNext);
     var loadError = K.el('p', { class: 'kv-load-error', role: 'alert', text: K.t('loadError') });
@@ -295,7 +296,7 @@
         // Narrow screens size the stage to the image itself, known before it loads.
         stage.style.setProperty('--kv-image-ratio', sz.w + ' / ' + sz.h);
       }
-      if (album.large.enabled && album.large.list[i].w > sz.w) {
+      if (album.large.enabled && sz.w > 0 && album.large.list[i].w > sz.w) {
         image.srcset = src + ' ' + sz.w + 'w, ' + largeUrl(i) + ' ' + album.large.list[i].w + 'w';
       } else {
         image.removeAttribute('srcset');
