@@ -140,6 +140,9 @@ describe('albums made by the kavlo command line', { skip: ready === true ? false
     assert.equal((await p.textContent('#kvv-footer')).trim(), 'Summer');
     await p.waitForTimeout(900);
     await snap(p, 'cli-autoviewer');
+    // The regular album stays reachable, with its main images in "images".
+    await p.goto(fileUrl(path.join(album, 'index_html.html'), '#2'));
+    await p.waitForFunction(() => { const i = document.getElementById('kv-image'); return i && i.complete && i.naturalWidth > 0 && /\/images\//.test(i.src); });
     assert.deepEqual(p.problems, []);
     await p.close();
   });
