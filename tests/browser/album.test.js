@@ -228,9 +228,20 @@ describe('album view', () => {
   });
 
   it('reserves the image box from the known sizes so nothing jumps while loading', async () => {
-    const a = album({ images: 2 });
-    const p = await open(a);
+    const a = album({ images: 2, intro: '' });
+    const p = await browser.newPage(DESKTOP);
+    // Layout shifts of the whole page load, as the browser measures them.
+    await p.addInitScript(() => {
+      window.__shift = 0;
+      new PerformanceObserver((list) => {
+        for (const e of list.getEntries()) if (!e.hadRecentInput) window.__shift += e.value;
+      }).observe({ type: 'layout-shift', buffered: true });
+    });
+    await open(a, '', DESKTOP, p);
     await waitShown(p, '0001.jpg');
+    await p.waitForTimeout(300);
+    const shift = await p.evaluate(() => window.__shift);
+    assert.ok(shift < 0.01, 'layout shift ' + shift);
     const box = await p.evaluate(() => {
       const img = document.getElementById('kv-image');
       return { w: parseFloat(img.style.width), h: parseFloat(img.style.height), aw: +img.getAttribute('width'), ah: +img.getAttribute('height') };
