@@ -137,6 +137,7 @@ describe('album view', () => {
     await waitShown(p, '0003.jpg');
     await p.clock.runFor(5200);
     await waitShown(p, '0004.jpg');
+    await snap(p, 'slideshow-playing');
     await p.clock.runFor(5200);
     await waitShown(p, '0001.jpg'); // wraps around
     await p.click('.kv-play');
@@ -371,6 +372,7 @@ describe('file names', () => {
     }
     assert.deepEqual(await brokenThumbnails(p, '.kv-thumb img'), []);
     assert.deepEqual(p.problems, []);
+    await snap(p, 'awkward-names');
 
     // The same names through the overview page and the large-image page.
     await p.goto(fileUrl(path.join(a.dir, 'ext/html/small.html')));
@@ -419,6 +421,7 @@ describe('other pages', () => {
     const p = await open(a, '#2');
     await p.waitForSelector('.kv-load-error', { state: 'visible' });
     assert.equal(await p.textContent('.kv-load-error'), 'This image could not be loaded.');
+    await snap(p, 'missing-image');
     await p.keyboard.press('ArrowRight');
     await waitShown(p, '0003.jpg');
     assert.equal(await p.isVisible('.kv-load-error'), false);
@@ -438,6 +441,7 @@ describe('other pages', () => {
       return { inside: i.top >= s.top && i.bottom <= s.bottom && i.left >= s.left && i.right <= s.right, w: i.width };
     });
     assert.ok(r.inside && r.w > 100, JSON.stringify(r));
+    await snap(p, 'no-sizes');
     assert.deepEqual(p.problems, []);
     await p.close();
   });
@@ -452,6 +456,7 @@ describe('other pages', () => {
     assert.equal((await shown(p)).counter, '1 / 1');
     assert.equal(await p.isDisabled('.kv-play'), true);
     assert.equal(await p.$('.kv-album-link'), null, 'a script address is not offered as the album link');
+    await snap(p, 'one-image');
     assert.deepEqual(p.problems, []);
     await p.close();
   });
@@ -463,6 +468,7 @@ describe('other pages', () => {
     await p.goto(fileUrl(path.join(a.dir, 'index.html')));
     assert.equal(await p.textContent('.kv-message'), 'The album data could not be read.');
     assert.ok(p.problems.every((x) => /albumdef\.js|Failed to load resource/.test(x)), p.problems.join('\n'));
+    await snap(p, 'no-album-data');
 
     // A caption that ends in a backslash leaves albumdef.js unparsable.
     const c = album({ images: 2 });
