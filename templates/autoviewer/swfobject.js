@@ -362,6 +362,7 @@
       current = i;
       var im = g.images[i];
       img.classList.remove('kvv-loaded');
+      failed.hidden = true;
       if (im.w && im.h) { img.width = im.w; img.height = im.h; } else { img.removeAttribute('width'); img.removeAttribute('height'); }
       img.src = imageUrl(g.imagePath, im.name);
       img.alt = plainText(im.caption.replace(/<a\b[^>]*>.*?<\/a>/gi, '')) || t('photo', { n: i + 1 });
@@ -374,7 +375,11 @@
       if (perPage > 0 && Math.floor(i / perPage) !== page) showPage(Math.floor(i / perPage)); else mark();
       if (i + 1 < count) { var pre = new Image(); pre.src = imageUrl(g.imagePath, g.images[i + 1].name); }
     }
-    img.addEventListener('load', function () { img.classList.add('kvv-loaded'); layout(); });
+    var failed = el('p', { class: 'kvv-load-error', role: 'alert', text: t('loadError') });
+    failed.hidden = true;
+    holder.appendChild(failed);
+    img.addEventListener('load', function () { failed.hidden = true; img.classList.add('kvv-loaded'); layout(); });
+    img.addEventListener('error', function () { if (img.getAttribute('src')) failed.hidden = false; });
 
     function go(i) {
       i = Math.max(0, Math.min(count - 1, i));
@@ -514,6 +519,7 @@
       current = i;
       var im = g.images[i];
       img.classList.remove('kvv-loaded');
+      failed.hidden = true;
       if (im.w && im.h) { img.width = im.w; img.height = im.h; }
       img.src = imageUrl(g.imagePath, im.name);
       img.alt = im.caption || t('photo', { n: i + 1 });
@@ -524,8 +530,11 @@
       pre.src = imageUrl(g.imagePath, g.images[(i + 1) % count].name);
       schedule();
     }
-    img.addEventListener('load', function () { img.classList.add('kvv-loaded'); layout(); });
-    img.addEventListener('error', function () { if (playing) schedule(); });
+    var failed = el('p', { class: 'kvv-load-error', role: 'alert', text: t('loadError') });
+    failed.hidden = true;
+    holder.appendChild(failed);
+    img.addEventListener('load', function () { failed.hidden = true; img.classList.add('kvv-loaded'); layout(); });
+    img.addEventListener('error', function () { if (img.getAttribute('src')) failed.hidden = false; if (playing) schedule(); });
 
     function go(i, replace) {
       i = ((i % count) + count) % count;

@@ -152,6 +152,29 @@ describe('gallery page (SimpleViewer)', () => {
   });
 });
 
+describe('both viewer pages', () => {
+  it('say so when an image file is missing and go on with the next', async () => {
+    const a = buildAlbum({ dirs: { medium: 'images' }, images: [{ photo: 'orientation/landscape_1.jpg', missing: true }, { photo: 'orientation/portrait_1.jpg' }] });
+    albums.push(a);
+    addAutoViewer(a);
+    const b = buildAlbum({ images: [{ photo: 'orientation/landscape_1.jpg', missing: true }, { photo: 'orientation/portrait_1.jpg' }] });
+    albums.push(b);
+    addSimpleViewer(b);
+    for (const [album, name] of [[a, 'autoviewer'], [b, 'simpleviewer']]) {
+      const p = await browser.newPage(DESKTOP);
+      await p.goto(fileUrl(path.join(album.dir, 'index.html')));
+      await p.waitForSelector('.kvv-load-error', { state: 'visible' });
+      assert.equal(await p.textContent('.kvv-load-error'), 'This image could not be loaded.', name);
+      await snap(p, name + '-missing-image');
+      await p.keyboard.press('ArrowRight');
+      assert.equal((await viewerImage(p, '0002.jpg')).file, '0002.jpg');
+      assert.equal(await p.isVisible('.kvv-load-error'), false, name);
+      assert.ok(p.problems.every((x) => /0001\.jpg|Failed to load resource/.test(x)), p.problems.join('\n'));
+      await p.close();
+    }
+  });
+});
+
 describe('slideshow page (AutoViewer)', () => {
   function avAlbum() {
     const a = buildAlbum({
