@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/album_editor.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The album editor: the modeless window in which the user looks through the album
 // image by image, types the two captions of each image, changes the album order
 // (drag and drop, Move to Top, Move to End, Revert Order), excludes images, opens an

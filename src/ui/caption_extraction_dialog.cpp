@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/caption_extraction_dialog.h"
 
 namespace kavlo {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Caption Extraction" dialog: the source of the captions, the destination
 // (major or minor caption) and the range (current image or all images), plus the
 // IPTC template and Exif letters the sources use.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/exif_format_dialog.h"
 
 namespace kavlo {

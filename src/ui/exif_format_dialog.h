@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Exif Format" dialog: which Exif items make the Exif caption.
 //
 // The format is a string of letters. At opening a box is ticked when its letter

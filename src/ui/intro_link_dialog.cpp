@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/intro_link_dialog.h"
 
 namespace kavlo {

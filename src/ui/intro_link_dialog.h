@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Introduction and Link Editor": the album's welcome text and its extra link.
 //
 // The introduction is kept with CR LF line breaks. Text boxes of the toolkit work

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/iptc_format_dialog.h"
 
 #include "util/text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "IPTC Format" dialog: edits the caption template of the IPTC caption source.
 //
 // The Macintosh check box has no state of its own in the album: the option lives

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/thumbnail_producer.h"
 
 #include <sys/resource.h>

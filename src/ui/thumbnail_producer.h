@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Thumbnails and previews for the album editor, and the background producer that
 // makes the thumbnails of a whole album off the window's thread.
 //

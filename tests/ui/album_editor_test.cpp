@@ -398,13 +398,6 @@ TEST_F(AlbumEditorTest, introductionIsStoredOnlyOnOk) {
     EXPECT_EQ(model.settings.linktext, "Start");
 }
 
-TEST_F(AlbumEditorTest, openUsesTheDesktopHandler) {
-    open({"0", "1"});
-    editor->select(1);
-    editor->openImage();
-    EXPECT_EQ(platform.opened, std::vector<std::string>{"/photos/1.jpg"});
-}
-
 namespace {
 
 // Waits until the producer of `editor` has finished, then takes what it made.

@@ -23,18 +23,6 @@ TEST(IptcFormatDialog, macintoshBoxRewritesTheLeadingToken) {
     EXPECT_EQ(e.format(), "typed\r\n%city%");
 }
 
-TEST(IptcFormatDialog, listsTheNineteenFields) {
-    const auto& f = CIPTCFormatEditorDlg::fields();
-    ASSERT_EQ(f.size(), 19u);
-    EXPECT_EQ(f.front(), "%object_name%");
-    EXPECT_EQ(f.back(), "%writer_editor%");
-    const std::string text = CIPTCFormatEditorDlg::fieldListText();
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 18);
-    EXPECT_NE(std::string(CIPTCFormatEditorDlg::exampleText())
-                  .find("%caption_abstract% Photo by %byline_author%/AP."),
-              std::string::npos);
-}
-
 TEST(ExifFormatDialog, rebuildsTheLettersInTableOrder) {
     EXPECT_EQ(CExifFormatEditorDlg("fae").format(), "eaf");
     EXPECT_EQ(CExifFormatEditorDlg("dmkuixfae").format(), "eaxfiukmd");
@@ -45,7 +33,6 @@ TEST(ExifFormatDialog, rebuildsTheLettersInTableOrder) {
     d.setChecked(8, true);
     d.setChecked(99, true);  // no such box
     EXPECT_EQ(d.format(), "d");
-    EXPECT_EQ(CExifFormatEditorDlg::fieldBoxes()[2].text, std::string("E&xposure Compensation"));
 }
 
 TEST(CaptionExtractionDialog, formatButtonsFollowTheSource) {
