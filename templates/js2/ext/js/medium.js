@@ -215,7 +215,10 @@
       var L = album.large.enabled ? album.large.list[state.index] : null;
       var cs = global.getComputedStyle(stage);
       var bw = stage.clientWidth - parseFloat(cs.paddingLeft) - parseFloat(cs.paddingRight);
-      var bh = stage.clientHeight - parseFloat(cs.paddingTop) - parseFloat(cs.paddingBottom);
+      // Wide screens: the image and its caption share the figure's height and sit
+      // together in its middle. Narrow screens give the stage its own shape.
+      var room = cs.aspectRatio && cs.aspectRatio !== 'auto' ? stage.clientHeight : figure.clientHeight - caption.offsetHeight;
+      var bh = room - parseFloat(cs.paddingTop) - parseFloat(cs.paddingBottom);
       var fcs = global.getComputedStyle(frame);
       var fx = parseFloat(fcs.paddingLeft) + parseFloat(fcs.paddingRight) + parseFloat(fcs.borderLeftWidth) + parseFloat(fcs.borderRightWidth);
       var fy = parseFloat(fcs.paddingTop) + parseFloat(fcs.paddingBottom) + parseFloat(fcs.borderTopWidth) + parseFloat(fcs.borderBottomWidth);
@@ -312,6 +315,7 @@
       infoBtn.hidden = img.minor === '';
       if (img.minor === '') { minor.hidden = true; infoBtn.setAttribute('aria-expanded', 'false'); }
       caption.classList.toggle('kv-empty', img.major === '' && img.minor === '');
+      layout(); // the caption's height is part of the image's room
 
       scrollThumbIntoView(thumbs[i]);
       if (state.largeOpen) showLargeImage();
@@ -455,8 +459,13 @@
       largeImg.addEventListener('pointerup', swipeEnd);
     }
 
-    if (global.ResizeObserver) new global.ResizeObserver(layout).observe(stage);
-    else global.addEventListener('resize', layout);
+    if (global.ResizeObserver) {
+      var ro = new global.ResizeObserver(layout);
+      ro.observe(figure);
+      ro.observe(caption);
+    } else {
+      global.addEventListener('resize', layout);
+    }
 
     render(targetFromLocation());
 
