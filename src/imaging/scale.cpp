@@ -14,10 +14,9 @@ namespace kavlo {
 namespace {
 
 // ---- Wider vectors where the processor has them ----
-// The row kernels below are compiled three times (x86-64-v4 with 512-bit vectors, AVX2,
-// and the baseline) and chosen once per process from the processor's features. The
-// choice is explicit rather than through ifunc resolvers, which run before sanitizer
-// runtimes are ready. Every variant does the same IEEE double operations in the same
+// The row kernels below are compiled three times (AVX-512, AVX2 and the baseline) and
+// chosen once per process from the processor's features. The choice is explicit
+// rather than through ifunc resolvers, which run before sanitizer runtimes are ready. Every variant does the same IEEE double operations in the same
 // order (no fused multiply-add: -ffp-contract=off), so results are identical.
 #define KAVLO_INLINE inline __attribute__((always_inline))
 
@@ -30,9 +29,13 @@ Simd simdLevel() {
     static const Simd level = [] {
         __builtin_cpu_init();
         Simd best = Simd::base;
-        if (__builtin_cpu_supports("x86-64-v4"))
+        const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") &&
+                          __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2");
+        if (avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+            __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl") &&
+            __builtin_cpu_supports("avx512cd"))
             best = Simd::avx512;
-        else if (__builtin_cpu_supports("x86-64-v3"))
+        else if (avx2)
             best = Simd::avx2;
         const char* wanted = std::getenv("KAVLO_IMAGING_SIMD");
         if (wanted != nullptr && std::strcmp(wanted, "base") == 0) return Simd::base;
@@ -46,9 +49,12 @@ Simd simdLevel() {
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
+// The features checked in simdLevel(), and no others.
+#define KAVLO_V3 "avx2,fma,bmi,bmi2"
+#define KAVLO_V4 "avx2,fma,bmi,bmi2,avx512f,avx512bw,avx512dq,avx512vl,avx512cd"
 #define KAVLO_ROW_KERNEL(name, params, args)                                               \
-    __attribute__((target("arch=x86-64-v4"))) void name##V4 params { name##Body args; } \
-    __attribute__((target("arch=x86-64-v3"))) void name##V3 params { name##Body args; } \
+    __attribute__((target(KAVLO_V4))) void name##V4 params { name##Body args; }         \
+    __attribute__((target(KAVLO_V3))) void name##V3 params { name##Body args; }         \
     void name params {                                                                  \
         switch (simdLevel()) {                                                          \
         case Simd::avx512: name##V4 args; return;                                       \
