@@ -17,6 +17,8 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <limits>
+#include <optional>
 
 #include "qt/caption_extraction_window.h"
 #include "qt/intro_link_window.h"
@@ -258,6 +260,9 @@ AlbumEditorWindow::AlbumEditorWindow(AlbumModel& model, Platform& platform, QWid
     auto* captions = new QGridLayout;
     majorCaption = new QLineEdit(this);
     minorCaption = new QLineEdit(this);
+    // Long captions are shown whole, so that an edit never commits a cut text.
+    majorCaption->setMaxLength(std::numeric_limits<int>::max());
+    minorCaption->setMaxLength(std::numeric_limits<int>::max());
     auto* majorLabel = new QLabel(tr("&Major Caption"), this);
     majorLabel->setBuddy(majorCaption);
     auto* minorLabel = new QLabel(tr("M&inor Caption"), this);

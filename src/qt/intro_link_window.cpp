@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
+#include <limits>
 
 #include "qt/qt_platform.h"
 #include "ui/intro_link_dialog.h"
@@ -46,6 +47,7 @@ IntroLinkWindow::IntroLinkWindow(CIntroductionLinkDlg& logic, QWidget* parent)
     introduction->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     introduction->setTabChangesFocus(true);
     setMultiLineText(introduction, logic.intro());
+    m_shownIntro = multiLineText(introduction);
     auto* introLabel = new QLabel(tr("&Introduction"), this);
     introLabel->setBuddy(introduction);
     root->addWidget(introLabel);
@@ -54,12 +56,16 @@ IntroLinkWindow::IntroLinkWindow(CIntroductionLinkDlg& logic, QWidget* parent)
     root->addSpacing(8);
 
     linkText = new QLineEdit(qs(logic.linkText()), this);
+    linkText->setMaxLength(std::numeric_limits<int>::max());
+    m_shownLinkText = linkText->text();
     auto* textLabel = new QLabel(tr("Link &Text"), this);
     textLabel->setBuddy(linkText);
     root->addWidget(textLabel);
     root->addWidget(linkText);
 
     linkUrl = new QLineEdit(qs(logic.linkUrl()), this);
+    linkUrl->setMaxLength(std::numeric_limits<int>::max());
+    m_shownLinkUrl = linkUrl->text();
     linkUrl->setPlaceholderText(QStringLiteral("https://www.example.com"));
     auto* urlLine = new QHBoxLayout;
     auto* urlLabel = new QLabel(tr("Link &URL"), this);
@@ -84,9 +90,10 @@ IntroLinkWindow::IntroLinkWindow(CIntroductionLinkDlg& logic, QWidget* parent)
 }
 
 void IntroLinkWindow::accept() {
-    m_logic.setIntroFromEdit(multiLineText(introduction));
-    m_logic.setLinkText(u8(linkText->text()));
-    m_logic.setLinkUrl(u8(linkUrl->text()));
+    const std::string intro = multiLineText(introduction);
+    if (intro != m_shownIntro) m_logic.setIntroFromEdit(intro);
+    if (linkText->text() != m_shownLinkText) m_logic.setLinkText(u8(linkText->text()));
+    if (linkUrl->text() != m_shownLinkUrl) m_logic.setLinkUrl(u8(linkUrl->text()));
     QDialog::accept();
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 #include <string>
 
 class QLabel;
@@ -33,6 +34,11 @@ public:
 
 private:
     CIntroductionLinkDlg& m_logic;
+    // The texts as first shown: a box the user did not change gives back the stored
+    // bytes, whatever the round trip through QString would make of them.
+    std::string m_shownIntro;
+    QString m_shownLinkText;
+    QString m_shownLinkUrl;
 };
 
 }  // namespace kavlo

@@ -23,8 +23,8 @@ IptcFormatWindow::IptcFormatWindow(CIPTCFormatEditorDlg& logic, QWidget* parent)
 
     format = new QPlainTextEdit(this);
     format->setTabChangesFocus(true);
-    m_shown = logic.text();
-    setMultiLineText(format, m_shown);
+    setMultiLineText(format, logic.text());
+    m_shownEdit = multiLineText(format);
     auto* formatLabel = new QLabel(tr("&IPTC Format"), this);
     formatLabel->setBuddy(format);
     grid->addWidget(formatLabel, 0, 0);
@@ -66,16 +66,15 @@ IptcFormatWindow::IptcFormatWindow(CIPTCFormatEditorDlg& logic, QWidget* parent)
 
 void IptcFormatWindow::takeText() {
     const std::string text = multiLineText(format);
-    // Unchanged text keeps its stored line breaks; typed line breaks become CR LF.
-    if (text != CIntroductionLinkDlg::toEditText(m_shown))
-        m_logic.setText(CIntroductionLinkDlg::fromEditText(text));
+    // Unchanged text keeps its stored bytes; typed line breaks become CR LF.
+    if (text != m_shownEdit) m_logic.setText(CIntroductionLinkDlg::fromEditText(text));
 }
 
 void IptcFormatWindow::macRomanClicked() {
     takeText();
     m_logic.toggleMacRoman();
-    m_shown = m_logic.text();
-    setMultiLineText(format, m_shown);
+    setMultiLineText(format, m_logic.text());
+    m_shownEdit = multiLineText(format);
     macRoman->setChecked(m_logic.macRoman());
 }
 

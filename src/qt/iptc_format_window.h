@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <string>
 
 class QCheckBox;
 class QLabel;
@@ -29,7 +30,7 @@ private:
     void macRomanClicked();
 
     CIPTCFormatEditorDlg& m_logic;
-    std::string m_shown;  // the format as last put into the box
+    std::string m_shownEdit;  // the box's text as last filled from the format
 };
 
 }  // namespace kavlo

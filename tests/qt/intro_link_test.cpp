@@ -26,7 +26,10 @@ void ensureApp() {
 TEST(IntroLinkWindow, unchangedTextComesBackByteForByte) {
     ensureApp();
     const std::string intro = "Welcome\r\n\r\n<b>Summer</b>\xc2\xa0" "2007\r\nLast line";
-    CIntroductionLinkDlg logic(intro, "My site", "https://www.example.com");
+    // A link text that is not valid UTF-8 and a URL longer than a line edit's default
+    // limit come back unchanged as well.
+    const std::string url = "https://www.example.com/?q=" + std::string(40000, 'x');
+    CIntroductionLinkDlg logic(intro, "My site \xe9", url);
     IntroLinkWindow w(logic);
     EXPECT_EQ(w.introduction->blockCount(), 4);
     const QString dir = QString::fromUtf8(KAVLO_TEST_OUTPUT) + "/qt";
@@ -36,8 +39,8 @@ TEST(IntroLinkWindow, unchangedTextComesBackByteForByte) {
     EXPECT_TRUE(w.grab().save(dir + "/intro_link.png"));
     w.accept();
     EXPECT_EQ(logic.intro(), intro);
-    EXPECT_EQ(logic.linkText(), "My site");
-    EXPECT_EQ(logic.linkUrl(), "https://www.example.com");
+    EXPECT_EQ(logic.linkText(), "My site \xe9");
+    EXPECT_EQ(logic.linkUrl(), url);
 }
 
 TEST(IntroLinkWindow, typedLineBreaksBecomeCrLf) {
