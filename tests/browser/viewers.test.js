@@ -125,6 +125,23 @@ describe('gallery page (SimpleViewer)', () => {
     }
   });
 
+  it('falls back to the album data over http when gallery.xml is broken', async () => {
+    // A caption holding "]]>" ends the CDATA section early and spoils the XML.
+    const a = svAlbum({ images: [{ photo: 'orientation/landscape_1.jpg', major: 'a ]]> b' }, { photo: 'orientation/portrait_1.jpg', major: 'two' }] });
+    const server = await serve(a.dir);
+    try {
+      const p = await browser.newPage(DESKTOP);
+      await p.goto(server.url + 'index.html#2');
+      const s = await viewerImage(p, '0002.jpg');
+      assert.equal(s.source, 'albumdef');
+      assert.match(s.caption, /^two/);
+      assert.deepEqual(p.problems, []);
+      await p.close();
+    } finally {
+      await server.close();
+    }
+  });
+
   it('greets with the introduction and copes with a "%" in the footer and awkward names', async () => {
     const a = buildAlbum({
       title: 'Intro <img src="x.png" onerror="window.__pwned=1">', intro: 'Hello <i>there</i>\nline two', footer: '100% sure & <b>bold</b>', small: false,
