@@ -36,6 +36,7 @@ const SOURCES = [
   ['orientation/portrait_6.jpg', 'turned #6 (Exif).jpg'],
   ['cameras/Canon_PowerShot_S40.jpg', "Anna's 100% best & only.jpg"],
   ['large/canon_hdr_NO.jpg', 'Ærø ferry 東京.jpg'],
+  ['orientation/landscape_3.jpg', 'C:\\new\\york.jpg'],
 ];
 
 // Makes a photo folder and a settings file, runs kavlo on it unattended.
