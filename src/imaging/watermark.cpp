@@ -73,9 +73,11 @@ bool decodeUtf8(const std::string& text, std::vector<char32_t>& out) {
 }
 
 // Coverage value of bitmap pixel (j, row k), for 8-bit grey and 1-bit glyph bitmaps.
+// A negative pitch means the rows are stored bottom row first.
 int coverageAt(const FT_Bitmap& bitmap, unsigned k, unsigned j) {
     const int pitch = bitmap.pitch < 0 ? -bitmap.pitch : bitmap.pitch;
-    const unsigned char* row = bitmap.buffer + std::size_t(k) * std::size_t(pitch);
+    const unsigned stored = bitmap.pitch < 0 ? bitmap.rows - 1 - k : k;
+    const unsigned char* row = bitmap.buffer + std::size_t(stored) * std::size_t(pitch);
     if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO) return (row[j / 8] & (0x80 >> (j % 8))) ? 255 : 0;
     if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY) return row[j];
     return 0;
