@@ -1,0 +1,1 @@
+kavlo_add_bench(generation_bench SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/generation_bench.cpp LIBS kavlo_core)
