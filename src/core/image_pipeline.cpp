@@ -150,6 +150,7 @@ ImageResult processAlbumImage(const AlbumSettings& s, const std::string& destdir
 
     OwnedImage img;
     bool decoded = false;
+    int orientation = -1;  // -1: not read yet
     int w0 = 0, h0 = 0;
 
     // 1. Reuse: the files of an earlier run stay when they have the expected sizes.
@@ -157,6 +158,12 @@ ImageResult processAlbumImage(const AlbumSettings& s, const std::string& destdir
         bool known = false;
         if (jpeg) {
             known = readers.readJpegSize(source, &w0, &h0);
+            // Album images of a turned photo have the turned size; the orientation read
+            // here serves the decode below as well.
+            if (known && s.autorotate) {
+                orientation = readers.readOrientation(source);
+                if (orientation == 6 || orientation == 8) std::swap(w0, h0);
+            }
         } else if (tiff) {
             img.reset(readers.readTiff(source));
             decoded = true;
@@ -170,12 +177,16 @@ ImageResult processAlbumImage(const AlbumSettings& s, const std::string& destdir
             const auto expSmall = s.simpleviewer ? std::pair<int, int>{sv, sv}
                                                  : fitBox(s.shsize, s.svsize, w0, h0);
             const auto expMain = fitBox(s.mhsize, s.mvsize, w0, h0);
+            // A copied large image is the source file itself, stored unturned.
+            const bool turned = orientation == 6 || orientation == 8;
+            const auto largeFile = s.copyhires && turned ? std::pair<int, int>{h0, w0}
+                                                         : std::pair<int, int>{w0, h0};
             const auto expLarge = s.copyhires ? std::pair<int, int>{w0, h0}
                                               : fitBox(s.lhsize, s.lvsize, w0, h0);
             const int tol = jpeg ? 1 : 0;
             const bool ok = (!s.small || sizeWithin(readers, smallPath, expSmall, tol)) &&
                             sizeWithin(readers, mainPath, expMain, tol) &&
-                            (!s.large || sizeWithin(readers, largePath, expLarge, tol));
+                            (!s.large || sizeWithin(readers, largePath, s.copyhires ? largeFile : expLarge, tol));
             if (ok) {
                 r.reused = true;
                 r.smallW = expSmall.first;
@@ -211,7 +222,7 @@ ImageResult processAlbumImage(const AlbumSettings& s, const std::string& destdir
 
     // 3. Turn upright by the Exif orientation.
     if (s.autorotate && jpeg && readable) {
-        const int orientation = readers.readOrientation(source);
+        if (orientation < 0) orientation = readers.readOrientation(source);
         if (orientation == 3) {
             RProtate(img.get(), 180);
         } else if (orientation == 6 || orientation == 8) {
