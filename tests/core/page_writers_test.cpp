@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "core/page_writers.h"
+#include "storage/album_info.h"
 #include "test_support.h"
 #include "util/files.h"
 #include "util/text.h"
@@ -69,6 +70,15 @@ TEST(AlbumPages, MatchTheFixturesByteForByte) {
     EXPECT_EQ(readAll(dest + "/gallerydata.xml"), readAll(kFixtures + "gallerydata.xml"));
     ASSERT_TRUE(writeSlideshow(a.model, "slideshow.alb"));
     EXPECT_EQ(readAll(dest + "/slideshow.alb"), readAll(kFixtures + "slideshow.alb"));
+}
+
+TEST(AlbumPages, AlbumInformationFileMatchesTheFixture) {
+    const std::string dest = test::scratchFolder("awkwardinfo");
+    AwkwardAlbum a(dest);
+    a.model.destdir = "/albums/Rome & Co";
+    a.model.settings.itfontfile = "/fonts/a.ttf";
+    ASSERT_TRUE(writeAlbumInfo(a.model, dest + "/albuminfo.xml"));
+    EXPECT_EQ(readAll(dest + "/albuminfo.xml"), readAll(kFixtures + "albuminfo.xml"));
 }
 
 TEST(AlbumPages, TemplateFilesAreCopiedAndInstantiated) {
