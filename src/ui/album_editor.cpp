@@ -173,7 +173,9 @@ void CAlbumEditorDlg::notifySelection() {
 }
 
 void CAlbumEditorDlg::select(int row) {
-    if (!inRange(row) || row == m_selected) return;
+    // While a move or reversal rearranges the list, the list's own selection reports
+    // refer to rows in flux: the editor decides the selection itself afterwards.
+    if (m_rearranging || !inRange(row) || row == m_selected) return;
     commit(m_selected);
     m_selected = row;
     loadBoxes();

@@ -57,11 +57,18 @@ public:
     std::vector<int> removed;
     std::function<bool(CCaptionExtractionDlg&)> extraction;
     std::function<bool(CIntroductionLinkDlg&)> introduction;
+    std::function<void()> duringRearrangement;  // a toolkit reporting selections mid-move
 
     void showWindow() override { ++shows; }
     void hideWindow() override { ++hides; }
-    void listReset() override { ++resets; }
-    void itemMoved(int from, int to) override { moves.emplace_back(from, to); }
+    void listReset() override {
+        ++resets;
+        if (duringRearrangement) duringRearrangement();
+    }
+    void itemMoved(int from, int to) override {
+        moves.emplace_back(from, to);
+        if (duringRearrangement) duringRearrangement();
+    }
     void itemRemoved(int row) override { removed.push_back(row); }
     void selectionChanged() override { ++selections; }
     void setFrozen(bool f) override { frozenDepth += f ? 1 : -1; }
@@ -242,6 +249,24 @@ TEST_F(AlbumEditorTest, captionBoxesCommitWhenTheSelectionLeaves) {
     EXPECT_EQ(model.images[2].macap, "typed for 1");
     EXPECT_EQ(model.images[0].macap, "");
     EXPECT_EQ(editor->selected(), 0);  // the moved image is selected afterwards
+}
+
+TEST_F(AlbumEditorTest, noCommitWhileTheListIsRearranged) {
+    open({"0", "1", "2", "3", "4"});
+    editor->select(1);
+    editor->setMajorText("typed for 1");
+    // The list reports selection changes while the rows move under it; the rows no
+    // longer match the boxes then, so nothing may be written.
+    view.duringRearrangement = [&] { editor->select(2); };
+    editor->moveToEnd();
+    editor->revertOrder();
+    view.duringRearrangement = nullptr;
+    int typed = 0;
+    for (const auto& e : model.images) typed += e.macap == "typed for 1";
+    EXPECT_EQ(typed, 1);
+    EXPECT_EQ(model.images[0].macap, "typed for 1");  // image 1: last, then first
+    EXPECT_EQ(order(), "14320");
+    EXPECT_EQ(editor->selectedPath(), "/photos/1.jpg");
 }
 
 TEST_F(AlbumEditorTest, closeAndHideCommitTheBoxes) {
