@@ -65,8 +65,16 @@ void MainDialog::changeDestination() {
 void MainDialog::openInputFolder() { m_platform.openWithDefaultProgram(m_model.inputdir); }
 
 void MainDialog::editorShown(AlbumEditorControl* editor) {
+    if (!m_editorOpened) m_editorAutorotate = m_model.settings.autorotate;
     m_editor = editor;
     m_editorOpened = true;
+}
+
+bool MainDialog::editorNeedsAutorotateRefresh() {
+    if (!m_editorOpened) return false;
+    const bool changed = m_editorAutorotate != m_model.settings.autorotate;
+    m_editorAutorotate = m_model.settings.autorotate;
+    return changed;
 }
 
 StartOutcome MainDialog::pressStart() {

@@ -82,6 +82,10 @@ public:
     /// The album editor was shown; `editor` receives hide/stop requests at Start.
     void editorShown(AlbumEditorControl* editor);
     bool editorOpened() const { return m_editorOpened; }
+    /// "Edit Album...": true when the editor has been shown before and the auto-rotate
+    /// option changed since then, so the editor must be told and refresh its list.
+    /// The current value is remembered for the next call.
+    bool editorNeedsAutorotateRefresh();
 
     int exifpos() const { return m_exifpos; }
     void setExifpos(int value) { m_exifpos = value; }
@@ -114,6 +118,7 @@ private:
     AlbumEditorControl* m_editor = nullptr;
     int m_exifpos = 0;
     bool m_editorOpened = false;
+    bool m_editorAutorotate = true;   ///< auto-rotate value the editor last saw
     bool m_running = false;
     bool m_done = false;
     bool m_closed = false;

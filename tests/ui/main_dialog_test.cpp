@@ -264,6 +264,20 @@ TEST(MainDialog, QuitAsksOnlyWhenTheEditorWasOpened) {
     EXPECT_TRUE(d.closed());
 }
 
+TEST(MainDialog, EditorHearsOfAChangedAutorotate) {
+    Fixture f("md_autorotate");
+    ScriptedPlatform ui;
+    Editor editor;
+    MainDialog d(ui, f.model, *f.renderer, f.options());
+    d.open();
+    EXPECT_FALSE(d.editorNeedsAutorotateRefresh());
+    d.editorShown(&editor);
+    EXPECT_FALSE(d.editorNeedsAutorotateRefresh());
+    f.model.settings.autorotate = false;
+    EXPECT_TRUE(d.editorNeedsAutorotateRefresh());
+    EXPECT_FALSE(d.editorNeedsAutorotateRefresh());
+}
+
 TEST(MainDialog, DestinationChooserRefusesAnEmptyPath) {
     Fixture f("md_change");
     ScriptedPlatform ui;
