@@ -105,6 +105,16 @@ TEST(AlbumPages, TemplateFilesAreCopiedAndInstantiated) {
     EXPECT_NE(js.find("var minLargeH     = 683;\r\n"), std::string::npos);
     EXPECT_NE(js.find("var largeImages   = 1;\r\n"), std::string::npos);
 
+    // Regenerating replaces every copied and instantiated file.
+    for (const char* f : {"index.html", "ext/js/common.js", "ext/css/appearance.css", "ext/js/albumdef.js"}) {
+        test::writeAll(dest + "/" + f, "stale");
+    }
+    ASSERT_TRUE(writeHtmlAlbum(a.model, a.sizes));
+    EXPECT_EQ(readAll(dest + "/ext/js/common.js"), "common\n");
+    EXPECT_EQ(readAll(dest + "/ext/css/appearance.css"), "body{light}\n");
+    EXPECT_EQ(readAll(dest + "/ext/js/albumdef.js"), js);
+    EXPECT_NE(readAll(dest + "/index.html"), "stale");
+
     // A skin name that is not a plain name selects nothing outside the template set.
     const std::string dest2 = test::scratchFolder("templatetraversal");
     AwkwardAlbum b(dest2);
