@@ -150,10 +150,9 @@ void WatermarkEditorWindow::refreshPreview() {
     if (image.isNull()) {
         preview->clear();
     } else {
-        // One image pixel per screen pixel, as the album will show it.
-        QPixmap pixmap = QPixmap::fromImage(image);
-        pixmap.setDevicePixelRatio(devicePixelRatioF());
-        preview->setPixmap(pixmap);
+        // At the size the album's pages show it: browsers scale album images by the
+        // display's scale factor, so the preview is scaled the same way.
+        preview->setPixmap(QPixmap::fromImage(image));
     }
     const Colour c = m_logic.colour;
     const int edge = fontMetrics().height();
