@@ -25,7 +25,8 @@ std::string resolveTypedFolder(const std::string& typed, const std::string& base
 class FolderChooserDialog : public QDialog {
     Q_OBJECT
 public:
-    FolderChooserDialog(Platform& platform, const FolderRequest& request, QWidget* parent = nullptr);
+    FolderChooserDialog(Platform& platform, const FolderRequest& request,
+                        QWidget* parent = nullptr);
 
     /// The chosen folder after the dialog was accepted ("" when the path was empty).
     const std::string& chosenPath() const { return m_chosen; }

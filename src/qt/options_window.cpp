@@ -76,7 +76,8 @@ OptionsWindow::OptionsWindow(COptionsDlg& logic, Platform& platform, QWidget* pa
     pages->addWidget(language, 1, 1);
     pages->addWidget(makeLabel("E&xposure Information (Exif)", exif, this), 2, 0);
     pages->addWidget(exif, 2, 1);
-    auto* notice = new QLabel(tr("Notice: This is only added when the album editor has not been invoked."), this);
+    auto* notice = new QLabel(
+        tr("Notice: This is only added when the album editor has not been invoked."), this);
     notice->setWordWrap(true);
     pages->addWidget(notice, 3, 1);
     pages->setColumnStretch(1, 1);
@@ -169,23 +170,33 @@ OptionsWindow::OptionsWindow(COptionsDlg& logic, Platform& platform, QWidget* pa
 
     // Only user actions reach the logic: clicked / activated / editingFinished are not
     // emitted when push() sets the widgets.
-    connect(small, &QCheckBox::clicked, this, [this] { handle([this] { m_logic.clickedSmall(); }); });
-    connect(large, &QCheckBox::clicked, this, [this] { handle([this] { m_logic.clickedLarge(); }); });
-    connect(copyhires, &QCheckBox::clicked, this, [this] { handle([this] { m_logic.clickedCopyHires(); }); });
-    connect(imagetext, &QCheckBox::clicked, this, [this] { handle([this] { m_logic.clickedImageText(); }); });
-    connect(simpleviewer, &QCheckBox::clicked, this, [this] { handle([this] { m_logic.clickedSimpleViewer(); }); });
-    connect(autorotate, &QCheckBox::clicked, this, [this] { handle([this] { m_logic.clickedAutorotate(); }); });
-    connect(orgfilenames, &QCheckBox::clicked, this, [this] { handle([this] { m_logic.clickedOrgFileNames(); }); });
+    using Handler = void (COptionsDlg::*)();
+    auto onClick = [this](QAbstractButton* button, Handler handler) {
+        connect(button, &QAbstractButton::clicked, this,
+                [this, handler] { handle([this, handler] { (m_logic.*handler)(); }); });
+    };
+    onClick(small, &COptionsDlg::clickedSmall);
+    onClick(large, &COptionsDlg::clickedLarge);
+    onClick(copyhires, &COptionsDlg::clickedCopyHires);
+    onClick(imagetext, &COptionsDlg::clickedImageText);
+    onClick(simpleviewer, &COptionsDlg::clickedSimpleViewer);
+    onClick(autorotate, &COptionsDlg::clickedAutorotate);
+    onClick(orgfilenames, &COptionsDlg::clickedOrgFileNames);
     for (QCheckBox* box : {smallSharpen, mainSharpen, largeSharpen})
-        connect(box, &QCheckBox::clicked, this, [this] { handle([this] { m_logic.clickedSharpen(); }); });
+        onClick(box, &COptionsDlg::clickedSharpen);
     for (QComboBox* list : {smallQuality, mainQuality, largeQuality})
-        connect(list, &QComboBox::activated, this, [this] { handle([this] { m_logic.changedQuality(); }); });
-    connect(svOptions, &QPushButton::clicked, this, [this] { handle([this] { m_logic.simpleViewerOptions(*this); }); });
-    connect(watermarkEdit, &QPushButton::clicked, this, [this] { handle([this] { m_logic.editWatermark(*this); }); });
-    connect(smallSize, &QLineEdit::editingFinished, this, [this] { sizeEdited(SizeBox::Thumbnails); });
-    connect(largeSize, &QLineEdit::editingFinished, this, [this] { sizeEdited(SizeBox::Large); });
-    connect(mainWidth, &QLineEdit::editingFinished, this, [this] { sizeEdited(SizeBox::MainWidth); });
-    connect(mainHeight, &QLineEdit::editingFinished, this, [this] { sizeEdited(SizeBox::MainHeight); });
+        connect(list, &QComboBox::activated, this,
+                [this] { handle([this] { m_logic.changedQuality(); }); });
+    connect(svOptions, &QPushButton::clicked, this,
+            [this] { handle([this] { m_logic.simpleViewerOptions(*this); }); });
+    connect(watermarkEdit, &QPushButton::clicked, this,
+            [this] { handle([this] { m_logic.editWatermark(*this); }); });
+    const std::pair<QLineEdit*, SizeBox> boxes[] = {{smallSize, SizeBox::Thumbnails},
+                                                    {largeSize, SizeBox::Large},
+                                                    {mainWidth, SizeBox::MainWidth},
+                                                    {mainHeight, SizeBox::MainHeight}};
+    for (const auto& [edit, box] : boxes)
+        connect(edit, &QLineEdit::editingFinished, this, [this, box = box] { sizeEdited(box); });
 
     push();
 }

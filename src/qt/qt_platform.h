@@ -13,7 +13,9 @@ class QWidget;
 namespace kavlo {
 
 /// UTF-8 <-> QString, the only place text changes form.
-inline QString qs(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+inline QString qs(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 inline std::string u8(const QString& text) { return text.toUtf8().toStdString(); }
 
 class QtPlatform : public Platform {

@@ -22,7 +22,8 @@ QImage toQImage(const RasterImage& image) {
     if (image.pixels == nullptr || image.width <= 0 || image.height <= 0) return {};
     const auto stride = static_cast<qsizetype>(RPstride(image.width, image.bitsPerPixel));
     if (image.bitsPerPixel == 24)
-        return QImage(image.pixels, image.width, image.height, stride, QImage::Format_BGR888).copy();
+        return QImage(image.pixels, image.width, image.height, stride, QImage::Format_BGR888)
+            .copy();
     if (image.bitsPerPixel == 32) {
         // Blue, green, red, transparency: show the colour, ignore the fourth byte.
         return QImage(image.pixels, image.width, image.height, stride, QImage::Format_RGB32).copy();
@@ -160,7 +161,8 @@ void WatermarkEditorWindow::refreshPreview() {
     swatch.fill(palette().color(QPalette::WindowText));
     {
         QPainter painter(&swatch);
-        painter.fillRect(1, 1, edge - 2, edge - 2, QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+        const QColor shown(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+        painter.fillRect(1, 1, edge - 2, edge - 2, shown);
     }
     colour->setIcon(QIcon(swatch));
 }

@@ -225,10 +225,24 @@ bool COptionsDlg::checkSize(SizeBox box) {
     const char* label = "Main images";
     int v = 0;
     switch (box) {
-    case SizeBox::Thumbnails: text = &controls.smallSize; v = sizes->small; label = "Thumbnails"; break;
-    case SizeBox::Large: text = &controls.largeSize; v = sizes->large; label = "Large images"; break;
-    case SizeBox::MainWidth: text = &controls.mainWidth; v = sizes->mainWidth; break;
-    case SizeBox::MainHeight: text = &controls.mainHeight; v = sizes->mainHeight; break;
+    case SizeBox::Thumbnails:
+        text = &controls.smallSize;
+        v = sizes->small;
+        label = "Thumbnails";
+        break;
+    case SizeBox::Large:
+        text = &controls.largeSize;
+        v = sizes->large;
+        label = "Large images";
+        break;
+    case SizeBox::MainWidth:
+        text = &controls.mainWidth;
+        v = sizes->mainWidth;
+        break;
+    case SizeBox::MainHeight:
+        text = &controls.mainHeight;
+        v = sizes->mainHeight;
+        break;
     }
     if (v >= min && v <= max) return false;
     // A negative bound (main sizes below 9 make the thumbnail maximum negative) can
@@ -295,9 +309,9 @@ void COptionsDlg::clickedOrgFileNames() {
 void COptionsDlg::simpleViewerOptions(OptionsSubWindows& windows) {
     CSimpleViewerOptionsDlg dlg(m_platform, static_cast<int>(m_album.images.size()));
     dlg.frameSize = std::clamp(m_settings.svframesize, 0, CSimpleViewerOptionsDlg::kMaxFrameSize);
-    dlg.rowIndex = std::clamp(m_settings.svthumbrows - 1, 0, CSimpleViewerOptionsDlg::kMaxMatrixIndex);
-    dlg.columnIndex =
-        std::clamp(m_settings.svthumbcols - 1, 0, CSimpleViewerOptionsDlg::kMaxMatrixIndex);
+    constexpr int kMaxIndex = CSimpleViewerOptionsDlg::kMaxMatrixIndex;
+    dlg.rowIndex = std::clamp(m_settings.svthumbrows - 1, 0, kMaxIndex);
+    dlg.columnIndex = std::clamp(m_settings.svthumbcols - 1, 0, kMaxIndex);
     dlg.backgroundColour = m_settings.svbgcolor;
     dlg.textColour = m_settings.svtextcolor;
     dlg.frameColour = m_settings.svframecolor;
