@@ -353,6 +353,9 @@ void AlbumEditorWindow::showWindow() {
     show();
     raise();
     activateWindow();
+    // The preview is made for the laid-out area, once the window is shown.
+    if (layout()) layout()->activate();
+    updatePreview(false);
 }
 
 void AlbumEditorWindow::hideWindow() { hide(); }
@@ -425,6 +428,10 @@ void AlbumEditorWindow::updateButtons() {
 }
 
 void AlbumEditorWindow::updatePreview(bool force) {
+    if (!isVisible()) {
+        m_previewPath.clear();  // made when the window is shown
+        return;
+    }
     const std::string path = m_editor->selectedPath();
     const QSize area = preview->contentsRect().size();
     if (!force && path == m_previewPath && area == m_previewSize) return;

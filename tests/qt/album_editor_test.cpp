@@ -79,6 +79,9 @@ protected:
 
     void openAndLoad() {
         window->showEditor(true);
+        // Before the event loop runs, every item shows the placeholder.
+        if (window->logic().thumbnailsShown() == 0)
+            window->grab().save(outputFolder() + "/album_editor_loading.png");
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (window->logic().loadingThumbnails() && std::chrono::steady_clock::now() < deadline)
             QTest::qWait(10);
