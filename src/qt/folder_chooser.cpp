@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -83,7 +84,8 @@ FolderChooserDialog::FolderChooserDialog(Platform& platform, const FolderRequest
     std::string shown = initial;
     while (!shown.empty() && !folderExists(shown)) shown = parentFolderOf(shown);
     selectFolder(shown.empty() ? QDir::homePath() : qs(shown));
-    m_path->setText(qs(initial));
+    // Without a selection the path names the folder the tree shows, so OK takes it.
+    if (!initial.empty()) m_path->setText(qs(initial));
     m_path->setFocus();
 }
 
@@ -94,9 +96,28 @@ void FolderChooserDialog::selectFolder(const QString& path) {
     m_tree->setCurrentIndex(index);
     m_tree->expand(index);
     m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
-    // The model loads folders in the background: scroll once the rows exist.
-    QTimer::singleShot(0, m_tree, [tree = m_tree, index] {
-        tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    // The model lists and sorts folders in the background, so rows above the
+    // selection arrive and move later: keep the selection in view while that happens,
+    // until the user takes the tree over or a few seconds have passed.
+    const QPersistentModelIndex selected(index);
+    auto* follow = new QObject(this);
+    auto keep = [this, selected] {
+        if (selected.isValid()) m_tree->scrollTo(selected, QAbstractItemView::PositionAtCenter);
+    };
+    connect(m_model, &QFileSystemModel::directoryLoaded, follow, keep);
+    connect(m_model, &QAbstractItemModel::layoutChanged, follow, keep);
+    connect(m_model, &QAbstractItemModel::rowsInserted, follow, keep);
+    connect(m_tree, &QTreeView::pressed, follow, &QObject::deleteLater);
+    connect(m_tree, &QTreeView::expanded, follow, &QObject::deleteLater);
+    connect(m_tree->verticalScrollBar(), &QScrollBar::sliderPressed, follow, &QObject::deleteLater);
+    QTimer::singleShot(3000, follow, &QObject::deleteLater);
+}
+
+void FolderChooserDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Scrolling needs the tree's final size, which it has only once shown.
+    QTimer::singleShot(0, m_tree, [tree = m_tree] {
+        tree->scrollTo(tree->currentIndex(), QAbstractItemView::PositionAtCenter);
     });
 }
 

@@ -37,6 +37,9 @@ public:
 
     void accept() override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void selectFolder(const QString& path);
     void makeNewFolder();

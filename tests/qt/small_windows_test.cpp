@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -199,4 +200,20 @@ TEST(FolderChooser, aDestinationNotMadeYetShowsItsParentInTheTree) {
     EXPECT_EQ(d.pathEdit()->text().toStdString(), dir + "/album/deeper");
     const auto* model = static_cast<const QFileSystemModel*>(d.tree()->model());
     EXPECT_EQ(model->filePath(d.tree()->currentIndex()).toStdString(), dir);
+}
+
+TEST(FolderChooser, withoutASelectionTheHomeFolderIsSelected) {
+    test::ensureApplication();
+    QuietPlatform platform;
+    FolderChooserDialog d(platform, FolderRequest{});
+    d.show();
+    const auto* model = static_cast<const QFileSystemModel*>(d.tree()->model());
+    EXPECT_EQ(model->filePath(d.tree()->currentIndex()), QDir::homePath());
+    EXPECT_EQ(d.pathEdit()->text(), QDir::homePath());
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 500) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    const QRect shown = d.tree()->visualRect(d.tree()->currentIndex());
+    EXPECT_TRUE(d.tree()->viewport()->rect().intersects(shown));
+    test::saveScreenshot(d, "folder_chooser_home");
 }
