@@ -16,7 +16,8 @@ namespace kavlo {
 int runQtFrontEnd(int argc, char** argv, const ProgramOptions& options) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kavlo"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Kavlo"));
+    // No application display name: the window system would append it to every window
+    // title ("Kavlo  [50%] - Kavlo").
     QApplication::setWindowIcon(kavloIcon());
     // The main window ends the program, not the last window: start-up's dialogs and
     // the album editor come and go before it.
