@@ -2,6 +2,7 @@
 #include "ui/album_editor.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "core/caption_extraction.h"
 #include "core/image_pipeline.h"
@@ -105,7 +106,11 @@ Picture CAlbumEditorDlg::preview(int areaWidth, int areaHeight) {
     const std::string path = selectedPath();
     if (path.empty()) return {};
     WaitCursor wait(m_platform);
-    return makePreview(path, areaWidth, areaHeight, m_autorotate);
+    try {
+        return makePreview(path, areaWidth, areaHeight, m_autorotate);
+    } catch (const std::exception&) {
+        return {};  // no memory for this preview: the area stays empty
+    }
 }
 
 void CAlbumEditorDlg::fill() {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <exception>
 
 #include "imaging/codecs.h"
 #include "imaging/raster_image.h"
@@ -240,7 +241,13 @@ void ThumbnailProducer::run(std::uint64_t generation, std::vector<ThumbnailJob> 
         FinishedThumbnail done;
         done.generation = generation;
         done.key = job.key;
-        done.picture = m_maker(job.path, size, autorotate, &done.source);
+        try {
+            done.picture = m_maker(job.path, size, autorotate, &done.source);
+        } catch (const std::exception&) {
+            // Out of memory for one picture: that item keeps its placeholder. An
+            // exception must never leave this thread.
+            continue;
+        }
         bool announce = false;
         {
             std::lock_guard<std::mutex> lock(m_mutex);

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
+#include <new>
 #include <thread>
 
 #include "ui/thumbnail_producer.h"
@@ -101,6 +102,20 @@ TEST(ThumbnailProducer, stoppingMidwayDiscardsWhatWasNotTaken) {
     EXPECT_FALSE(producer.busy());
     EXPECT_TRUE(producer.take().empty());
     EXPECT_LE(made.load(), 4);
+}
+
+TEST(ThumbnailProducer, aFailingPictureLeavesItsPlaceholderAndTheRestArrive) {
+    ThumbnailProducer producer([](const std::string& p, int s, bool r, ThumbnailSource* src) {
+        if (p == "/photos/1.jpg") throw std::bad_alloc();
+        return tiny(p, s, r, src);
+    });
+    producer.start(3, jobs(3), 80, false, nullptr);
+    for (int i = 0; i < 1000 && producer.busy(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    auto done = producer.take();
+    ASSERT_EQ(done.size(), 2u);
+    EXPECT_EQ(done[0].key, 0);
+    EXPECT_EQ(done[1].key, 2);
 }
 
 TEST(ThumbnailProducer, aNewStartDropsTheEarlierFill) {
