@@ -127,7 +127,9 @@ MainWindow::MainWindow(MainDialog& logic, Platform& platform, QWidget* parent)
     connect(aboutButton, &QPushButton::clicked, this, &MainWindow::about);
     connect(startButton, &QPushButton::clicked, this, &MainWindow::start);
 
+    // Wider paths want a wider window; more height has nothing to show.
     const int width = fontMetrics().averageCharWidth() * 90;
+    setFixedHeight(sizeHint().height());
     resize(std::max(width, sizeHint().width()), sizeHint().height());
 }
 
