@@ -3,6 +3,9 @@
 #include "storage/resource_values.h"
 
 #include <expat.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -23,7 +26,27 @@ struct FileClose {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileClose>;
 
+// Opens a regular file for reading; null for anything else. The open does not wait:
+// a FIFO in place of a settings or album file would otherwise block start-up forever.
+FilePtr openRegularFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (!f) ::close(fd);
+    return FilePtr(f);
+}
+
 constexpr std::size_t kBlockSize = 10000;
+// Expat re-scans an unfinished start tag from its beginning on every call, and the
+// whole file is one start tag (the "values" element). Blocks that double in size up
+// to this cap keep the total work proportional to the file size; with fixed blocks a
+// file of a million images did not finish in ten minutes.
+constexpr std::size_t kMaxBlockSize = std::size_t{16} << 20;
 
 }  // namespace
 
@@ -90,20 +113,21 @@ bool ResourceValues::load(const std::string& path) {
     XML_SetStartDoctypeDeclHandler(parser.get(), &ResourceParser::startDoctype);
     XML_SetEntityDeclHandler(parser.get(), &ResourceParser::entityDecl);
 
-    FilePtr file(std::fopen(path.c_str(), "rb"));
+    FilePtr file = openRegularFile(path);
     if (!file) {
         std::fputs("Error: resource file not found.\n", stdout);
         return false;
     }
-    std::unique_ptr<char[]> buffer(new char[kBlockSize]);
+    std::size_t block = kBlockSize;
+    std::unique_ptr<char[]> buffer(new char[block]);
     for (;;) {
-        const std::size_t n = std::fread(buffer.get(), 1, kBlockSize, file.get());
+        const std::size_t n = std::fread(buffer.get(), 1, block, file.get());
         if (std::ferror(file.get())) {
             // Opened but unreadable (a folder, an I/O error): as good as missing.
             std::fputs("Error: resource file not found.\n", stdout);
             return false;
         }
-        const bool last = n < kBlockSize;
+        const bool last = n < block;
         if (XML_Parse(parser.get(), buffer.get(), static_cast<int>(n), last ? XML_TRUE : XML_FALSE) ==
             XML_STATUS_ERROR) {
             const char* reason = handler.refusal ? handler.refusal
@@ -113,6 +137,10 @@ bool ResourceValues::load(const std::string& path) {
             return false;
         }
         if (last) return true;
+        if (block < kMaxBlockSize) {
+            block *= 2;
+            buffer.reset(new char[block]);
+        }
     }
 }
 
