@@ -5,7 +5,9 @@
 // first; the error-exit routine jumps back there, so no exception and no C++ object
 // with a destructor ever crosses a libjpeg frame. Library warnings are collected, not
 // printed; one line naming the operation and the file is printed per failure.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -262,11 +264,26 @@ RasterImage decode(std::FILE* file, const std::uint8_t* data, std::size_t size,
     return image;
 }
 
+// Opens a regular file for reading, without waiting: a FIFO or device named like a
+// photo counts as a file that cannot be opened.
+FilePtr openRegularFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (!f) ::close(fd);
+    return FilePtr(f);
+}
+
 }  // namespace
 
 RasterImage RPreadJpeg(const std::string& path, std::string* comment, int targetSize, int* width,
                        int* height) {
-    FilePtr file(std::fopen(path.c_str(), "rb"));
+    FilePtr file = openRegularFile(path);
     if (!file) return RasterImage{};
     return decode(file.get(), nullptr, 0, "RPreadJpeg", path, comment, targetSize, width, height);
 }
@@ -278,7 +295,7 @@ RasterImage RPreadJpegMemory(const std::uint8_t* data, std::size_t size, int tar
 }
 
 int RPreadJpegInfo(const std::string& path, std::string* comment, int* height, int* width) {
-    FilePtr file(std::fopen(path.c_str(), "rb"));
+    FilePtr file = openRegularFile(path);
     if (!file) return -1;
     if (comment != nullptr) comment->clear();
     JpegDecoder decoder;
@@ -373,7 +390,18 @@ int RPwriteJpeg(const std::string& path, int quality, const std::string* comment
                     path.c_str(), image.width, image.height);
         return -1;
     }
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    // A symbolic link in place of the file is not followed but replaced: an album
+    // folder from elsewhere could otherwise make Kavlo overwrite any file it names.
+    std::FILE* file = nullptr;
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == ELOOP && ::unlink(path.c_str()) == 0) {
+        // The link is replaced by the new file, as a rename over it would.
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    }
+    if (fd >= 0) {
+        file = ::fdopen(fd, "wb");
+        if (file == nullptr) ::close(fd);
+    }
     if (file == nullptr) {
         std::printf("No openo los filos!\n");
         std::printf("RPwriteJpeg: %s: %s\n", path.c_str(), std::strerror(errno));

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // TIFF reading through libtiff's RGBA interface, which converts every photometric
 // interpretation, depth, planar configuration and orientation.
+#include <sys/stat.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -49,7 +51,10 @@ extern "C" int tiffWarning(TIFF*, void*, const char*, const char*, va_list) { re
 
 RasterImage RPreadTiff(const std::string& path) {
     {
-        // A missing or unreadable file is not worth a diagnostic line.
+        // A missing or unreadable file is not worth a diagnostic line. Only regular
+        // files are read: opening a FIFO named like a photo would wait forever.
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return RasterImage{};
         std::FILE* probe = std::fopen(path.c_str(), "rb");
         if (probe == nullptr) return RasterImage{};
         std::fclose(probe);

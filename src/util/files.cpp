@@ -232,7 +232,9 @@ std::string programFolder() {
 bool fileExists(const std::string& path) {
     if (path.empty()) return false;
     struct stat st{};
-    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    // Regular files only: a FIFO or device named like a photo or an album file would
+    // block or never end when read.
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     return fd.valid();
 }
@@ -314,6 +316,10 @@ FileList listImages(const std::string& folder, bool namesOnly, int* emptyCount) 
 }
 
 bool deleteImages(const std::string& folder) {
+    // A folder that is a symbolic link leads outside the album it belongs to: its
+    // images are not Kavlo's to delete.
+    struct stat st {};
+    if (::lstat(stripTrailingSeparator(folder).c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return false;
     const FileList list = listImages(folder, false);
     for (const std::string& path : list) ::unlink(path.c_str());
     return !list.empty();

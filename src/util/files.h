@@ -62,6 +62,7 @@ FileList listFiles(const std::string& folder, const std::string& pattern, bool n
 /// "*.jpg" and "*.tif" files of the folder, one list in byte order.
 FileList listImages(const std::string& folder, bool namesOnly, int* emptyCount = nullptr);
 /// Deletes every listImages() file of the folder; true when the list was not empty.
+/// A folder that is itself a symbolic link is left alone (false).
 bool deleteImages(const std::string& folder);
 
 /// "ProductVersion" gives the product version; any other key gives "".
