@@ -1,6 +1,9 @@
 // The generation run, one image per step.
 #include "core/album_renderer.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
 
 #include "core/page_writers.h"
@@ -22,6 +25,13 @@ double steadySeconds() {
 /// the run never deletes or writes anywhere but below destdir.
 void keepInsideAlbum(std::string& name, const char* fallback) {
     if (!isPlainFolderName(name)) name = fallback;
+}
+
+/// An album sub-folder that is a symbolic link would lead every write and delete of
+/// the run outside the album; the link is removed so that a real folder is made.
+void unlinkLinkedFolder(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) ::unlink(path.c_str());
 }
 
 }  // namespace
@@ -69,6 +79,7 @@ void AlbumRenderer::begin() {
     const std::string smallDir = dest + "/" + s.sdir;
     const std::string mainDir = dest + "/" + s.mdir;
     const std::string largeDir = dest + "/" + s.ldir;
+    for (const std::string* dir : {&smallDir, &mainDir, &largeDir}) unlinkLinkedFolder(*dir);
 
     if (s.cleardirs) {
         deleteImages(smallDir);
@@ -92,6 +103,7 @@ void AlbumRenderer::begin() {
     m_lastElapsed = 0;
     m_finished = false;
     m_decodes = 0;
+    m_failedWrites = 0;
     m_sizes = SizeLists{};
     m_reused.clear();
     step();
@@ -103,6 +115,7 @@ void AlbumRenderer::processImage(int index) {
                                             m_readers);
     const AlbumSettings& s = m_model.settings;
     m_decodes += r.decodes;
+    m_failedWrites += r.failedWrites;
     m_reused.push_back(r.reused);
     if (s.small) {
         m_sizes.smallW.push_back(r.smallW);
@@ -151,21 +164,27 @@ void AlbumRenderer::writePages() {
     std::string& footer = m_model.footer;
     if (footer.find("autoviewer") != std::string::npos) {
         footer = replaceAll(footer, "autoviewer", "");
-        writeHtmlAlbum(m_model, m_sizes);
-        writeAutoViewerGallery(m_model, m_sizes, "gallerydata.xml");
+        if (!writeHtmlAlbum(m_model, m_sizes)) ++m_failedWrites;
+        if (!writeAutoViewerGallery(m_model, m_sizes, "gallerydata.xml")) ++m_failedWrites;
     } else if (footer.find("philipsxml") != std::string::npos) {
-        writeSlideshow(m_model, "slideshow.alb");
+        if (!writeSlideshow(m_model, "slideshow.alb")) ++m_failedWrites;
     } else {
-        writeHtmlAlbum(m_model, m_sizes);
-        if (m_model.settings.simpleviewer) writeSimpleViewerGallery(m_model, "gallery.xml");
+        if (!writeHtmlAlbum(m_model, m_sizes)) ++m_failedWrites;
+        if (m_model.settings.simpleviewer && !writeSimpleViewerGallery(m_model, "gallery.xml")) {
+            ++m_failedWrites;
+        }
     }
 }
 
 void generate(AlbumModel& model, AlbumRenderer& renderer) {
+    for (const char* sub : {"/ext", "/ext/css", "/ext/html", "/ext/js", "/ext/xml"}) {
+        unlinkLinkedFolder(model.destdir + sub);
+    }
     createFolder(model.destdir + "/ext");
     createFolder(model.destdir + "/ext/xml");
-    writeAlbumInfo(model, model.destdir + "/ext/xml/albuminfo.xml");
+    const bool infoWritten = writeAlbumInfo(model, model.destdir + "/ext/xml/albuminfo.xml");
     renderer.begin();
+    if (!infoWritten) renderer.addFailedWrite();
 }
 
 }  // namespace kavlo

@@ -65,6 +65,12 @@ public:
     const std::vector<bool>& reused() const { return m_reused; }
     /// How many times sources were decoded in this run.
     int decodes() const { return m_decodes; }
+    /// Album files of this run that could not be written (images, start page,
+    /// albumdef.js, viewer files, the album information file). The run goes on past
+    /// them; the front ends report a non-zero count when the run is over.
+    int failedWrites() const { return m_failedWrites; }
+    /// Counts a failed write made on the run's behalf outside the renderer.
+    void addFailedWrite() { ++m_failedWrites; }
 
     AlbumModel& model() { return m_model; }
     const AlbumModel& model() const { return m_model; }
@@ -82,6 +88,7 @@ private:
     double m_remaining = 0;
     bool m_finished = false;
     int m_decodes = 0;
+    int m_failedWrites = 0;
     SizeLists m_sizes;
     std::vector<bool> m_reused;
 };

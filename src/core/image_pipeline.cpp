@@ -84,10 +84,10 @@ void padThumbnail(OwnedImage& thumb, int size, Colour background) {
     thumb.reset(done);
 }
 
-void writeJpeg(const std::string& path, int quality, const std::string& comment,
+bool writeJpeg(const std::string& path, int quality, const std::string& comment,
                const RasterImage& img) {
-    // A failed write is not reported: the run goes on with the next file.
-    (void)RPwriteJpeg(path, quality, &comment, img);
+    // A failed write does not stop the run; it is counted for the end of the run.
+    return RPwriteJpeg(path, quality, &comment, img) == 0;
 }
 
 }  // namespace
@@ -314,28 +314,31 @@ ImageResult processAlbumImage(const AlbumSettings& s, const std::string& destdir
     if (s.small) {
         r.smallW = thumb.width();
         r.smallH = thumb.height();
-        writeJpeg(smallPath, s.squality, comment, thumb.get());
+        if (!writeJpeg(smallPath, s.squality, comment, thumb.get())) ++r.failedWrites;
     }
     r.mainW = main.width();
     r.mainH = main.height();
     const bool mainIsSource = copyable && !s.imagetext && r.mainW == w0 && r.mainH == h0;
-    if (!(mainIsSource && copyFile(source, mainPath))) {
-        writeJpeg(mainPath, s.mquality, comment, main.get());
+    if (!(mainIsSource && copyFile(source, mainPath)) &&
+        !writeJpeg(mainPath, s.mquality, comment, main.get())) {
+        ++r.failedWrites;
     }
     if (s.large) {
         if (scaledLarge) {
             r.largeW = large.width();
             r.largeH = large.height();
-            writeJpeg(largePath, s.lquality, comment, large.get());
+            if (!writeJpeg(largePath, s.lquality, comment, large.get())) ++r.failedWrites;
         } else if (copyable) {
             r.largeW = w0;
             r.largeH = h0;
-            if (!copyFile(source, largePath)) writeJpeg(largePath, s.lquality, comment, img.get());
+            if (!copyFile(source, largePath) && !writeJpeg(largePath, s.lquality, comment, img.get())) {
+                ++r.failedWrites;
+            }
         } else {
             // TIFF or unreadable source: the full-size picture is written as a JPEG.
             r.largeW = img.width();
             r.largeH = img.height();
-            writeJpeg(largePath, s.lquality, comment, img.get());
+            if (!writeJpeg(largePath, s.lquality, comment, img.get())) ++r.failedWrites;
         }
     }
     return r;

@@ -48,10 +48,12 @@ struct ImageResult {
     int mainW = 0, mainH = 0;
     int largeW = 0, largeH = 0;
     int decodes = 0;           ///< times the source was decoded (0 or 1)
+    int failedWrites = 0;      ///< album files of this image that could not be written
 };
 
 /// Produces the thumbnail, main and large files of image `index` of the album in
-/// `destdir`. Write failures are not reported: the run goes on.
+/// `destdir`. A file that cannot be written does not stop the run; it is counted in
+/// the result.
 ImageResult processAlbumImage(const AlbumSettings& settings, const std::string& destdir,
                               const ImageEntry& entry, int index, const ImageReaders& readers);
 

@@ -111,7 +111,7 @@ bool writeHtmlAlbum(const AlbumModel& model, const SizeLists& sizes) {
         createFolder(d + sub);
     }
     const ReplacementMap map{{"%%KAVLO_VERSION%%", versionString("ProductVersion")}};
-    instantiateTemplate(t + "/index.html", d + "/index.html", map);
+    bool ok = instantiateTemplate(t + "/index.html", d + "/index.html", map);
     copyFile(t + "/ext/js/index.js", d + "/ext/js/index.js");
     copyFile(t + "/autorun.inf", d + "/autorun.inf");
     instantiateTemplate(t + "/ext/html/medium.html", d + "/ext/html/medium.html", map);
@@ -132,8 +132,8 @@ bool writeHtmlAlbum(const AlbumModel& model, const SizeLists& sizes) {
     if (isPlainFolderName(s.language)) {
         copyFile(t + "/ext/js/langdef_" + s.language + ".js", d + "/ext/js/langdef.js");
     }
-    writeTextFile(d + "/ext/js/albumdef.js", albumDefinitionText(model, sizes));
-    return true;
+    ok = writeTextFile(d + "/ext/js/albumdef.js", albumDefinitionText(model, sizes)) && ok;
+    return ok;
 }
 
 std::string viewerFooterBase(const std::string& footer) {
@@ -229,8 +229,8 @@ bool writeSimpleViewerGallery(const AlbumModel& model, const std::string& galler
         {"%%INTRO_PRESENT%%", model.intro.empty() ? "0" : "1"},
         {"%%FOOTER%%", simpleViewerFooter(model)},
     };
-    instantiateTemplate(t + "/index.html", d + "/index.html", map);
-    return writeTextFile(d + "/" + galleryName, simpleViewerGalleryText(model));
+    bool ok = instantiateTemplate(t + "/index.html", d + "/index.html", map);
+    return writeTextFile(d + "/" + galleryName, simpleViewerGalleryText(model)) && ok;
 }
 
 std::string autoViewerGalleryText(const AlbumModel& model, const SizeLists& sizes) {
@@ -280,8 +280,8 @@ bool writeAutoViewerGallery(const AlbumModel& model, const SizeLists& sizes,
         {"%%ALBUMTITLE%%", ansiToUtf8(model.title)},
         {"%%ALBUMFOOTER%%", ansiToUtf8(viewerFooterBase(model.footer))},
     };
-    instantiateTemplate(t + "/index.html", d + "/index.html", map);
-    return writeTextFile(d + "/" + galleryName, autoViewerGalleryText(model, sizes));
+    bool ok = instantiateTemplate(t + "/index.html", d + "/index.html", map);
+    return writeTextFile(d + "/" + galleryName, autoViewerGalleryText(model, sizes)) && ok;
 }
 
 std::string slideshowText(const AlbumModel& model) {

@@ -19,7 +19,7 @@ void writeNumberArray(std::string& out, const std::string& name, const std::vect
 /// The text of ext/js/albumdef.js (LF line ends; written with CR LF).
 std::string albumDefinitionText(const AlbumModel& model, const SizeLists& sizes);
 /// Creates the album's ext folders, copies and instantiates the js2 template files and
-/// writes albumdef.js. Returns true.
+/// writes albumdef.js. False when the start page or albumdef.js cannot be written.
 bool writeHtmlAlbum(const AlbumModel& model, const SizeLists& sizes);
 
 /// The footer shown by the viewer pages: the "Powered by Kavlo" credit removed.
@@ -31,11 +31,13 @@ std::string cdataSafe(const std::string& text);
 std::string simpleViewerGalleryText(const AlbumModel& model);
 /// Copies the viewer files, makes index.html from the simpleviewer template (keeping
 /// the HTML album's start page as index_html.html) and writes `galleryName`. False when
-/// the gallery file cannot be written.
+/// the start page or the gallery file cannot be written.
 bool writeSimpleViewerGallery(const AlbumModel& model, const std::string& galleryName);
 
 /// gallerydata.xml of the AutoViewer gallery; image sizes are the main image sizes.
 std::string autoViewerGalleryText(const AlbumModel& model, const SizeLists& sizes);
+/// Makes index.html from the autoviewer template and writes `galleryName`. False when
+/// either cannot be written.
 bool writeAutoViewerGallery(const AlbumModel& model, const SizeLists& sizes,
                             const std::string& galleryName);
 

@@ -169,6 +169,16 @@ void MainDialog::finishRun() {
     }
     m_platform.setWaitCursor(false);
     m_state.waitCursor = false;
+    // Files that could not be written (a full disk, a destination that went away) leave
+    // the album incomplete; an unattended run reports this through its exit status.
+    if (m_renderer.failedWrites() > 0 && !m_options.unattended) {
+        m_platform.messageBox(makeMessage(
+            format("%i album files could not be written to '%s'.\n\nThe album is incomplete. "
+                   "Check that the destination can be written and has free space, then start "
+                   "again.",
+                   m_renderer.failedWrites(), m_model.destdir.c_str()),
+            "Error", MessageButtons::Ok, MessageIcon::Error));
+    }
 }
 
 bool MainDialog::requestQuit() {

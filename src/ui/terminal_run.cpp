@@ -127,6 +127,15 @@ int runInTerminal(const ProgramOptions& options, const StartupEnvironment& env, 
         return 1;
     }
     show(true);
+    if (renderer.failedWrites() > 0) {
+        // The album is incomplete: say so rather than report success (a full disk, or
+        // a destination that became unwritable during the run).
+        std::fprintf(err, "Error: %i album files could not be written to '%s'.\n",
+                     renderer.failedWrites(), model.destdir.c_str());
+        std::fprintf(err, "Check that the destination can be written and has free space.\n");
+        std::fprintf(err, "kavlo: the album is incomplete\n");
+        return 1;
+    }
     std::fprintf(stdout, "%s/index.html\n", model.destdir.c_str());
     return 0;
 }
