@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 
 #include "storage/album_info.h"
 #include "storage/resource_values.h"
@@ -46,8 +47,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             continue;
         }
         if (!haveFolder) {
-            cl.folder = stripTrailingSeparator(arg);
-            if (cl.folder.empty()) cl.folder = arg;  // "/" stays "/"
+            // Album files store full paths, so a relative folder is made absolute: the
+            // album must reopen from any working folder.
+            std::error_code ec;
+            std::filesystem::path p = std::filesystem::absolute(arg, ec);
+            std::string folder = ec ? arg : p.lexically_normal().string();
+            cl.folder = stripTrailingSeparator(folder);
+            if (cl.folder.empty()) cl.folder = folder;  // "/" stays "/"
             haveFolder = true;
         }
     }

@@ -62,6 +62,9 @@ TEST(CommandLineParsing, FolderAndAutomationSwitch) {
     fs::create_directories(root + "/Automation");
     EXPECT_FALSE(isAutomationSwitch(root + "/Automation"));
     EXPECT_FALSE(parseCommandLine({"/tmp"}).unattended);
+    EXPECT_EQ(parseCommandLine({"/a/./b/../c/"}).folder, "/a/c");
+    // A relative folder is made absolute, so the album files hold full paths.
+    EXPECT_EQ(parseCommandLine({"photos"}).folder, (fs::current_path() / "photos").string());
     EXPECT_EQ(parseCommandLine({"/tmp"}).folder, "/tmp");
 }
 
