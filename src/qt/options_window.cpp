@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "qt/options_window.h"
 
+#include <functional>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -170,20 +172,21 @@ OptionsWindow::OptionsWindow(COptionsDlg& logic, Platform& platform, QWidget* pa
 
     // Only user actions reach the logic: clicked / activated / editingFinished are not
     // emitted when push() sets the widgets.
-    using Handler = void (COptionsDlg::*)();
-    auto onClick = [this](QAbstractButton* button, Handler handler) {
-        connect(button, &QAbstractButton::clicked, this,
-                [this, handler] { handle([this, handler] { (m_logic.*handler)(); }); });
+    // Each action is a plain closure over the window: a member-function pointer carried
+    // through two nested lambdas was called through a broken pointer in the sanitizer
+    // build (a crash on every click).
+    auto onClick = [this](QAbstractButton* button, std::function<void()> action) {
+        connect(button, &QAbstractButton::clicked, this, [this, action] { handle(action); });
     };
-    onClick(small, &COptionsDlg::clickedSmall);
-    onClick(large, &COptionsDlg::clickedLarge);
-    onClick(copyhires, &COptionsDlg::clickedCopyHires);
-    onClick(imagetext, &COptionsDlg::clickedImageText);
-    onClick(simpleviewer, &COptionsDlg::clickedSimpleViewer);
-    onClick(autorotate, &COptionsDlg::clickedAutorotate);
-    onClick(orgfilenames, &COptionsDlg::clickedOrgFileNames);
+    onClick(small, [this] { m_logic.clickedSmall(); });
+    onClick(large, [this] { m_logic.clickedLarge(); });
+    onClick(copyhires, [this] { m_logic.clickedCopyHires(); });
+    onClick(imagetext, [this] { m_logic.clickedImageText(); });
+    onClick(simpleviewer, [this] { m_logic.clickedSimpleViewer(); });
+    onClick(autorotate, [this] { m_logic.clickedAutorotate(); });
+    onClick(orgfilenames, [this] { m_logic.clickedOrgFileNames(); });
     for (QCheckBox* box : {smallSharpen, mainSharpen, largeSharpen})
-        onClick(box, &COptionsDlg::clickedSharpen);
+        onClick(box, [this] { m_logic.clickedSharpen(); });
     for (QComboBox* list : {smallQuality, mainQuality, largeQuality})
         connect(list, &QComboBox::activated, this,
                 [this] { handle([this] { m_logic.changedQuality(); }); });
