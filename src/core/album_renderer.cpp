@@ -60,8 +60,25 @@ double RunClock::elapsed() const {
     return m_running ? m_accumulated + (m_source() - m_start) : m_accumulated;
 }
 
+AlbumRenderer::AlbumRenderer(AlbumModel& model)
+    : m_model(model), m_readers(defaultImageReaders()), m_jobs(defaultJobCount()) {}
+
 AlbumRenderer::AlbumRenderer(AlbumModel& model, ImageReaders readers, RunClock::Source clock)
     : m_model(model), m_readers(std::move(readers)), m_clock(std::move(clock)) {}
+
+AlbumRenderer::~AlbumRenderer() { stop(); }
+
+void AlbumRenderer::setJobs(int jobs) { m_jobs = jobs > 0 ? jobs : defaultJobCount(); }
+
+void AlbumRenderer::useKnownOrientations(ExifOrientations known) {
+    m_knownOrientations = std::make_shared<const ExifOrientations>(std::move(known));
+}
+
+void AlbumRenderer::stop() {
+    m_running = false;
+    if (m_work) m_work->stop();
+    m_work.reset();
+}
 
 double AlbumRenderer::percentDone() const {
     const auto n = m_model.images.size();
@@ -106,13 +123,42 @@ void AlbumRenderer::begin() {
     m_failedWrites = 0;
     m_sizes = SizeLists{};
     m_reused.clear();
+
+    // What the workers see: a copy of the run's inputs, fixed for the whole run, so
+    // nothing they read is changed under them.
+    struct RunInput {
+        AlbumSettings settings;
+        std::string destdir;
+        std::vector<ImageEntry> images;
+        ImageReaders readers;
+    };
+    auto input = std::make_shared<RunInput>();
+    input->settings = s;
+    input->destdir = dest;
+    input->images = m_model.images;
+    input->readers = m_readers;
+    if (m_knownOrientations && !m_knownOrientations->empty()) {
+        auto known = m_knownOrientations;
+        auto read = m_readers.readOrientation;
+        input->readers.readOrientation = [known, read](const std::string& path) {
+            const auto it = known->find(path);
+            return it != known->end() ? it->second : read(path);
+        };
+    }
+    m_count = static_cast<int>(input->images.size());
+    std::shared_ptr<const RunInput> in = std::move(input);
+    stop();
+    m_running = true;
+    m_work = std::make_unique<OrderedImageWork>(
+        m_jobs, 2 * m_jobs, m_count, [in](int index) {
+            return processAlbumImage(in->settings, in->destdir,
+                                     in->images[static_cast<size_t>(index)], index, in->readers);
+        });
     step();
 }
 
-void AlbumRenderer::processImage(int index) {
-    const ImageResult r = processAlbumImage(m_model.settings, m_model.destdir,
-                                            m_model.images[static_cast<size_t>(index)], index,
-                                            m_readers);
+void AlbumRenderer::takeImage() {
+    const ImageResult r = m_work->takeNext();
     const AlbumSettings& s = m_model.settings;
     m_decodes += r.decodes;
     m_failedWrites += r.failedWrites;
@@ -134,7 +180,8 @@ bool AlbumRenderer::step() {
     double stepTime = elapsed - m_lastElapsed;
     m_lastElapsed = elapsed;
 
-    const int n = static_cast<int>(m_model.images.size());
+    const int n = m_count;
+    if (!m_running) return false;  // not begun, finished or stopped
     if (m_processed >= n) {
         if (!m_finished) {
             // An album without images still gets its pages once.
@@ -142,16 +189,19 @@ bool AlbumRenderer::step() {
             m_clock.stop();
             m_finished = true;
         }
+        m_running = false;
         return false;
     }
 
-    processImage(m_processed);
+    takeImage();
     ++m_processed;
 
     if (m_processed >= n) {
+        stop();  // every image is done: the workers end
         writePages();
         m_clock.stop();
         m_finished = true;
+        m_running = false;
     }
 
     if (m_processed == 1) stepTime = elapsedSeconds();

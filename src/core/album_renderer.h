@@ -4,11 +4,13 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/album_model.h"
 #include "core/image_pipeline.h"
+#include "core/parallel_generation.h"
 
 namespace kavlo {
 
@@ -41,9 +43,28 @@ private:
 class AlbumRenderer {
 public:
     /// The renderer works on `model` (its settings, images and texts); the model must
-    /// outlive it.
-    explicit AlbumRenderer(AlbumModel& model, ImageReaders readers = defaultImageReaders(),
-                           RunClock::Source clock = {});
+    /// outlive it. Images are made on defaultJobCount() worker threads.
+    explicit AlbumRenderer(AlbumModel& model);
+    /// With the caller's readers and clock, images are made on the caller's thread
+    /// unless setJobs() asks for more (the readers must then be safe to call from
+    /// several threads at once).
+    AlbumRenderer(AlbumModel& model, ImageReaders readers, RunClock::Source clock = {});
+    /// Stops the run (see stop()).
+    ~AlbumRenderer();
+    AlbumRenderer(const AlbumRenderer&) = delete;
+    AlbumRenderer& operator=(const AlbumRenderer&) = delete;
+
+    /// Worker threads of the next run; 0 or less: one per core. Whatever the number,
+    /// step() completes the images in album order and every file is the same.
+    void setJobs(int jobs);
+    int jobs() const { return m_jobs; }
+    /// Exif orientations already read in this run (by the automatic Exif captions);
+    /// the run does not read those photos' Exif blocks again.
+    void useKnownOrientations(ExifOrientations known);
+    /// Ends a run before its last image (the window closes, an error): no further
+    /// image is begun, the workers finish the images in hand and are joined. The album
+    /// pages are not written.
+    void stop();
 
     const std::string& kind() const { return m_kind; }
 
@@ -76,11 +97,15 @@ public:
     const AlbumModel& model() const { return m_model; }
 
 private:
-    void processImage(int index);
+    void takeImage();
     void writePages();
 
     AlbumModel& m_model;
     ImageReaders m_readers;
+    int m_jobs = 1;
+    int m_count = 0;  // images of the current run
+    bool m_running = false;
+    std::shared_ptr<const ExifOrientations> m_knownOrientations;
     std::string m_kind = "default";
     RunClock m_clock;
     int m_processed = 0;
@@ -91,6 +116,8 @@ private:
     int m_failedWrites = 0;
     SizeLists m_sizes;
     std::vector<bool> m_reused;
+    // Last member: destroyed (workers joined) before anything they might look at.
+    std::unique_ptr<OrderedImageWork> m_work;
 };
 
 /// Starts a generation: creates destdir/ext and destdir/ext/xml, writes the album

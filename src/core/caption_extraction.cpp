@@ -37,12 +37,13 @@ void setIptcCaptions(AlbumModel& model, int index, bool major, const std::string
     });
 }
 
-void setExifCaptions(AlbumModel& model, int index, bool major) {
+void setExifCaptions(AlbumModel& model, int index, bool major, ExifOrientations* orientations) {
     const std::string letters = model.settings.exifformat;
     forJpegImages(model, index, [&](ImageEntry& e) {
         // The thumbnail is not part of any caption: read without it.
         ExifInfo info = readExif(e.path, false);
         AlbumModel::caption(e, major) = formatExifCaption(info, letters);
+        if (orientations) (*orientations)[e.path] = info.orientation;
         freeExif(info);
     });
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/album_model.h"
+#include "core/image_pipeline.h"  // ExifOrientations
 
 namespace kavlo {
 
@@ -17,8 +18,11 @@ namespace kavlo {
 /// their captions.
 void setIptcCaptions(AlbumModel& model, int index, bool major, const std::string& tmpl);
 /// For each selected JPEG image: formatExifCaption with model.settings.exifformat (the
-/// empty text for an unreadable file). TIFF images keep their captions.
-void setExifCaptions(AlbumModel& model, int index, bool major);
+/// empty text for an unreadable file). TIFF images keep their captions. With
+/// `orientations`, the Exif orientation of every photo read is recorded there too, so
+/// that a generation run that follows need not read the Exif block again.
+void setExifCaptions(AlbumModel& model, int index, bool major,
+                     ExifOrientations* orientations = nullptr);
 /// For each selected JPEG image: its JPEG comment as RPreadJpegInfo delivers it (the
 /// last comment section shorter than 512 bytes, or empty). TIFF images keep their captions.
 void setCommentCaptions(AlbumModel& model, int index, bool major);

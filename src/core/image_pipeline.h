@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "core/album_model.h"
@@ -31,6 +32,9 @@ struct ImageReaders {
 };
 
 ImageReaders defaultImageReaders();
+
+/// Exif orientation per source path, as read once in a run (0 when a photo has none).
+using ExifOrientations = std::unordered_map<std::string, int>;
 
 /// Box fit: the size of a w x h picture scaled to fit W x H (enlarged when smaller).
 std::pair<int, int> fitBox(int boxW, int boxH, int w, int h);

@@ -1,6 +1,8 @@
 // Main window logic: Start, Step, progress texts, Show Album and Quit.
 #include "ui/main_dialog.h"
 
+#include <utility>
+
 #include "core/caption_extraction.h"
 #include "storage/resource_values.h"
 #include "storage/settings_file.h"
@@ -131,7 +133,10 @@ StartOutcome MainDialog::pressStart() {
     m_model.footer = m_state.footerText;
     // 8. Exif captions for an album made in this run whose captions were not edited.
     if (!m_editorOpened && m_exifpos != 2 && !m_options.openedAlbum) {
-        setExifCaptions(m_model, -1, m_exifpos == 1);
+        // The orientations read with the captions serve the run: one Exif read per photo.
+        ExifOrientations orientations;
+        setExifCaptions(m_model, -1, m_exifpos == 1, &orientations);
+        m_renderer.useKnownOrientations(std::move(orientations));
     }
     // 9. Remember the choices for the next run.
     if (!m_options.settingsPath.empty()) {

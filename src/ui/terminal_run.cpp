@@ -23,16 +23,39 @@ std::string lower(std::string s) {
 ProgramOptions parseProgramOptions(const std::vector<std::string>& args) {
     ProgramOptions o;
     std::vector<std::string> albumArgs;
-    for (const std::string& arg : args) {
+    auto fail = [&o](const std::string& message) {
+        if (o.error.empty()) o.error = message;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         const std::string l = lower(arg);
-        if (l == "--help" || l == "-h") o.help = true;
+        if (l == "--jobs" || l.rfind("--jobs=", 0) == 0) {
+            std::string value;
+            if (l == "--jobs") {
+                if (i + 1 >= args.size()) { fail("--jobs needs a number"); continue; }
+                value = args[++i];
+            } else {
+                value = arg.substr(7);
+            }
+            // A whole number from 1 to 256; anything else is refused, not guessed.
+            int n = 0;
+            bool ok = !value.empty() && value.size() <= 3;
+            for (char c : value) ok = ok && c >= '0' && c <= '9';
+            if (ok) n = std::atoi(value.c_str());
+            if (!ok || n < 1 || n > 256) {
+                fail("--jobs needs a number from 1 to 256, not '" + value + "'");
+            } else {
+                o.jobs = n;
+            }
+        }
+        else if (l == "--help" || l == "-h") o.help = true;
         else if (l == "--version") o.version = true;
         else if (l == "--no-gui") o.noGui = true;
         else if (l == "--overwrite") o.answers.overwrite = true;
         else if (l == "--exclude-missing") o.answers.excludeMissing = true;
         else if (l == "--add-new") o.answers.addNew = true;
         else if (isAutomationSwitch(arg)) albumArgs.push_back(arg);
-        else if (arg.rfind("--", 0) == 0 && o.error.empty()) o.error = "unknown option '" + arg + "'";
+        else if (arg.rfind("--", 0) == 0) fail("unknown option '" + arg + "'");
         else albumArgs.push_back(arg);
     }
     o.album = parseCommandLine(albumArgs);
@@ -51,6 +74,8 @@ std::string usageText() {
            "  --overwrite       replace an album that is already in the destination\n"
            "  --exclude-missing leave out album images whose files are gone\n"
            "  --add-new         add photos that are new in the album's input folder\n"
+           "  --jobs N          make the album images on N threads (1 to 256; default:\n"
+           "                    one per processor core); the album is the same for any N\n"
            "  --help            show this text\n"
            "  --version         show the version\n"
            "\n"
@@ -90,6 +115,7 @@ int runInTerminal(const ProgramOptions& options, const StartupEnvironment& env, 
     }
 
     AlbumRenderer renderer(model);
+    if (options.jobs > 0) renderer.setJobs(options.jobs);
     MainDialogOptions mo;
     mo.settingsPath = env.settingsPath;
     mo.unattended = true;  // nobody can press Start in the terminal

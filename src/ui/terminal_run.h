@@ -17,6 +17,7 @@ struct ProgramOptions {
     bool version = false;         ///< --version
     bool noGui = false;           ///< --no-gui
     UnattendedAnswers answers;    ///< --overwrite, --exclude-missing, --add-new
+    int jobs = 0;                 ///< --jobs N: worker threads; 0 = one per core
     std::string error;            ///< an option that is not known; "" when all are fine
 };
 

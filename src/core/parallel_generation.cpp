@@ -1,0 +1,94 @@
+// Worker threads for the images of a generation run.
+#include "core/parallel_generation.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace kavlo {
+
+int defaultJobCount() {
+    const unsigned n = std::thread::hardware_concurrency();
+    return n == 0 ? 1 : static_cast<int>(std::min(n, 64u));
+}
+
+OrderedImageWork::OrderedImageWork(int threads, int window, int count, Work work)
+    : m_threads(std::max(1, threads)),
+      m_window(std::max({1, window, threads})),
+      m_count(std::max(0, count)),
+      m_work(std::move(work)) {
+    if (m_threads == 1) return;  // done on the caller's thread in takeNext()
+    m_slots.resize(static_cast<size_t>(m_window));
+    const int workers = std::min(m_threads, m_count);
+    m_workers.reserve(static_cast<size_t>(workers));
+    for (int i = 0; i < workers; ++i) m_workers.emplace_back([this] { workerLoop(); });
+}
+
+OrderedImageWork::~OrderedImageWork() { stop(); }
+
+void OrderedImageWork::stop() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wakeWorkers.notify_all();
+    for (std::thread& t : m_workers) {
+        if (t.joinable()) t.join();
+    }
+    m_workers.clear();
+}
+
+void OrderedImageWork::workerLoop() {
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        // The window keeps at most m_window images between the one the caller waits
+        // for and the last one begun, so the slot of a new image is always free.
+        m_wakeWorkers.wait(lock, [this] {
+            return m_stopping || m_nextToStart >= m_count || m_nextToStart < m_taken + m_window;
+        });
+        if (m_stopping || m_nextToStart >= m_count) return;
+        const int index = m_nextToStart++;
+        lock.unlock();
+        ImageResult result;
+        std::exception_ptr error;
+        try {
+            result = m_work(index);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        lock.lock();
+        Slot& slot = m_slots[static_cast<size_t>(index % m_window)];
+        slot.index = index;
+        slot.result = result;
+        slot.error = error;
+        slot.ready = true;
+        m_resultReady.notify_all();
+    }
+}
+
+ImageResult OrderedImageWork::takeNext() {
+    if (m_taken >= m_count) return ImageResult{};
+    if (m_threads == 1) {
+        const int index = m_taken++;
+        return m_work(index);
+    }
+    std::unique_lock lock(m_mutex);
+    Slot& slot = m_slots[static_cast<size_t>(m_taken % m_window)];
+    m_resultReady.wait(lock, [&] { return (slot.ready && slot.index == m_taken) || m_stopping; });
+    if (!(slot.ready && slot.index == m_taken)) {
+        // Stopped before this image was begun: it is made here, on the caller's thread.
+        const int index = m_taken++;
+        lock.unlock();
+        return m_work(index);
+    }
+    const ImageResult result = slot.result;
+    const std::exception_ptr error = slot.error;
+    slot.ready = false;
+    slot.error = nullptr;
+    ++m_taken;
+    lock.unlock();
+    m_wakeWorkers.notify_all();
+    if (error) std::rethrow_exception(error);
+    return result;
+}
+
+}  // namespace kavlo

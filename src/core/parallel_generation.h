@@ -1,0 +1,68 @@
+// Images of a generation run made on worker threads and handed out in album order.
+//
+// The caller takes results one at a time, always the next image of the album; the
+// workers run ahead of it by at most `window` images, so memory stays bounded however
+// long the album is. With one thread no worker is started and take() does the work
+// on the caller's thread.
+#pragma once
+
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "core/image_pipeline.h"
+
+namespace kavlo {
+
+/// The number of worker threads a run uses when nobody chose one: one per core.
+int defaultJobCount();
+
+class OrderedImageWork {
+public:
+    using Work = std::function<ImageResult(int index)>;
+
+    /// Prepares the work on images 0 .. count-1 with `threads` workers (at least 1)
+    /// and at most `window` images in flight (at least `threads`). `work` must be safe
+    /// to call from several threads at once for different indexes.
+    OrderedImageWork(int threads, int window, int count, Work work);
+    /// Stops and joins the workers (images already begun are finished first).
+    ~OrderedImageWork();
+    OrderedImageWork(const OrderedImageWork&) = delete;
+    OrderedImageWork& operator=(const OrderedImageWork&) = delete;
+
+    /// The result of the next image in album order; waits until it is done. An
+    /// exception thrown by the work is rethrown here, on the caller's thread.
+    ImageResult takeNext();
+    /// Index of the image takeNext() returns next.
+    int nextIndex() const { return m_taken; }
+    int threads() const { return m_threads; }
+    /// Ends the run early: no further image is begun; joins the workers.
+    void stop();
+
+private:
+    struct Slot {
+        bool ready = false;
+        int index = -1;
+        ImageResult result;
+        std::exception_ptr error;
+    };
+    void workerLoop();
+
+    const int m_threads;
+    const int m_window;
+    const int m_count;
+    Work m_work;
+    std::vector<std::thread> m_workers;
+    std::mutex m_mutex;
+    std::condition_variable m_wakeWorkers;   // room in the window, or stop
+    std::condition_variable m_resultReady;   // a slot was filled
+    std::vector<Slot> m_slots;               // ring of `window` results, index % window
+    int m_nextToStart = 0;
+    int m_taken = 0;
+    bool m_stopping = false;
+};
+
+}  // namespace kavlo
