@@ -1,1 +1,2 @@
-kavlo_add_bench(generation_bench SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/generation_bench.cpp LIBS kavlo_core)
+kavlo_add_bench(generation_bench SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/generation_bench.cpp
+                LIBS kavlo_core JPEG::JPEG)

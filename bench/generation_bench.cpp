@@ -1,26 +1,41 @@
 // Generation benchmark: a first run of an album against the regeneration of the
 // unchanged album (reuse test, nothing decoded), both measured in this run. Also the
-// first run with and without the reduced JPEG decode (DCT scaling) of the sources.
+// first run with and without the reduced JPEG decode (DCT scaling) of the sources, and
+// with one worker thread against one per core.
 //
 //   generation_bench [ROUNDS]
+//   generation_bench --floor ROUNDS PHOTO...
+//       the libjpeg-turbo floor of the default album's work on PHOTOs: the decode at
+//       the DCT scale the main image (552) needs plus the encodes of an 80 and a 552
+//       picture (quality 85, optimised Huffman tables, as the album files), called
+//       directly on one thread; prints "floor_ms_per_photo <ms>" (best of ROUNDS,
+//       wall clock). bench/album.sh sets Kavlo's time against it.
+#include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include <jpeglib.h>
+
 #include "core/album_renderer.h"
 #include "imaging/codecs.h"
 #include "util/files.h"
+
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace kavlo;
 
 namespace {
 
-double secondsOf(AlbumModel& model, const ImageReaders& readers) {
+double secondsOf(AlbumModel& model, const ImageReaders& readers, int jobs = 1) {
     AlbumRenderer r(model, readers);
+    r.setJobs(jobs);
     const auto t0 = std::chrono::steady_clock::now();
     r.begin();
     while (r.step()) {
@@ -28,9 +43,114 @@ double secondsOf(AlbumModel& model, const ImageReaders& readers) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
+// libjpeg decode at the largest DCT reduction that keeps the longer side >= target.
+std::vector<unsigned char> floorDecode(const std::string& photo, int target, unsigned& w, unsigned& h) {
+    std::vector<unsigned char> pixels;
+    std::FILE* f = std::fopen(photo.c_str(), "rb");
+    if (!f) return pixels;
+    jpeg_decompress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_stdio_src(&cinfo, f);
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.dct_method = JDCT_ISLOW;
+    const unsigned longer = std::max(cinfo.image_width, cinfo.image_height);
+    unsigned denom = 1;
+    while (denom < 8 && longer / (denom * 2) >= static_cast<unsigned>(target)) denom *= 2;
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = denom;
+    cinfo.out_color_space = JCS_EXT_BGR;
+    jpeg_start_decompress(&cinfo);
+    w = cinfo.output_width;
+    h = cinfo.output_height;
+    pixels.resize(std::size_t(w) * h * 3);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = pixels.data() + std::size_t(cinfo.output_scanline) * w * 3;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    std::fclose(f);
+    return pixels;
+}
+
+void floorEncode(const std::string& path, const std::vector<unsigned char>& bgr, unsigned w, unsigned h) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return;
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, f);
+    cinfo.image_width = w;
+    cinfo.image_height = h;
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(&cinfo);
+    cinfo.optimize_coding = TRUE;
+    jpeg_set_quality(&cinfo, 85, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(bgr.data() + std::size_t(cinfo.next_scanline) * w * 3);
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::fclose(f);
+}
+
+// The picture fitted into a box x box square by taking the nearest pixel (untimed: it
+// only gives the encodes pixels of the album images' size and content).
+std::vector<unsigned char> pointSample(const std::vector<unsigned char>& src, unsigned w, unsigned h,
+                                       int box, unsigned& ow, unsigned& oh) {
+    const double f = double(box) / std::max(w, h);
+    ow = std::max(1u, unsigned(std::lround(w * f)));
+    oh = std::max(1u, unsigned(std::lround(h * f)));
+    std::vector<unsigned char> out(std::size_t(ow) * oh * 3);
+    for (unsigned y = 0; y < oh; ++y)
+        for (unsigned x = 0; x < ow; ++x) {
+            const std::size_t sx = std::min<std::size_t>(w - 1, std::size_t(x / f));
+            const std::size_t sy = std::min<std::size_t>(h - 1, std::size_t(y / f));
+            std::copy_n(&src[(sy * w + sx) * 3], 3, &out[(std::size_t(y) * ow + x) * 3]);
+        }
+    return out;
+}
+
+int floorMain(int rounds, const std::vector<std::string>& photos) {
+    const fs::path work = fs::temp_directory_path() / ("kavlo-floor-" + std::to_string(::getpid()));
+    fs::create_directories(work);
+    double best = 1e30;
+    for (int r = 0; r < rounds; ++r) {
+        double total = 0;
+        for (const std::string& photo : photos) {
+            const auto t0 = std::chrono::steady_clock::now();
+            unsigned w = 0, h = 0;
+            const auto pixels = floorDecode(photo, 552, w, h);
+            const auto t1 = std::chrono::steady_clock::now();
+            if (pixels.empty()) continue;
+            unsigned mw = 0, mh = 0, sw = 0, sh = 0;
+            const auto main = pointSample(pixels, w, h, 552, mw, mh);
+            const auto thumb = pointSample(pixels, w, h, 80, sw, sh);
+            const auto t2 = std::chrono::steady_clock::now();
+            floorEncode((work / "thumb.jpg").string(), thumb, sw, sh);
+            floorEncode((work / "main.jpg").string(), main, mw, mh);
+            const auto t3 = std::chrono::steady_clock::now();
+            total += std::chrono::duration<double>((t1 - t0) + (t3 - t2)).count();
+        }
+        best = std::min(best, total);
+    }
+    fs::remove_all(work);
+    std::printf("floor_ms_per_photo %.3f\n", best * 1e3 / std::max<std::size_t>(1, photos.size()));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 4 && std::string(argv[1]) == "--floor") {
+        return floorMain(std::max(1, std::atoi(argv[2])), std::vector<std::string>(argv + 3, argv + argc));
+    }
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     const std::string data = std::string(KAVLO_TESTDATA) + "/photos/";
     std::vector<std::string> photos;
@@ -54,12 +174,14 @@ int main(int argc, char** argv) {
         return RPreadJpeg(p, nullptr, 0, w, h);
     };
 
-    double first = 1e30, again = 1e30, firstFull = 1e30;
+    double first = 1e30, again = 1e30, firstFull = 1e30, firstAll = 1e30;
+    const int cores = defaultJobCount();
     for (int i = 0; i < rounds; ++i) {
         model.settings.reuseimages = false;
         model.settings.cleardirs = true;
         firstFull = std::min(firstFull, secondsOf(model, full));
         first = std::min(first, secondsOf(model, defaultImageReaders()));
+        firstAll = std::min(firstAll, secondsOf(model, defaultImageReaders(), cores));
         model.settings.cleardirs = false;
         model.settings.reuseimages = true;
         again = std::min(again, secondsOf(model, defaultImageReaders()));
@@ -67,6 +189,8 @@ int main(int argc, char** argv) {
     std::printf("album of %zu photos (%d rounds, best of each)\n", photos.size(), rounds);
     std::printf("first run, full-size decode (baseline) : %8.3f s\n", firstFull);
     std::printf("first run, reduced decode               : %8.3f s   ratio %.2fx\n", first, firstFull / first);
+    std::printf("first run, reduced decode, %2d threads   : %8.3f s   ratio %.2fx faster than 1 thread\n",
+                cores, firstAll, first / firstAll);
     std::printf("regeneration of the unchanged album     : %8.3f s   ratio %.2fx faster than the first run\n",
                 again, first / again);
     fs::remove_all(work);

@@ -16,10 +16,10 @@ OrderedImageWork::OrderedImageWork(int threads, int window, int count, Work work
       m_window(std::max({1, window, threads})),
       m_count(std::max(0, count)),
       m_work(std::move(work)) {
-    if (m_threads == 1) return;  // done on the caller's thread in takeNext()
     m_slots.resize(static_cast<size_t>(m_window));
-    const int workers = std::min(m_threads, m_count);
-    m_workers.reserve(static_cast<size_t>(workers));
+    // The caller's thread is one of the threads: it makes images too while it waits.
+    const int workers = std::min(m_threads - 1, m_count);
+    m_workers.reserve(static_cast<size_t>(std::max(0, workers)));
     for (int i = 0; i < workers; ++i) m_workers.emplace_back([this] { workerLoop(); });
 }
 
@@ -37,48 +37,53 @@ void OrderedImageWork::stop() {
     m_workers.clear();
 }
 
+bool OrderedImageWork::mayStart() const {
+    // At most m_window images between the one the caller waits for and the last one
+    // begun, so the slot of a new image is always free.
+    return m_nextToStart < m_count && m_nextToStart < m_taken + m_window;
+}
+
+void OrderedImageWork::runOne(std::unique_lock<std::mutex>& lock) {
+    const int index = m_nextToStart++;
+    lock.unlock();
+    ImageResult result;
+    std::exception_ptr error;
+    try {
+        result = m_work(index);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    lock.lock();
+    Slot& slot = m_slots[static_cast<size_t>(index % m_window)];
+    slot.index = index;
+    slot.result = result;
+    slot.error = error;
+    slot.ready = true;
+}
+
 void OrderedImageWork::workerLoop() {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        // The window keeps at most m_window images between the one the caller waits
-        // for and the last one begun, so the slot of a new image is always free.
-        m_wakeWorkers.wait(lock, [this] {
-            return m_stopping || m_nextToStart >= m_count || m_nextToStart < m_taken + m_window;
-        });
+        m_wakeWorkers.wait(lock, [this] { return m_stopping || m_nextToStart >= m_count || mayStart(); });
         if (m_stopping || m_nextToStart >= m_count) return;
-        const int index = m_nextToStart++;
-        lock.unlock();
-        ImageResult result;
-        std::exception_ptr error;
-        try {
-            result = m_work(index);
-        } catch (...) {
-            error = std::current_exception();
-        }
-        lock.lock();
-        Slot& slot = m_slots[static_cast<size_t>(index % m_window)];
-        slot.index = index;
-        slot.result = result;
-        slot.error = error;
-        slot.ready = true;
+        runOne(lock);
         m_resultReady.notify_all();
     }
 }
 
 ImageResult OrderedImageWork::takeNext() {
-    if (m_taken >= m_count) return ImageResult{};
-    if (m_threads == 1) {
-        const int index = m_taken++;
-        return m_work(index);
-    }
     std::unique_lock lock(m_mutex);
+    if (m_taken >= m_count) return ImageResult{};
     Slot& slot = m_slots[static_cast<size_t>(m_taken % m_window)];
-    m_resultReady.wait(lock, [&] { return (slot.ready && slot.index == m_taken) || m_stopping; });
-    if (!(slot.ready && slot.index == m_taken)) {
-        // Stopped before this image was begun: it is made here, on the caller's thread.
-        const int index = m_taken++;
-        lock.unlock();
-        return m_work(index);
+    for (;;) {
+        if (slot.ready && slot.index == m_taken) break;
+        if (mayStart()) {
+            // Rather than sleep, the caller makes the next image not yet begun (the one
+            // it waits for, or one after it): no hand-over when images are quick.
+            runOne(lock);
+            continue;
+        }
+        m_resultReady.wait(lock);
     }
     const ImageResult result = slot.result;
     const std::exception_ptr error = slot.error;

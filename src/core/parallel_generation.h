@@ -2,8 +2,10 @@
 //
 // The caller takes results one at a time, always the next image of the album; the
 // workers run ahead of it by at most `window` images, so memory stays bounded however
-// long the album is. With one thread no worker is started and take() does the work
-// on the caller's thread.
+// long the album is. The caller's thread counts as one of the threads: while the image
+// it waits for is not done it makes the next image not yet begun itself, so with one
+// thread no worker is started and everything happens in album order on the caller's
+// thread, and quick images (reused ones) need no hand-over between threads.
 #pragma once
 
 #include <condition_variable>
@@ -24,8 +26,9 @@ class OrderedImageWork {
 public:
     using Work = std::function<ImageResult(int index)>;
 
-    /// Prepares the work on images 0 .. count-1 with `threads` workers (at least 1)
-    /// and at most `window` images in flight (at least `threads`). `work` must be safe
+    /// Prepares the work on images 0 .. count-1 on `threads` threads (at least 1: the
+    /// caller's and threads-1 workers), at most `window` images (at least `threads`)
+    /// begun and not yet taken. `work` must be safe
     /// to call from several threads at once for different indexes.
     OrderedImageWork(int threads, int window, int count, Work work);
     /// Stops and joins the workers (images already begun are finished first).
@@ -39,7 +42,8 @@ public:
     /// Index of the image takeNext() returns next.
     int nextIndex() const { return m_taken; }
     int threads() const { return m_threads; }
-    /// Ends the run early: no further image is begun; joins the workers.
+    /// Ends the run early: no worker begins a further image; joins the workers.
+    /// takeNext() still works, on the caller's thread.
     void stop();
 
 private:
@@ -50,6 +54,8 @@ private:
         std::exception_ptr error;
     };
     void workerLoop();
+    bool mayStart() const;
+    void runOne(std::unique_lock<std::mutex>& lock);  // begins, makes and stores one image
 
     const int m_threads;
     const int m_window;
