@@ -113,6 +113,11 @@ describe('language files', () => {
       stage: document.getElementById('kv-stage').getBoundingClientRect().left,
     }));
     assert.ok(boxes.strip > boxes.stage, 'the "left" strip sits at the start side, which is the right in Hebrew');
+    // The first image must be on show (and the page ready for keys) before navigating.
+    await p.waitForFunction(() => {
+      const img = document.getElementById('kv-image');
+      return img && img.complete && img.naturalWidth > 0 && document.querySelector('.kv-frame.kv-loaded');
+    });
     await p.keyboard.press('ArrowLeft');
     await p.waitForFunction(() => location.hash === '#2');
     await p.keyboard.press('ArrowRight');
