@@ -33,6 +33,23 @@ inline const std::string& writeInput(const std::uint8_t* data, std::size_t size,
     return path;
 }
 
+/// Sends the readers' own stderr lines (one per malformed file) to /dev/null while it
+/// lives, so that a fuzzing run does not flood the log. Sanitizer reports write to the
+/// file descriptor directly and libFuzzer keeps its own handle, so neither is lost.
+class QuietStderr {
+public:
+    QuietStderr() : m_saved(stderr) {
+        static std::FILE* const devNull = std::fopen("/dev/null", "w");
+        if (devNull) stderr = devNull;
+    }
+    ~QuietStderr() { stderr = m_saved; }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+private:
+    std::FILE* m_saved;
+};
+
 /// Removes the scratch file when the fuzzer process ends.
 struct ScratchCleanup {
     const char* suffix;

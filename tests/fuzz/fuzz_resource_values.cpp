@@ -18,7 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     limits.maxPairs = 64;
     limits.maxValueBytes = 4096;
     kavlo::ResourceValues v(limits);
-    v.load(path);
+    {
+        kavlo::fuzz::QuietStderr quiet;
+        v.load(path);
+    }
     if (v.size() > limits.maxPairs) __builtin_trap();
     std::size_t bytes = 0;
     for (std::size_t i = 0; i < v.size(); ++i) {
