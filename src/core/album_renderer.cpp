@@ -158,7 +158,15 @@ void AlbumRenderer::begin() {
 }
 
 void AlbumRenderer::takeImage() {
-    const ImageResult r = m_work->takeNext();
+    ImageResult r;
+    try {
+        r = m_work->takeNext();
+    } catch (...) {
+        // The run cannot go on past an image that failed this way (out of memory):
+        // no further image is begun and the workers are joined before it is reported.
+        stop();
+        throw;
+    }
     const AlbumSettings& s = m_model.settings;
     m_decodes += r.decodes;
     m_failedWrites += r.failedWrites;

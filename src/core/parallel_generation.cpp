@@ -2,6 +2,7 @@
 #include "core/parallel_generation.h"
 
 #include <algorithm>
+#include <system_error>
 #include <utility>
 
 namespace kavlo {
@@ -20,7 +21,13 @@ OrderedImageWork::OrderedImageWork(int threads, int window, int count, Work work
     // The caller's thread is one of the threads: it makes images too while it waits.
     const int workers = std::min(m_threads - 1, m_count);
     m_workers.reserve(static_cast<size_t>(std::max(0, workers)));
-    for (int i = 0; i < workers; ++i) m_workers.emplace_back([this] { workerLoop(); });
+    for (int i = 0; i < workers; ++i) {
+        try {
+            m_workers.emplace_back([this] { workerLoop(); });
+        } catch (const std::system_error&) {
+            break;  // no more threads to be had: the ones running (and the caller) do it all
+        }
+    }
 }
 
 OrderedImageWork::~OrderedImageWork() { stop(); }

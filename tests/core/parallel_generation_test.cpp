@@ -176,6 +176,44 @@ TEST(ParallelGeneration, StoppingMidRunJoinsWorkersAndWritesNoPages) {
     }
 }
 
+TEST(ParallelGeneration, AnImageThatThrowsEndsTheRunAtItsPlace) {
+    const std::string root = scratchFolder("parallel_throw");
+    fs::create_directories(root + "/photos");
+    std::vector<std::string> paths;
+    for (int i = 0; i < 12; ++i) {
+        paths.push_back(root + format("/photos/%02d.jpg", i));
+        ASSERT_TRUE(test::writeTestJpeg(paths.back(), 200, 100));
+    }
+    AlbumModel m;
+    m.destdir = root + "/album";
+    m.settings.templatedir = std::string(KAVLO_FIXTURES) + "/core/templates";
+    m.appendFiles(paths);
+    ImageReaders readers = defaultImageReaders();
+    const auto base = readers.readJpeg;
+    const std::string bad = paths[4];
+    readers.readJpeg = [base, bad](const std::string& p, int t, int* w, int* h) {
+        if (p == bad) throw std::bad_alloc();
+        return base(p, t, w, h);
+    };
+    AlbumRenderer r(m, readers);
+    r.setJobs(3);
+    r.begin();
+    int steps = 1;
+    bool threw = false;
+    try {
+        while (r.step()) ++steps;
+    } catch (const std::bad_alloc&) {
+        threw = true;
+    }
+    EXPECT_TRUE(threw);
+    EXPECT_EQ(steps, 4);  // images 1..4 were taken, the fifth failed
+    EXPECT_EQ(r.processed(), 4);
+    EXPECT_EQ(r.sizes().mainW.size(), 4u);
+    EXPECT_FALSE(r.step());
+    EXPECT_FALSE(r.finished());
+    EXPECT_FALSE(fs::exists(m.destdir + "/ext/js/albumdef.js"));
+}
+
 TEST(ParallelGeneration, WorkResultsComeInOrderWithABoundedWindow) {
     std::atomic<int> inFlight{0}, maxInFlight{0}, taken{0}, maxAhead{0};
     auto work = [&](int index) {
