@@ -16,7 +16,14 @@ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVLO_
 cmake --build "$BUILD" -j2 --target ui_tests imaging_tests core_tests \
   $( [ -f "$ROOT/tests/qt/CMakeLists.txt" ] && echo qt_tests )
 
-export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:history_size=4"
+# Qt's own locks are futexes that ThreadSanitizer cannot see in the uninstrumented
+# Debian libraries, so a cross-thread QMetaObject::invokeMethod (the producer's wake-up
+# of the editor window, Qt's own pooled threads) shows up as a race inside Qt. Reports
+# with a frame in the Qt libraries are suppressed;
+# the producer and the editor logic are checked without Qt in ui_tests.
+supp="$BUILD/tsan.supp"
+printf 'race:libQt6Core.so\nrace:libQt6Gui.so\nrace:libQt6Widgets.so\n' > "$supp"
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:history_size=4:suppressions=$supp"
 export QT_QPA_PLATFORM=offscreen
 export XDG_CONFIG_HOME="$BUILD/test-output/xdg"
 mkdir -p "$XDG_CONFIG_HOME"
