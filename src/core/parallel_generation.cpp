@@ -82,11 +82,15 @@ ImageResult OrderedImageWork::takeNext() {
     std::unique_lock lock(m_mutex);
     if (m_taken >= m_count) return ImageResult{};
     Slot& slot = m_slots[static_cast<size_t>(m_taken % m_window)];
+    bool helped = false;
     for (;;) {
         if (slot.ready && slot.index == m_taken) break;
-        if (mayStart()) {
-            // Rather than sleep, the caller makes the next image not yet begun (the one
-            // it waits for, or one after it): no hand-over when images are quick.
+        // Rather than sleep, the caller makes the next image not yet begun: the one it
+        // waits for, or once per call one after it (no hand-over when images are
+        // quick, and a call still lasts about one image, which keeps a window that
+        // calls this between its events responsive).
+        if (mayStart() && (!helped || m_nextToStart == m_taken)) {
+            helped = true;
             runOne(lock);
             continue;
         }

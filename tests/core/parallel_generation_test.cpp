@@ -215,8 +215,10 @@ TEST(ParallelGeneration, AnImageThatThrowsEndsTheRunAtItsPlace) {
 }
 
 TEST(ParallelGeneration, WorkResultsComeInOrderWithABoundedWindow) {
-    std::atomic<int> inFlight{0}, maxInFlight{0}, taken{0}, maxAhead{0};
+    std::atomic<int> inFlight{0}, maxInFlight{0}, taken{0}, maxAhead{0}, onCaller{0};
+    const std::thread::id caller = std::this_thread::get_id();
     auto work = [&](int index) {
+        if (std::this_thread::get_id() == caller) ++onCaller;
         const int now = ++inFlight;
         int seen = maxInFlight.load();
         while (now > seen && !maxInFlight.compare_exchange_weak(seen, now)) {
@@ -235,12 +237,15 @@ TEST(ParallelGeneration, WorkResultsComeInOrderWithABoundedWindow) {
     };
     OrderedImageWork pool(3, 6, 50, work);
     for (int i = 0; i < 50; ++i) {
+        onCaller = 0;
         if (i == 37) {
             // A failure on a worker reaches the caller at its place in the order.
             EXPECT_THROW(pool.takeNext(), std::runtime_error);
         } else {
             EXPECT_EQ(pool.takeNext().mainW, i);
         }
+        // The caller makes at most one image per call, so each call lasts about one image.
+        EXPECT_LE(onCaller.load(), 1) << i;
         taken = i + 1;
     }
     EXPECT_LE(maxInFlight.load(), 3);
