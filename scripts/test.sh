@@ -6,6 +6,9 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh" test
 
+# Each fuzz target runs this long in the test command (scripts/fuzz-long.sh runs longer).
+export KAVLO_FUZZ_SECONDS="${KAVLO_FUZZ_SECONDS:-30}"
+
 status=0
 step() { echo; echo "=== $* ==="; }
 
