@@ -19,6 +19,7 @@
 #include <string>
 
 #include "imaging/codecs.h"
+#include "util/files.h"
 
 // jpeglib.h needs FILE and size_t declared first.
 #include <jerror.h>
@@ -31,11 +32,6 @@ namespace {
 // libjpeg's own memory for one decode (coefficient buffers of progressive files
 // included); beyond it the library reports an error instead of allocating.
 constexpr long kMaxDecoderMemory = 1L << 30;
-
-struct FileClose {
-    void operator()(std::FILE* f) const noexcept { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileClose>;
 
 struct ErrorMgr {
     jpeg_error_mgr pub;  // first: libjpeg hands back a jpeg_error_mgr*
@@ -262,21 +258,6 @@ RasterImage decode(std::FILE* file, const std::uint8_t* data, std::size_t size,
     if (decoder.truncated())
         std::printf("%s: %s: %s\n", operation, name.c_str(), decoder.warningText());
     return image;
-}
-
-// Opens a regular file for reading, without waiting: a FIFO or device named like a
-// photo counts as a file that cannot be opened.
-FilePtr openRegularFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return nullptr;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return nullptr;
-    }
-    std::FILE* f = ::fdopen(fd, "rb");
-    if (!f) ::close(fd);
-    return FilePtr(f);
 }
 
 }  // namespace

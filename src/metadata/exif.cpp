@@ -5,6 +5,7 @@
 // The Exif block is walked through ByteReader, whose reads return nothing on overrun;
 // all sums of offsets and lengths are done in 64 bits.
 #include "metadata/exif.h"
+#include "util/files.h"
 
 #include <array>
 #include <cfloat>
@@ -178,11 +179,6 @@ public:
     /// Reads exactly n bytes; false when the source ends first.
     virtual bool read(std::uint8_t* out, std::size_t n) = 0;
 };
-
-struct FileClose {
-    void operator()(std::FILE* f) const noexcept { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileClose>;
 
 class FileSource final : public ByteSource {
 public:
@@ -579,7 +575,7 @@ double convertValue(int format, const std::uint8_t* bytes, bool motorola) {
 }
 
 ExifInfo readExif(const std::string& path, bool withThumbnail) {
-    FilePtr file(std::fopen(path.c_str(), "rb"));
+    FilePtr file = openRegularFile(path);
     if (!file) return ExifInfo{};
     FileSource src(file.get());
     bool ok = false;

@@ -8,6 +8,7 @@
 
 #include <jpeglib.h>
 
+#include "util/files.h"
 #include "util/text.h"
 
 namespace kavlo {
@@ -75,10 +76,6 @@ struct ErrorMgr {
 
 void silentMessage(j_common_ptr) {}
 
-struct FileClose {
-    void operator()(std::FILE* f) const noexcept { std::fclose(f); }
-};
-
 /// Reads the header of `file` and copies the data of its first APP13 marker into
 /// `app13`. False when libjpeg rejects the stream. No object with a destructor lives
 /// between setjmp and the last libjpeg call.
@@ -115,7 +112,7 @@ const char* iptcPlaceholder(int field) {
 }
 
 bool readIptc(const std::string& path, IptcRecord& record) {
-    std::unique_ptr<std::FILE, FileClose> file(std::fopen(path.c_str(), "rb"));
+    FilePtr file = openRegularFile(path);
     if (!file) return false;
     std::vector<std::uint8_t> app13;
     bool found = false;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The resource/values store over Expat.
 #include "storage/resource_values.h"
+#include "util/files.h"
 
 #include <expat.h>
 #include <fcntl.h>
@@ -20,26 +21,6 @@ struct ParserFree {
     void operator()(XML_ParserStruct* p) const noexcept { XML_ParserFree(p); }
 };
 using ParserPtr = std::unique_ptr<XML_ParserStruct, ParserFree>;
-
-struct FileClose {
-    void operator()(std::FILE* f) const noexcept { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileClose>;
-
-// Opens a regular file for reading; null for anything else. The open does not wait:
-// a FIFO in place of a settings or album file would otherwise block start-up forever.
-FilePtr openRegularFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return nullptr;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return nullptr;
-    }
-    std::FILE* f = ::fdopen(fd, "rb");
-    if (!f) ::close(fd);
-    return FilePtr(f);
-}
 
 constexpr std::size_t kBlockSize = 10000;
 // Expat re-scans an unfinished start tag from its beginning on every call, and the

@@ -229,6 +229,19 @@ std::string programFolder() {
     return p == std::string::npos ? std::string() : buf.substr(0, p + 1);
 }
 
+FilePtr openRegularFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return nullptr;
+    struct stat st{};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (!f) ::close(fd);
+    return FilePtr(f);
+}
+
 bool fileExists(const std::string& path) {
     if (path.empty()) return false;
     struct stat st{};

@@ -9,7 +9,9 @@
 // - Text files are written with CR LF line ends (see writeTextFile).
 #pragma once
 
+#include <cstdio>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,17 @@ std::string parentFolderOf(const std::string& path);
 std::string rebasePath(const std::string& path, const std::string& folder);
 /// Folder of the running executable (from /proc/self/exe), with a trailing "/".
 std::string programFolder();
+
+/// Closes a stdio file owned by a FilePtr.
+struct FileCloser {
+    void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+/// Opens a regular file for binary reading without waiting; null when the path is
+/// missing or names a folder, a FIFO or a device (reading those would block or never
+/// end, so a FIFO named like a photo or an album file must not hang Kavlo).
+FilePtr openRegularFile(const std::string& path);
 
 /// True when the path names a regular file that can be opened for reading.
 bool fileExists(const std::string& path);
