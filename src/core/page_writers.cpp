@@ -132,7 +132,8 @@ bool writeHtmlAlbum(const AlbumModel& model, const SizeLists& sizes) {
     if (isPlainFolderName(s.language)) {
         copyFile(t + "/ext/js/langdef_" + s.language + ".js", d + "/ext/js/langdef.js");
     }
-    ok = writeTextFile(d + "/ext/js/albumdef.js", albumDefinitionText(model, sizes)) && ok;
+    ok = writeTextFile(d + "/ext/js/albumdef.js", albumDefinitionText(model, sizes),
+                       Durability::RenameOnly) && ok;
     return ok;
 }
 
@@ -230,7 +231,8 @@ bool writeSimpleViewerGallery(const AlbumModel& model, const std::string& galler
         {"%%FOOTER%%", simpleViewerFooter(model)},
     };
     bool ok = instantiateTemplate(t + "/index.html", d + "/index.html", map);
-    return writeTextFile(d + "/" + galleryName, simpleViewerGalleryText(model)) && ok;
+    return writeTextFile(d + "/" + galleryName, simpleViewerGalleryText(model),
+                         Durability::RenameOnly) && ok;
 }
 
 std::string autoViewerGalleryText(const AlbumModel& model, const SizeLists& sizes) {
@@ -281,7 +283,8 @@ bool writeAutoViewerGallery(const AlbumModel& model, const SizeLists& sizes,
         {"%%ALBUMFOOTER%%", ansiToUtf8(viewerFooterBase(model.footer))},
     };
     bool ok = instantiateTemplate(t + "/index.html", d + "/index.html", map);
-    return writeTextFile(d + "/" + galleryName, autoViewerGalleryText(model, sizes)) && ok;
+    return writeTextFile(d + "/" + galleryName, autoViewerGalleryText(model, sizes),
+                         Durability::RenameOnly) && ok;
 }
 
 std::string slideshowText(const AlbumModel& model) {
@@ -302,7 +305,8 @@ std::string slideshowText(const AlbumModel& model) {
 }
 
 bool writeSlideshow(const AlbumModel& model, const std::string& fileName) {
-    return writeTextFile(model.destdir + "/" + fileName, slideshowText(model));
+    return writeTextFile(model.destdir + "/" + fileName, slideshowText(model),
+                         Durability::RenameOnly);
 }
 
 }  // namespace kavlo

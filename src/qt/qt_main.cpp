@@ -32,6 +32,7 @@ int runQtFrontEnd(int argc, char** argv, const ProgramOptions& options) {
     if (result.status != StartupStatus::Ready) return 0;
 
     AlbumRenderer renderer(model);
+    if (options.jobs > 0) renderer.setJobs(options.jobs);
     MainDialogOptions mo;
     mo.settingsPath = env.settingsPath;
     mo.unattended = result.unattended;

@@ -135,11 +135,13 @@ void syncFolderOf(const std::string& path) {
     if (dir.valid()) ::fsync(dir.get());
 }
 
-// Writes the bytes produced by `produce` into a temporary file beside `path`, makes
-// them durable and renames the file over `path`. Any failure removes the temporary
-// file and leaves `path` as it was.
+// Writes the bytes produced by `produce` into a temporary file beside `path` and
+// renames the file over `path`. Any failure removes the temporary file and leaves
+// `path` as it was. With Durability::Synced the data and the folder entry are also
+// flushed to the disk (the user's own work); album output that a run can make again
+// is only renamed, which keeps it whole without a disk flush per file.
 template <typename Producer>
-bool replaceAtomically(const std::string& path, Producer produce) {
+bool replaceAtomically(const std::string& path, Durability durability, Producer produce) {
     if (path.empty() || fileNameOf(path).empty()) return false;
     std::string temp;
     Fd fd(createTempBeside(path, temp));
@@ -150,14 +152,14 @@ bool replaceAtomically(const std::string& path, Producer produce) {
         ::fchmod(fd.get(), old.st_mode & 07777);
     }
     bool ok = produce(fd.get());
-    ok = ok && ::fsync(fd.get()) == 0;
+    if (durability == Durability::Synced) ok = ok && ::fsync(fd.get()) == 0;
     ok = fd.close() && ok;
     ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) {
         ::unlink(temp.c_str());
         return false;
     }
-    syncFolderOf(path);
+    if (durability == Durability::Synced) syncFolderOf(path);
     return true;
 }
 
@@ -263,7 +265,7 @@ bool copyFile(const std::string& source, const std::string& destination) {
     if (!in.valid()) return false;
     struct stat st{};
     if (::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    return replaceAtomically(destination, [&](int out) {
+    return replaceAtomically(destination, Durability::RenameOnly, [&](int out) {
         char buf[65536];
         for (;;) {
             const ssize_t n = ::read(in.get(), buf, sizeof buf);
@@ -376,12 +378,13 @@ bool readTextFile(const std::string& path, std::string& text) {
     return true;
 }
 
-bool writeTextFile(const std::string& path, const std::string& text) {
-    return writeFileAtomic(path, toCrlf(text));
+bool writeTextFile(const std::string& path, const std::string& text, Durability durability) {
+    return writeFileAtomic(path, toCrlf(text), durability);
 }
 
-bool writeFileAtomic(const std::string& path, const std::string& bytes) {
-    return replaceAtomically(path, [&](int fd) { return writeAll(fd, bytes.data(), bytes.size()); });
+bool writeFileAtomic(const std::string& path, const std::string& bytes, Durability durability) {
+    return replaceAtomically(path, durability,
+                             [&](int fd) { return writeAll(fd, bytes.data(), bytes.size()); });
 }
 
 bool instantiateTemplate(const std::string& templatePath, const std::string& outputPath,
@@ -389,7 +392,7 @@ bool instantiateTemplate(const std::string& templatePath, const std::string& out
     std::string text;
     if (!readTextFile(templatePath, text)) return false;
     for (const auto& [key, value] : replacements) text = replaceAll(std::move(text), key, value);
-    return writeTextFile(outputPath, text);
+    return writeTextFile(outputPath, text, Durability::RenameOnly);
 }
 
 }  // namespace kavlo

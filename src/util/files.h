@@ -60,7 +60,8 @@ bool fileExists(const std::string& path);
 /// True when the path names a folder.
 bool folderExists(const std::string& path);
 /// Copies a file, replacing the destination; true on success. The copy is written
-/// to a temporary name and renamed, so a failed copy never leaves a half file.
+/// to a temporary name and renamed (Durability::RenameOnly), so a failed copy never
+/// leaves a half file.
 bool copyFile(const std::string& source, const std::string& destination);
 /// Creates the folder (and missing parents); an existing folder is no error.
 bool createFolder(const std::string& path);
@@ -89,12 +90,19 @@ std::string dataFolder();
 bool readFile(const std::string& path, std::string& contents);
 /// Reads a text file, turning every CR LF pair into LF.
 bool readTextFile(const std::string& path, std::string& text);
+/// How far an atomic write goes: Synced flushes the data and the folder entry to the
+/// disk before and after the rename (files that hold the user's work: settings, album
+/// information); RenameOnly only renames (album output a run can make again).
+enum class Durability { Synced, RenameOnly };
+
 /// Writes text with every LF turned into CR LF, atomically: a temporary file in the
-/// same folder is written, flushed and renamed over `path`. False (and the old file
-/// intact) on any failure.
-bool writeTextFile(const std::string& path, const std::string& text);
+/// same folder is written and renamed over `path`. False (and the old file intact) on
+/// any failure.
+bool writeTextFile(const std::string& path, const std::string& text,
+                   Durability durability = Durability::Synced);
 /// Writes bytes atomically like writeTextFile, without line-end conversion.
-bool writeFileAtomic(const std::string& path, const std::string& bytes);
+bool writeFileAtomic(const std::string& path, const std::string& bytes,
+                     Durability durability = Durability::Synced);
 
 /// Reads the template as text, applies every replacement in ascending key order with
 /// replaceAll, writes the result as text. False when reading or writing fails.
