@@ -12,7 +12,9 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 kavlo="$root/build/app/kavlo"
 
 if [ $# -eq 0 ]; then
-  target="$(mktemp -d "${TMPDIR:-/tmp}/kavlo-album.XXXXXX")"
+  # The folder's name becomes the album title.
+  target="$(mktemp -d "${TMPDIR:-/tmp}/kavlo-album.XXXXXX")/Kavlo sample photos"
+  mkdir -p "$target"
   find "$root/samples" -maxdepth 1 -type f \( -iname '*.jpg' -o -iname '*.tif' \) \
     -exec cp {} "$target/" \;
 else
