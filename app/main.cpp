@@ -10,12 +10,7 @@
 #include "ui/terminal_run.h"
 
 #ifdef KAVLO_WITH_QT
-namespace kavlo {
-/// The desktop front end: start-up with real dialogs, then the main window. Returns
-/// the exit status. Provided by the Qt layer (qt/qt_main.cpp). A strong reference: a
-/// weak one would not pull its object out of the static Qt library.
-int runQtFrontEnd(int argc, char** argv, const ProgramOptions& options);
-}  // namespace kavlo
+#include "qt/qt_main.h"
 #endif
 
 int main(int argc, char** argv) {
