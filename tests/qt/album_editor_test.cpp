@@ -16,19 +16,11 @@
 #include <thread>
 
 #include "qt/album_editor_window.h"
+#include "qt_test_support.h"
 
 using namespace kavlo;
 
 namespace {
-
-void ensureApp() {
-    if (!QApplication::instance()) {
-        static int argc = 1;
-        static char arg0[] = "qt_tests";
-        static char* argv[] = {arg0, nullptr};
-        new QApplication(argc, argv);
-    }
-}
 
 QString outputFolder() {
     const QString dir = QString::fromUtf8(KAVLO_TEST_OUTPUT) + "/qt";
@@ -70,7 +62,7 @@ protected:
     std::unique_ptr<AlbumEditorWindow> window;
 
     void SetUp() override {
-        ensureApp();
+        test::ensureApplication();
         for (const char* p : kPhotos)
             model.images.push_back({std::string(KAVLO_TESTDATA) + "/photos/" + p, "", ""});
         model.settings.reuseimages = true;

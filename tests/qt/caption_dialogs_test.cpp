@@ -15,19 +15,11 @@
 #include "qt/exif_format_window.h"
 #include "qt/iptc_format_window.h"
 #include "ui/caption_extraction_dialog.h"
+#include "qt_test_support.h"
 
 using namespace kavlo;
 
 namespace {
-
-void ensureApp() {
-    if (!QApplication::instance()) {
-        static int argc = 1;
-        static char arg0[] = "qt_tests";
-        static char* argv[] = {arg0, nullptr};
-        new QApplication(argc, argv);
-    }
-}
 
 void screenshot(QWidget& w, const char* name) {
     const QString dir = QString::fromUtf8(KAVLO_TEST_OUTPUT) + "/qt";
@@ -40,7 +32,7 @@ void screenshot(QWidget& w, const char* name) {
 }  // namespace
 
 TEST(CaptionExtractionWindow, formatButtonsFollowTheSourceList) {
-    ensureApp();
+    test::ensureApplication();
     CCaptionExtractionDlg logic;
     logic.prepare("%caption_abstract%", "eaf");
     CaptionExtractionWindow w(logic);
@@ -79,7 +71,7 @@ TEST(CaptionExtractionWindow, formatButtonsFollowTheSourceList) {
 }
 
 TEST(IptcFormatWindow, macintoshBoxRewritesTheBox) {
-    ensureApp();
+    test::ensureApplication();
     CIPTCFormatEditorDlg logic("%mac_roman%%caption_abstract%");
     IptcFormatWindow w(logic);
     EXPECT_FALSE(w.macRoman->isChecked());
@@ -96,7 +88,7 @@ TEST(IptcFormatWindow, macintoshBoxRewritesTheBox) {
 }
 
 TEST(ExifFormatWindow, okRebuildsTheLetters) {
-    ensureApp();
+    test::ensureApplication();
     CExifFormatEditorDlg logic("fae");
     ExifFormatWindow w(logic);
     EXPECT_TRUE(w.boxes[0]->isChecked());

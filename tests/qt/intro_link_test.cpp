@@ -9,22 +9,15 @@
 
 #include "qt/intro_link_window.h"
 #include "ui/intro_link_dialog.h"
+#include "qt_test_support.h"
 
 using namespace kavlo;
 
 namespace {
-void ensureApp() {
-    if (!QApplication::instance()) {
-        static int argc = 1;
-        static char arg0[] = "qt_tests";
-        static char* argv[] = {arg0, nullptr};
-        new QApplication(argc, argv);
-    }
-}
 }  // namespace
 
 TEST(IntroLinkWindow, unchangedTextComesBackByteForByte) {
-    ensureApp();
+    test::ensureApplication();
     const std::string intro = "Welcome\r\n\r\n<b>Summer</b>\xc2\xa0" "2007\r\nLast line";
     // A link text that is not valid UTF-8 and a URL longer than a line edit's default
     // limit come back unchanged as well.
@@ -44,7 +37,7 @@ TEST(IntroLinkWindow, unchangedTextComesBackByteForByte) {
 }
 
 TEST(IntroLinkWindow, typedLineBreaksBecomeCrLf) {
-    ensureApp();
+    test::ensureApplication();
     CIntroductionLinkDlg logic("", "", "");
     IntroLinkWindow w(logic);
     w.introduction->setFocus();
