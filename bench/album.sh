@@ -3,8 +3,8 @@
 #
 #   bench/album.sh [PHOTO_FOLDER] [COPIES]
 #
-# Copies every JPEG of PHOTO_FOLDER (default: the four large sample photos of the
-# shared test data) COPIES times (default 10) into a temporary folder, then makes the
+# Copies every JPEG of PHOTO_FOLDER (default: the four large test photos of
+# tests/data/photos/large) COPIES times (default 10) into a temporary folder, then makes the
 # album's two default sizes from those photos -- thumbnail (fits 80 x 80) and main image
 # (fits 552 x 552), JPEG quality 85, optimised Huffman tables, no metadata, turned
 # upright -- with:
@@ -32,7 +32,7 @@
 # temporary folder.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-photos_in="${1:-$root/../shared/testdata/photos/large}"
+photos_in="${1:-$root/tests/data/photos/large}"
 copies="${2:-10}"
 rounds="${ROUNDS:-3}"
 build="${KAVLO_BUILD:-$root/build-bench}"

@@ -4,7 +4,7 @@
 #   bench/growth.sh [SIZES...]          (default: 100 500 2000)
 #
 # For each size N, an album folder of N photos (hard links to copies of the four large
-# sample photos of the shared test data, or of the JPEGs in PHOTOS=FOLDER) is built
+# test photos of tests/data/photos/large, or of the JPEGs in PHOTOS=FOLDER) is built
 # from scratch with `kavlo DIR -Automation --no-gui` at the default settings and the
 # default number of threads (JOBS=N to choose), and the script prints the time per
 # photo and the peak resident memory of the process (GNU time's %M). The album of the
@@ -19,7 +19,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(100 500 2000)
-photos_in="${PHOTOS:-$root/../shared/testdata/photos/large}"
+photos_in="${PHOTOS:-$root/tests/data/photos/large}"
 build="${KAVLO_BUILD:-$root/build-bench}"
 jobs="${JOBS:-$(nproc)}"
 

@@ -11,7 +11,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 MINUTES=${1:-10}
 shift || true
 BUILD=${KAVLO_FUZZ_BUILD:-$ROOT/build-fuzz}
-TESTDATA=${KAVLO_TESTDATA:-$ROOT/../shared/testdata}
+TESTDATA=${KAVLO_TESTDATA:-$ROOT/tests/data}
 
 CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKAVLO_BUILD_FUZZERS=ON -DKAVLO_BUILD_QT=OFF -DKAVLO_BUILD_TESTS=OFF -DKAVLO_BUILD_BENCH=OFF >/dev/null

@@ -9,7 +9,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 COUNT=${1:-2000}
 BUILD=${KAVLO_SOAK_BUILD:-$ROOT/build-asan}
-TESTDATA=${KAVLO_TESTDATA:-$ROOT/../shared/testdata}
+TESTDATA=${KAVLO_TESTDATA:-$ROOT/tests/data}
 
 if [ ! -x "$BUILD/app/kavlo" ]; then
   cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVLO_SANITIZE=ON \

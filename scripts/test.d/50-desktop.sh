@@ -18,7 +18,7 @@ fi
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/desktop" "$work/terminal" "$work/config"
-testdata="${KAVLO_TESTDATA:-$root/../shared/testdata}"
+testdata="${KAVLO_TESTDATA:-$root/tests/data}"
 for f in "$testdata"/photos/cameras/*.jpg; do
   cp "$f" "$work/desktop/"
   cp "$f" "$work/terminal/"

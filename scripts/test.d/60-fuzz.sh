@@ -7,7 +7,7 @@ set -eu
 ROOT=$(cd "${1:-.}" && pwd)
 BUILD="$ROOT/build-fuzz"
 SECONDS_PER_TARGET=${KAVLO_FUZZ_SECONDS:-60}
-TESTDATA=${KAVLO_TESTDATA:-$ROOT/../shared/testdata}
+TESTDATA=${KAVLO_TESTDATA:-$ROOT/tests/data}
 
 CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKAVLO_BUILD_FUZZERS=ON -DKAVLO_BUILD_QT=OFF -DKAVLO_BUILD_TESTS=OFF -DKAVLO_BUILD_BENCH=OFF >/dev/null

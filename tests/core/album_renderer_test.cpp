@@ -8,6 +8,7 @@
 #include "core/image_pipeline.h"
 #include "test_support.h"
 #include "util/files.h"
+#include "support/test_photos.h"
 
 namespace kavlo {
 namespace {
@@ -307,7 +308,7 @@ TEST(Renderer, RemainingTimeEstimate) {
 TEST(Renderer, UnchangedAlbumIsReusedWithoutDecoding) {
     const std::string root = scratchFolder("reuse");
     fs::create_directories(root + "/photos");
-    const std::string cam = std::string(KAVLO_TESTDATA) + "/photos/cameras/";
+    const std::string cam = test::testPhotoFolder("cameras");
     std::vector<std::string> paths;
     for (const char* n : {"Canon_40D.jpg", "Nikon_D70.jpg", "Pentax_K10D.jpg"}) {
         fs::copy_file(cam + n, root + "/photos/" + n);
@@ -316,7 +317,7 @@ TEST(Renderer, UnchangedAlbumIsReusedWithoutDecoding) {
     ASSERT_TRUE(writeTestJpeg(root + "/photos/tiny.jpg", 200, 100));
     paths.push_back(root + "/photos/tiny.jpg");
     // Stored sideways (orientation 6): its album images have the turned size.
-    fs::copy_file(std::string(KAVLO_TESTDATA) + "/photos/orientation/portrait_6.jpg", root + "/photos/p6.jpg");
+    fs::copy_file(test::testPhoto("orientation/portrait_6.jpg"), root + "/photos/p6.jpg");
     paths.push_back(root + "/photos/p6.jpg");
     AlbumModel m = makeAlbum(root, paths);
     m.settings.large = true;
@@ -381,7 +382,7 @@ TEST(Renderer, TiffIsDecodedOnceEvenWhenTheReuseTestFails) {
 TEST(Renderer, ExifOrientationTurnsTheImageUpright) {
     const std::string root = scratchFolder("orientation");
     fs::create_directories(root + "/photos");
-    const std::string src = std::string(KAVLO_TESTDATA) + "/photos/orientation/";
+    const std::string src = test::testPhotoFolder("orientation");
     fs::copy_file(src + "landscape_1.jpg", root + "/photos/l1.jpg");
     fs::copy_file(src + "landscape_6.jpg", root + "/photos/l6.jpg");
     AlbumModel m = makeAlbum(root, {root + "/photos/l1.jpg", root + "/photos/l6.jpg"});

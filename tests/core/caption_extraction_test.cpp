@@ -1,4 +1,5 @@
 #include "core/caption_extraction.h"
+#include "support/test_photos.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-const std::string kPhotos = std::string(KAVLO_TESTDATA) + "/photos/";
 
 class CaptionExtraction : public ::testing::Test {
 protected:
@@ -28,7 +28,7 @@ protected:
 
     /// A copy of a camera file with one marker section inserted after its start.
     std::string withSection(const std::string& name, std::uint8_t marker, const Bytes& body) {
-        Bytes jpeg = readBytes(kPhotos + "cameras/Canon_40D.jpg");
+        Bytes jpeg = readBytes(test::testPhoto("cameras/Canon_40D.jpg"));
         const std::size_t len = body.size() + 2;
         Bytes s{0xFF, marker, std::uint8_t(len >> 8), std::uint8_t(len)};
         s.insert(s.end(), body.begin(), body.end());
@@ -73,8 +73,8 @@ TEST_F(CaptionExtraction, imageNumbersForAllOrTheCurrentImage) {
 }
 
 TEST_F(CaptionExtraction, exifCaptionsUseTheStoredLetters) {
-    AlbumModel m = album({kPhotos + "cameras/Canon_40D.jpg", m_dir + "/picture.tif",
-                          kPhotos + "orientation/landscape_1.jpg", m_dir + "/gone.jpg"});
+    AlbumModel m = album({test::testPhoto("cameras/Canon_40D.jpg"), m_dir + "/picture.tif",
+                          test::testPhoto("orientation/landscape_1.jpg"), m_dir + "/gone.jpg"});
     CaptionChoices c;
     c.source = kSourceExif;
     c.allImages = true;
@@ -98,7 +98,7 @@ TEST_F(CaptionExtraction, exifCaptionsUseTheStoredLetters) {
 
 TEST_F(CaptionExtraction, commentCaptions) {
     const std::string longComment = withSection("long_comment.jpg", 0xFE, Bytes(600, 'c'));
-    AlbumModel m = album({kPhotos + "cameras/Nikon_D70.jpg", longComment, m_dir + "/picture.tif",
+    AlbumModel m = album({test::testPhoto("cameras/Nikon_D70.jpg"), longComment, m_dir + "/picture.tif",
                           m_dir + "/gone.jpg"});
     setCommentCaptions(m, -1, true);
     EXPECT_EQ(m.images[0].macap, "comment in GIMP 2.4.5");
@@ -117,7 +117,7 @@ TEST_F(CaptionExtraction, iptcCaptionsThroughTheTemplate) {
     const std::string withIptc = withSection("iptc.jpg", 0xED, app13);
 
     AlbumModel m = album({withIptc, m_dir + "/gone.jpg", m_dir + "/picture.tif",
-                          kPhotos + "cameras/Canon_40D.jpg"});
+                          test::testPhoto("cameras/Canon_40D.jpg")});
     CaptionChoices c;
     c.source = kSourceIptc;
     c.allImages = true;
@@ -142,7 +142,7 @@ TEST_F(CaptionExtraction, formatsAreStoredEvenWhenNothingChanges) {
     EXPECT_EQ(m.settings.iptcformat, "%city%");
     EXPECT_EQ(m.settings.exifformat, "eaxfiukmd");
     // An index outside the list selects nothing.
-    AlbumModel n = album({kPhotos + "cameras/Canon_40D.jpg"});
+    AlbumModel n = album({test::testPhoto("cameras/Canon_40D.jpg")});
     setExifCaptions(n, 5, true);
     EXPECT_EQ(n.images[0].macap, "old major");
 }

@@ -16,6 +16,7 @@
 
 #include "test_support.h"
 #include "util/text.h"
+#include "support/test_photos.h"
 
 namespace kavlo {
 namespace {
@@ -92,7 +93,7 @@ TEST_F(HostileAlbum, FilesThatAreNotPhotosAreNeverPublished) {
     const std::string root = scratchFolder("hostile_publish");
     const std::string photos = root + "/photos";
     fs::create_directories(photos);
-    fs::copy_file(std::string(KAVLO_TESTDATA) + "/photos/cameras/Nikon_D70.jpg", photos + "/a.jpg");
+    fs::copy_file(test::testPhoto("cameras/Nikon_D70.jpg"), photos + "/a.jpg");
     test::writeAll(photos + "/id_rsa", kSecret);
     test::writeAll(photos + "/id_rsa.jpg", kSecret);
     test::writeAll(photos + "/key.tif", kSecret);
@@ -141,7 +142,7 @@ TEST_F(HostileAlbum, FolderNamesInTheFileCannotReachOutsideTheAlbum) {
     // leading out of root/x/album would reach.
     const std::string photos = root + "/x/photos";
     fs::create_directories(photos);
-    fs::copy_file(std::string(KAVLO_TESTDATA) + "/photos/cameras/Nikon_D70.jpg", photos + "/a.jpg");
+    fs::copy_file(test::testPhoto("cameras/Nikon_D70.jpg"), photos + "/a.jpg");
     std::vector<std::string> victims;
     for (const std::string& dir : {root + "/victim", root + "/x/victim"}) {
         fs::create_directories(dir);
@@ -172,8 +173,8 @@ TEST_F(HostileAlbum, SymbolicLinksInTheAlbumDoNotLeadWritesOrDeletesOutside) {
     const std::string root = scratchFolder("hostile_links");
     const std::string photos = root + "/photos";
     fs::create_directories(photos);
-    fs::copy_file(std::string(KAVLO_TESTDATA) + "/photos/cameras/Nikon_D70.jpg", photos + "/a.jpg");
-    fs::copy_file(std::string(KAVLO_TESTDATA) + "/photos/cameras/Canon_40D.jpg", photos + "/b.jpg");
+    fs::copy_file(test::testPhoto("cameras/Nikon_D70.jpg"), photos + "/a.jpg");
+    fs::copy_file(test::testPhoto("cameras/Canon_40D.jpg"), photos + "/b.jpg");
     // Someone else's files the album's links point at.
     const std::string victim = root + "/victim";
     fs::create_directories(victim);
@@ -243,7 +244,7 @@ TEST_F(HostileAlbum, AFifoInPlaceOfTheAlbumFileDoesNotStopTheProgram) {
     const std::string root = scratchFolder("hostile_fifo");
     const std::string photos = root + "/photos";
     fs::create_directories(photos);
-    fs::copy_file(std::string(KAVLO_TESTDATA) + "/photos/cameras/Nikon_D70.jpg", photos + "/a.jpg");
+    fs::copy_file(test::testPhoto("cameras/Nikon_D70.jpg"), photos + "/a.jpg");
     ASSERT_EQ(::mkfifo((photos + "/albuminfo.xml").c_str(), 0600), 0);
     ASSERT_EQ(::mkfifo((photos + "/b.jpg").c_str(), 0600), 0);
     // Not an album: a folder of photos, whose one photo becomes the album.
@@ -268,7 +269,7 @@ TEST_F(HostileAlbum, AMillionMissingImagesEndQuickly) {
     const std::string root = scratchFolder("hostile_million");
     const std::string photos = root + "/photos";
     fs::create_directories(photos);
-    fs::copy_file(std::string(KAVLO_TESTDATA) + "/photos/cameras/Nikon_D70.jpg", photos + "/a.jpg");
+    fs::copy_file(test::testPhoto("cameras/Nikon_D70.jpg"), photos + "/a.jpg");
     const std::string album = root + "/album";
     fs::create_directories(album + "/ext/xml");
     {

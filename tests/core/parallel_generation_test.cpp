@@ -18,6 +18,7 @@
 #include "util/files.h"
 #include "util/fonts.h"
 #include "util/text.h"
+#include "support/test_photos.h"
 
 namespace kavlo {
 namespace {
@@ -39,10 +40,9 @@ std::map<std::string, std::string> treeOf(const std::string& root) {
 /// is not a picture at all and a synthetic JPEG, with every image operation switched on.
 AlbumModel mixedAlbum(const std::string& root) {
     fs::create_directories(root + "/photos");
-    const std::string data = std::string(KAVLO_TESTDATA) + "/photos/";
     std::vector<std::string> paths;
     for (const char* sub : {"orientation", "cameras"}) {
-        for (const std::string& p : listImages(data + sub, false)) paths.push_back(p);
+        for (const std::string& p : listImages(test::testPhotoFolder(sub), false)) paths.push_back(p);
     }
     RasterImage img = RPcreate(300, 200, 24);
     RPfillColour(img, 10, 120, 200, 0);
@@ -258,7 +258,7 @@ TEST(ParallelGeneration, ExifOrientationReadOncePerPhoto) {
     AlbumModel m;
     m.destdir = root + "/album";
     m.settings.templatedir = std::string(KAVLO_FIXTURES) + "/core/templates";
-    m.appendFiles(listImages(std::string(KAVLO_TESTDATA) + "/photos/orientation", false));
+    m.appendFiles(listImages(test::testPhotoFolder("orientation"), false));
     ExifOrientations known;
     setExifCaptions(m, -1, false, &known);
     ASSERT_EQ(known.size(), m.images.size());

@@ -19,6 +19,7 @@
 #include "core/image_pipeline.h"
 #include "storage/settings_file.h"
 #include "test_support.h"
+#include "support/test_photos.h"
 
 namespace kavlo {
 namespace {
@@ -64,10 +65,9 @@ ProgramRun kavlo(const std::string& scratch, const std::string& folder, const st
 std::string photoFolder(const std::string& root) {
     const std::string dir = root + "/photos";
     fs::create_directories(dir);
-    const std::string cam = std::string(KAVLO_TESTDATA) + "/photos/";
-    fs::copy_file(cam + "cameras/Nikon_D70.jpg", dir + "/a.jpg");
-    fs::copy_file(cam + "cameras/Canon_40D.jpg", dir + "/b.jpg");
-    fs::copy_file(cam + "orientation/landscape_1.jpg", dir + "/c.jpg");
+    fs::copy_file(test::testPhoto("cameras/Nikon_D70.jpg"), dir + "/a.jpg");
+    fs::copy_file(test::testPhoto("cameras/Canon_40D.jpg"), dir + "/b.jpg");
+    fs::copy_file(test::testPhoto("orientation/landscape_1.jpg"), dir + "/c.jpg");
     return dir;
 }
 

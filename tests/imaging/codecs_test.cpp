@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "imaging/codecs.h"
+#include "support/test_photos.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kPhotos = std::string(KAVLO_TESTDATA) + "/photos/";
 
 std::string scratch(const std::string& name) {
     const fs::path dir = fs::path(KAVLO_TEST_OUTPUT) / "imaging";
@@ -217,7 +217,7 @@ TEST_F(JpegScale, memoryDecodeMatchesTheFileDecode) {
 
 TEST(JpegRead, samplePhotosDecodeExactlyAsThePlainLibraryCalls) {
     for (const auto& dir : {"cameras", "orientation", "large"}) {
-        for (const auto& entry : fs::directory_iterator(kPhotos + dir)) {
+        for (const auto& entry : fs::directory_iterator(test::testPhotoFolder(dir))) {
             const std::string path = entry.path().string();
             if (entry.path().extension() != ".jpg") continue;
             const bool large = std::string(dir) == "large";
@@ -338,7 +338,7 @@ TEST(JpegRead, brokenInputGivesTheEmptyImage) {
 }
 
 TEST(JpegRead, truncatedFileKeepsTheRowsThatDecoded) {
-    const std::vector<std::uint8_t> bytes = readBytes(kPhotos + "large/canon_hdr_NO.jpg");
+    const std::vector<std::uint8_t> bytes = readBytes(test::testPhoto("large/canon_hdr_NO.jpg"));
     const std::string path = scratch("truncated.jpg");
     writeBytes(path, bytes.data(), bytes.size() * 2 / 3);
     testing::internal::CaptureStdout();
@@ -389,8 +389,8 @@ TEST(JpegRead, absurdDimensionsAreRefusedBeforeAllocating) {
 }
 
 TEST(JpegRead, decodersRunSideBySideOnThreads) {
-    const std::vector<std::string> files = {kPhotos + "cameras/Canon_40D.jpg", kPhotos + "cameras/Nikon_D70.jpg",
-                                            kPhotos + "cameras/Pentax_K10D.jpg", kPhotos + "orientation/landscape_3.jpg"};
+    const std::vector<std::string> files = {test::testPhoto("cameras/Canon_40D.jpg"), test::testPhoto("cameras/Nikon_D70.jpg"),
+                                            test::testPhoto("cameras/Pentax_K10D.jpg"), test::testPhoto("orientation/landscape_3.jpg")};
     std::vector<RasterImage> sequential, parallel(files.size());
     for (const auto& f : files) sequential.push_back(RPreadJpeg(f, nullptr, 300, nullptr, nullptr));
     for (int round = 0; round < 3; ++round) {

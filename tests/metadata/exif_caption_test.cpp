@@ -1,4 +1,5 @@
 #include "metadata/exif_caption.h"
+#include "support/test_photos.h"
 
 #include <gtest/gtest.h>
 
@@ -67,7 +68,6 @@ TEST(ExifCaption, isoFlashAndTexts) {
 // Captions of real files with every letter, derived by hand from the tag values that
 // exiftool reports for them.
 TEST(ExifCaption, realCameraFilesWithEveryItem) {
-    const std::string photos = std::string(KAVLO_TESTDATA) + "/photos/";
     const std::pair<const char*, const char*> cases[] = {
         // 1/0.00625 = 160; Flash 9 has bit 0 set; bias 0 leaves no item.
         {"cameras/Canon_40D.jpg",
@@ -88,7 +88,7 @@ TEST(ExifCaption, realCameraFilesWithEveryItem) {
         {"cameras/long_description.jpg", "flash, 2008:07:31 10:50:00"},
     };
     for (const auto& [file, text] : cases)
-        EXPECT_EQ(formatExifCaption(readExif(photos + file, false), "eaxfiukmd"), text) << file;
+        EXPECT_EQ(formatExifCaption(readExif(test::testPhoto(file), false), "eaxfiukmd"), text) << file;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "jpeg_builder.h"
+#include "support/test_photos.h"
 
 namespace kavlo {
 namespace {
@@ -17,7 +18,6 @@ using testing::Bytes;
 using testing::TiffBuilder;
 using Dir = TiffBuilder::Dir;
 
-const std::string kPhotos = std::string(KAVLO_TESTDATA) + "/photos/";
 
 ExifInfo parse(const Bytes& jpeg, bool withThumbnail = false) {
     return readExifMemory(jpeg.data(), jpeg.size(), withThumbnail);
@@ -110,8 +110,9 @@ void expectClose(double expected, double actual, const char* what, const char* f
 
 TEST(ExifCameras, readsTheRecordingDataOfRealCameraFiles) {
     for (const CameraCase& c : kCameras) {
-        ExifInfo e = readExif(kPhotos + c.file, false);
-        EXPECT_EQ(e.fileName, kPhotos + c.file);
+        const std::string path = test::testPhoto(c.file);
+        ExifInfo e = readExif(path, false);
+        EXPECT_EQ(e.fileName, path);
         EXPECT_EQ(e.make, c.make) << c.file;
         EXPECT_EQ(e.model, c.model) << c.file;
         EXPECT_EQ(e.dateTime, c.date) << c.file;
@@ -132,7 +133,7 @@ TEST(ExifCameras, readsTheRecordingDataOfRealCameraFiles) {
 TEST(ExifCameras, readsEveryOrientationValue) {
     for (const char* kind : {"landscape", "portrait"}) {
         for (int o = 1; o <= 8; ++o) {
-            const std::string path = kPhotos + "orientation/" + kind + "_" + std::to_string(o) + ".jpg";
+            const std::string path = test::testPhoto(std::string("orientation/") + kind + "_" + std::to_string(o) + ".jpg");
             ExifInfo e = readExif(path, false);
             EXPECT_EQ(e.orientation, o) << path;
             EXPECT_EQ(e.isColour, 1) << path;
@@ -145,7 +146,7 @@ TEST(ExifCameras, readsEveryOrientationValue) {
 }
 
 TEST(ExifCameras, copiesTheEmbeddedThumbnailOnlyWhenAsked) {
-    const std::string path = kPhotos + "cameras/Canon_40D.jpg";
+    const std::string path = test::testPhoto("cameras/Canon_40D.jpg");
     ExifInfo e = readExif(path, true);
     ASSERT_EQ(e.thumbnailSize, 1378);
     ASSERT_EQ(e.thumbnail.size(), 1378u);
@@ -156,16 +157,16 @@ TEST(ExifCameras, copiesTheEmbeddedThumbnailOnlyWhenAsked) {
     EXPECT_EQ(e.dateCopies.size(), 3u);
     freeExif(e);
     EXPECT_TRUE(isZero(e));
-    EXPECT_TRUE(readExifThumbnail(kPhotos + "orientation/landscape_1.jpg").empty());
+    EXPECT_TRUE(readExifThumbnail(test::testPhoto("orientation/landscape_1.jpg")).empty());
 }
 
 TEST(ExifCameras, readsTheCommentSection) {
-    EXPECT_EQ(readExif(kPhotos + "cameras/Nikon_D70.jpg", false).comment, "comment in GIMP 2.4.5");
+    EXPECT_EQ(readExif(test::testPhoto("cameras/Nikon_D70.jpg"), false).comment, "comment in GIMP 2.4.5");
 }
 
 TEST(ExifCameras, severalThreadsReadAtOnce) {
     std::vector<std::string> paths;
-    for (const CameraCase& c : kCameras) paths.push_back(kPhotos + c.file);
+    for (const CameraCase& c : kCameras) paths.push_back(test::testPhoto(c.file));
     std::vector<ExifInfo> expected;
     for (const std::string& p : paths) expected.push_back(readExif(p, true));
     std::vector<int> mismatches(4, 0);

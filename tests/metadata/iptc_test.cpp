@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "jpeg_builder.h"
+#include "support/test_photos.h"
 
 namespace kavlo {
 namespace {
@@ -139,7 +140,7 @@ protected:
         return path;
     }
     static Bytes camera() {
-        std::ifstream in(std::string(KAVLO_TESTDATA) + "/photos/cameras/Canon_40D.jpg", std::ios::binary);
+        std::ifstream in(test::testPhoto("cameras/Canon_40D.jpg"), std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), {});
     }
 };

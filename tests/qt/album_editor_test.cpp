@@ -17,6 +17,7 @@
 
 #include "qt/album_editor_window.h"
 #include "qt_test_support.h"
+#include "support/test_photos.h"
 
 using namespace kavlo;
 
@@ -64,7 +65,7 @@ protected:
     void SetUp() override {
         test::ensureApplication();
         for (const char* p : kPhotos)
-            model.images.push_back({std::string(KAVLO_TESTDATA) + "/photos/" + p, "", ""});
+            model.images.push_back({test::testPhoto(p), "", ""});
         model.settings.reuseimages = true;
         window = std::make_unique<AlbumEditorWindow>(model, platform);
     }

@@ -17,6 +17,7 @@
 #include "qt/progress_bar.h"
 #include "qt_test_support.h"
 #include "util/files.h"
+#include "support/test_photos.h"
 
 namespace fs = std::filesystem;
 using namespace kavlo;
@@ -29,7 +30,7 @@ std::string photoFolder(const std::string& name, int count) {
     const fs::path dir = fs::path(KAVLO_TEST_OUTPUT) / "qt-main" / name;
     fs::remove_all(dir);
     fs::create_directories(dir);
-    const fs::path cameras = fs::path(KAVLO_TESTDATA) / "photos" / "cameras";
+    const fs::path cameras = fs::path(test::testPhotoFolder("cameras"));
     int n = 0;
     for (const auto& entry : fs::directory_iterator(cameras)) {
         if (n == count) break;

@@ -9,6 +9,7 @@
 #include "storage/resource_values.h"
 #include "ui/main_dialog.h"
 #include "util/files.h"
+#include "support/test_photos.h"
 
 namespace kavlo {
 namespace {
@@ -185,7 +186,7 @@ TEST(MainDialog, StartWritesTheSettingsFile) {
 }
 
 TEST(MainDialog, ExifCaptionsOnlyForANewUneditedAlbum) {
-    const std::string cam = std::string(KAVLO_TESTDATA) + "/photos/cameras/Canon_40D.jpg";
+    const std::string cam = test::testPhoto("cameras/Canon_40D.jpg");
     struct Case {
         int exifpos;
         bool editor;

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "../core/test_support.h"
+#include "support/test_photos.h"
 
 namespace kavlo {
 namespace {
@@ -42,7 +43,7 @@ ProgramRun kavlo(const std::string& scratch, const std::vector<std::string>& arg
 std::string photoFolder(const std::string& root, int count) {
     const std::string dir = root + "/photos";
     fs::create_directories(dir);
-    const std::string cam = std::string(KAVLO_TESTDATA) + "/photos/cameras/";
+    const std::string cam = test::testPhotoFolder("cameras");
     const char* names[] = {"Canon_40D.jpg", "Nikon_D70.jpg", "Pentax_K10D.jpg"};
     for (int i = 0; i < count; ++i) fs::copy_file(cam + names[i], dir + "/" + names[i]);
     return dir;

@@ -11,12 +11,12 @@
 #include <thread>
 
 #include "ui/thumbnail_producer.h"
+#include "support/test_photos.h"
 
 using namespace kavlo;
 
 namespace {
 
-const std::string kPhotos = std::string(KAVLO_TESTDATA) + "/photos/";
 
 std::vector<ThumbnailJob> jobs(int n) {
     std::vector<ThumbnailJob> v;
@@ -137,7 +137,7 @@ TEST(ThumbnailProducer, aNewStartDropsTheEarlierFill) {
 
 TEST(Thumbnail, isAWhiteSquareWithThePictureCentred) {
     ThumbnailSource src{};
-    Picture t = makeThumbnail(kPhotos + "orientation/landscape_1.jpg", 80, true, &src);
+    Picture t = makeThumbnail(test::testPhoto("orientation/landscape_1.jpg"), 80, true, &src);
     ASSERT_EQ(t.width, 80);
     ASSERT_EQ(t.height, 80);
     // 600 x 450 gives 80 x 60, placed at y = 10.
@@ -148,9 +148,9 @@ TEST(Thumbnail, isAWhiteSquareWithThePictureCentred) {
 }
 
 TEST(Thumbnail, autorotationTurnsThePictureUpright) {
-    const Picture upright = makeThumbnail(kPhotos + "orientation/landscape_1.jpg", 80, true);
-    const Picture rotated = makeThumbnail(kPhotos + "orientation/landscape_6.jpg", 80, true);
-    const Picture asStored = makeThumbnail(kPhotos + "orientation/landscape_6.jpg", 80, false);
+    const Picture upright = makeThumbnail(test::testPhoto("orientation/landscape_1.jpg"), 80, true);
+    const Picture rotated = makeThumbnail(test::testPhoto("orientation/landscape_6.jpg"), 80, true);
+    const Picture asStored = makeThumbnail(test::testPhoto("orientation/landscape_6.jpg"), 80, false);
     ASSERT_EQ(rotated.bgr.size(), upright.bgr.size());
     EXPECT_TRUE(isWhite(rotated, 40, 5));      // landscape: white above
     EXPECT_FALSE(isWhite(asStored, 40, 5));    // stored portrait: picture reaches the top
@@ -171,16 +171,16 @@ TEST(Thumbnail, unreadableFilesGetAPlaceholder) {
 }
 
 TEST(Preview, fitsTheAreaAndSurvivesUnreadableFiles) {
-    Picture p = makePreview(kPhotos + "large/iphone_hdr_NO.jpg", 400, 400, true);
+    Picture p = makePreview(test::testPhoto("large/iphone_hdr_NO.jpg"), 400, 400, true);
     EXPECT_EQ(p.width, 400);
     EXPECT_EQ(p.height, 300);
-    p = makePreview(kPhotos + "large/canon_hdr_NO.jpg", 400, 400, true);  // orientation 6
+    p = makePreview(test::testPhoto("large/canon_hdr_NO.jpg"), 400, 400, true);  // orientation 6
     EXPECT_EQ(p.width, 300);
     EXPECT_EQ(p.height, 400);
-    p = makePreview(kPhotos + "orientation/landscape_6.jpg", 300, 500, true);
+    p = makePreview(test::testPhoto("orientation/landscape_6.jpg"), 300, 500, true);
     EXPECT_EQ(p.width, 300);
     EXPECT_EQ(p.height, 225);
-    p = makePreview(kPhotos + "orientation/landscape_6.jpg", 300, 500, false);
+    p = makePreview(test::testPhoto("orientation/landscape_6.jpg"), 300, 500, false);
     EXPECT_EQ(p.height, 400);
     EXPECT_EQ(p.width, 300);
 

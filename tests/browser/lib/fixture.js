@@ -10,7 +10,8 @@ const path = require('node:path');
 const os = require('node:os');
 
 const REPO = path.resolve(__dirname, '..', '..', '..');
-const PHOTOS = process.env.KAVLO_PHOTOS || '/work/shared/testdata/photos';
+// The repository's test photos (KAVLO_TESTDATA names another folder holding photos/).
+const PHOTOS = path.join(process.env.KAVLO_TESTDATA || path.join(REPO, 'tests', 'data'), 'photos');
 const VERSION = 'test-1.0';
 
 // The template set under test: KAVLO_TEMPLATES (the test stage points it at the
