@@ -39,17 +39,19 @@ install(FILES ${_pkg}/${KAVLO_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADI
 install(FILES ${_pkg}/${KAVLO_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${_pkg}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 
+# The licence, where a Debian package keeps it. (The repository's LICENSE is optional
+# here so that a checkout without it still configures.)
+if(EXISTS ${CMAKE_SOURCE_DIR}/LICENSE)
+  install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kavlo RENAME copyright)
+endif()
+
 # The man page: help2man turns the program's --help and --version text into the page
 # and adds the sections of packaging/kavlo.h2m, so a new option appears in it by itself.
 find_program(KAVLO_HELP2MAN help2man)
 if(KAVLO_HELP2MAN AND TARGET kavlo)
-  string(TIMESTAMP _now "%s")
   execute_process(COMMAND date -u -d "${KAVLO_RELEASE_DATE}" +%s
                   OUTPUT_VARIABLE _release_epoch OUTPUT_STRIP_TRAILING_WHITESPACE
-                  RESULT_VARIABLE _date_rc)
-  if(NOT _date_rc EQUAL 0)
-    set(_release_epoch ${_now})
-  endif()
+                  COMMAND_ERROR_IS_FATAL ANY)
   add_custom_command(
     OUTPUT ${CMAKE_BINARY_DIR}/kavlo.1
     COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${_release_epoch}
