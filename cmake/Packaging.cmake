@@ -12,10 +12,6 @@
 
 # The reverse-DNS name of the application: desktop entry, AppStream id, icon name.
 set(KAVLO_APP_ID io.github.kavlo.Kavlo)
-# The date of the newest release in the AppStream metadata; the man page carries it too,
-# so that a build of the same sources makes the same package.
-set(KAVLO_RELEASE_DATE 2026-12-08)
-
 set(_pkg ${CMAKE_SOURCE_DIR}/packaging)
 foreach(f ${KAVLO_APP_ID}.desktop ${KAVLO_APP_ID}.metainfo.xml
           icons/hicolor/scalable/apps/${KAVLO_APP_ID}.svg)
@@ -23,6 +19,20 @@ foreach(f ${KAVLO_APP_ID}.desktop ${KAVLO_APP_ID}.metainfo.xml
     message(FATAL_ERROR "packaging/${f} is missing (the application id is ${KAVLO_APP_ID})")
   endif()
 endforeach()
+
+# The newest release of the AppStream metadata (listed first) should be this version; its
+# date goes into the man page, so that a build of the same sources makes the same package.
+file(STRINGS ${_pkg}/${KAVLO_APP_ID}.metainfo.xml _release REGEX "<release " LIMIT_COUNT 1)
+string(REGEX MATCH "version=\"([^\"]*)\"" _ "${_release}")
+set(_release_version "${CMAKE_MATCH_1}")
+string(REGEX MATCH "date=\"([0-9-]*)\"" _ "${_release}")
+set(KAVLO_RELEASE_DATE "${CMAKE_MATCH_1}")
+if(NOT _release_version STREQUAL PROJECT_VERSION OR NOT KAVLO_RELEASE_DATE)
+  message(WARNING "The newest release in packaging/${KAVLO_APP_ID}.metainfo.xml is "
+                  "'${_release_version}' of '${KAVLO_RELEASE_DATE}', not ${PROJECT_VERSION}: "
+                  "add the release notes of ${PROJECT_VERSION} there")
+  string(TIMESTAMP KAVLO_RELEASE_DATE "%Y-%m-%d" UTC)
+endif()
 
 # The window icon comes from the same files as the desktop's icon.
 add_custom_target(kavlo_icons ALL
