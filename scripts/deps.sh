@@ -28,7 +28,14 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null 2>&1; then
+    echo "deps.sh: these Debian packages are missing: ${missing[*]}" >&2
+    echo "deps.sh: run this command as root, or install sudo, to install them" >&2
+    exit 1
+  fi
+  SUDO="sudo"
+fi
 echo "Installing: ${missing[*]}"
 $SUDO apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
