@@ -9,7 +9,9 @@ mode="${1:-build}"
 build_pkgs=(build-essential cmake ninja-build pkg-config
   libjpeg62-turbo-dev libtiff-dev libexpat1-dev libfreetype-dev libfontconfig-dev
   qt6-base-dev libgtest-dev libbenchmark-dev fonts-dejavu-core help2man)
-test_pkgs=(chromium nodejs clang libclang-rt-14-dev xvfb xauth
+# llvm brings the unversioned llvm-symbolizer, without which sanitizer and fuzzer reports
+# show bare addresses instead of files and lines.
+test_pkgs=(chromium nodejs clang libclang-rt-14-dev llvm xvfb xauth
   desktop-file-utils appstream file)
 
 pkgs=("${build_pkgs[@]}")
