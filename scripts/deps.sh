@@ -8,8 +8,11 @@ mode="${1:-build}"
 
 build_pkgs=(build-essential cmake ninja-build pkg-config
   libjpeg62-turbo-dev libtiff-dev libexpat1-dev libfreetype-dev libfontconfig-dev
-  qt6-base-dev libgtest-dev libbenchmark-dev fonts-dejavu-core)
-test_pkgs=(chromium nodejs clang libclang-rt-14-dev xvfb xauth)
+  qt6-base-dev libgtest-dev libbenchmark-dev fonts-dejavu-core help2man)
+# llvm brings the unversioned llvm-symbolizer, without which sanitizer and fuzzer reports
+# show bare addresses instead of files and lines.
+test_pkgs=(chromium nodejs clang libclang-rt-14-dev llvm xvfb xauth
+  desktop-file-utils appstream file)
 
 pkgs=("${build_pkgs[@]}")
 if [ "$mode" = "test" ]; then
@@ -27,7 +30,14 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null 2>&1; then
+    echo "deps.sh: these Debian packages are missing: ${missing[*]}" >&2
+    echo "deps.sh: run this command as root, or install sudo, to install them" >&2
+    exit 1
+  fi
+  SUDO="sudo"
+fi
 echo "Installing: ${missing[*]}"
 $SUDO apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Runs every test: installs what the tests need, builds Kavlo, runs the unit tests
-# (ctest), then the browser tests of generated albums. Exits non-zero on any failure.
+# Runs every test: installs what the tests need, builds everything (tests, benchmarks,
+# man page), runs the unit tests (ctest), then every stage of scripts/test.d (install
+# tree and Debian package, browser, desktop, fuzzing, sanitizers). Exits non-zero on
+# any failure.
 #   scripts/test.sh
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"

@@ -19,6 +19,8 @@ int runQtFrontEnd(int argc, char** argv, const ProgramOptions& options) {
     // No application display name: the window system would append it to every window
     // title ("Kavlo  [50%] - Kavlo").
     QApplication::setWindowIcon(kavloIcon());
+    // Lets the desktop match the windows to the installed desktop entry (and its icon).
+    QGuiApplication::setDesktopFileName(applicationId());
     // The main window ends the program, not the last window: start-up's dialogs and
     // the album editor come and go before it.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -4,15 +4,19 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeView>
 #include <QTest>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "qt/about_window.h"
+#include "qt/app_icon.h"
 #include "qt/folder_chooser.h"
 #include "qt/link_label.h"
 #include "qt/simpleviewer_options_window.h"
@@ -54,6 +58,39 @@ TEST(AboutWindow, showsTheVersionAndOpensLinksAndHelp) {
     EXPECT_EQ(platform.opened[1], CAboutDlg::simpleViewer().target);
     EXPECT_EQ(platform.opened[2], dataFolder() + "readme.html");
     test::saveScreenshot(w, "about");
+}
+
+TEST(AppIcon, comesFromTheShippedIconFilesAndTheDrawingMatchesThem) {
+    test::ensureApplication();
+    const QString shipped = QStringLiteral(KAVLO_SOURCE_DIR "/packaging/icons/hicolor/");
+    // The id names the desktop entry and the icons; a mismatch leaves windows without icon.
+    EXPECT_TRUE(QFileInfo::exists(QStringLiteral(KAVLO_SOURCE_DIR "/packaging/") + applicationId() + ".desktop"))
+        << applicationId().toStdString();
+    const QIcon icon = iconFromTheme(shipped);
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.availableSizes(), (QList<QSize>{QSize(48, 48), QSize(128, 128), QSize(256, 256)}));
+    EXPECT_TRUE(iconFromTheme(QStringLiteral(KAVLO_TEST_OUTPUT "/no-icons-here/")).isNull());
+
+    // The test program has no icon files beside it: the drawn picture stands in, and it
+    // must look like the icon files (rendered from the same SVG).
+    for (int size : {48, 128}) {
+        const QImage drawn = kavloPixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage file = icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(drawn.size(), QSize(size, size));
+        ASSERT_EQ(file.size(), QSize(size, size));
+        double diff = 0;
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                const QRgb a = drawn.pixel(x, y), b = file.pixel(x, y);
+                diff += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                        std::abs(qBlue(a) - qBlue(b)) + std::abs(qAlpha(a) - qAlpha(b));
+            }
+        }
+        const double mean = diff / (4.0 * size * size);
+        std::printf("icon %d px: mean difference %.2f\n", size, mean);
+        EXPECT_LT(mean, 4.0) << size << " px";
+    }
+    EXPECT_FALSE(kavloIcon().isNull());
 }
 
 TEST(LinkLabel, isUnderlinedBlueAndOpensOnlyATarget) {
