@@ -29,6 +29,12 @@ std::string quotedList(const std::vector<std::string>& items) {
     return out;
 }
 
+// The scripts of the album view, one concern each, copied into every album (the
+// overview's small.js and the large page's large.js only where those pages exist).
+constexpr const char* kAlbumScripts[] = {
+    "common.js", "data.js",       "html.js",      "captions.js", "intro.js", "strip.js",
+    "viewer.js", "lightbox.js", "navigation.js", "slideshow.js", "medium.js"};
+
 std::vector<std::string> imageNames(const AlbumModel& model) {
     std::vector<std::string> names;
     names.reserve(model.images.size());
@@ -115,20 +121,22 @@ bool writeHtmlAlbum(const AlbumModel& model, const SizeLists& sizes) {
     copyFile(t + "/ext/js/index.js", d + "/ext/js/index.js");
     copyFile(t + "/autorun.inf", d + "/autorun.inf");
     instantiateTemplate(t + "/ext/html/medium.html", d + "/ext/html/medium.html", map);
-    copyFile(t + "/ext/js/medium.js", d + "/ext/js/medium.js");
+    for (const char* script : kAlbumScripts) {
+        copyFile(t + "/ext/js/" + script, d + "/ext/js/" + script);
+    }
     if (s.small) {
         instantiateTemplate(t + "/ext/html/small.html", d + "/ext/html/small.html", map);
         copyFile(t + "/ext/js/small.js", d + "/ext/js/small.js");
     }
     if (s.large) {
         instantiateTemplate(t + "/ext/html/large.html", d + "/ext/html/large.html", map);
+        copyFile(t + "/ext/js/large.js", d + "/ext/js/large.js");
     }
     copyFile(t + "/ext/kavlo.ico", d + "/ext/kavlo.ico");
     // Skin and language names come from files: only plain names select a template.
     if (isPlainFolderName(s.appearance)) {
         copyFile(t + "/ext/css/appearance_" + s.appearance + ".css", d + "/ext/css/appearance.css");
     }
-    copyFile(t + "/ext/js/common.js", d + "/ext/js/common.js");
     if (isPlainFolderName(s.language)) {
         copyFile(t + "/ext/js/langdef_" + s.language + ".js", d + "/ext/js/langdef.js");
     }

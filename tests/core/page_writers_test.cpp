@@ -95,8 +95,10 @@ TEST(AlbumPages, TemplateFilesAreCopiedAndInstantiated) {
     EXPECT_EQ(readAll(dest + "/index.html"),
               "<html><!-- Kavlo " + versionString("ProductVersion") + " -->\r\n<body>album</body></html>\r\n");
     for (const char* f : {"ext/js/index.js", "autorun.inf", "ext/html/medium.html", "ext/js/medium.js",
-                          "ext/html/small.html", "ext/js/small.js", "ext/html/large.html", "ext/kavlo.ico",
-                          "ext/js/common.js"}) {
+                          "ext/html/small.html", "ext/js/small.js", "ext/html/large.html", "ext/js/large.js",
+                          "ext/kavlo.ico", "ext/js/common.js", "ext/js/data.js", "ext/js/html.js",
+                          "ext/js/captions.js", "ext/js/intro.js", "ext/js/strip.js", "ext/js/viewer.js",
+                          "ext/js/lightbox.js", "ext/js/navigation.js", "ext/js/slideshow.js"}) {
         EXPECT_TRUE(fs::exists(dest + "/" + f)) << f;
     }
     EXPECT_TRUE(fs::is_directory(dest + "/ext/xml"));
@@ -138,6 +140,7 @@ TEST(AlbumPages, NoThumbnailsMeansNoSmallPagesAndNone) {
     EXPECT_NE(js.find("var currentImage  = 0;\r\n"), std::string::npos);
     EXPECT_FALSE(fs::exists(dest + "/ext/html/small.html"));
     EXPECT_FALSE(fs::exists(dest + "/ext/js/small.js"));
+    EXPECT_FALSE(fs::exists(dest + "/ext/js/large.js"));
     EXPECT_NE(simpleViewerGalleryText(a.model).find("thumbnailColumns=\"0\" thumbnailRows=\"0\" "),
               std::string::npos);
 }

@@ -75,6 +75,11 @@ function copy(src, dst) { fs.copyFileSync(src, dst); }
 
 function crlf(s) { return s.replace(/\r?\n/g, '\r\n'); }
 
+// The page scripts every album carries (one concern each), as the album writer
+// copies them; small.js and large.js come only with thumbnails and large images.
+const ALBUM_SCRIPTS = ['common.js', 'data.js', 'html.js', 'captions.js', 'intro.js', 'strip.js', 'viewer.js',
+  'lightbox.js', 'navigation.js', 'slideshow.js', 'medium.js'];
+
 const DEFAULT_PHOTOS = [
   'orientation/landscape_1.jpg', 'cameras/Canon_PowerShot_S40.jpg', 'orientation/portrait_1.jpg',
   'large/canon_hdr_NO.jpg', 'cameras/Reconyx_HC500_Hyperfire.jpg', 'cameras/Nikon_D70.jpg'
@@ -112,15 +117,17 @@ function buildAlbum(opts = {}) {
   copy(path.join(T, 'ext/js/index.js'), path.join(dir, 'ext/js/index.js'));
   copy(path.join(T, 'autorun.inf'), path.join(dir, 'autorun.inf'));
   instantiate(path.join(T, 'ext/html/medium.html'), path.join(dir, 'ext/html/medium.html'), map);
-  copy(path.join(T, 'ext/js/medium.js'), path.join(dir, 'ext/js/medium.js'));
+  for (const f of ALBUM_SCRIPTS) copy(path.join(T, 'ext/js', f), path.join(dir, 'ext/js', f));
   if (o.small) {
     instantiate(path.join(T, 'ext/html/small.html'), path.join(dir, 'ext/html/small.html'), map);
     copy(path.join(T, 'ext/js/small.js'), path.join(dir, 'ext/js/small.js'));
   }
-  if (o.large) instantiate(path.join(T, 'ext/html/large.html'), path.join(dir, 'ext/html/large.html'), map);
+  if (o.large) {
+    instantiate(path.join(T, 'ext/html/large.html'), path.join(dir, 'ext/html/large.html'), map);
+    copy(path.join(T, 'ext/js/large.js'), path.join(dir, 'ext/js/large.js'));
+  }
   copy(path.join(T, 'ext/kavlo.ico'), path.join(dir, 'ext/kavlo.ico'));
   copy(path.join(T, 'ext/css/appearance_' + o.skin + '.css'), path.join(dir, 'ext/css/appearance.css'));
-  copy(path.join(T, 'ext/js/common.js'), path.join(dir, 'ext/js/common.js'));
   copy(path.join(T, 'ext/js/langdef_' + o.language + '.js'), path.join(dir, 'ext/js/langdef.js'));
 
   // Images: the real photo copied under the album name into each size folder.
@@ -260,4 +267,4 @@ function removeAlbum(album) {
   if (album && album.dir && album.dir.startsWith(os.tmpdir())) fs.rmSync(album.dir, { recursive: true, force: true });
 }
 
-module.exports = { buildAlbum, addSimpleViewer, addAutoViewer, removeAlbum, templatesDir, helpDir, outputDir, jpegSize, jsEscape, instantiate, crlf, REPO, PHOTOS, VERSION };
+module.exports = { ALBUM_SCRIPTS, buildAlbum, addSimpleViewer, addAutoViewer, removeAlbum, templatesDir, helpDir, outputDir, jpegSize, jsEscape, instantiate, crlf, REPO, PHOTOS, VERSION };

@@ -1,0 +1,103 @@
+/* Kavlo photo album - moving through the album: the address (#3 is the third
+ * photo, #intro the introduction) so that deep links, reload and the back
+ * button work, the keyboard, and swipes on touch screens. */
+(function (global) {
+  'use strict';
+  var K = global.Kavlo;
+  var doc = global.document;
+
+  function hashFor(i) { return i === -1 ? '#intro' : '#' + (i + 1); }
+  K.hashFor = hashFor;
+
+  /* ctx: the album view (album, state); render(i) shows photo i (-1: the
+     introduction). Returns { go, target }. */
+  K.albumNavigation = function (ctx, render) {
+    var album = ctx.album, state = ctx.state;
+
+    /* The photo the address asks for, else where the album starts. */
+    function target() {
+      var t = K.hashTarget(global.location.hash, album.count);
+      if (t === -1 && !album.startsWithIntro && album.intro === '') t = 0;
+      if (t === null) t = album.startsWithIntro ? -1 : album.currentImage;
+      if (album.count === 0) t = album.startsWithIntro ? -1 : 0;
+      return t;
+    }
+
+    /* Goes to image i (or the introduction for -1); replace keeps the history
+       short during a slideshow. */
+    function go(i, replace) {
+      if (album.count === 0) return;
+      var min = album.startsWithIntro ? -1 : 0;
+      if (i < min) i = min;
+      if (i > album.count - 1) i = album.count - 1;
+      if (i === state.index) return;
+      var h = hashFor(i);
+      if (replace && global.history && global.history.replaceState) {
+        global.history.replaceState(null, '', h);
+        render(i);
+      } else if (global.location.hash === h) {
+        render(i);
+      } else {
+        global.location.hash = h; // hashchange renders; back and reload come back here
+      }
+    }
+
+    global.addEventListener('hashchange', function () {
+      var t = target();
+      if (t !== state.index) render(t);
+    });
+
+    return { go: go, target: target };
+  };
+
+  /* Arrow keys (mirrored right to left), Page Up/Down, Home and End; Escape
+     closes the large view. */
+  K.bindAlbumKeys = function (ctx, go, lightbox) {
+    var album = ctx.album, state = ctx.state;
+    doc.addEventListener('keydown', function (e) {
+      if (e.defaultPrevented || e.altKey || e.ctrlKey || e.metaKey || K.isTypingTarget(e.target)) return;
+      var rtl = K.dir() === 'rtl';
+      var step = 0, to = null;
+      switch (e.key) {
+        case 'ArrowRight': step = rtl ? -1 : 1; break;
+        case 'ArrowLeft': step = rtl ? 1 : -1; break;
+        case 'PageDown': step = 1; break;
+        case 'PageUp': step = -1; break;
+        case 'Home': to = 0; break;
+        case 'End': to = album.count - 1; break;
+        case 'Escape': if (state.largeOpen && lightbox) { lightbox.close(); e.preventDefault(); } return;
+        default: return;
+      }
+      if (album.count === 0) return;
+      e.preventDefault();
+      if (to !== null) go(to);
+      else go(state.index + step);
+    });
+  };
+
+  /* A horizontal swipe by touch or pen on any of elements calls step(+1) for
+     the next photo (leftwards, mirrored right to left) or step(-1). */
+  K.bindSwipe = function (elements, step) {
+    var touch = null;
+    function start(e) {
+      if (e.pointerType === 'mouse') return;
+      touch = { x: e.clientX, y: e.clientY, t: Date.now() };
+    }
+    function end(e) {
+      if (!touch) return;
+      var dx = e.clientX - touch.x, dy = e.clientY - touch.y;
+      touch = null;
+      if (Math.abs(dx) > 40 && Math.abs(dx) > Math.abs(dy) * 1.5) {
+        var fwd = dx < 0;
+        if (K.dir() === 'rtl') fwd = !fwd;
+        step(fwd ? 1 : -1);
+      }
+    }
+    elements.forEach(function (el) {
+      if (!el) return;
+      el.addEventListener('pointerdown', start);
+      el.addEventListener('pointerup', end);
+      el.addEventListener('pointercancel', function () { touch = null; });
+    });
+  };
+})(window);
