@@ -24,9 +24,12 @@ describe('template set', () => {
   });
 
   it('uses exactly the placeholders the writers fill in', () => {
-    for (const page of ['js2/index.html', 'js2/ext/html/medium.html', 'js2/ext/html/small.html', 'js2/ext/html/large.html']) {
-      assert.deepEqual(placeholders(page), ['%%KAVLO_VERSION%%'], page);
+    assert.deepEqual(placeholders('js2/index.html'), ['%%KAVLO_DESCRIPTION%%', '%%KAVLO_NOSCRIPT%%', '%%KAVLO_PREVIEW%%',
+      '%%KAVLO_RENDITIONS%%', '%%KAVLO_TITLE%%', '%%KAVLO_VERSION%%']);
+    for (const page of ['js2/ext/html/medium.html', 'js2/ext/html/large.html']) {
+      assert.deepEqual(placeholders(page), ['%%KAVLO_RENDITIONS%%', '%%KAVLO_VERSION%%'], page);
     }
+    assert.deepEqual(placeholders('js2/ext/html/small.html'), ['%%KAVLO_VERSION%%']);
     assert.deepEqual(placeholders('simpleviewer/index.html'), ['%%BGCOLOR%%', '%%FOOTER%%', '%%FRAMECOLOR%%', '%%INTRO%%',
       '%%INTRO_PRESENT%%', '%%KAVLO_VERSION%%', '%%TEXTCOLOR%%', '%%TEXTCOLOR_FLASH%%', '%%TITLE%%']);
     assert.deepEqual(placeholders('autoviewer/index.html'), ['%%ALBUMFOOTER%%', '%%ALBUMTITLE%%', '%%BGCOLOR%%',

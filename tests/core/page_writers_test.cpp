@@ -98,7 +98,7 @@ TEST(AlbumPages, TemplateFilesAreCopiedAndInstantiated) {
                           "ext/html/small.html", "ext/js/small.js", "ext/html/large.html", "ext/js/large.js",
                           "ext/kavlo.ico", "ext/js/common.js", "ext/js/data.js", "ext/js/html.js",
                           "ext/js/captions.js", "ext/js/intro.js", "ext/js/strip.js", "ext/js/viewer.js",
-                          "ext/js/lightbox.js", "ext/js/navigation.js", "ext/js/slideshow.js"}) {
+                          "ext/js/zoom.js", "ext/js/lightbox.js", "ext/js/navigation.js", "ext/js/slideshow.js"}) {
         EXPECT_TRUE(fs::exists(dest + "/" + f)) << f;
     }
     EXPECT_TRUE(fs::is_directory(dest + "/ext/xml"));

@@ -12,12 +12,22 @@
     return K.plainText(img.major) || img.minor.replace(/\s+/g, ' ').trim() || K.t('photo', { n: i + 1 });
   };
 
-  /* The figure caption; show(img) fills it with the captions of one image. */
-  K.buildCaption = function () {
-    var caption = K.el('figcaption', { class: 'kv-caption', id: 'kv-caption' });
-    var major = K.el('div', { class: 'kv-major', id: 'kv-major', dir: 'auto' });
-    var infoBtn = K.el('button', { type: 'button', class: 'kv-info-button', 'aria-expanded': 'false', 'aria-controls': 'kv-minor', title: K.t('details') }, [K.icon('info'), K.el('span', { class: 'kv-visually-hidden', text: K.t('details') })]);
-    var minor = K.el('p', { class: 'kv-minor', id: 'kv-minor', dir: 'auto' });
+  /* Alternative text of image i where its caption is on show beside it: the
+     caption is not read twice, so only its minor caption or "Photo n". */
+  K.shortAlt = function (album, i) {
+    var img = album.images[i];
+    if (img.major === '') return K.altText(album, i);
+    return K.t('photo', { n: i + 1 });
+  };
+
+  /* The figure caption; show(img) fills it with the captions of one image.
+     prefix names its elements (kv-caption, kv-major, kv-minor by default). */
+  K.buildCaption = function (prefix) {
+    var p = prefix || 'kv';
+    var caption = K.el('figcaption', { class: 'kv-caption', id: p + '-caption' });
+    var major = K.el('div', { class: 'kv-major', id: p + '-major', dir: 'auto' });
+    var infoBtn = K.el('button', { type: 'button', class: 'kv-info-button', 'aria-expanded': 'false', 'aria-controls': p + '-minor', title: K.t('details') }, [K.icon('info'), K.el('span', { class: 'kv-visually-hidden', text: K.t('details') })]);
+    var minor = K.el('p', { class: 'kv-minor', id: p + '-minor', dir: 'auto' });
     minor.hidden = true;
     caption.appendChild(K.el('div', { class: 'kv-caption-row' }, [major, infoBtn]));
     caption.appendChild(minor);

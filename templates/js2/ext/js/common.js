@@ -35,7 +35,9 @@
     noImages: 'This album contains no images.',
     noData: 'The album data could not be read.',
     loadError: 'This image could not be loaded.',
-    keyboardHint: 'Arrow keys browse the images, Home and End jump to the first and last one.'
+    keyboardHint: 'Arrow keys browse the images, Home and End jump to the first and last one.',
+    fullscreen: 'Full screen',
+    skip: 'Skip to the photo'
   };
 
   function lang() {
@@ -97,7 +99,8 @@
     close: 'M6 6l12 12M18 6L6 18',
     info: 'M12 11v6M12 7.5v.5M12 3a9 9 0 100 18 9 9 0 000-18z',
     back: 'M10 6l-6 6 6 6M4 12h16',
-    newtab: 'M14 4h6v6M20 4l-9 9M18 14v5a1 1 0 01-1 1H5a1 1 0 01-1-1V7a1 1 0 011-1h5'
+    newtab: 'M14 4h6v6M20 4l-9 9M18 14v5a1 1 0 01-1 1H5a1 1 0 01-1-1V7a1 1 0 011-1h5',
+    fullscreen: 'M4 9V4h5M20 9V4h-5M4 15v5h5M20 15v5h-5M9 9h6v6H9z'
   };
 
   /* An inline icon; in right-to-left pages the direction arrows are mirrored by CSS. */
@@ -176,6 +179,27 @@
     }
     return footer;
   };
+
+  /* A function that calls fn once calls to it have paused for ms milliseconds. */
+  K.debounce = function (fn, ms) {
+    var timer = 0;
+    return function () {
+      global.clearTimeout(timer);
+      timer = global.setTimeout(fn, ms);
+    };
+  };
+
+  /* Full screen for el, or back from it when the page is in full screen. */
+  K.toggleFullscreen = function (el) {
+    var doc = global.document;
+    if (doc.fullscreenElement) {
+      if (doc.exitFullscreen) doc.exitFullscreen().catch(function () {});
+    } else if (el.requestFullscreen) {
+      el.requestFullscreen().catch(function () {});
+    }
+  };
+
+  K.fullscreenAvailable = function () { return !!global.document.fullscreenEnabled; };
 
   K.message = function (container, text) {
     container.appendChild(K.el('div', { class: 'kv-message', role: 'alert' }, [K.el('p', { text: text })]));

@@ -81,6 +81,7 @@
     }
     var current = readInt('currentImage', 0);
     return {
+      renditions: K.readRenditions(n),
       present: present,
       title: readString('title'),
       intro: readString('intro'),
@@ -100,6 +101,78 @@
       smallPos: pos,
       clinks: clinks,
       link: { href: readString('slink_href'), text: readString('slink_txt') }
+    };
+  };
+
+  // ---------------------------------------------------------------- renditions
+
+  /* A folder of the renditions file: a relative path inside the album, without
+     ".." or "." steps, schemes or a leading slash. */
+  function plainDir(d) {
+    if (typeof d !== 'string' || d === '' || /^[\/\\]|:|\\/.test(d)) return false;
+    return d.split('/').every(function (seg) { return seg !== '' && seg !== '.' && seg !== '..'; });
+  }
+
+  function pixelSize(v) {
+    if (!Array.isArray(v)) return null;
+    var w = toNumber(v[0]), h = toNumber(v[1]);
+    return w > 0 && h > 0 && w <= 65535 && h <= 65535 ? { w: Math.round(w), h: Math.round(h) } : null;
+  }
+
+  /* Reads ext/js/renditions.js (the global "renditions", absent in albums
+     without extra renditions): per image the list of { dir, w, h } files it
+     has besides its main and large image, and its 2x thumbnail. Anything
+     malformed is left out, so the page falls back to the main and large files. */
+  K.readRenditions = function (count) {
+    var r = global.renditions;
+    var out = { steps: [], thumb2x: [], thumb2xDir: '' };
+    for (var i = 0; i < count; i++) { out.steps.push([]); out.thumb2x.push(null); }
+    if (!r || typeof r !== 'object') return out;
+    var dirs = Array.isArray(r.dirs) ? r.dirs : [];
+    var sizes = Array.isArray(r.sizes) ? r.sizes : [];
+    for (i = 0; i < count && i < sizes.length; i++) {
+      var row = Array.isArray(sizes[i]) ? sizes[i] : [];
+      for (var k = 0; k < dirs.length && k < row.length; k++) {
+        var s = pixelSize(row[k]);
+        if (s && plainDir(dirs[k])) out.steps[i].push({ dir: dirs[k], w: s.w, h: s.h });
+      }
+    }
+    if (plainDir(r.thumb2xDir) && Array.isArray(r.thumb2x)) {
+      out.thumb2xDir = r.thumb2xDir;
+      for (i = 0; i < count && i < r.thumb2x.length; i++) out.thumb2x[i] = pixelSize(r.thumb2x[i]);
+    }
+    return out;
+  };
+
+  /* The files that can show image i, smallest first, each { dir, w, h }: the
+     main image, its renditions and the large image. One file per width. */
+  K.candidates = function (album, i) {
+    var list = [];
+    if (!(i >= 0 && i < album.count)) return list;
+    var m = album.medium.list[i];
+    if (m && m.w > 0) list.push({ dir: album.dirs.medium, w: m.w, h: m.h });
+    album.renditions.steps[i].forEach(function (s) { list.push(s); });
+    var L = album.large.enabled ? album.large.list[i] : null;
+    if (L && L.w > 0) list.push({ dir: album.dirs.large, w: L.w, h: L.h });
+    list.sort(function (a, b) { return a.w - b.w; });
+    return list.filter(function (c, k) { return k === 0 || c.w !== list[k - 1].w; });
+  };
+
+  /* The srcset of image i shown cssW CSS pixels wide: the files sharp enough
+     for this screen (at least 0.95 file pixels per device pixel), so that the
+     browser picks among them, or the largest file when none is. Returns
+     { srcset, best, count } with best the largest candidate. */
+  K.sourceSet = function (album, root, i, cssW) {
+    var list = K.candidates(album, i);
+    if (!list.length) return { srcset: '', best: null, count: 0 };
+    var need = cssW * (global.devicePixelRatio || 1) * 0.95;
+    var sharp = list.filter(function (c) { return c.w >= need; });
+    if (!sharp.length) sharp = [list[list.length - 1]];
+    var file = album.images[i].file;
+    return {
+      srcset: sharp.map(function (c) { return K.imageUrl(root, c.dir, file) + ' ' + c.w + 'w'; }).join(', '),
+      best: list[list.length - 1],
+      count: sharp.length
     };
   };
 

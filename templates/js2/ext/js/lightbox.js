@@ -1,5 +1,6 @@
 /* Kavlo photo album - the large-image view over the album: a modal dialog
- * with the large image of the photo on show, previous/next, a link to the
+ * with the photo on show as large as the screen allows (the browser picks the
+ * file), its caption under it, zoom, swipe, previous/next, a link to the
  * large-image page and a close button. Only in albums with large images. */
 (function (global) {
   'use strict';
@@ -12,7 +13,9 @@
     var album = ctx.album, state = ctx.state, options = ctx.options;
     if (!album.large.enabled) return null;
     var dialog = K.el('dialog', { class: 'kv-lightbox', id: 'kv-lightbox', 'aria-label': K.t('large') });
-    var largeImg = K.el('img', { class: 'kv-lightbox-image', alt: '', decoding: 'async' });
+    var largeImg = K.el('img', { class: 'kv-lightbox-image', alt: '', decoding: 'async', fetchpriority: 'high' });
+    var stage = K.el('div', { class: 'kv-lightbox-stage' }, [largeImg]);
+    var caption = K.buildCaption('kv-lb');
     var tools = K.el('div', { class: 'kv-lightbox-tools' });
     var prev = K.iconButton('prev', K.t('previous'), 'kv-lb-prev');
     var next = K.iconButton('next', K.t('next'), 'kv-lb-next');
@@ -22,26 +25,52 @@
     }
     var closeBtn = K.iconButton('close', K.t('close'), 'kv-lb-close');
     [prev, next, tab, closeBtn].forEach(function (b) { if (b) tools.appendChild(b); });
-    dialog.appendChild(largeImg);
+    dialog.appendChild(K.el('figure', { class: 'kv-lightbox-figure' }, [stage, caption.element]));
     dialog.appendChild(tools);
     doc.body.appendChild(dialog);
+
+    var box = { w: 0 };
+    var zoom = K.bindZoom(stage, largeImg, function () {
+      var c = K.candidates(album, state.index);
+      return c.length ? c[c.length - 1].w : 0;
+    }, K.debounce(function () { layout(); }, 150));
+
+    /* Fits the photo into the dialog above its caption. */
+    function layout() {
+      var i = state.index;
+      if (!dialog.open || i === null || i < 0) return;
+      var L = album.large.list[i];
+      var c = K.candidates(album, i), best = c.length ? c[c.length - 1].w : L.w;
+      var sr = stage.getBoundingClientRect();
+      var d = K.fit(L.w, L.h, sr.width, sr.height, L.w > 0 && best > L.w ? best / L.w : 1);
+      if (!(d.w > 0)) return;
+      box = d;
+      largeImg.style.width = d.w + 'px';
+      largeImg.style.height = d.h + 'px';
+      var set = K.sourceSet(album, ctx.root, i, Math.round(d.w * zoom.scale()));
+      if (largeImg.getAttribute('sizes') !== Math.round(d.w * zoom.scale()) + 'px') largeImg.sizes = Math.round(d.w * zoom.scale()) + 'px';
+      if (largeImg.getAttribute('srcset') !== set.srcset) largeImg.srcset = set.srcset;
+    }
 
     function update() {
       if (state.index === null || state.index < 0) return;
       var i = state.index, L = album.large.list[i];
-      largeImg.src = K.imageUrl(ctx.root, album.dirs.large, album.images[i].file);
+      zoom.reset();
       if (L.w && L.h) { largeImg.width = L.w; largeImg.height = L.h; }
-      largeImg.alt = K.altText(album, i);
+      largeImg.alt = K.shortAlt(album, i);
+      caption.show(album.images[i]);
+      layout();
+      largeImg.src = K.imageUrl(ctx.root, album.dirs.large, album.images[i].file);
       if (tab) tab.href = options.pages + 'large.html#' + (i + 1);
     }
 
     function open() {
       if (state.index === null || state.index < 0) return;
-      update();
       if (!dialog.open) {
         if (typeof dialog.showModal === 'function') dialog.showModal(); else dialog.setAttribute('open', '');
       }
       state.largeOpen = true;
+      update();
     }
 
     function close() {
@@ -49,12 +78,17 @@
       state.largeOpen = false;
     }
 
+    function toggleFullscreen() { K.toggleFullscreen(dialog); }
+
     prev.addEventListener('click', function () { step(-1); });
     next.addEventListener('click', function () { step(1); });
     closeBtn.addEventListener('click', function () { close(); });
-    dialog.addEventListener('close', function () { state.largeOpen = false; });
+    dialog.addEventListener('close', function () { state.largeOpen = false; zoom.reset(); });
     dialog.addEventListener('click', function (e) { if (e.target === dialog) close(); });
+    K.bindSwipe([stage], step, zoom.zoomed);
+    if (global.ResizeObserver) new global.ResizeObserver(function () { layout(); }).observe(stage);
+    else global.addEventListener('resize', layout);
 
-    return { dialog: dialog, image: largeImg, open: open, close: close, update: update };
+    return { dialog: dialog, image: largeImg, open: open, close: close, update: update, zoom: zoom, fullscreen: toggleFullscreen, box: function () { return box; } };
   };
 })(window);

@@ -24,6 +24,12 @@
     h.next = K.iconButton('next', K.t('next'), 'kv-next');
     h.last = K.iconButton('last', K.t('last'), 'kv-last');
     [h.first, h.prev, h.play, h.next, h.last].forEach(function (b) { tools.appendChild(b); });
+    h.full = null;
+    if (K.fullscreenAvailable() && album.count > 0) {
+      h.full = K.iconButton('fullscreen', K.t('fullscreen'), 'kv-fullscreen-button');
+      h.full.setAttribute('aria-pressed', 'false');
+      tools.appendChild(h.full);
+    }
     h.large = null;
     if (album.large.enabled) {
       h.large = K.iconButton('expand', K.t('large'), 'kv-large-button');
@@ -47,6 +53,8 @@
   function buildParts(ctx) {
     var album = ctx.album, app = ctx.app;
     var v = { header: buildHeader(ctx) };
+    var skip = K.el('a', { class: 'kv-skip', href: '#kv-main', text: K.t('skip') });
+    app.appendChild(skip);
     app.appendChild(v.header.element);
     v.live = K.el('p', { class: 'kv-visually-hidden', 'aria-live': 'polite', id: 'kv-live' });
     app.appendChild(v.live);
@@ -55,7 +63,9 @@
       v.strip = K.buildStrip(ctx, ctx.stripPos);
       app.appendChild(v.strip.element);
     }
-    var main = K.el('main', { class: 'kv-main', id: 'kv-main' });
+    var main = K.el('main', { class: 'kv-main', id: 'kv-main', tabindex: '-1' });
+    // The skip link moves the focus past the toolbar and the strip, not the address.
+    skip.addEventListener('click', function (e) { e.preventDefault(); main.focus(); });
     app.appendChild(main);
     v.intro = K.buildIntro(album);
     main.appendChild(v.intro.element);
@@ -113,12 +123,31 @@
     v.viewer.sidePrev.addEventListener('click', function () { go(state.index - 1); });
     v.viewer.sideNext.addEventListener('click', function () { go(state.index + 1); });
     if (h.large) h.large.addEventListener('click', function () { v.lightbox.open(); });
-    v.viewer.image.addEventListener('click', function () { if (v.lightbox) v.lightbox.open(); else go(state.index + 1); });
+    // A click on the photo opens the large view (or steps on), unless it was
+    // the first of a double click, which zooms.
+    var clickTimer = 0;
+    v.viewer.image.addEventListener('click', function () {
+      global.clearTimeout(clickTimer);
+      clickTimer = global.setTimeout(function () { if (v.lightbox) v.lightbox.open(); else go(state.index + 1); }, 260);
+    });
+    v.viewer.image.addEventListener('dblclick', function () { global.clearTimeout(clickTimer); });
+    var fullTarget = v.viewer.figure;
+    function toggleFullscreen() { K.toggleFullscreen(fullTarget); }
+    if (h.full) h.full.addEventListener('click', toggleFullscreen);
+    v.viewer.onFullscreen = toggleFullscreen;
+    doc.addEventListener('fullscreenchange', function () {
+      var on = !!doc.fullscreenElement;
+      if (h.full) h.full.setAttribute('aria-pressed', on ? 'true' : 'false');
+      ctx.app.classList.toggle('kv-fullscreen', on);
+    });
     v.slideshow = K.buildSlideshow(ctx, h.play, go);
     v.viewer.onShown = v.slideshow.photoSettled;
     v.viewer.onFailed = v.slideshow.photoSettled;
-    K.bindAlbumKeys(ctx, go, v.lightbox);
-    K.bindSwipe([v.viewer.stage, v.intro.element, v.lightbox && v.lightbox.image], function (d) { go(state.index + d); });
+    K.bindAlbumKeys(ctx, go, v.lightbox, function () {
+      if (ctx.state.largeOpen && v.lightbox) return { zoom: v.lightbox.zoom, fullscreen: v.lightbox.fullscreen };
+      return { zoom: v.viewer.zoom, fullscreen: toggleFullscreen };
+    });
+    K.bindSwipe([v.viewer.stage, v.intro.element], function (d) { go(state.index + d); }, v.viewer.zoom.zoomed);
   }
 
   /* options.root: path from the page to the album folder ("" or "../../").

@@ -23,24 +23,34 @@
       return t;
     }
 
-    /* Goes to image i (or the introduction for -1); replace keeps the history
-       short during a slideshow. */
-    function go(i, replace) {
+    /* Goes to image i (or the introduction for -1). The address follows, so
+       that a reload or a copied link comes back here, but it replaces the
+       history entry: Back leaves the album instead of retracing every step. */
+    function go(i) {
       if (album.count === 0) return;
       var min = album.startsWithIntro ? -1 : 0;
       if (i < min) i = min;
       if (i > album.count - 1) i = album.count - 1;
       if (i === state.index) return;
       var h = hashFor(i);
-      if (replace && global.history && global.history.replaceState) {
-        global.history.replaceState(null, '', h);
-        render(i);
-      } else if (global.location.hash === h) {
-        render(i);
-      } else {
-        global.location.hash = h; // hashchange renders; back and reload come back here
+      if (global.location.hash !== h) {
+        if (global.history && global.history.replaceState) global.history.replaceState(global.history.state, '', h);
+        else global.location.replace(h);
       }
+      render(i);
     }
+
+    /* Links within the album (thumbnails, the way in from the introduction)
+       step like the buttons do, without adding history entries. */
+    doc.addEventListener('click', function (e) {
+      if (e.defaultPrevented || e.button !== 0 || e.ctrlKey || e.metaKey || e.shiftKey || e.altKey) return;
+      var a = e.target.closest ? e.target.closest('a[href^="#"]') : null;
+      if (!a || !ctx.app.contains(a)) return;
+      var t = K.hashTarget(a.getAttribute('href'), album.count);
+      if (t === null) return;
+      e.preventDefault();
+      go(t);
+    });
 
     global.addEventListener('hashchange', function () {
       var t = target();
@@ -50,12 +60,29 @@
     return { go: go, target: target };
   };
 
+  /* Zoom keys (+, - and 0) and F for full screen, for whichever view is on
+     show: view() returns its zoom and full-screen toggles (or null). */
+  K.viewKey = function (e, view) {
+    var v = view();
+    if (!v) return false;
+    switch (e.key) {
+      case '+': case '=': if (v.zoom) v.zoom.zoomBy(1.5); break;
+      case '-': case '_': if (v.zoom) v.zoom.zoomBy(1 / 1.5); break;
+      case '0': if (v.zoom) v.zoom.reset(); break;
+      case 'f': case 'F': if (v.fullscreen) v.fullscreen(); break;
+      default: return false;
+    }
+    e.preventDefault();
+    return true;
+  };
+
   /* Arrow keys (mirrored right to left), Page Up/Down, Home and End; Escape
-     closes the large view. */
-  K.bindAlbumKeys = function (ctx, go, lightbox) {
+     closes the large view; zoom and full-screen keys. */
+  K.bindAlbumKeys = function (ctx, go, lightbox, view) {
     var album = ctx.album, state = ctx.state;
     doc.addEventListener('keydown', function (e) {
       if (e.defaultPrevented || e.altKey || e.ctrlKey || e.metaKey || K.isTypingTarget(e.target)) return;
+      if (state.index !== null && state.index >= 0 && K.viewKey(e, view)) return;
       var rtl = K.dir() === 'rtl';
       var step = 0, to = null;
       switch (e.key) {
@@ -76,15 +103,16 @@
   };
 
   /* A horizontal swipe by touch or pen on any of elements calls step(+1) for
-     the next photo (leftwards, mirrored right to left) or step(-1). */
-  K.bindSwipe = function (elements, step) {
+     the next photo (leftwards, mirrored right to left) or step(-1); not while
+     busy() (a zoomed photo pans instead). */
+  K.bindSwipe = function (elements, step, busy) {
     var touch = null;
     function start(e) {
-      if (e.pointerType === 'mouse') return;
+      if (e.pointerType === 'mouse' || (busy && busy()) || touch) { touch = null; return; } // a second finger: no swipe
       touch = { x: e.clientX, y: e.clientY, t: Date.now() };
     }
     function end(e) {
-      if (!touch) return;
+      if (!touch || (busy && busy())) { touch = null; return; }
       var dx = e.clientX - touch.x, dy = e.clientY - touch.y;
       touch = null;
       if (Math.abs(dx) > 40 && Math.abs(dx) > Math.abs(dy) * 1.5) {

@@ -7,7 +7,7 @@
   var SLIDE_MS = 5000;
 
   /* ctx: the album view (album, state, app); button: the play button;
-     go(i, replace) shows photo i. */
+     go(i) shows photo i. */
   K.buildSlideshow = function (ctx, button, go) {
     var album = ctx.album, state = ctx.state;
 
@@ -16,7 +16,7 @@
       state.timer = global.setTimeout(function () {
         if (!state.playing) return;
         var nxt = state.index + 1 >= album.count ? 0 : state.index + 1;
-        go(nxt, true);
+        go(nxt);
       }, SLIDE_MS);
     }
 
@@ -30,7 +30,7 @@
       ctx.app.classList.toggle('kv-playing', on);
       global.clearTimeout(state.timer);
       if (on) {
-        if (state.index === -1) go(0, true);
+        if (state.index === -1) go(0);
         schedule();
       }
     }

@@ -13,7 +13,7 @@
     var figure = K.el('figure', { class: 'kv-figure', id: 'kv-figure' });
     var stage = K.el('div', { class: 'kv-stage', id: 'kv-stage' });
     var frame = K.el('div', { class: 'kv-frame' });
-    var image = K.el('img', { class: 'kv-image', id: 'kv-image', alt: '', decoding: 'async' });
+    var image = K.el('img', { class: 'kv-image', id: 'kv-image', alt: '', decoding: 'async', fetchpriority: 'high' });
     frame.appendChild(image);
     stage.appendChild(frame);
     var sidePrev = K.iconButton('prev', K.t('previous'), 'kv-side kv-side-prev');
@@ -22,16 +22,21 @@
     [sidePrev, sideNext].forEach(function (b) { b.tabIndex = -1; b.setAttribute('aria-hidden', 'true'); });
     stage.appendChild(sidePrev);
     stage.appendChild(sideNext);
+    // In full screen the toolbar is out of sight: the way back sits on the photo.
+    var fsExit = K.iconButton('close', K.t('fullscreen'), 'kv-fs-exit');
+    fsExit.setAttribute('aria-pressed', 'true');
+    fsExit.addEventListener('click', function () { if (viewer.onFullscreen) viewer.onFullscreen(); });
+    stage.appendChild(fsExit);
     var loadError = K.el('p', { class: 'kv-load-error', role: 'alert', text: K.t('loadError') });
     loadError.hidden = true;
     stage.appendChild(loadError);
     figure.appendChild(stage);
     figure.appendChild(caption.element);
 
-    var viewer = { figure: figure, stage: stage, image: image, sidePrev: sidePrev, sideNext: sideNext, onShown: null, onFailed: null };
+    var viewer = { figure: figure, stage: stage, frame: frame, image: image, sidePrev: sidePrev, sideNext: sideNext, preloaded: [],
+      onShown: null, onFailed: null, onLayout: null, onFullscreen: null, zoomScale: null };
 
     function mediumUrl(i) { return K.imageUrl(ctx.root, album.dirs.medium, album.images[i].file); }
-    function largeUrl(i) { return K.imageUrl(ctx.root, album.dirs.large, album.images[i].file); }
 
     /* Size of main image i: from the album data, or, for data without sizes,
        from the picture itself once it has loaded. */
@@ -47,37 +52,65 @@
       ctx.app.style.setProperty('--kv-box-w', album.medium.maxW + 'px');
     }
 
-    function layout() {
-      if (state.index === null || state.index < 0) return;
-      var sz = boxFor(state.index);
-      var L = album.large.enabled ? album.large.list[state.index] : null;
+    /* The room for the photo inside the stage, frame padding and border taken off. */
+    function room() {
       var cs = global.getComputedStyle(stage);
       var bw = stage.clientWidth - parseFloat(cs.paddingLeft) - parseFloat(cs.paddingRight);
       // Wide screens: the image and its caption share the figure's height and sit
       // together in its middle. Narrow screens give the stage its own shape.
-      var room = cs.aspectRatio && cs.aspectRatio !== 'auto' ? stage.clientHeight : figure.clientHeight - caption.element.offsetHeight;
-      var bh = room - parseFloat(cs.paddingTop) - parseFloat(cs.paddingBottom);
+      var h = cs.aspectRatio && cs.aspectRatio !== 'auto' ? stage.clientHeight : figure.clientHeight - caption.element.offsetHeight;
+      var bh = h - parseFloat(cs.paddingTop) - parseFloat(cs.paddingBottom);
       var fcs = global.getComputedStyle(frame);
       var fx = parseFloat(fcs.paddingLeft) + parseFloat(fcs.paddingRight) + parseFloat(fcs.borderLeftWidth) + parseFloat(fcs.borderRightWidth);
       var fy = parseFloat(fcs.paddingTop) + parseFloat(fcs.paddingBottom) + parseFloat(fcs.borderTopWidth) + parseFloat(fcs.borderBottomWidth);
-      // A main image is never enlarged; where a large image exists the view may
-      // grow up to its size, and the browser then picks the sharper file.
-      var limit = 1;
-      if (L && L.w > sz.w && sz.w > 0) limit = L.w / sz.w;
-      var d = K.fit(sz.w, sz.h, bw - fx, bh - fy, limit);
-      if (d.w > 0 && (image.style.width !== d.w + 'px' || image.style.height !== d.h + 'px')) {
-        image.style.width = d.w + 'px';
-        image.style.height = d.h + 'px';
-        // Changing sizes makes the browser pick a file again: only when it differs.
-        if (image.getAttribute('sizes') !== d.w + 'px') image.sizes = d.w + 'px';
+      return { w: bw - fx, h: bh - fy };
+    }
+
+    /* Display size of image i in the room: as large as it allows, but never
+       more CSS pixels than its largest file has pixels. */
+    function displaySize(i, r) {
+      var sz = boxFor(i);
+      var list = K.candidates(album, i);
+      var best = list.length ? list[list.length - 1].w : 0;
+      var limit = best > sz.w && sz.w > 0 ? best / sz.w : 1;
+      return K.fit(sz.w, sz.h, r.w, r.h, limit);
+    }
+
+    /* The files the browser may choose from for image i at width w. */
+    function applySources(img, i, w) {
+      var set = K.sourceSet(album, ctx.root, i, w);
+      if (set.count > 1 || (set.best && set.best.dir !== album.dirs.medium)) {
+        if (img.getAttribute('sizes') !== w + 'px') img.sizes = w + 'px';
+        if (img.getAttribute('srcset') !== set.srcset) img.srcset = set.srcset;
+      } else if (img.hasAttribute('srcset')) {
+        img.removeAttribute('srcset');
+        img.removeAttribute('sizes');
       }
     }
 
+    function layout() {
+      if (state.index === null || state.index < 0) return;
+      var d = displaySize(state.index, room());
+      if (d.w > 0 && (image.style.width !== d.w + 'px' || image.style.height !== d.h + 'px')) {
+        image.style.width = d.w + 'px';
+        image.style.height = d.h + 'px';
+      }
+      // Changing the sources makes the browser pick a file again: only when they differ.
+      if (d.w > 0) applySources(image, state.index, Math.round(d.w * (viewer.zoomScale ? viewer.zoomScale() : 1)));
+      if (viewer.onLayout) viewer.onLayout(d);
+    }
+
+    /* Fetches the file that showing image i will pick, at low priority. */
     function preload(i) {
       if (i < 0 || i >= album.count) return;
       var p = new Image();
       p.decoding = 'async';
+      p.fetchPriority = 'low';
+      var d = displaySize(i, room());
+      if (d.w > 0) applySources(p, i, d.w);
       p.src = mediumUrl(i);
+      viewer.preloaded.push(p);
+      if (viewer.preloaded.length > 4) viewer.preloaded.shift();
     }
 
     /* Shows image i with its captions. */
@@ -85,23 +118,17 @@
       var img = album.images[i], sz = boxFor(i);
       loadError.hidden = true;
       frame.classList.remove('kv-loaded');
-      var src = mediumUrl(i);
+      zoom.reset();
       if (sz.w && sz.h) {
         image.width = sz.w; image.height = sz.h;
         // Narrow screens size the stage to the image itself, known before it loads.
         stage.style.setProperty('--kv-image-ratio', sz.w + ' / ' + sz.h);
       }
-      if (album.large.enabled && sz.w > 0 && album.large.list[i].w > sz.w) {
-        image.srcset = src + ' ' + sz.w + 'w, ' + largeUrl(i) + ' ' + album.large.list[i].w + 'w';
-      } else {
-        image.removeAttribute('srcset');
-      }
-      image.src = src;
-      image.alt = K.altText(album, i);
+      image.alt = K.shortAlt(album, i);
       if (img.minor) image.title = img.minor; else image.removeAttribute('title');
-      layout();
       caption.show(img);
-      layout(); // the caption's height is part of the image's room
+      layout(); // sources and size first, so that the browser fetches one file
+      image.src = mediumUrl(i);
     }
 
     function onLoaded() {
@@ -125,6 +152,14 @@
       if (image.complete && image.naturalWidth > 0) onLoaded();
     }
 
+    // Zoom up to 1:1 of the largest file; the sources follow once a gesture rests.
+    var zoom = K.bindZoom(stage, image, function () {
+      var c = state.index >= 0 ? K.candidates(album, state.index) : [];
+      return c.length ? c[c.length - 1].w : image.naturalWidth;
+    }, K.debounce(function () { layout(); }, 150));
+    viewer.zoom = zoom;
+    viewer.zoomScale = zoom.scale;
+
     if (global.ResizeObserver) {
       var ro = new global.ResizeObserver(layout);
       ro.observe(figure);
@@ -134,6 +169,8 @@
     }
 
     viewer.layout = layout;
+    viewer.room = room;
+    viewer.displaySize = displaySize;
     viewer.preload = preload;
     viewer.show = show;
     viewer.settle = settle;
