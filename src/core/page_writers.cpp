@@ -129,11 +129,14 @@ std::string fileUrl(const std::string& folder, const std::string& file) {
 }
 
 /// The photos as a plain list of main images with their captions as alternative
-/// text, for visitors without scripts.
+/// text, for visitors without scripts. The first kPlainListLimit photos only: the
+/// list is part of the start page every visitor loads, so it must not grow without
+/// bound with the album.
+constexpr size_t kPlainListLimit = 1000;
 std::string plainPhotoList(const AlbumModel& model, const SizeLists& sizes) {
     std::string out = "\n<ol class=\"kv-plain-list\">\n";
     const std::vector<std::string> names = imageNames(model);
-    for (size_t i = 0; i < names.size(); ++i) {
+    for (size_t i = 0; i < names.size() && i < kPlainListLimit; ++i) {
         const ImageEntry& e = model.images[i];
         std::string alt = plainCaption(e.macap);
         if (alt.empty()) alt = plainCaption(e.micap);

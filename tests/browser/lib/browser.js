@@ -42,6 +42,36 @@ async function launch() {
   };
 }
 
+const ARGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync'];
+
+// Screens visitors use: viewport in CSS pixels and device pixels per CSS pixel.
+const SCREENS = {
+  phone: { viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, isMobile: true, hasTouch: true },
+  laptop: { viewport: { width: 1366, height: 768 }, deviceScaleFactor: 1 },
+  '4k': { viewport: { width: 1920, height: 1080 }, deviceScaleFactor: 2 },
+};
+
+// A browser whose pages each get a context of their own, so that each can have
+// its own screen (SCREENS name or context options). page.problems as in launch().
+async function launchScreens() {
+  const b = await chromium.launch({ executablePath: CHROMIUM, headless: true, args: ARGS });
+  return {
+    browser: b,
+    async newPage(screen) {
+      const context = await b.newContext(typeof screen === 'string' ? SCREENS[screen] : screen || {});
+      const page = await context.newPage();
+      page.problems = [];
+      page.on('console', (m) => { if (m.type() === 'error') page.problems.push('console: ' + m.text()); });
+      page.on('pageerror', (e) => page.problems.push('script: ' + e.message));
+      page.on('requestfailed', (r) => page.problems.push('request: ' + r.url() + ' ' + (r.failure() || {}).errorText));
+      page.closeAll = () => context.close();
+      return page;
+    },
+    close: () => b.close(),
+  };
+}
+
 function fileUrl(file, hash) {
   return pathToFileURL(file).href + (hash || '');
 }
@@ -96,4 +126,4 @@ async function serve(root) {
   };
 }
 
-module.exports = { launch, fileUrl, imagesSettled, screenshot, snap, serve, PHONE, DESKTOP };
+module.exports = { launchScreens, SCREENS, launch, fileUrl, imagesSettled, screenshot, snap, serve, PHONE, DESKTOP };

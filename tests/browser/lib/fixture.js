@@ -77,7 +77,7 @@ function startPage(o, images, S, dirs) {
   if (!description) description = o.title;
   if (Buffer.byteLength(description) > 300) description = Buffer.from(description).subarray(0, 300).toString('utf8').replace(/\uFFFD+$/, '') + '\u2026';
   let list = '\n<ol class="kv-plain-list">\n';
-  images.forEach((im, i) => {
+  images.slice(0, 1000).forEach((im, i) => {
     const m = S.medium[i];
     list += '<li><img src="' + pageText(fileUrlOf(dirs.medium, im.name)) + '" alt="' + pageText(plainCaption(im.major) || plainCaption(im.minor)) + '"' +
       (m && m.w > 0 ? ' width="' + m.w + '" height="' + m.h + '"' : '') + ' loading="lazy"></li>\n';
@@ -143,7 +143,8 @@ const DEFAULT_PHOTOS = [
  * images: [{ photo, name, major, minor }] or a count of default photos,
  * renditions: true (or a list of long-side boxes) for an album with extra
  * renditions, ext/js/renditions.js and 2x thumbnails; its image files are then
- * real scaled copies at the sizes albumdef.js states.
+ * real scaled copies at the sizes albumdef.js states. link: true hard-links the
+ * image files instead of copying them (for albums of thousands of photos).
  */
 function buildAlbum(opts = {}) {
   const o = Object.assign({
@@ -188,16 +189,18 @@ function buildAlbum(opts = {}) {
   // (scaled copies at the stated sizes in albums with renditions).
   const S = { small: [], medium: [], large: [] };
   const real = !!o.renditions;
+  const sizeOf = {};
+  const put = o.link ? (a, b) => fs.linkSync(a, b) : copy;
   for (const im of images) {
     const src = path.join(PHOTOS, im.photo);
-    const size = jpegSize(src);
+    const size = sizeOf[src] || (sizeOf[src] = jpegSize(src));
     for (const kind of ['small', 'medium', 'large']) {
       if (kind === 'small' && !o.small) continue;
       if (kind === 'large' && !o.large) continue;
       const folder = path.join(dir, dirs[kind]);
       fs.mkdirSync(folder, { recursive: true });
       const file = real ? scaled(src, o.sizes[kind][0]) : src;
-      if (!im.missing) copy(file, path.join(folder, im.name));
+      if (!im.missing) put(file, path.join(folder, im.name));
       S[kind].push(real ? jpegSize(file) : fitBox(o.sizes[kind][0], o.sizes[kind][1], size.w, size.h));
     }
   }

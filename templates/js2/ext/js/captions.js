@@ -20,6 +20,20 @@
     return K.t('photo', { n: i + 1 });
   };
 
+  /* The room for a photo in a figure that stacks it over its caption: the
+     figure's content box less the caption and the margins of stage (if given). */
+  K.roomAbove = function (figure, caption, stage) {
+    var cs = global.getComputedStyle(figure);
+    var w = figure.clientWidth - parseFloat(cs.paddingLeft) - parseFloat(cs.paddingRight);
+    var h = figure.clientHeight - parseFloat(cs.paddingTop) - parseFloat(cs.paddingBottom) - caption.offsetHeight;
+    if (stage) {
+      var ss = global.getComputedStyle(stage);
+      w -= parseFloat(ss.marginLeft) + parseFloat(ss.marginRight);
+      h -= parseFloat(ss.marginTop) + parseFloat(ss.marginBottom);
+    }
+    return { w: w, h: h };
+  };
+
   /* The figure caption; show(img) fills it with the captions of one image.
      prefix names its elements (kv-caption, kv-major, kv-minor by default). */
   K.buildCaption = function (prefix) {

@@ -46,9 +46,9 @@
 
     /* Fits the photo into the stage; the browser picks the file for its size. */
     function layout() {
-      var s = sizes[index], r = p.stage.getBoundingClientRect();
+      var s = sizes[index], r = K.roomAbove(p.figure, p.caption.element, p.stage);
       var b = best();
-      var d = K.fit(s.w, s.h, r.width, r.height, s.w > 0 && b > s.w ? b / s.w : 1);
+      var d = K.fit(s.w, s.h, r.w, r.h, s.w > 0 && b > s.w ? b / s.w : 1);
       if (!(d.w > 0)) return;
       p.img.style.width = d.w + 'px';
       p.img.style.height = d.h + 'px';
@@ -97,7 +97,7 @@
     });
     K.bindSwipe([p.stage], function (d) { go(index + d); }, zoom.zoomed);
     global.addEventListener('hashchange', render);
-    if (global.ResizeObserver) new global.ResizeObserver(function () { layout(); }).observe(p.stage);
+    if (global.ResizeObserver) new global.ResizeObserver(function () { layout(); }).observe(p.figure);
     else global.addEventListener('resize', layout);
     render();
     return { go: go, current: function () { return index; } };

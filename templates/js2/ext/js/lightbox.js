@@ -25,8 +25,9 @@
     }
     var closeBtn = K.iconButton('close', K.t('close'), 'kv-lb-close');
     [prev, next, tab, closeBtn].forEach(function (b) { if (b) tools.appendChild(b); });
-    dialog.appendChild(K.el('figure', { class: 'kv-lightbox-figure' }, [stage, caption.element]));
+    var figure = K.el('figure', { class: 'kv-lightbox-figure' }, [stage, caption.element]);
     dialog.appendChild(tools);
+    dialog.appendChild(figure);
     doc.body.appendChild(dialog);
 
     var box = { w: 0 };
@@ -41,8 +42,8 @@
       if (!dialog.open || i === null || i < 0) return;
       var L = album.large.list[i];
       var c = K.candidates(album, i), best = c.length ? c[c.length - 1].w : L.w;
-      var sr = stage.getBoundingClientRect();
-      var d = K.fit(L.w, L.h, sr.width, sr.height, L.w > 0 && best > L.w ? best / L.w : 1);
+      var r = K.roomAbove(figure, caption.element);
+      var d = K.fit(L.w, L.h, r.w, r.h, L.w > 0 && best > L.w ? best / L.w : 1);
       if (!(d.w > 0)) return;
       box = d;
       largeImg.style.width = d.w + 'px';
@@ -86,7 +87,7 @@
     dialog.addEventListener('close', function () { state.largeOpen = false; zoom.reset(); });
     dialog.addEventListener('click', function (e) { if (e.target === dialog) close(); });
     K.bindSwipe([stage], step, zoom.zoomed);
-    if (global.ResizeObserver) new global.ResizeObserver(function () { layout(); }).observe(stage);
+    if (global.ResizeObserver) new global.ResizeObserver(function () { layout(); }).observe(figure);
     else global.addEventListener('resize', layout);
 
     return { dialog: dialog, image: largeImg, open: open, close: close, update: update, zoom: zoom, fullscreen: toggleFullscreen, box: function () { return box; } };
