@@ -9,7 +9,7 @@ mode="${1:-build}"
 build_pkgs=(build-essential cmake ninja-build pkg-config
   libjpeg62-turbo-dev libtiff-dev libexpat1-dev libfreetype-dev libfontconfig-dev
   qt6-base-dev libgtest-dev libbenchmark-dev fonts-dejavu-core)
-test_pkgs=(chromium nodejs clang libclang-rt-14-dev xvfb xauth)
+test_pkgs=(chromium nodejs clang libclang-rt-14-dev xvfb xauth libvips-tools)
 
 pkgs=("${build_pkgs[@]}")
 if [ "$mode" = "test" ]; then

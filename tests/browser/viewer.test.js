@@ -126,6 +126,111 @@ describe('photo on show', () => {
     }
   });
 
+  it('preloads the very file the next photo will show and fetches the photo first', async () => {
+    const a = album({ images: PHOTOS, renditions: true, large: true });
+    for (const screen of ['phone', '4k']) {
+      const p = await screenPage(screen);
+      const requested = [];
+      p.on('request', (r) => requested.push(decodeURIComponent(r.url())));
+      await p.goto(fileUrl(path.join(a.dir, 'index.html'), '#1'));
+      await measure(p);
+      assert.equal(await p.getAttribute('#kv-image', 'fetchpriority'), 'high');
+      assert.equal(await p.getAttribute('.kv-thumb img', 'fetchpriority'), 'low');
+      await p.waitForTimeout(300);
+      const before = requested.slice();
+      await p.keyboard.press('ArrowRight');
+      const m = await measure(p);
+      assert.ok(before.some((u) => u.endsWith('/' + m.file)), screen + ': ' + m.file + ' not fetched ahead: ' + before.join(' '));
+      // The large view preloads for itself as well: its next file is the one it then shows.
+      await p.evaluate(() => window.kavloAlbum.openLarge());
+      await measure(p, '.kv-lightbox-image');
+      await p.waitForTimeout(300);
+      const before2 = requested.slice();
+      await p.keyboard.press('ArrowRight');
+      const l = await measure(p, '.kv-lightbox-image');
+      assert.ok(before2.some((u) => u.endsWith('/' + l.file)), screen + ' large view: ' + l.file + ' not fetched ahead');
+      assert.deepEqual(p.problems, [], screen);
+      await p.closeAll();
+    }
+  });
+
+  it('zooms to 1:1 and pans, goes full screen, and swipes in every view', async () => {
+    const a = album({ images: PHOTOS, renditions: true, large: true });
+    const p = await screenPage('laptop');
+    await p.goto(fileUrl(path.join(a.dir, 'index.html'), '#1'));
+    await measure(p);
+    // + zooms in steps up to one file pixel per screen pixel of the largest file.
+    for (let k = 0; k < 8; k++) await p.keyboard.press('+');
+    await p.waitForTimeout(400);
+    const z = await measure(p);
+    const scale = await p.evaluate(() => window.kavloAlbum && document.getElementById('kv-image').getBoundingClientRect().width);
+    assert.ok(Math.abs(scale * 1 - z.best) <= 2, 'zoomed to 1:1: ' + scale + ' css px for ' + z.best + ' file px');
+    assert.equal(z.filePx, z.best, 'the largest file is fetched for a 1:1 view');
+    await screenshot(p, 'viewer-laptop-zoomed');
+    // Dragging pans, and does not step to another photo.
+    const box = await p.evaluate(() => { const r = document.getElementById('kv-stage').getBoundingClientRect(); return { x: r.left + r.width / 2, y: r.top + r.height / 2 }; });
+    const t0 = await p.evaluate(() => document.getElementById('kv-image').style.transform);
+    await p.mouse.move(box.x, box.y);
+    await p.mouse.down();
+    await p.mouse.move(box.x - 200, box.y - 100, { steps: 5 });
+    await p.mouse.up();
+    assert.notEqual(await p.evaluate(() => document.getElementById('kv-image').style.transform), t0);
+    assert.equal(await p.evaluate(() => location.hash), '#1');
+    await p.keyboard.press('0');
+    assert.equal(await p.evaluate(() => document.getElementById('kv-image').style.transform), '');
+    // The wheel zooms in around the pointer; a double click goes back to the fitted view.
+    await p.mouse.move(box.x, box.y);
+    await p.mouse.wheel(0, -400);
+    await p.waitForTimeout(200);
+    assert.match(await p.evaluate(() => document.getElementById('kv-image').style.transform), /scale/);
+    await p.dblclick('#kv-image');
+    assert.equal(await p.evaluate(() => document.getElementById('kv-image').style.transform), '');
+    await p.waitForTimeout(400);
+    assert.equal(await p.evaluate(() => document.getElementById('kv-lightbox').open), false, 'a double click does not open the large view');
+
+    // F and the button toggle full screen on the photo with its caption.
+    await p.keyboard.press('f');
+    await p.waitForFunction(() => document.fullscreenElement && document.fullscreenElement.id === 'kv-figure');
+    await p.waitForTimeout(300);
+    const fs1 = await measure(p);
+    assertSharp(fs1, 'full screen');
+    await screenshot(p, 'viewer-laptop-fullscreen');
+    await p.keyboard.press('f');
+    await p.waitForFunction(() => !document.fullscreenElement);
+    await p.click('.kv-fullscreen-button');
+    await p.waitForFunction(() => !!document.fullscreenElement);
+    assert.equal(await p.getAttribute('.kv-fullscreen-button', 'aria-pressed'), 'true');
+    await p.click('.kv-fs-exit');
+    await p.waitForFunction(() => !document.fullscreenElement);
+    await p.closeAll();
+
+    // Swipes: on the album view, in the large view and on the large page.
+    const ph = await screenPage('phone');
+    const swipe = (sel) => ph.evaluate((s) => {
+      const el = document.querySelector(s);
+      const r = el.getBoundingClientRect();
+      const y = r.top + r.height / 2;
+      const ev = (type, x) => el.dispatchEvent(new PointerEvent(type, { pointerType: 'touch', pointerId: 7, isPrimary: true, clientX: x, clientY: y, bubbles: true }));
+      ev('pointerdown', r.left + r.width * 0.85);
+      ev('pointerup', r.left + r.width * 0.1);
+    }, sel);
+    await ph.goto(fileUrl(path.join(a.dir, 'index.html'), '#1'));
+    await measure(ph);
+    await swipe('#kv-stage');
+    await ph.waitForFunction(() => location.hash === '#2');
+    await ph.evaluate(() => window.kavloAlbum.openLarge());
+    await swipe('.kv-lightbox-stage');
+    await ph.waitForFunction(() => location.hash === '#3' && /\/0003\.jpg$/.test(document.querySelector('.kv-lightbox-image').src));
+    await ph.goto(fileUrl(path.join(a.dir, 'ext/html/large.html'), '#1'));
+    await measure(ph);
+    await swipe('.kv-large-stage');
+    await ph.waitForFunction(() => location.hash === '#2');
+    // Steps on the large page replace the history entry too.
+    assert.equal(await ph.evaluate(() => history.length), 3);
+    assert.deepEqual(ph.problems, []);
+    await ph.closeAll();
+  });
+
   it('keeps working in albums without renditions (main and large files only)', async () => {
     const a = album({ images: 3, large: true });
     assert.equal(fs.existsSync(path.join(a.dir, 'ext/js/renditions.js')), false);

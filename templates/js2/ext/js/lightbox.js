@@ -30,20 +30,25 @@
     dialog.appendChild(figure);
     doc.body.appendChild(dialog);
 
-    var box = { w: 0 };
+    var box = { w: 0 }, kept = [];
     var zoom = K.bindZoom(stage, largeImg, function () {
       var c = K.candidates(album, state.index);
       return c.length ? c[c.length - 1].w : 0;
     }, K.debounce(function () { layout(); }, 150));
 
+    /* Display size of photo i in the dialog above its caption. */
+    function sizeFor(i) {
+      var L = album.large.list[i];
+      var c = K.candidates(album, i), best = c.length ? c[c.length - 1].w : L.w;
+      var r = K.roomAbove(figure, caption.element);
+      return K.fit(L.w, L.h, r.w, r.h, L.w > 0 && best > L.w ? best / L.w : 1);
+    }
+
     /* Fits the photo into the dialog above its caption. */
     function layout() {
       var i = state.index;
       if (!dialog.open || i === null || i < 0) return;
-      var L = album.large.list[i];
-      var c = K.candidates(album, i), best = c.length ? c[c.length - 1].w : L.w;
-      var r = K.roomAbove(figure, caption.element);
-      var d = K.fit(L.w, L.h, r.w, r.h, L.w > 0 && best > L.w ? best / L.w : 1);
+      var d = sizeFor(i);
       if (!(d.w > 0)) return;
       box = d;
       largeImg.style.width = d.w + 'px';
@@ -80,6 +85,15 @@
     }
 
     function toggleFullscreen() { K.toggleFullscreen(dialog); }
+
+    // Once a photo is on show, the files its neighbours will show are fetched.
+    largeImg.addEventListener('load', function () {
+      var i = state.index;
+      if (!dialog.open || i === null || i < 0) return;
+      [i + 1, i - 1].forEach(function (k) {
+        if (k >= 0 && k < album.count) K.preloadPhoto(album, ctx.root, k, sizeFor(k).w, kept);
+      });
+    });
 
     prev.addEventListener('click', function () { step(-1); });
     next.addEventListener('click', function () { step(1); });

@@ -8,6 +8,23 @@
   /* ctx: the album view (album, root, state, app); caption: the caption of
      captions.js, shown under the photo. The owner may set viewer.onShown (the
      photo has decoded) and viewer.onFailed (it could not be loaded). */
+  /* Fetches, at low priority, the file the browser picks for image i shown
+     w CSS pixels wide: the same choice as the photo's own sources make.
+     keep holds the last few requests so that they are not dropped. */
+  K.preloadPhoto = function (album, root, i, w, keep) {
+    var p = new Image();
+    p.decoding = 'async';
+    p.fetchPriority = 'low';
+    if (w > 0) {
+      var set = K.sourceSet(album, root, i, w);
+      p.sizes = w + 'px';
+      p.srcset = set.srcset;
+    }
+    p.src = K.imageUrl(root, album.dirs.medium, album.images[i].file);
+    keep.push(p);
+    if (keep.length > 4) keep.shift();
+  };
+
   K.buildViewer = function (ctx, caption) {
     var album = ctx.album, state = ctx.state;
     var figure = K.el('figure', { class: 'kv-figure', id: 'kv-figure' });
@@ -52,13 +69,19 @@
       ctx.app.style.setProperty('--kv-box-w', album.medium.maxW + 'px');
     }
 
-    /* The room for the photo inside the stage, frame padding and border taken off. */
-    function room() {
+    /* The room for image i inside the stage, frame padding and border taken off. */
+    function room(i) {
       var cs = global.getComputedStyle(stage);
       var bw = stage.clientWidth - parseFloat(cs.paddingLeft) - parseFloat(cs.paddingRight);
       // Wide screens: the image and its caption share the figure's height and sit
-      // together in its middle. Narrow screens give the stage its own shape.
-      var h = cs.aspectRatio && cs.aspectRatio !== 'auto' ? stage.clientHeight : figure.clientHeight - caption.element.offsetHeight;
+      // together in its middle. Narrow screens give the stage the photo's own
+      // shape, up to the stage's greatest height.
+      var h = figure.clientHeight - caption.element.offsetHeight;
+      if (cs.aspectRatio && cs.aspectRatio !== 'auto') {
+        var sz = boxFor(i), most = parseFloat(cs.maxHeight);
+        h = sz.w > 0 && sz.h > 0 ? stage.clientWidth * sz.h / sz.w : stage.clientHeight;
+        if (most > 0) h = Math.min(h, most);
+      }
       var bh = h - parseFloat(cs.paddingTop) - parseFloat(cs.paddingBottom);
       var fcs = global.getComputedStyle(frame);
       var fx = parseFloat(fcs.paddingLeft) + parseFloat(fcs.paddingRight) + parseFloat(fcs.borderLeftWidth) + parseFloat(fcs.borderRightWidth);
@@ -90,7 +113,7 @@
 
     function layout() {
       if (state.index === null || state.index < 0) return;
-      var d = displaySize(state.index, room());
+      var d = displaySize(state.index, room(state.index));
       if (d.w > 0 && (image.style.width !== d.w + 'px' || image.style.height !== d.h + 'px')) {
         image.style.width = d.w + 'px';
         image.style.height = d.h + 'px';
@@ -103,14 +126,7 @@
     /* Fetches the file that showing image i will pick, at low priority. */
     function preload(i) {
       if (i < 0 || i >= album.count) return;
-      var p = new Image();
-      p.decoding = 'async';
-      p.fetchPriority = 'low';
-      var d = displaySize(i, room());
-      if (d.w > 0) applySources(p, i, d.w);
-      p.src = mediumUrl(i);
-      viewer.preloaded.push(p);
-      if (viewer.preloaded.length > 4) viewer.preloaded.shift();
+      K.preloadPhoto(album, ctx.root, i, displaySize(i, room(i)).w, viewer.preloaded);
     }
 
     /* Shows image i with its captions. */
