@@ -101,8 +101,10 @@ async function snap(page, name) {
   if (original) await page.setViewportSize(original);
 }
 
-// Serves a folder on 127.0.0.1 on a free port; returns { url, close }.
-async function serve(root) {
+// Serves a folder on 127.0.0.1 on a free port; returns { url, close }. With
+// gzip, text files are sent compressed to clients that accept it, as web
+// servers do.
+async function serve(root, { gzip = false } = {}) {
   const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8', '.css': 'text/css; charset=utf-8',
     '.xml': 'application/xml; charset=utf-8', '.jpg': 'image/jpeg', '.png': 'image/png', '.ico': 'image/x-icon', '.svg': 'image/svg+xml' };
   const server = http.createServer((req, res) => {
@@ -114,7 +116,13 @@ async function serve(root) {
     try { if (fs.statSync(target).isDirectory()) target = path.join(target, 'index.html'); } catch (e) { /* 404 below */ }
     fs.readFile(target, (err, data) => {
       if (err) { res.writeHead(404); res.end('not found'); return; }
-      res.writeHead(200, { 'Content-Type': types[path.extname(target).toLowerCase()] || 'application/octet-stream' });
+      const type = types[path.extname(target).toLowerCase()] || 'application/octet-stream';
+      if (gzip && /^(text|application\/xml)/.test(type) && /\bgzip\b/.test(req.headers['accept-encoding'] || '')) {
+        res.writeHead(200, { 'Content-Type': type, 'Content-Encoding': 'gzip', Vary: 'Accept-Encoding' });
+        res.end(require('node:zlib').gzipSync(data));
+        return;
+      }
+      res.writeHead(200, { 'Content-Type': type });
       res.end(data);
     });
   });

@@ -165,21 +165,22 @@ function buildAlbum(opts = {}) {
   images = images.map((im, i) => Object.assign({ name: String(i + 1).padStart(4, '0') + '.jpg', major: '', minor: '' }, im));
 
   const dir = opts.dir || fs.mkdtempSync(path.join(os.tmpdir(), 'kavlo-album-'));
-  const T = path.join(templatesDir(), 'js2');
+  const T = path.join(opts.templates || templatesDir(), 'js2');
   for (const d of ['ext', 'ext/css', 'ext/html', 'ext/js', 'ext/xml']) fs.mkdirSync(path.join(dir, d), { recursive: true });
   const map = { '%%KAVLO_VERSION%%': VERSION,
     '%%KAVLO_RENDITIONS%%': o.renditions ? '<script src="../js/renditions.js"></script>' : '' };
   copy(path.join(T, 'ext/js/index.js'), path.join(dir, 'ext/js/index.js'));
   copy(path.join(T, 'autorun.inf'), path.join(dir, 'autorun.inf'));
   instantiate(path.join(T, 'ext/html/medium.html'), path.join(dir, 'ext/html/medium.html'), map);
-  for (const f of ALBUM_SCRIPTS) copy(path.join(T, 'ext/js', f), path.join(dir, 'ext/js', f));
+  // (Template sets of earlier versions, measured as a baseline, have fewer scripts.)
+  for (const f of ALBUM_SCRIPTS) if (fs.existsSync(path.join(T, 'ext/js', f))) copy(path.join(T, 'ext/js', f), path.join(dir, 'ext/js', f));
   if (o.small) {
     instantiate(path.join(T, 'ext/html/small.html'), path.join(dir, 'ext/html/small.html'), map);
     copy(path.join(T, 'ext/js/small.js'), path.join(dir, 'ext/js/small.js'));
   }
   if (o.large) {
     instantiate(path.join(T, 'ext/html/large.html'), path.join(dir, 'ext/html/large.html'), map);
-    copy(path.join(T, 'ext/js/large.js'), path.join(dir, 'ext/js/large.js'));
+    if (fs.existsSync(path.join(T, 'ext/js/large.js'))) copy(path.join(T, 'ext/js/large.js'), path.join(dir, 'ext/js/large.js'));
   }
   copy(path.join(T, 'ext/kavlo.ico'), path.join(dir, 'ext/kavlo.ico'));
   copy(path.join(T, 'ext/css/appearance_' + o.skin + '.css'), path.join(dir, 'ext/css/appearance.css'));

@@ -96,6 +96,7 @@
     h.play.disabled = album.count < 2;
     if (h.large) h.large.disabled = showIntro;
     if (h.back) h.back.href = ctx.options.backHref + K.hashFor(i);
+    if (showIntro || album.count === 0) { if (v.strip) v.strip.release(); }
     if (showIntro) {
       h.counter.textContent = '';
       doc.title = album.title || K.t('introduction');
@@ -141,8 +142,10 @@
       ctx.app.classList.toggle('kv-fullscreen', on);
     });
     v.slideshow = K.buildSlideshow(ctx, h.play, go);
-    v.viewer.onShown = v.slideshow.photoSettled;
-    v.viewer.onFailed = v.slideshow.photoSettled;
+    v.viewer.onShown = v.viewer.onFailed = function () {
+      if (v.strip) v.strip.release();
+      v.slideshow.photoSettled();
+    };
     K.bindAlbumKeys(ctx, go, v.lightbox, function () {
       if (ctx.state.largeOpen && v.lightbox) return { zoom: v.lightbox.zoom, fullscreen: v.lightbox.fullscreen };
       return { zoom: v.viewer.zoom, fullscreen: toggleFullscreen };

@@ -9,17 +9,22 @@
   var doc = global.document;
   var SPARE = 12; // thumbnails kept on either side of the visible ones
 
-  /* The img of thumbnail i, with its 2x file for sharp screens when there is one. */
-  K.thumbImage = function (album, root, i) {
+  /* The img of thumbnail i, with its 2x file for sharp screens when there is
+     one; held: without its address yet (see fetchThumb). */
+  K.thumbImage = function (album, root, i, held) {
     var s = album.small.list[i], t2 = album.renditions.thumb2x[i];
     var file = album.images[i].file;
     // Lazy before the address: a picture fetches as soon as it has one.
-    var img = K.el('img', {
-      loading: 'lazy', decoding: 'async', fetchpriority: 'low', alt: '', width: s.w || null, height: s.h || null,
-      src: K.imageUrl(root, album.dirs.small, file)
-    });
-    if (t2) img.srcset = img.getAttribute('src') + ' 1x, ' + K.imageUrl(root, album.renditions.thumb2xDir, file) + ' 2x';
+    var img = K.el('img', { loading: 'lazy', decoding: 'async', fetchpriority: 'low', alt: '', width: s.w || null, height: s.h || null });
+    img.kvSrc = K.imageUrl(root, album.dirs.small, file);
+    if (t2) img.kvSrcset = img.kvSrc + ' 1x, ' + K.imageUrl(root, album.renditions.thumb2xDir, file) + ' 2x';
+    if (!held) K.fetchThumb(img);
     return img;
+  };
+
+  K.fetchThumb = function (img) {
+    if (img.kvSrcset) img.srcset = img.kvSrcset;
+    if (!img.getAttribute('src')) img.src = img.kvSrc;
   };
 
   /* ctx: the album view (album, root, app); pos: where the strip sits
@@ -34,13 +39,21 @@
     ctx.app.style.setProperty('--kv-thumb-h', Math.max(24, album.small.maxH) + 'px');
 
     var items = {}, from = 0, to = -1, current = -1, focus = 0, metrics = null;
+    // Thumbnails wait until the photo is on show: on a slow line they would share it.
+    var held = true;
+    global.setTimeout(release, 3000);
+    function release() {
+      if (!held) return;
+      held = false;
+      Array.prototype.forEach.call(list.querySelectorAll('img'), K.fetchThumb);
+    }
 
     function item(i) {
       if (items[i]) return items[i];
       var img = album.images[i];
       var label = K.t('imageOf', { n: i + 1, total: n });
       var a = K.el('a', { class: 'kv-thumb', href: '#' + (i + 1), 'aria-label': label, title: K.plainText(img.major) || img.minor || label, tabindex: '-1', 'data-index': i });
-      var t = K.thumbImage(album, ctx.root, i);
+      var t = K.thumbImage(album, ctx.root, i, held);
       t.addEventListener('error', function () { a.classList.add('kv-broken'); });
       a.appendChild(t);
       if (i === current) { a.classList.add('kv-current'); a.setAttribute('aria-current', 'true'); }
@@ -160,6 +173,6 @@
       if (target >= 0 && target < n) setFocus(target, true);
     });
 
-    return { element: strip, mark: mark, reveal: function (i) { reveal(i, false); }, rendered: function () { return list.children.length; } };
+    return { element: strip, mark: mark, reveal: function (i) { reveal(i, false); }, release: release };
   };
 })(window);

@@ -55,6 +55,10 @@
 
     function mediumUrl(i) { return K.imageUrl(ctx.root, album.dirs.medium, album.images[i].file); }
 
+    // Over a network the page's first photo shows its main image first (the
+    // start page fetches it early) and then the file the screen calls for.
+    var mainFirst = global.location.protocol !== 'file:', settling = false;
+
     /* Size of main image i: from the album data, or, for data without sizes,
        from the picture itself once it has loaded. */
     function boxFor(i) {
@@ -119,7 +123,7 @@
         image.style.height = d.h + 'px';
       }
       // Changing the sources makes the browser pick a file again: only when they differ.
-      if (d.w > 0) applySources(image, state.index, Math.round(d.w * (viewer.zoomScale ? viewer.zoomScale() : 1)));
+      if (d.w > 0 && !mainFirst) applySources(image, state.index, Math.round(d.w * (viewer.zoomScale ? viewer.zoomScale() : 1)));
       if (viewer.onLayout) viewer.onLayout(d);
     }
 
@@ -143,18 +147,29 @@
       image.alt = K.shortAlt(album, i);
       if (img.minor) image.title = img.minor; else image.removeAttribute('title');
       caption.show(img);
-      layout(); // sources and size first, so that the browser fetches one file
+      if (mainFirst && image.getAttribute('src')) mainFirst = false;
+      settling = false;
+      if (!mainFirst) layout(); // sources and size first, so that the browser fetches one file
+      else { image.removeAttribute('srcset'); layout(); }
       image.src = mediumUrl(i);
     }
 
     function onLoaded() {
       var first = !frame.classList.contains('kv-loaded');
       frame.classList.add('kv-loaded');
-      if (!first) return; // a sharper file replacing the first one
+      if (first && mainFirst) {
+        // The main image is on show: now the sharper file, and only then the
+        // neighbours, which would otherwise share the line with it.
+        mainFirst = false;
+        layout();
+        if (image.hasAttribute('srcset')) { settling = true; if (viewer.onShown) viewer.onShown(); return; }
+      }
+      if (!first && !settling) return; // a sharper file replacing the first one
       layout();
       preload(state.index + 1);
       preload(state.index - 1);
-      if (viewer.onShown) viewer.onShown();
+      if (first && viewer.onShown) viewer.onShown();
+      settling = false;
     }
     image.addEventListener('load', onLoaded);
     image.addEventListener('error', function () {
