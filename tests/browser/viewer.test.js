@@ -9,8 +9,8 @@ const { describe, it, before, after } = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
-const { buildAlbum, removeAlbum, templatesDir } = require('./lib/fixture');
-const { launchScreens, SCREENS, fileUrl, screenshot } = require('./lib/browser');
+const { buildAlbum, addSimpleViewer, removeAlbum, templatesDir } = require('./lib/fixture');
+const { launchScreens, SCREENS, fileUrl, screenshot, touchSwipe } = require('./lib/browser');
 
 // Photos whose sources allow sharp views on every screen, and one that does not.
 const PHOTOS = [
@@ -204,16 +204,10 @@ describe('photo on show', () => {
     await p.waitForFunction(() => !document.fullscreenElement);
     await p.closeAll();
 
-    // Swipes: on the album view, in the large view and on the large page.
+    // Swipes by a finger: on the album view, in the large view, on the large page
+    // and on the gallery page.
     const ph = await screenPage('phone');
-    const swipe = (sel) => ph.evaluate((s) => {
-      const el = document.querySelector(s);
-      const r = el.getBoundingClientRect();
-      const y = r.top + r.height / 2;
-      const ev = (type, x) => el.dispatchEvent(new PointerEvent(type, { pointerType: 'touch', pointerId: 7, isPrimary: true, clientX: x, clientY: y, bubbles: true }));
-      ev('pointerdown', r.left + r.width * 0.85);
-      ev('pointerup', r.left + r.width * 0.1);
-    }, sel);
+    const swipe = (sel) => touchSwipe(ph, sel);
     await ph.goto(fileUrl(path.join(a.dir, 'index.html'), '#1'));
     await measure(ph);
     await swipe('#kv-stage');
@@ -227,6 +221,11 @@ describe('photo on show', () => {
     await ph.waitForFunction(() => location.hash === '#2');
     // Steps on the large page replace the history entry too.
     assert.equal(await ph.evaluate(() => history.length), 3);
+    addSimpleViewer(a);
+    await ph.goto(fileUrl(path.join(a.dir, 'index.html'), '#1'));
+    await ph.waitForFunction(() => { const i = document.getElementById('kvv-image'); return i && i.complete && i.naturalWidth > 0; });
+    await swipe('.kvv-stage');
+    await ph.waitForFunction(() => /0002\.jpg$/.test(document.getElementById('kvv-image').src));
     assert.deepEqual(ph.problems, []);
     await ph.closeAll();
   });

@@ -72,6 +72,20 @@ async function launchScreens() {
   };
 }
 
+// A real horizontal swipe by one finger across the element (selector) from 85 %
+// to 10 % of its width, through the browser's touch input, so that the page's
+// touch-action decides whether the page sees it.
+async function touchSwipe(page, selector) {
+  const r = await page.$eval(selector, (e) => { const b = e.getBoundingClientRect(); return { x: b.left, y: b.top, w: b.width, h: b.height }; });
+  const cdp = await page.context().newCDPSession(page);
+  const y = r.y + r.h / 2;
+  const at = (x) => [{ x, y, id: 1 }];
+  await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: at(r.x + r.w * 0.85) });
+  for (let k = 1; k <= 6; k++) await cdp.send('Input.dispatchTouchEvent', { type: 'touchMove', touchPoints: at(r.x + r.w * (0.85 - 0.125 * k)) });
+  await cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+  await cdp.detach();
+}
+
 function fileUrl(file, hash) {
   return pathToFileURL(file).href + (hash || '');
 }
@@ -134,4 +148,4 @@ async function serve(root, { gzip = false } = {}) {
   };
 }
 
-module.exports = { launchScreens, SCREENS, launch, fileUrl, imagesSettled, screenshot, snap, serve, PHONE, DESKTOP };
+module.exports = { touchSwipe, launchScreens, SCREENS, launch, fileUrl, imagesSettled, screenshot, snap, serve, PHONE, DESKTOP };
