@@ -28,6 +28,13 @@ after(async () => { await browser.close(); albums.forEach(removeAlbum); });
 
 function screenPage(name) { return browser.newPage(name); }
 
+/* Goes to url once the files the page fetched ahead have arrived: leaving
+   earlier would cancel them, which is no fault of the page. */
+async function visit(p, url) {
+  await p.waitForLoadState('networkidle').catch(() => {});
+  await p.goto(url);
+}
+
 /* The photo on show once the browser has settled on a file: its file's real
    pixel width, its size on screen, sharpness and coverage. */
 async function measure(p, selector = '#kv-image') {
@@ -79,7 +86,7 @@ describe('photo on show', () => {
       for (const screen of Object.keys(SCREENS)) {
         const p = await screenPage(screen);
         for (const n of [1, 2, 3]) {
-          await p.goto(fileUrl(path.join(a.dir, 'index.html'), '#' + n));
+          await visit(p, fileUrl(path.join(a.dir, 'index.html'), '#' + n));
           const m = await measure(p);
           report.push(Object.assign({ view: 'album', skin, screen, photo: n }, m));
           assertSharp(m, skin + ' ' + screen + ' #' + n);
@@ -101,7 +108,7 @@ describe('photo on show', () => {
     const a = album({ images: PHOTOS, renditions: true, large: true });
     for (const screen of Object.keys(SCREENS)) {
       const p = await screenPage(screen);
-      await p.goto(fileUrl(path.join(a.dir, 'index.html'), '#1'));
+      await visit(p, fileUrl(path.join(a.dir, 'index.html'), '#1'));
       await measure(p);
       await p.evaluate(() => window.kavloAlbum.openLarge());
       const m = await measure(p, '.kv-lightbox-image');
@@ -110,7 +117,7 @@ describe('photo on show', () => {
       if (screen === '4k') assert.ok(m.coverage >= 0.6, JSON.stringify(m));
       assert.ok(await p.evaluate(() => !!document.querySelector('#kv-lb-major b')), 'caption in the large view');
       await screenshot(p, 'viewer-' + screen + '-lightbox');
-      await p.goto(fileUrl(path.join(a.dir, 'ext/html/large.html'), '#2'));
+      await visit(p, fileUrl(path.join(a.dir, 'ext/html/large.html'), '#2'));
       const q = await measure(p);
       report.push(Object.assign({ view: 'large page', screen, photo: 2 }, q));
       assertSharp(q, 'large page ' + screen);
@@ -132,7 +139,7 @@ describe('photo on show', () => {
       const p = await screenPage(screen);
       const requested = [];
       p.on('request', (r) => requested.push(decodeURIComponent(r.url())));
-      await p.goto(fileUrl(path.join(a.dir, 'index.html'), '#1'));
+      await visit(p, fileUrl(path.join(a.dir, 'index.html'), '#1'));
       await measure(p);
       assert.equal(await p.getAttribute('#kv-image', 'fetchpriority'), 'high');
       assert.equal(await p.getAttribute('.kv-thumb img', 'fetchpriority'), 'low');
@@ -157,7 +164,7 @@ describe('photo on show', () => {
   it('zooms to 1:1 and pans, goes full screen, and swipes in every view', async () => {
     const a = album({ images: PHOTOS, renditions: true, large: true });
     const p = await screenPage('laptop');
-    await p.goto(fileUrl(path.join(a.dir, 'index.html'), '#1'));
+    await visit(p, fileUrl(path.join(a.dir, 'index.html'), '#1'));
     await measure(p);
     // + zooms in steps up to one file pixel per screen pixel of the largest file.
     for (let k = 0; k < 8; k++) await p.keyboard.press('+');
@@ -208,21 +215,21 @@ describe('photo on show', () => {
     // and on the gallery page.
     const ph = await screenPage('phone');
     const swipe = (sel) => touchSwipe(ph, sel);
-    await ph.goto(fileUrl(path.join(a.dir, 'index.html'), '#1'));
+    await visit(ph, fileUrl(path.join(a.dir, 'index.html'), '#1'));
     await measure(ph);
     await swipe('#kv-stage');
     await ph.waitForFunction(() => location.hash === '#2');
     await ph.evaluate(() => window.kavloAlbum.openLarge());
     await swipe('.kv-lightbox-stage');
     await ph.waitForFunction(() => location.hash === '#3' && /\/0003\.jpg$/.test(document.querySelector('.kv-lightbox-image').src));
-    await ph.goto(fileUrl(path.join(a.dir, 'ext/html/large.html'), '#1'));
+    await visit(ph, fileUrl(path.join(a.dir, 'ext/html/large.html'), '#1'));
     await measure(ph);
     await swipe('.kv-large-stage');
     await ph.waitForFunction(() => location.hash === '#2');
     // Steps on the large page replace the history entry too.
     assert.equal(await ph.evaluate(() => history.length), 3);
     addSimpleViewer(a);
-    await ph.goto(fileUrl(path.join(a.dir, 'index.html'), '#1'));
+    await visit(ph, fileUrl(path.join(a.dir, 'index.html'), '#1'));
     await ph.waitForFunction(() => { const i = document.getElementById('kvv-image'); return i && i.complete && i.naturalWidth > 0; });
     await swipe('.kvv-stage');
     await ph.waitForFunction(() => /0002\.jpg$/.test(document.getElementById('kvv-image').src));
@@ -236,7 +243,7 @@ describe('photo on show', () => {
     assert.doesNotMatch(fs.readFileSync(path.join(a.dir, 'index.html'), 'utf8'), /renditions\.js/);
     for (const screen of Object.keys(SCREENS)) {
       const p = await screenPage(screen);
-      await p.goto(fileUrl(path.join(a.dir, 'index.html'), '#2'));
+      await visit(p, fileUrl(path.join(a.dir, 'index.html'), '#2'));
       const m = await measure(p);
       assert.match(m.file, /^(medium|large)\//);
       report.push(Object.assign({ view: 'no renditions', screen, photo: 2 }, m));
