@@ -58,9 +58,14 @@
       if (p.img.getAttribute('srcset') !== set.srcset) p.img.srcset = set.srcset;
     }
 
-    function render() {
+    /* The photo the address asks for, else where the album starts. */
+    function target() {
       var t = K.hashTarget(global.location.hash, album.count);
-      index = t === null || t < 0 ? album.currentImage : t;
+      return t === null || t < 0 ? album.currentImage : t;
+    }
+
+    function render(i) {
+      index = i;
       var it = album.images[index];
       zoom.reset();
       if (sizes[index].w) { p.img.width = sizes[index].w; p.img.height = sizes[index].h; }
@@ -78,8 +83,8 @@
     /* Steps replace the history entry: Back leaves the page. */
     function go(i) {
       if (i < 0 || i >= album.count || i === index) return;
-      if (global.history && global.history.replaceState) { global.history.replaceState(global.history.state, '', '#' + (i + 1)); render(); }
-      else global.location.replace('#' + (i + 1));
+      K.replaceHash('#' + (i + 1));
+      render(i);
     }
     function toggleFullscreen() { K.toggleFullscreen(p.figure); }
     p.prev.addEventListener('click', function () { go(index - 1); });
@@ -96,10 +101,10 @@
       else if (e.key === 'Escape' && !doc.fullscreenElement) { global.location.href = p.back.href; }
     });
     K.bindSwipe([p.stage], function (d) { go(index + d); }, zoom.zoomed);
-    global.addEventListener('hashchange', render);
+    global.addEventListener('hashchange', function () { if (target() !== index) render(target()); });
     if (global.ResizeObserver) new global.ResizeObserver(function () { layout(); }).observe(p.figure);
     else global.addEventListener('resize', layout);
-    render();
+    render(target());
     return { go: go, current: function () { return index; } };
   };
 })(window);

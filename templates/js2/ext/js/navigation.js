@@ -9,6 +9,17 @@
   function hashFor(i) { return i === -1 ? '#intro' : '#' + (i + 1); }
   K.hashFor = hashFor;
 
+  /* Puts hash h in the address in place of the current history entry (the
+     document's own address, not its base, which an embedding page may set). */
+  K.replaceHash = function (h) {
+    if (global.location.hash === h) return;
+    try {
+      global.history.replaceState(global.history.state, '', global.location.href.replace(/#.*$/, '') + h);
+    } catch (e) {
+      /* an address the page may not rewrite: the photo changes all the same */
+    }
+  };
+
   /* ctx: the album view (album, state); render(i) shows photo i (-1: the
      introduction). Returns { go, target }. */
   K.albumNavigation = function (ctx, render) {
@@ -32,11 +43,7 @@
       if (i < min) i = min;
       if (i > album.count - 1) i = album.count - 1;
       if (i === state.index) return;
-      var h = hashFor(i);
-      if (global.location.hash !== h) {
-        if (global.history && global.history.replaceState) global.history.replaceState(global.history.state, '', h);
-        else global.location.replace(h);
-      }
+      K.replaceHash(hashFor(i));
       render(i);
     }
 
