@@ -67,6 +67,27 @@ describe('accessibility', () => {
     await p.close();
   });
 
+  it('without scripts, the start page lists the photos with their captions', async () => {
+    const a = buildAlbum({ title: 'Trip & "friends"', images: [{ photo: 'orientation/landscape_1.jpg', major: 'Lake at <b>dawn</b>' },
+      { photo: 'orientation/portrait_1.jpg', major: '', minor: 'f/8' }, { photo: 'cameras/Canon_PowerShot_S40.jpg', major: '' }] });
+    albums.push(a);
+    const p = await browser.newPage(PHONE);
+    const cdp = await p.context().newCDPSession(p);
+    await cdp.send('Emulation.setScriptExecutionDisabled', { value: true });
+    await p.goto(fileUrl(path.join(a.dir, 'index.html')));
+    const list = await p.$$eval('.kv-plain-list img', (l) => l.map((i) => ({ alt: i.alt, ok: i.complete && i.naturalWidth > 0, w: i.getBoundingClientRect().width })));
+    assert.deepEqual(list.map((x) => x.alt), ['Lake at dawn', 'f/8', '']);
+    assert.ok(list.every((x) => x.w > 0 && x.w <= PHONE.width), JSON.stringify(list));
+    await p.evaluate(() => window.scrollTo(0, 0));
+    await p.waitForFunction(() => document.querySelector('.kv-plain-list img').complete);
+    assert.equal(await p.title(), 'Trip & "friends"');
+    assert.equal(await p.getAttribute('meta[property="og:image"]', 'content'), 'medium/0001.jpg');
+    assert.equal(await p.getAttribute('meta[name="description"]', 'content'), 'Lake at dawn');
+    assert.equal(await p.$('#kv-app'), null, 'no scripts ran');
+    await screenshot(p, 'noscript-phone');
+    await p.close();
+  });
+
   it('skip link and one-stop thumbnail strip work from the keyboard', async () => {
     const a = buildAlbum({ images: 8 });
     albums.push(a);

@@ -104,6 +104,24 @@ describe('photo on show', () => {
     }
   });
 
+  it('is sharp and fills the room in every language', async () => {
+    const a = album({ images: PHOTOS, renditions: true, large: true });
+    const codes = fs.readdirSync(path.join(templatesDir(), 'js2/ext/js')).filter((f) => /^langdef_\w+\.js$/.test(f)).map((f) => f.slice(8, -3));
+    assert.equal(codes.length, 28);
+    const p = await screenPage('4k');
+    for (const code of codes) {
+      fs.copyFileSync(path.join(templatesDir(), 'js2/ext/js/langdef_' + code + '.js'), path.join(a.dir, 'ext/js/langdef.js'));
+      await visit(p, 'about:blank');
+      await visit(p, fileUrl(path.join(a.dir, 'index.html'), '#1'));
+      const m = await measure(p);
+      assertSharp(m, code);
+      assert.ok(m.coverage >= 0.6 && m.inside, code + ' ' + JSON.stringify(m));
+      if (code === 'il' || code === 'jp') await screenshot(p, 'viewer-4k-language-' + code);
+    }
+    assert.deepEqual(p.problems, []);
+    await p.closeAll();
+  });
+
   it('is sharp in the large view and on the large page', async () => {
     const a = album({ images: PHOTOS, renditions: true, large: true });
     for (const screen of Object.keys(SCREENS)) {
