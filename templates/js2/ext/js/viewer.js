@@ -25,8 +25,9 @@
     if (keep.length > 4) keep.shift();
   };
 
-  K.buildViewer = function (ctx, caption) {
-    var album = ctx.album, state = ctx.state;
+  /* The figure: stage with the framed photo, side buttons, the way out of
+     full screen and the load error, then the caption. */
+  function buildFigure(caption, viewer) {
     var figure = K.el('figure', { class: 'kv-figure', id: 'kv-figure' });
     var stage = K.el('div', { class: 'kv-stage', id: 'kv-stage' });
     var frame = K.el('div', { class: 'kv-frame' });
@@ -49,9 +50,27 @@
     stage.appendChild(loadError);
     figure.appendChild(stage);
     figure.appendChild(caption.element);
+    viewer.figure = figure; viewer.stage = stage; viewer.frame = frame; viewer.image = image;
+    viewer.sidePrev = sidePrev; viewer.sideNext = sideNext; viewer.loadError = loadError;
+  }
 
-    var viewer = { figure: figure, stage: stage, frame: frame, image: image, sidePrev: sidePrev, sideNext: sideNext, preloaded: [],
-      onShown: null, onFailed: null, onLayout: null, onFullscreen: null, zoomScale: null };
+  /* Gives img the files the browser may choose from for image i at width w. */
+  function applySources(album, root, img, i, w) {
+    var set = K.sourceSet(album, root, i, w);
+    if (set.count > 1 || (set.best && set.best.dir !== album.dirs.medium)) {
+      if (img.getAttribute('sizes') !== w + 'px') img.sizes = w + 'px';
+      if (img.getAttribute('srcset') !== set.srcset) img.srcset = set.srcset;
+    } else if (img.hasAttribute('srcset')) {
+      img.removeAttribute('srcset');
+      img.removeAttribute('sizes');
+    }
+  }
+
+  K.buildViewer = function (ctx, caption) {
+    var album = ctx.album, state = ctx.state;
+    var viewer = { preloaded: [], onShown: null, onFailed: null, onLayout: null, onFullscreen: null, zoomScale: null };
+    buildFigure(caption, viewer);
+    var figure = viewer.figure, stage = viewer.stage, frame = viewer.frame, image = viewer.image, loadError = viewer.loadError;
 
     function mediumUrl(i) { return K.imageUrl(ctx.root, album.dirs.medium, album.images[i].file); }
 
@@ -103,18 +122,6 @@
       return K.fit(sz.w, sz.h, r.w, r.h, limit);
     }
 
-    /* The files the browser may choose from for image i at width w. */
-    function applySources(img, i, w) {
-      var set = K.sourceSet(album, ctx.root, i, w);
-      if (set.count > 1 || (set.best && set.best.dir !== album.dirs.medium)) {
-        if (img.getAttribute('sizes') !== w + 'px') img.sizes = w + 'px';
-        if (img.getAttribute('srcset') !== set.srcset) img.srcset = set.srcset;
-      } else if (img.hasAttribute('srcset')) {
-        img.removeAttribute('srcset');
-        img.removeAttribute('sizes');
-      }
-    }
-
     function layout() {
       if (state.index === null || state.index < 0) return;
       var d = displaySize(state.index, room(state.index));
@@ -123,7 +130,7 @@
         image.style.height = d.h + 'px';
       }
       // Changing the sources makes the browser pick a file again: only when they differ.
-      if (d.w > 0 && !mainFirst) applySources(image, state.index, Math.round(d.w * (viewer.zoomScale ? viewer.zoomScale() : 1)));
+      if (d.w > 0 && !mainFirst) applySources(album, ctx.root, image, state.index, Math.round(d.w * (viewer.zoomScale ? viewer.zoomScale() : 1)));
       if (viewer.onLayout) viewer.onLayout(d);
     }
 
