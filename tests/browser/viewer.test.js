@@ -227,6 +227,20 @@ describe('photo on show', () => {
     assert.equal(await p.getAttribute('.kv-fullscreen-button', 'aria-pressed'), 'true');
     await p.click('.kv-fs-exit');
     await p.waitForFunction(() => !document.fullscreenElement);
+    // The large view goes full screen as well.
+    await p.evaluate(() => window.kavloAlbum.openLarge());
+    await p.click('.kv-lb-full');
+    await p.waitForFunction(() => document.fullscreenElement && document.fullscreenElement.id === 'kv-lightbox-body');
+    await p.waitForTimeout(300);
+    assertSharp(await measure(p, '.kv-lightbox-image'), 'large view in full screen');
+    await p.keyboard.press('f');
+    await p.waitForFunction(() => !document.fullscreenElement);
+    // A click beside the photo closes the large view; one on the photo does not.
+    await p.click('.kv-lightbox-image');
+    await p.waitForTimeout(300);
+    assert.equal(await p.evaluate(() => document.getElementById('kv-lightbox').open), true);
+    await p.mouse.click(8, 760);
+    await p.waitForFunction(() => !document.getElementById('kv-lightbox').open);
     await p.closeAll();
 
     // Swipes by a finger: on the album view, in the large view, on the large page

@@ -23,11 +23,13 @@
     if (options.pages !== undefined) {
       tab = K.el('a', { class: 'kv-button kv-lb-tab', target: '_blank', rel: 'noopener', 'aria-label': K.t('newTab'), title: K.t('newTab') }, [K.icon('newtab')]);
     }
+    var full = K.fullscreenAvailable() ? K.iconButton('fullscreen', K.t('fullscreen'), 'kv-lb-full') : null;
     var closeBtn = K.iconButton('close', K.t('close'), 'kv-lb-close');
-    [prev, next, tab, closeBtn].forEach(function (b) { if (b) tools.appendChild(b); });
+    [prev, next, full, tab, closeBtn].forEach(function (b) { if (b) tools.appendChild(b); });
     var figure = K.el('figure', { class: 'kv-lightbox-figure' }, [stage, caption.element]);
-    dialog.appendChild(tools);
-    dialog.appendChild(figure);
+    // A dialog itself cannot go full screen: its content can, tools and all.
+    var body = K.el('div', { class: 'kv-lightbox-body', id: 'kv-lightbox-body' }, [tools, figure]);
+    dialog.appendChild(body);
     doc.body.appendChild(dialog);
 
     var box = { w: 0 }, kept = [];
@@ -84,7 +86,7 @@
       state.largeOpen = false;
     }
 
-    function toggleFullscreen() { K.toggleFullscreen(dialog); }
+    function toggleFullscreen() { K.toggleFullscreen(body); }
 
     // Once a photo is on show, the files its neighbours will show are fetched.
     largeImg.addEventListener('load', function () {
@@ -98,8 +100,10 @@
     prev.addEventListener('click', function () { step(-1); });
     next.addEventListener('click', function () { step(1); });
     closeBtn.addEventListener('click', function () { close(); });
+    if (full) full.addEventListener('click', toggleFullscreen);
     dialog.addEventListener('close', function () { state.largeOpen = false; zoom.reset(); });
-    dialog.addEventListener('click', function (e) { if (e.target === dialog) close(); });
+    // A click beside the photo closes the view.
+    dialog.addEventListener('click', function (e) { if ([dialog, body, figure, stage].indexOf(e.target) >= 0) close(); });
     K.bindSwipe([stage], step, zoom.zoomed);
     if (global.ResizeObserver) new global.ResizeObserver(function () { layout(); }).observe(figure);
     else global.addEventListener('resize', layout);
