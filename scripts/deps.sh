@@ -12,7 +12,7 @@ build_pkgs=(build-essential cmake ninja-build pkg-config
 # llvm brings the unversioned llvm-symbolizer, without which sanitizer and fuzzer reports
 # show bare addresses instead of files and lines.
 test_pkgs=(chromium nodejs clang libclang-rt-14-dev llvm xvfb xauth
-  desktop-file-utils appstream file)
+  desktop-file-utils appstream file libvips-tools)
 
 pkgs=("${build_pkgs[@]}")
 if [ "$mode" = "test" ]; then

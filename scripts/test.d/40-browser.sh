@@ -33,7 +33,8 @@ mkdir -p "$KAVLO_BROWSER_OUTPUT"
 # One test file at a time (each starts its own Chromium, and the machine is small);
 # a failing file does not stop the others.
 status=0
-for t in templates.test.js album.test.js i18n-skins.test.js viewers.test.js help.test.js cli.test.js; do
+for t in templates.test.js album.test.js viewer.test.js sanitiser.test.js a11y.test.js bigalbum.test.js perf.test.js \
+         i18n-skins.test.js viewers.test.js help.test.js cli.test.js; do
   echo "--- $t"
   node --test --test-reporter=spec "$t" || status=1
 done

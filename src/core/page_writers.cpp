@@ -2,6 +2,7 @@
 #include "core/page_writers.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "core/image_pipeline.h"
 #include "storage/settings_file.h"
@@ -29,6 +30,12 @@ std::string quotedList(const std::vector<std::string>& items) {
     return out;
 }
 
+// The scripts of the album view, one concern each, copied into every album (the
+// overview's small.js and the large page's large.js only where those pages exist).
+constexpr const char* kAlbumScripts[] = {
+    "common.js",  "data.js",    "html.js",     "captions.js",   "intro.js",     "strip.js",
+    "viewer.js",  "zoom.js",    "lightbox.js", "navigation.js", "slideshow.js", "medium.js"};
+
 std::vector<std::string> imageNames(const AlbumModel& model) {
     std::vector<std::string> names;
     names.reserve(model.images.size());
@@ -38,7 +45,133 @@ std::vector<std::string> imageNames(const AlbumModel& model) {
     return names;
 }
 
+/// Text for the start page's markup: HTML-escaped, UTF-8, and "%" written as a
+/// character reference so that no inserted text reads as a template placeholder.
+/// Character references already in the text (&eacute; &#233;) are kept.
+std::string pageText(const std::string& text) {
+    const std::string utf8 = ansiToUtf8(text);
+    std::string out;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        if (c == '&') {
+            size_t j = i + 1;
+            if (j < utf8.size() && utf8[j] == '#') ++j;
+            while (j < utf8.size() && j - i < 12 && std::isalnum(static_cast<unsigned char>(utf8[j]))) ++j;
+            const bool reference = j < utf8.size() && utf8[j] == ';' && j > i + 1 && utf8[j - 1] != '#';
+            out += reference ? "&" : "&amp;";
+        } else if (c == '<') {
+            out += "&lt;";
+        } else if (c == '>') {
+            out += "&gt;";
+        } else if (c == '"') {
+            out += "&quot;";
+        } else if (c == '%') {
+            out += "&#37;";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+/// The text of a caption that may hold HTML: tags dropped (a line break becomes a
+/// blank), runs of white space made one blank, trimmed.
+std::string plainCaption(const std::string& html) {
+    std::string out;
+    bool inTag = false;
+    for (char c : html) {
+        if (inTag) {
+            if (c == '>') {
+                inTag = false;
+                out += ' ';
+            }
+        } else if (c == '<') {
+            inTag = true;
+        } else {
+            out += std::isspace(static_cast<unsigned char>(c)) ? ' ' : c;
+        }
+    }
+    std::string collapsed;
+    for (char c : out) {
+        if (c == ' ' && (collapsed.empty() || collapsed.back() == ' ')) continue;
+        collapsed += c;
+    }
+    while (!collapsed.empty() && collapsed.back() == ' ') collapsed.pop_back();
+    return collapsed;
+}
+
+/// At most `limit` bytes of UTF-8 text, cut before a character, "…" marking a cut.
+std::string shortened(const std::string& text, size_t limit) {
+    if (text.size() <= limit) return text;
+    size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    return text.substr(0, end) + "\xE2\x80\xA6";
+}
+
+/// A relative URL of an album file: every byte outside the unreserved set of
+/// URLs percent-encoded, the folder's "/" kept.
+std::string fileUrl(const std::string& folder, const std::string& file) {
+    auto encode = [](const std::string& text, bool keepSlash) {
+        static const char* hex = "0123456789ABCDEF";
+        std::string out;
+        for (unsigned char c : text) {
+            if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~' || (keepSlash && c == '/')) {
+                out += static_cast<char>(c);
+            } else {
+                out += '%';
+                out += hex[c >> 4];
+                out += hex[c & 15];
+            }
+        }
+        return out;
+    };
+    return encode(ansiToUtf8(folder), true) + "/" + encode(ansiToUtf8(file), false);
+}
+
+/// The photos as a plain list of main images with their captions as alternative
+/// text, for visitors without scripts. The first kPlainListLimit photos only: the
+/// list is part of the start page every visitor loads, so it must not grow without
+/// bound with the album.
+constexpr size_t kPlainListLimit = 1000;
+std::string plainPhotoList(const AlbumModel& model, const SizeLists& sizes) {
+    std::string out = "\n<ol class=\"kv-plain-list\">\n";
+    const std::vector<std::string> names = imageNames(model);
+    for (size_t i = 0; i < names.size() && i < kPlainListLimit; ++i) {
+        const ImageEntry& e = model.images[i];
+        std::string alt = plainCaption(e.macap);
+        if (alt.empty()) alt = plainCaption(e.micap);
+        out += "<li><img src=\"" + pageText(fileUrl(model.settings.mdir, names[i])) + "\" alt=\"" +
+               pageText(alt) + "\"";
+        if (i < sizes.mainW.size() && i < sizes.mainH.size() && sizes.mainW[i] > 0) {
+            out += format(" width=\"%i\" height=\"%i\"", sizes.mainW[i], sizes.mainH[i]);
+        }
+        out += " loading=\"lazy\"></li>\n";
+    }
+    return out + "</ol>\n";
+}
+
 }  // namespace
+
+ReplacementMap startPageReplacements(const AlbumModel& model, const SizeLists& sizes,
+                                     bool renditions) {
+    const std::string title = model.title.empty() ? "Photo album" : model.title;
+    std::string description = plainCaption(crlfToBr(model.intro, false));
+    for (size_t i = 0; description.empty() && i < model.images.size(); ++i) {
+        description = plainCaption(model.images[i].macap);
+    }
+    if (description.empty()) description = model.title;
+    const std::vector<std::string> names = imageNames(model);
+    return {
+        {"%%KAVLO_VERSION%%", versionString("ProductVersion")},
+        {"%%KAVLO_TITLE%%", pageText(title)},
+        {"%%KAVLO_DESCRIPTION%%", pageText(shortened(ansiToUtf8(description), 300))},
+        {"%%KAVLO_PREVIEW%%",
+         names.empty() ? std::string() : pageText(fileUrl(model.settings.mdir, names[0]))},
+        {"%%KAVLO_NOSCRIPT%%", plainPhotoList(model, sizes)},
+        {"%%KAVLO_RENDITIONS%%",
+         renditions ? "<script src=\"ext/js/renditions.js\"></script>" : ""},
+    };
+}
 
 void writeNumberArray(std::string& out, const std::string& name, const std::vector<int>& list) {
     out += format("var %-14s= new Array( ", name.c_str());
@@ -110,25 +243,32 @@ bool writeHtmlAlbum(const AlbumModel& model, const SizeLists& sizes) {
     for (const char* sub : {"/ext", "/ext/css", "/ext/html", "/ext/js", "/ext/xml"}) {
         createFolder(d + sub);
     }
-    const ReplacementMap map{{"%%KAVLO_VERSION%%", versionString("ProductVersion")}};
-    bool ok = instantiateTemplate(t + "/index.html", d + "/index.html", map);
+    // Pages load ext/js/renditions.js only where the album has one (written before the pages).
+    const bool renditions = fileExists(d + "/ext/js/renditions.js");
+    const ReplacementMap map{
+        {"%%KAVLO_VERSION%%", versionString("ProductVersion")},
+        {"%%KAVLO_RENDITIONS%%", renditions ? "<script src=\"../js/renditions.js\"></script>" : ""}};
+    bool ok = instantiateTemplate(t + "/index.html", d + "/index.html",
+                                  startPageReplacements(model, sizes, renditions));
     copyFile(t + "/ext/js/index.js", d + "/ext/js/index.js");
     copyFile(t + "/autorun.inf", d + "/autorun.inf");
     instantiateTemplate(t + "/ext/html/medium.html", d + "/ext/html/medium.html", map);
-    copyFile(t + "/ext/js/medium.js", d + "/ext/js/medium.js");
+    for (const char* script : kAlbumScripts) {
+        copyFile(t + "/ext/js/" + script, d + "/ext/js/" + script);
+    }
     if (s.small) {
         instantiateTemplate(t + "/ext/html/small.html", d + "/ext/html/small.html", map);
         copyFile(t + "/ext/js/small.js", d + "/ext/js/small.js");
     }
     if (s.large) {
         instantiateTemplate(t + "/ext/html/large.html", d + "/ext/html/large.html", map);
+        copyFile(t + "/ext/js/large.js", d + "/ext/js/large.js");
     }
     copyFile(t + "/ext/kavlo.ico", d + "/ext/kavlo.ico");
     // Skin and language names come from files: only plain names select a template.
     if (isPlainFolderName(s.appearance)) {
         copyFile(t + "/ext/css/appearance_" + s.appearance + ".css", d + "/ext/css/appearance.css");
     }
-    copyFile(t + "/ext/js/common.js", d + "/ext/js/common.js");
     if (isPlainFolderName(s.language)) {
         copyFile(t + "/ext/js/langdef_" + s.language + ".js", d + "/ext/js/langdef.js");
     }

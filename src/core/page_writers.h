@@ -9,12 +9,20 @@
 
 #include "core/album_model.h"
 #include "core/album_renderer.h"
+#include "util/files.h"
 
 namespace kavlo {
 
 /// Appends "var <name padded to 14>= new Array( n1, n2 );\n" to `out`; a single number
 /// is followed by ", '' " so the script builds a one-element array.
 void writeNumberArray(std::string& out, const std::string& name, const std::vector<int>& list);
+
+/// What index.html is instantiated with: the version, the album title, a description
+/// (introduction, else the first major caption, else the title) and a preview image for
+/// link previews, the photos as a plain list for visitors without scripts, and the script
+/// tag of ext/js/renditions.js when the album has one. Every text is escaped for HTML.
+ReplacementMap startPageReplacements(const AlbumModel& model, const SizeLists& sizes,
+                                     bool renditions);
 
 /// The text of ext/js/albumdef.js (LF line ends; written with CR LF).
 std::string albumDefinitionText(const AlbumModel& model, const SizeLists& sizes);

@@ -99,13 +99,16 @@ describe('album view', () => {
     });
     assert.deepEqual(mark, { n: 1, href: '#5', inside: true });
 
-    // The deep link survives a reload, and the back button retraces the steps.
+    // The deep link survives a reload; steps replace the history entry, so the
+    // back button leaves the album (to the page before it) and forward returns.
     await p.reload();
     await p.waitForSelector('#kv-app');
     assert.equal((await waitShown(p, '0005.jpg')).counter, '5 / 6');
+    assert.equal(await p.evaluate(() => history.length), 2);
     await p.goBack();
-    await waitShown(p, '0001.jpg');
+    assert.equal(p.url(), 'about:blank');
     await p.goForward();
+    await p.waitForSelector('#kv-app');
     await waitShown(p, '0005.jpg');
 
     // A deep link opened directly, and nonsense hashes fall back to the first image.
@@ -338,7 +341,9 @@ describe('captions', () => {
     await waitShown(p, '0001.jpg');
     assert.equal(await p.$eval('#kv-major b', (b) => b.textContent), 'dawn');
     assert.equal(await p.getAttribute('#kv-image', 'title'), 'f/8 <b>1/250s</b> & ISO 100');
-    assert.equal(await p.getAttribute('#kv-image', 'alt'), 'Lake at dawn');
+    // The caption is on show under the photo: the alternative text does not repeat it.
+    assert.equal(await p.getAttribute('#kv-image', 'alt'), 'Photo 1');
+    assert.equal(await p.getAttribute('#kv-figure figcaption', 'id'), 'kv-caption');
     await p.click('.kv-info-button');
     assert.equal(await p.$eval('#kv-minor', (m) => m.textContent), 'f/8 <b>1/250s</b> & ISO 100');
     assert.equal(await p.$$eval('#kv-minor *', (m) => m.length), 0);

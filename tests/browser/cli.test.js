@@ -86,6 +86,12 @@ describe('albums made by the kavlo command line', { skip: ready === true ? false
     assert.ok(info.files.some((f) => f.includes("Anna's 100% best & only")), info.files.join(' | '));
     assert.equal(info.link, 'https://example.org/a?b=1&c=2');
     assert.match(info.footer, /^\u00a9 Anna \d{4} - Powered by Kavlo$/);
+    // The start page carries the title, a preview image and the photos for visitors without scripts.
+    const start = fs.readFileSync(path.join(album, 'index.html'), 'utf8');
+    assert.match(start, /<title>[^<]+<\/title>\r\n/);
+    assert.match(start, /<meta property="og:image" content="medium\/[^"]+\.jpg">/);
+    assert.equal((start.match(/<li><img src="medium\//g) || []).length, SOURCES.length);
+    assert.doesNotMatch(start, /%%KAVLO_/);
     await allImagesLoad(p, SOURCES.length);
     const thumbs = await p.$$eval('.kv-thumb img', (l) => l.map((i) => i.naturalWidth > 0));
     assert.deepEqual(thumbs, SOURCES.map(() => true));

@@ -59,7 +59,7 @@ describe('language files', () => {
   it('hold exactly the texts the album scripts ask for', () => {
     const keys = new Set(Object.keys(loadLanguage('uk').lang.text));
     const used = new Set();
-    const scripts = ['common.js', 'medium.js', 'small.js', 'index.js'].map((f) => path.join(JS(), f))
+    const scripts = fs.readdirSync(JS()).filter((f) => f.endsWith('.js') && !f.startsWith('langdef_')).map((f) => path.join(JS(), f))
       .concat([path.join(templatesDir(), 'simpleviewer', 'ext', 'js', 'swfobject.js')]);
     for (const f of scripts) {
       for (const m of fs.readFileSync(f, 'utf8').matchAll(/\bt\('(\w+)'/g)) used.add(m[1]);

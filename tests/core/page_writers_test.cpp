@@ -95,8 +95,10 @@ TEST(AlbumPages, TemplateFilesAreCopiedAndInstantiated) {
     EXPECT_EQ(readAll(dest + "/index.html"),
               "<html><!-- Kavlo " + versionString("ProductVersion") + " -->\r\n<body>album</body></html>\r\n");
     for (const char* f : {"ext/js/index.js", "autorun.inf", "ext/html/medium.html", "ext/js/medium.js",
-                          "ext/html/small.html", "ext/js/small.js", "ext/html/large.html", "ext/kavlo.ico",
-                          "ext/js/common.js"}) {
+                          "ext/html/small.html", "ext/js/small.js", "ext/html/large.html", "ext/js/large.js",
+                          "ext/kavlo.ico", "ext/js/common.js", "ext/js/data.js", "ext/js/html.js",
+                          "ext/js/captions.js", "ext/js/intro.js", "ext/js/strip.js", "ext/js/viewer.js",
+                          "ext/js/zoom.js", "ext/js/lightbox.js", "ext/js/navigation.js", "ext/js/slideshow.js"}) {
         EXPECT_TRUE(fs::exists(dest + "/" + f)) << f;
     }
     EXPECT_TRUE(fs::is_directory(dest + "/ext/xml"));
@@ -138,8 +140,74 @@ TEST(AlbumPages, NoThumbnailsMeansNoSmallPagesAndNone) {
     EXPECT_NE(js.find("var currentImage  = 0;\r\n"), std::string::npos);
     EXPECT_FALSE(fs::exists(dest + "/ext/html/small.html"));
     EXPECT_FALSE(fs::exists(dest + "/ext/js/small.js"));
+    EXPECT_FALSE(fs::exists(dest + "/ext/js/large.js"));
     EXPECT_NE(simpleViewerGalleryText(a.model).find("thumbnailColumns=\"0\" thumbnailRows=\"0\" "),
               std::string::npos);
+}
+
+TEST(StartPage, TitleDescriptionPreviewAndPlainListAreEscapedForHtml) {
+    AwkwardAlbum a(test::scratchFolder("startpage"));
+    a.model.settings.mdir = "main #1";
+    ReplacementMap map = startPageReplacements(a.model, a.sizes, false);
+    EXPECT_EQ(map["%%KAVLO_TITLE%%"],
+              "Tom's &quot;Trip&quot; &amp; &lt;Rome&gt; caf\xC3\xA9 \xE2\x82\xAC");
+    EXPECT_EQ(map["%%KAVLO_DESCRIPTION%%"], "Line one Line two");
+    // The URL is percent-encoded, and "%" itself written as a character reference.
+    EXPECT_EQ(map["%%KAVLO_PREVIEW%%"], "main&#37;20&#37;231/0001.jpg");
+    EXPECT_EQ(map["%%KAVLO_RENDITIONS%%"], "");
+    EXPECT_EQ(map["%%KAVLO_VERSION%%"], versionString("ProductVersion"));
+    const std::string& list = map["%%KAVLO_NOSCRIPT%%"];
+    EXPECT_NE(list.find("<li><img src=\"main&#37;20&#37;231/0001.jpg\" alt=\"It's a &quot;test&quot; &amp; bold\" "
+                        "width=\"552\" height=\"368\" loading=\"lazy\"></li>\n"),
+              std::string::npos)
+        << list;
+    // A photo without a major caption takes its minor caption as alternative text.
+    EXPECT_NE(list.find("alt=\"\xC3\xBCn\xC3\xAF" "code\""), std::string::npos) << list;
+    EXPECT_EQ(startPageReplacements(a.model, a.sizes, true)["%%KAVLO_RENDITIONS%%"],
+              "<script src=\"ext/js/renditions.js\"></script>");
+}
+
+TEST(StartPage, InsertedTextsNeverReadAsPlaceholdersAndKeepCharacterReferences) {
+    AlbumModel m;
+    m.title = "100% %%KAVLO_VERSION%% caf&eacute; &#233; & &;";
+    m.images = {{"/p/a.jpg", "<script>x</script>%%KAVLO_TITLE%%", ""}};
+    ReplacementMap map = startPageReplacements(m, SizeLists{}, false);
+    EXPECT_EQ(map["%%KAVLO_TITLE%%"],
+              "100&#37; &#37;&#37;KAVLO_VERSION&#37;&#37; caf&eacute; &#233; &amp; &amp;;");
+    // No introduction: the first major caption, its tags dropped, describes the album.
+    EXPECT_EQ(map["%%KAVLO_DESCRIPTION%%"], "x &#37;&#37;KAVLO_TITLE&#37;&#37;");
+    EXPECT_EQ(map["%%KAVLO_NOSCRIPT%%"].find("width="), std::string::npos);  // no sizes known
+    m.title.clear();
+    m.images.clear();
+    map = startPageReplacements(m, SizeLists{}, false);
+    EXPECT_EQ(map["%%KAVLO_TITLE%%"], "Photo album");
+    EXPECT_EQ(map["%%KAVLO_PREVIEW%%"], "");
+    EXPECT_EQ(map["%%KAVLO_NOSCRIPT%%"], "\n<ol class=\"kv-plain-list\">\n</ol>\n");
+}
+
+TEST(StartPage, LongIntroductionIsCutAtACharacterAndTheListAtAThousandPhotos) {
+    AlbumModel m;
+    m.intro = std::string(299, 'a') + "\xC3\xA9\xC3\xA9";
+    for (int i = 0; i < 1001; ++i) m.images.push_back({"/p/a.jpg", "", ""});
+    ReplacementMap map = startPageReplacements(m, SizeLists{}, false);
+    EXPECT_EQ(map["%%KAVLO_DESCRIPTION%%"], std::string(299, 'a') + "\xE2\x80\xA6");
+    const std::string& list = map["%%KAVLO_NOSCRIPT%%"];
+    size_t items = 0;
+    for (size_t at = list.find("<li>"); at != std::string::npos; at = list.find("<li>", at + 1)) ++items;
+    EXPECT_EQ(items, 1000u);
+}
+
+TEST(StartPage, PagesLoadTheRenditionsOnlyWhereTheAlbumHasThem) {
+    const std::string dest = test::scratchFolder("renditionspages");
+    AwkwardAlbum a(dest);
+    ASSERT_TRUE(writeHtmlAlbum(a.model, a.sizes));
+    EXPECT_EQ(readAll(dest + "/ext/html/medium.html"),
+              "<html>medium " + versionString("ProductVersion") + "</html>\r\n");
+    test::writeAll(dest + "/ext/js/renditions.js", "var renditions = {};\r\n");
+    ASSERT_TRUE(writeHtmlAlbum(a.model, a.sizes));
+    EXPECT_EQ(readAll(dest + "/ext/html/medium.html"),
+              "<html>medium " + versionString("ProductVersion") +
+                  "<script src=\"../js/renditions.js\"></script></html>\r\n");
 }
 
 TEST(ViewerTexts, FootersLinksAndZoom) {

@@ -8,6 +8,7 @@
 const fs = require('node:fs');
 const path = require('node:path');
 const os = require('node:os');
+const { execFileSync } = require('node:child_process');
 
 const REPO = path.resolve(__dirname, '..', '..', '..');
 // The repository's test photos (KAVLO_TESTDATA names another folder holding photos/).
@@ -58,6 +59,40 @@ function jsEscape(s) {
   return String(s).replace(/'/g, "\\'").replace(/"/g, '\\"').replace(/\n/g, ' ').replace(/\r/g, ' ');
 }
 
+// The start page's texts as the album writer makes them (see startPageReplacements).
+function pageText(s) {
+  return String(s).replace(/&(?!#?[A-Za-z0-9]{1,11};)/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;')
+    .replace(/"/g, '&quot;').replace(/%/g, '&#37;');
+}
+function plainCaption(html) {
+  return String(html).replace(/<[^>]*>?/g, ' ').replace(/\s+/g, ' ').trim();
+}
+function fileUrlOf(folder, file) {
+  const enc = (t) => encodeURIComponent(t).replace(/[!'()*]/g, (c) => '%' + c.charCodeAt(0).toString(16).toUpperCase());
+  return folder.split('/').map(enc).join('/') + '/' + enc(file);
+}
+function startPage(o, images, S, dirs) {
+  let description = plainCaption(o.intro.replace(/\r?\n/g, '<br>'));
+  for (const im of images) if (!description) description = plainCaption(im.major);
+  if (!description) description = o.title;
+  if (Buffer.byteLength(description) > 300) description = Buffer.from(description).subarray(0, 300).toString('utf8').replace(/\uFFFD+$/, '') + '\u2026';
+  let list = '\n<ol class="kv-plain-list">\n';
+  images.slice(0, 1000).forEach((im, i) => {
+    const m = S.medium[i];
+    list += '<li><img src="' + pageText(fileUrlOf(dirs.medium, im.name)) + '" alt="' + pageText(plainCaption(im.major) || plainCaption(im.minor)) + '"' +
+      (m && m.w > 0 ? ' width="' + m.w + '" height="' + m.h + '"' : '') + ' loading="lazy"></li>\n';
+  });
+  list += '</ol>\n';
+  return {
+    '%%KAVLO_VERSION%%': VERSION,
+    '%%KAVLO_TITLE%%': pageText(o.title || 'Photo album'),
+    '%%KAVLO_DESCRIPTION%%': pageText(description),
+    '%%KAVLO_PREVIEW%%': images.length ? pageText(fileUrlOf(dirs.medium, images[0].name)) : '',
+    '%%KAVLO_NOSCRIPT%%': list,
+    '%%KAVLO_RENDITIONS%%': o.renditions ? '<script src="ext/js/renditions.js"></script>' : '',
+  };
+}
+
 function numberArray(name, list) {
   let s = 'var ' + name.padEnd(14) + '= new Array( ';
   s += list.map((n) => String(n)).join(', ');
@@ -73,7 +108,28 @@ function instantiate(src, dst, map) {
 
 function copy(src, dst) { fs.copyFileSync(src, dst); }
 
+// A copy of photo src scaled to fit a box x box square (never enlarged), made
+// once per run with vipsthumbnail (Debian's libvips-tools) and kept in a cache.
+const SCALED = path.join(os.tmpdir(), 'kavlo-fixture-scaled-' + process.pid);
+function scaled(src, box) {
+  const out = path.join(SCALED, path.basename(path.dirname(src)) + '-' + path.basename(src, '.jpg') + '-' + box + '.jpg');
+  if (!fs.existsSync(out)) {
+    fs.mkdirSync(SCALED, { recursive: true });
+    execFileSync('vipsthumbnail', [src, '--size', box + 'x' + box + '>', '-o', out + '[Q=85,optimize_coding,strip]']);
+  }
+  return out;
+}
+process.on('exit', () => fs.rmSync(SCALED, { recursive: true, force: true }));
+
+// Steps of extra renditions (long-side boxes) the fixture's albums carry by default.
+const RENDITION_STEPS = [1280, 1920, 2560, 3264];
+
 function crlf(s) { return s.replace(/\r?\n/g, '\r\n'); }
+
+// The page scripts every album carries (one concern each), as the album writer
+// copies them; small.js and large.js come only with thumbnails and large images.
+const ALBUM_SCRIPTS = ['common.js', 'data.js', 'html.js', 'captions.js', 'intro.js', 'strip.js', 'viewer.js',
+  'zoom.js', 'lightbox.js', 'navigation.js', 'slideshow.js', 'medium.js'];
 
 const DEFAULT_PHOTOS = [
   'orientation/landscape_1.jpg', 'cameras/Canon_PowerShot_S40.jpg', 'orientation/portrait_1.jpg',
@@ -84,7 +140,11 @@ const DEFAULT_PHOTOS = [
  * Builds an album folder and returns { dir, images, ... }.
  * opts: title, intro, footer, small (default true), large (default false), smallPos,
  * language ('uk'), skin ('dim'), linkUrl, linkText, dirs {small, medium, large},
- * images: [{ photo, name, major, minor }] or a count of default photos.
+ * images: [{ photo, name, major, minor }] or a count of default photos,
+ * renditions: true (or a list of long-side boxes) for an album with extra
+ * renditions, ext/js/renditions.js and 2x thumbnails; its image files are then
+ * real scaled copies at the sizes albumdef.js states. link: true hard-links the
+ * image files instead of copying them (for albums of thousands of photos).
  */
 function buildAlbum(opts = {}) {
   const o = Object.assign({
@@ -105,38 +165,48 @@ function buildAlbum(opts = {}) {
   images = images.map((im, i) => Object.assign({ name: String(i + 1).padStart(4, '0') + '.jpg', major: '', minor: '' }, im));
 
   const dir = opts.dir || fs.mkdtempSync(path.join(os.tmpdir(), 'kavlo-album-'));
-  const T = path.join(templatesDir(), 'js2');
+  const T = path.join(opts.templates || templatesDir(), 'js2');
   for (const d of ['ext', 'ext/css', 'ext/html', 'ext/js', 'ext/xml']) fs.mkdirSync(path.join(dir, d), { recursive: true });
-  const map = { '%%KAVLO_VERSION%%': VERSION };
-  instantiate(path.join(T, 'index.html'), path.join(dir, 'index.html'), map);
+  const map = { '%%KAVLO_VERSION%%': VERSION,
+    '%%KAVLO_RENDITIONS%%': o.renditions ? '<script src="../js/renditions.js"></script>' : '' };
   copy(path.join(T, 'ext/js/index.js'), path.join(dir, 'ext/js/index.js'));
   copy(path.join(T, 'autorun.inf'), path.join(dir, 'autorun.inf'));
   instantiate(path.join(T, 'ext/html/medium.html'), path.join(dir, 'ext/html/medium.html'), map);
-  copy(path.join(T, 'ext/js/medium.js'), path.join(dir, 'ext/js/medium.js'));
+  // (Template sets of earlier versions, measured as a baseline, have fewer scripts.)
+  for (const f of ALBUM_SCRIPTS) if (fs.existsSync(path.join(T, 'ext/js', f))) copy(path.join(T, 'ext/js', f), path.join(dir, 'ext/js', f));
   if (o.small) {
     instantiate(path.join(T, 'ext/html/small.html'), path.join(dir, 'ext/html/small.html'), map);
     copy(path.join(T, 'ext/js/small.js'), path.join(dir, 'ext/js/small.js'));
   }
-  if (o.large) instantiate(path.join(T, 'ext/html/large.html'), path.join(dir, 'ext/html/large.html'), map);
+  if (o.large) {
+    instantiate(path.join(T, 'ext/html/large.html'), path.join(dir, 'ext/html/large.html'), map);
+    if (fs.existsSync(path.join(T, 'ext/js/large.js'))) copy(path.join(T, 'ext/js/large.js'), path.join(dir, 'ext/js/large.js'));
+  }
   copy(path.join(T, 'ext/kavlo.ico'), path.join(dir, 'ext/kavlo.ico'));
   copy(path.join(T, 'ext/css/appearance_' + o.skin + '.css'), path.join(dir, 'ext/css/appearance.css'));
-  copy(path.join(T, 'ext/js/common.js'), path.join(dir, 'ext/js/common.js'));
   copy(path.join(T, 'ext/js/langdef_' + o.language + '.js'), path.join(dir, 'ext/js/langdef.js'));
 
-  // Images: the real photo copied under the album name into each size folder.
+  // Images: the real photo copied under the album name into each size folder
+  // (scaled copies at the stated sizes in albums with renditions).
   const S = { small: [], medium: [], large: [] };
+  const real = !!o.renditions;
+  const sizeOf = {};
+  const put = o.link ? (a, b) => fs.linkSync(a, b) : copy;
   for (const im of images) {
     const src = path.join(PHOTOS, im.photo);
-    const real = jpegSize(src);
+    const size = sizeOf[src] || (sizeOf[src] = jpegSize(src));
     for (const kind of ['small', 'medium', 'large']) {
       if (kind === 'small' && !o.small) continue;
       if (kind === 'large' && !o.large) continue;
       const folder = path.join(dir, dirs[kind]);
       fs.mkdirSync(folder, { recursive: true });
-      if (!im.missing) copy(src, path.join(folder, im.name));
-      S[kind].push(fitBox(o.sizes[kind][0], o.sizes[kind][1], real.w, real.h));
+      const file = real ? scaled(src, o.sizes[kind][0]) : src;
+      if (!im.missing) put(file, path.join(folder, im.name));
+      S[kind].push(real ? jpegSize(file) : fitBox(o.sizes[kind][0], o.sizes[kind][1], size.w, size.h));
     }
   }
+  if (o.renditions) writeRenditions(dir, images, o, S);
+  instantiate(path.join(T, 'index.html'), path.join(dir, 'index.html'), startPage(o, images, S, dirs));
 
   const minmax = (list, key) => [Math.min(...list.map((s) => s[key])), Math.max(...list.map((s) => s[key]))];
   let js = '';
@@ -174,6 +244,45 @@ function buildAlbum(opts = {}) {
   js += "var slink_txt     = '" + jsEscape(o.linkText) + "';\n";
   fs.writeFileSync(path.join(dir, 'ext/js/albumdef.js'), crlf(js));
   return { dir, images, sizes: S, dirs, options: o };
+}
+
+// ext/js/renditions.js and its files: step k of image i exists when the photo is
+// larger than step k-1's box (the main size before the first), at most the photo's size.
+function writeRenditions(dir, images, o, S) {
+  const steps = Array.isArray(o.renditions) ? o.renditions : RENDITION_STEPS;
+  const dirs = steps.map((b) => 'hd/' + b);
+  const rows = images.map((im, i) => {
+    const src = path.join(PHOTOS, im.photo);
+    const size = jpegSize(src);
+    let below = Math.max(o.sizes.medium[0], S.medium[i] ? Math.max(S.medium[i].w, S.medium[i].h) : 0);
+    return steps.map((box, k) => {
+      const long = Math.max(size.w, size.h);
+      const exists = long > below;
+      below = box;
+      if (!exists) return null;
+      const file = scaled(src, box);
+      fs.mkdirSync(path.join(dir, dirs[k]), { recursive: true });
+      if (!im.missing) copy(file, path.join(dir, dirs[k], im.name));
+      const s = jpegSize(file);
+      return [s.w, s.h];
+    });
+  });
+  const thumbs = o.small ? images.map((im, i) => {
+    const src = path.join(PHOTOS, im.photo);
+    const file = scaled(src, o.sizes.small[0] * 2);
+    const s = jpegSize(file);
+    if (s.w <= S.small[i].w) return null;
+    fs.mkdirSync(path.join(dir, 'small2x'), { recursive: true });
+    copy(file, path.join(dir, 'small2x', im.name));
+    return [s.w, s.h];
+  }) : [];
+  const pair = (p) => (p ? '[' + p[0] + ', ' + p[1] + ']' : 'null');
+  let js = 'var renditions = {\n';
+  js += '  "dirs": [' + dirs.map((d) => JSON.stringify(d)).join(', ') + '],\n';
+  js += '  "sizes": [\n' + rows.map((r) => '    [' + r.map(pair).join(', ') + ']').join(',\n') + (rows.length ? '\n' : '') + '  ],\n';
+  js += '  "thumb2xDir": ' + JSON.stringify(o.small ? 'small2x' : '') + ',\n';
+  js += '  "thumb2x": [' + thumbs.map(pair).join(', ') + ']\n};\n';
+  fs.writeFileSync(path.join(dir, 'ext/js/renditions.js'), crlf(js));
 }
 
 function xmlEscape(s) {
@@ -260,4 +369,4 @@ function removeAlbum(album) {
   if (album && album.dir && album.dir.startsWith(os.tmpdir())) fs.rmSync(album.dir, { recursive: true, force: true });
 }
 
-module.exports = { buildAlbum, addSimpleViewer, addAutoViewer, removeAlbum, templatesDir, helpDir, outputDir, jpegSize, jsEscape, instantiate, crlf, REPO, PHOTOS, VERSION };
+module.exports = { ALBUM_SCRIPTS, buildAlbum, addSimpleViewer, addAutoViewer, removeAlbum, templatesDir, helpDir, outputDir, jpegSize, jsEscape, instantiate, crlf, REPO, PHOTOS, VERSION };

@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Toto album neobsahuje žádné obrázky.',
     noData: 'Data alba se nepodařilo načíst.',
     loadError: 'Tento obrázek se nepodařilo načíst.',
-    keyboardHint: 'Šipkami listujete obrázky, Home a End přejdou na první a poslední obrázek.'
+    keyboardHint: 'Šipkami listujete obrázky, Home a End přejdou na první a poslední obrázek.',
+    fullscreen: 'Celá obrazovka',
+    skip: 'Přejít na fotografii'
   }
 };

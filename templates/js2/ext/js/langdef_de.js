@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Dieses Album enthält keine Bilder.',
     noData: 'Die Albumdaten konnten nicht gelesen werden.',
     loadError: 'Dieses Bild konnte nicht geladen werden.',
-    keyboardHint: 'Mit den Pfeiltasten blättern, Pos1 und Ende springen zum ersten und letzten Bild.'
+    keyboardHint: 'Mit den Pfeiltasten blättern, Pos1 und Ende springen zum ersten und letzten Bild.',
+    fullscreen: 'Vollbild',
+    skip: 'Zum Foto springen'
   }
 };

@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Dette album indeholder ingen billeder.',
     noData: 'Albummets data kunne ikke læses.',
     loadError: 'Billedet kunne ikke indlæses.',
-    keyboardHint: 'Piletasterne skifter billede, Home og End går til første og sidste billede.'
+    keyboardHint: 'Piletasterne skifter billede, Home og End går til første og sidste billede.',
+    fullscreen: 'Fuld skærm',
+    skip: 'Spring til billedet'
   }
 };

@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Selles albumis pole pilte.',
     noData: 'Albumi andmeid ei õnnestunud lugeda.',
     loadError: 'Seda pilti ei õnnestunud laadida.',
-    keyboardHint: 'Nooleklahvid lehitsevad pilte, Home ja End viivad esimese ja viimase pildini.'
+    keyboardHint: 'Nooleklahvid lehitsevad pilte, Home ja End viivad esimese ja viimase pildini.',
+    fullscreen: 'Täisekraan',
+    skip: 'Mine foto juurde'
   }
 };

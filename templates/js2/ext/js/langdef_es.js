@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Este álbum no contiene imágenes.',
     noData: 'No se pudieron leer los datos del álbum.',
     loadError: 'No se pudo cargar esta imagen.',
-    keyboardHint: 'Las flechas recorren las imágenes; Inicio y Fin saltan a la primera y a la última.'
+    keyboardHint: 'Las flechas recorren las imágenes; Inicio y Fin saltan a la primera y a la última.',
+    fullscreen: 'Pantalla completa',
+    skip: 'Saltar a la foto'
   }
 };

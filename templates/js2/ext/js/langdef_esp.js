@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Ĉi tiu albumo enhavas neniujn bildojn.',
     noData: 'Ne eblis legi la datumojn de la albumo.',
     loadError: 'Ne eblis ŝargi ĉi tiun bildon.',
-    keyboardHint: 'La sagoklavoj foliumas la bildojn; Home kaj End saltas al la unua kaj la lasta.'
+    keyboardHint: 'La sagoklavoj foliumas la bildojn; Home kaj End saltas al la unua kaj la lasta.',
+    fullscreen: 'Plena ekrano',
+    skip: 'Salti al la foto'
   }
 };

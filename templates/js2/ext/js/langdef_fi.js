@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Tässä albumissa ei ole kuvia.',
     noData: 'Albumin tietoja ei voitu lukea.',
     loadError: 'Kuvaa ei voitu ladata.',
-    keyboardHint: 'Selaa kuvia nuolinäppäimillä, Home ja End siirtyvät ensimmäiseen ja viimeiseen kuvaan.'
+    keyboardHint: 'Selaa kuvia nuolinäppäimillä, Home ja End siirtyvät ensimmäiseen ja viimeiseen kuvaan.',
+    fullscreen: 'Koko näyttö',
+    skip: 'Siirry kuvaan'
   }
 };

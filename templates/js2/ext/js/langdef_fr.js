@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Cet album ne contient aucune image.',
     noData: 'Les données de l’album n’ont pas pu être lues.',
     loadError: 'Cette image n’a pas pu être chargée.',
-    keyboardHint: 'Les flèches font défiler les images, Début et Fin mènent à la première et à la dernière.'
+    keyboardHint: 'Les flèches font défiler les images, Début et Fin mènent à la première et à la dernière.',
+    fullscreen: 'Plein écran',
+    skip: 'Aller à la photo'
   }
 };

@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Ovaj album ne sadrži slike.',
     noData: 'Podaci albuma nisu se mogli pročitati.',
     loadError: 'Ova se slika nije mogla učitati.',
-    keyboardHint: 'Strelicama listate slike, Home i End vode na prvu i posljednju sliku.'
+    keyboardHint: 'Strelicama listate slike, Home i End vode na prvu i posljednju sliku.',
+    fullscreen: 'Cijeli zaslon',
+    skip: 'Preskoči do fotografije'
   }
 };

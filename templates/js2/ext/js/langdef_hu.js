@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Ez az album nem tartalmaz képeket.',
     noData: 'Az album adatai nem olvashatók.',
     loadError: 'Ez a kép nem tölthető be.',
-    keyboardHint: 'A nyílbillentyűkkel lapozhat, a Home és az End az első és az utolsó képre ugrik.'
+    keyboardHint: 'A nyílbillentyűkkel lapozhat, a Home és az End az első és az utolsó képre ugrik.',
+    fullscreen: 'Teljes képernyő',
+    skip: 'Ugrás a fényképhez'
   }
 };

@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Þetta albúm inniheldur engar myndir.',
     noData: 'Ekki tókst að lesa gögn albúmsins.',
     loadError: 'Ekki tókst að hlaða þessari mynd.',
-    keyboardHint: 'Örvalyklar fletta myndum, Home og End fara á fyrstu og síðustu mynd.'
+    keyboardHint: 'Örvalyklar fletta myndum, Home og End fara á fyrstu og síðustu mynd.',
+    fullscreen: 'Allur skjárinn',
+    skip: 'Fara beint í myndina'
   }
 };

@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Questo album non contiene immagini.',
     noData: 'Impossibile leggere i dati dell’album.',
     loadError: 'Impossibile caricare questa immagine.',
-    keyboardHint: 'Usa i tasti freccia per sfogliare, Home e Fine per la prima e l’ultima immagine.'
+    keyboardHint: 'Usa i tasti freccia per sfogliare, Home e Fine per la prima e l’ultima immagine.',
+    fullscreen: 'Schermo intero',
+    skip: 'Vai alla foto'
   }
 };

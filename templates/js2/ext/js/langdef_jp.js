@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'このアルバムには画像がありません。',
     noData: 'アルバムのデータを読み込めませんでした。',
     loadError: 'この画像を読み込めませんでした。',
-    keyboardHint: '矢印キーで画像を切り替え、Home と End で最初と最後の画像に移動します。'
+    keyboardHint: '矢印キーで画像を切り替え、Home と End で最初と最後の画像に移動します。',
+    fullscreen: '全画面表示',
+    skip: '写真へ移動'
   }
 };

@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Šiame albume nėra vaizdų.',
     noData: 'Nepavyko nuskaityti albumo duomenų.',
     loadError: 'Nepavyko įkelti šio vaizdo.',
-    keyboardHint: 'Rodyklių klavišais naršykite vaizdus, Home ir End pereina į pirmą ir paskutinį.'
+    keyboardHint: 'Rodyklių klavišais naršykite vaizdus, Home ir End pereina į pirmą ir paskutinį.',
+    fullscreen: 'Visas ekranas',
+    skip: 'Pereiti prie nuotraukos'
   }
 };

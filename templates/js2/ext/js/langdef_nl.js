@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Dit album bevat geen afbeeldingen.',
     noData: 'De albumgegevens konden niet worden gelezen.',
     loadError: 'Deze afbeelding kon niet worden geladen.',
-    keyboardHint: 'Blader met de pijltjestoetsen; Home en End gaan naar de eerste en laatste afbeelding.'
+    keyboardHint: 'Blader met de pijltjestoetsen; Home en End gaan naar de eerste en laatste afbeelding.',
+    fullscreen: 'Volledig scherm',
+    skip: 'Naar de foto'
   }
 };

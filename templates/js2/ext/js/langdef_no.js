@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Dette albumet inneholder ingen bilder.',
     noData: 'Albumdataene kunne ikke leses.',
     loadError: 'Bildet kunne ikke lastes inn.',
-    keyboardHint: 'Piltastene blar mellom bildene, Home og End går til første og siste bilde.'
+    keyboardHint: 'Piltastene blar mellom bildene, Home og End går til første og siste bilde.',
+    fullscreen: 'Fullskjerm',
+    skip: 'Hopp til bildet'
   }
 };

@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Ten album nie zawiera zdjęć.',
     noData: 'Nie udało się odczytać danych albumu.',
     loadError: 'Nie udało się wczytać tego zdjęcia.',
-    keyboardHint: 'Strzałki przełączają zdjęcia, Home i End przechodzą do pierwszego i ostatniego.'
+    keyboardHint: 'Strzałki przełączają zdjęcia, Home i End przechodzą do pierwszego i ostatniego.',
+    fullscreen: 'Pełny ekran',
+    skip: 'Przejdź do zdjęcia'
   }
 };

@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Este álbum não contém imagens.',
     noData: 'Não foi possível ler os dados do álbum.',
     loadError: 'Não foi possível carregar esta imagem.',
-    keyboardHint: 'As setas percorrem as imagens; Home e End levam à primeira e à última.'
+    keyboardHint: 'As setas percorrem as imagens; Home e End levam à primeira e à última.',
+    fullscreen: 'Ecrã inteiro',
+    skip: 'Saltar para a fotografia'
   }
 };

@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Acest album nu conține imagini.',
     noData: 'Datele albumului nu au putut fi citite.',
     loadError: 'Această imagine nu a putut fi încărcată.',
-    keyboardHint: 'Tastele săgeți răsfoiesc imaginile, Home și End duc la prima și la ultima.'
+    keyboardHint: 'Tastele săgeți răsfoiesc imaginile, Home și End duc la prima și la ultima.',
+    fullscreen: 'Ecran complet',
+    skip: 'Salt la fotografie'
   }
 };

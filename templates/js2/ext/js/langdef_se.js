@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Det här albumet innehåller inga bilder.',
     noData: 'Albumets data kunde inte läsas.',
     loadError: 'Bilden kunde inte läsas in.',
-    keyboardHint: 'Piltangenterna bläddrar, Home och End går till första och sista bilden.'
+    keyboardHint: 'Piltangenterna bläddrar, Home och End går till första och sista bilden.',
+    fullscreen: 'Helskärm',
+    skip: 'Hoppa till bilden'
   }
 };

@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Ta album ne vsebuje slik.',
     noData: 'Podatkov albuma ni bilo mogoče prebrati.',
     loadError: 'Te slike ni bilo mogoče naložiti.',
-    keyboardHint: 'S puščicami listate slike, Home in End skočita na prvo in zadnjo sliko.'
+    keyboardHint: 'S puščicami listate slike, Home in End skočita na prvo in zadnjo sliko.',
+    fullscreen: 'Celoten zaslon',
+    skip: 'Skoči na fotografijo'
   }
 };

@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Tento album neobsahuje žiadne obrázky.',
     noData: 'Údaje albumu sa nepodarilo načítať.',
     loadError: 'Tento obrázok sa nepodarilo načítať.',
-    keyboardHint: 'Šípkami prechádzate obrázky, Home a End skočia na prvý a posledný obrázok.'
+    keyboardHint: 'Šípkami prechádzate obrázky, Home a End skočia na prvý a posledný obrázok.',
+    fullscreen: 'Celá obrazovka',
+    skip: 'Prejsť na fotografiu'
   }
 };

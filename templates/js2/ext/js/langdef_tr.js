@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'Bu albümde resim yok.',
     noData: 'Albüm verileri okunamadı.',
     loadError: 'Bu resim yüklenemedi.',
-    keyboardHint: 'Ok tuşlarıyla resimler arasında gezinin; Home ve End ilk ve son resme gider.'
+    keyboardHint: 'Ok tuşlarıyla resimler arasında gezinin; Home ve End ilk ve son resme gider.',
+    fullscreen: 'Tam ekran',
+    skip: 'Fotoğrafa geç'
   }
 };

@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: '此相簿沒有任何圖片。',
     noData: '無法讀取相簿資料。',
     loadError: '無法載入此圖片。',
-    keyboardHint: '使用方向鍵瀏覽圖片，Home 與 End 跳至第一張與最後一張。'
+    keyboardHint: '使用方向鍵瀏覽圖片，Home 與 End 跳至第一張與最後一張。',
+    fullscreen: '全螢幕',
+    skip: '跳至相片'
   }
 };

@@ -25,6 +25,8 @@ var kavloLanguage = {
     noImages: 'This album contains no images.',
     noData: 'The album data could not be read.',
     loadError: 'This image could not be loaded.',
-    keyboardHint: 'Arrow keys browse the images, Home and End jump to the first and last one.'
+    keyboardHint: 'Arrow keys browse the images, Home and End jump to the first and last one.',
+    fullscreen: 'Full screen',
+    skip: 'Skip to the photo'
   }
 };
