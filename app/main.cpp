@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kavlo: builds a web photo album from a folder of photos.
 //
 // With a display the Qt front end runs (when it is built); without one, or with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Album editor benchmark: an album of N large photos (symbolic links to the sample
 // photos in a scratch folder). Measures, in one run:
 //   baselines - on the calling thread, before any window: (a) every photo decoded at

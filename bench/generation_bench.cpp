@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Generation benchmark: a first run of an album against the regeneration of the
 // unchanged album (reuse test, nothing decoded), both measured in this run. Also the
 // first run with and without the reduced JPEG decode (DCT scaling) of the sources, and

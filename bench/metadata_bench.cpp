@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading the metadata of a large JPEG file touches only its header sections.
 //
 // Writes a JPEG of about 20 MB (noise at quality 100, with the Exif block of a camera

@@ -1,4 +1,4 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-License-Identifier: MIT
 // Reading the album information file of a 10,000-image album: the indexed
 // resource/values store against a plain linear scan over the same pairs, measured
 // in the same run on the same file.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the same set of albums with two Kavlo programs and compares every file they
 # write, byte for byte: a change that should not alter Kavlo's output is checked with it.
 #   scripts/compare-albums.sh OLD_KAVLO NEW_KAVLO

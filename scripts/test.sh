@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs every test: installs what the tests need, builds Kavlo, runs the unit tests
 # (ctest), then the browser tests of generated albums. Exits non-zero on any failure.
 #   scripts/test.sh

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // make_samples: paints the demo photos that ship in samples/.
 //
 //   make_samples OUTPUT_FOLDER

@@ -1,4 +1,4 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-License-Identifier: MIT
 // The album records: default settings and the operations on the image list.
 #include "core/album_model.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The album records every layer works on: the generation options (AlbumSettings),
 // one image of the album (ImageEntry) and the album of this run (AlbumModel).
 //

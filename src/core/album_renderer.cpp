@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generation run, one image per step.
 #include "core/album_renderer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generation run: the album renderer of kind "default". It produces the album one
 // image per step() so that a window can handle its events and show progress between
 // images, and writes the album pages after the last image.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Caption sources over the album: each operation walks the selection in album order and
 // reads each image's file anew (one open, one header read).
 #include "core/caption_extraction.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Filling the captions of album images from a source: IPTC fields, Exif recording data,
 // the JPEG comment, the file name, nothing, or the image number.
 //

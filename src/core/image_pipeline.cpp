@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One album image from source file to thumbnail, main and large files.
 #include "core/image_pipeline.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The work on one album image: reuse test, decode, rotation, the scaling cascade,
 // sharpening, SimpleViewer thumbnail, watermark and writing.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Album pages: albumdef.js and the template copies, the viewer galleries, the slideshow.
 #include "core/page_writers.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The album pages written after the last image of a run: the HTML album with its data
 // file albumdef.js, the SimpleViewer gallery, the AutoViewer gallery and the photo-frame
 // slideshow. Every text file is written with CR LF line ends and replaced atomically.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Worker threads for the images of a generation run.
 #include "core/parallel_generation.h"
 

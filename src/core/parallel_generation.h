@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Images of a generation run made on worker threads and handed out in album order.
 //
 // The caller takes results one at a time, always the next image of the album; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The screen services the album logic needs: message boxes, the folder chooser, the
 // colour chooser, opening a file with its default program and the wait cursor.
 //

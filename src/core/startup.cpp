@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up dialogue: folder choice, album recognition and reconciliation.
 #include "core/startup.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up: which album this run works on. Reads the command line, asks for a folder,
 // recognises a generated album by its album information file, reconciles an opened
 // album with the image files that still exist, and fills the AlbumModel. Every

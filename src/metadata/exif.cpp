@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // JPEG header sections and Exif block reader.
 //
 // The section loop reads one marker section at a time from a byte source (a file or a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // JPEG header sections and the Exif block: reads a JPEG file marker section by marker
 // section up to the start of the compressed data and collects the frame size, the
 // comment and the recording data of the Exif block into one ExifInfo record.

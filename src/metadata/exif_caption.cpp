@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Exif captions: one item per letter, in a fixed order, separated by ", ".
 #include "metadata/exif_caption.h"
 

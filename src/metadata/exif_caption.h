@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One-line captions from Exif recording data, such as "1/125 s, f/5.6, 18 mm".
 #pragma once
 

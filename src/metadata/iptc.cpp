@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // IPTC record-2 datasets from a JPEG file's first APP13 section, and template captions.
 #include "metadata/iptc.h"
 

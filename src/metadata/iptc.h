@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // IPTC record-2 text fields of a JPEG file's APP13 section, and captions made from them
 // through a template with placeholders such as "%caption_abstract%".
 #pragma once

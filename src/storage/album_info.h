@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The album information file (ext/xml/albuminfo.xml inside each album): the whole
 // AlbumModel (texts, destination, images with both captions, renderer kind and
 // settings) as a resource/values file, so that a generated album can be reopened.

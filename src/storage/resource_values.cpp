@@ -1,4 +1,4 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-License-Identifier: MIT
 // The resource/values store over Expat.
 #include "storage/resource_values.h"
 #include "util/files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The resource/values store: the key/value pairs of the XML files Kavlo keeps
 // between runs (the settings file and each album's information file).
 //

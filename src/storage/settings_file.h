@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings file (kavlo_settings.xml) and the settings block that the album
 // information file embeds too: every AlbumSettings field as one key of a
 // resource/values file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Main window logic: Start, Step, progress texts, Show Album and Quit.
 #include "ui/main_dialog.h"
 

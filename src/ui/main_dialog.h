@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's behaviour, free of any toolkit: title and footer, the destination,
 // Start with its checks, the generation run one image per step with its progress
 // texts, Show Album and Quit. Views (Qt window, terminal) draw MainDialogState and

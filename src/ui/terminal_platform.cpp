@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Unattended answers for the terminal.
 #include "ui/terminal_platform.h"
 

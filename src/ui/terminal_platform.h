@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Platform of unattended runs in a terminal: every message box is printed to the
 // error stream as "Caption: text" and every question takes the answer chosen on the
 // command line, which never loses work. A folder chooser cannot be shown, so asking for

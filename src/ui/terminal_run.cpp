@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Unattended album generation in a terminal.
 #include "ui/terminal_run.h"
 

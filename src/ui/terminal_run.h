@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Kavlo in a terminal: the command line of the program, and a whole unattended run
 // (start-up, Start, every step with a progress line) without a display.
 #pragma once

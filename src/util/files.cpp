@@ -1,4 +1,4 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-License-Identifier: MIT
 // File-system utilities: paths, listings, probes, atomic writes, templates.
 #include "util/files.h"
 

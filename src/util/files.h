@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File-system utilities: path decomposition, image listing, folder probes, the
 // program's own folder and version, fonts, and template instantiation.
 //

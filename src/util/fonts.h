@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Installed fonts, as fontconfig knows them.
 //
 // Both lists are computed once per process (the first call asks fontconfig) and

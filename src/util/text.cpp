@@ -1,4 +1,4 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-License-Identifier: MIT
 // Text utilities: replacement, escaping, code pages, base64, colours.
 #include "util/text.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text utilities: replacement, escaping for the file formats Kavlo writes, line-break
 // conversion, code pages, base64, colours and a few settings-derived names.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generation run end to end through real files: sizes, names, copies, reuse,
 // viewer modes, the time estimate and the safety rules for odd album files.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/caption_extraction.h"
 #include "support/test_photos.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Album folders that someone else made, opened with the built program in the
 // terminal: an album information file that points at private files, folder names
 // that lead out of the album, files that cannot be parsed, a FIFO in place of the

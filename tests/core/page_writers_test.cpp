@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The album pages byte for byte: albumdef.js, the viewer galleries and the photo-frame
 // slideshow for an album with awkward texts, compared with hand-written fixtures.
 #include <gtest/gtest.h>

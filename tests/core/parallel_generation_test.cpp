@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Generation on worker threads: the same album, byte for byte, whatever the number of
 // threads; images completed one per step in album order; early stops; the Exif
 // orientations read with the captions reused by the run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Faults during a generation: a destination that cannot be written, a full disk, a
 // photo that disappears or is cut short after it was listed, no template folder, no
 // font for the watermark, a broken settings file. The run ends or goes on, the user

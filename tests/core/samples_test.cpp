@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The demo photos: the painter writes readable JPEGs with Exif, IPTC and a comment,
 // one stored sideways, and a TIFF; the committed samples carry the same metadata.
 #include <gtest/gtest.h>

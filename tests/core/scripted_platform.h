@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A Platform that plays a script: each expected message box or folder chooser comes
 // with its answer. Unexpected calls fail the test; every call is recorded.
 #pragma once

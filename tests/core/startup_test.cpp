@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up through the scripted platform: new albums, the remembered folder, opening
 // albums in both places, and the reconcile dialogues for missing and new images.
 #include <gtest/gtest.h>

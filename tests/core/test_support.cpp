@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TIFF writing for the generation tests.
 #include "test_support.h"
 

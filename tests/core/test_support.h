@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers for the generation tests: scratch folders and synthetic photos.
 #pragma once
 

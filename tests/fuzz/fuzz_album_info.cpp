@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: an album information file read into a model, then written and read
 // again. Whatever a hostile file holds, reopening the album Kavlo wrote must give the
 // same image paths, byte for byte, in the same order with the same captions. The one

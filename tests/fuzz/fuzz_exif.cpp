@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the JPEG section reader and Exif parser over a byte buffer, and the
 // caption built from whatever it found (every item letter on).
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file readers take a path, so each fuzz input is written to a scratch file first.
 // The file lives in /dev/shm (memory) when it exists, one name per process, and is
 // rewritten in place for every input.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the IPTC dataset scanner over the bytes of one APP13 section, then the
 // caption templates (plain and Mac Roman) over the record it filled.
 #include <cstddef>

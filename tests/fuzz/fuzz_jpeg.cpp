@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the JPEG file readers (RPreadJpeg at several reduction targets and
 // RPreadJpegInfo) over an arbitrary file. The last byte picks the target, so one
 // input reaches full-size and every reduced decode path; bytes after the end of the

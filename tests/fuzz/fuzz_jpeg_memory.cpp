@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: RPreadJpegMemory, the decoder of JPEGs held in memory (the thumbnails
 // inside Exif blocks), over an arbitrary buffer at full size and reduced.
 #include <cstddef>

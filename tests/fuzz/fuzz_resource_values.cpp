@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the resource/values reader (Expat with Kavlo's refusals and limits) over
 // an arbitrary file, then every look-up a reader makes on what it delivered.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: RPreadTiff over an arbitrary file: libtiff under Kavlo's memory limit,
 // the RGBA conversion and the flip to top-row-first.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Paths that name something other than a photo file: a FIFO, a device, a folder, a
 // symbolic link loop. An album information file can point an image at any of them;
 // the readers must come back at once with the empty image instead of waiting or

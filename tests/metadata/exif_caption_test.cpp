@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "metadata/exif_caption.h"
 #include "support/test_photos.h"
 

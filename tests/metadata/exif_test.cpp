@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "metadata/exif.h"
 
 #include <gtest/gtest.h>

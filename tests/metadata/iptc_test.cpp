@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "metadata/iptc.h"
 
 #include <gtest/gtest.h>

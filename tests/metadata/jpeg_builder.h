@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test helpers: JPEG header streams and Exif (TIFF) blocks built byte by byte, in
 // either byte order, so tests can state exactly what a file holds.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The album editor window over real photos: thumbnails arrive, keys, caption boxes,
 // drops, the context menu, Close; a screenshot goes to test-output/qt/.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Caption extraction, IPTC format and Exif format windows; screenshots go to
 // test-output/qt/.
 #include <gtest/gtest.h>

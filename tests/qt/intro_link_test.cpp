@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The introduction and link window: CR LF kept byte for byte across the text box.
 #include <gtest/gtest.h>
 

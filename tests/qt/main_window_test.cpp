@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window over MainDialog: its controls, a whole run driven by the event loop
 // with the progress and title, Show Album, the quit question, an unattended run, the
 // destination chooser, the window menu; and the progress bar's painting.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Options window over its logic: controls and mnemonics, OK and Cancel, digits-only
 // boxes checked when left, the SimpleViewer question, and the two sub-windows.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Qt platform: message boxes with caption, icon, buttons and default button, the
 // folder chooser and the colour chooser with the caller's custom colours. Each modal
 // window is answered from a timer once it is up.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared by the Qt view tests: the application object, the screenshot folder and a
 // platform that answers from a script without showing anything.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // About, the watermark editor and SimpleViewer options windows, and the folder chooser.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Settings and album information files that Kavlo did not write: huge, deeply nested,
 // entity tricks, files that are not regular files. Each is read in bounded time and
 // memory or refused, and a refused file changes nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // About window logic: the version line, the links and the help page.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Album editor logic: moves, reversal, exclusion, caption commits, navigation,
 // Rebuild, the dialogs it opens, and thumbnails that follow their images.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Caption extraction, IPTC format and Exif format dialogs.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Introduction and link editor: line breaks across the LF boundary of text boxes.
 #include <gtest/gtest.h>
 

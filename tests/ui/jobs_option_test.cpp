@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The --jobs option of the command line.
 #include <gtest/gtest.h>
 

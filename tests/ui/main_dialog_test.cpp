@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window logic through the scripted platform: Start and its checks, the run
 // with its progress texts, Show Album, Quit and the destination chooser.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Options window logic: size checks, quality mapping, languages and skins, enabling
 // rules, the handlers' effect on reuse, the SimpleViewer question, OK and Cancel, and
 // the two sub-windows' values.

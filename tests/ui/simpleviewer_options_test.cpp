@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimpleViewer options logic: the thumbnail-matrix hint, the stage-padding check and
 // the colour buttons.
 #include <gtest/gtest.h>

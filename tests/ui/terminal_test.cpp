@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The built program in a terminal without a display: exit status, messages on the
 // error stream and the unattended answers that never lose work.
 #include <gtest/gtest.h>

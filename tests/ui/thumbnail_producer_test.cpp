@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The thumbnail producer: stopping, restarting and delivery, and the thumbnails and
 // previews made from the sample photos.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Watermark editor logic: the font list, the configured font and size, and the preview
 // (backdrop by text colour, transparency, emptying).
 #include <gtest/gtest.h>

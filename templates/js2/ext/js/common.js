@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - shared code of every album page.
  *
  * The pages are static; everything album-specific comes from ext/js/albumdef.js

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - start page (index.html in the album folder): the album
  * view with the thumbnail strip. Needs common.js and medium.js. */
 (function (global) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - the album view: the main image with its captions, the
  * thumbnail strip, the introduction, the large-image view, navigation by
  * buttons, keys, swipe and URL hash, and the slideshow. Used by index.html
