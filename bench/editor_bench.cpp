@@ -75,7 +75,8 @@ int main(int argc, char** argv) {
     // Baseline: every thumbnail decoded from the photo on this thread.
     const auto b0 = Clock::now();
     for (int i = 0; i < sample; ++i) {
-        RasterImage img = RPreadJpeg(model.images[i].path, nullptr, kThumbnailSize, nullptr, nullptr);
+        RasterImage img =
+            RPreadJpeg(model.images[i].path, nullptr, kThumbnailSize, nullptr, nullptr);
         RPfree(img);
     }
     const double baselinePer = ms(Clock::now() - b0) / sample;
@@ -109,7 +110,8 @@ int main(int argc, char** argv) {
     const double firstWindow = ms(Clock::now() - t0);
     last = Clock::now();
     heartbeat.start();
-    while (window.logic().thumbnailsShown() < count) app.processEvents(QEventLoop::WaitForMoreEvents, 20);
+    while (window.logic().thumbnailsShown() < count)
+        app.processEvents(QEventLoop::WaitForMoreEvents, 20);
     const double lastThumbnail = ms(Clock::now() - t0);
     heartbeat.stop();
     const int embedded = window.logic().embeddedThumbnailsShown();

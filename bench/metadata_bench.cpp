@@ -159,16 +159,18 @@ int main() {
     });
     kavlo::ExifInfo info = kavlo::readExif(path, false);
     if (info.make != "Canon" || info.width != kSide) {
-        std::fprintf(stderr, "unexpected metadata: make '%s', width %d\n", info.make.c_str(), info.width);
+        std::fprintf(stderr, "unexpected metadata: make '%s', width %d\n", info.make.c_str(),
+                     info.width);
         return 1;
     }
 
     std::printf("%-28s %12s %14s %14s %14s\n", "operation", "median ms", "bytes read", "time ratio",
                 "bytes ratio");
     auto row = [&](const char* name, const Result& r) {
-        std::printf("%-28s %12.3f %14lld %13.5fx %13.5fx\n", name, r.medianMs, r.bytesRead,
-                    r.medianMs / decode.medianMs,
-                    decode.bytesRead > 0 ? static_cast<double>(r.bytesRead) / decode.bytesRead : 0.0);
+        std::printf(
+            "%-28s %12.3f %14lld %13.5fx %13.5fx\n", name, r.medianMs, r.bytesRead,
+            r.medianMs / decode.medianMs,
+            decode.bytesRead > 0 ? static_cast<double>(r.bytesRead) / decode.bytesRead : 0.0);
     };
     row("full decode (baseline)", decode);
     row("readExif (with thumbnail)", exifRead);

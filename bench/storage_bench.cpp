@@ -4,8 +4,8 @@
 // in the same run on the same file.
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -52,7 +52,8 @@ std::size_t readImages(const ResourceValues& v, Find find) {
 
 int main(int argc, char** argv) {
     const int images = argc > 1 ? std::atoi(argv[1]) : 10000;
-    const std::string dir = (std::filesystem::temp_directory_path() / "kavlo_storage_bench").string();
+    const std::string dir =
+        (std::filesystem::temp_directory_path() / "kavlo_storage_bench").string();
     createFolder(dir);
     const std::string path = dir + "/albuminfo.xml";
 
@@ -61,7 +62,8 @@ int main(int argc, char** argv) {
     model.destdir = dir;
     for (int i = 0; i < images; ++i) {
         model.images.push_back({format("/home/anna/Pictures/2026/Trip/IMG_%05d.jpg", i),
-                                format("Caption %d & more", i), format("1/125s f/5.6 %dmm", i % 300)});
+                                format("Caption %d & more", i),
+                                format("1/125s f/5.6 %dmm", i % 300)});
     }
     if (!writeAlbumInfo(model, path)) {
         std::fprintf(stderr, "cannot write %s\n", path.c_str());

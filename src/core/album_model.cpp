@@ -68,9 +68,8 @@ std::pair<bool, int> AlbumModel::checkMissing(bool remove) {
 }
 
 void AlbumModel::setNumberCaptions(int index, bool major) {
-    forIndex(images, index, [major](ImageEntry& e, int number) {
-        caption(e, major) = format("%i", number);
-    });
+    forIndex(images, index,
+             [major](ImageEntry& e, int number) { caption(e, major) = format("%i", number); });
 }
 
 void AlbumModel::clearCaptions(int index, bool major) {

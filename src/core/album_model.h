@@ -19,47 +19,47 @@ namespace kavlo {
 /// the album information file. Sizes are pixels, "h" a maximum width, "v" a maximum
 /// height. Only the options window enforces value ranges.
 struct AlbumSettings {
-    std::string appearance = "dim";   ///< skin: templates/js2/ext/css/appearance_<name>.css
-    std::string language = "uk";      ///< language code: templates/js2/ext/js/langdef_<code>.js
+    std::string appearance = "dim";  ///< skin: templates/js2/ext/css/appearance_<name>.css
+    std::string language = "uk";     ///< language code: templates/js2/ext/js/langdef_<code>.js
 
-    bool small = true;                ///< produce thumbnails
-    int shsize = 80;                  ///< thumbnail maximum width
-    int svsize = 80;                  ///< thumbnail maximum height
-    int squality = 85;                ///< JPEG quality of thumbnails, 1..100
-    bool ssharpen = true;             ///< sharpen thumbnails after scaling
-    int smallpos = 0;                 ///< thumbnail strip: 0 left, 1 right, 2 top, 3 bottom
-    std::string sdir = "small";       ///< thumbnail folder under the album folder
+    bool small = true;           ///< produce thumbnails
+    int shsize = 80;             ///< thumbnail maximum width
+    int svsize = 80;             ///< thumbnail maximum height
+    int squality = 85;           ///< JPEG quality of thumbnails, 1..100
+    bool ssharpen = true;        ///< sharpen thumbnails after scaling
+    int smallpos = 0;            ///< thumbnail strip: 0 left, 1 right, 2 top, 3 bottom
+    std::string sdir = "small";  ///< thumbnail folder under the album folder
 
-    int mhsize = 552;                 ///< main image maximum width
-    int mvsize = 552;                 ///< main image maximum height
+    int mhsize = 552;  ///< main image maximum width
+    int mvsize = 552;  ///< main image maximum height
     int mquality = 85;
     bool msharpen = true;
     std::string mdir = "medium";
 
-    bool large = false;               ///< produce large images
+    bool large = false;  ///< produce large images
     int lhsize = 1024;
     int lvsize = 1024;
     int lquality = 85;
     bool lsharpen = true;
     std::string ldir = "large";
-    bool copyhires = false;           ///< large images are copies of the source files
+    bool copyhires = false;  ///< large images are copies of the source files
 
-    bool autorotate = true;           ///< turn images upright by their Exif orientation
-    std::string linktext;             ///< text of the album's extra link
-    std::string linkurl;              ///< address of that link
+    bool autorotate = true;  ///< turn images upright by their Exif orientation
+    std::string linktext;    ///< text of the album's extra link
+    std::string linkurl;     ///< address of that link
     std::string iptcformat = "%caption_abstract%";
     std::string exifformat = "eaf";
 
-    bool imagetext = false;           ///< stamp a text watermark into main (and large) images
+    bool imagetext = false;  ///< stamp a text watermark into main (and large) images
     std::string ittext = "This text will be rendered into each album image.";
-    bool itfrommicap = false;         ///< use each image's minor caption as watermark text
-    std::string itfontfile;           ///< TrueType file; see defaultAlbumSettings()
-    int itfontsize = 8;               ///< points, rendered at 96 dpi
-    int itposition = 5;               ///< 0 TL, 1 TC, 2 TR, 3 BL, 4 BC, 5 BR, other: centre
-    int ittransp = 0;                 ///< transparency in tenths, 0..9
+    bool itfrommicap = false;  ///< use each image's minor caption as watermark text
+    std::string itfontfile;    ///< TrueType file; see defaultAlbumSettings()
+    int itfontsize = 8;        ///< points, rendered at 96 dpi
+    int itposition = 5;        ///< 0 TL, 1 TC, 2 TR, 3 BL, 4 BC, 5 BR, other: centre
+    int ittransp = 0;          ///< transparency in tenths, 0..9
     Colour itcolor = 0xFFFFFF;
 
-    bool orgfilenames = false;        ///< put the source file name into album image names
+    bool orgfilenames = false;  ///< put the source file name into album image names
 
     bool simpleviewer = false;
     int svframesize = 1;
@@ -72,10 +72,10 @@ struct AlbumSettings {
     bool svcropthumbs = true;
 
     // Not stored in the settings file.
-    std::string templatedir;          ///< root of the template set (dataFolder() + "templates")
-    int svthumbsize = 65;             ///< edge of the square SimpleViewer thumbnails
-    bool reuseimages = false;         ///< album images already in the destination may be kept
-    bool cleardirs = false;           ///< delete the album images before the run
+    std::string templatedir;   ///< root of the template set (dataFolder() + "templates")
+    int svthumbsize = 65;      ///< edge of the square SimpleViewer thumbnails
+    bool reuseimages = false;  ///< album images already in the destination may be kept
+    bool cleardirs = false;    ///< delete the album images before the run
 };
 
 /// AlbumSettings with the platform defaults filled in: the watermark font is the
@@ -84,20 +84,20 @@ AlbumSettings defaultAlbumSettings();
 
 /// One image of the album.
 struct ImageEntry {
-    std::string path;    ///< full path of the source image (".jpg" or ".tif")
-    std::string macap;   ///< major caption, shown with the image (may hold HTML)
-    std::string micap;   ///< minor caption, shown as a tooltip; optional watermark text
+    std::string path;   ///< full path of the source image (".jpg" or ".tif")
+    std::string macap;  ///< major caption, shown with the image (may hold HTML)
+    std::string micap;  ///< minor caption, shown as a tooltip; optional watermark text
 };
 
 /// The one album of this run. The settings belong to the album ("the renderer's
 /// settings"); the generation run (core/album_renderer.h) works on this record.
 struct AlbumModel {
-    std::vector<ImageEntry> images;   ///< album order
+    std::vector<ImageEntry> images;  ///< album order
     std::string title;
-    std::string intro;                ///< line breaks stored as CR LF
+    std::string intro;  ///< line breaks stored as CR LF
     std::string footer;
-    std::string destdir;              ///< album folder, no trailing "/"
-    std::string inputdir;             ///< folder of the source images
+    std::string destdir;   ///< album folder, no trailing "/"
+    std::string inputdir;  ///< folder of the source images
     std::string rendererKind = "default";
     AlbumSettings settings = defaultAlbumSettings();
 

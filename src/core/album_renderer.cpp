@@ -105,9 +105,11 @@ void AlbumRenderer::begin() {
         deleteImages(largeDir);
     }
     createFolder(dest);
-    if (s.small) createFolder(smallDir); else deleteImages(smallDir);
+    if (s.small) createFolder(smallDir);
+    else deleteImages(smallDir);
     createFolder(mainDir);
-    if (s.large) createFolder(largeDir); else deleteImages(largeDir);
+    if (s.large) createFolder(largeDir);
+    else deleteImages(largeDir);
 
     if (s.imagetext && (s.itfontfile.empty() || !fileExists(s.itfontfile))) {
         const auto fonts = installedFontFiles();
@@ -150,11 +152,10 @@ void AlbumRenderer::begin() {
     std::shared_ptr<const RunInput> in = std::move(input);
     stop();
     m_running = true;
-    m_work = std::make_unique<OrderedImageWork>(
-        m_jobs, 2 * m_jobs, m_count, [in](int index) {
-            return processAlbumImage(in->settings, in->destdir,
-                                     in->images[static_cast<size_t>(index)], index, in->readers);
-        });
+    m_work = std::make_unique<OrderedImageWork>(m_jobs, 2 * m_jobs, m_count, [in](int index) {
+        return processAlbumImage(in->settings, in->destdir, in->images[static_cast<size_t>(index)],
+                                 index, in->readers);
+    });
     step();
 }
 

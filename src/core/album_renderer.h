@@ -26,7 +26,7 @@ struct SizeLists {
 /// start while running. The time source is injectable for tests.
 class RunClock {
 public:
-    using Source = std::function<double()>;   ///< monotonic seconds
+    using Source = std::function<double()>;  ///< monotonic seconds
     explicit RunClock(Source source = {});
     void reset();
     void start();

@@ -29,16 +29,22 @@ void setExifCaptions(AlbumModel& model, int index, bool major,
 void setCommentCaptions(AlbumModel& model, int index, bool major);
 
 /// Caption sources in the order of the extraction dialog's list.
-enum CaptionSource { kSourceIptc = 0, kSourceExif, kSourceComment, kSourceFileName,
-                     kSourceEmpty, kSourceNumber };
+enum CaptionSource {
+    kSourceIptc = 0,
+    kSourceExif,
+    kSourceComment,
+    kSourceFileName,
+    kSourceEmpty,
+    kSourceNumber
+};
 
 /// What the caption extraction dialog returns.
 struct CaptionChoices {
-    int source = 0;            ///< CaptionSource
-    bool major = true;         ///< macap, else micap
-    bool allImages = false;    ///< every image, else the selected one
-    std::string iptcFormat;    ///< the dialog's IPTC template
-    std::string exifFormat;    ///< the dialog's Exif letters
+    int source = 0;          ///< CaptionSource
+    bool major = true;       ///< macap, else micap
+    bool allImages = false;  ///< every image, else the selected one
+    std::string iptcFormat;  ///< the dialog's IPTC template
+    std::string exifFormat;  ///< the dialog's Exif letters
 };
 
 /// Stores the dialog's formats into the album settings (even when nothing then changes)

@@ -48,12 +48,12 @@ std::string albumImageName(const AlbumSettings& settings, const ImageEntry& entr
 
 /// What one image contributed to the album.
 struct ImageResult {
-    bool reused = false;       ///< earlier files were kept; nothing was decoded or written
+    bool reused = false;  ///< earlier files were kept; nothing was decoded or written
     int smallW = 0, smallH = 0;
     int mainW = 0, mainH = 0;
     int largeW = 0, largeH = 0;
-    int decodes = 0;           ///< times the source was decoded (0 or 1)
-    int failedWrites = 0;      ///< album files of this image that could not be written
+    int decodes = 0;       ///< times the source was decoded (0 or 1)
+    int failedWrites = 0;  ///< album files of this image that could not be written
 };
 
 /// Produces the thumbnail, main and large files of image `index` of the album in

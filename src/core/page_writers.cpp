@@ -95,8 +95,8 @@ std::string albumDefinitionText(const AlbumModel& model, const SizeLists& sizes)
     }
     out += "var majorCaption  = new Array( " + quotedList(major) + " );\n";
     out += "var minorCaption  = new Array( " + quotedList(minor) + " );\n";
-    out += format("var smallPos      = '%s';\n",
-                  s.small ? positionName(s.smallpos).c_str() : "none");
+    out +=
+        format("var smallPos      = '%s';\n", s.small ? positionName(s.smallpos).c_str() : "none");
     out += "var clinks_href   = new Array();\n";
     out += "var clinks_txt    = new Array();\n";
     out += format("var slink_href    = '%s';\n", esc(s.linkurl).c_str());
@@ -134,14 +134,15 @@ bool writeHtmlAlbum(const AlbumModel& model, const SizeLists& sizes) {
         copyFile(t + "/ext/js/langdef_" + s.language + ".js", d + "/ext/js/langdef.js");
     }
     ok = writeTextFile(d + "/ext/js/albumdef.js", albumDefinitionText(model, sizes),
-                       Durability::RenameOnly) && ok;
+                       Durability::RenameOnly) &&
+         ok;
     return ok;
 }
 
 std::string viewerFooterBase(const std::string& footer) {
     std::string f = footer;
-    for (const char* credit : {" - Powered by Kavlo", "- Powered by Kavlo", " Powered by Kavlo",
-                               "Powered by Kavlo"}) {
+    for (const char* credit :
+         {" - Powered by Kavlo", "- Powered by Kavlo", " Powered by Kavlo", "Powered by Kavlo"}) {
         f = replaceAll(f, credit, "");
     }
     return f;
@@ -233,7 +234,8 @@ bool writeSimpleViewerGallery(const AlbumModel& model, const std::string& galler
     };
     bool ok = instantiateTemplate(t + "/index.html", d + "/index.html", map);
     return writeTextFile(d + "/" + galleryName, simpleViewerGalleryText(model),
-                         Durability::RenameOnly) && ok;
+                         Durability::RenameOnly) &&
+           ok;
 }
 
 std::string autoViewerGalleryText(const AlbumModel& model, const SizeLists& sizes) {
@@ -285,7 +287,8 @@ bool writeAutoViewerGallery(const AlbumModel& model, const SizeLists& sizes,
     };
     bool ok = instantiateTemplate(t + "/index.html", d + "/index.html", map);
     return writeTextFile(d + "/" + galleryName, autoViewerGalleryText(model, sizes),
-                         Durability::RenameOnly) && ok;
+                         Durability::RenameOnly) &&
+           ok;
 }
 
 std::string slideshowText(const AlbumModel& model) {
@@ -297,8 +300,7 @@ std::string slideshowText(const AlbumModel& model) {
     out += "  <slides>\n";
     for (size_t i = 0; i < model.images.size(); ++i) {
         const std::string name = albumImageName(s, model.images[i], static_cast<int>(i));
-        out += "    <slide>" + utf8ToLatin1(htmlEscape(s.mdir + "\\" + name, false)) +
-               "</slide>\n";
+        out += "    <slide>" + utf8ToLatin1(htmlEscape(s.mdir + "\\" + name, false)) + "</slide>\n";
     }
     out += "  </slides>\n";
     out += "</philips-slideshow>\n";

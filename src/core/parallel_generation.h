@@ -64,9 +64,9 @@ private:
     Work m_work;
     std::vector<std::thread> m_workers;
     std::mutex m_mutex;
-    std::condition_variable m_wakeWorkers;   // room in the window, or stop
-    std::condition_variable m_resultReady;   // a slot was filled
-    std::vector<Slot> m_slots;               // ring of `window` results, index % window
+    std::condition_variable m_wakeWorkers;  // room in the window, or stop
+    std::condition_variable m_resultReady;  // a slot was filled
+    std::vector<Slot> m_slots;              // ring of `window` results, index % window
     int m_nextToStart = 0;
     int m_taken = 0;
     bool m_stopping = false;

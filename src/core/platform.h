@@ -23,12 +23,12 @@ enum class MessageAnswer { Ok, Cancel, Yes, No };
 /// What a question is about. Front ends that cannot ask (the terminal) answer by
 /// topic; the Qt windows ignore it.
 enum class MessageTopic {
-    Notice,             ///< a plain message: OK only
-    OverwriteAlbum,     ///< "You are about to overwrite a previously generated album..."
-    MissingImages,      ///< OK searches for the images, Cancel excludes the missing ones
-    AllImagesMissing,   ///< OK searches for the images, Cancel exits
-    NewImages,          ///< Yes adds the new images
-    Quit,               ///< Yes quits and discards the captions
+    Notice,            ///< a plain message: OK only
+    OverwriteAlbum,    ///< "You are about to overwrite a previously generated album..."
+    MissingImages,     ///< OK searches for the images, Cancel excludes the missing ones
+    AllImagesMissing,  ///< OK searches for the images, Cancel exits
+    NewImages,         ///< Yes adds the new images
+    Quit,              ///< Yes quits and discards the captions
 };
 
 struct Message {

@@ -162,15 +162,15 @@ bool Startup::openImageFolder(const std::string& folder, AlbumModel& model) {
     int emptyCount = 0;
     FileList images = listImages(folder, false, &emptyCount);
     if (images.empty()) {
-        m_platform.messageBox(makeMessage(
-            "No JPEG/TIFF images were found in '" + folder + "'.\n\nTry again.", "Warning",
-            MessageButtons::Ok, MessageIcon::Warning));
+        m_platform.messageBox(
+            makeMessage("No JPEG/TIFF images were found in '" + folder + "'.\n\nTry again.",
+                        "Warning", MessageButtons::Ok, MessageIcon::Warning));
         return false;
     }
     if (emptyCount == 1) {
         m_platform.messageBox(
-            makeMessage("An empty image file was found and excluded from the album.",
-                        "Information", MessageButtons::Ok, MessageIcon::Information));
+            makeMessage("An empty image file was found and excluded from the album.", "Information",
+                        MessageButtons::Ok, MessageIcon::Information));
     } else if (emptyCount > 1) {
         m_platform.messageBox(makeMessage(
             format("%i empty image files were found and excluded from the album.", emptyCount),
@@ -252,8 +252,8 @@ bool Startup::reconcileMissing(AlbumModel& model) {
                        static_cast<int>(model.images.size())) +
                 "Press OK to search for images.\nPress Cancel to exclude missing images.";
             MessageAnswer a = m_platform.messageBox(
-                makeMessage(text, "Information", MessageButtons::OkCancel,
-                            MessageIcon::Information, MessageTopic::MissingImages));
+                makeMessage(text, "Information", MessageButtons::OkCancel, MessageIcon::Information,
+                            MessageTopic::MissingImages));
             if (a == MessageAnswer::Ok) {
                 searchNow = true;
             } else {
@@ -289,9 +289,9 @@ void Startup::offerNewImages(AlbumModel& model) {
                : format("%i images in the input directory are either new or have previously "
                         "been excluded.\n\nShould these be added to the album now?",
                         n);
-    MessageAnswer a = m_platform.messageBox(makeMessage(
-        text, "New images found", MessageButtons::YesNo, MessageIcon::Information,
-        MessageTopic::NewImages));
+    MessageAnswer a =
+        m_platform.messageBox(makeMessage(text, "New images found", MessageButtons::YesNo,
+                                          MessageIcon::Information, MessageTopic::NewImages));
     if (a == MessageAnswer::Yes) model.countNewImages(model.inputdir, true);
 }
 

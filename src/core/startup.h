@@ -17,8 +17,8 @@ namespace kavlo {
 
 /// The album-related part of the command line.
 struct CommandLine {
-    std::string folder;        ///< first argument that is not a switch; "" when none
-    bool unattended = false;   ///< the switch "Automation" was given
+    std::string folder;       ///< first argument that is not a switch; "" when none
+    bool unattended = false;  ///< the switch "Automation" was given
 };
 
 /// True for "-Automation", "--automation" and "/Automation" in any letter case. The
@@ -37,8 +37,8 @@ struct StartupEnvironment {
     std::function<std::optional<std::string>(const std::string&)> getenv;
     /// The current local calendar year, 0 when the local time cannot be had.
     std::function<int()> currentYear;
-    std::string settingsPath;   ///< the settings file (settingsFilePath())
-    std::string templateDir;    ///< root of the template set
+    std::string settingsPath;  ///< the settings file (settingsFilePath())
+    std::string templateDir;   ///< root of the template set
 };
 
 /// The real environment: process variables, the local clock, the user's settings file
@@ -54,14 +54,14 @@ std::string defaultFooter(const StartupEnvironment& env);
 std::string albumInfoFileOf(const std::string& folder);
 
 enum class StartupStatus {
-    Ready,        ///< the model is filled; show the main window
-    Cancelled,    ///< the user ended the program (nothing was written)
-    ReadFailed,   ///< the album information file could not be read; exit code -1
+    Ready,       ///< the model is filled; show the main window
+    Cancelled,   ///< the user ended the program (nothing was written)
+    ReadFailed,  ///< the album information file could not be read; exit code -1
 };
 
 struct StartupResult {
     StartupStatus status = StartupStatus::Cancelled;
-    bool openedAlbum = false;   ///< the album came from an album information file
+    bool openedAlbum = false;  ///< the album came from an album information file
     bool unattended = false;
 };
 

@@ -25,8 +25,8 @@ namespace kavlo {
 /// longer side stays >= targetSize. `comment` (may be null) receives the comment;
 /// `width`/`height` (may be null) the stored, unscaled size. Greyscale gives equal
 /// bytes; CMYK/YCCK files are converted to RGB (inverted CMYK for Adobe files).
-RasterImage RPreadJpeg(const std::string& path, std::string* comment, int targetSize,
-                       int* width, int* height);
+RasterImage RPreadJpeg(const std::string& path, std::string* comment, int targetSize, int* width,
+                       int* height);
 /// Decodes a JPEG held in memory, like RPreadJpeg. Null data gives the empty image.
 RasterImage RPreadJpegMemory(const std::uint8_t* data, std::size_t size, int targetSize);
 /// Reads the header only. Returns -1 when the file cannot be opened, else 0; on a

@@ -53,11 +53,19 @@ bool decodeUtf8(const std::string& text, std::vector<char32_t>& out) {
         const unsigned char c = s[i];
         int extra;
         char32_t cp;
-        if (c < 0x80) { extra = 0; cp = c; }
-        else if (c >= 0xC2 && c <= 0xDF) { extra = 1; cp = c & 0x1F; }
-        else if (c >= 0xE0 && c <= 0xEF) { extra = 2; cp = c & 0x0F; }
-        else if (c >= 0xF0 && c <= 0xF4) { extra = 3; cp = c & 0x07; }
-        else return false;
+        if (c < 0x80) {
+            extra = 0;
+            cp = c;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2;
+            cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3;
+            cp = c & 0x07;
+        } else return false;
         if (extra > 0 && i + std::size_t(extra) >= n) return false;  // cut short
         for (int k = 1; k <= extra; ++k) {
             if ((s[i + k] & 0xC0) != 0x80) return false;
@@ -83,7 +91,9 @@ int coverageAt(const FT_Bitmap& bitmap, unsigned k, unsigned j) {
     return 0;
 }
 
-struct InkBox { int left, right, top, bottom; };
+struct InkBox {
+    int left, right, top, bottom;
+};
 
 // Ink bounds of an 8-bit render: smallest and largest column and row holding a value
 // other than 255; the whole image when there is none, and a largest column or row of
@@ -132,7 +142,8 @@ int watermarkShadowGrey(Colour colour) {
 RasterImage renderTextCoverage(const std::string& text, const std::string& fontFile, int size,
                                int margin) {
     // Beyond kMaxFontSize points a single glyph bitmap would take hundreds of megabytes.
-    if (text.empty() || text.size() > 1023 || size <= 0 || size > kMaxFontSize || margin < 0 || margin > 4096)
+    if (text.empty() || text.size() > 1023 || size <= 0 || size > kMaxFontSize || margin < 0 ||
+        margin > 4096)
         return RasterImage{};
     std::vector<char32_t> chars;
     if (!decodeUtf8(text, chars)) return RasterImage{};
@@ -154,11 +165,16 @@ RasterImage renderTextCoverage(const std::string& text, const std::string& fontF
         const long top = g->bitmap_top;
         const long bottom = top - long(g->bitmap.rows);
         if (!any) {
-            minLeft = x0; maxRight = right; maxTop = top; minBottom = bottom;
+            minLeft = x0;
+            maxRight = right;
+            maxTop = top;
+            minBottom = bottom;
             any = true;
         } else {
-            minLeft = std::min(minLeft, x0); maxRight = std::max(maxRight, right);
-            maxTop = std::max(maxTop, top); minBottom = std::min(minBottom, bottom);
+            minLeft = std::min(minLeft, x0);
+            maxRight = std::max(maxRight, right);
+            maxTop = std::max(maxTop, top);
+            minBottom = std::min(minBottom, bottom);
         }
         pen += g->advance.x / 64.0;
     }
@@ -248,7 +264,8 @@ void applyTransparency(RasterImage& overlay, int percent) {
         table[a] = static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0));
     }
     const std::size_t count = std::size_t(overlay.width) * std::size_t(overlay.height);
-    for (std::size_t i = 0; i < count; ++i) overlay.pixels[4 * i + 3] = table[overlay.pixels[4 * i + 3]];
+    for (std::size_t i = 0; i < count; ++i)
+        overlay.pixels[4 * i + 3] = table[overlay.pixels[4 * i + 3]];
 }
 
 bool stampWatermark(const WatermarkStyle& style, const std::string& text, RasterImage& image) {
@@ -260,8 +277,8 @@ bool stampWatermark(const WatermarkStyle& style, const std::string& text, Raster
         RPfree(shadow);
         return false;
     }
-    const WatermarkPoint at =
-        watermarkPlacement(style.position, style.fontSize, image.width, image.height, shadow.width, shadow.height);
+    const WatermarkPoint at = watermarkPlacement(style.position, style.fontSize, image.width,
+                                                 image.height, shadow.width, shadow.height);
     const int percent = style.transparency * 10;
     applyTransparency(shadow, percent);
     RPblend(image, at.x + 1, at.y + 1, shadow.width, shadow.height, 32, shadow.pixels);

@@ -21,17 +21,20 @@ namespace kavlo {
 /// How the watermark looks (the album's itfontfile, itfontsize, itposition, ittransp,
 /// itcolor settings).
 struct WatermarkStyle {
-    std::string fontFile;     ///< full path of the .ttf file
-    int fontSize = 8;         ///< points
-    int position = 5;         ///< placement code, see watermarkPlacement
-    int transparency = 0;     ///< tenths: 0 opaque .. 10 invisible
-    Colour colour = 0xFFFFFF; ///< red in the lowest byte
+    std::string fontFile;      ///< full path of the .ttf file
+    int fontSize = 8;          ///< points
+    int position = 5;          ///< placement code, see watermarkPlacement
+    int transparency = 0;      ///< tenths: 0 opaque .. 10 invisible
+    Colour colour = 0xFFFFFF;  ///< red in the lowest byte
 };
 
 /// Where an overlay of w x h goes on a W x H image for a placement code, with margin
 /// m = fontSize / 2 + 2: 0 top-left, 1 top-centre, 2 top-right, 3 bottom-left,
 /// 4 bottom-centre, 5 bottom-right, any other code centred.
-struct WatermarkPoint { int x; int y; };
+struct WatermarkPoint {
+    int x;
+    int y;
+};
 WatermarkPoint watermarkPlacement(int position, int fontSize, int imageWidth, int imageHeight,
                                   int overlayWidth, int overlayHeight);
 /// Grey of the drop shadow for a text colour: g = (r + g + b) / 3, then g - 170 when

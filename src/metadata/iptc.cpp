@@ -26,20 +26,35 @@ struct IptcDataset {
 // IPTC IIM 4.2, record 2 (application record). 2:55 fills both the raw and the
 // reformatted creation date; 2:100 (country code) and 2:101 (country name) share a field.
 constexpr IptcDataset kDatasets[] = {
-    {5, 0, Fill::value},   {10, 1, Fill::value},  {15, 2, Fill::value},
+    {5, 0, Fill::value},        {10, 1, Fill::value},      {15, 2, Fill::value},
     {20, 3, Fill::appendSpace}, {25, 4, Fill::appendDash}, {40, 5, Fill::value},
-    {55, 6, Fill::date},   {80, 8, Fill::value},  {85, 9, Fill::value},
-    {90, 10, Fill::value}, {95, 11, Fill::value}, {100, 12, Fill::value},
-    {101, 12, Fill::value}, {103, 13, Fill::value}, {105, 14, Fill::value},
-    {110, 15, Fill::value}, {115, 16, Fill::value}, {116, 17, Fill::value},
-    {120, 18, Fill::value}, {122, 19, Fill::value},
+    {55, 6, Fill::date},        {80, 8, Fill::value},      {85, 9, Fill::value},
+    {90, 10, Fill::value},      {95, 11, Fill::value},     {100, 12, Fill::value},
+    {101, 12, Fill::value},     {103, 13, Fill::value},    {105, 14, Fill::value},
+    {110, 15, Fill::value},     {115, 16, Fill::value},    {116, 17, Fill::value},
+    {120, 18, Fill::value},     {122, 19, Fill::value},
 };
 
 constexpr const char* kPlaceholders[IptcRecord::kFieldCount] = {
-    "%object_name%", "%urgency%", "%category%", "%supplemental_categories%", "%keywords%",
-    "%special_instructions%", "", "%date_created%", "%byline_author%", "%byline_title%",
-    "%city%", "%province_state%", "%country%", "%original_transmission_reference%",
-    "%headline%", "%credit%", "%source%", "%copyright_notice%", "%caption_abstract%",
+    "%object_name%",
+    "%urgency%",
+    "%category%",
+    "%supplemental_categories%",
+    "%keywords%",
+    "%special_instructions%",
+    "",
+    "%date_created%",
+    "%byline_author%",
+    "%byline_title%",
+    "%city%",
+    "%province_state%",
+    "%country%",
+    "%original_transmission_reference%",
+    "%headline%",
+    "%credit%",
+    "%source%",
+    "%copyright_notice%",
+    "%caption_abstract%",
     "%writer_editor%",
 };
 
@@ -57,9 +72,9 @@ void fillField(IptcRecord& record, const IptcDataset& d, std::string value) {
     case Fill::date:
         field = value;
         // CCYYMMDD -> MM-DD-YY; a shorter value has no date to reformat.
-        record.fields[7] = value.size() >= 8
-                               ? value.substr(4, 2) + "-" + value.substr(6, 2) + "-" + value.substr(2, 2)
-                               : std::string();
+        record.fields[7] = value.size() >= 8 ? value.substr(4, 2) + "-" + value.substr(6, 2) + "-" +
+                                                   value.substr(2, 2)
+                                             : std::string();
         break;
     }
 }

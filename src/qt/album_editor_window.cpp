@@ -98,15 +98,13 @@ int ThumbnailListModel::rowCount(const QModelIndex& parent) const {
 QVariant ThumbnailListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= m_editor.imageCount()) return {};
     switch (role) {
-    case Qt::DisplayRole:
-        return qs(m_editor.label(index.row()));
+    case Qt::DisplayRole: return qs(m_editor.label(index.row()));
     case Qt::DecorationRole: {
         auto picture = m_editor.thumbnail(index.row());
         if (!picture) return m_placeholder;
         return QPixmap::fromImage(toImage(*picture));
     }
-    default:
-        return {};
+    default: return {};
     }
 }
 
@@ -240,8 +238,7 @@ void PreviewArea::resizeEvent(QResizeEvent* event) {
 // ---------------------------------------------------------------- window
 
 AlbumEditorWindow::AlbumEditorWindow(AlbumModel& model, Platform& platform, QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      m_editor(std::make_unique<CAlbumEditorDlg>(model, platform)) {
+    : QWidget(parent, Qt::Window), m_editor(std::make_unique<CAlbumEditorDlg>(model, platform)) {
     m_editor->setView(this);
     setWindowTitle(qs(m_editor->title()));
 
@@ -333,8 +330,8 @@ AlbumEditorWindow::AlbumEditorWindow(AlbumModel& model, Platform& platform, QWid
     // The editor's keys work wherever the focus is inside the window.
     installEventFilter(this);
     for (QWidget* w : std::initializer_list<QWidget*>{list, majorCaption, minorCaption,
-                                                     extractCaptions, introduction, rebuild,
-                                                     previous, next, closeButton, preview})
+                                                      extractCaptions, introduction, rebuild,
+                                                      previous, next, closeButton, preview})
         w->installEventFilter(this);
 
     resize(820, 680);
@@ -416,8 +413,8 @@ bool AlbumEditorWindow::runIntroductionLink(CIntroductionLinkDlg& dlg) {
 void AlbumEditorWindow::postRefreshThumbnails() {
     // Runs on the producer's thread: only post. A posted call to a window that is gone
     // is dropped by Qt.
-    QMetaObject::invokeMethod(this, [this] { m_editor->refreshThumbnails(); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { m_editor->refreshThumbnails(); }, Qt::QueuedConnection);
 }
 
 void AlbumEditorWindow::updateButtons() {

@@ -34,9 +34,9 @@ IptcFormatWindow::IptcFormatWindow(CIPTCFormatEditorDlg& logic, QWidget* parent)
     fields->setReadOnly(true);
     fields->setPlainText(qs(CIPTCFormatEditorDlg::fieldListText()));
     fields->setLineWrapMode(QPlainTextEdit::NoWrap);
-    fields->setMinimumWidth(
-        fields->fontMetrics().horizontalAdvance(QStringLiteral("%original_transmission_reference%")) +
-        fields->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24);
+    fields->setMinimumWidth(fields->fontMetrics().horizontalAdvance(
+                                QStringLiteral("%original_transmission_reference%")) +
+                            fields->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24);
     auto* fieldsLabel = new QLabel(tr("Available IPTC &Fields"), this);
     fieldsLabel->setBuddy(fields);
     grid->addWidget(fieldsLabel, 0, 1);

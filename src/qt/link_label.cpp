@@ -8,8 +8,7 @@
 
 namespace kavlo {
 
-CLinkLabel::CLinkLabel(const QString& text, std::string target, Platform* platform,
-                       QWidget* parent)
+CLinkLabel::CLinkLabel(const QString& text, std::string target, Platform* platform, QWidget* parent)
     : QLabel(text, parent), m_target(std::move(target)), m_platform(platform) {
     setTextFormat(Qt::PlainText);
     QFont f = font();

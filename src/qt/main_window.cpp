@@ -186,8 +186,7 @@ void MainWindow::start() {
         done(QDialog::Accepted);
         break;
     case StartOutcome::Declined:
-    case StartOutcome::Unwritable:
-        break;
+    case StartOutcome::Unwritable: break;
     }
 }
 
@@ -251,8 +250,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);  // calls reject(), which asks
 }
 
-void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
-    m_menu->exec(event->globalPos());
-}
+void MainWindow::contextMenuEvent(QContextMenuEvent* event) { m_menu->exec(event->globalPos()); }
 
 }  // namespace kavlo

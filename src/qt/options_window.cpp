@@ -204,7 +204,8 @@ OptionsWindow::OptionsWindow(COptionsDlg& logic, Platform& platform, QWidget* pa
     push();
 }
 
-template <typename F> void OptionsWindow::handle(F&& handler) {
+template <typename F>
+void OptionsWindow::handle(F&& handler) {
     // A message box of a handler takes the focus from a number box, whose check must
     // not run again in the middle of this one.
     if (m_busy) return;

@@ -69,7 +69,8 @@ public:
 
 private:
     /// Runs a handler between pull() and push().
-    template <typename F> void handle(F&& handler);
+    template <typename F>
+    void handle(F&& handler);
     void sizeEdited(SizeBox box);
 
     COptionsDlg& m_logic;

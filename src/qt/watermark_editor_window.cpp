@@ -6,9 +6,9 @@
 #include <QDialogButtonBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QIcon>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>

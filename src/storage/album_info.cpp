@@ -14,11 +14,11 @@ namespace {
 
 // Reads one text key into `field` when present; an absent key keeps the field.
 template <typename Convert>
-void readInto(const ResourceValues& v, const std::string& key, std::string& field, Convert convert) {
+void readInto(const ResourceValues& v, const std::string& key, std::string& field,
+              Convert convert) {
     try {
         field = convert(v.getString(key));
-    } catch (const MissingKey&) {
-    }
+    } catch (const MissingKey&) {}
 }
 
 // Paths go through the same escaping as the other texts and then base64, so that
@@ -69,7 +69,8 @@ bool readAlbumInfo(AlbumModel& m, const std::string& path) {
 
     const auto text = [](const std::string& s) { return utf8ToAnsi(s); };
     readInto(v, "title", m.title, text);
-    readInto(v, "intro", m.intro, [](const std::string& s) { return utf8ToAnsi(brToCrlf(s, false)); });
+    readInto(v, "intro", m.intro,
+             [](const std::string& s) { return utf8ToAnsi(brToCrlf(s, false)); });
     readInto(v, "footer", m.footer, text);
     readInto(v, "destdir", m.destdir, decodePath);
 

@@ -58,8 +58,8 @@ struct ResourceParser {
 
     // Document type declarations are never written by Kavlo; refusing them means
     // no entity can be declared, so no entity expansion can blow up memory.
-    static void XMLCALL startDoctype(void* user, const XML_Char*, const XML_Char*,
-                                     const XML_Char*, int) noexcept {
+    static void XMLCALL startDoctype(void* user, const XML_Char*, const XML_Char*, const XML_Char*,
+                                     int) noexcept {
         static_cast<ResourceParser*>(user)->refuse("document type declarations are not accepted");
     }
 
@@ -109,10 +109,10 @@ bool ResourceValues::load(const std::string& path) {
             return false;
         }
         const bool last = n < block;
-        if (XML_Parse(parser.get(), buffer.get(), static_cast<int>(n), last ? XML_TRUE : XML_FALSE) ==
-            XML_STATUS_ERROR) {
-            const char* reason = handler.refusal ? handler.refusal
-                                                 : XML_ErrorString(XML_GetErrorCode(parser.get()));
+        if (XML_Parse(parser.get(), buffer.get(), static_cast<int>(n),
+                      last ? XML_TRUE : XML_FALSE) == XML_STATUS_ERROR) {
+            const char* reason =
+                handler.refusal ? handler.refusal : XML_ErrorString(XML_GetErrorCode(parser.get()));
             std::fprintf(stderr, "%s at line %d\n", reason ? reason : "parse error",
                          static_cast<int>(XML_GetCurrentLineNumber(parser.get())));
             return false;

@@ -25,7 +25,7 @@ struct MissingKey : std::exception {
 
 /// Bounds that keep a hostile file from exhausting memory; load() fails beyond them.
 struct ResourceLimits {
-    std::size_t maxPairs = 4'000'000;               ///< attributes over all "values" elements
+    std::size_t maxPairs = 4'000'000;                ///< attributes over all "values" elements
     std::size_t maxValueBytes = 256u * 1024 * 1024;  ///< sum of all key and value lengths
 };
 

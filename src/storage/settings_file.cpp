@@ -19,29 +19,25 @@ namespace {
 void readFlag(const ResourceValues& v, const char* key, bool& field) {
     try {
         field = v.getString(key) == "yes";
-    } catch (const MissingKey&) {
-    }
+    } catch (const MissingKey&) {}
 }
 
 void readInt(const ResourceValues& v, const char* key, int& field) {
     try {
         field = v.getInt(key);
-    } catch (const MissingKey&) {
-    }
+    } catch (const MissingKey&) {}
 }
 
 void readText(const ResourceValues& v, const char* key, std::string& field) {
     try {
         field = utf8ToAnsi(v.getString(key));
-    } catch (const MissingKey&) {
-    }
+    } catch (const MissingKey&) {}
 }
 
 void readColour(const ResourceValues& v, const char* key, Colour& field) {
     try {
         hexToColor(v.getString(key), field);
-    } catch (const MissingKey&) {
-    }
+    } catch (const MissingKey&) {}
 }
 
 void readPosition(const ResourceValues& v, const char* key, int& field) {
@@ -50,8 +46,7 @@ void readPosition(const ResourceValues& v, const char* key, int& field) {
         for (int i = 0; i < 4; ++i) {
             if (word == positionName(i)) field = i;
         }
-    } catch (const MissingKey&) {
-    }
+    } catch (const MissingKey&) {}
 }
 
 // The album's output folders are deleted and rewritten by every run, so a name read
@@ -67,8 +62,7 @@ void readFolderName(const ResourceValues& v, const char* key, std::string& field
                          "Warning: %s%s%s does not hold a plain folder name; keeping \"%s\".\n",
                          key, source.empty() ? "" : " in ", source.c_str(), field.c_str());
         }
-    } catch (const MissingKey&) {
-    }
+    } catch (const MissingKey&) {}
 }
 
 std::string flag(bool b) { return b ? "yes" : "no"; }

@@ -12,9 +12,7 @@ void openHelp(Platform& platform) { platform.openWithDefaultProgram(helpPagePath
 
 CAboutDlg::CAboutDlg() : m_versionLine("Kavlo  -  version " + versionString("ProductVersion")) {}
 
-LinkTarget CAboutDlg::homepage() {
-    return {"https://kavlo.example/", "https://kavlo.example/"};
-}
+LinkTarget CAboutDlg::homepage() { return {"https://kavlo.example/", "https://kavlo.example/"}; }
 
 LinkTarget CAboutDlg::support() {
     return {"https://kavlo.example/support/", "https://kavlo.example/support/"};

@@ -16,7 +16,9 @@ namespace {
 // Shows the wait cursor for the length of a scope.
 class WaitCursor {
 public:
-    explicit WaitCursor(Platform& platform) : m_platform(platform) { m_platform.setWaitCursor(true); }
+    explicit WaitCursor(Platform& platform) : m_platform(platform) {
+        m_platform.setWaitCursor(true);
+    }
     ~WaitCursor() { m_platform.setWaitCursor(false); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
@@ -29,10 +31,8 @@ private:
 template <typename T>
 void moveElement(std::vector<T>& v, int from, int to) {
     auto b = v.begin();
-    if (from < to)
-        std::rotate(b + from, b + from + 1, b + to);
-    else if (to < from)
-        std::rotate(b + to, b + from, b + from + 1);
+    if (from < to) std::rotate(b + from, b + from + 1, b + to);
+    else if (to < from) std::rotate(b + to, b + from, b + from + 1);
 }
 
 }  // namespace

@@ -73,9 +73,9 @@ enum class EditorKey { PageUp, PageDown, CtrlHome, CtrlEnd, CtrlDelete };
 class CAlbumEditorDlg : public AlbumEditorControl {
 public:
     /// The window's static texts.
-    static const char* navigationHint();     ///< "Use Page Up / Down and Ctrl+Delete ..."
-    static const char* reorderHint();        ///< "Use right-click or drag and drop ..."
-    static const char* rebuildNote();        ///< note under "&Rebuild Album Images"
+    static const char* navigationHint();  ///< "Use Page Up / Down and Ctrl+Delete ..."
+    static const char* reorderHint();     ///< "Use right-click or drag and drop ..."
+    static const char* rebuildNote();     ///< note under "&Rebuild Album Images"
     static const char* majorCaptionNote();
     static const char* minorCaptionNote();
 
@@ -168,7 +168,7 @@ public:
 
 private:
     struct Item {
-        int key = 0;                            // identity of the image within its fill
+        int key = 0;  // identity of the image within its fill
         std::string label;
         std::shared_ptr<const Picture> picture;  // null: placeholder
     };
@@ -189,8 +189,8 @@ private:
     bool m_autorotate = true;
     bool m_rebuildVisible = false;
     bool m_rearranging = false;
-    std::vector<Item> m_items;        // parallel to m_model.images
-    std::vector<int> m_rowOfKey;      // key -> row, -1 once excluded
+    std::vector<Item> m_items;    // parallel to m_model.images
+    std::vector<int> m_rowOfKey;  // key -> row, -1 once excluded
     int m_selected = -1;
     std::string m_majorBox;
     std::string m_minorBox;
@@ -198,7 +198,7 @@ private:
     std::uint64_t m_generation = 0;
     int m_shownThumbnails = 0;
     int m_shownEmbedded = 0;
-    ThumbnailProducer m_producer;     // last member: stopped before the rest goes
+    ThumbnailProducer m_producer;  // last member: stopped before the rest goes
 };
 
 }  // namespace kavlo

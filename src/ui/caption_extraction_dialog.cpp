@@ -7,8 +7,12 @@ const std::array<const char*, CCaptionExtractionDlg::kSourceCount>&
 CCaptionExtractionDlg::sourceTexts() {
     // "IPCT" is the list's long-standing spelling; users know the item by it.
     static const std::array<const char*, kSourceCount> texts = {
-        "IPCT caption, author etc.", "Exif shutter, aperture etc.", "JPEG comment",
-        "Filename",                  "Empty caption",               "Image number",
+        "IPCT caption, author etc.",
+        "Exif shutter, aperture etc.",
+        "JPEG comment",
+        "Filename",
+        "Empty caption",
+        "Image number",
     };
     return texts;
 }

@@ -13,8 +13,8 @@ namespace kavlo {
 
 /// One box of the group "Exif Fields".
 struct ExifFieldBox {
-    char letter;        ///< the letter in `exifformat`
-    const char* text;   ///< the box text, with its mnemonic
+    char letter;       ///< the letter in `exifformat`
+    const char* text;  ///< the box text, with its mnemonic
 };
 
 class CExifFormatEditorDlg {

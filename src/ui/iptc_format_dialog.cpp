@@ -19,13 +19,25 @@ void CIPTCFormatEditorDlg::toggleMacRoman() {
 
 const std::vector<std::string>& CIPTCFormatEditorDlg::fields() {
     static const std::vector<std::string> list = {
-        "%object_name%",     "%urgency%",          "%category%",
-        "%supplemental_categories%", "%keywords%", "%special_instructions%",
-        "%date_created%",    "%byline_author%",    "%byline_title%",
-        "%city%",            "%province_state%",   "%country%",
-        "%original_transmission_reference%",       "%headline%",
-        "%credit%",          "%source%",           "%copyright_notice%",
-        "%caption_abstract%", "%writer_editor%",
+        "%object_name%",
+        "%urgency%",
+        "%category%",
+        "%supplemental_categories%",
+        "%keywords%",
+        "%special_instructions%",
+        "%date_created%",
+        "%byline_author%",
+        "%byline_title%",
+        "%city%",
+        "%province_state%",
+        "%country%",
+        "%original_transmission_reference%",
+        "%headline%",
+        "%credit%",
+        "%source%",
+        "%copyright_notice%",
+        "%caption_abstract%",
+        "%writer_editor%",
     };
     return list;
 }

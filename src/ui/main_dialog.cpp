@@ -30,8 +30,7 @@ bool MainDialog::open() {
         if (values.find("exifpos", text)) {
             try {
                 m_exifpos = values.getInt("exifpos");
-            } catch (...) {
-            }
+            } catch (...) {}
         }
     }
     return m_options.unattended;
@@ -54,8 +53,9 @@ void MainDialog::changeDestination() {
         FolderChoice choice = m_platform.chooseFolder(req);
         if (choice.cancelled) return;
         if (choice.path.empty()) {
-            m_platform.messageBox(makeMessage("Invalid destination folder selected.\n\nPlease try again.",
-                                              "Warning", MessageButtons::Ok, MessageIcon::Warning));
+            m_platform.messageBox(
+                makeMessage("Invalid destination folder selected.\n\nPlease try again.", "Warning",
+                            MessageButtons::Ok, MessageIcon::Warning));
             continue;
         }
         std::string path = stripTrailingSeparator(choice.path);
@@ -103,8 +103,9 @@ StartOutcome MainDialog::pressStart() {
     //    written would otherwise give an empty album reported as done.
     const bool created = !m_model.destdir.empty() && createFolder(m_model.destdir);
     if (!created || !isFolderWritable(m_model.destdir)) {
-        m_platform.messageBox(makeMessage("Please change the album destination to a writable directory.",
-                                          "Error", MessageButtons::Ok, MessageIcon::Warning));
+        m_platform.messageBox(
+            makeMessage("Please change the album destination to a writable directory.", "Error",
+                        MessageButtons::Ok, MessageIcon::Warning));
         return StartOutcome::Unwritable;
     }
     // 4. No thumbnail loading while images are written.
@@ -189,9 +190,9 @@ void MainDialog::finishRun() {
 
 bool MainDialog::requestQuit() {
     if (!m_done && m_editorOpened) {
-        Message m = makeMessage("Quitting Kavlo will discard all captions etc.\n\nDo you want to quit?",
-                                "Quit", MessageButtons::YesNo, MessageIcon::Question,
-                                MessageTopic::Quit);
+        Message m =
+            makeMessage("Quitting Kavlo will discard all captions etc.\n\nDo you want to quit?",
+                        "Quit", MessageButtons::YesNo, MessageIcon::Question, MessageTopic::Quit);
         m.defaultAnswer = MessageAnswer::No;
         if (m_platform.messageBox(m) != MessageAnswer::Yes) return false;
     }
@@ -208,8 +209,8 @@ void MainDialog::updateProgress() {
     }
     m_state.progressRight = format("%.0f%% completed", p);
     if (p > 0) {
-        m_state.progressCentre = format("Total time: %.0f sec",
-                                        m_renderer.elapsedSeconds() + m_renderer.remainingSeconds());
+        m_state.progressCentre = format(
+            "Total time: %.0f sec", m_renderer.elapsedSeconds() + m_renderer.remainingSeconds());
     }
     m_state.progressPosition = static_cast<int>(p);
 }

@@ -27,8 +27,8 @@ public:
 /// Everything a view shows. Texts of buttons carry their "&" mnemonic.
 struct MainDialogState {
     std::string windowTitle = "Kavlo";
-    std::string titleText;          ///< the "&Title" edit
-    std::string footerText;         ///< the "&Footer" edit
+    std::string titleText;   ///< the "&Title" edit
+    std::string footerText;  ///< the "&Footer" edit
     std::string destinationText = "(output dir)";
     std::string startText = "&Start";
     bool startEnabled = true;
@@ -42,24 +42,24 @@ struct MainDialogState {
     bool editsReadOnly = false;
     bool waitCursor = false;
     bool progressVisible = false;
-    int progressPosition = 0;       ///< 0..100
-    std::string progressLeft = " "; ///< remaining time
-    std::string progressCentre;     ///< total time
-    std::string progressRight;      ///< percentage completed
+    int progressPosition = 0;        ///< 0..100
+    std::string progressLeft = " ";  ///< remaining time
+    std::string progressCentre;      ///< total time
+    std::string progressRight;       ///< percentage completed
 };
 
 struct MainDialogOptions {
-    std::string settingsPath;   ///< the settings file rewritten at Start
-    bool unattended = false;    ///< start at once and close after the run
-    bool openedAlbum = false;   ///< the album came from its album information file
+    std::string settingsPath;  ///< the settings file rewritten at Start
+    bool unattended = false;   ///< start at once and close after the run
+    bool openedAlbum = false;  ///< the album came from its album information file
 };
 
 enum class StartOutcome {
-    Started,          ///< the run has begun; post step() calls
-    Declined,         ///< the overwrite question was answered No; nothing changed
-    Unwritable,       ///< the destination cannot be written; the dialog stays idle
-    NoImages,         ///< the input folder has no images left; the dialog closes
-    ShowedAlbum,      ///< after the run: the album was opened and the dialog closes
+    Started,      ///< the run has begun; post step() calls
+    Declined,     ///< the overwrite question was answered No; nothing changed
+    Unwritable,   ///< the destination cannot be written; the dialog stays idle
+    NoImages,     ///< the input folder has no images left; the dialog closes
+    ShowedAlbum,  ///< after the run: the album was opened and the dialog closes
 };
 
 class MainDialog {
@@ -119,7 +119,7 @@ private:
     AlbumEditorControl* m_editor = nullptr;
     int m_exifpos = 0;
     bool m_editorOpened = false;
-    bool m_editorAutorotate = true;   ///< auto-rotate value the editor last saw
+    bool m_editorAutorotate = true;  ///< auto-rotate value the editor last saw
     bool m_running = false;
     bool m_done = false;
     bool m_closed = false;

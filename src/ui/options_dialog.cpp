@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ui/options_dialog.h"
 
+#include <strings.h>
 #include <algorithm>
 #include <cctype>
-#include <strings.h>
 
 #include "ui/simpleviewer_options.h"
 #include "ui/watermark_editor.h"
@@ -65,16 +65,34 @@ int qualityValue(int index) {
 
 const std::map<std::string, std::string>& languageTable() {
     static const std::map<std::string, std::string> table = {
-        {"uk", "English"},   {"dk", "Danish"},     {"de", "German"},
-        {"it", "Italian"},   {"es", "Spanish"},    {"se", "Swedish"},
-        {"no", "Norwegian"}, {"is", "Icelandic"},  {"ru", "Russian"},
-        {"fi", "Finnish"},   {"fr", "French"},     {"nl", "Dutch"},
-        {"hu", "Hungarian"}, {"pt", "Portuguese"}, {"ee", "Estonian"},
-        {"il", "Hebrew"},    {"cz", "Czech"},      {"tr", "Turkish"},
-        {"tw", "Traditional Chinese"},             {"lt", "Lithuanian"},
-        {"ro", "Romanian"},  {"hr", "Croatian"},   {"gr", "Greek"},
-        {"si", "Slovenian"}, {"esp", "Esperanto"}, {"pl", "Polish"},
-        {"sk", "Slovak"},    {"jp", "Japanese"},
+        {"uk", "English"},
+        {"dk", "Danish"},
+        {"de", "German"},
+        {"it", "Italian"},
+        {"es", "Spanish"},
+        {"se", "Swedish"},
+        {"no", "Norwegian"},
+        {"is", "Icelandic"},
+        {"ru", "Russian"},
+        {"fi", "Finnish"},
+        {"fr", "French"},
+        {"nl", "Dutch"},
+        {"hu", "Hungarian"},
+        {"pt", "Portuguese"},
+        {"ee", "Estonian"},
+        {"il", "Hebrew"},
+        {"cz", "Czech"},
+        {"tr", "Turkish"},
+        {"tw", "Traditional Chinese"},
+        {"lt", "Lithuanian"},
+        {"ro", "Romanian"},
+        {"hr", "Croatian"},
+        {"gr", "Greek"},
+        {"si", "Slovenian"},
+        {"esp", "Esperanto"},
+        {"pl", "Polish"},
+        {"sk", "Slovak"},
+        {"jp", "Japanese"},
     };
     return table;
 }
@@ -204,10 +222,8 @@ std::optional<std::pair<int, int>> COptionsDlg::sizeRange(SizeBox box) const {
     if (!sizes) return std::nullopt;
     const Sizes& z = *sizes;
     switch (box) {
-    case SizeBox::Thumbnails:
-        return std::pair{8, std::min(z.mainWidth, z.mainHeight) - 1};
-    case SizeBox::Large:
-        return std::pair{std::max(z.mainWidth, z.mainHeight) + 1, 4096};
+    case SizeBox::Thumbnails: return std::pair{8, std::min(z.mainWidth, z.mainHeight) - 1};
+    case SizeBox::Large: return std::pair{std::max(z.mainWidth, z.mainHeight) + 1, 4096};
     case SizeBox::MainWidth:
         return std::pair{controls.small ? z.small + 1 : 16, controls.large ? z.large - 1 : 2048};
     case SizeBox::MainHeight:

@@ -58,39 +58,39 @@ std::vector<std::string> sortedDisplayNames(const std::map<std::string, std::str
 
 /// Values of the Options window's controls.
 struct OptionsControls {
-    std::string skin;             ///< selected skin display name, "" when none
-    std::string language;         ///< selected language display name, "" when none
-    int exifIndex = 0;            ///< "E&xposure Information (Exif)" list
+    std::string skin;      ///< selected skin display name, "" when none
+    std::string language;  ///< selected language display name, "" when none
+    int exifIndex = 0;     ///< "E&xposure Information (Exif)" list
     bool autorotate = true;
     bool simpleviewer = false;
     bool imagetext = false;
     bool orgfilenames = false;
 
-    bool small = true;            ///< thumbnails "S&how"
-    std::string smallSize;        ///< number box text
-    int smallQuality = 1;         ///< quality list index
+    bool small = true;      ///< thumbnails "S&how"
+    std::string smallSize;  ///< number box text
+    int smallQuality = 1;   ///< quality list index
     bool smallSharpen = true;
-    int smallPosition = 0;        ///< "Left", "Right", "Top", "Bottom"
+    int smallPosition = 0;  ///< "Left", "Right", "Top", "Bottom"
 
     std::string mainWidth;
     std::string mainHeight;
     int mainQuality = 1;
     bool mainSharpen = true;
 
-    bool large = false;           ///< large images "Sho&w"
+    bool large = false;  ///< large images "Sho&w"
     std::string largeSize;
     int largeQuality = 1;
     bool largeSharpen = true;
-    bool copyhires = false;       ///< "Use input &files"
+    bool copyhires = false;  ///< "Use input &files"
 };
 
 /// Which controls accept input (those not named here always do).
 struct OptionsEnabled {
-    bool svOptions = false;       ///< "Optio&ns"
-    bool watermarkEdit = false;   ///< "E&dit"
+    bool svOptions = false;      ///< "Optio&ns"
+    bool watermarkEdit = false;  ///< "E&dit"
     bool smallSize = false;
-    bool smallOthers = false;     ///< thumbnail quality, sharpen and position
-    bool largeSize = false;       ///< large size, quality and sharpen
+    bool smallOthers = false;  ///< thumbnail quality, sharpen and position
+    bool largeSize = false;    ///< large size, quality and sharpen
     bool copyhires = false;
 };
 
@@ -111,8 +111,8 @@ public:
     /// Loads the controls from `settings` and `exifpos`, builds the language table
     /// and finds the skins in `cssFolder` (by default the js2 template set's css
     /// folder beside the program).
-    COptionsDlg(AlbumSettings& settings, int& exifpos, const AlbumModel& album,
-                Platform& platform, std::string cssFolder = defaultCssFolder());
+    COptionsDlg(AlbumSettings& settings, int& exifpos, const AlbumModel& album, Platform& platform,
+                std::string cssFolder = defaultCssFolder());
 
     static std::string defaultCssFolder();
     /// "file://" + the skin example page beside the program.
@@ -165,7 +165,9 @@ public:
 private:
     /// Sizes from the number boxes; nullopt (after telling the user) when one holds
     /// no number.
-    struct Sizes { int small, mainWidth, mainHeight, large; };
+    struct Sizes {
+        int small, mainWidth, mainHeight, large;
+    };
     std::optional<Sizes> readSizes(bool tell) const;
 
     AlbumSettings& m_settings;

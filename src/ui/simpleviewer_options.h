@@ -23,8 +23,7 @@ namespace kavlo {
 std::string thumbnailMatrixHint(int imageCount);
 
 /// The text painted in the colour sample (leading and trailing space included).
-inline constexpr const char* kColourSampleText =
-    " The quick brown fox jumps over the lazy dog. ";
+inline constexpr const char* kColourSampleText = " The quick brown fox jumps over the lazy dog. ";
 
 class CSimpleViewerOptionsDlg {
 public:
@@ -46,7 +45,7 @@ public:
     int columnIndex = 2;                 ///< 0..19 for 1..20 columns
     std::string scaling;                 ///< "Crop" or "Fit" ("" none selected)
     int imageCount = 0;
-    CustomColours customColours{};       ///< all black at first
+    CustomColours customColours{};  ///< all black at first
 
     /// Items of the lists, in list order.
     static std::vector<std::string> frameSizeItems();

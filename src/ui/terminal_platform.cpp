@@ -30,9 +30,7 @@ MessageAnswer TerminalPlatform::messageBox(const Message& m) {
     case MessageTopic::NewImages:
         answer = m_answers.addNew ? MessageAnswer::Yes : MessageAnswer::No;
         break;
-    case MessageTopic::Quit:
-        answer = MessageAnswer::Yes;
-        break;
+    case MessageTopic::Quit: answer = MessageAnswer::Yes; break;
     case MessageTopic::Notice:
         switch (m.buttons) {
         case MessageButtons::Ok: answer = MessageAnswer::Ok; break;
@@ -72,7 +70,9 @@ FolderChoice TerminalPlatform::chooseFolder(const FolderRequest&) {
     return FolderChoice::cancel();
 }
 
-std::optional<Colour> TerminalPlatform::chooseColour(Colour, CustomColours&) { return std::nullopt; }
+std::optional<Colour> TerminalPlatform::chooseColour(Colour, CustomColours&) {
+    return std::nullopt;
+}
 
 bool TerminalPlatform::openWithDefaultProgram(const std::string& target) {
     std::fprintf(m_err, "Open: %s\n", target.c_str());

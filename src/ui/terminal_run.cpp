@@ -33,7 +33,10 @@ ProgramOptions parseProgramOptions(const std::vector<std::string>& args) {
         if (l == "--jobs" || l.rfind("--jobs=", 0) == 0) {
             std::string value;
             if (l == "--jobs") {
-                if (i + 1 >= args.size()) { fail("--jobs needs a number"); continue; }
+                if (i + 1 >= args.size()) {
+                    fail("--jobs needs a number");
+                    continue;
+                }
                 value = args[++i];
             } else {
                 value = arg.substr(7);
@@ -48,8 +51,7 @@ ProgramOptions parseProgramOptions(const std::vector<std::string>& args) {
             } else {
                 o.jobs = n;
             }
-        }
-        else if (l == "--help" || l == "-h") o.help = true;
+        } else if (l == "--help" || l == "-h") o.help = true;
         else if (l == "--version") o.version = true;
         else if (l == "--no-gui") o.noGui = true;
         else if (l == "--overwrite") o.answers.overwrite = true;

@@ -13,13 +13,13 @@
 namespace kavlo {
 
 struct ProgramOptions {
-    CommandLine album;            ///< folder and the "Automation" switch
-    bool help = false;            ///< --help
-    bool version = false;         ///< --version
-    bool noGui = false;           ///< --no-gui
-    UnattendedAnswers answers;    ///< --overwrite, --exclude-missing, --add-new
-    int jobs = 0;                 ///< --jobs N: worker threads; 0 = one per core
-    std::string error;            ///< an option that is not known; "" when all are fine
+    CommandLine album;          ///< folder and the "Automation" switch
+    bool help = false;          ///< --help
+    bool version = false;       ///< --version
+    bool noGui = false;         ///< --no-gui
+    UnattendedAnswers answers;  ///< --overwrite, --exclude-missing, --add-new
+    int jobs = 0;               ///< --jobs N: worker threads; 0 = one per core
+    std::string error;          ///< an option that is not known; "" when all are fine
 };
 
 ProgramOptions parseProgramOptions(const std::vector<std::string>& args);

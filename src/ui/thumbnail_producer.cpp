@@ -93,8 +93,8 @@ Picture toPicture(const RasterImage& image) {
 
 // Decodes the picture a JPEG thumbnail is made from: the embedded Exif thumbnail when
 // its orientation agrees with the image's, else the image at reduced size.
-void decodeJpegForThumbnail(const std::string& path, int size, Raster& picture,
-                            int& orientation, ThumbnailSource& source) {
+void decodeJpegForThumbnail(const std::string& path, int size, Raster& picture, int& orientation,
+                            ThumbnailSource& source) {
     // One header read gives the embedded thumbnail, the orientation and the stored size.
     ExifInfo info = readExif(path, true);
     orientation = info.orientation;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/watermark_editor.h"
 
-#include <algorithm>
 #include <strings.h>
+#include <algorithm>
 
 #include "imaging/watermark.h"
 #include "ui/options_dialog.h"

@@ -37,14 +37,14 @@ public:
     CImageTextEditorDlg& operator=(const CImageTextEditorDlg&) = delete;
 
     // Values of the controls.
-    std::string text;              ///< "&Text"
-    bool useMinorCaption = false;  ///< "Use &minor caption as watermark"
-    std::string fontName;          ///< selected display name in "&Font", "" when none
-    std::string sizeText;          ///< selected item of "&Size", "" when none
-    int position = 5;              ///< "&Position" index
-    int transparency = 0;          ///< "Transparenc&y" index
-    Colour colour = 0xFFFFFF;      ///< "Colo&r"
-    CustomColours customColours{}; ///< all black at first
+    std::string text;               ///< "&Text"
+    bool useMinorCaption = false;   ///< "Use &minor caption as watermark"
+    std::string fontName;           ///< selected display name in "&Font", "" when none
+    std::string sizeText;           ///< selected item of "&Size", "" when none
+    int position = 5;               ///< "&Position" index
+    int transparency = 0;           ///< "Transparenc&y" index
+    Colour colour = 0xFFFFFF;       ///< "Colo&r"
+    CustomColours customColours{};  ///< all black at first
 
     static const std::vector<std::string>& sizeItems();
     static const std::vector<std::string>& positionItems();

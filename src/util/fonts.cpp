@@ -37,7 +37,8 @@ std::vector<std::string> queryFontFiles() {
     if (!set) return files;
     for (int i = 0; i < set->nfont; ++i) {
         FcChar8* file = nullptr;
-        if (FcPatternGetString(set->fonts[i], FC_FILE, 0, &file) != FcResultMatch || !file) continue;
+        if (FcPatternGetString(set->fonts[i], FC_FILE, 0, &file) != FcResultMatch || !file)
+            continue;
         std::string path(reinterpret_cast<const char*>(file));
         if (extensionOf(path) == "ttf") files.push_back(std::move(path));
     }

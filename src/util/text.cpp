@@ -19,10 +19,9 @@ namespace {
 // leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control characters
 // of the same value, as the Windows conversion does, so that no byte is ever lost.
 constexpr char32_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 void appendUtf8(std::string& out, char32_t cp) {
@@ -126,7 +125,8 @@ std::string convert(std::string_view in, const char* to, const char* from, UnitL
         if (r != static_cast<std::size_t>(-1)) continue;
         if (errno == E2BIG) continue;
         // EILSEQ or EINVAL: one unit that cannot be converted.
-        const std::size_t skip = std::min(srcLeft, std::max<std::size_t>(1, unitLength(src, srcLeft)));
+        const std::size_t skip =
+            std::min(srcLeft, std::max<std::size_t>(1, unitLength(src, srcLeft)));
         out += '?';
         src += skip;
         srcLeft -= skip;
@@ -306,10 +306,10 @@ bool hexToColor(const std::string& text, Colour& colour) {
 
 std::string positionName(int index) {
     switch (index) {
-        case 1: return "right";
-        case 2: return "top";
-        case 3: return "bottom";
-        default: return "left";
+    case 1: return "right";
+    case 2: return "top";
+    case 3: return "bottom";
+    default: return "left";
     }
 }
 

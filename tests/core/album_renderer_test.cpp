@@ -7,9 +7,9 @@
 
 #include "core/album_renderer.h"
 #include "core/image_pipeline.h"
+#include "support/test_photos.h"
 #include "test_support.h"
 #include "util/files.h"
-#include "support/test_photos.h"
 
 namespace kavlo {
 namespace {
@@ -62,8 +62,7 @@ AlbumModel makeAlbum(const std::string& root, const std::vector<std::string>& im
 void runAll(AlbumRenderer& r) {
     r.begin();
     int guard = 0;
-    while (r.step() && ++guard < 10000) {
-    }
+    while (r.step() && ++guard < 10000) {}
     ASSERT_TRUE(r.finished());
 }
 
@@ -245,7 +244,8 @@ TEST(Renderer, SimpleViewerThumbnailsAreSquare) {
         AlbumRenderer r(m);
         runAll(r);
         for (const char* n : {"0001.jpg", "0002.jpg"}) {
-            EXPECT_EQ(jpegSize(root + "/album/small/" + n), (std::pair<int, int>{65, 65})) << crop << n;
+            EXPECT_EQ(jpegSize(root + "/album/small/" + n), (std::pair<int, int>{65, 65}))
+                << crop << n;
         }
         EXPECT_EQ(r.sizes().smallW, (std::vector<int>{65, 65}));
         EXPECT_TRUE(fs::exists(root + "/album/gallery.xml"));
@@ -298,8 +298,7 @@ TEST(Renderer, RemainingTimeEstimate) {
     EXPECT_DOUBLE_EQ(r.elapsedSeconds(), 2.0);
     EXPECT_DOUBLE_EQ(r.remainingSeconds(), 18.0);
     EXPECT_DOUBLE_EQ(r.percentDone(), 10.0);
-    while (r.step()) {
-    }
+    while (r.step()) {}
     EXPECT_DOUBLE_EQ(r.remainingSeconds(), 0.0);
     const double total = r.elapsedSeconds();
     now += 50;  // the clock is stopped after the run
@@ -332,7 +331,8 @@ TEST(Renderer, UnchangedAlbumIsReusedWithoutDecoding) {
 
     std::map<std::string, test::FileStamp> before;
     for (const auto& e : fs::recursive_directory_iterator(root + "/album")) {
-        if (e.is_regular_file() && e.path().extension() == ".jpg") before[e.path()] = test::stampOf(e.path());
+        if (e.is_regular_file() && e.path().extension() == ".jpg")
+            before[e.path()] = test::stampOf(e.path());
     }
     ASSERT_EQ(before.size(), 15u);
 

@@ -14,7 +14,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-
 class CaptionExtraction : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -36,7 +35,8 @@ protected:
         jpeg.insert(jpeg.begin() + 2, s.begin(), s.end());
         const std::string path = m_dir + "/" + name;
         std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(jpeg.data()), static_cast<std::streamsize>(jpeg.size()));
+            .write(reinterpret_cast<const char*>(jpeg.data()),
+                   static_cast<std::streamsize>(jpeg.size()));
         return path;
     }
 
@@ -99,8 +99,8 @@ TEST_F(CaptionExtraction, exifCaptionsUseTheStoredLetters) {
 
 TEST_F(CaptionExtraction, commentCaptions) {
     const std::string longComment = withSection("long_comment.jpg", 0xFE, Bytes(600, 'c'));
-    AlbumModel m = album({test::testPhoto("cameras/Nikon_D70.jpg"), longComment, m_dir + "/picture.tif",
-                          m_dir + "/gone.jpg"});
+    AlbumModel m = album({test::testPhoto("cameras/Nikon_D70.jpg"), longComment,
+                          m_dir + "/picture.tif", m_dir + "/gone.jpg"});
     setCommentCaptions(m, -1, true);
     EXPECT_EQ(m.images[0].macap, "comment in GIMP 2.4.5");
     EXPECT_EQ(m.images[1].macap, "");  // 600 bytes: longer than a comment caption may be

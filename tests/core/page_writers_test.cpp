@@ -33,7 +33,9 @@ struct AwkwardAlbum {
         model.images = {
             {"/p/a.jpg", "It's a \"test\" & <b>bold</b>", "back\\"},
             {"/p/b.jpg", "two\r\nlines]]>end", ""},
-            {"/p/c.jpg", "", "\xC3\xBCn\xC3\xAF" "code"},
+            {"/p/c.jpg", "",
+             "\xC3\xBCn\xC3\xAF"
+             "code"},
         };
         sizes.smallW = {80, 53, 80};
         sizes.smallH = {53, 80, 60};
@@ -93,11 +95,11 @@ TEST(AlbumPages, TemplateFilesAreCopiedAndInstantiated) {
     ASSERT_TRUE(writeHtmlAlbum(a.model, a.sizes));
     EXPECT_EQ(readAll(dest + "/ext/css/appearance.css"), "body{light}\n");
     EXPECT_EQ(readAll(dest + "/ext/js/langdef.js"), "var lang=\"de\";\n");
-    EXPECT_EQ(readAll(dest + "/index.html"),
-              "<html><!-- Kavlo " + versionString("ProductVersion") + " -->\r\n<body>album</body></html>\r\n");
-    for (const char* f : {"ext/js/index.js", "autorun.inf", "ext/html/medium.html", "ext/js/medium.js",
-                          "ext/html/small.html", "ext/js/small.js", "ext/html/large.html", "ext/kavlo.ico",
-                          "ext/js/common.js"}) {
+    EXPECT_EQ(readAll(dest + "/index.html"), "<html><!-- Kavlo " + versionString("ProductVersion") +
+                                                 " -->\r\n<body>album</body></html>\r\n");
+    for (const char* f : {"ext/js/index.js", "autorun.inf", "ext/html/medium.html",
+                          "ext/js/medium.js", "ext/html/small.html", "ext/js/small.js",
+                          "ext/html/large.html", "ext/kavlo.ico", "ext/js/common.js"}) {
         EXPECT_TRUE(fs::exists(dest + "/" + f)) << f;
     }
     EXPECT_TRUE(fs::is_directory(dest + "/ext/xml"));
@@ -107,7 +109,8 @@ TEST(AlbumPages, TemplateFilesAreCopiedAndInstantiated) {
     EXPECT_NE(js.find("var largeImages   = 1;\r\n"), std::string::npos);
 
     // Regenerating replaces every copied and instantiated file.
-    for (const char* f : {"index.html", "ext/js/common.js", "ext/css/appearance.css", "ext/js/albumdef.js"}) {
+    for (const char* f :
+         {"index.html", "ext/js/common.js", "ext/css/appearance.css", "ext/js/albumdef.js"}) {
         test::writeAll(dest + "/" + f, "stale");
     }
     ASSERT_TRUE(writeHtmlAlbum(a.model, a.sizes));
@@ -152,10 +155,12 @@ TEST(ViewerTexts, FootersLinksAndZoom) {
     m.images = {{"/p/a.jpg", "", ""}, {"/p/b.jpg", "x & y", ""}};
     m.settings.large = true;
     const std::string g = simpleViewerGalleryText(m);
-    EXPECT_NE(g.find("<caption><![CDATA[<a target=\"_blank\" href=\"large/0001.jpg\"><u>Zoom</u></a>]]></caption>"),
+    EXPECT_NE(g.find("<caption><![CDATA[<a target=\"_blank\" "
+                     "href=\"large/0001.jpg\"><u>Zoom</u></a>]]></caption>"),
               std::string::npos);
-    EXPECT_NE(g.find("<caption><![CDATA[x & y<br/><br/><a target=\"_blank\" href=\"large/0002.jpg\">"),
-              std::string::npos);
+    EXPECT_NE(
+        g.find("<caption><![CDATA[x & y<br/><br/><a target=\"_blank\" href=\"large/0002.jpg\">"),
+        std::string::npos);
 
     const std::string dest = test::scratchFolder("svlinkonly");
     m.destdir = dest;
@@ -165,8 +170,9 @@ TEST(ViewerTexts, FootersLinksAndZoom) {
     m.settings.linktext = "t";
     fs::create_directories(dest + "/ext/js");
     ASSERT_TRUE(writeSimpleViewerGallery(m, "gallery.xml"));
-    EXPECT_NE(readAll(dest + "/index.html").find("<f>%3Ca href=%22u%22%3E%3Cu%3Et%3C/u%3E%3C/a%3E</f>"),
-              std::string::npos);
+    EXPECT_NE(
+        readAll(dest + "/index.html").find("<f>%3Ca href=%22u%22%3E%3Cu%3Et%3C/u%3E%3C/a%3E</f>"),
+        std::string::npos);
     EXPECT_EQ(readAll(dest + "/ext/viewer.swf"), "SWF");
     EXPECT_EQ(readAll(dest + "/ext/space.png"), "PNG");
 }

@@ -15,11 +15,11 @@
 #include "core/caption_extraction.h"
 #include "core/parallel_generation.h"
 #include "metadata/exif.h"
+#include "support/test_photos.h"
 #include "test_support.h"
 #include "util/files.h"
 #include "util/fonts.h"
 #include "util/text.h"
-#include "support/test_photos.h"
 
 namespace kavlo {
 namespace {
@@ -32,7 +32,8 @@ using test::scratchFolder;
 std::map<std::string, std::string> treeOf(const std::string& root) {
     std::map<std::string, std::string> files;
     for (const auto& e : fs::recursive_directory_iterator(root)) {
-        if (e.is_regular_file()) files[fs::relative(e.path(), root).string()] = readAll(e.path().string());
+        if (e.is_regular_file())
+            files[fs::relative(e.path(), root).string()] = readAll(e.path().string());
     }
     return files;
 }
@@ -43,7 +44,8 @@ AlbumModel mixedAlbum(const std::string& root) {
     fs::create_directories(root + "/photos");
     std::vector<std::string> paths;
     for (const char* sub : {"orientation", "cameras"}) {
-        for (const std::string& p : listImages(test::testPhotoFolder(sub), false)) paths.push_back(p);
+        for (const std::string& p : listImages(test::testPhotoFolder(sub), false))
+            paths.push_back(p);
     }
     RasterImage img = RPcreate(300, 200, 24);
     RPfillColour(img, 10, 120, 200, 0);
@@ -169,7 +171,8 @@ TEST(ParallelGeneration, StoppingMidRunJoinsWorkersAndWritesNoPages) {
         // Whatever the workers had begun was finished: no half-written image is left.
         int written = 0;
         for (const auto& e : fs::directory_iterator(m.destdir + "/medium")) {
-            EXPECT_EQ(test::jpegSize(e.path().string()), (std::pair<int, int>{552, 414})) << e.path();
+            EXPECT_EQ(test::jpegSize(e.path().string()), (std::pair<int, int>{552, 414}))
+                << e.path();
             ++written;
         }
         EXPECT_GE(written, 2);
@@ -222,12 +225,10 @@ TEST(ParallelGeneration, WorkResultsComeInOrderWithABoundedWindow) {
         if (std::this_thread::get_id() == caller) ++onCaller;
         const int now = ++inFlight;
         int seen = maxInFlight.load();
-        while (now > seen && !maxInFlight.compare_exchange_weak(seen, now)) {
-        }
+        while (now > seen && !maxInFlight.compare_exchange_weak(seen, now)) {}
         int ahead = index - taken.load();
         seen = maxAhead.load();
-        while (ahead > seen && !maxAhead.compare_exchange_weak(seen, ahead)) {
-        }
+        while (ahead > seen && !maxAhead.compare_exchange_weak(seen, ahead)) {}
         // Later images finish first now and then.
         std::this_thread::sleep_for(std::chrono::microseconds((index * 7919) % 5 * 300));
         --inFlight;
@@ -285,8 +286,7 @@ TEST(ParallelGeneration, ExifOrientationReadOncePerPhoto) {
         if (useCache) r.useKnownOrientations(known);
         reads = 0;
         r.begin();
-        while (r.step()) {
-        }
+        while (r.step()) {}
         if (useCache) {
             EXPECT_EQ(reads.load(), 0);
             EXPECT_EQ(treeOf(m.destdir), withoutCache);  // turned the same way

@@ -19,8 +19,8 @@
 #include "core/album_renderer.h"
 #include "core/image_pipeline.h"
 #include "storage/settings_file.h"
-#include "test_support.h"
 #include "support/test_photos.h"
+#include "test_support.h"
 
 namespace kavlo {
 namespace {
@@ -31,7 +31,8 @@ using test::readAll;
 using test::scratchFolder;
 
 std::string programPath() {
-    return (fs::canonical("/proc/self/exe").parent_path().parent_path().parent_path() / "app" / "kavlo")
+    return (fs::canonical("/proc/self/exe").parent_path().parent_path().parent_path() / "app" /
+            "kavlo")
         .string();
 }
 
@@ -42,19 +43,21 @@ std::string quote(const std::string& s) {
 }
 
 struct ProgramRun {
-    int status = -1;   ///< exit status; -1 when the process was killed by a signal
+    int status = -1;  ///< exit status; -1 when the process was killed by a signal
     std::string out, err;
 };
 
 /// Runs `program` on `folder` unattended in the terminal. `prefix` goes in front of
 /// the command (limits, environment); SIGXFSZ is ignored so that a file-size limit
 /// acts like a full disk (writes fail with EFBIG) instead of killing the process.
-ProgramRun kavlo(const std::string& scratch, const std::string& folder, const std::string& prefix = "",
-          const std::string& program = programPath()) {
-    const std::string cmd = "trap '' XFSZ; " + prefix + " timeout -s KILL 120 env -u DISPLAY -u WAYLAND_DISPLAY -u KAVLO_FOOTER XDG_CONFIG_HOME=" +
-                            quote(scratch + "/xdg") + " " + quote(program) + " " + quote(folder) +
-                            " -Automation --no-gui >" + quote(scratch + "/stdout") + " 2>" +
-                            quote(scratch + "/stderr") + " </dev/null";
+ProgramRun kavlo(const std::string& scratch, const std::string& folder,
+                 const std::string& prefix = "", const std::string& program = programPath()) {
+    const std::string cmd =
+        "trap '' XFSZ; " + prefix +
+        " timeout -s KILL 120 env -u DISPLAY -u WAYLAND_DISPLAY -u KAVLO_FOOTER XDG_CONFIG_HOME=" +
+        quote(scratch + "/xdg") + " " + quote(program) + " " + quote(folder) +
+        " -Automation --no-gui >" + quote(scratch + "/stdout") + " 2>" +
+        quote(scratch + "/stderr") + " </dev/null";
     ProgramRun r;
     const int rc = std::system(("sh -c " + quote(cmd)).c_str());
     r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
@@ -182,7 +185,9 @@ TEST_F(RunFaults, ABrokenSettingsFileMeansDefaultsAndIsReplacedWhole) {
     const std::string photos = photoFolder(root);
     fs::create_directories(root + "/xdg/kavlo");
     const std::string path = root + "/xdg/kavlo/kavlo_settings.xml";
-    test::writeAll(path, "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<resource>\r\n<values\r\n  mquality = \"5");
+    test::writeAll(
+        path,
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<resource>\r\n<values\r\n  mquality = \"5");
     const ProgramRun r = kavlo(root, photos);
     ASSERT_EQ(r.status, 0) << r.err;
     // The run's settings replaced the broken file with a whole one.
@@ -226,8 +231,7 @@ TEST(RunFaultsInProcess, PhotosThatChangeAfterListingStillGiveAnAlbumImage) {
     AlbumRenderer r(m, racingReaders(photos + "/b.jpg", photos + "/c.jpg"));
     generate(m, r);
     int guard = 0;
-    while (r.step() && ++guard < 100) {
-    }
+    while (r.step() && ++guard < 100) {}
     ASSERT_TRUE(r.finished());
     EXPECT_EQ(r.failedWrites(), 0);
     for (const char* n : {"0001.jpg", "0002.jpg", "0003.jpg"}) {
@@ -248,8 +252,7 @@ TEST(RunFaultsInProcess, MissingTemplatesCountAsFailedWrites) {
     m.appendFiles({photos + "/a.jpg"});
     AlbumRenderer r(m);
     generate(m, r);
-    while (r.step()) {
-    }
+    while (r.step()) {}
     ASSERT_TRUE(r.finished());
     EXPECT_GE(r.failedWrites(), 1);
     EXPECT_NE(jpegSize(m.destdir + "/medium/0001.jpg").first, 0);

@@ -17,12 +17,14 @@ class ScriptedPlatform : public Platform {
 public:
     /// The next call must be a message box with this caption whose text starts with
     /// `textStart`; it is answered with `answer`.
-    void expectMessage(std::string caption, std::string textStart, MessageAnswer answer = MessageAnswer::Ok) {
+    void expectMessage(std::string caption, std::string textStart,
+                       MessageAnswer answer = MessageAnswer::Ok) {
         m_script.push_back({Step::Box, std::move(caption), std::move(textStart), answer, {}});
     }
     /// The next call must be a folder chooser whose title starts with `titleStart`.
     void expectFolder(FolderChoice choice, std::string titleStart = {}) {
-        m_script.push_back({Step::Folder, {}, std::move(titleStart), MessageAnswer::Cancel, std::move(choice)});
+        m_script.push_back(
+            {Step::Folder, {}, std::move(titleStart), MessageAnswer::Cancel, std::move(choice)});
     }
 
     MessageAnswer messageBox(const Message& m) override {

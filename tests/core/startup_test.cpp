@@ -17,8 +17,8 @@ namespace kavlo {
 namespace {
 
 namespace fs = std::filesystem;
-using test::ScriptedPlatform;
 using test::scratchFolder;
+using test::ScriptedPlatform;
 using test::writeAll;
 
 StartupEnvironment testEnvironment(const std::string& root,
@@ -47,7 +47,8 @@ void makeAlbum(const std::string& albumDir, const std::string& photoDir,
     for (const auto& n : names) m.images.push_back({photoDir + "/" + n, "cap" + n, "mi" + n});
     m.settings.mhsize = 700;
     fs::create_directories(albumDir + "/ext/xml");
-    const std::string info = olderPlace ? albumDir + "/albuminfo.xml" : albumDir + "/ext/xml/albuminfo.xml";
+    const std::string info =
+        olderPlace ? albumDir + "/albuminfo.xml" : albumDir + "/ext/xml/albuminfo.xml";
     ASSERT_TRUE(writeAlbumInfo(m, info));
 }
 
@@ -73,7 +74,8 @@ TEST(Footer, EnvironmentAndYear) {
     EXPECT_EQ(defaultFooter(testEnvironment("/x")), "\xC2\xA9 2031 - Powered by Kavlo");
     EXPECT_EQ(defaultFooter(testEnvironment("/x", {{"KAVLO_FOOTER_NAME", "Ann Lee"}})),
               "\xC2\xA9 Ann Lee 2031 - Powered by Kavlo");
-    EXPECT_EQ(defaultFooter(testEnvironment("/x", {{"KAVLO_FOOTER", "Mine"}, {"KAVLO_FOOTER_NAME", "A"}})),
+    EXPECT_EQ(defaultFooter(
+                  testEnvironment("/x", {{"KAVLO_FOOTER", "Mine"}, {"KAVLO_FOOTER_NAME", "A"}})),
               "Mine");
     EXPECT_EQ(defaultFooter(testEnvironment("/x", {{"KAVLO_FOOTER", ""}})),
               "\xC2\xA9 2031 - Powered by Kavlo");
@@ -94,7 +96,8 @@ TEST(Startup, NewAlbumFromAnImageFolder) {
 
     ScriptedPlatform ui;
     ui.expectMessage("Information", "2 empty image files were found and excluded from the album.");
-    Startup s(ui, testEnvironment(root, {{"KAVLO_LINK_TXT", "Home"}, {"KAVLO_LINK_URL", "http://h"}}));
+    Startup s(ui,
+              testEnvironment(root, {{"KAVLO_LINK_TXT", "Home"}, {"KAVLO_LINK_URL", "http://h"}}));
     AlbumModel m;
     CommandLine cl;
     cl.folder = photos;
@@ -126,7 +129,8 @@ TEST(Startup, OneEmptyFileUsesTheSingularText) {
     ScriptedPlatform ui;
     ui.expectMessage("Information", "An empty image file was found and excluded from the album.");
     AlbumModel m;
-    EXPECT_EQ(Startup(ui, testEnvironment(root)).run({root, false}, m).status, StartupStatus::Ready);
+    EXPECT_EQ(Startup(ui, testEnvironment(root)).run({root, false}, m).status,
+              StartupStatus::Ready);
     EXPECT_TRUE(ui.finished());
 }
 
@@ -136,8 +140,10 @@ TEST(Startup, FolderWithoutImagesAsksAgainPreselected) {
     fs::create_directories(root + "/good");
     touchImage(root + "/good/x.jpg");
     ScriptedPlatform ui;
-    ui.expectMessage("Warning", "No JPEG/TIFF images were found in '" + root + "/empty'.\n\nTry again.");
-    ui.expectFolder(FolderChoice::chosen(root + "/good"), "Welcome to Kavlo.\nSelect a JPEG/TIFF image folder");
+    ui.expectMessage("Warning",
+                     "No JPEG/TIFF images were found in '" + root + "/empty'.\n\nTry again.");
+    ui.expectFolder(FolderChoice::chosen(root + "/good"),
+                    "Welcome to Kavlo.\nSelect a JPEG/TIFF image folder");
     AlbumModel m;
     const StartupResult r = Startup(ui, testEnvironment(root)).run({root + "/empty", false}, m);
     EXPECT_EQ(r.status, StartupStatus::Ready);
@@ -150,7 +156,8 @@ TEST(Startup, FolderWithoutImagesAsksAgainPreselected) {
 TEST(Startup, ChooserStartsOnTheRememberedFolderOrItsAlbum) {
     const std::string root = scratchFolder("remembered");
     fs::create_directories(root + "/in");
-    ASSERT_TRUE(saveSettingsFile(root + "/config/kavlo_settings.xml", 0, root + "/in", AlbumSettings{}));
+    ASSERT_TRUE(
+        saveSettingsFile(root + "/config/kavlo_settings.xml", 0, root + "/in", AlbumSettings{}));
     {
         ScriptedPlatform ui;
         ui.expectFolder(FolderChoice::cancel());
@@ -178,7 +185,8 @@ TEST(Startup, OpensAnAlbumInEitherPlace) {
         makeAlbum(root + "/somewhere", root + "/photos", {"b.jpg", "a.jpg"}, older);
         ScriptedPlatform ui;
         AlbumModel m;
-        const StartupResult r = Startup(ui, testEnvironment(root)).run({root + "/somewhere", false}, m);
+        const StartupResult r =
+            Startup(ui, testEnvironment(root)).run({root + "/somewhere", false}, m);
         ASSERT_EQ(r.status, StartupStatus::Ready) << older;
         EXPECT_TRUE(r.openedAlbum);
         EXPECT_TRUE(ui.messages.empty());
@@ -205,9 +213,11 @@ TEST(Startup, MovedImagesAreRebased) {
                          "Press Cancel to exclude missing images.",
                      MessageAnswer::Ok);
     ui.expectFolder(FolderChoice::chosen(root + "/new"),
-                    "Please locate the original image files for the album\n'Holiday'.\nPress Cancel to exit Kavlo.");
+                    "Please locate the original image files for the album\n'Holiday'.\nPress "
+                    "Cancel to exit Kavlo.");
     AlbumModel m;
-    ASSERT_EQ(Startup(ui, testEnvironment(root)).run({root + "/album", false}, m).status, StartupStatus::Ready);
+    ASSERT_EQ(Startup(ui, testEnvironment(root)).run({root + "/album", false}, m).status,
+              StartupStatus::Ready);
     EXPECT_TRUE(ui.finished());
     EXPECT_EQ(ui.folders.at(0).initialSelection, root + "/album");
     EXPECT_EQ(m.inputdir, root + "/new");
@@ -225,7 +235,8 @@ TEST(Startup, ExcludingMissingImagesKeepsOrderAndForcesRegeneration) {
     ScriptedPlatform ui;
     ui.expectMessage("Information", "Not all original image files", MessageAnswer::Cancel);
     AlbumModel m;
-    ASSERT_EQ(Startup(ui, testEnvironment(root)).run({root + "/album", false}, m).status, StartupStatus::Ready);
+    ASSERT_EQ(Startup(ui, testEnvironment(root)).run({root + "/album", false}, m).status,
+              StartupStatus::Ready);
     EXPECT_NE(ui.messages.at(0).text.find("(2 of 5 images missing.)"), std::string::npos);
     EXPECT_EQ(ui.messages.at(0).buttons, MessageButtons::OkCancel);
     ASSERT_EQ(m.images.size(), 3u);
@@ -241,7 +252,8 @@ TEST(Startup, AllImagesExcludedOrListedNoneEndsOrSearches) {
     {
         ScriptedPlatform ui;
         ui.expectMessage("Information", "Not all original", MessageAnswer::Cancel);
-        ui.expectMessage("Information", "All images are missing. Kavlo can not create an empty album.",
+        ui.expectMessage("Information",
+                         "All images are missing. Kavlo can not create an empty album.",
                          MessageAnswer::Cancel);
         AlbumModel m;
         EXPECT_EQ(Startup(ui, testEnvironment(root)).run({root + "/album", false}, m).status,
@@ -257,9 +269,11 @@ TEST(Startup, AllImagesExcludedOrListedNoneEndsOrSearches) {
     ScriptedPlatform ui;
     ui.expectMessage("Information", "All images are missing.", MessageAnswer::Ok);
     ui.expectFolder(FolderChoice::chosen(root2 + "/found"), "Please locate");
-    ui.expectMessage("New images found", "One image in the input directory is either new", MessageAnswer::Yes);
+    ui.expectMessage("New images found", "One image in the input directory is either new",
+                     MessageAnswer::Yes);
     AlbumModel m;
-    EXPECT_EQ(Startup(ui, testEnvironment(root2)).run({root2 + "/album", false}, m).status, StartupStatus::Ready);
+    EXPECT_EQ(Startup(ui, testEnvironment(root2)).run({root2 + "/album", false}, m).status,
+              StartupStatus::Ready);
     EXPECT_TRUE(ui.finished());
     ASSERT_EQ(m.images.size(), 1u);
     EXPECT_EQ(m.inputdir, root2 + "/found");
@@ -272,12 +286,14 @@ TEST(Startup, NewImagesAreOfferedAndAppended) {
     makeAlbum(root + "/album", root + "/p", {"b.jpg", "a.jpg"});
     {
         ScriptedPlatform ui;
-        ui.expectMessage("New images found",
-                         "2 images in the input directory are either new or have previously been excluded.\n\n"
-                         "Should these be added to the album now?",
-                         MessageAnswer::Yes);
+        ui.expectMessage(
+            "New images found",
+            "2 images in the input directory are either new or have previously been excluded.\n\n"
+            "Should these be added to the album now?",
+            MessageAnswer::Yes);
         AlbumModel m;
-        ASSERT_EQ(Startup(ui, testEnvironment(root)).run({root + "/album", false}, m).status, StartupStatus::Ready);
+        ASSERT_EQ(Startup(ui, testEnvironment(root)).run({root + "/album", false}, m).status,
+                  StartupStatus::Ready);
         EXPECT_EQ(ui.messages.at(0).buttons, MessageButtons::YesNo);
         ASSERT_EQ(m.images.size(), 4u);
         EXPECT_EQ(m.images[2].path, root + "/p/c.jpg");

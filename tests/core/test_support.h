@@ -28,7 +28,8 @@ inline bool writeTestJpeg(const std::string& path, int w, int h, int quality = 8
     const std::size_t stride = RPstride(static_cast<std::uint32_t>(w), 24);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            std::uint8_t* p = img.pixels + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 3;
+            std::uint8_t* p =
+                img.pixels + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 3;
             p[0] = static_cast<std::uint8_t>(x * 255 / std::max(1, w - 1));
             p[1] = static_cast<std::uint8_t>(y * 255 / std::max(1, h - 1));
             p[2] = static_cast<std::uint8_t>(((x / 16 + y / 16) % 2) * 120 + 60);
@@ -76,7 +77,8 @@ struct FileStamp {
 inline FileStamp stampOf(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return {};
-    return {st.st_ino, static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec};
+    return {st.st_ino,
+            static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec};
 }
 
 }  // namespace kavlo::test

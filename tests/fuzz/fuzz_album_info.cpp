@@ -3,8 +3,8 @@
 // again. Whatever a hostile file holds, reopening the album Kavlo wrote must give the
 // same image paths, byte for byte, in the same order with the same captions. The one
 // change allowed is the file form's own: line breaks, tabs and control characters
-// inside a text become spaces (captions keep line breaks only as "<br>" text). From the second write on
-// the file text must not change at all.
+// inside a text become spaces (captions keep line breaks only as "<br>" text). From the second
+// write on the file text must not change at all.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -16,12 +16,12 @@
 #include "storage/album_info.h"
 
 // Names the broken property before stopping, so that a crash report says which.
-#define FUZZ_CHECK(cond)                                           \
-    do {                                                           \
-        if (!(cond)) {                                             \
+#define FUZZ_CHECK(cond)                                          \
+    do {                                                          \
+        if (!(cond)) {                                            \
             std::fprintf(stderr, "property failed: %s\n", #cond); \
-            std::abort();                                          \
-        }                                                          \
+            std::abort();                                         \
+        }                                                         \
     } while (0)
 
 // The default settings ask fontconfig for the default watermark font once; the

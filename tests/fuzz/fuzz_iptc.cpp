@@ -10,8 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kavlo::IptcRecord record;
     kavlo::parseIptc(data, size, record);
     volatile std::size_t n =
-        kavlo::iptcCaption(record, "%headline%\r\n%caption_abstract% - %keywords% %date_created%").size() +
-        kavlo::iptcCaption(record, "%mac_roman%%byline_author%: %caption_abstract% (%country%)").size();
+        kavlo::iptcCaption(record, "%headline%\r\n%caption_abstract% - %keywords% %date_created%")
+            .size() +
+        kavlo::iptcCaption(record, "%mac_roman%%byline_author%: %caption_abstract% (%country%)")
+            .size();
     (void)n;
     return 0;
 }

@@ -14,7 +14,7 @@
 namespace {
 kavlo::fuzz::ScratchCleanup cleanup{".jpg"};
 constexpr int kTargets[4] = {0, 1, 64, 640};
-}
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string& path = kavlo::fuzz::writeInput(data, size, ".jpg");

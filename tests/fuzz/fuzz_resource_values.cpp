@@ -37,8 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         try {
             volatile int n = v.getInt(key);
             (void)n;
-        } catch (const kavlo::MissingKey&) {
-        }
+        } catch (const kavlo::MissingKey&) {}
     }
     if (bytes > limits.maxValueBytes) __builtin_trap();
     std::string none;

@@ -67,7 +67,8 @@ TEST(HostileImages, DevicesFoldersAndLinkLoopsAreNotPhotos) {
     fs::create_directories(folder);
     const std::string toZero = scratch("zero.jpg");
     fs::create_symlink("/dev/zero", toZero);
-    for (const std::string& path : {loop, folder, toZero, std::string("/dev/zero"), std::string("/dev/urandom")}) {
+    for (const std::string& path :
+         {loop, folder, toZero, std::string("/dev/zero"), std::string("/dev/urandom")}) {
         EXPECT_TRUE(endsWithin(20, [&] { return allReadersRefuse(path); })) << path;
     }
 }

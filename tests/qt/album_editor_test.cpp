@@ -5,12 +5,12 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QLineEdit>
 #include <QDragMoveEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QScrollBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <chrono>
 #include <deque>
@@ -65,8 +65,7 @@ protected:
 
     void SetUp() override {
         test::ensureApplication();
-        for (const char* p : kPhotos)
-            model.images.push_back({test::testPhoto(p), "", ""});
+        for (const char* p : kPhotos) model.images.push_back({test::testPhoto(p), "", ""});
         model.settings.reuseimages = true;
         window = std::make_unique<AlbumEditorWindow>(model, platform);
     }

@@ -15,8 +15,8 @@
 #include "qt/caption_extraction_window.h"
 #include "qt/exif_format_window.h"
 #include "qt/iptc_format_window.h"
-#include "ui/caption_extraction_dialog.h"
 #include "qt_test_support.h"
+#include "ui/caption_extraction_dialog.h"
 
 using namespace kavlo;
 

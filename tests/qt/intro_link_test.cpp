@@ -9,17 +9,17 @@
 #include <QTest>
 
 #include "qt/intro_link_window.h"
-#include "ui/intro_link_dialog.h"
 #include "qt_test_support.h"
+#include "ui/intro_link_dialog.h"
 
 using namespace kavlo;
 
-namespace {
-}  // namespace
+namespace {}  // namespace
 
 TEST(IntroLinkWindow, unchangedTextComesBackByteForByte) {
     test::ensureApplication();
-    const std::string intro = "Welcome\r\n\r\n<b>Summer</b>\xc2\xa0" "2007\r\nLast line";
+    const std::string intro = "Welcome\r\n\r\n<b>Summer</b>\xc2\xa0"
+                              "2007\r\nLast line";
     // A link text that is not valid UTF-8 and a URL longer than a line edit's default
     // limit come back unchanged as well.
     const std::string url = "https://www.example.com/?q=" + std::string(40000, 'x');

@@ -17,8 +17,8 @@
 #include "qt/main_window.h"
 #include "qt/progress_bar.h"
 #include "qt_test_support.h"
-#include "util/files.h"
 #include "support/test_photos.h"
+#include "util/files.h"
 
 namespace fs = std::filesystem;
 using namespace kavlo;
@@ -66,7 +66,8 @@ struct Album {
 };
 
 /// Lets the event loop run until `done` or 60 seconds.
-template <typename F> bool spinUntil(F done) {
+template <typename F>
+bool spinUntil(F done) {
     QElapsedTimer timer;
     timer.start();
     while (!done() && timer.elapsed() < 60000)

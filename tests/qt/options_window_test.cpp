@@ -48,9 +48,9 @@ TEST(OptionsWindow, showsEveryControlWithItsMnemonic) {
     EXPECT_TRUE(f.platform.messages.empty());
     EXPECT_EQ(w.windowTitle(), "Options");
     const QStringList labels = labelTexts(w);
-    for (const char* text : {"&Skin", "&Language", "E&xposure Information (Exif)", "S&ize",
-                             "&Quality", "Posi&tion", "Si&ze (width/height)", "Q&uality",
-                             "Siz&e", "Qualit&y", "[examples]"})
+    for (const char* text :
+         {"&Skin", "&Language", "E&xposure Information (Exif)", "S&ize", "&Quality", "Posi&tion",
+          "Si&ze (width/height)", "Q&uality", "Siz&e", "Qualit&y", "[examples]"})
         EXPECT_TRUE(labels.contains(text)) << text;
     EXPECT_EQ(w.autorotate->text(), "Auto-rotate i&mages according to Exif-info");
     EXPECT_EQ(w.simpleviewer->text(), "Use Simple&Viewer as primary album viewer");

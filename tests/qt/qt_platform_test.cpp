@@ -66,8 +66,7 @@ TEST(QtPlatform, messageBoxCarriesCaptionIconButtonsAndDefault) {
     // Escape answers Cancel in an OK/Cancel box.
     whenModal([](QWidget* w) { static_cast<QMessageBox*>(w)->reject(); });
     EXPECT_EQ(platform.messageBox(makeMessage("Press OK to search for images.", "Information",
-                                              MessageButtons::OkCancel,
-                                              MessageIcon::Information)),
+                                              MessageButtons::OkCancel, MessageIcon::Information)),
               MessageAnswer::Cancel);
 }
 

@@ -9,8 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeView>
 #include <QTest>
+#include <QTreeView>
 #include <filesystem>
 
 #include "qt/about_window.h"

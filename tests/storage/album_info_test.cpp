@@ -39,7 +39,8 @@ std::string infoWith(const std::string& name, const std::string& lines) {
 AlbumModel sampleAlbum() {
     AlbumModel m;
     m.title = "Rome & \"Ostia\" <2026>";
-    m.intro = "Line 1\r\nLine 2 with <br> typed\r\n\xC3\x9C" "ber";
+    m.intro = "Line 1\r\nLine 2 with <br> typed\r\n\xC3\x9C"
+              "ber";
     m.footer = "\xC2\xA9 Anna";
     m.destdir = "/home/anna/Albums/R&D \xE2\x82\xAC";
     std::string deep = "/home/anna";
@@ -79,7 +80,8 @@ TEST(AlbumInfo, writeReadWriteGivesIdenticalBytes) {
         EXPECT_EQ(read.images[i].micap, original.images[i].micap) << i;
     }
     // The "<br>" the user typed into the introduction comes back as a line break.
-    EXPECT_EQ(read.intro, "Line 1\r\nLine 2 with \r\n typed\r\n\xC3\x9C" "ber");
+    EXPECT_EQ(read.intro, "Line 1\r\nLine 2 with \r\n typed\r\n\xC3\x9C"
+                          "ber");
     EXPECT_EQ(read.settings.linktext, "More & more");
     EXPECT_EQ(read.settings.linkurl, original.settings.linkurl);
     EXPECT_EQ(read.settings.mhsize, 777);
@@ -105,10 +107,14 @@ TEST(AlbumInfo, layoutEscapesTextsAndEncodesPaths) {
         "  footer    = \"\"\n"
         "  destdir   = \"QzpcQWxidW1zXFJvbWU=\"\n"
         "  renderer  = \"default\"\n"
-        "  image0000 = \"" + base64Encode("/p/a.jpg") + "\"\n"
+        "  image0000 = \"" +
+        base64Encode("/p/a.jpg") +
+        "\"\n"
         "  macap0000 = \"A &amp; B\"\n"
         "  micap0000 = \"\"\n"
-        "  image0001 = \"" + base64Encode("/p/b&amp;c.jpg") + "\"\n"
+        "  image0001 = \"" +
+        base64Encode("/p/b&amp;c.jpg") +
+        "\"\n"
         "  macap0001 = \"\"\n"
         "  micap0001 = \"x\"\n"
         "  appearance     = \"dim\"\n";
@@ -129,13 +135,17 @@ TEST(AlbumInfo, layoutEscapesTextsAndEncodesPaths) {
 }
 
 TEST(AlbumInfo, readingStopsAtTheFirstGapAndKeepsAbsentFields) {
-    const std::string path = infoWith(
-        "gaps", "  title = \"New\"\r\n"
-                "  image0000 = \"" + base64Encode("/a/0.jpg") + "\"\r\n"
-                "  macap0000 = \"zero\"\r\n"
-                "  image0001 = \"" + base64Encode("/a/1.jpg") + "\"\r\n"
-                "  micap0001 = \"line\r\nbreak\"\r\n"
-                "  image0003 = \"" + base64Encode("/a/3.jpg") + "\"\r\n");
+    const std::string path = infoWith("gaps", "  title = \"New\"\r\n"
+                                              "  image0000 = \"" +
+                                                  base64Encode("/a/0.jpg") +
+                                                  "\"\r\n"
+                                                  "  macap0000 = \"zero\"\r\n"
+                                                  "  image0001 = \"" +
+                                                  base64Encode("/a/1.jpg") +
+                                                  "\"\r\n"
+                                                  "  micap0001 = \"line\r\nbreak\"\r\n"
+                                                  "  image0003 = \"" +
+                                                  base64Encode("/a/3.jpg") + "\"\r\n");
     AlbumModel m;
     m.footer = "kept footer";
     m.destdir = "/kept/dest";
@@ -154,7 +164,8 @@ TEST(AlbumInfo, readingStopsAtTheFirstGapAndKeepsAbsentFields) {
 }
 
 TEST(AlbumInfo, rendererKeyResetsSettingsAndUnknownKindsFallBackToDefault) {
-    const std::string path = infoWith("renderer", "  renderer = \"fancy\"\r\n  lhsize = \"3000\"\r\n");
+    const std::string path =
+        infoWith("renderer", "  renderer = \"fancy\"\r\n  lhsize = \"3000\"\r\n");
     AlbumModel m;
     m.rendererKind = "something";
     m.settings.mhsize = 999;
@@ -181,4 +192,3 @@ TEST(AlbumInfo, unreadableFileLeavesTheModelUnchanged) {
     ASSERT_EQ(m.images.size(), 1u);
     EXPECT_EQ(m.images[0].macap, "c");
 }
-

@@ -33,7 +33,8 @@ std::string scratch(const std::string& name) {
     return dir;
 }
 
-const char* const kHeader = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<resource>\r\n<values\r\n";
+const char* const kHeader =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<resource>\r\n<values\r\n";
 const char* const kFooter = "/>\r\n</resource>\r\n";
 
 /// Peak resident memory of this process since the last reset, in MiB.
@@ -56,9 +57,9 @@ long currentRssMiB() {
 }
 
 struct BoundedRun {
-    bool finished = false;   ///< ended by itself within the time limit
-    bool passed = false;     ///< the work reported success
-    long growthMiB = -1;     ///< peak memory growth while working
+    bool finished = false;  ///< ended by itself within the time limit
+    bool passed = false;    ///< the work reported success
+    long growthMiB = -1;    ///< peak memory growth while working
 };
 
 /// Runs `work` in a child process that is killed after `seconds`, so that a hang or a
@@ -126,7 +127,8 @@ TEST(HostileFiles, AHundredMegabyteCaptionIsReadInBoundedMemory) {
     const std::size_t size = 100u << 20;
     {
         std::ofstream out(path, std::ios::binary);
-        out << kHeader << "  image0000 = \"" << base64Encode("/photos/p.jpg") << "\"\r\n  macap0000 = \"";
+        out << kHeader << "  image0000 = \"" << base64Encode("/photos/p.jpg")
+            << "\"\r\n  macap0000 = \"";
         const std::string chunk(1 << 20, 'c');
         for (std::size_t i = 0; i < size / chunk.size(); ++i) out << chunk;
         out << "\"\r\n" << kFooter;

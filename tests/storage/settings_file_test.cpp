@@ -119,12 +119,13 @@ TEST(SettingsFile, everyBlockFieldSurvivesAWriteAndReadExceptTheLinks) {
 
 TEST(SettingsFile, readingFollowsTheKeyRules) {
     const std::string path = settingsWith(
-        "rules", "  ssize = \"100\"\r\n  msize = \"640\"\r\n  mhsize = \"700\"\r\n"
-                 "  lsize = \"1500\"\r\n  small = \"Yes\"\r\n  large = \"yes\"\r\n"
-                 "  copyhires = \"1\"\r\n  autorotate = \"\"\r\n  smallpos = \"middle\"\r\n"
-                 "  svbgcolor = \"ff0000\"\r\n  svtextcolor = \"fff\"\r\n  itcolor = \"zz0000\"\r\n"
-                 "  squality = \"high\"\r\n  itfontsize = \"12pt\"\r\n  ittext = \"a &amp;amp; b\"\r\n"
-                 "  language = \"fr\"\r\n  unknown = \"ignored\"\r\n");
+        "rules",
+        "  ssize = \"100\"\r\n  msize = \"640\"\r\n  mhsize = \"700\"\r\n"
+        "  lsize = \"1500\"\r\n  small = \"Yes\"\r\n  large = \"yes\"\r\n"
+        "  copyhires = \"1\"\r\n  autorotate = \"\"\r\n  smallpos = \"middle\"\r\n"
+        "  svbgcolor = \"ff0000\"\r\n  svtextcolor = \"fff\"\r\n  itcolor = \"zz0000\"\r\n"
+        "  squality = \"high\"\r\n  itfontsize = \"12pt\"\r\n  ittext = \"a &amp;amp; b\"\r\n"
+        "  language = \"fr\"\r\n  unknown = \"ignored\"\r\n");
     AlbumSettings s;
     s.smallpos = 2;
     ASSERT_TRUE(readSettings(s, path));
@@ -140,11 +141,11 @@ TEST(SettingsFile, readingFollowsTheKeyRules) {
     EXPECT_FALSE(s.autorotate);
     EXPECT_EQ(s.smallpos, 2);
     EXPECT_EQ(s.svbgcolor, 0x0000FFu);
-    EXPECT_EQ(s.svtextcolor, 0xFFFFFFu);   // invalid colours keep the old value
+    EXPECT_EQ(s.svtextcolor, 0xFFFFFFu);  // invalid colours keep the old value
     EXPECT_EQ(s.itcolor, 0xFFFFFFu);
-    EXPECT_EQ(s.squality, 85);             // no digits: kept
+    EXPECT_EQ(s.squality, 85);  // no digits: kept
     EXPECT_EQ(s.itfontsize, 12);
-    EXPECT_EQ(s.ittext, "a &amp; b");      // entities are decoded once only
+    EXPECT_EQ(s.ittext, "a &amp; b");  // entities are decoded once only
     EXPECT_EQ(s.language, "fr");
     EXPECT_EQ(s.appearance, "dim");
 
@@ -170,7 +171,8 @@ TEST(SettingsFile, folderNamesThatLeaveTheAlbumAreRejected) {
     EXPECT_NE(warnings.find("mdir"), std::string::npos);
     EXPECT_NE(warnings.find("ldir"), std::string::npos);
 
-    const std::string ok = settingsWith("folders_ok", "  sdir = \"thumbs 2\"\r\n  mdir = \"m\xC3\xA9\"\r\n");
+    const std::string ok =
+        settingsWith("folders_ok", "  sdir = \"thumbs 2\"\r\n  mdir = \"m\xC3\xA9\"\r\n");
     ASSERT_TRUE(readSettings(s, ok));
     EXPECT_EQ(s.sdir, "thumbs 2");
     EXPECT_EQ(s.mdir, "m\xC3\xA9");
@@ -205,11 +207,13 @@ TEST(SettingsFile, pathFollowsXdgConfigHomeAndSaveCreatesTheFolder) {
     EXPECT_TRUE(fileExists(dir + "/kavlo/kavlo_settings.xml"));
     setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
     const char* home = std::getenv("HOME");
-    EXPECT_EQ(settingsFilePath(), std::string(home ? home : "") + "/.config/kavlo/kavlo_settings.xml");
+    EXPECT_EQ(settingsFilePath(),
+              std::string(home ? home : "") + "/.config/kavlo/kavlo_settings.xml");
     if (old) {
         setenv("XDG_CONFIG_HOME", oldValue.c_str(), 1);
     } else {
         unsetenv("XDG_CONFIG_HOME");
     }
-    EXPECT_FALSE(saveSettingsFile(dir + "/kavlo/kavlo_settings.xml/sub/f.xml", 0, "", AlbumSettings{}));
+    EXPECT_FALSE(
+        saveSettingsFile(dir + "/kavlo/kavlo_settings.xml/sub/f.xml", 0, "", AlbumSettings{}));
 }

@@ -89,8 +89,7 @@ Picture fakeThumbnail(const std::string& path, int, bool autorotate, ThumbnailSo
     p.width = 1;
     p.height = 1;
     const auto dot = path.rfind('.');
-    p.bgr = {static_cast<std::uint8_t>(path[dot - 1]), static_cast<std::uint8_t>(autorotate),
-             0};
+    p.bgr = {static_cast<std::uint8_t>(path[dot - 1]), static_cast<std::uint8_t>(autorotate), 0};
     if (src) *src = ThumbnailSource::DecodedJpeg;
     return p;
 }
@@ -152,9 +151,9 @@ TEST_F(AlbumEditorTest, moveToEndAndTopCarryTheSelectedImage) {
 }
 
 TEST_F(AlbumEditorTest, dropTargetsTheItemHalfAnItemBelowTheMouse) {
-    EXPECT_EQ(CAlbumEditorDlg::dropInsertionPoint(3, 2, 5), 3);   // lower half of item 2
-    EXPECT_EQ(CAlbumEditorDlg::dropInsertionPoint(-1, 4, 5), 5);  // lower half of the last
-    EXPECT_EQ(CAlbumEditorDlg::dropInsertionPoint(-1, 2, 5), -1); // gap: nothing happens
+    EXPECT_EQ(CAlbumEditorDlg::dropInsertionPoint(3, 2, 5), 3);    // lower half of item 2
+    EXPECT_EQ(CAlbumEditorDlg::dropInsertionPoint(-1, 4, 5), 5);   // lower half of the last
+    EXPECT_EQ(CAlbumEditorDlg::dropInsertionPoint(-1, 2, 5), -1);  // gap: nothing happens
     EXPECT_EQ(CAlbumEditorDlg::dropInsertionPoint(-1, -1, 5), -1);
 
     open({"0", "1", "2", "3", "4"});
@@ -236,7 +235,7 @@ TEST_F(AlbumEditorTest, captionBoxesCommitWhenTheSelectionLeaves) {
     editor->select(0);
     EXPECT_EQ(editor->majorText(), "old major");
 
-    editor->setMajorText("");           // an empty box leaves the caption unchanged
+    editor->setMajorText("");  // an empty box leaves the caption unchanged
     editor->setMinorText("new minor");
     editor->key(EditorKey::PageDown);
     EXPECT_EQ(model.images[0].macap, "old major");
@@ -281,7 +280,7 @@ TEST_F(AlbumEditorTest, closeAndHideCommitTheBoxes) {
     editor->showEditor(true);
     EXPECT_EQ(view.resets, 1);  // same rotation: no new fill
     editor->setMinorText("typed before Start");
-    editor->hideWindow();       // Start hides the editor: the text must reach the album
+    editor->hideWindow();  // Start hides the editor: the text must reach the album
     EXPECT_EQ(model.images[0].micap, "typed before Start");
 }
 
@@ -445,20 +444,20 @@ TEST_F(AlbumEditorTest, thumbnailsFollowTheirImagesThroughMoves) {
     std::mutex m;
     std::condition_variable cv;
     bool release = false;
-    open({"0", "1", "2", "3", "4"}, [&](const std::string& path, int size, bool rot,
-                                        ThumbnailSource* src) {
-        if (path != "/photos/0.jpg") {
-            std::unique_lock<std::mutex> lock(m);
-            cv.wait(lock, [&] { return release; });
-        }
-        return fakeThumbnail(path, size, rot, src);
-    });
+    open({"0", "1", "2", "3", "4"},
+         [&](const std::string& path, int size, bool rot, ThumbnailSource* src) {
+             if (path != "/photos/0.jpg") {
+                 std::unique_lock<std::mutex> lock(m);
+                 cv.wait(lock, [&] { return release; });
+             }
+             return fakeThumbnail(path, size, rot, src);
+         });
     editor->select(2);
-    editor->moveToTop();          // 2 0 1 3 4
+    editor->moveToTop();  // 2 0 1 3 4
     editor->select(4);
     platform.answers = {MessageAnswer::Yes};
-    editor->exclude();            // 2 0 1 3
-    editor->revertOrder();        // 3 1 0 2
+    editor->exclude();      // 2 0 1 3
+    editor->revertOrder();  // 3 1 0 2
     {
         std::lock_guard<std::mutex> lock(m);
         release = true;
@@ -466,8 +465,7 @@ TEST_F(AlbumEditorTest, thumbnailsFollowTheirImagesThroughMoves) {
     cv.notify_all();
     drain(*editor);
     ASSERT_EQ(order(), "3102");
-    for (int row = 0; row < 4; ++row)
-        EXPECT_EQ(tagOf(*editor, row), order()[row]) << "row " << row;
+    for (int row = 0; row < 4; ++row) EXPECT_EQ(tagOf(*editor, row), order()[row]) << "row " << row;
     EXPECT_GE(view.posts.load(), 1);
 }
 

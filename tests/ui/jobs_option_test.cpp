@@ -22,9 +22,14 @@ TEST(JobsOption, TakesAWholeNumberInEitherForm) {
 
 TEST(JobsOption, RefusesWhatIsNotACount) {
     for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{"--jobs"}, {"--jobs", "0"}, {"--jobs", "-2"},
-                                               {"--jobs", "two"}, {"--jobs=257"}, {"--jobs="},
-                                               {"--jobs", "4x"}, {"--jobs=99999999999"}}) {
+         std::vector<std::vector<std::string>>{{"--jobs"},
+                                               {"--jobs", "0"},
+                                               {"--jobs", "-2"},
+                                               {"--jobs", "two"},
+                                               {"--jobs=257"},
+                                               {"--jobs="},
+                                               {"--jobs", "4x"},
+                                               {"--jobs=99999999999"}}) {
         const ProgramOptions o = parseProgramOptions(args);
         EXPECT_FALSE(o.error.empty()) << args.back();
         EXPECT_EQ(o.jobs, 0) << args.back();

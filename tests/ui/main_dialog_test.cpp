@@ -8,9 +8,9 @@
 #include "../core/scripted_platform.h"
 #include "../core/test_support.h"
 #include "storage/resource_values.h"
+#include "support/test_photos.h"
 #include "ui/main_dialog.h"
 #include "util/files.h"
-#include "support/test_photos.h"
 
 namespace kavlo {
 namespace {
@@ -58,8 +58,7 @@ struct Fixture {
 
 void runToEnd(MainDialog& d) {
     int guard = 0;
-    while (d.step() && ++guard < 1000) {
-    }
+    while (d.step() && ++guard < 1000) {}
 }
 
 TEST(MainDialog, OpeningFillsTheFieldsAndReadsExifpos) {
@@ -67,7 +66,8 @@ TEST(MainDialog, OpeningFillsTheFieldsAndReadsExifpos) {
     ScriptedPlatform ui;
     fs::create_directories(f.root + "/config");
     test::writeAll(f.root + "/config/kavlo_settings.xml",
-                   "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<resource>\n<values\n  exifpos = \"2\"\n/>\n</resource>\n");
+                   "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<resource>\n<values\n  exifpos = "
+                   "\"2\"\n/>\n</resource>\n");
     MainDialog d(ui, f.model, *f.renderer, f.options(true));
     EXPECT_TRUE(d.open());
     EXPECT_EQ(d.exifpos(), 2);
@@ -83,8 +83,8 @@ TEST(MainDialog, OverwriteQuestionNoChangesNothingAndAsksAgain) {
     fs::create_directories(f.model.destdir + "/ext/xml");
     test::writeAll(f.model.destdir + "/ext/xml/albuminfo.xml", "earlier album");
     ScriptedPlatform ui;
-    const std::string q = "You are about to overwrite a previously generated album in\n" + f.model.destdir +
-                          ".\n\nDo you want to continue?";
+    const std::string q = "You are about to overwrite a previously generated album in\n" +
+                          f.model.destdir + ".\n\nDo you want to continue?";
     ui.expectMessage("Warning", q, MessageAnswer::No);
     ui.expectMessage("Warning", q, MessageAnswer::Yes);
     MainDialog d(ui, f.model, *f.renderer, f.options());
@@ -234,7 +234,9 @@ TEST(MainDialog, InputFolderWithoutImagesEndsTheProgram) {
     Fixture f("md_noimages");
     for (const auto& e : f.model.images) fs::remove(e.path);
     ScriptedPlatform ui;
-    ui.expectMessage("Warning", "No JPEG/TIFF images were found in the specified directory.\n\nKavlo will exit.");
+    ui.expectMessage(
+        "Warning",
+        "No JPEG/TIFF images were found in the specified directory.\n\nKavlo will exit.");
     MainDialog d(ui, f.model, *f.renderer, f.options());
     d.open();
     EXPECT_EQ(d.pressStart(), StartOutcome::NoImages);
@@ -252,7 +254,9 @@ TEST(MainDialog, QuitAsksOnlyWhenTheEditorWasOpened) {
         EXPECT_TRUE(ui.messages.empty());
     }
     ScriptedPlatform ui;
-    ui.expectMessage("Quit", "Quitting Kavlo will discard all captions etc.\n\nDo you want to quit?", MessageAnswer::No);
+    ui.expectMessage("Quit",
+                     "Quitting Kavlo will discard all captions etc.\n\nDo you want to quit?",
+                     MessageAnswer::No);
     ui.expectMessage("Quit", "Quitting Kavlo", MessageAnswer::Yes);
     Editor editor;
     MainDialog d(ui, f.model, *f.renderer, f.options());

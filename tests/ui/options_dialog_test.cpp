@@ -325,8 +325,8 @@ TEST(OptionsSimpleViewer, yesSetsTheSquareThumbnailSizeAndLocksTheBox) {
     const Message& q = f.platform.messages.back();
     EXPECT_EQ(q.buttons, MessageButtons::YesNo);
     EXPECT_EQ(q.icon, MessageIcon::Information);
-    EXPECT_TRUE(q.text.ends_with(
-        "\n\nWould you like use SimpleViewer as the primary album viewer?"));
+    EXPECT_TRUE(
+        q.text.ends_with("\n\nWould you like use SimpleViewer as the primary album viewer?"));
     EXPECT_EQ(dlg.controls.smallSize, "65");
     EXPECT_FALSE(dlg.enabled().smallSize);
     EXPECT_TRUE(dlg.enabled().svOptions);

@@ -37,8 +37,7 @@ TEST(SimpleViewerHint, listsEveryMatrixThatShowsAllImages) {
     EXPECT_EQ(thumbnailMatrixHint(200),
               "Showing all 200 images requires a thumbnail matrix size of 1x200, 2x100, 4x50, "
               "5x40, 8x25 or 10x20.");
-    EXPECT_EQ(thumbnailMatrixHint(0),
-              "Showing all 0 images requires a thumbnail matrix size of .");
+    EXPECT_EQ(thumbnailMatrixHint(0), "Showing all 0 images requires a thumbnail matrix size of .");
     EXPECT_EQ(thumbnailMatrixHint(6),
               "Showing all 6 images requires a thumbnail matrix size of 1x6 or 2x3.");
     // Perfect squares include their root; candidates stop at 10 even for a larger root.

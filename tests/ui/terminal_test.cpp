@@ -53,7 +53,8 @@ std::string photoFolder(const std::string& root, int count) {
 std::map<std::string, test::FileStamp> imageStamps(const std::string& album) {
     std::map<std::string, test::FileStamp> m;
     for (const auto& e : fs::recursive_directory_iterator(album)) {
-        if (e.is_regular_file() && e.path().extension() == ".jpg") m[e.path()] = test::stampOf(e.path());
+        if (e.is_regular_file() && e.path().extension() == ".jpg")
+            m[e.path()] = test::stampOf(e.path());
     }
     return m;
 }
@@ -62,8 +63,8 @@ TEST(Terminal, HelpAndVersion) {
     const std::string root = test::scratchFolder("term_help");
     ProgramRun r = kavlo(root, {"--help"});
     EXPECT_EQ(r.status, 0);
-    for (const char* word : {"-Automation", "--no-gui", "--overwrite", "--exclude-missing", "--add-new",
-                             "KAVLO_FOOTER", "exit status"}) {
+    for (const char* word : {"-Automation", "--no-gui", "--overwrite", "--exclude-missing",
+                             "--add-new", "KAVLO_FOOTER", "exit status"}) {
         EXPECT_NE(r.out.find(word), std::string::npos) << word;
     }
     r = kavlo(root, {"--version"});
@@ -80,8 +81,8 @@ TEST(Terminal, BuildsReopensAndNeverOverwritesUnasked) {
     ProgramRun r = kavlo(root, {photos, "-Automation", "--no-gui"});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string album = photos + "/album";
-    for (const char* f : {"index.html", "ext/js/albumdef.js", "ext/xml/albuminfo.xml", "medium/0001.jpg",
-                          "medium/0003.jpg", "small/0003.jpg"}) {
+    for (const char* f : {"index.html", "ext/js/albumdef.js", "ext/xml/albuminfo.xml",
+                          "medium/0001.jpg", "medium/0003.jpg", "small/0003.jpg"}) {
         EXPECT_TRUE(fs::exists(album + "/" + f)) << f;
     }
     EXPECT_NE(r.out.find(album + "/index.html"), std::string::npos);
@@ -93,8 +94,9 @@ TEST(Terminal, BuildsReopensAndNeverOverwritesUnasked) {
     const auto infoStamp = test::stampOf(album + "/ext/xml/albuminfo.xml");
     r = kavlo(root, {photos, "--automation"});
     EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.err.find("Warning: You are about to overwrite a previously generated album in\n" + album),
-              std::string::npos)
+    EXPECT_NE(
+        r.err.find("Warning: You are about to overwrite a previously generated album in\n" + album),
+        std::string::npos)
         << r.err;
     EXPECT_NE(r.err.find("--overwrite"), std::string::npos);
     EXPECT_EQ(imageStamps(album), stamps);
@@ -115,7 +117,8 @@ TEST(Terminal, FolderWithoutImagesFails) {
     fs::create_directories(root + "/nothing");
     ProgramRun r = kavlo(root, {root + "/nothing", "-Automation"});
     EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.err.find("Warning: No JPEG/TIFF images were found in '" + root + "/nothing'."), std::string::npos)
+    EXPECT_NE(r.err.find("Warning: No JPEG/TIFF images were found in '" + root + "/nothing'."),
+              std::string::npos)
         << r.err;
     EXPECT_FALSE(fs::exists(root + "/nothing/album"));
     r = kavlo(root, {"-Automation"});
@@ -137,17 +140,20 @@ TEST(Terminal, MissingAndNewImagesNeedTheirOptions) {
 
     r = kavlo(root, {album, "-Automation", "--exclude-missing"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(readAll(album + "/ext/js/albumdef.js").find("var nbImages      = 2;"), std::string::npos);
+    EXPECT_NE(readAll(album + "/ext/js/albumdef.js").find("var nbImages      = 2;"),
+              std::string::npos);
 
     // The photo comes back: it is new to the album and added only with --add-new.
     fs::rename(root + "/Nikon_D70.jpg", photos + "/Nikon_D70.jpg");
     r = kavlo(root, {album, "-Automation"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("New images found: One image"), std::string::npos) << r.err;
-    EXPECT_NE(readAll(album + "/ext/js/albumdef.js").find("var nbImages      = 2;"), std::string::npos);
+    EXPECT_NE(readAll(album + "/ext/js/albumdef.js").find("var nbImages      = 2;"),
+              std::string::npos);
     r = kavlo(root, {album, "-Automation", "--add-new"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(readAll(album + "/ext/js/albumdef.js").find("var nbImages      = 3;"), std::string::npos);
+    EXPECT_NE(readAll(album + "/ext/js/albumdef.js").find("var nbImages      = 3;"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -11,13 +11,12 @@
 #include <new>
 #include <thread>
 
-#include "ui/thumbnail_producer.h"
 #include "support/test_photos.h"
+#include "ui/thumbnail_producer.h"
 
 using namespace kavlo;
 
 namespace {
-
 
 std::vector<ThumbnailJob> jobs(int n) {
     std::vector<ThumbnailJob> v;
@@ -151,11 +150,12 @@ TEST(Thumbnail, isAWhiteSquareWithThePictureCentred) {
 TEST(Thumbnail, autorotationTurnsThePictureUpright) {
     const Picture upright = makeThumbnail(test::testPhoto("orientation/landscape_1.jpg"), 80, true);
     const Picture rotated = makeThumbnail(test::testPhoto("orientation/landscape_6.jpg"), 80, true);
-    const Picture asStored = makeThumbnail(test::testPhoto("orientation/landscape_6.jpg"), 80, false);
+    const Picture asStored =
+        makeThumbnail(test::testPhoto("orientation/landscape_6.jpg"), 80, false);
     ASSERT_EQ(rotated.bgr.size(), upright.bgr.size());
-    EXPECT_TRUE(isWhite(rotated, 40, 5));      // landscape: white above
-    EXPECT_FALSE(isWhite(asStored, 40, 5));    // stored portrait: picture reaches the top
-    EXPECT_TRUE(isWhite(asStored, 5, 40));     // and white at the sides
+    EXPECT_TRUE(isWhite(rotated, 40, 5));    // landscape: white above
+    EXPECT_FALSE(isWhite(asStored, 40, 5));  // stored portrait: picture reaches the top
+    EXPECT_TRUE(isWhite(asStored, 5, 40));   // and white at the sides
     EXPECT_LT(difference(rotated, upright), 12.0);
     EXPECT_GT(difference(asStored, upright), 20.0);
 }

@@ -156,7 +156,7 @@ TEST(TextFiles, writeCrLfAtomicallyAndReadBackWithLf) {
     EXPECT_EQ(text, "a\nb\n");
     ::chmod(path.c_str(), 0640);
     ASSERT_TRUE(writeFileAtomic(path, std::string("\0\n\r", 3)));
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     EXPECT_EQ(slurp(path), std::string("\0\n\r", 3));

@@ -61,7 +61,7 @@ TEST(AnsiToUtf8, passesValidUtf8AndRepairsEveryOtherByteAsWindows1252) {
     const std::string valid = "Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x93\xB7";
     EXPECT_EQ(ansiToUtf8(valid), valid);
     EXPECT_EQ(utf8ToAnsi(valid), valid);
-    EXPECT_EQ(ansiToUtf8("\x80"), "\xE2\x82\xAC");               // euro sign
+    EXPECT_EQ(ansiToUtf8("\x80"), "\xE2\x82\xAC");  // euro sign
     EXPECT_EQ(ansiToUtf8("\x93q\x94"), "\xE2\x80\x9Cq\xE2\x80\x9D");
     EXPECT_EQ(ansiToUtf8("\xFF"), "\xC3\xBF");
     // Undefined bytes become the C1 control character of the same value.
@@ -77,14 +77,18 @@ TEST(AnsiToUtf8, passesValidUtf8AndRepairsEveryOtherByteAsWindows1252) {
 TEST(MacRoman, convertsBothWaysAndMarksUnmappableCharacters) {
     EXPECT_EQ(ansiToMac("caf\xC3\xA9"), "caf\x8E");
     EXPECT_EQ(macToAnsi("caf\x8E"), "caf\xC3\xA9");
-    EXPECT_EQ(ansiToMac("a\xE2\x82\xAC"), "a\xDB");           // euro is 0xDB in Mac Roman
-    EXPECT_EQ(ansiToMac("x\xE4\xB8\xAD" "y"), "x?y");           // CJK has no Mac Roman form
+    EXPECT_EQ(ansiToMac("a\xE2\x82\xAC"), "a\xDB");  // euro is 0xDB in Mac Roman
+    EXPECT_EQ(ansiToMac("x\xE4\xB8\xAD"
+                        "y"),
+              "x?y");  // CJK has no Mac Roman form
     EXPECT_EQ(macToAnsi(ansiToMac("\xC3\x9F\xC3\xB1")), "\xC3\x9F\xC3\xB1");
 }
 
 TEST(Utf8ToLatin1, marksCharactersOutsideLatin1) {
     EXPECT_EQ(utf8ToLatin1("\xC3\xA9t\xC3\xA9"), "\xE9t\xE9");
-    EXPECT_EQ(utf8ToLatin1("\xE2\x82\xAC" "5"), "?5");
+    EXPECT_EQ(utf8ToLatin1("\xE2\x82\xAC"
+                           "5"),
+              "?5");
     EXPECT_EQ(utf8ToLatin1("\xF0\x9F\x93\xB7!"), "?!");
 }
 
