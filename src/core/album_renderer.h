@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "core/album_model.h"
 #include "core/image_pipeline.h"
 #include "core/parallel_generation.h"
+#include "model/album_model.h"
 
 namespace kavlo {
 

@@ -9,8 +9,8 @@
 
 #include <string>
 
-#include "core/album_model.h"
 #include "core/image_pipeline.h"  // ExifOrientations
+#include "model/album_model.h"
 
 namespace kavlo {
 

@@ -12,8 +12,8 @@
 #include <unordered_map>
 #include <utility>
 
-#include "core/album_model.h"
 #include "imaging/raster_image.h"
+#include "model/album_model.h"
 #include "storage/settings_file.h"  // isPlainFolderName
 
 namespace kavlo {

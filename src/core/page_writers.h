@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/album_model.h"
 #include "core/album_renderer.h"
+#include "model/album_model.h"
 
 namespace kavlo {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/album_model.h"
 #include "core/platform.h"
+#include "model/album_model.h"
 
 namespace kavlo {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "core/album_model.h"
+#include "model/album_model.h"
 
 namespace kavlo {
 

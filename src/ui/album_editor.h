@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "core/album_model.h"
 #include "core/platform.h"
+#include "model/album_model.h"
 #include "ui/caption_extraction_dialog.h"
 #include "ui/intro_link_dialog.h"
 #include "ui/main_dialog.h"

@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "core/album_model.h"
 #include "core/album_renderer.h"
 #include "core/platform.h"
+#include "model/album_model.h"
 
 namespace kavlo {
 

@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/album_model.h"
 #include "fuzz_input_file.h"
+#include "model/album_model.h"
 #include "storage/album_info.h"
 
 // Names the broken property before stopping, so that a crash report says which.

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The album records: default settings and the operations on the image list.
-#include "core/album_model.h"
+#include "model/album_model.h"
 
 #include <algorithm>
 #include <unordered_set>

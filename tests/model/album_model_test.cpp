@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "core/album_model.h"
+#include "model/album_model.h"
 
 #include <gtest/gtest.h>
 
