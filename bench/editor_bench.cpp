@@ -27,7 +27,20 @@
 #include "ui/thumbnail_producer.h"
 
 namespace fs = std::filesystem;
-using namespace kavlo;
+using kavlo::core::CustomColours;
+using kavlo::core::FolderChoice;
+using kavlo::core::FolderRequest;
+using kavlo::core::Message;
+using kavlo::core::MessageAnswer;
+using kavlo::core::Platform;
+using kavlo::imaging::RasterImage;
+using kavlo::imaging::RPfree;
+using kavlo::imaging::RPreadJpeg;
+using kavlo::model::AlbumModel;
+using kavlo::qt::AlbumEditorWindow;
+using kavlo::ui::kThumbnailSize;
+using kavlo::ui::makeThumbnail;
+using kavlo::util::Colour;
 using Clock = std::chrono::steady_clock;
 
 namespace {

@@ -30,7 +30,13 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-using namespace kavlo;
+using kavlo::core::AlbumRenderer;
+using kavlo::core::defaultImageReaders;
+using kavlo::core::defaultJobCount;
+using kavlo::core::ImageReaders;
+using kavlo::imaging::RPreadJpeg;
+using kavlo::model::AlbumModel;
+using kavlo::util::listImages;
 
 namespace {
 

@@ -30,7 +30,14 @@
 #include "imaging/scale.h"
 
 namespace fs = std::filesystem;
-using namespace kavlo;
+using kavlo::imaging::RasterImage;
+using kavlo::imaging::RPcreate;
+using kavlo::imaging::RPfastScaleTwin;
+using kavlo::imaging::RPfillColour;
+using kavlo::imaging::RPfree;
+using kavlo::imaging::RPreadJpeg;
+using kavlo::imaging::RPsharpenInPlace;
+using kavlo::imaging::RPwriteJpeg;
 
 namespace {
 

@@ -144,20 +144,20 @@ int main() {
     int check = 0;
     const Result decode = measure(5, [&] {
         int w = 0, h = 0;
-        kavlo::RasterImage img = kavlo::RPreadJpeg(path, nullptr, 0, &w, &h);
+        kavlo::imaging::RasterImage img = kavlo::imaging::RPreadJpeg(path, nullptr, 0, &w, &h);
         check += img.width;
-        kavlo::RPfree(img);
+        kavlo::imaging::RPfree(img);
     });
     const Result exifRead = measure(51, [&] {
-        kavlo::ExifInfo info = kavlo::readExif(path, true);
+        kavlo::metadata::ExifInfo info = kavlo::metadata::readExif(path, true);
         check += info.thumbnailSize;
-        kavlo::freeExif(info);
+        kavlo::metadata::freeExif(info);
     });
     const Result iptcRead = measure(51, [&] {
-        kavlo::IptcRecord record;
-        check += kavlo::readIptc(path, record) ? 1 : 0;
+        kavlo::metadata::IptcRecord record;
+        check += kavlo::metadata::readIptc(path, record) ? 1 : 0;
     });
-    kavlo::ExifInfo info = kavlo::readExif(path, false);
+    kavlo::metadata::ExifInfo info = kavlo::metadata::readExif(path, false);
     if (info.make != "Canon" || info.width != kSide) {
         std::fprintf(stderr, "unexpected metadata: make '%s', width %d\n", info.make.c_str(),
                      info.width);

@@ -14,7 +14,13 @@
 #include "util/files.h"
 #include "util/text.h"
 
-using namespace kavlo;
+using kavlo::model::AlbumModel;
+using kavlo::storage::readAlbumInfo;
+using kavlo::storage::ResourceValues;
+using kavlo::storage::writeAlbumInfo;
+using kavlo::util::base64Decode;
+using kavlo::util::createFolder;
+using kavlo::util::format;
 using Clock = std::chrono::steady_clock;
 
 namespace {

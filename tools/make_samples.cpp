@@ -192,9 +192,9 @@ Bytes iptcSegment(const PhotoInfo& p) {
 
 // ---- Pictures ---------------------------------------------------------------------
 
-kavlo::RasterImage paint(int storedW, int storedH, bool sideways, const Painter& painter) {
-    kavlo::RasterImage img = kavlo::RPcreate(storedW, storedH, 24);
-    const std::size_t stride = kavlo::RPstride(storedW, 24);
+kavlo::imaging::RasterImage paint(int storedW, int storedH, bool sideways, const Painter& painter) {
+    kavlo::imaging::RasterImage img = kavlo::imaging::RPcreate(storedW, storedH, 24);
+    const std::size_t stride = kavlo::imaging::RPstride(storedW, 24);
     // Sideways (orientation 6): the stored picture is the shown one turned a quarter
     // anticlockwise, so a viewer that turns it clockwise shows it upright.
     const int shownW = sideways ? storedH : storedW;
@@ -276,10 +276,10 @@ Rgb blossoms(double x, double y) {
     return c;
 }
 
-bool writeJpegWithMetadata(const std::string& path, const kavlo::RasterImage& img,
+bool writeJpegWithMetadata(const std::string& path, const kavlo::imaging::RasterImage& img,
                            const PhotoInfo& info) {
     const std::string tmp = path + ".tmp";
-    if (kavlo::RPwriteJpeg(tmp, 82, &info.comment, img) != 0) return false;
+    if (kavlo::imaging::RPwriteJpeg(tmp, 82, &info.comment, img) != 0) return false;
     Bytes jpeg;
     if (FILE* f = std::fopen(tmp.c_str(), "rb")) {
         std::uint8_t buf[65536];
@@ -417,12 +417,12 @@ int main(int argc, char** argv) {
     };
     int failures = 0;
     for (const Job& j : jobs) {
-        kavlo::RasterImage img = paint(j.w, j.h, j.sideways, j.painter);
+        kavlo::imaging::RasterImage img = paint(j.w, j.h, j.sideways, j.painter);
         if (!writeJpegWithMetadata(out + "/" + j.name, img, j.info)) {
             std::fprintf(stderr, "make_samples: cannot write %s\n", j.name);
             ++failures;
         }
-        kavlo::RPfree(img);
+        kavlo::imaging::RPfree(img);
     }
     if (!writeTiff(out + "/05 Blossoms.tif", 480, 320, blossoms)) {
         std::fprintf(stderr, "make_samples: cannot write the TIFF\n");

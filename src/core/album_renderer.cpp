@@ -14,7 +14,19 @@
 #include "util/fonts.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using model::AlbumModel;
+using model::AlbumSettings;
+using model::ImageEntry;
+using storage::isPlainFolderName;
+using storage::writeAlbumInfo;
+using util::createFolder;
+using util::deleteImages;
+using util::fileExists;
+using util::installedFontFiles;
+using util::replaceAll;
+
 namespace {
 
 double steadySeconds() {
@@ -247,4 +259,4 @@ void generate(AlbumModel& model, AlbumRenderer& renderer) {
     if (!infoWritten) renderer.addFailedWrite();
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::core

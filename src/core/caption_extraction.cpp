@@ -11,7 +11,20 @@
 #include "metadata/iptc.h"
 #include "util/files.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using imaging::RPreadJpegInfo;
+using metadata::ExifInfo;
+using metadata::formatExifCaption;
+using metadata::freeExif;
+using metadata::iptcCaption;
+using metadata::IptcRecord;
+using metadata::readExif;
+using metadata::readIptc;
+using model::AlbumModel;
+using model::ImageEntry;
+using util::isJpegFile;
+
 namespace {
 
 /// Calls fn(entry) for every JPEG image of the selection (index -1: every image). TIFF
@@ -74,4 +87,4 @@ void extractCaptions(AlbumModel& model, const CaptionChoices& choices, int selec
     }
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::core

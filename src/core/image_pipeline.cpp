@@ -13,7 +13,38 @@
 #include "util/files.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using imaging::RasterImage;
+using imaging::RPcreate;
+using imaging::RPcropInPlace;
+using imaging::RPfastScale;
+using imaging::RPfastScaleTriple;
+using imaging::RPfastScaleTwin;
+using imaging::RPfillColour;
+using imaging::RPfree;
+using imaging::RPpaste;
+using imaging::RPreadJpeg;
+using imaging::RPreadJpegInfo;
+using imaging::RPreadTiff;
+using imaging::RProtate;
+using imaging::RPsharpenInPlace;
+using imaging::RPwriteJpeg;
+using imaging::stampWatermark;
+using imaging::WatermarkStyle;
+using metadata::ExifInfo;
+using metadata::freeExif;
+using metadata::readExif;
+using model::AlbumSettings;
+using model::ImageEntry;
+using util::Colour;
+using util::copyFile;
+using util::fileNameOf;
+using util::format;
+using util::isJpegFile;
+using util::isTiffFile;
+using util::stripExtension;
+
 namespace {
 
 /// Owns one RasterImage for the length of a scope and frees it exactly once.
@@ -350,4 +381,4 @@ ImageResult processAlbumImage(const AlbumSettings& s, const std::string& destdir
     return r;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::core

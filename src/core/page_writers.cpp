@@ -9,7 +9,30 @@
 #include "util/files.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using model::AlbumModel;
+using model::AlbumSettings;
+using model::ImageEntry;
+using storage::isPlainFolderName;
+using util::ansiToUtf8;
+using util::colorToHex;
+using util::copyFile;
+using util::createFolder;
+using util::crlfToBr;
+using util::Durability;
+using util::format;
+using util::htmlEscape;
+using util::instantiateTemplate;
+using util::jsEscape;
+using util::percentEscape;
+using util::positionName;
+using util::replaceAll;
+using util::ReplacementMap;
+using util::utf8ToLatin1;
+using util::versionString;
+using util::writeTextFile;
+
 namespace {
 
 std::pair<int, int> minMax(const std::vector<int>& v) {
@@ -312,4 +335,4 @@ bool writeSlideshow(const AlbumModel& model, const std::string& fileName) {
                          Durability::RenameOnly);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::core

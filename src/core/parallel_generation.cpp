@@ -6,7 +6,7 @@
 #include <system_error>
 #include <utility>
 
-namespace kavlo {
+namespace kavlo::core {
 
 int defaultJobCount() {
     const unsigned n = std::thread::hardware_concurrency();
@@ -107,4 +107,4 @@ ImageResult OrderedImageWork::takeNext() {
     return result;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::core

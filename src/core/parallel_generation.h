@@ -18,7 +18,7 @@
 
 #include "core/image_pipeline.h"
 
-namespace kavlo {
+namespace kavlo::core {
 
 /// The number of worker threads a run uses when nobody chose one: one per core.
 int defaultJobCount();
@@ -72,4 +72,4 @@ private:
     bool m_stopping = false;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::core

@@ -14,7 +14,7 @@
 
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::core {
 
 enum class MessageButtons { Ok, OkCancel, YesNo };
 enum class MessageIcon { Information, Warning, Error, Question };
@@ -57,7 +57,7 @@ struct FolderChoice {
     static FolderChoice chosen(std::string p) { return {false, std::move(p)}; }
 };
 
-using CustomColours = std::array<Colour, 16>;
+using CustomColours = std::array<util::Colour, 16>;
 
 class Platform {
 public:
@@ -70,7 +70,8 @@ public:
     virtual FolderChoice chooseFolder(const FolderRequest& request) = 0;
     /// Modal colour chooser starting on `initial`; `custom` holds the 16 custom colours
     /// and receives the user's changes. Empty when cancelled.
-    virtual std::optional<Colour> chooseColour(Colour initial, CustomColours& custom) = 0;
+    virtual std::optional<util::Colour> chooseColour(util::Colour initial,
+                                                     CustomColours& custom) = 0;
     /// Opens a file, folder or web address with the desktop's default program.
     virtual bool openWithDefaultProgram(const std::string& target) = 0;
     /// Shows (true) or removes (false) the busy cursor.
@@ -89,4 +90,4 @@ inline Message makeMessage(std::string text, std::string caption, MessageButtons
     return m;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::core

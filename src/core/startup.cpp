@@ -13,7 +13,25 @@
 #include "util/files.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using model::AlbumModel;
+using model::defaultAlbumSettings;
+using storage::readAlbumInfo;
+using storage::readSettings;
+using storage::ResourceValues;
+using storage::settingsFilePath;
+using util::dataFolder;
+using util::fileExists;
+using util::FileList;
+using util::folderExists;
+using util::folderNameOf;
+using util::format;
+using util::listImages;
+using util::parentFolderOf;
+using util::stripTrailingSeparator;
+using util::utf8ToAnsi;
+
 namespace {
 
 std::string lowerCase(std::string s) {
@@ -295,4 +313,4 @@ void Startup::offerNewImages(AlbumModel& model) {
     if (a == MessageAnswer::Yes) model.countNewImages(model.inputdir, true);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::core

@@ -13,7 +13,7 @@
 #include "core/platform.h"
 #include "model/album_model.h"
 
-namespace kavlo {
+namespace kavlo::core {
 
 /// The album-related part of the command line.
 struct CommandLine {
@@ -70,26 +70,26 @@ public:
     Startup(Platform& platform, StartupEnvironment env);
 
     /// Runs the whole start-up dialogue and fills `model` when it returns Ready.
-    StartupResult run(const CommandLine& commandLine, AlbumModel& model);
+    StartupResult run(const CommandLine& commandLine, model::AlbumModel& model);
 
 private:
     /// The folder chooser's initial selection on the first pass: the remembered input
     /// folder, or its album when one was generated there.
     std::string rememberedSelection() const;
     /// Fills a new album from an image folder; false when the folder holds no image.
-    bool openImageFolder(const std::string& folder, AlbumModel& model);
+    bool openImageFolder(const std::string& folder, model::AlbumModel& model);
     /// Reads and reconciles an album; status other than Ready ends start-up.
     StartupStatus openAlbum(const std::string& folder, const std::string& infoFile,
-                            AlbumModel& model);
+                            model::AlbumModel& model);
     /// The missing-images dialogue of an opened album; false when the user ended it.
-    bool reconcileMissing(AlbumModel& model);
+    bool reconcileMissing(model::AlbumModel& model);
     /// Asks about images of `inputdir` that the album does not hold; adds them on Yes.
-    void offerNewImages(AlbumModel& model);
+    void offerNewImages(model::AlbumModel& model);
     /// The chooser that locates moved images; empty when cancelled.
-    std::optional<std::string> locateImages(const AlbumModel& model);
+    std::optional<std::string> locateImages(const model::AlbumModel& model);
 
     Platform& m_platform;
     StartupEnvironment m_env;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::core

@@ -18,7 +18,7 @@
 
 #include "imaging/raster_image.h"
 
-namespace kavlo {
+namespace kavlo::imaging {
 
 /// Decodes a JPEG file. When 1 <= targetSize < the stored width or height, decodes at
 /// 1/2, 1/4 or 1/8 size (k = floor(log2(longer side / targetSize)), at most 3), so the
@@ -41,4 +41,4 @@ int RPwriteJpeg(const std::string& path, int quality, const std::string* comment
 /// Reads the first page of a TIFF file as 24-bit (alpha dropped, no compositing).
 RasterImage RPreadTiff(const std::string& path);
 
-}  // namespace kavlo
+}  // namespace kavlo::imaging

@@ -25,7 +25,10 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-namespace kavlo {
+namespace kavlo::imaging {
+
+using util::FilePtr;
+using util::openRegularFile;
 
 namespace {
 
@@ -417,4 +420,4 @@ int RPwriteJpeg(const std::string& path, int quality, const std::string* comment
     return 0;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::imaging

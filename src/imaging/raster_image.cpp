@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace kavlo {
+namespace kavlo::imaging {
 
 namespace {
 
@@ -492,4 +492,4 @@ void RPprintInfo(const RasterImage& image) {
     std::printf("Extension type      : %i\n", image.extensionType);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::imaging

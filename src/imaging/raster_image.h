@@ -23,7 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace kavlo {
+namespace kavlo::imaging {
 
 /// Largest raster, in pixels, that any operation or reader allocates (200 megapixels).
 inline constexpr std::uint64_t kMaxRasterPixels = 200'000'000;
@@ -131,4 +131,4 @@ void RProtate(RasterImage& image, double angle);
 /// Prints the record to the standard output, one field a line.
 void RPprintInfo(const RasterImage& image);
 
-}  // namespace kavlo
+}  // namespace kavlo::imaging

@@ -9,7 +9,7 @@
 #include <new>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::imaging {
 
 namespace {
 
@@ -640,4 +640,4 @@ void RPsharpenInPlace(RasterImage& image, int mild) {
     image = sharpened;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::imaging

@@ -10,7 +10,7 @@
 
 #include "imaging/raster_image.h"
 
-namespace kavlo {
+namespace kavlo::imaging {
 
 /// Width halved (rounded down) with the [1 2 1]/4 filter; widths below 3 are copied.
 RasterImage RPhalveWidth(const RasterImage& image);
@@ -47,4 +47,4 @@ RasterImage RPsharpen(const RasterImage& image, int mild);
 /// RPsharpen, keeping the result in the same record (the old raster is freed).
 void RPsharpenInPlace(RasterImage& image, int mild);
 
-}  // namespace kavlo
+}  // namespace kavlo::imaging

@@ -14,7 +14,7 @@
 
 #include <tiffio.h>
 
-namespace kavlo {
+namespace kavlo::imaging {
 
 namespace {
 
@@ -110,4 +110,4 @@ RasterImage RPreadTiff(const std::string& path) {
     return image;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::imaging

@@ -11,7 +11,10 @@
 #include FT_FREETYPE_H
 #include FT_SFNT_NAMES_H
 
-namespace kavlo {
+namespace kavlo::imaging {
+
+using util::ansiToUtf8;
+using util::Colour;
 
 namespace {
 
@@ -320,4 +323,4 @@ std::string fontNameFromFile(const std::string& fontFile) {
     return ansiToUtf8(name);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::imaging

@@ -21,7 +21,11 @@
 #include <span>
 #include <unordered_set>
 
-namespace kavlo {
+namespace kavlo::metadata {
+
+using util::FilePtr;
+using util::openRegularFile;
+
 namespace {
 
 using ByteSpan = std::span<const std::uint8_t>;
@@ -621,4 +625,4 @@ std::vector<std::uint8_t> readExifThumbnail(const std::string& path) {
     return std::move(info.thumbnail);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::metadata

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::metadata {
 
 /// Recording data of one JPEG file. Every field is zero or empty when nothing was found.
 /// Text fields hold the bytes as they stand in the file (no code-page conversion), cut at
@@ -84,4 +84,4 @@ std::vector<std::uint8_t> readExifThumbnail(const std::string& path);
 /// ASCII, undefined and unknown formats give 0.
 double convertValue(int format, const std::uint8_t* bytes, bool motorola);
 
-}  // namespace kavlo
+}  // namespace kavlo::metadata

@@ -8,7 +8,10 @@
 
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::metadata {
+
+using util::format;
+
 namespace {
 
 int truncToInt(double v) {
@@ -64,4 +67,4 @@ std::string formatExifCaption(const ExifInfo& info, const std::string& exifforma
     return out;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::metadata

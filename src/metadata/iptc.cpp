@@ -12,7 +12,14 @@
 #include "util/files.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::metadata {
+
+using util::ansiToMac;
+using util::FilePtr;
+using util::macToAnsi;
+using util::openRegularFile;
+using util::replaceAll;
+
 namespace {
 
 enum class Fill { value, appendSpace, appendDash, date };
@@ -189,4 +196,4 @@ std::string iptcCaption(const IptcRecord& record, const std::string& tmpl) {
     return applyIptcTemplate(record, t);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::metadata

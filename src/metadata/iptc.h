@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-namespace kavlo {
+namespace kavlo::metadata {
 
 /// The twenty IPTC fields Kavlo knows; all empty when nothing was found. Field numbers:
 /// 0 object name, 1 urgency, 2 category, 3 supplemental categories, 4 keywords,
@@ -42,4 +42,4 @@ std::string applyIptcTemplate(const IptcRecord& record, const std::string& tmpl)
 /// carriage returns become single spaces.
 std::string iptcCaption(const IptcRecord& record, const std::string& tmpl);
 
-}  // namespace kavlo
+}  // namespace kavlo::metadata

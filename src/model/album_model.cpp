@@ -8,7 +8,16 @@
 #include "util/files.h"
 #include "util/fonts.h"
 
-namespace kavlo {
+namespace kavlo::model {
+
+using util::dataFolder;
+using util::defaultFontFile;
+using util::fileExists;
+using util::fileNameOf;
+using util::format;
+using util::listImages;
+using util::rebasePath;
+using util::stripExtension;
 
 namespace {
 
@@ -82,4 +91,4 @@ void AlbumModel::setFileNameCaptions(int index, bool major) {
     });
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::model

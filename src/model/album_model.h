@@ -13,7 +13,7 @@
 
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::model {
 
 /// Every generation option. Field names equal the keys of the settings file and of
 /// the album information file. Sizes are pixels, "h" a maximum width, "v" a maximum
@@ -57,7 +57,7 @@ struct AlbumSettings {
     int itfontsize = 8;        ///< points, rendered at 96 dpi
     int itposition = 5;        ///< 0 TL, 1 TC, 2 TR, 3 BL, 4 BC, 5 BR, other: centre
     int ittransp = 0;          ///< transparency in tenths, 0..9
-    Colour itcolor = 0xFFFFFF;
+    util::Colour itcolor = 0xFFFFFF;
 
     bool orgfilenames = false;  ///< put the source file name into album image names
 
@@ -66,9 +66,9 @@ struct AlbumSettings {
     int svthumbrows = 3;
     int svthumbcols = 3;
     int svstagepadding = 35;
-    Colour svbgcolor = 0x191919;
-    Colour svtextcolor = 0xFFFFFF;
-    Colour svframecolor = 0x555555;
+    util::Colour svbgcolor = 0x191919;
+    util::Colour svtextcolor = 0xFFFFFF;
+    util::Colour svframecolor = 0x555555;
     bool svcropthumbs = true;
 
     // Not stored in the settings file.
@@ -120,4 +120,4 @@ struct AlbumModel {
     static std::string& caption(ImageEntry& e, bool major) { return major ? e.macap : e.micap; }
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::model

@@ -13,7 +13,12 @@
 #include "qt/link_label.h"
 #include "qt/qt_platform.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using core::Platform;
+using ui::CAboutDlg;
+using ui::LinkTarget;
+using ui::openHelp;
 
 namespace {
 
@@ -99,4 +104,4 @@ AboutWindow::AboutWindow(Platform& platform, QWidget* parent)
     root->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

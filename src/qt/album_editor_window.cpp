@@ -24,7 +24,16 @@
 #include "qt/intro_link_window.h"
 #include "qt/qt_platform.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using core::Platform;
+using model::AlbumModel;
+using ui::CAlbumEditorDlg;
+using ui::CCaptionExtractionDlg;
+using ui::CIntroductionLinkDlg;
+using ui::EditorKey;
+using ui::kThumbnailSize;
+using ui::Picture;
 
 namespace {
 
@@ -498,4 +507,4 @@ bool AlbumEditorWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace kavlo {
+namespace kavlo::qt {
 
 QPixmap kavloPixmap(int size, qreal devicePixelRatio) {
     QPixmap pixmap(QSize(size, size) * devicePixelRatio);
@@ -55,4 +55,4 @@ QIcon kavloIcon() {
     return icon;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -5,11 +5,11 @@
 #include <QIcon>
 #include <QPixmap>
 
-namespace kavlo {
+namespace kavlo::qt {
 
 /// The picture at `size` x `size` device-independent pixels for the given ratio.
 QPixmap kavloPixmap(int size, qreal devicePixelRatio = 1.0);
 /// Window icon holding the picture at the usual icon sizes.
 QIcon kavloIcon();
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

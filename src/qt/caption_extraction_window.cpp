@@ -15,7 +15,11 @@
 #include "qt/qt_platform.h"
 #include "ui/caption_extraction_dialog.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using ui::CCaptionExtractionDlg;
+using ui::CExifFormatEditorDlg;
+using ui::CIPTCFormatEditorDlg;
 
 CaptionExtractionWindow::CaptionExtractionWindow(CCaptionExtractionDlg& logic, QWidget* parent)
     : QDialog(parent), m_logic(logic) {
@@ -107,4 +111,4 @@ void CaptionExtractionWindow::accept() {
     QDialog::accept();
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -9,23 +9,25 @@ class QComboBox;
 class QPushButton;
 class QRadioButton;
 
-namespace kavlo {
-
+namespace kavlo::ui {
 class CCaptionExtractionDlg;
 class CExifFormatEditorDlg;
 class CIPTCFormatEditorDlg;
+}  // namespace kavlo::ui
+
+namespace kavlo::qt {
 
 class CaptionExtractionWindow : public QDialog {
     Q_OBJECT
 public:
-    CaptionExtractionWindow(CCaptionExtractionDlg& logic, QWidget* parent = nullptr);
+    CaptionExtractionWindow(ui::CCaptionExtractionDlg& logic, QWidget* parent = nullptr);
     /// OK: source, destination and range go back to the logic.
     void accept() override;
 
     /// How the two format dialogs are shown; tests replace them. The defaults run
     /// IptcFormatWindow / ExifFormatWindow modally and return true on OK.
-    std::function<bool(CIPTCFormatEditorDlg&)> runIptcFormat;
-    std::function<bool(CExifFormatEditorDlg&)> runExifFormat;
+    std::function<bool(ui::CIPTCFormatEditorDlg&)> runIptcFormat;
+    std::function<bool(ui::CExifFormatEditorDlg&)> runExifFormat;
 
     QComboBox* source = nullptr;
     QPushButton* iptcFormat = nullptr;
@@ -40,7 +42,7 @@ private:
     void editIptcFormat();
     void editExifFormat();
 
-    CCaptionExtractionDlg& m_logic;
+    ui::CCaptionExtractionDlg& m_logic;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

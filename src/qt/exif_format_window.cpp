@@ -10,7 +10,9 @@
 
 #include "qt/qt_platform.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using ui::CExifFormatEditorDlg;
 
 ExifFormatWindow::ExifFormatWindow(CExifFormatEditorDlg& logic, QWidget* parent)
     : QDialog(parent), m_logic(logic) {
@@ -52,4 +54,4 @@ void ExifFormatWindow::accept() {
     QDialog::accept();
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -10,20 +10,20 @@
 class QCheckBox;
 class QLabel;
 
-namespace kavlo {
+namespace kavlo::qt {
 
 class ExifFormatWindow : public QDialog {
     Q_OBJECT
 public:
-    ExifFormatWindow(CExifFormatEditorDlg& logic, QWidget* parent = nullptr);
+    ExifFormatWindow(ui::CExifFormatEditorDlg& logic, QWidget* parent = nullptr);
     /// OK: the ticks go back to the logic.
     void accept() override;
 
-    std::array<QCheckBox*, CExifFormatEditorDlg::kFieldCount> boxes{};
+    std::array<QCheckBox*, ui::CExifFormatEditorDlg::kFieldCount> boxes{};
     QLabel* information = nullptr;
 
 private:
-    CExifFormatEditorDlg& m_logic;
+    ui::CExifFormatEditorDlg& m_logic;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -12,7 +12,9 @@
 #include "qt/qt_platform.h"
 #include "ui/intro_link_dialog.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using ui::CIntroductionLinkDlg;
 
 void setMultiLineText(QPlainTextEdit* box, const std::string& crlfText) {
     box->setPlainText(qs(CIntroductionLinkDlg::toEditText(crlfText)));
@@ -97,4 +99,4 @@ void IntroLinkWindow::accept() {
     QDialog::accept();
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -14,7 +14,10 @@
 #include "ui/intro_link_dialog.h"
 #include "ui/iptc_format_dialog.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using ui::CIntroductionLinkDlg;
+using ui::CIPTCFormatEditorDlg;
 
 IptcFormatWindow::IptcFormatWindow(CIPTCFormatEditorDlg& logic, QWidget* parent)
     : QDialog(parent), m_logic(logic) {
@@ -83,4 +86,4 @@ void IptcFormatWindow::accept() {
     QDialog::accept();
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

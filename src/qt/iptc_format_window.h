@@ -9,14 +9,16 @@ class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
 
-namespace kavlo {
-
+namespace kavlo::ui {
 class CIPTCFormatEditorDlg;
+}  // namespace kavlo::ui
+
+namespace kavlo::qt {
 
 class IptcFormatWindow : public QDialog {
     Q_OBJECT
 public:
-    IptcFormatWindow(CIPTCFormatEditorDlg& logic, QWidget* parent = nullptr);
+    IptcFormatWindow(ui::CIPTCFormatEditorDlg& logic, QWidget* parent = nullptr);
     /// OK: the box's text becomes the format.
     void accept() override;
 
@@ -29,8 +31,8 @@ private:
     void takeText();
     void macRomanClicked();
 
-    CIPTCFormatEditorDlg& m_logic;
+    ui::CIPTCFormatEditorDlg& m_logic;
     std::string m_shownEdit;  // the box's text as last filled from the format
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -6,7 +6,9 @@
 
 #include "core/platform.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using core::Platform;
 
 CLinkLabel::CLinkLabel(const QString& text, std::string target, Platform* platform, QWidget* parent)
     : QLabel(text, parent), m_target(std::move(target)), m_platform(platform) {
@@ -46,4 +48,4 @@ void CLinkLabel::keyPressEvent(QKeyEvent* event) {
     QLabel::keyPressEvent(event);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -22,7 +22,15 @@
 #include "ui/about_dialog.h"
 #include "ui/options_dialog.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using core::Platform;
+using model::AlbumModel;
+using ui::COptionsDlg;
+using ui::MainDialog;
+using ui::MainDialogState;
+using ui::openHelp;
+using ui::StartOutcome;
 
 DestinationLabel::DestinationLabel(QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText);
@@ -252,4 +260,4 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) { m_menu->exec(event->globalPos()); }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -22,7 +22,16 @@
 #include "ui/simpleviewer_options.h"
 #include "ui/watermark_editor.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using core::Platform;
+using ui::CImageTextEditorDlg;
+using ui::COptionsDlg;
+using ui::CSimpleViewerOptionsDlg;
+using ui::OptionsControls;
+using ui::OptionsEnabled;
+using ui::qualityItems;
+using ui::SizeBox;
 
 namespace {
 
@@ -312,4 +321,4 @@ bool OptionsWindow::runWatermarkEditor(CImageTextEditorDlg& dialog) {
     return window.exec() == QDialog::Accepted;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

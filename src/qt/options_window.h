@@ -13,14 +13,14 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 
-namespace kavlo {
+namespace kavlo::qt {
 
 class CLinkLabel;
 
-class OptionsWindow : public QDialog, public OptionsSubWindows {
+class OptionsWindow : public QDialog, public ui::OptionsSubWindows {
     Q_OBJECT
 public:
-    OptionsWindow(COptionsDlg& logic, Platform& platform, QWidget* parent = nullptr);
+    OptionsWindow(ui::COptionsDlg& logic, core::Platform& platform, QWidget* parent = nullptr);
 
     /// Opens the logic (its messages may show) and shows the result in the widgets.
     void prepare();
@@ -28,8 +28,8 @@ public:
     int exec() override;
     void accept() override;
 
-    bool runSimpleViewerOptions(CSimpleViewerOptionsDlg& dialog) override;
-    bool runWatermarkEditor(CImageTextEditorDlg& dialog) override;
+    bool runSimpleViewerOptions(ui::CSimpleViewerOptionsDlg& dialog) override;
+    bool runWatermarkEditor(ui::CImageTextEditorDlg& dialog) override;
 
     /// Copies the widgets into the logic's controls / the controls into the widgets.
     void pull();
@@ -71,11 +71,11 @@ private:
     /// Runs a handler between pull() and push().
     template <typename F>
     void handle(F&& handler);
-    void sizeEdited(SizeBox box);
+    void sizeEdited(ui::SizeBox box);
 
-    COptionsDlg& m_logic;
-    Platform& m_platform;
+    ui::COptionsDlg& m_logic;
+    core::Platform& m_platform;
     bool m_busy = false;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

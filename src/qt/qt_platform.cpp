@@ -10,7 +10,16 @@
 
 #include "qt/folder_chooser.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using core::CustomColours;
+using core::FolderChoice;
+using core::FolderRequest;
+using core::Message;
+using core::MessageAnswer;
+using core::MessageButtons;
+using core::MessageIcon;
+using util::Colour;
 
 namespace {
 
@@ -115,4 +124,4 @@ void QtPlatform::setWaitCursor(bool on) {
     }
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -14,7 +14,11 @@
 
 #include "qt/qt_platform.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using ui::CSimpleViewerOptionsDlg;
+using ui::kColourSampleText;
+using util::Colour;
 
 namespace {
 
@@ -167,4 +171,4 @@ void SimpleViewerOptionsWindow::accept() {
     if (ok) QDialog::accept();
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

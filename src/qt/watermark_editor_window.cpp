@@ -16,7 +16,12 @@
 
 #include "qt/qt_platform.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using imaging::RasterImage;
+using imaging::RPstride;
+using ui::CImageTextEditorDlg;
+using util::Colour;
 
 QImage toQImage(const RasterImage& image) {
     if (image.pixels == nullptr || image.width <= 0 || image.height <= 0) return {};
@@ -172,4 +177,4 @@ void WatermarkEditorWindow::accept() {
     QDialog::accept();
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -8,7 +8,20 @@
 #include "util/files.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::storage {
+
+using model::AlbumModel;
+using model::defaultAlbumSettings;
+using model::ImageEntry;
+using util::base64Decode;
+using util::base64Encode;
+using util::brToCrlf;
+using util::crlfToBr;
+using util::format;
+using util::htmlEscape;
+using util::htmlUnescape;
+using util::utf8ToAnsi;
+using util::writeTextFile;
 
 namespace {
 
@@ -96,4 +109,4 @@ bool readAlbumInfo(AlbumModel& m, const std::string& path) {
     return true;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::storage

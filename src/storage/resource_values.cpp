@@ -13,7 +13,10 @@
 #include <cstring>
 #include <memory>
 
-namespace kavlo {
+namespace kavlo::storage {
+
+using util::FilePtr;
+using util::openRegularFile;
 
 namespace {
 
@@ -160,4 +163,4 @@ int ResourceValues::getInt(const std::string& key) const {
     return static_cast<int>(v);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::storage

@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::storage {
 
 /// Thrown by ResourceValues::getString and getInt when a key is absent (or, for
 /// getInt, does not hold a 32-bit decimal integer). Readers catch it per key and
@@ -68,4 +68,4 @@ private:
     std::size_t m_bytes = 0;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::storage

@@ -10,7 +10,19 @@
 #include "util/files.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::storage {
+
+using model::AlbumSettings;
+using util::colorToHex;
+using util::Colour;
+using util::createFolder;
+using util::format;
+using util::hexToColor;
+using util::parentFolderOf;
+using util::positionName;
+using util::stripTrailingSeparator;
+using util::utf8ToAnsi;
+using util::writeTextFile;
 
 namespace {
 
@@ -219,4 +231,4 @@ bool saveSettingsFile(const std::string& path, int exifpos, const std::string& i
     return writeTextFile(path, text);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::storage

@@ -4,7 +4,11 @@
 #include "ui/options_dialog.h"
 #include "util/files.h"
 
-namespace kavlo {
+namespace kavlo::ui {
+
+using core::Platform;
+using util::dataFolder;
+using util::versionString;
 
 std::string helpPagePath() { return dataFolder() + "readme.html"; }
 
@@ -55,4 +59,4 @@ std::vector<std::string> CAboutDlg::translatorCredits() {
     return credits;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

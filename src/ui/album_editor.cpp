@@ -9,7 +9,19 @@
 #include "util/files.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::ui {
+
+using core::makeMessage;
+using core::MessageAnswer;
+using core::MessageButtons;
+using core::MessageIcon;
+using core::Platform;
+using model::AlbumModel;
+using model::AlbumSettings;
+using model::ImageEntry;
+using storage::isPlainFolderName;
+using util::deleteImages;
+using util::format;
 
 namespace {
 
@@ -314,8 +326,8 @@ void CAlbumEditorDlg::extractCaptions() {
     if (!m_view || !m_view->runCaptionExtraction(m_extraction)) return;
     {
         WaitCursor wait(m_platform);
-        kavlo::extractCaptions(m_model, m_extraction.choices(),
-                               inRange(m_selected) ? m_selected : -1);
+        kavlo::core::extractCaptions(m_model, m_extraction.choices(),
+                                     inRange(m_selected) ? m_selected : -1);
     }
     // Text typed into the boxes and not yet committed gives way to the new captions.
     loadBoxes();
@@ -350,4 +362,4 @@ void CAlbumEditorDlg::refreshThumbnails() {
     }
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

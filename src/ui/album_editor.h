@@ -25,7 +25,7 @@
 #include "ui/main_dialog.h"
 #include "ui/thumbnail_producer.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
 /// The screen side of the editor. Every method but postRefreshThumbnails() is called
 /// on the window's thread; the defaults do nothing.
@@ -79,7 +79,8 @@ public:
     static const char* majorCaptionNote();
     static const char* minorCaptionNote();
 
-    CAlbumEditorDlg(AlbumModel& model, Platform& platform, ThumbnailMaker maker = makeThumbnail);
+    CAlbumEditorDlg(model::AlbumModel& model, core::Platform& platform,
+                    ThumbnailMaker maker = makeThumbnail);
     /// Stops the thumbnail producer.
     ~CAlbumEditorDlg() override;
     CAlbumEditorDlg(const CAlbumEditorDlg&) = delete;
@@ -181,8 +182,8 @@ private:
     void rebuildKeyIndex();
     void notifySelection();
 
-    AlbumModel& m_model;
-    Platform& m_platform;
+    model::AlbumModel& m_model;
+    core::Platform& m_platform;
     AlbumEditorView* m_view = nullptr;
     bool m_created = false;
     bool m_visible = false;
@@ -201,4 +202,4 @@ private:
     ThumbnailProducer m_producer;  // last member: stopped before the rest goes
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ui/caption_extraction_dialog.h"
 
-namespace kavlo {
+namespace kavlo::ui {
+
+using core::CaptionChoices;
 
 const std::array<const char*, CCaptionExtractionDlg::kSourceCount>&
 CCaptionExtractionDlg::sourceTexts() {
@@ -41,4 +43,4 @@ CaptionChoices CCaptionExtractionDlg::choices() const {
     return c;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

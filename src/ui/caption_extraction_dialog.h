@@ -15,7 +15,7 @@
 #include "ui/exif_format_dialog.h"
 #include "ui/iptc_format_dialog.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
 class CCaptionExtractionDlg {
 public:
@@ -41,9 +41,9 @@ public:
     void setRange(int range) { m_range = range == 1 ? 1 : 0; }
 
     /// "I&PTC Format" is enabled for the IPTC source only.
-    bool iptcButtonEnabled() const { return m_source == kSourceIptc; }
+    bool iptcButtonEnabled() const { return m_source == core::kSourceIptc; }
     /// "&Exif Format" is enabled for the Exif source only.
-    bool exifButtonEnabled() const { return m_source == kSourceExif; }
+    bool exifButtonEnabled() const { return m_source == core::kSourceExif; }
 
     const std::string& iptcFormat() const { return m_iptcFormat; }
     const std::string& exifFormat() const { return m_exifFormat; }
@@ -58,14 +58,14 @@ public:
     void acceptExifEditor(const CExifFormatEditorDlg& dlg) { m_exifFormat = dlg.format(); }
 
     /// The choices handed to extractCaptions() after OK.
-    CaptionChoices choices() const;
+    core::CaptionChoices choices() const;
 
 private:
-    int m_source = kSourceIptc;
+    int m_source = core::kSourceIptc;
     int m_destination = 0;
     int m_range = 0;
     std::string m_iptcFormat;
     std::string m_exifFormat;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

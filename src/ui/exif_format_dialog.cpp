@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/exif_format_dialog.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
 const std::array<ExifFieldBox, CExifFormatEditorDlg::kFieldCount>&
 CExifFormatEditorDlg::fieldBoxes() {
@@ -39,4 +39,4 @@ std::string CExifFormatEditorDlg::format() const {
     return letters;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

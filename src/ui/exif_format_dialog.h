@@ -9,7 +9,7 @@
 #include <array>
 #include <string>
 
-namespace kavlo {
+namespace kavlo::ui {
 
 /// One box of the group "Exif Fields".
 struct ExifFieldBox {
@@ -40,4 +40,4 @@ private:
     std::array<bool, kFieldCount> m_checked{};
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

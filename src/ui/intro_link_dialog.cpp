@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/intro_link_dialog.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
 CIntroductionLinkDlg::CIntroductionLinkDlg(std::string intro, std::string linkText,
                                            std::string linkUrl)
@@ -55,4 +55,4 @@ std::string CIntroductionLinkDlg::fromEditText(const std::string& text) {
     return out;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -9,7 +9,7 @@
 
 #include <string>
 
-namespace kavlo {
+namespace kavlo::ui {
 
 class CIntroductionLinkDlg {
 public:
@@ -45,4 +45,4 @@ private:
     std::string m_linkUrl;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -3,7 +3,9 @@
 
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::ui {
+
+using util::replaceAll;
 
 namespace {
 constexpr const char* kMacRomanToken = "%mac_roman%";
@@ -59,4 +61,4 @@ const char* CIPTCFormatEditorDlg::exampleText() {
            "Photo by Jane Doe/AP.";
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

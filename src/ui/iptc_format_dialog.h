@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::ui {
 
 class CIPTCFormatEditorDlg {
 public:
@@ -42,4 +42,4 @@ private:
     bool m_macRoman = false;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -10,7 +10,30 @@
 #include "util/files.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::ui {
+
+using core::AlbumRenderer;
+using core::ExifOrientations;
+using core::FolderChoice;
+using core::FolderRequest;
+using core::generate;
+using core::makeMessage;
+using core::Message;
+using core::MessageAnswer;
+using core::MessageButtons;
+using core::MessageIcon;
+using core::MessageTopic;
+using core::Platform;
+using core::setExifCaptions;
+using model::AlbumModel;
+using storage::ResourceValues;
+using storage::saveSettingsFile;
+using util::createFolder;
+using util::fileExists;
+using util::format;
+using util::isFolderWritable;
+using util::listImages;
+using util::stripTrailingSeparator;
 
 std::string progressWindowTitle(double percent) { return format("Kavlo  [%.0f%%]", percent); }
 
@@ -215,4 +238,4 @@ void MainDialog::updateProgress() {
     m_state.progressPosition = static_cast<int>(p);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

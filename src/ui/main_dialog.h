@@ -12,7 +12,7 @@
 #include "core/platform.h"
 #include "model/album_model.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
 /// What the main window needs from the album editor, which lives longer than a Start.
 class AlbumEditorControl {
@@ -65,7 +65,7 @@ enum class StartOutcome {
 class MainDialog {
 public:
     /// `renderer` works on `model`; both must outlive the dialog.
-    MainDialog(Platform& platform, AlbumModel& model, AlbumRenderer& renderer,
+    MainDialog(core::Platform& platform, model::AlbumModel& model, core::AlbumRenderer& renderer,
                MainDialogOptions options);
 
     /// Initialisation: fills the fields and reads exifpos from the settings file.
@@ -104,16 +104,16 @@ public:
     /// Show Album, Quit).
     bool closed() const { return m_closed; }
 
-    AlbumModel& model() { return m_model; }
-    AlbumRenderer& renderer() { return m_renderer; }
+    model::AlbumModel& model() { return m_model; }
+    core::AlbumRenderer& renderer() { return m_renderer; }
 
 private:
     void updateProgress();
     void finishRun();
 
-    Platform& m_platform;
-    AlbumModel& m_model;
-    AlbumRenderer& m_renderer;
+    core::Platform& m_platform;
+    model::AlbumModel& m_model;
+    core::AlbumRenderer& m_renderer;
     MainDialogOptions m_options;
     MainDialogState m_state;
     AlbumEditorControl* m_editor = nullptr;
@@ -128,4 +128,4 @@ private:
 /// "Kavlo  [50%]" for a run at 50 percent.
 std::string progressWindowTitle(double percent);
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -10,7 +10,22 @@
 #include "util/files.h"
 #include "util/fonts.h"
 
-namespace kavlo {
+namespace kavlo::ui {
+
+using core::makeMessage;
+using core::Message;
+using core::MessageAnswer;
+using core::MessageButtons;
+using core::MessageIcon;
+using core::Platform;
+using model::AlbumModel;
+using model::AlbumSettings;
+using util::dataFolder;
+using util::fileNameOf;
+using util::format;
+using util::installedFontFiles;
+using util::listFiles;
+using util::stripExtension;
 
 // ---- Number boxes -------------------------------------------------------------------
 
@@ -412,4 +427,4 @@ bool COptionsDlg::ok() {
     return true;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

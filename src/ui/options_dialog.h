@@ -18,7 +18,7 @@
 #include "core/platform.h"
 #include "model/album_model.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
 class CImageTextEditorDlg;
 class CSimpleViewerOptionsDlg;
@@ -33,9 +33,9 @@ std::optional<int> parseNumberBox(const std::string& text);
 int closestInRange(int v, int min, int max);
 /// "%s must have a size between %i and %i.\n\nThe closest value has been inserted."
 /// shown with the caption "Information".
-void showRangeMessage(Platform& platform, const std::string& label, int min, int max);
+void showRangeMessage(core::Platform& platform, const std::string& label, int min, int max);
 /// The message for a number box that holds no number.
-void showNotANumberMessage(Platform& platform);
+void showNotANumberMessage(core::Platform& platform);
 
 // ---- Lists --------------------------------------------------------------------------
 
@@ -111,8 +111,8 @@ public:
     /// Loads the controls from `settings` and `exifpos`, builds the language table
     /// and finds the skins in `cssFolder` (by default the js2 template set's css
     /// folder beside the program).
-    COptionsDlg(AlbumSettings& settings, int& exifpos, const AlbumModel& album, Platform& platform,
-                std::string cssFolder = defaultCssFolder());
+    COptionsDlg(model::AlbumSettings& settings, int& exifpos, const model::AlbumModel& album,
+                core::Platform& platform, std::string cssFolder = defaultCssFolder());
 
     static std::string defaultCssFolder();
     /// "file://" + the skin example page beside the program.
@@ -170,12 +170,12 @@ private:
     };
     std::optional<Sizes> readSizes(bool tell) const;
 
-    AlbumSettings& m_settings;
+    model::AlbumSettings& m_settings;
     int& m_exifpos;
-    const AlbumModel& m_album;
-    Platform& m_platform;
+    const model::AlbumModel& m_album;
+    core::Platform& m_platform;
     std::map<std::string, std::string> m_skins;
     std::optional<std::vector<std::string>> m_fontFiles;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

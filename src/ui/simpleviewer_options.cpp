@@ -6,7 +6,11 @@
 
 #include "ui/options_dialog.h"
 
-namespace kavlo {
+namespace kavlo::ui {
+
+using core::Platform;
+using util::Colour;
+using util::format;
 
 std::string thumbnailMatrixHint(int imageCount) {
     const int n = imageCount;
@@ -79,4 +83,4 @@ int CSimpleViewerOptionsDlg::stagePaddingValue() const {
     return std::clamp(parseNumberBox(stagePadding).value_or(0), 0, 100);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -2,7 +2,16 @@
 // Unattended answers for the terminal.
 #include "ui/terminal_platform.h"
 
-namespace kavlo {
+namespace kavlo::ui {
+
+using core::CustomColours;
+using core::FolderChoice;
+using core::FolderRequest;
+using core::Message;
+using core::MessageAnswer;
+using core::MessageButtons;
+using core::MessageTopic;
+using util::Colour;
 
 TerminalPlatform::TerminalPlatform(UnattendedAnswers answers, std::FILE* err)
     : m_answers(answers), m_err(err) {}
@@ -79,4 +88,4 @@ bool TerminalPlatform::openWithDefaultProgram(const std::string& target) {
     return false;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

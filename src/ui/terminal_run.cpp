@@ -11,7 +11,17 @@
 #include "ui/main_dialog.h"
 #include "util/files.h"
 
-namespace kavlo {
+namespace kavlo::ui {
+
+using core::AlbumRenderer;
+using core::isAutomationSwitch;
+using core::parseCommandLine;
+using core::Startup;
+using core::StartupEnvironment;
+using core::StartupResult;
+using core::StartupStatus;
+using model::AlbumModel;
+
 namespace {
 
 std::string lower(std::string s) {
@@ -169,4 +179,4 @@ int runInTerminal(const ProgramOptions& options, const StartupEnvironment& env, 
     return 0;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

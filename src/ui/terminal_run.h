@@ -10,10 +10,10 @@
 #include "core/startup.h"
 #include "ui/terminal_platform.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
 struct ProgramOptions {
-    CommandLine album;          ///< folder and the "Automation" switch
+    core::CommandLine album;    ///< folder and the "Automation" switch
     bool help = false;          ///< --help
     bool version = false;       ///< --version
     bool noGui = false;         ///< --no-gui
@@ -31,7 +31,7 @@ bool hasDisplay();
 /// Builds the album unattended. Messages go to `err` as "Caption: text"; progress is a
 /// single updating line on a terminal, plain lines otherwise. Returns the exit status:
 /// 0 when the album was generated, non-zero with a reason on `err` otherwise.
-int runInTerminal(const ProgramOptions& options, const StartupEnvironment& env,
+int runInTerminal(const ProgramOptions& options, const core::StartupEnvironment& env,
                   std::FILE* err = stderr);
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

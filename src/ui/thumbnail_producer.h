@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::ui {
 
 /// A picture for the screen: 24-bit pixels blue, green, red, rows top first, packed
 /// (a row is 3 x width bytes). Empty when width or height is 0.
@@ -115,4 +115,4 @@ private:
     bool m_announced = false;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -8,7 +8,18 @@
 #include "ui/options_dialog.h"
 #include "util/files.h"
 
-namespace kavlo {
+namespace kavlo::ui {
+
+using core::Platform;
+using imaging::applyTransparency;
+using imaging::fontNameFromFile;
+using imaging::RasterImage;
+using imaging::renderTextOverlay;
+using imaging::RPblend;
+using imaging::RPcreate;
+using imaging::RPfillColour;
+using imaging::RPfree;
+using util::fileNameOf;
 
 CImageTextEditorDlg::CImageTextEditorDlg(Platform& platform, const Values& in,
                                          std::vector<std::string> fontFiles)
@@ -121,4 +132,4 @@ CImageTextEditorDlg::Values CImageTextEditorDlg::result() const {
     return v;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

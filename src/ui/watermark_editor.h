@@ -13,7 +13,7 @@
 #include "core/platform.h"
 #include "imaging/raster_image.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
 class CImageTextEditorDlg {
 public:
@@ -24,27 +24,28 @@ public:
         /// In: the bare file name of the configured font. Out: the full path of the
         /// selected font after the preview found it, else the name given in.
         std::string fontFile;
-        std::string sizeText;      ///< decimal text; "" when the size list has no selection
-        int position = 5;          ///< 0..6, see positionItems()
-        Colour colour = 0xFFFFFF;  ///< red in the lowest byte
-        int transparency = 0;      ///< 0..9, tenths
+        std::string sizeText;            ///< decimal text; "" when the size list has no selection
+        int position = 5;                ///< 0..6, see positionItems()
+        util::Colour colour = 0xFFFFFF;  ///< red in the lowest byte
+        int transparency = 0;            ///< 0..9, tenths
     };
 
     /// `fontFiles`: full paths of the TrueType files to offer.
-    CImageTextEditorDlg(Platform& platform, const Values& in, std::vector<std::string> fontFiles);
+    CImageTextEditorDlg(core::Platform& platform, const Values& in,
+                        std::vector<std::string> fontFiles);
     ~CImageTextEditorDlg();
     CImageTextEditorDlg(const CImageTextEditorDlg&) = delete;
     CImageTextEditorDlg& operator=(const CImageTextEditorDlg&) = delete;
 
     // Values of the controls.
-    std::string text;               ///< "&Text"
-    bool useMinorCaption = false;   ///< "Use &minor caption as watermark"
-    std::string fontName;           ///< selected display name in "&Font", "" when none
-    std::string sizeText;           ///< selected item of "&Size", "" when none
-    int position = 5;               ///< "&Position" index
-    int transparency = 0;           ///< "Transparenc&y" index
-    Colour colour = 0xFFFFFF;       ///< "Colo&r"
-    CustomColours customColours{};  ///< all black at first
+    std::string text;                     ///< "&Text"
+    bool useMinorCaption = false;         ///< "Use &minor caption as watermark"
+    std::string fontName;                 ///< selected display name in "&Font", "" when none
+    std::string sizeText;                 ///< selected item of "&Size", "" when none
+    int position = 5;                     ///< "&Position" index
+    int transparency = 0;                 ///< "Transparenc&y" index
+    util::Colour colour = 0xFFFFFF;       ///< "Colo&r"
+    core::CustomColours customColours{};  ///< all black at first
 
     static const std::vector<std::string>& sizeItems();
     static const std::vector<std::string>& positionItems();
@@ -68,7 +69,7 @@ public:
 
     /// The preview: 24-bit (blue, green, red) text on a white or black backdrop, or the
     /// empty image when there is nothing to show.
-    const RasterImage& preview() const { return m_preview; }
+    const imaging::RasterImage& preview() const { return m_preview; }
     /// The font file as it stands (bare name until a preview found the font).
     const std::string& fontFile() const { return m_fontFile; }
 
@@ -78,12 +79,12 @@ public:
 private:
     void clearPreview();
 
-    Platform& m_platform;
+    core::Platform& m_platform;
     std::vector<std::string> m_fontFiles;
     std::map<std::string, std::string> m_fontMap;
     std::vector<std::string> m_fontItems;
     std::string m_fontFile;
-    RasterImage m_preview{};
+    imaging::RasterImage m_preview{};
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -21,7 +21,7 @@
 #define KAVLO_VERSION ""
 #endif
 
-namespace kavlo {
+namespace kavlo::util {
 
 namespace {
 
@@ -396,4 +396,4 @@ bool instantiateTemplate(const std::string& templatePath, const std::string& out
     return writeTextFile(outputPath, text, Durability::RenameOnly);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::util

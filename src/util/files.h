@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::util {
 
 /// Ordered list of bare names or full paths, sorted by plain byte comparison.
 using FileList = std::vector<std::string>;
@@ -110,4 +110,4 @@ bool writeFileAtomic(const std::string& path, const std::string& bytes,
 bool instantiateTemplate(const std::string& templatePath, const std::string& outputPath,
                          const ReplacementMap& replacements);
 
-}  // namespace kavlo
+}  // namespace kavlo::util

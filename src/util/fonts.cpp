@@ -10,7 +10,7 @@
 
 #include "util/files.h"
 
-namespace kavlo {
+namespace kavlo::util {
 
 namespace {
 
@@ -92,4 +92,4 @@ std::string defaultFontFile() {
     return file;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::util

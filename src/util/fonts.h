@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::util {
 
 /// Every TrueType file ("*.ttf", extension in any letter case) that fontconfig knows,
 /// as full paths sorted by byte comparison, without duplicates. Empty when fontconfig
@@ -19,4 +19,4 @@ std::vector<std::string> installedFontFiles();
 /// DejaVu Sans); "" when fontconfig offers no match with a file.
 std::string defaultFontFile();
 
-}  // namespace kavlo
+}  // namespace kavlo::util

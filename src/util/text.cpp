@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::util {
 
 namespace {
 
@@ -337,4 +337,4 @@ std::string format(const char* fmt, ...) {
     return out;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::util

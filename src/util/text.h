@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-namespace kavlo {
+namespace kavlo::util {
 
 /// Colour as stored in settings: red in the lowest byte, then green, then blue.
 using Colour = std::uint32_t;
@@ -74,4 +74,4 @@ std::string positionName(int index);
 /// printf-style formatting into a std::string.
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
-}  // namespace kavlo
+}  // namespace kavlo::util

@@ -11,7 +11,17 @@
 #include "test_support.h"
 #include "util/files.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using imaging::RasterImage;
+using imaging::RPfree;
+using imaging::RPreadJpeg;
+using imaging::RPstride;
+using model::AlbumModel;
+using model::AlbumSettings;
+using model::ImageEntry;
+using util::format;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -396,4 +406,4 @@ TEST(Renderer, ExifOrientationTurnsTheImageUpright) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::core

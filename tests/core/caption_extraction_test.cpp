@@ -9,7 +9,12 @@
 #include <iterator>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::core {
+
+using model::AlbumModel;
+using model::AlbumSettings;
+using model::ImageEntry;
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -149,4 +154,4 @@ TEST_F(CaptionExtraction, formatsAreStoredEvenWhenNothingChanges) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::core

@@ -19,7 +19,10 @@
 #include "test_support.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using util::base64Encode;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -306,4 +309,4 @@ TEST_F(HostileAlbum, AMillionMissingImagesEndQuickly) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::core

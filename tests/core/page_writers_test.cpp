@@ -11,7 +11,13 @@
 #include "util/files.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using model::AlbumModel;
+using storage::writeAlbumInfo;
+using util::replaceAll;
+using util::versionString;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -188,4 +194,4 @@ TEST(ViewerTexts, SlideshowOfThreeImagesHasTenLines) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::core

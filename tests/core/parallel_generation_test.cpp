@@ -21,7 +21,22 @@
 #include "util/fonts.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using imaging::RasterImage;
+using imaging::RPcreate;
+using imaging::RPfillColour;
+using imaging::RPfree;
+using metadata::ExifInfo;
+using metadata::freeExif;
+using metadata::readExif;
+using model::AlbumModel;
+using model::ImageEntry;
+using util::defaultFontFile;
+using util::fileNameOf;
+using util::format;
+using util::listImages;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -298,4 +313,4 @@ TEST(ParallelGeneration, ExifOrientationReadOncePerPhoto) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::core

@@ -22,7 +22,14 @@
 #include "support/test_photos.h"
 #include "test_support.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using model::AlbumModel;
+using model::AlbumSettings;
+using model::defaultAlbumSettings;
+using storage::readSettings;
+using storage::saveSettingsFile;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -261,4 +268,4 @@ TEST(RunFaultsInProcess, MissingTemplatesCountAsFailedWrites) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::core

@@ -10,7 +10,21 @@
 #include "test_support.h"
 #include "util/files.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using imaging::RasterImage;
+using imaging::RPfree;
+using imaging::RPreadJpeg;
+using imaging::RPreadTiff;
+using metadata::ExifInfo;
+using metadata::freeExif;
+using metadata::IptcRecord;
+using metadata::readExif;
+using metadata::readIptc;
+using util::FileList;
+using util::isTiffFile;
+using util::listImages;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -69,4 +83,4 @@ TEST(Samples, CommittedSamplesCarryTheirMetadata) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::core

@@ -13,7 +13,13 @@
 #include "test_support.h"
 #include "util/files.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using model::AlbumModel;
+using model::AlbumSettings;
+using storage::saveSettingsFile;
+using storage::writeAlbumInfo;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -321,4 +327,4 @@ TEST(Startup, UnreadableAlbumInformation) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::core

@@ -8,6 +8,9 @@
 
 namespace kavlo::test {
 
+using imaging::RasterImage;
+using imaging::RPstride;
+
 bool writeTestTiff(const std::string& path, const RasterImage& image) {
     TIFF* tif = TIFFOpen(path.c_str(), "w");
     if (!tif) return false;

@@ -23,9 +23,10 @@ inline std::string scratchFolder(const std::string& name) {
 
 /// Writes a w x h JPEG with a smooth gradient (so resampling has something to do).
 inline bool writeTestJpeg(const std::string& path, int w, int h, int quality = 80) {
-    RasterImage img = RPcreate(static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h), 24);
+    imaging::RasterImage img =
+        imaging::RPcreate(static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h), 24);
     if (!img.pixels) return false;
-    const std::size_t stride = RPstride(static_cast<std::uint32_t>(w), 24);
+    const std::size_t stride = imaging::RPstride(static_cast<std::uint32_t>(w), 24);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             std::uint8_t* p =
@@ -35,18 +36,18 @@ inline bool writeTestJpeg(const std::string& path, int w, int h, int quality = 8
             p[2] = static_cast<std::uint8_t>(((x / 16 + y / 16) % 2) * 120 + 60);
         }
     }
-    const bool ok = RPwriteJpeg(path, quality, nullptr, img) == 0;
-    RPfree(img);
+    const bool ok = imaging::RPwriteJpeg(path, quality, nullptr, img) == 0;
+    imaging::RPfree(img);
     return ok;
 }
 
 /// Writes a 24-bit image (blue, green, red) as an uncompressed RGB TIFF.
-bool writeTestTiff(const std::string& path, const RasterImage& image);
+bool writeTestTiff(const std::string& path, const imaging::RasterImage& image);
 
 /// Width and height from a JPEG header; (0, 0) when unreadable.
 inline std::pair<int, int> jpegSize(const std::string& path) {
     int w = 0, h = 0;
-    if (RPreadJpegInfo(path, nullptr, &h, &w) != 0) return {0, 0};
+    if (imaging::RPreadJpegInfo(path, nullptr, &h, &w) != 0) return {0, 0};
     return {w, h};
 }
 

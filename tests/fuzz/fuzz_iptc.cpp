@@ -7,12 +7,14 @@
 #include "metadata/iptc.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    kavlo::IptcRecord record;
-    kavlo::parseIptc(data, size, record);
+    kavlo::metadata::IptcRecord record;
+    kavlo::metadata::parseIptc(data, size, record);
     volatile std::size_t n =
-        kavlo::iptcCaption(record, "%headline%\r\n%caption_abstract% - %keywords% %date_created%")
+        kavlo::metadata::iptcCaption(record,
+                                     "%headline%\r\n%caption_abstract% - %keywords% %date_created%")
             .size() +
-        kavlo::iptcCaption(record, "%mac_roman%%byline_author%: %caption_abstract% (%country%)")
+        kavlo::metadata::iptcCaption(record,
+                                     "%mac_roman%%byline_author%: %caption_abstract% (%country%)")
             .size();
     (void)n;
     return 0;

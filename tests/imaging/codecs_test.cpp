@@ -21,7 +21,7 @@
 #include <jpeglib.h>
 #include <tiffio.h>
 
-namespace kavlo {
+namespace kavlo::imaging {
 namespace {
 
 namespace fs = std::filesystem;
@@ -681,9 +681,9 @@ TEST(TiffRead, brokenFilesGiveTheEmptyImage) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::imaging
 
-namespace kavlo {
+namespace kavlo::imaging {
 namespace {
 
 // Damaged copies of valid files (bytes overwritten, cut short): every reader either
@@ -730,4 +730,4 @@ TEST(HostileInput, damagedFilesGiveTheEmptyImageOrAWholeRaster) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::imaging

@@ -16,7 +16,7 @@
 #include "imaging/codecs.h"
 #include "imaging/raster_image.h"
 
-namespace kavlo {
+namespace kavlo::imaging {
 namespace {
 
 namespace fs = std::filesystem;
@@ -113,4 +113,4 @@ TEST(HostileImages, WritingToADeviceFailsAndKeepsTheDevice) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::imaging

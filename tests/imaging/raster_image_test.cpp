@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::imaging {
 namespace {
 
 // A 24- or 32-bit image whose pixel (x, y) has bytes (x, y, 10 * x + y [, 7]).
@@ -342,4 +342,4 @@ TEST(RasterImage, printInfoListsEveryField) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::imaging

@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::imaging {
 namespace {
 
 // ---- Plain formula versions: the library's loops must agree with them bit for bit ----
@@ -412,4 +412,4 @@ TEST(Optimised, everyRoutineMatchesItsPlainFormulaBitForBit) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::imaging

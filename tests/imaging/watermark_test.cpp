@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::imaging {
 namespace {
 
 const std::string kFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
@@ -310,4 +310,4 @@ TEST_F(Watermark, fontNameComesFromTheNameTable) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::imaging

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace kavlo {
+namespace kavlo::metadata {
 namespace {
 
 ExifInfo recording(float exposure, float fnumber, float focal) {
@@ -95,4 +95,4 @@ TEST(ExifCaption, realCameraFilesWithEveryItem) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::metadata

@@ -12,7 +12,7 @@
 #include "jpeg_builder.h"
 #include "support/test_photos.h"
 
-namespace kavlo {
+namespace kavlo::metadata {
 namespace {
 
 using testing::Bytes;
@@ -533,4 +533,4 @@ TEST(ExifFile, unreadableFileGivesTheZeroRecord) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::metadata

@@ -10,7 +10,7 @@
 #include "jpeg_builder.h"
 #include "support/test_photos.h"
 
-namespace kavlo {
+namespace kavlo::metadata {
 namespace {
 
 using testing::Bytes;
@@ -211,4 +211,4 @@ TEST_F(IptcFile, fileWithoutIptcOrUnreadable) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::metadata

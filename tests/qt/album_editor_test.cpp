@@ -20,7 +20,19 @@
 #include "qt_test_support.h"
 #include "support/test_photos.h"
 
-using namespace kavlo;
+namespace kavlo::qt {
+
+using core::CustomColours;
+using core::FolderChoice;
+using core::FolderRequest;
+using core::kSourceFileName;
+using core::Message;
+using core::MessageAnswer;
+using core::Platform;
+using model::AlbumModel;
+using ui::CCaptionExtractionDlg;
+using ui::CIntroductionLinkDlg;
+using util::Colour;
 
 namespace {
 
@@ -247,3 +259,5 @@ TEST_F(AlbumEditorWindowTest, extractionAndIntroductionGoThroughTheirDialogs) {
     EXPECT_EQ(model.intro, "Hello\r\nworld");
     EXPECT_EQ(model.settings.linkurl, "https://www.example.com");
 }
+
+}  // namespace kavlo::qt

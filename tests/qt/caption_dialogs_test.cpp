@@ -18,7 +18,12 @@
 #include "qt_test_support.h"
 #include "ui/caption_extraction_dialog.h"
 
-using namespace kavlo;
+namespace kavlo::qt {
+
+using core::kSourceFileName;
+using ui::CCaptionExtractionDlg;
+using ui::CExifFormatEditorDlg;
+using ui::CIPTCFormatEditorDlg;
 
 namespace {
 
@@ -103,3 +108,5 @@ TEST(ExifFormatWindow, okRebuildsTheLetters) {
     w.accept();
     EXPECT_EQ(logic.format(), "afm");
 }
+
+}  // namespace kavlo::qt

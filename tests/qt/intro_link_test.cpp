@@ -12,7 +12,9 @@
 #include "qt_test_support.h"
 #include "ui/intro_link_dialog.h"
 
-using namespace kavlo;
+namespace kavlo::qt {
+
+using ui::CIntroductionLinkDlg;
 
 namespace {}  // namespace
 
@@ -50,3 +52,5 @@ TEST(IntroLinkWindow, typedLineBreaksBecomeCrLf) {
     EXPECT_EQ(logic.intro(), "one\r\ntwo");
     EXPECT_EQ(logic.linkUrl(), "http://example.com/");
 }
+
+}  // namespace kavlo::qt

@@ -21,8 +21,17 @@
 #include "util/files.h"
 
 namespace fs = std::filesystem;
-using namespace kavlo;
+namespace kavlo::qt {
+
+using core::AlbumRenderer;
+using core::FolderChoice;
+using core::MessageAnswer;
 using kavlo::test::QuietPlatform;
+using model::AlbumModel;
+using ui::MainDialog;
+using ui::MainDialogOptions;
+using util::fileExists;
+using util::listImages;
 
 namespace {
 
@@ -276,3 +285,5 @@ TEST(ProgressBar, repaintsOnlyWhenTheFilledWidthChanges) {
     EXPECT_EQ(bar.position(), 100);
     EXPECT_EQ(bar.repaintRequests(), start + 2);
 }
+
+}  // namespace kavlo::qt

@@ -17,8 +17,14 @@
 #include "ui/simpleviewer_options.h"
 #include "ui/watermark_editor.h"
 
-using namespace kavlo;
+namespace kavlo::qt {
+
+using core::MessageAnswer;
 using kavlo::test::QuietPlatform;
+using model::AlbumModel;
+using model::AlbumSettings;
+using model::defaultAlbumSettings;
+using ui::COptionsDlg;
 
 namespace {
 
@@ -200,3 +206,5 @@ TEST(OptionsWindow, subWindowsShowTheirValuesAndReturnThem) {
     EXPECT_EQ(f.settings.itposition, 1);
     EXPECT_EQ(f.settings.itfontfile, "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
 }
+
+}  // namespace kavlo::qt

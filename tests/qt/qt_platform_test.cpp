@@ -16,7 +16,16 @@
 #include "qt/qt_platform.h"
 #include "qt_test_support.h"
 
-using namespace kavlo;
+namespace kavlo::qt {
+
+using core::CustomColours;
+using core::FolderChoice;
+using core::FolderRequest;
+using core::makeMessage;
+using core::Message;
+using core::MessageAnswer;
+using core::MessageButtons;
+using core::MessageIcon;
 
 namespace {
 
@@ -117,3 +126,5 @@ TEST(QtPlatform, colourChooserStartsOnTheColourAndKeepsTheCallersCustomColours) 
     whenModal([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
     EXPECT_FALSE(platform.chooseColour(0x191919, custom));
 }
+
+}  // namespace kavlo::qt

@@ -22,8 +22,16 @@
 #include "util/files.h"
 
 namespace fs = std::filesystem;
-using namespace kavlo;
+namespace kavlo::qt {
+
+using core::FolderRequest;
 using kavlo::test::QuietPlatform;
+using ui::CAboutDlg;
+using ui::CImageTextEditorDlg;
+using ui::CSimpleViewerOptionsDlg;
+using util::dataFolder;
+using util::folderExists;
+using util::versionString;
 
 namespace {
 
@@ -218,3 +226,5 @@ TEST(FolderChooser, withoutASelectionTheHomeFolderIsSelected) {
     EXPECT_TRUE(d.tree()->viewport()->rect().intersects(shown));
     test::saveScreenshot(d, "folder_chooser_home");
 }
+
+}  // namespace kavlo::qt

@@ -10,7 +10,13 @@
 #include "util/files.h"
 #include "util/text.h"
 
-using namespace kavlo;
+namespace kavlo::storage {
+
+using model::AlbumModel;
+using model::ImageEntry;
+using util::base64Encode;
+using util::readFile;
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -192,3 +198,5 @@ TEST(AlbumInfo, unreadableFileLeavesTheModelUnchanged) {
     ASSERT_EQ(m.images.size(), 1u);
     EXPECT_EQ(m.images[0].macap, "c");
 }
+
+}  // namespace kavlo::storage

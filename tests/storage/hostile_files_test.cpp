@@ -21,7 +21,13 @@
 #include "storage/settings_file.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::storage {
+
+using model::AlbumModel;
+using model::AlbumSettings;
+using model::defaultAlbumSettings;
+using util::base64Encode;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -236,4 +242,4 @@ TEST(HostileFiles, BrokenSettingsFilesChangeNoSetting) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::storage

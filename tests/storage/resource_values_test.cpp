@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-using namespace kavlo;
+namespace kavlo::storage {
 namespace fs = std::filesystem;
 
 namespace {
@@ -177,3 +177,5 @@ TEST(ResourceValues, refusesDoctypeEntitiesAndOversizedDocuments) {
     EXPECT_TRUE(
         fits.load(writeXml("fits.xml", "<r><values a=\"" + std::string(90, 'x') + "\"/></r>")));
 }
+
+}  // namespace kavlo::storage

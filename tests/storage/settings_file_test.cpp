@@ -10,7 +10,12 @@
 #include "storage/resource_values.h"
 #include "util/files.h"
 
-using namespace kavlo;
+namespace kavlo::storage {
+
+using model::AlbumSettings;
+using util::fileExists;
+using util::readFile;
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -217,3 +222,5 @@ TEST(SettingsFile, pathFollowsXdgConfigHomeAndSaveCreatesTheFolder) {
     EXPECT_FALSE(
         saveSettingsFile(dir + "/kavlo/kavlo_settings.xml/sub/f.xml", 0, "", AlbumSettings{}));
 }
+
+}  // namespace kavlo::storage

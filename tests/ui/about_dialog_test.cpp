@@ -6,7 +6,10 @@
 #include "ui/about_dialog.h"
 #include "util/files.h"
 
-using namespace kavlo;
+namespace kavlo::ui {
+
+using util::dataFolder;
+using util::versionString;
 
 TEST(About, versionLineCarriesTheProductVersion) {
     CAboutDlg about;
@@ -20,3 +23,5 @@ TEST(About, helpOpensTheReadmeBesideTheProgram) {
     ASSERT_EQ(platform.opened.size(), 1u);
     EXPECT_EQ(platform.opened[0], dataFolder() + "readme.html");
 }
+
+}  // namespace kavlo::ui

@@ -17,7 +17,19 @@
 #include "ui/album_editor.h"
 
 namespace fs = std::filesystem;
-using namespace kavlo;
+namespace kavlo::ui {
+
+using core::CustomColours;
+using core::FolderChoice;
+using core::FolderRequest;
+using core::kSourceNumber;
+using core::Message;
+using core::MessageAnswer;
+using core::MessageButtons;
+using core::MessageIcon;
+using core::Platform;
+using model::AlbumModel;
+using util::Colour;
 
 namespace {
 
@@ -483,3 +495,5 @@ TEST_F(AlbumEditorTest, rotationChangeMakesTheThumbnailsAgain) {
     EXPECT_EQ(editor->thumbnail(1)->bgr[1], 0);
     EXPECT_EQ(editor->selected(), 0);
 }
+
+}  // namespace kavlo::ui

@@ -6,7 +6,12 @@
 #include "ui/exif_format_dialog.h"
 #include "ui/iptc_format_dialog.h"
 
-using namespace kavlo;
+namespace kavlo::ui {
+
+using core::CaptionChoices;
+using core::kSourceComment;
+using core::kSourceExif;
+using core::kSourceFileName;
 
 TEST(IptcFormatDialog, macintoshBoxRewritesTheLeadingToken) {
     CIPTCFormatEditorDlg d("%mac_roman%%caption_abstract%");
@@ -78,3 +83,5 @@ TEST(CaptionExtractionDialog, keepsSourceAndDestinationButResetsTheRange) {
     EXPECT_EQ(d.iptcFormat(), "%headline%");
     EXPECT_EQ(d.exifFormat(), "eaf");
 }
+
+}  // namespace kavlo::ui

@@ -4,7 +4,7 @@
 
 #include "ui/intro_link_dialog.h"
 
-using namespace kavlo;
+namespace kavlo::ui {
 
 TEST(IntroductionLinkDialog, lineBreaksConvertAtTheBoxBoundary) {
     EXPECT_EQ(CIntroductionLinkDlg::toEditText("a\r\nb\r\n\r\nc"), "a\nb\n\nc");
@@ -24,3 +24,5 @@ TEST(IntroductionLinkDialog, unchangedTextKeepsItsBytes) {
     EXPECT_EQ(d.linkText(), "Home");
     EXPECT_EQ(d.linkUrl(), "https://www.example.com");
 }
+
+}  // namespace kavlo::ui

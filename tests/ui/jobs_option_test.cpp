@@ -4,7 +4,7 @@
 
 #include "ui/terminal_run.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 namespace {
 
 TEST(JobsOption, TakesAWholeNumberInEitherForm) {
@@ -39,4 +39,4 @@ TEST(JobsOption, RefusesWhatIsNotACount) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -12,7 +12,19 @@
 #include "ui/main_dialog.h"
 #include "util/files.h"
 
-namespace kavlo {
+namespace kavlo::ui {
+
+using core::AlbumRenderer;
+using core::defaultImageReaders;
+using core::FolderChoice;
+using core::ImageReaders;
+using core::MessageAnswer;
+using core::MessageButtons;
+using core::MessageIcon;
+using model::AlbumModel;
+using storage::ResourceValues;
+using util::format;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -306,4 +318,4 @@ TEST(MainDialog, DestinationChooserRefusesAnEmptyPath) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::ui

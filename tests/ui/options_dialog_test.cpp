@@ -14,8 +14,16 @@
 #include "util/files.h"
 
 namespace fs = std::filesystem;
-using namespace kavlo;
+namespace kavlo::ui {
+
+using core::Message;
+using core::MessageAnswer;
+using core::MessageButtons;
+using core::MessageIcon;
 using kavlo::test::ScriptedPlatform;
+using model::AlbumModel;
+using model::AlbumSettings;
+using model::defaultAlbumSettings;
 
 namespace {
 
@@ -511,3 +519,5 @@ TEST(OptionsSubWindows, watermarkOkKeepsAFontPathAndSizeTheEditorCouldNotShow) {
     EXPECT_EQ(f.settings.itfontfile, "/home/someone/fonts/Private.ttf");
     EXPECT_EQ(f.settings.itfontsize, 22);
 }
+
+}  // namespace kavlo::ui

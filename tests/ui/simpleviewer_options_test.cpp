@@ -6,8 +6,11 @@
 #include "../core/scripted_platform.h"
 #include "ui/simpleviewer_options.h"
 
-using namespace kavlo;
+namespace kavlo::ui {
+
+using core::CustomColours;
 using kavlo::test::ScriptedPlatform;
+using util::Colour;
 
 namespace {
 
@@ -92,3 +95,5 @@ TEST(SimpleViewerColours, chosenColoursAreStoredAndCancelKeepsThem) {
     EXPECT_FALSE(dlg.chooseBackgroundColour());
     EXPECT_EQ(dlg.backgroundColour, 0x191919u);
 }
+
+}  // namespace kavlo::ui

@@ -10,7 +10,7 @@
 #include "../core/test_support.h"
 #include "support/test_photos.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 namespace {
 
 namespace fs = std::filesystem;
@@ -157,4 +157,4 @@ TEST(Terminal, MissingAndNewImagesNeedTheirOptions) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::ui

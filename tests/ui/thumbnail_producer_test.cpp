@@ -14,7 +14,7 @@
 #include "support/test_photos.h"
 #include "ui/thumbnail_producer.h"
 
-using namespace kavlo;
+namespace kavlo::ui {
 
 namespace {
 
@@ -191,3 +191,5 @@ TEST(Preview, fitsTheAreaAndSurvivesUnreadableFiles) {
     EXPECT_EQ(p.bgr[0], 0);
     EXPECT_TRUE(makePreview("/nonexistent/x.jpg", 0, 200, true).empty());
 }
+
+}  // namespace kavlo::ui

@@ -10,8 +10,13 @@
 #include "ui/watermark_editor.h"
 
 namespace fs = std::filesystem;
-using namespace kavlo;
+namespace kavlo::ui {
+
+using core::CustomColours;
+using imaging::RasterImage;
+using imaging::RPgetPixel;
 using kavlo::test::ScriptedPlatform;
+using util::Colour;
 
 namespace {
 
@@ -149,3 +154,5 @@ TEST(WatermarkPreview, aChosenColourRendersAgainOnTheOtherBackdrop) {
     EXPECT_EQ(dlg.colour, 0u);
     EXPECT_EQ(pixel(dlg.preview(), 0, 0), (std::array<int, 3>{255, 255, 255}));
 }
+
+}  // namespace kavlo::ui

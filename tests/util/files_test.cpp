@@ -13,7 +13,7 @@
 
 #include "util/fonts.h"
 
-using namespace kavlo;
+namespace kavlo::util {
 namespace fs = std::filesystem;
 
 namespace {
@@ -236,3 +236,5 @@ TEST(Fonts, listTrueTypeFilesInByteOrderAndMatchADefault) {
     EXPECT_EQ(defaultFontFile(), def);
     EXPECT_EQ(installedFontFiles(), fonts);
 }
+
+}  // namespace kavlo::util

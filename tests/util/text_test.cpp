@@ -5,7 +5,7 @@
 
 #include <string>
 
-using namespace kavlo;
+namespace kavlo::util {
 
 TEST(ReplaceAll, continuesAfterInsertedTextWithoutOverlap) {
     EXPECT_EQ(replaceAll("aaa", "aa", "b"), "ba");
@@ -139,3 +139,5 @@ TEST(Format, producesTextsLongerThanAnyFixedBuffer) {
     const std::string big(5000, 'x');
     EXPECT_EQ(format("[%s]", big.c_str()), "[" + big + "]");
 }
+
+}  // namespace kavlo::util
