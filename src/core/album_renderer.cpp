@@ -9,7 +9,6 @@
 
 #include "core/page_writers.h"
 #include "storage/album_info.h"
-#include "storage/settings_file.h"
 #include "util/files.h"
 #include "util/fonts.h"
 #include "util/text.h"
@@ -19,12 +18,12 @@ namespace kavlo::core {
 using model::AlbumModel;
 using model::AlbumSettings;
 using model::ImageEntry;
-using storage::isPlainFolderName;
 using storage::writeAlbumInfo;
 using util::createFolder;
 using util::deleteImages;
 using util::fileExists;
 using util::installedFontFiles;
+using util::isPlainFolderName;
 using util::replaceAll;
 
 namespace {

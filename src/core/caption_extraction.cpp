@@ -77,12 +77,14 @@ void extractCaptions(AlbumModel& model, const CaptionChoices& choices, int selec
     model.settings.exifformat = choices.exifFormat;
     const int index = choices.allImages ? -1 : selectedIndex;
     switch (choices.source) {
-    case kSourceIptc: setIptcCaptions(model, index, choices.major, choices.iptcFormat); break;
-    case kSourceExif: setExifCaptions(model, index, choices.major); break;
-    case kSourceComment: setCommentCaptions(model, index, choices.major); break;
-    case kSourceFileName: model.setFileNameCaptions(index, choices.major); break;
-    case kSourceEmpty: model.clearCaptions(index, choices.major); break;
-    case kSourceNumber: model.setNumberCaptions(index, choices.major); break;
+    case CaptionSource::iptc:
+        setIptcCaptions(model, index, choices.major, choices.iptcFormat);
+        break;
+    case CaptionSource::exif: setExifCaptions(model, index, choices.major); break;
+    case CaptionSource::comment: setCommentCaptions(model, index, choices.major); break;
+    case CaptionSource::fileName: model.setFileNameCaptions(index, choices.major); break;
+    case CaptionSource::empty: model.clearCaptions(index, choices.major); break;
+    case CaptionSource::number: model.setNumberCaptions(index, choices.major); break;
     default: break;
     }
 }

@@ -29,18 +29,11 @@ void setExifCaptions(model::AlbumModel& model, int index, bool major,
 void setCommentCaptions(model::AlbumModel& model, int index, bool major);
 
 /// Caption sources in the order of the extraction dialog's list.
-enum CaptionSource {
-    kSourceIptc = 0,
-    kSourceExif,
-    kSourceComment,
-    kSourceFileName,
-    kSourceEmpty,
-    kSourceNumber
-};
+enum class CaptionSource : int { iptc = 0, exif, comment, fileName, empty, number };
 
 /// What the caption extraction dialog returns.
 struct CaptionChoices {
-    int source = 0;          ///< CaptionSource
+    CaptionSource source = CaptionSource::iptc;
     bool major = true;       ///< macap, else micap
     bool allImages = false;  ///< every image, else the selected one
     std::string iptcFormat;  ///< the dialog's IPTC template

@@ -14,7 +14,6 @@
 
 #include "imaging/raster_image.h"
 #include "model/album_model.h"
-#include "storage/settings_file.h"  // isPlainFolderName
 
 namespace kavlo::core {
 

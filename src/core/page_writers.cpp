@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "core/image_pipeline.h"
-#include "storage/settings_file.h"
 #include "util/files.h"
+#include "util/positions.h"
 #include "util/text.h"
 
 namespace kavlo::core {
@@ -14,8 +14,6 @@ namespace kavlo::core {
 using model::AlbumModel;
 using model::AlbumSettings;
 using model::ImageEntry;
-using storage::isPlainFolderName;
-using util::ansiToUtf8;
 using util::colorToHex;
 using util::copyFile;
 using util::createFolder;
@@ -24,11 +22,13 @@ using util::Durability;
 using util::format;
 using util::htmlEscape;
 using util::instantiateTemplate;
+using util::isPlainFolderName;
 using util::jsEscape;
 using util::percentEscape;
-using util::positionName;
+using util::repairUtf8;
 using util::replaceAll;
 using util::ReplacementMap;
+using util::stripPositionName;
 using util::utf8ToLatin1;
 using util::versionString;
 using util::writeTextFile;
@@ -118,8 +118,8 @@ std::string albumDefinitionText(const AlbumModel& model, const SizeLists& sizes)
     }
     out += "var majorCaption  = new Array( " + quotedList(major) + " );\n";
     out += "var minorCaption  = new Array( " + quotedList(minor) + " );\n";
-    out +=
-        format("var smallPos      = '%s';\n", s.small ? positionName(s.smallpos).c_str() : "none");
+    out += format("var smallPos      = '%s';\n",
+                  s.small ? stripPositionName(s.smallpos).c_str() : "none");
     out += "var clinks_href   = new Array();\n";
     out += "var clinks_txt    = new Array();\n";
     out += format("var slink_href    = '%s';\n", esc(s.linkurl).c_str());
@@ -189,7 +189,7 @@ std::string simpleViewerFooter(const AlbumModel& model) {
         if (!f.empty()) f += sep;
         f += "<a href=\"index.html\"><u>Home</u></a>";
     }
-    return ansiToUtf8(percentEscape(f));
+    return repairUtf8(percentEscape(f));
 }
 
 }  // namespace
@@ -206,7 +206,7 @@ std::string simpleViewerGalleryText(const AlbumModel& model) {
     out += format("stagePadding=\"%i\" ", s.svstagepadding);
     out += format("thumbnailColumns=\"%i\" ", s.small ? s.svthumbcols : 0);
     out += format("thumbnailRows=\"%i\" ", s.small ? s.svthumbrows : 0);
-    out += format("navPosition=\"%s\" ", positionName(s.smallpos).c_str());
+    out += format("navPosition=\"%s\" ", stripPositionName(s.smallpos).c_str());
     out += format("title=\"%s\" ", htmlEscape(model.title, true).c_str());
     out += "enableRightClickOpen=\"false\" ";
     out += "backgroundImagePath=\"ext/kavlo_sv.swf\" ";
@@ -217,10 +217,10 @@ std::string simpleViewerGalleryText(const AlbumModel& model) {
         const std::string name = albumImageName(s, e, static_cast<int>(i));
         out += "  <image>\n";
         out += "    <name>" + htmlEscape(name, true) + "</name>\n";
-        const std::string c = ansiToUtf8(e.macap);
+        const std::string c = repairUtf8(e.macap);
         if (s.large) {
             std::string content = c.empty() ? std::string() : c + "<br/><br/>";
-            content += "<a target=\"_blank\" href=\"" + s.ldir + "/" + ansiToUtf8(name) +
+            content += "<a target=\"_blank\" href=\"" + s.ldir + "/" + repairUtf8(name) +
                        "\"><u>Zoom</u></a>";
             out += "    <caption><![CDATA[" + cdataSafe(content) + "]]></caption>\n";
         } else if (!c.empty()) {
@@ -250,8 +250,8 @@ bool writeSimpleViewerGallery(const AlbumModel& model, const std::string& galler
         {"%%TEXTCOLOR%%", "#" + textColour},
         {"%%TEXTCOLOR_FLASH%%", "0x" + textColour},
         {"%%FRAMECOLOR%%", "#" + colorToHex(s.svframecolor)},
-        {"%%TITLE%%", ansiToUtf8(model.title)},
-        {"%%INTRO%%", ansiToUtf8(crlfToBr(model.intro, true))},
+        {"%%TITLE%%", repairUtf8(model.title)},
+        {"%%INTRO%%", repairUtf8(crlfToBr(model.intro, true))},
         {"%%INTRO_PRESENT%%", model.intro.empty() ? "0" : "1"},
         {"%%FOOTER%%", simpleViewerFooter(model)},
     };
@@ -305,8 +305,8 @@ bool writeAutoViewerGallery(const AlbumModel& model, const SizeLists& sizes,
         {"%%KAVLO_VERSION%%", versionString("ProductVersion")},
         {"%%BGCOLOR%%", "#" + colorToHex(s.svbgcolor)},
         {"%%TEXTCOLOR%%", "#" + colorToHex(s.svtextcolor)},
-        {"%%ALBUMTITLE%%", ansiToUtf8(model.title)},
-        {"%%ALBUMFOOTER%%", ansiToUtf8(viewerFooterBase(model.footer))},
+        {"%%ALBUMTITLE%%", repairUtf8(model.title)},
+        {"%%ALBUMFOOTER%%", repairUtf8(viewerFooterBase(model.footer))},
     };
     bool ok = instantiateTemplate(t + "/index.html", d + "/index.html", map);
     return writeTextFile(d + "/" + galleryName, autoViewerGalleryText(model, sizes),

@@ -29,8 +29,8 @@ using util::folderNameOf;
 using util::format;
 using util::listImages;
 using util::parentFolderOf;
+using util::repairUtf8;
 using util::stripTrailingSeparator;
-using util::utf8ToAnsi;
 
 namespace {
 
@@ -129,7 +129,7 @@ std::string Startup::rememberedSelection() const {
     if (!fileExists(m_env.settingsPath) || !values.load(m_env.settingsPath)) return {};
     std::string inputdir;
     if (!values.find("inputdir", inputdir)) return {};
-    inputdir = utf8ToAnsi(inputdir);
+    inputdir = repairUtf8(inputdir);
     if (!inputdir.empty() && fileExists(inputdir + "/album/index.html")) return inputdir + "/album";
     return inputdir;
 }

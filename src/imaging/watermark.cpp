@@ -13,8 +13,9 @@
 
 namespace kavlo::imaging {
 
-using util::ansiToUtf8;
 using util::Colour;
+using util::repairUtf8;
+using util::WatermarkPosition;
 
 namespace {
 
@@ -123,15 +124,16 @@ InkBox inkBounds(const RasterImage& image) {
 
 }  // namespace
 
-WatermarkPoint watermarkPlacement(int position, int fontSize, int W, int H, int w, int h) {
+WatermarkPoint watermarkPlacement(WatermarkPosition position, int fontSize, int W, int H, int w,
+                                  int h) {
     const int m = fontSize / 2 + 2;
     switch (position) {
-    case 0: return {m, m};
-    case 1: return {(W - w) / 2, m};
-    case 2: return {W - w - m, m};
-    case 3: return {m, H - h - m};
-    case 4: return {(W - w) / 2, H - h - m};
-    case 5: return {W - w - m, H - h - m};
+    case WatermarkPosition::topLeft: return {m, m};
+    case WatermarkPosition::topCentre: return {(W - w) / 2, m};
+    case WatermarkPosition::topRight: return {W - w - m, m};
+    case WatermarkPosition::bottomLeft: return {m, H - h - m};
+    case WatermarkPosition::bottomCentre: return {(W - w) / 2, H - h - m};
+    case WatermarkPosition::bottomRight: return {W - w - m, H - h - m};
     default: return {(W - w) / 2, (H - h) / 2};
     }
 }
@@ -320,7 +322,7 @@ std::string fontNameFromFile(const std::string& fontFile) {
     };
     std::string name = find(4);
     if (name.empty()) name = find(1);
-    return ansiToUtf8(name);
+    return repairUtf8(name);
 }
 
 }  // namespace kavlo::imaging

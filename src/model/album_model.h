@@ -11,9 +11,15 @@
 #include <utility>
 #include <vector>
 
+#include "util/positions.h"
 #include "util/text.h"
 
 namespace kavlo::model {
+
+/// Where the automatic Exif captions of a new album go (settings key exifpos, stored as
+/// its number). A number outside 0..2 read from the settings file is kept as it is, so
+/// that it is written back unchanged, and places the captions like minorCaption.
+enum class ExifCaptionPlace : int { minorCaption = 0, majorCaption = 1, none = 2 };
 
 /// Every generation option. Field names equal the keys of the settings file and of
 /// the album information file. Sizes are pixels, "h" a maximum width, "v" a maximum
@@ -22,12 +28,12 @@ struct AlbumSettings {
     std::string appearance = "dim";  ///< skin: templates/js2/ext/css/appearance_<name>.css
     std::string language = "uk";     ///< language code: templates/js2/ext/js/langdef_<code>.js
 
-    bool small = true;           ///< produce thumbnails
-    int shsize = 80;             ///< thumbnail maximum width
-    int svsize = 80;             ///< thumbnail maximum height
-    int squality = 85;           ///< JPEG quality of thumbnails, 1..100
-    bool ssharpen = true;        ///< sharpen thumbnails after scaling
-    int smallpos = 0;            ///< thumbnail strip: 0 left, 1 right, 2 top, 3 bottom
+    bool small = true;     ///< produce thumbnails
+    int shsize = 80;       ///< thumbnail maximum width
+    int svsize = 80;       ///< thumbnail maximum height
+    int squality = 85;     ///< JPEG quality of thumbnails, 1..100
+    bool ssharpen = true;  ///< sharpen thumbnails after scaling
+    util::StripPosition smallpos = util::StripPosition::left;  ///< thumbnail strip
     std::string sdir = "small";  ///< thumbnail folder under the album folder
 
     int mhsize = 552;  ///< main image maximum width
@@ -55,8 +61,8 @@ struct AlbumSettings {
     bool itfrommicap = false;  ///< use each image's minor caption as watermark text
     std::string itfontfile;    ///< TrueType file; see defaultAlbumSettings()
     int itfontsize = 8;        ///< points, rendered at 96 dpi
-    int itposition = 5;        ///< 0 TL, 1 TC, 2 TR, 3 BL, 4 BC, 5 BR, other: centre
-    int ittransp = 0;          ///< transparency in tenths, 0..9
+    util::WatermarkPosition itposition = util::WatermarkPosition::bottomRight;
+    int ittransp = 0;  ///< transparency in tenths, 0..9
     util::Colour itcolor = 0xFFFFFF;
 
     bool orgfilenames = false;  ///< put the source file name into album image names

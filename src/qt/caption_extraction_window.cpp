@@ -36,7 +36,7 @@ CaptionExtractionWindow::CaptionExtractionWindow(CCaptionExtractionDlg& logic, Q
     auto* root = new QVBoxLayout(this);
     source = new QComboBox(this);
     for (const char* text : CCaptionExtractionDlg::sourceTexts()) source->addItem(qs(text));
-    source->setCurrentIndex(logic.source());
+    source->setCurrentIndex(static_cast<int>(logic.source()));
     auto* sourceLabel = new QLabel(tr("&Source"), this);
     sourceLabel->setBuddy(source);
     auto* sourceLine = new QHBoxLayout;
@@ -89,7 +89,7 @@ CaptionExtractionWindow::CaptionExtractionWindow(CCaptionExtractionDlg& logic, Q
 }
 
 void CaptionExtractionWindow::sourceChanged(int index) {
-    m_logic.setSource(index);
+    m_logic.setSource(static_cast<core::CaptionSource>(index));
     iptcFormat->setEnabled(m_logic.iptcButtonEnabled());
     exifFormat->setEnabled(m_logic.exifButtonEnabled());
 }
@@ -105,7 +105,7 @@ void CaptionExtractionWindow::editExifFormat() {
 }
 
 void CaptionExtractionWindow::accept() {
-    m_logic.setSource(source->currentIndex());
+    m_logic.setSource(static_cast<core::CaptionSource>(source->currentIndex()));
     m_logic.setDestination(minor->isChecked() ? 1 : 0);
     m_logic.setRange(all->isChecked() ? 1 : 0);
     QDialog::accept();

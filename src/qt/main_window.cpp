@@ -229,7 +229,7 @@ void MainWindow::editAlbum() {
 }
 
 void MainWindow::options() {
-    int exifpos = m_logic.exifpos();
+    model::ExifCaptionPlace exifpos = m_logic.exifpos();
     COptionsDlg logic(m_logic.model().settings, exifpos, m_logic.model(), m_platform);
     OptionsWindow window(logic, m_platform, this);
     if (runDialog(window)) m_logic.setExifpos(exifpos);

@@ -20,7 +20,7 @@ using util::crlfToBr;
 using util::format;
 using util::htmlEscape;
 using util::htmlUnescape;
-using util::utf8ToAnsi;
+using util::repairUtf8;
 using util::writeTextFile;
 
 namespace {
@@ -80,10 +80,10 @@ bool readAlbumInfo(AlbumModel& m, const std::string& path) {
     ResourceValues v;
     if (!v.load(path)) return false;
 
-    const auto text = [](const std::string& s) { return utf8ToAnsi(s); };
+    const auto text = [](const std::string& s) { return repairUtf8(s); };
     readInto(v, "title", m.title, text);
     readInto(v, "intro", m.intro,
-             [](const std::string& s) { return utf8ToAnsi(brToCrlf(s, false)); });
+             [](const std::string& s) { return repairUtf8(brToCrlf(s, false)); });
     readInto(v, "footer", m.footer, text);
     readInto(v, "destdir", m.destdir, decodePath);
 

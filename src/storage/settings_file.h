@@ -34,11 +34,7 @@ std::string settingsFilePath();
 /// Writes the whole settings file (exifpos, inputdir, the block without link keys),
 /// creating its folder and replacing the old file atomically. False on any failure;
 /// the old file is then intact.
-bool saveSettingsFile(const std::string& path, int exifpos, const std::string& inputdir,
-                      const model::AlbumSettings& settings);
-
-/// True when `name` can serve as an album sub-folder: not empty, not "." or "..", no
-/// "/" and no control character. Anything else could point outside the album folder.
-bool isPlainFolderName(const std::string& name);
+bool saveSettingsFile(const std::string& path, model::ExifCaptionPlace exifpos,
+                      const std::string& inputdir, const model::AlbumSettings& settings);
 
 }  // namespace kavlo::storage

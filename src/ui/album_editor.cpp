@@ -19,9 +19,9 @@ using core::Platform;
 using model::AlbumModel;
 using model::AlbumSettings;
 using model::ImageEntry;
-using storage::isPlainFolderName;
 using util::deleteImages;
 using util::format;
+using util::isPlainFolderName;
 
 namespace {
 

@@ -4,6 +4,7 @@
 namespace kavlo::ui {
 
 using core::CaptionChoices;
+using core::CaptionSource;
 
 const std::array<const char*, CCaptionExtractionDlg::kSourceCount>&
 CCaptionExtractionDlg::sourceTexts() {
@@ -29,8 +30,9 @@ void CCaptionExtractionDlg::prepare(const std::string& iptcFormat, const std::st
     m_exifFormat = exifFormat;
 }
 
-void CCaptionExtractionDlg::setSource(int source) {
-    if (source >= 0 && source < kSourceCount) m_source = source;
+void CCaptionExtractionDlg::setSource(CaptionSource source) {
+    const int index = static_cast<int>(source);
+    if (index >= 0 && index < kSourceCount) m_source = source;
 }
 
 CaptionChoices CCaptionExtractionDlg::choices() const {

@@ -30,9 +30,9 @@ public:
     /// destination keep their values from the last opening.
     void prepare(const std::string& iptcFormat, const std::string& exifFormat);
 
-    int source() const { return m_source; }
-    /// Selects a source; an index outside the list is ignored.
-    void setSource(int source);
+    core::CaptionSource source() const { return m_source; }
+    /// Selects a source; a value outside the list is ignored.
+    void setSource(core::CaptionSource source);
     /// 0 major caption, 1 minor caption.
     int destination() const { return m_destination; }
     void setDestination(int destination) { m_destination = destination == 1 ? 1 : 0; }
@@ -41,9 +41,9 @@ public:
     void setRange(int range) { m_range = range == 1 ? 1 : 0; }
 
     /// "I&PTC Format" is enabled for the IPTC source only.
-    bool iptcButtonEnabled() const { return m_source == core::kSourceIptc; }
+    bool iptcButtonEnabled() const { return m_source == core::CaptionSource::iptc; }
     /// "&Exif Format" is enabled for the Exif source only.
-    bool exifButtonEnabled() const { return m_source == core::kSourceExif; }
+    bool exifButtonEnabled() const { return m_source == core::CaptionSource::exif; }
 
     const std::string& iptcFormat() const { return m_iptcFormat; }
     const std::string& exifFormat() const { return m_exifFormat; }
@@ -61,7 +61,7 @@ public:
     core::CaptionChoices choices() const;
 
 private:
-    int m_source = core::kSourceIptc;
+    core::CaptionSource m_source = core::CaptionSource::iptc;
     int m_destination = 0;
     int m_range = 0;
     std::string m_iptcFormat;

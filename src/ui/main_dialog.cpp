@@ -26,6 +26,7 @@ using core::MessageTopic;
 using core::Platform;
 using core::setExifCaptions;
 using model::AlbumModel;
+using model::ExifCaptionPlace;
 using storage::ResourceValues;
 using storage::saveSettingsFile;
 using util::createFolder;
@@ -52,7 +53,7 @@ bool MainDialog::open() {
         std::string text;
         if (values.find("exifpos", text)) {
             try {
-                m_exifpos = values.getInt("exifpos");
+                m_exifpos = static_cast<ExifCaptionPlace>(values.getInt("exifpos"));
             } catch (...) {}
         }
     }
@@ -157,10 +158,10 @@ StartOutcome MainDialog::pressStart() {
     m_model.title = m_state.titleText;
     m_model.footer = m_state.footerText;
     // 8. Exif captions for an album made in this run whose captions were not edited.
-    if (!m_editorOpened && m_exifpos != 2 && !m_options.openedAlbum) {
+    if (!m_editorOpened && m_exifpos != ExifCaptionPlace::none && !m_options.openedAlbum) {
         // The orientations read with the captions serve the run: one Exif read per photo.
         ExifOrientations orientations;
-        setExifCaptions(m_model, -1, m_exifpos == 1, &orientations);
+        setExifCaptions(m_model, -1, m_exifpos == ExifCaptionPlace::majorCaption, &orientations);
         m_renderer.useKnownOrientations(std::move(orientations));
     }
     // 9. Remember the choices for the next run.

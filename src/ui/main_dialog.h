@@ -88,8 +88,8 @@ public:
     /// The current value is remembered for the next call.
     bool editorNeedsAutorotateRefresh();
 
-    int exifpos() const { return m_exifpos; }
-    void setExifpos(int value) { m_exifpos = value; }
+    model::ExifCaptionPlace exifpos() const { return m_exifpos; }
+    void setExifpos(model::ExifCaptionPlace value) { m_exifpos = value; }
 
     /// The Start button: starts the run, or after the run shows the album.
     StartOutcome pressStart();
@@ -117,7 +117,7 @@ private:
     MainDialogOptions m_options;
     MainDialogState m_state;
     AlbumEditorControl* m_editor = nullptr;
-    int m_exifpos = 0;
+    model::ExifCaptionPlace m_exifpos = model::ExifCaptionPlace::minorCaption;
     bool m_editorOpened = false;
     bool m_editorAutorotate = true;  ///< auto-rotate value the editor last saw
     bool m_running = false;

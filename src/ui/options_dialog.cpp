@@ -20,12 +20,15 @@ using core::MessageIcon;
 using core::Platform;
 using model::AlbumModel;
 using model::AlbumSettings;
+using model::ExifCaptionPlace;
 using util::dataFolder;
 using util::fileNameOf;
 using util::format;
 using util::installedFontFiles;
 using util::listFiles;
 using util::stripExtension;
+using util::StripPosition;
+using util::WatermarkPosition;
 
 // ---- Number boxes -------------------------------------------------------------------
 
@@ -155,12 +158,12 @@ std::string COptionsDlg::defaultCssFolder() { return dataFolder() + "templates/j
 
 std::string COptionsDlg::examplesLink() { return "file://" + dataFolder() + "skins/index.html"; }
 
-COptionsDlg::COptionsDlg(AlbumSettings& settings, int& exifpos, const AlbumModel& album,
-                         Platform& platform, std::string cssFolder)
+COptionsDlg::COptionsDlg(AlbumSettings& settings, ExifCaptionPlace& exifpos,
+                         const AlbumModel& album, Platform& platform, std::string cssFolder)
     : m_settings(settings), m_exifpos(exifpos), m_album(album), m_platform(platform),
       m_skins(discoverSkins(cssFolder)) {
     OptionsControls& c = controls;
-    c.exifIndex = std::clamp(exifpos, 0, 2);
+    c.exifIndex = std::clamp(static_cast<int>(exifpos), 0, 2);
     c.autorotate = settings.autorotate;
     c.simpleviewer = settings.simpleviewer;
     c.imagetext = settings.imagetext;
@@ -169,7 +172,7 @@ COptionsDlg::COptionsDlg(AlbumSettings& settings, int& exifpos, const AlbumModel
     c.smallSize = std::to_string(std::max(settings.svsize, 0));
     c.smallQuality = qualityIndex(settings.squality);
     c.smallSharpen = settings.ssharpen;
-    c.smallPosition = std::clamp(settings.smallpos, 0, 3);
+    c.smallPosition = std::clamp(static_cast<int>(settings.smallpos), 0, 3);
     c.mainWidth = std::to_string(std::max(settings.mhsize, 0));
     c.mainHeight = std::to_string(std::max(settings.mvsize, 0));
     c.mainQuality = qualityIndex(settings.mquality);
@@ -371,7 +374,7 @@ void COptionsDlg::editWatermark(OptionsSubWindows& windows) {
     in.useMinorCaption = m_settings.itfrommicap;
     in.fontFile = fileNameOf(m_settings.itfontfile);
     in.sizeText = std::to_string(m_settings.itfontsize);
-    in.position = m_settings.itposition;
+    in.position = static_cast<int>(m_settings.itposition);
     in.colour = m_settings.itcolor;
     in.transparency = m_settings.ittransp;
 
@@ -392,7 +395,7 @@ void COptionsDlg::editWatermark(OptionsSubWindows& windows) {
     // A stored size that is not in the size list leaves the list without selection;
     // keep the stored size then rather than turning it into 0 (which renders nothing).
     if (auto size = parseNumberBox(out.sizeText)) m_settings.itfontsize = *size;
-    m_settings.itposition = out.position;
+    m_settings.itposition = static_cast<WatermarkPosition>(out.position);
     m_settings.itcolor = out.colour;
     m_settings.ittransp = out.transparency;
     m_settings.reuseimages = false;
@@ -405,7 +408,7 @@ bool COptionsDlg::ok() {
     AlbumSettings& s = m_settings;
     s.small = c.small;
     s.large = c.large;
-    s.smallpos = c.smallPosition;
+    s.smallpos = static_cast<StripPosition>(c.smallPosition);
     s.shsize = s.svsize = sizes->small;
     s.mhsize = sizes->mainWidth;
     s.mvsize = sizes->mainHeight;
@@ -416,7 +419,7 @@ bool COptionsDlg::ok() {
     s.copyhires = c.copyhires;
     if (auto code = keyOfDisplay(languageTable(), c.language)) s.language = *code;
     if (auto skin = keyOfDisplay(m_skins, c.skin)) s.appearance = *skin;
-    m_exifpos = c.exifIndex;
+    m_exifpos = static_cast<ExifCaptionPlace>(c.exifIndex);
     s.squality = qualityValue(c.smallQuality);
     s.mquality = qualityValue(c.mainQuality);
     s.lquality = qualityValue(c.largeQuality);

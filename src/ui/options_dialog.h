@@ -111,8 +111,9 @@ public:
     /// Loads the controls from `settings` and `exifpos`, builds the language table
     /// and finds the skins in `cssFolder` (by default the js2 template set's css
     /// folder beside the program).
-    COptionsDlg(model::AlbumSettings& settings, int& exifpos, const model::AlbumModel& album,
-                core::Platform& platform, std::string cssFolder = defaultCssFolder());
+    COptionsDlg(model::AlbumSettings& settings, model::ExifCaptionPlace& exifpos,
+                const model::AlbumModel& album, core::Platform& platform,
+                std::string cssFolder = defaultCssFolder());
 
     static std::string defaultCssFolder();
     /// "file://" + the skin example page beside the program.
@@ -171,7 +172,7 @@ private:
     std::optional<Sizes> readSizes(bool tell) const;
 
     model::AlbumSettings& m_settings;
-    int& m_exifpos;
+    model::ExifCaptionPlace& m_exifpos;
     const model::AlbumModel& m_album;
     core::Platform& m_platform;
     std::map<std::string, std::string> m_skins;

@@ -216,6 +216,15 @@ std::string rebasePath(const std::string& path, const std::string& folder) {
     return folder + "/" + fileNameOf(path);
 }
 
+bool isPlainFolderName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (const char c : name) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (c == '/' || u < 0x20 || u == 0x7F) return false;
+    }
+    return true;
+}
+
 std::string programFolder() {
     std::string buf(4096, '\0');
     for (;;) {

@@ -42,6 +42,9 @@ std::string folderNameOf(const std::string& path);
 std::string parentFolderOf(const std::string& path);
 /// folder + "/" + fileNameOf(path).
 std::string rebasePath(const std::string& path, const std::string& folder);
+/// True when `name` can serve as an album sub-folder: not empty, not "." or "..", no
+/// "/" and no control character. Anything else could point outside the album folder.
+bool isPlainFolderName(const std::string& name);
 /// Folder of the running executable (from /proc/self/exe), with a trailing "/".
 std::string programFolder();
 

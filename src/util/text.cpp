@@ -77,7 +77,7 @@ std::string_view upToZero(const std::string& text) {
 
 // Repairs text into valid UTF-8: well-formed sequences are copied, every other byte
 // is taken as its Windows-1252 character.
-std::string repairUtf8(std::string_view s) {
+std::string repairedUtf8(std::string_view s) {
     std::string out;
     out.reserve(s.size());
     std::size_t i = 0;
@@ -165,7 +165,7 @@ std::string htmlEscape(const std::string& text, bool toUtf8) {
     s = replaceAll(std::move(s), "<", "&lt;");
     s = replaceAll(std::move(s), ">", "&gt;");
     s = replaceAll(std::move(s), "\"", "&quot;");
-    return toUtf8 ? ansiToUtf8(s) : s;
+    return toUtf8 ? repairUtf8(s) : s;
 }
 
 std::string htmlUnescape(const std::string& text, bool fromUtf8) {
@@ -173,7 +173,7 @@ std::string htmlUnescape(const std::string& text, bool fromUtf8) {
     s = replaceAll(std::move(s), "&lt;", "<");
     s = replaceAll(std::move(s), "&gt;", ">");
     s = replaceAll(std::move(s), "&quot;", "\"");
-    return fromUtf8 ? utf8ToAnsi(s) : s;
+    return fromUtf8 ? repairUtf8(s) : s;
 }
 
 std::string percentEscape(const std::string& text) {
@@ -191,7 +191,7 @@ std::string jsEscape(const std::string& text, bool toUtf8) {
     s = replaceAll(std::move(s), "\"", "\\\"");
     s = replaceAll(std::move(s), "\n", " ");
     s = replaceAll(std::move(s), "\r", " ");
-    return toUtf8 ? ansiToUtf8(s) : s;
+    return toUtf8 ? repairUtf8(s) : s;
 }
 
 std::string crlfToBr(const std::string& text, bool xhtml) {
@@ -202,20 +202,18 @@ std::string brToCrlf(const std::string& text, bool xhtml) {
     return replaceAll(text, xhtml ? "<br/>" : "<br>", "\r\n");
 }
 
-std::string ansiToUtf8(const std::string& text) { return repairUtf8(upToZero(text)); }
+std::string repairUtf8(const std::string& text) { return repairedUtf8(upToZero(text)); }
 
-std::string utf8ToAnsi(const std::string& text) { return repairUtf8(upToZero(text)); }
-
-std::string ansiToMac(const std::string& text) {
-    return convert(repairUtf8(upToZero(text)), "MACINTOSH", "UTF-8", utf8Unit);
+std::string utf8ToMacRoman(const std::string& text) {
+    return convert(repairedUtf8(upToZero(text)), "MACINTOSH", "UTF-8", utf8Unit);
 }
 
-std::string macToAnsi(const std::string& text) {
+std::string macRomanToUtf8(const std::string& text) {
     return convert(upToZero(text), "UTF-8", "MACINTOSH", byteUnit);
 }
 
 std::string utf8ToLatin1(const std::string& text) {
-    return convert(repairUtf8(upToZero(text)), "ISO-8859-1", "UTF-8", utf8Unit);
+    return convert(repairedUtf8(upToZero(text)), "ISO-8859-1", "UTF-8", utf8Unit);
 }
 
 std::string base64Encode(const std::string& text) {
@@ -302,15 +300,6 @@ bool hexToColor(const std::string& text, Colour& colour) {
     const unsigned blue = digits[4] * 16 + digits[5];
     colour = red | (green << 8) | (blue << 16);
     return true;
-}
-
-std::string positionName(int index) {
-    switch (index) {
-    case 1: return "right";
-    case 2: return "top";
-    case 3: return "bottom";
-    default: return "left";
-    }
 }
 
 std::string format(const char* fmt, ...) {

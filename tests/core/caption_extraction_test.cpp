@@ -58,7 +58,7 @@ protected:
 TEST_F(CaptionExtraction, imageNumbersForAllOrTheCurrentImage) {
     AlbumModel m = album({"/a/1.jpg", "/a/2.tif", "/a/3.jpg"});
     CaptionChoices c;
-    c.source = kSourceNumber;
+    c.source = CaptionSource::number;
     c.allImages = true;
     extractCaptions(m, c, 0);
     EXPECT_EQ(m.images[0].macap, "1");
@@ -72,7 +72,7 @@ TEST_F(CaptionExtraction, imageNumbersForAllOrTheCurrentImage) {
     EXPECT_EQ(n.images[1].macap, "2");
     EXPECT_EQ(n.images[2].macap, "old major");
     // No image selected in the editor: "current image" covers every image.
-    c.source = kSourceEmpty;
+    c.source = CaptionSource::empty;
     c.major = false;
     extractCaptions(n, c, -1);
     for (const ImageEntry& e : n.images) EXPECT_EQ(e.micap, "");
@@ -82,7 +82,7 @@ TEST_F(CaptionExtraction, exifCaptionsUseTheStoredLetters) {
     AlbumModel m = album({test::testPhoto("cameras/Canon_40D.jpg"), m_dir + "/picture.tif",
                           test::testPhoto("orientation/landscape_1.jpg"), m_dir + "/gone.jpg"});
     CaptionChoices c;
-    c.source = kSourceExif;
+    c.source = CaptionSource::exif;
     c.allImages = true;
     c.exifFormat = "eaf";
     c.iptcFormat = "%headline%";
@@ -125,7 +125,7 @@ TEST_F(CaptionExtraction, iptcCaptionsThroughTheTemplate) {
     AlbumModel m = album({withIptc, m_dir + "/gone.jpg", m_dir + "/picture.tif",
                           test::testPhoto("cameras/Canon_40D.jpg")});
     CaptionChoices c;
-    c.source = kSourceIptc;
+    c.source = CaptionSource::iptc;
     c.allImages = true;
     c.major = false;
     c.iptcFormat = "%caption_abstract% Photo by %byline_author%/AP.";
@@ -141,7 +141,7 @@ TEST_F(CaptionExtraction, iptcCaptionsThroughTheTemplate) {
 TEST_F(CaptionExtraction, formatsAreStoredEvenWhenNothingChanges) {
     AlbumModel m = album({});
     CaptionChoices c;
-    c.source = kSourceExif;
+    c.source = CaptionSource::exif;
     c.iptcFormat = "%city%";
     c.exifFormat = "eaxfiukmd";
     extractCaptions(m, c, 0);

@@ -27,6 +27,7 @@ namespace kavlo::core {
 using model::AlbumModel;
 using model::AlbumSettings;
 using model::defaultAlbumSettings;
+using model::ExifCaptionPlace;
 using storage::readSettings;
 using storage::saveSettingsFile;
 
@@ -177,7 +178,8 @@ TEST_F(RunFaults, AWatermarkWithoutAnyFontLeavesTheImagesUnmarked) {
     s.ittext = "(c) Kavlo";
     s.itfontfile = root + "/no-such-font.ttf";
     fs::create_directories(root + "/xdg/kavlo");
-    ASSERT_TRUE(saveSettingsFile(root + "/xdg/kavlo/kavlo_settings.xml", 0, photos, s));
+    ASSERT_TRUE(saveSettingsFile(root + "/xdg/kavlo/kavlo_settings.xml",
+                                 ExifCaptionPlace::minorCaption, photos, s));
     // fontconfig with a configuration that lists no font folder: no fallback exists.
     test::writeAll(root + "/fonts.conf", "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n");
     const ProgramRun r = kavlo(root, photos, "FONTCONFIG_FILE=" + quote(root + "/fonts.conf"));

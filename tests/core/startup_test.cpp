@@ -17,6 +17,7 @@ namespace kavlo::core {
 
 using model::AlbumModel;
 using model::AlbumSettings;
+using model::ExifCaptionPlace;
 using storage::saveSettingsFile;
 using storage::writeAlbumInfo;
 
@@ -98,7 +99,8 @@ TEST(Startup, NewAlbumFromAnImageFolder) {
     AlbumSettings saved;
     saved.mhsize = 640;
     saved.appearance = "light";
-    ASSERT_TRUE(saveSettingsFile(root + "/config/kavlo_settings.xml", 1, "/elsewhere", saved));
+    ASSERT_TRUE(saveSettingsFile(root + "/config/kavlo_settings.xml",
+                                 ExifCaptionPlace::majorCaption, "/elsewhere", saved));
 
     ScriptedPlatform ui;
     ui.expectMessage("Information", "2 empty image files were found and excluded from the album.");
@@ -162,8 +164,8 @@ TEST(Startup, FolderWithoutImagesAsksAgainPreselected) {
 TEST(Startup, ChooserStartsOnTheRememberedFolderOrItsAlbum) {
     const std::string root = scratchFolder("remembered");
     fs::create_directories(root + "/in");
-    ASSERT_TRUE(
-        saveSettingsFile(root + "/config/kavlo_settings.xml", 0, root + "/in", AlbumSettings{}));
+    ASSERT_TRUE(saveSettingsFile(root + "/config/kavlo_settings.xml",
+                                 ExifCaptionPlace::minorCaption, root + "/in", AlbumSettings{}));
     {
         ScriptedPlatform ui;
         ui.expectFolder(FolderChoice::cancel());

@@ -10,6 +10,9 @@
 #include <vector>
 
 namespace kavlo::imaging {
+
+using util::WatermarkPosition;
+
 namespace {
 
 const std::string kFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
@@ -59,7 +62,8 @@ TEST(WatermarkLayout, placementsFollowTheMarginTable) {
     // m = 8 / 2 + 2 = 6 on a 640 x 480 image with a 100 x 14 overlay.
     const int W = 640, H = 480, w = 100, h = 14;
     auto at = [&](int code) {
-        const WatermarkPoint p = watermarkPlacement(code, 8, W, H, w, h);
+        const WatermarkPoint p =
+            watermarkPlacement(static_cast<WatermarkPosition>(code), 8, W, H, w, h);
         return std::pair{p.x, p.y};
     };
     EXPECT_EQ(at(0), std::pair(6, 6));
@@ -71,7 +75,7 @@ TEST(WatermarkLayout, placementsFollowTheMarginTable) {
     EXPECT_EQ(at(6), std::pair(270, 233));
     EXPECT_EQ(at(7), std::pair(270, 233));
     EXPECT_EQ(at(-1), std::pair(270, 233));
-    EXPECT_EQ(watermarkPlacement(0, 13, W, H, w, h).x, 8);
+    EXPECT_EQ(watermarkPlacement(WatermarkPosition::topLeft, 13, W, H, w, h).x, 8);
 }
 
 TEST(WatermarkLayout, shadowContrastsWithTheTextColour) {
@@ -215,7 +219,8 @@ TEST_F(Watermark, stampPlacesTextAndShadowAtTheCorner) {
     style.fontFile = kFont;
     RasterImage overlay = renderTextOverlay("Kavlo 2026", kFont, 8, 0, 0, 0);
     ASSERT_GT(overlay.width, 0);
-    for (int position : {0, 2, 3, 5, 9}) {
+    for (int number : {0, 2, 3, 5, 9}) {
+        const auto position = static_cast<WatermarkPosition>(number);
         style.position = position;
         RasterImage image = canvas(640, 480, 100);
         ASSERT_TRUE(stampWatermark(style, "Kavlo 2026", image));

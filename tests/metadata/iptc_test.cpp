@@ -138,7 +138,7 @@ TEST(IptcTemplate, replacesPlaceholdersInTableOrder) {
     for (int f = 0; f < IptcRecord::kFieldCount; ++f) {
         IptcRecord one;
         one.fields[f] = "X";
-        const std::string placeholder = iptcPlaceholder(f);
+        const std::string placeholder = iptcPlaceholder(static_cast<IptcField>(f));
         if (f == 6) EXPECT_EQ(placeholder, "");
         else EXPECT_EQ(applyIptcTemplate(one, placeholder), "X") << placeholder;
     }

@@ -22,10 +22,10 @@
 
 namespace kavlo::qt {
 
+using core::CaptionSource;
 using core::CustomColours;
 using core::FolderChoice;
 using core::FolderRequest;
-using core::kSourceFileName;
 using core::Message;
 using core::MessageAnswer;
 using core::Platform;
@@ -241,7 +241,7 @@ TEST_F(AlbumEditorWindowTest, rebuildIsHiddenForNewAlbums) {
 TEST_F(AlbumEditorWindowTest, extractionAndIntroductionGoThroughTheirDialogs) {
     openAndLoad();
     window->captionExtractionRunner = [](CCaptionExtractionDlg& d) {
-        d.setSource(kSourceFileName);
+        d.setSource(CaptionSource::fileName);
         d.setRange(1);
         return true;
     };

@@ -20,7 +20,7 @@
 
 namespace kavlo::qt {
 
-using core::kSourceFileName;
+using core::CaptionSource;
 using ui::CCaptionExtractionDlg;
 using ui::CExifFormatEditorDlg;
 using ui::CIPTCFormatEditorDlg;
@@ -67,13 +67,13 @@ TEST(CaptionExtractionWindow, formatButtonsFollowTheSourceList) {
     w.minor->setChecked(true);
     w.all->setChecked(true);
     w.accept();
-    EXPECT_EQ(logic.source(), kSourceFileName);
+    EXPECT_EQ(logic.source(), CaptionSource::fileName);
     EXPECT_EQ(logic.destination(), 1);
     EXPECT_EQ(logic.range(), 1);
 
     CaptionExtractionWindow again(logic);  // the next opening shows the kept choices
     EXPECT_TRUE(again.minor->isChecked());
-    EXPECT_EQ(again.source->currentIndex(), kSourceFileName);
+    EXPECT_EQ(again.source->currentIndex(), static_cast<int>(CaptionSource::fileName));
 }
 
 TEST(IptcFormatWindow, macintoshBoxRewritesTheBox) {

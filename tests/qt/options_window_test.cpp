@@ -19,6 +19,12 @@
 
 namespace kavlo::qt {
 
+using util::WatermarkPosition;
+
+using util::StripPosition;
+
+using model::ExifCaptionPlace;
+
 using core::MessageAnswer;
 using kavlo::test::QuietPlatform;
 using model::AlbumModel;
@@ -33,7 +39,7 @@ const std::string kCss = std::string(KAVLO_SOURCE_DIR) + "/templates/js2/ext/css
 struct Fixture {
     Fixture() { test::ensureApplication(); }
     AlbumSettings settings = defaultAlbumSettings();
-    int exifpos = 0;
+    ExifCaptionPlace exifpos = ExifCaptionPlace::minorCaption;
     AlbumModel album;
     QuietPlatform platform;
 };
@@ -96,7 +102,7 @@ TEST(OptionsWindow, okWritesTheWidgetsAndCancelDoesNot) {
         EXPECT_EQ(w.result(), QDialog::Rejected);
     }
     EXPECT_EQ(f.settings.mhsize, before.mhsize);
-    EXPECT_EQ(f.exifpos, 0);
+    EXPECT_EQ(f.exifpos, ExifCaptionPlace::minorCaption);
 
     COptionsDlg logic(f.settings, f.exifpos, f.album, f.platform, kCss);
     OptionsWindow w(logic, f.platform);
@@ -113,9 +119,9 @@ TEST(OptionsWindow, okWritesTheWidgetsAndCancelDoesNot) {
     EXPECT_EQ(w.result(), QDialog::Accepted);
     EXPECT_EQ(f.settings.mhsize, 700);
     EXPECT_EQ(f.settings.mvsize, 500);
-    EXPECT_EQ(f.exifpos, 2);
+    EXPECT_EQ(f.exifpos, ExifCaptionPlace::none);
     EXPECT_EQ(f.settings.mquality, 94);
-    EXPECT_EQ(f.settings.smallpos, 2);
+    EXPECT_EQ(f.settings.smallpos, StripPosition::top);
     EXPECT_EQ(f.settings.language, "nl");
     EXPECT_TRUE(f.settings.large);
     EXPECT_EQ(f.settings.lhsize, 1400);
@@ -203,7 +209,7 @@ TEST(OptionsWindow, subWindowsShowTheirValuesAndReturnThem) {
     };
     w.watermarkEdit->click();
     EXPECT_EQ(f.settings.itfontsize, 32);
-    EXPECT_EQ(f.settings.itposition, 1);
+    EXPECT_EQ(f.settings.itposition, WatermarkPosition::topCentre);
     EXPECT_EQ(f.settings.itfontfile, "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
 }
 

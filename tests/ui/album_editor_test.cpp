@@ -19,10 +19,10 @@
 namespace fs = std::filesystem;
 namespace kavlo::ui {
 
+using core::CaptionSource;
 using core::CustomColours;
 using core::FolderChoice;
 using core::FolderRequest;
-using core::kSourceNumber;
 using core::Message;
 using core::MessageAnswer;
 using core::MessageButtons;
@@ -367,7 +367,7 @@ TEST_F(AlbumEditorTest, captionExtractionStoresFormatsAndRefreshesTheBoxes) {
 
     view.extraction = [](CCaptionExtractionDlg& d) {
         EXPECT_EQ(d.range(), 0);
-        d.setSource(kSourceNumber);
+        d.setSource(CaptionSource::number);
         d.acceptExifEditor(CExifFormatEditorDlg("dk"));
         return true;
     };
@@ -380,7 +380,7 @@ TEST_F(AlbumEditorTest, captionExtractionStoresFormatsAndRefreshesTheBoxes) {
 
     // Source and destination persist, the range starts at the current image again.
     view.extraction = [](CCaptionExtractionDlg& d) {
-        EXPECT_EQ(d.source(), kSourceNumber);
+        EXPECT_EQ(d.source(), CaptionSource::number);
         EXPECT_EQ(d.range(), 0);
         d.setDestination(1);
         d.setRange(1);

@@ -9,9 +9,7 @@
 namespace kavlo::ui {
 
 using core::CaptionChoices;
-using core::kSourceComment;
-using core::kSourceExif;
-using core::kSourceFileName;
+using core::CaptionSource;
 
 TEST(IptcFormatDialog, macintoshBoxRewritesTheLeadingToken) {
     CIPTCFormatEditorDlg d("%mac_roman%%caption_abstract%");
@@ -46,21 +44,21 @@ TEST(CaptionExtractionDialog, formatButtonsFollowTheSource) {
     d.prepare("%headline%", "eaf");
     EXPECT_TRUE(d.iptcButtonEnabled());
     EXPECT_FALSE(d.exifButtonEnabled());
-    d.setSource(kSourceExif);
+    d.setSource(CaptionSource::exif);
     EXPECT_FALSE(d.iptcButtonEnabled());
     EXPECT_TRUE(d.exifButtonEnabled());
-    d.setSource(kSourceFileName);
+    d.setSource(CaptionSource::fileName);
     EXPECT_FALSE(d.iptcButtonEnabled());
     EXPECT_FALSE(d.exifButtonEnabled());
-    d.setSource(17);
-    EXPECT_EQ(d.source(), kSourceFileName);
+    d.setSource(static_cast<CaptionSource>(17));
+    EXPECT_EQ(d.source(), CaptionSource::fileName);
     EXPECT_STREQ(CCaptionExtractionDlg::sourceTexts()[0], "IPCT caption, author etc.");
 }
 
 TEST(CaptionExtractionDialog, keepsSourceAndDestinationButResetsTheRange) {
     CCaptionExtractionDlg d;
     d.prepare("%headline%", "eaf");
-    d.setSource(kSourceComment);
+    d.setSource(CaptionSource::comment);
     d.setDestination(1);
     d.setRange(1);
     auto iptc = d.iptcEditor();
@@ -70,14 +68,14 @@ TEST(CaptionExtractionDialog, keepsSourceAndDestinationButResetsTheRange) {
     exif.setChecked(8, true);
     d.acceptExifEditor(exif);
     CaptionChoices c = d.choices();
-    EXPECT_EQ(c.source, kSourceComment);
+    EXPECT_EQ(c.source, CaptionSource::comment);
     EXPECT_FALSE(c.major);
     EXPECT_TRUE(c.allImages);
     EXPECT_EQ(c.iptcFormat, "%city%");
     EXPECT_EQ(c.exifFormat, "eafd");
 
     d.prepare("%headline%", "eaf");  // next opening
-    EXPECT_EQ(d.source(), kSourceComment);
+    EXPECT_EQ(d.source(), CaptionSource::comment);
     EXPECT_EQ(d.destination(), 1);
     EXPECT_EQ(d.range(), 0);
     EXPECT_EQ(d.iptcFormat(), "%headline%");

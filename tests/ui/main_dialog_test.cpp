@@ -22,6 +22,7 @@ using core::MessageAnswer;
 using core::MessageButtons;
 using core::MessageIcon;
 using model::AlbumModel;
+using model::ExifCaptionPlace;
 using storage::ResourceValues;
 using util::format;
 
@@ -82,7 +83,7 @@ TEST(MainDialog, OpeningFillsTheFieldsAndReadsExifpos) {
                    "\"2\"\n/>\n</resource>\n");
     MainDialog d(ui, f.model, *f.renderer, f.options(true));
     EXPECT_TRUE(d.open());
-    EXPECT_EQ(d.exifpos(), 2);
+    EXPECT_EQ(d.exifpos(), ExifCaptionPlace::none);
     EXPECT_EQ(d.state().titleText, "Photos");
     EXPECT_EQ(d.state().destinationText, f.root + "/photos/album");
     EXPECT_FALSE(d.state().progressVisible);
@@ -189,7 +190,7 @@ TEST(MainDialog, StartWritesTheSettingsFile) {
     f.model.settings.mhsize = 500;
     MainDialog d(ui, f.model, *f.renderer, f.options());
     d.open();
-    d.setExifpos(1);
+    d.setExifpos(ExifCaptionPlace::majorCaption);
     ASSERT_EQ(d.pressStart(), StartOutcome::Started);
     ResourceValues v;
     ASSERT_TRUE(v.load(f.root + "/config/kavlo_settings.xml"));
@@ -201,16 +202,20 @@ TEST(MainDialog, StartWritesTheSettingsFile) {
 TEST(MainDialog, ExifCaptionsOnlyForANewUneditedAlbum) {
     const std::string cam = test::testPhoto("cameras/Canon_40D.jpg");
     struct Case {
-        int exifpos;
+        ExifCaptionPlace exifpos;
         bool editor;
         bool opened;
         bool expectMinor;
         bool expectMajor;
     };
     int n = 0;
-    for (const Case c : {Case{0, false, false, true, false}, Case{1, false, false, false, true},
-                         Case{2, false, false, false, false}, Case{0, true, false, false, false},
-                         Case{0, false, true, false, false}}) {
+    const ExifCaptionPlace minor = ExifCaptionPlace::minorCaption;
+    for (const Case c :
+         {Case{minor, false, false, true, false},
+          Case{ExifCaptionPlace::majorCaption, false, false, false, true},
+          Case{ExifCaptionPlace::none, false, false, false, false},
+          Case{minor, true, false, false, false}, Case{minor, false, true, false, false},
+          Case{static_cast<ExifCaptionPlace>(7), false, false, true, false}}) {
         Fixture f(format("md_exif%d", n++), 0);
         fs::copy_file(cam, f.root + "/photos/c.jpg");
         f.model.images = {{f.root + "/photos/c.jpg", "", ""}};

@@ -16,6 +16,12 @@
 namespace fs = std::filesystem;
 namespace kavlo::ui {
 
+using util::WatermarkPosition;
+
+using util::StripPosition;
+
+using model::ExifCaptionPlace;
+
 using core::Message;
 using core::MessageAnswer;
 using core::MessageButtons;
@@ -52,7 +58,7 @@ std::string cssFolder() {
 
 struct Fixture {
     AlbumSettings settings = defaultAlbumSettings();
-    int exifpos = 0;
+    ExifCaptionPlace exifpos = ExifCaptionPlace::minorCaption;
     AlbumModel album;
     ScriptedPlatform platform;
 
@@ -379,7 +385,7 @@ TEST(OptionsOk, okWritesEveryControlAndCancelWritesNothing) {
     EXPECT_EQ(f.settings.shsize, before.shsize);
     EXPECT_EQ(f.settings.mhsize, before.mhsize);
     EXPECT_EQ(f.settings.large, before.large);
-    EXPECT_EQ(f.exifpos, 0);
+    EXPECT_EQ(f.exifpos, ExifCaptionPlace::minorCaption);
 
     COptionsDlg dlg = f.make();
     dlg.open();
@@ -408,10 +414,10 @@ TEST(OptionsOk, okWritesEveryControlAndCancelWritesNothing) {
     EXPECT_EQ(s.lhsize, 1600);
     EXPECT_EQ(s.lvsize, 1600);
     EXPECT_TRUE(s.large);
-    EXPECT_EQ(s.smallpos, 3);
+    EXPECT_EQ(s.smallpos, StripPosition::bottom);
     EXPECT_FALSE(s.ssharpen || s.msharpen || s.lsharpen);
     EXPECT_TRUE(s.copyhires);
-    EXPECT_EQ(f.exifpos, 1);
+    EXPECT_EQ(f.exifpos, ExifCaptionPlace::majorCaption);
     EXPECT_FALSE(s.autorotate);
     EXPECT_TRUE(s.imagetext);
     EXPECT_TRUE(s.orgfilenames);
@@ -496,7 +502,7 @@ TEST(OptionsSubWindows, watermarkEditorResultIsStoredUnderTheWaitCursorUntilRead
     EXPECT_EQ(f.settings.itfontfile, kDejaVuBold);
     EXPECT_EQ(f.settings.itfontsize, 24);
     EXPECT_EQ(f.settings.ittext, "Hello");
-    EXPECT_EQ(f.settings.itposition, 6);
+    EXPECT_EQ(f.settings.itposition, WatermarkPosition::centre);
     EXPECT_EQ(f.settings.ittransp, 3);
     EXPECT_FALSE(f.settings.reuseimages);
 }

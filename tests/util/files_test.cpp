@@ -53,6 +53,15 @@ TEST(PathParts, splitOnTheLastSeparatorOnly) {
     EXPECT_EQ(rebasePath("/old/place/IMG_1.jpg", "/new"), "/new/IMG_1.jpg");
 }
 
+TEST(PathParts, plainFolderNamesStayInsideTheirFolder) {
+    EXPECT_FALSE(isPlainFolderName("/abs"));
+    EXPECT_FALSE(isPlainFolderName("a/b"));
+    EXPECT_FALSE(isPlainFolderName("."));
+    EXPECT_FALSE(isPlainFolderName("tab\there"));
+    EXPECT_TRUE(isPlainFolderName("..."));
+    EXPECT_TRUE(isPlainFolderName(".hidden"));
+}
+
 TEST(ProgramFolder, isTheFolderOfThisExecutableAndVersionIsCompiledIn) {
     const std::string folder = programFolder();
     ASSERT_FALSE(folder.empty());
