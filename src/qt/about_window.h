@@ -26,7 +26,7 @@ public:
     QPushButton* ok = nullptr;
 
 private:
-    ui::CAboutDlg m_logic;
+    ui::AboutDialog m_logic;
     core::Platform& m_platform;
 };
 

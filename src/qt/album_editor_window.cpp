@@ -28,10 +28,10 @@ namespace kavlo::qt {
 
 using core::Platform;
 using model::AlbumModel;
-using ui::CAlbumEditorDlg;
-using ui::CCaptionExtractionDlg;
-using ui::CIntroductionLinkDlg;
+using ui::AlbumEditorDialog;
+using ui::CaptionExtractionDialog;
 using ui::EditorKey;
+using ui::IntroLinkDialog;
 using ui::kThumbnailSize;
 using ui::Picture;
 
@@ -97,7 +97,7 @@ QLabel* plainLabel(const char* text, QWidget* parent) {
 
 // ---------------------------------------------------------------- list model
 
-ThumbnailListModel::ThumbnailListModel(const CAlbumEditorDlg& editor, QObject* parent)
+ThumbnailListModel::ThumbnailListModel(const AlbumEditorDialog& editor, QObject* parent)
     : QAbstractListModel(parent), m_editor(editor), m_placeholder(makePlaceholder()) {}
 
 int ThumbnailListModel::rowCount(const QModelIndex& parent) const {
@@ -247,7 +247,7 @@ void PreviewArea::resizeEvent(QResizeEvent* event) {
 // ---------------------------------------------------------------- window
 
 AlbumEditorWindow::AlbumEditorWindow(AlbumModel& model, Platform& platform, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_editor(std::make_unique<CAlbumEditorDlg>(model, platform)) {
+    : QWidget(parent, Qt::Window), m_editor(std::make_unique<AlbumEditorDialog>(model, platform)) {
     m_editor->setView(this);
     setWindowTitle(qs(m_editor->title()));
 
@@ -258,8 +258,8 @@ AlbumEditorWindow::AlbumEditorWindow(AlbumModel& model, Platform& platform, QWid
     root->addWidget(list);
 
     auto* right = new QVBoxLayout;
-    right->addWidget(plainLabel(CAlbumEditorDlg::navigationHint(), this));
-    right->addWidget(plainLabel(CAlbumEditorDlg::reorderHint(), this));
+    right->addWidget(plainLabel(AlbumEditorDialog::navigationHint(), this));
+    right->addWidget(plainLabel(AlbumEditorDialog::reorderHint(), this));
     preview = new PreviewArea(this);
     right->addWidget(preview, 1);
 
@@ -275,10 +275,10 @@ AlbumEditorWindow::AlbumEditorWindow(AlbumModel& model, Platform& platform, QWid
     minorLabel->setBuddy(minorCaption);
     captions->addWidget(majorLabel, 0, 0);
     captions->addWidget(majorCaption, 0, 1);
-    captions->addWidget(plainLabel(CAlbumEditorDlg::majorCaptionNote(), this), 1, 1);
+    captions->addWidget(plainLabel(AlbumEditorDialog::majorCaptionNote(), this), 1, 1);
     captions->addWidget(minorLabel, 2, 0);
     captions->addWidget(minorCaption, 2, 1);
-    captions->addWidget(plainLabel(CAlbumEditorDlg::minorCaptionNote(), this), 3, 1);
+    captions->addWidget(plainLabel(AlbumEditorDialog::minorCaptionNote(), this), 3, 1);
     right->addLayout(captions);
 
     auto* tools = new QHBoxLayout;
@@ -290,7 +290,7 @@ AlbumEditorWindow::AlbumEditorWindow(AlbumModel& model, Platform& platform, QWid
     right->addLayout(tools);
     auto* rebuildLine = new QHBoxLayout;
     rebuild = new QPushButton(tr("&Rebuild Album Images"), this);
-    rebuildNote = new QLabel(qs(CAlbumEditorDlg::rebuildNote()), this);
+    rebuildNote = new QLabel(qs(AlbumEditorDialog::rebuildNote()), this);
     rebuildNote->setTextFormat(Qt::PlainText);
     rebuildLine->addWidget(rebuild);
     rebuildLine->addWidget(rebuildNote, 1);
@@ -407,13 +407,13 @@ void AlbumEditorWindow::setFrozen(bool frozen) {
     if (!frozen) list->viewport()->update();
 }
 
-bool AlbumEditorWindow::runCaptionExtraction(CCaptionExtractionDlg& dlg) {
+bool AlbumEditorWindow::runCaptionExtraction(CaptionExtractionDialog& dlg) {
     if (captionExtractionRunner) return captionExtractionRunner(dlg);
     CaptionExtractionWindow window(dlg, this);
     return window.exec() == QDialog::Accepted;
 }
 
-bool AlbumEditorWindow::runIntroductionLink(CIntroductionLinkDlg& dlg) {
+bool AlbumEditorWindow::runIntroductionLink(IntroLinkDialog& dlg) {
     if (introductionRunner) return introductionRunner(dlg);
     IntroLinkWindow window(dlg, this);
     return window.exec() == QDialog::Accepted;

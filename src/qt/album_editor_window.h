@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The Qt view of the album editor: a modeless window over CAlbumEditorDlg with the
+// The Qt view of the album editor: a modeless window over AlbumEditorDialog with the
 // thumbnail list (a QListView over a list model, so thousands of images cost nothing
 // until they are drawn), the preview, the caption boxes and the buttons.
 #pragma once
@@ -12,7 +12,7 @@
 #include <functional>
 #include <memory>
 
-#include "ui/album_editor.h"
+#include "ui/album_editor_dialog.h"
 
 class QLineEdit;
 class QMenu;
@@ -28,7 +28,7 @@ namespace kavlo::qt {
 class ThumbnailListModel : public QAbstractListModel {
     Q_OBJECT
 public:
-    ThumbnailListModel(const ui::CAlbumEditorDlg& editor, QObject* parent);
+    ThumbnailListModel(const ui::AlbumEditorDialog& editor, QObject* parent);
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
@@ -39,7 +39,7 @@ public:
     const QPixmap& placeholder() const { return m_placeholder; }
 
 private:
-    const ui::CAlbumEditorDlg& m_editor;
+    const ui::AlbumEditorDialog& m_editor;
     QPixmap m_placeholder;
 };
 
@@ -91,7 +91,7 @@ public:
     ~AlbumEditorWindow() override;
 
     /// The logic; the main window passes it to MainDialog::editorShown().
-    ui::CAlbumEditorDlg& logic() { return *m_editor; }
+    ui::AlbumEditorDialog& logic() { return *m_editor; }
     /// "&Edit Album...": shows (and on first use fills) the editor.
     void showEditor(bool autorotate);
 
@@ -106,13 +106,13 @@ public:
     void captionsChanged() override;
     void titleChanged() override;
     void setFrozen(bool frozen) override;
-    bool runCaptionExtraction(ui::CCaptionExtractionDlg& dlg) override;
-    bool runIntroductionLink(ui::CIntroductionLinkDlg& dlg) override;
+    bool runCaptionExtraction(ui::CaptionExtractionDialog& dlg) override;
+    bool runIntroductionLink(ui::IntroLinkDialog& dlg) override;
     void postRefreshThumbnails() override;
 
     /// Replace how the modal dialogs are shown (tests).
-    std::function<bool(ui::CCaptionExtractionDlg&)> captionExtractionRunner;
-    std::function<bool(ui::CIntroductionLinkDlg&)> introductionRunner;
+    std::function<bool(ui::CaptionExtractionDialog&)> captionExtractionRunner;
+    std::function<bool(ui::IntroLinkDialog&)> introductionRunner;
 
     /// The context menu for the item at `row` (null for empty list space).
     QMenu* contextMenuFor(int row);
@@ -139,7 +139,7 @@ private:
     void updateButtons();
     void showContextMenu(const QPoint& pos);
 
-    std::unique_ptr<ui::CAlbumEditorDlg> m_editor;
+    std::unique_ptr<ui::AlbumEditorDialog> m_editor;
     bool m_syncing = false;
     std::string m_previewPath;
     QSize m_previewSize;

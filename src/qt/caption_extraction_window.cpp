@@ -17,25 +17,25 @@
 
 namespace kavlo::qt {
 
-using ui::CCaptionExtractionDlg;
-using ui::CExifFormatEditorDlg;
-using ui::CIPTCFormatEditorDlg;
+using ui::CaptionExtractionDialog;
+using ui::ExifFormatDialog;
+using ui::IptcFormatDialog;
 
-CaptionExtractionWindow::CaptionExtractionWindow(CCaptionExtractionDlg& logic, QWidget* parent)
+CaptionExtractionWindow::CaptionExtractionWindow(CaptionExtractionDialog& logic, QWidget* parent)
     : QDialog(parent), m_logic(logic) {
     setWindowTitle(tr("Caption Extraction"));
-    runIptcFormat = [this](CIPTCFormatEditorDlg& dlg) {
+    runIptcFormat = [this](IptcFormatDialog& dlg) {
         IptcFormatWindow window(dlg, this);
         return window.exec() == QDialog::Accepted;
     };
-    runExifFormat = [this](CExifFormatEditorDlg& dlg) {
+    runExifFormat = [this](ExifFormatDialog& dlg) {
         ExifFormatWindow window(dlg, this);
         return window.exec() == QDialog::Accepted;
     };
 
     auto* root = new QVBoxLayout(this);
     source = new QComboBox(this);
-    for (const char* text : CCaptionExtractionDlg::sourceTexts()) source->addItem(qs(text));
+    for (const char* text : CaptionExtractionDialog::sourceTexts()) source->addItem(qs(text));
     source->setCurrentIndex(static_cast<int>(logic.source()));
     auto* sourceLabel = new QLabel(tr("&Source"), this);
     sourceLabel->setBuddy(source);
@@ -73,7 +73,7 @@ CaptionExtractionWindow::CaptionExtractionWindow(CCaptionExtractionDlg& logic, Q
     groups->addWidget(range);
     root->addLayout(groups);
 
-    auto* notice = new QLabel(qs(CCaptionExtractionDlg::noticeText()), this);
+    auto* notice = new QLabel(qs(CaptionExtractionDialog::noticeText()), this);
     notice->setWordWrap(true);
     root->addWidget(notice);
 
@@ -95,12 +95,12 @@ void CaptionExtractionWindow::sourceChanged(int index) {
 }
 
 void CaptionExtractionWindow::editIptcFormat() {
-    CIPTCFormatEditorDlg dlg = m_logic.iptcEditor();
+    IptcFormatDialog dlg = m_logic.iptcEditor();
     if (runIptcFormat && runIptcFormat(dlg)) m_logic.acceptIptcEditor(dlg);
 }
 
 void CaptionExtractionWindow::editExifFormat() {
-    CExifFormatEditorDlg dlg = m_logic.exifEditor();
+    ExifFormatDialog dlg = m_logic.exifEditor();
     if (runExifFormat && runExifFormat(dlg)) m_logic.acceptExifEditor(dlg);
 }
 

@@ -12,9 +12,9 @@
 
 namespace kavlo::qt {
 
-using ui::CExifFormatEditorDlg;
+using ui::ExifFormatDialog;
 
-ExifFormatWindow::ExifFormatWindow(CExifFormatEditorDlg& logic, QWidget* parent)
+ExifFormatWindow::ExifFormatWindow(ExifFormatDialog& logic, QWidget* parent)
     : QDialog(parent), m_logic(logic) {
     setWindowTitle(tr("Exif Format"));
     auto* root = new QVBoxLayout(this);
@@ -22,7 +22,7 @@ ExifFormatWindow::ExifFormatWindow(CExifFormatEditorDlg& logic, QWidget* parent)
 
     auto* fieldGroup = new QGroupBox(tr("Exif Fields"), this);
     auto* fieldLayout = new QVBoxLayout(fieldGroup);
-    const auto& table = CExifFormatEditorDlg::fieldBoxes();
+    const auto& table = ExifFormatDialog::fieldBoxes();
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         boxes[i] = new QCheckBox(qs(table[i].text), fieldGroup);
         boxes[i]->setChecked(logic.checked(i));
@@ -33,7 +33,7 @@ ExifFormatWindow::ExifFormatWindow(CExifFormatEditorDlg& logic, QWidget* parent)
 
     auto* infoGroup = new QGroupBox(tr("Information"), this);
     auto* infoLayout = new QVBoxLayout(infoGroup);
-    information = new QLabel(qs(CExifFormatEditorDlg::informationText()), infoGroup);
+    information = new QLabel(qs(ExifFormatDialog::informationText()), infoGroup);
     information->setTextFormat(Qt::PlainText);
     information->setWordWrap(true);
     information->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -16,10 +16,10 @@
 
 namespace kavlo::qt {
 
-using ui::CIntroductionLinkDlg;
-using ui::CIPTCFormatEditorDlg;
+using ui::IntroLinkDialog;
+using ui::IptcFormatDialog;
 
-IptcFormatWindow::IptcFormatWindow(CIPTCFormatEditorDlg& logic, QWidget* parent)
+IptcFormatWindow::IptcFormatWindow(IptcFormatDialog& logic, QWidget* parent)
     : QDialog(parent), m_logic(logic) {
     setWindowTitle(tr("IPTC Format"));
     auto* grid = new QGridLayout(this);
@@ -35,7 +35,7 @@ IptcFormatWindow::IptcFormatWindow(CIPTCFormatEditorDlg& logic, QWidget* parent)
 
     fields = new QPlainTextEdit(this);
     fields->setReadOnly(true);
-    fields->setPlainText(qs(CIPTCFormatEditorDlg::fieldListText()));
+    fields->setPlainText(qs(IptcFormatDialog::fieldListText()));
     fields->setLineWrapMode(QPlainTextEdit::NoWrap);
     fields->setMinimumWidth(fields->fontMetrics().horizontalAdvance(
                                 QStringLiteral("%original_transmission_reference%")) +
@@ -45,7 +45,7 @@ IptcFormatWindow::IptcFormatWindow(CIPTCFormatEditorDlg& logic, QWidget* parent)
     grid->addWidget(fieldsLabel, 0, 1);
     grid->addWidget(fields, 1, 1, 3, 1);
 
-    example = new QLabel(qs(CIPTCFormatEditorDlg::exampleText()), this);
+    example = new QLabel(qs(IptcFormatDialog::exampleText()), this);
     example->setTextFormat(Qt::PlainText);
     example->setWordWrap(true);
     example->setFrameShape(QFrame::StyledPanel);
@@ -70,7 +70,7 @@ IptcFormatWindow::IptcFormatWindow(CIPTCFormatEditorDlg& logic, QWidget* parent)
 void IptcFormatWindow::takeText() {
     const std::string text = multiLineText(format);
     // Unchanged text keeps its stored bytes; typed line breaks become CR LF.
-    if (text != m_shownEdit) m_logic.setText(CIntroductionLinkDlg::fromEditText(text));
+    if (text != m_shownEdit) m_logic.setText(IntroLinkDialog::fromEditText(text));
 }
 
 void IptcFormatWindow::macRomanClicked() {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The Qt view of the "IPTC Format" dialog over CIPTCFormatEditorDlg.
+// The Qt view of the "IPTC Format" dialog over IptcFormatDialog.
 #pragma once
 
 #include <QDialog>
@@ -10,7 +10,7 @@ class QLabel;
 class QPlainTextEdit;
 
 namespace kavlo::ui {
-class CIPTCFormatEditorDlg;
+class IptcFormatDialog;
 }  // namespace kavlo::ui
 
 namespace kavlo::qt {
@@ -18,7 +18,7 @@ namespace kavlo::qt {
 class IptcFormatWindow : public QDialog {
     Q_OBJECT
 public:
-    IptcFormatWindow(ui::CIPTCFormatEditorDlg& logic, QWidget* parent = nullptr);
+    IptcFormatWindow(ui::IptcFormatDialog& logic, QWidget* parent = nullptr);
     /// OK: the box's text becomes the format.
     void accept() override;
 
@@ -31,7 +31,7 @@ private:
     void takeText();
     void macRomanClicked();
 
-    ui::CIPTCFormatEditorDlg& m_logic;
+    ui::IptcFormatDialog& m_logic;
     std::string m_shownEdit;  // the box's text as last filled from the format
 };
 

@@ -26,10 +26,10 @@ namespace kavlo::qt {
 
 using core::Platform;
 using model::AlbumModel;
-using ui::COptionsDlg;
 using ui::MainDialog;
 using ui::MainDialogState;
 using ui::openHelp;
+using ui::OptionsDialog;
 using ui::StartOutcome;
 
 DestinationLabel::DestinationLabel(QWidget* parent) : QLabel(parent) {
@@ -230,7 +230,7 @@ void MainWindow::editAlbum() {
 
 void MainWindow::options() {
     model::ExifCaptionPlace exifpos = m_logic.exifpos();
-    COptionsDlg logic(m_logic.model().settings, exifpos, m_logic.model(), m_platform);
+    OptionsDialog logic(m_logic.model().settings, exifpos, m_logic.model(), m_platform);
     OptionsWindow window(logic, m_platform, this);
     if (runDialog(window)) m_logic.setExifpos(exifpos);
 }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The Qt view of the "Options" window over COptionsDlg, and the views of its two
+// The Qt view of the "Options" window over OptionsDialog, and the views of its two
 // sub-windows.
 #pragma once
 
@@ -20,7 +20,7 @@ class CLinkLabel;
 class OptionsWindow : public QDialog, public ui::OptionsSubWindows {
     Q_OBJECT
 public:
-    OptionsWindow(ui::COptionsDlg& logic, core::Platform& platform, QWidget* parent = nullptr);
+    OptionsWindow(ui::OptionsDialog& logic, core::Platform& platform, QWidget* parent = nullptr);
 
     /// Opens the logic (its messages may show) and shows the result in the widgets.
     void prepare();
@@ -28,8 +28,8 @@ public:
     int exec() override;
     void accept() override;
 
-    bool runSimpleViewerOptions(ui::CSimpleViewerOptionsDlg& dialog) override;
-    bool runWatermarkEditor(ui::CImageTextEditorDlg& dialog) override;
+    bool runSimpleViewerOptions(ui::SimpleViewerOptionsDialog& dialog) override;
+    bool runWatermarkDialog(ui::WatermarkDialog& dialog) override;
 
     /// Copies the widgets into the logic's controls / the controls into the widgets.
     void pull();
@@ -73,7 +73,7 @@ private:
     void handle(F&& handler);
     void sizeEdited(ui::SizeBox box);
 
-    ui::COptionsDlg& m_logic;
+    ui::OptionsDialog& m_logic;
     core::Platform& m_platform;
     bool m_busy = false;
 };

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-// The Qt view of the "SimpleViewer Options" window over CSimpleViewerOptionsDlg.
+// The Qt view of the "SimpleViewer Options" window over SimpleViewerOptionsDialog.
 #pragma once
 
 #include <QDialog>
 #include <QWidget>
 
-#include "ui/simpleviewer_options.h"
+#include "ui/simpleviewer_options_dialog.h"
 
 class QComboBox;
 class QLabel;
@@ -19,20 +19,20 @@ namespace kavlo::qt {
 class ColourSample : public QWidget {
     Q_OBJECT
 public:
-    ColourSample(const ui::CSimpleViewerOptionsDlg& logic, QWidget* parent);
+    ColourSample(const ui::SimpleViewerOptionsDialog& logic, QWidget* parent);
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    const ui::CSimpleViewerOptionsDlg& m_logic;
+    const ui::SimpleViewerOptionsDialog& m_logic;
 };
 
 class SimpleViewerOptionsWindow : public QDialog {
     Q_OBJECT
 public:
-    SimpleViewerOptionsWindow(ui::CSimpleViewerOptionsDlg& logic, QWidget* parent = nullptr);
+    SimpleViewerOptionsWindow(ui::SimpleViewerOptionsDialog& logic, QWidget* parent = nullptr);
 
     void accept() override;
     void pull();
@@ -52,7 +52,7 @@ public:
 private:
     void paddingEdited();
 
-    ui::CSimpleViewerOptionsDlg& m_logic;
+    ui::SimpleViewerOptionsDialog& m_logic;
     bool m_busy = false;
 };
 

@@ -23,9 +23,9 @@ std::string helpPagePath();
 /// not reported.
 void openHelp(core::Platform& platform);
 
-class CAboutDlg {
+class AboutDialog {
 public:
-    CAboutDlg();
+    AboutDialog();
 
     /// "Kavlo  -  version " followed by the product version, built once.
     const std::string& versionLine() const { return m_versionLine; }

@@ -17,7 +17,7 @@
 
 namespace kavlo::ui {
 
-class CCaptionExtractionDlg {
+class CaptionExtractionDialog {
 public:
     static constexpr int kSourceCount = 6;
     /// The "&Source" list, in the order of CaptionSource (the first item's spelling
@@ -49,13 +49,13 @@ public:
     const std::string& exifFormat() const { return m_exifFormat; }
 
     /// The IPTC format dialog over this dialog's template.
-    CIPTCFormatEditorDlg iptcEditor() const { return CIPTCFormatEditorDlg(m_iptcFormat); }
+    IptcFormatDialog iptcEditor() const { return IptcFormatDialog(m_iptcFormat); }
     /// OK in the IPTC format dialog: its text replaces this dialog's template (the
     /// settings are only touched when the extraction itself is confirmed).
-    void acceptIptcEditor(const CIPTCFormatEditorDlg& dlg) { m_iptcFormat = dlg.format(); }
+    void acceptIptcEditor(const IptcFormatDialog& dlg) { m_iptcFormat = dlg.format(); }
     /// The Exif format dialog over this dialog's letters.
-    CExifFormatEditorDlg exifEditor() const { return CExifFormatEditorDlg(m_exifFormat); }
-    void acceptExifEditor(const CExifFormatEditorDlg& dlg) { m_exifFormat = dlg.format(); }
+    ExifFormatDialog exifEditor() const { return ExifFormatDialog(m_exifFormat); }
+    void acceptExifEditor(const ExifFormatDialog& dlg) { m_exifFormat = dlg.format(); }
 
     /// The choices handed to extractCaptions() after OK.
     core::CaptionChoices choices() const;

@@ -17,7 +17,7 @@ struct ExifFieldBox {
     const char* text;  ///< the box text, with its mnemonic
 };
 
-class CExifFormatEditorDlg {
+class ExifFormatDialog {
 public:
     static constexpr std::size_t kFieldCount = 9;
     /// The boxes in the order their letters are written: e, a, x, f, i, u, k, m, d.
@@ -26,7 +26,7 @@ public:
     static const char* informationText();
 
     /// Ticks each box whose letter occurs in `format`.
-    explicit CExifFormatEditorDlg(const std::string& format);
+    explicit ExifFormatDialog(const std::string& format);
 
     bool checked(std::size_t box) const { return box < kFieldCount && m_checked[box]; }
     void setChecked(std::size_t box, bool on) {

@@ -11,9 +11,9 @@
 
 namespace kavlo::ui {
 
-class CIntroductionLinkDlg {
+class IntroLinkDialog {
 public:
-    CIntroductionLinkDlg(std::string intro, std::string linkText, std::string linkUrl);
+    IntroLinkDialog(std::string intro, std::string linkText, std::string linkUrl);
 
     /// "This text is optional and may contain HTML codes. ..."
     static const char* introductionNote();

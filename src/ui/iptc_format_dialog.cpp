@@ -11,15 +11,15 @@ namespace {
 constexpr const char* kMacRomanToken = "%mac_roman%";
 }
 
-CIPTCFormatEditorDlg::CIPTCFormatEditorDlg(std::string format) : m_text(std::move(format)) {}
+IptcFormatDialog::IptcFormatDialog(std::string format) : m_text(std::move(format)) {}
 
-void CIPTCFormatEditorDlg::toggleMacRoman() {
+void IptcFormatDialog::toggleMacRoman() {
     m_macRoman = !m_macRoman;
     m_text = replaceAll(m_text, kMacRomanToken, "");
     if (m_macRoman) m_text = kMacRomanToken + m_text;
 }
 
-const std::vector<std::string>& CIPTCFormatEditorDlg::fields() {
+const std::vector<std::string>& IptcFormatDialog::fields() {
     static const std::vector<std::string> list = {
         "%object_name%",
         "%urgency%",
@@ -44,7 +44,7 @@ const std::vector<std::string>& CIPTCFormatEditorDlg::fields() {
     return list;
 }
 
-std::string CIPTCFormatEditorDlg::fieldListText() {
+std::string IptcFormatDialog::fieldListText() {
     std::string text;
     for (const auto& f : fields()) {
         if (!text.empty()) text += '\n';
@@ -53,7 +53,7 @@ std::string CIPTCFormatEditorDlg::fieldListText() {
     return text;
 }
 
-const char* CIPTCFormatEditorDlg::exampleText() {
+const char* IptcFormatDialog::exampleText() {
     return "Example: the format\n"
            "%caption_abstract% Photo by %byline_author%/AP.\n"
            "could give the caption\n"

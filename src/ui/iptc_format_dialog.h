@@ -11,10 +11,10 @@
 
 namespace kavlo::ui {
 
-class CIPTCFormatEditorDlg {
+class IptcFormatDialog {
 public:
     /// Opens on `format`, the box unchecked whatever the format holds.
-    explicit CIPTCFormatEditorDlg(std::string format);
+    explicit IptcFormatDialog(std::string format);
 
     /// Text of the "&IPTC Format" box.
     const std::string& text() const { return m_text; }

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "ui/simpleviewer_options.h"
-#include "ui/watermark_editor.h"
+#include "ui/simpleviewer_options_dialog.h"
+#include "ui/watermark_dialog.h"
 #include "util/files.h"
 #include "util/fonts.h"
 
@@ -154,12 +154,12 @@ std::optional<std::string> keyOfDisplay(const std::map<std::string, std::string>
 
 // ---- The window ---------------------------------------------------------------------
 
-std::string COptionsDlg::defaultCssFolder() { return dataFolder() + "templates/js2/ext/css"; }
+std::string OptionsDialog::defaultCssFolder() { return dataFolder() + "templates/js2/ext/css"; }
 
-std::string COptionsDlg::examplesLink() { return "file://" + dataFolder() + "skins/index.html"; }
+std::string OptionsDialog::examplesLink() { return "file://" + dataFolder() + "skins/index.html"; }
 
-COptionsDlg::COptionsDlg(AlbumSettings& settings, ExifCaptionPlace& exifpos,
-                         const AlbumModel& album, Platform& platform, std::string cssFolder)
+OptionsDialog::OptionsDialog(AlbumSettings& settings, ExifCaptionPlace& exifpos,
+                             const AlbumModel& album, Platform& platform, std::string cssFolder)
     : m_settings(settings), m_exifpos(exifpos), m_album(album), m_platform(platform),
       m_skins(discoverSkins(cssFolder)) {
     OptionsControls& c = controls;
@@ -184,7 +184,7 @@ COptionsDlg::COptionsDlg(AlbumSettings& settings, ExifCaptionPlace& exifpos,
     c.copyhires = settings.copyhires;
 }
 
-void COptionsDlg::open() {
+void OptionsDialog::open() {
     const auto& languages = languageTable();
     if (auto it = languages.find(m_settings.language); it != languages.end()) {
         controls.language = it->second;
@@ -203,7 +203,7 @@ void COptionsDlg::open() {
     applyEnabling();
 }
 
-OptionsEnabled COptionsDlg::enabled() const {
+OptionsEnabled OptionsDialog::enabled() const {
     const OptionsControls& c = controls;
     OptionsEnabled e;
     e.svOptions = c.simpleviewer;
@@ -215,7 +215,7 @@ OptionsEnabled COptionsDlg::enabled() const {
     return e;
 }
 
-void COptionsDlg::applyEnabling() {
+void OptionsDialog::applyEnabling() {
     // The view reads enabled() after every handler; here only the size checks follow.
     checkSize(SizeBox::Thumbnails);
     checkSize(SizeBox::Large);
@@ -223,7 +223,7 @@ void COptionsDlg::applyEnabling() {
     checkSize(SizeBox::MainHeight);
 }
 
-std::optional<COptionsDlg::Sizes> COptionsDlg::readSizes(bool tell) const {
+std::optional<OptionsDialog::Sizes> OptionsDialog::readSizes(bool tell) const {
     auto s = parseNumberBox(controls.smallSize);
     auto w = parseNumberBox(controls.mainWidth);
     auto h = parseNumberBox(controls.mainHeight);
@@ -235,7 +235,7 @@ std::optional<COptionsDlg::Sizes> COptionsDlg::readSizes(bool tell) const {
     return Sizes{*s, *w, *h, *l};
 }
 
-std::optional<std::pair<int, int>> COptionsDlg::sizeRange(SizeBox box) const {
+std::optional<std::pair<int, int>> OptionsDialog::sizeRange(SizeBox box) const {
     auto sizes = readSizes(false);
     if (!sizes) return std::nullopt;
     const Sizes& z = *sizes;
@@ -250,7 +250,7 @@ std::optional<std::pair<int, int>> COptionsDlg::sizeRange(SizeBox box) const {
     return std::nullopt;
 }
 
-bool COptionsDlg::checkSize(SizeBox box) {
+bool OptionsDialog::checkSize(SizeBox box) {
     // A box without a number is left alone here; OK refuses it with a message.
     auto sizes = readSizes(false);
     if (!sizes) return false;
@@ -286,27 +286,27 @@ bool COptionsDlg::checkSize(SizeBox box) {
     return true;
 }
 
-void COptionsDlg::clickedSmall() {
+void OptionsDialog::clickedSmall() {
     m_settings.reuseimages = false;
     applyEnabling();
 }
 
-void COptionsDlg::clickedLarge() {
+void OptionsDialog::clickedLarge() {
     m_settings.reuseimages = false;
     applyEnabling();
 }
 
-void COptionsDlg::clickedCopyHires() {
+void OptionsDialog::clickedCopyHires() {
     m_settings.reuseimages = false;
     applyEnabling();
 }
 
-void COptionsDlg::clickedImageText() {
+void OptionsDialog::clickedImageText() {
     m_settings.reuseimages = false;
     applyEnabling();
 }
 
-void COptionsDlg::clickedSimpleViewer() {
+void OptionsDialog::clickedSimpleViewer() {
     if (controls.simpleviewer) {
         Message question = makeMessage(
             "SimpleViewer will add image fades, better image caching and in general provide a\n"
@@ -328,22 +328,22 @@ void COptionsDlg::clickedSimpleViewer() {
     applyEnabling();
 }
 
-void COptionsDlg::changedQuality() { m_settings.reuseimages = false; }
+void OptionsDialog::changedQuality() { m_settings.reuseimages = false; }
 
-void COptionsDlg::clickedSharpen() { m_settings.reuseimages = false; }
+void OptionsDialog::clickedSharpen() { m_settings.reuseimages = false; }
 
-void COptionsDlg::clickedAutorotate() { m_settings.reuseimages = false; }
+void OptionsDialog::clickedAutorotate() { m_settings.reuseimages = false; }
 
-void COptionsDlg::clickedOrgFileNames() {
+void OptionsDialog::clickedOrgFileNames() {
     // Album image names change: the old images cannot be found again, so they go.
     m_settings.cleardirs = true;
     m_settings.reuseimages = false;
 }
 
-void COptionsDlg::simpleViewerOptions(OptionsSubWindows& windows) {
-    CSimpleViewerOptionsDlg dlg(m_platform, static_cast<int>(m_album.images.size()));
-    dlg.frameSize = std::clamp(m_settings.svframesize, 0, CSimpleViewerOptionsDlg::kMaxFrameSize);
-    constexpr int kMaxIndex = CSimpleViewerOptionsDlg::kMaxMatrixIndex;
+void OptionsDialog::simpleViewerOptions(OptionsSubWindows& windows) {
+    SimpleViewerOptionsDialog dlg(m_platform, static_cast<int>(m_album.images.size()));
+    dlg.frameSize = std::clamp(m_settings.svframesize, 0, SimpleViewerOptionsDialog::kMaxFrameSize);
+    constexpr int kMaxIndex = SimpleViewerOptionsDialog::kMaxMatrixIndex;
     dlg.rowIndex = std::clamp(m_settings.svthumbrows - 1, 0, kMaxIndex);
     dlg.columnIndex = std::clamp(m_settings.svthumbcols - 1, 0, kMaxIndex);
     dlg.backgroundColour = m_settings.svbgcolor;
@@ -368,8 +368,8 @@ void COptionsDlg::simpleViewerOptions(OptionsSubWindows& windows) {
     }
 }
 
-void COptionsDlg::editWatermark(OptionsSubWindows& windows) {
-    CImageTextEditorDlg::Values in;
+void OptionsDialog::editWatermark(OptionsSubWindows& windows) {
+    WatermarkDialog::Values in;
     in.text = m_settings.ittext;
     in.useMinorCaption = m_settings.itfrommicap;
     in.fontFile = fileNameOf(m_settings.itfontfile);
@@ -381,12 +381,12 @@ void COptionsDlg::editWatermark(OptionsSubWindows& windows) {
     // Listing the fonts and reading their names takes a moment: the wait cursor
     // covers it and goes once the editor is ready for input.
     m_platform.setWaitCursor(true);
-    CImageTextEditorDlg dlg(m_platform, in, m_fontFiles ? *m_fontFiles : installedFontFiles());
+    WatermarkDialog dlg(m_platform, in, m_fontFiles ? *m_fontFiles : installedFontFiles());
     dlg.open();
     m_platform.setWaitCursor(false);
-    if (!windows.runWatermarkEditor(dlg)) return;
+    if (!windows.runWatermarkDialog(dlg)) return;
 
-    const CImageTextEditorDlg::Values out = dlg.result();
+    const WatermarkDialog::Values out = dlg.result();
     m_settings.ittext = out.text;
     m_settings.itfrommicap = out.useMinorCaption;
     // The editor hands back the bare file name when it never found the configured
@@ -401,7 +401,7 @@ void COptionsDlg::editWatermark(OptionsSubWindows& windows) {
     m_settings.reuseimages = false;
 }
 
-bool COptionsDlg::ok() {
+bool OptionsDialog::ok() {
     auto sizes = readSizes(true);
     if (!sizes) return false;
     const OptionsControls& c = controls;

@@ -3,7 +3,7 @@
 // SimpleViewer and watermark switches, original file names, and for thumbnails, main
 // and large images whether they are made, their sizes, JPEG quality and sharpening.
 //
-// COptionsDlg edits the album's live AlbumSettings and the main window's exifpos. It
+// OptionsDialog edits the album's live AlbumSettings and the main window's exifpos. It
 // holds the values of the window's controls (OptionsControls); the Qt view copies the
 // widgets into `controls` before each handler and shows `controls` again afterwards.
 // Some handlers change the settings at once (reuseimages, cleardirs and whatever the
@@ -20,8 +20,8 @@
 
 namespace kavlo::ui {
 
-class CImageTextEditorDlg;
-class CSimpleViewerOptionsDlg;
+class WatermarkDialog;
+class SimpleViewerOptionsDialog;
 
 // ---- Number boxes shared by the option windows ------------------------------------
 
@@ -102,18 +102,18 @@ enum class SizeBox { Thumbnails, Large, MainWidth, MainHeight };
 class OptionsSubWindows {
 public:
     virtual ~OptionsSubWindows() = default;
-    virtual bool runSimpleViewerOptions(CSimpleViewerOptionsDlg& dialog) = 0;
-    virtual bool runWatermarkEditor(CImageTextEditorDlg& dialog) = 0;
+    virtual bool runSimpleViewerOptions(SimpleViewerOptionsDialog& dialog) = 0;
+    virtual bool runWatermarkDialog(WatermarkDialog& dialog) = 0;
 };
 
-class COptionsDlg {
+class OptionsDialog {
 public:
     /// Loads the controls from `settings` and `exifpos`, builds the language table
     /// and finds the skins in `cssFolder` (by default the js2 template set's css
     /// folder beside the program).
-    COptionsDlg(model::AlbumSettings& settings, model::ExifCaptionPlace& exifpos,
-                const model::AlbumModel& album, core::Platform& platform,
-                std::string cssFolder = defaultCssFolder());
+    OptionsDialog(model::AlbumSettings& settings, model::ExifCaptionPlace& exifpos,
+                  const model::AlbumModel& album, core::Platform& platform,
+                  std::string cssFolder = defaultCssFolder());
 
     static std::string defaultCssFolder();
     /// "file://" + the skin example page beside the program.

@@ -30,8 +30,8 @@ using core::Message;
 using core::MessageAnswer;
 using core::Platform;
 using model::AlbumModel;
-using ui::CCaptionExtractionDlg;
-using ui::CIntroductionLinkDlg;
+using ui::CaptionExtractionDialog;
+using ui::IntroLinkDialog;
 using util::Colour;
 
 namespace {
@@ -240,7 +240,7 @@ TEST_F(AlbumEditorWindowTest, rebuildIsHiddenForNewAlbums) {
 
 TEST_F(AlbumEditorWindowTest, extractionAndIntroductionGoThroughTheirDialogs) {
     openAndLoad();
-    window->captionExtractionRunner = [](CCaptionExtractionDlg& d) {
+    window->captionExtractionRunner = [](CaptionExtractionDialog& d) {
         d.setSource(CaptionSource::fileName);
         d.setRange(1);
         return true;
@@ -250,7 +250,7 @@ TEST_F(AlbumEditorWindowTest, extractionAndIntroductionGoThroughTheirDialogs) {
     EXPECT_EQ(window->majorCaption->text(), QString("landscape_1"));
 
     model.intro = "Hello\r\nworld";
-    window->introductionRunner = [](CIntroductionLinkDlg& d) {
+    window->introductionRunner = [](IntroLinkDialog& d) {
         EXPECT_EQ(d.introEditText(), "Hello\nworld");
         d.setLinkUrl("https://www.example.com");
         return true;

@@ -21,9 +21,9 @@
 namespace kavlo::qt {
 
 using core::CaptionSource;
-using ui::CCaptionExtractionDlg;
-using ui::CExifFormatEditorDlg;
-using ui::CIPTCFormatEditorDlg;
+using ui::CaptionExtractionDialog;
+using ui::ExifFormatDialog;
+using ui::IptcFormatDialog;
 
 namespace {
 
@@ -39,7 +39,7 @@ void screenshot(QWidget& w, const char* name) {
 
 TEST(CaptionExtractionWindow, formatButtonsFollowTheSourceList) {
     test::ensureApplication();
-    CCaptionExtractionDlg logic;
+    CaptionExtractionDialog logic;
     logic.prepare("%caption_abstract%", "eaf");
     CaptionExtractionWindow w(logic);
     ASSERT_EQ(w.source->count(), 6);
@@ -54,7 +54,7 @@ TEST(CaptionExtractionWindow, formatButtonsFollowTheSourceList) {
     w.source->setCurrentIndex(1);
     EXPECT_FALSE(w.iptcFormat->isEnabled());
     EXPECT_TRUE(w.exifFormat->isEnabled());
-    w.runExifFormat = [](CExifFormatEditorDlg& d) {
+    w.runExifFormat = [](ExifFormatDialog& d) {
         d.setChecked(8, true);
         return true;
     };
@@ -78,7 +78,7 @@ TEST(CaptionExtractionWindow, formatButtonsFollowTheSourceList) {
 
 TEST(IptcFormatWindow, macintoshBoxRewritesTheBox) {
     test::ensureApplication();
-    CIPTCFormatEditorDlg logic("%mac_roman%%caption_abstract%");
+    IptcFormatDialog logic("%mac_roman%%caption_abstract%");
     IptcFormatWindow w(logic);
     EXPECT_FALSE(w.macRoman->isChecked());
     EXPECT_EQ(w.fields->toPlainText().split('\n').size(), 19);
@@ -95,7 +95,7 @@ TEST(IptcFormatWindow, macintoshBoxRewritesTheBox) {
 
 TEST(ExifFormatWindow, okRebuildsTheLetters) {
     test::ensureApplication();
-    CExifFormatEditorDlg logic("fae");
+    ExifFormatDialog logic("fae");
     ExifFormatWindow w(logic);
     EXPECT_TRUE(w.boxes[0]->isChecked());
     EXPECT_FALSE(w.boxes[2]->isChecked());

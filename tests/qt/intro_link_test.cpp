@@ -14,7 +14,7 @@
 
 namespace kavlo::qt {
 
-using ui::CIntroductionLinkDlg;
+using ui::IntroLinkDialog;
 
 namespace {}  // namespace
 
@@ -25,7 +25,7 @@ TEST(IntroLinkWindow, unchangedTextComesBackByteForByte) {
     // A link text that is not valid UTF-8 and a URL longer than a line edit's default
     // limit come back unchanged as well.
     const std::string url = "https://www.example.com/?q=" + std::string(40000, 'x');
-    CIntroductionLinkDlg logic(intro, "My site \xe9", url);
+    IntroLinkDialog logic(intro, "My site \xe9", url);
     IntroLinkWindow w(logic);
     EXPECT_EQ(w.introduction->blockCount(), 4);
     const QString dir = QString::fromUtf8(KAVLO_TEST_OUTPUT) + "/qt";
@@ -41,7 +41,7 @@ TEST(IntroLinkWindow, unchangedTextComesBackByteForByte) {
 
 TEST(IntroLinkWindow, typedLineBreaksBecomeCrLf) {
     test::ensureApplication();
-    CIntroductionLinkDlg logic("", "", "");
+    IntroLinkDialog logic("", "", "");
     IntroLinkWindow w(logic);
     w.introduction->setFocus();
     QTest::keyClicks(w.introduction, "one");

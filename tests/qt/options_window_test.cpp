@@ -12,10 +12,10 @@
 
 #include "qt/options_window.h"
 #include "qt/simpleviewer_options_window.h"
-#include "qt/watermark_editor_window.h"
+#include "qt/watermark_window.h"
 #include "qt_test_support.h"
-#include "ui/simpleviewer_options.h"
-#include "ui/watermark_editor.h"
+#include "ui/simpleviewer_options_dialog.h"
+#include "ui/watermark_dialog.h"
 
 namespace kavlo::qt {
 
@@ -30,7 +30,7 @@ using kavlo::test::QuietPlatform;
 using model::AlbumModel;
 using model::AlbumSettings;
 using model::defaultAlbumSettings;
-using ui::COptionsDlg;
+using ui::OptionsDialog;
 
 namespace {
 
@@ -54,7 +54,7 @@ QStringList labelTexts(const QWidget& w) {
 
 TEST(OptionsWindow, showsEveryControlWithItsMnemonic) {
     Fixture f;
-    COptionsDlg logic(f.settings, f.exifpos, f.album, f.platform, kCss);
+    OptionsDialog logic(f.settings, f.exifpos, f.album, f.platform, kCss);
     OptionsWindow w(logic, f.platform);
     w.prepare();
     EXPECT_TRUE(f.platform.messages.empty());
@@ -93,7 +93,7 @@ TEST(OptionsWindow, okWritesTheWidgetsAndCancelDoesNot) {
     Fixture f;
     const AlbumSettings before = f.settings;
     {
-        COptionsDlg logic(f.settings, f.exifpos, f.album, f.platform, kCss);
+        OptionsDialog logic(f.settings, f.exifpos, f.album, f.platform, kCss);
         OptionsWindow w(logic, f.platform);
         w.prepare();
         w.mainWidth->setText("700");
@@ -104,7 +104,7 @@ TEST(OptionsWindow, okWritesTheWidgetsAndCancelDoesNot) {
     EXPECT_EQ(f.settings.mhsize, before.mhsize);
     EXPECT_EQ(f.exifpos, ExifCaptionPlace::minorCaption);
 
-    COptionsDlg logic(f.settings, f.exifpos, f.album, f.platform, kCss);
+    OptionsDialog logic(f.settings, f.exifpos, f.album, f.platform, kCss);
     OptionsWindow w(logic, f.platform);
     w.prepare();
     w.mainWidth->setText("700");
@@ -130,7 +130,7 @@ TEST(OptionsWindow, okWritesTheWidgetsAndCancelDoesNot) {
 
 TEST(OptionsWindow, numberBoxesTakeDigitsOnlyAndAreCheckedWhenLeft) {
     Fixture f;
-    COptionsDlg logic(f.settings, f.exifpos, f.album, f.platform, kCss);
+    OptionsDialog logic(f.settings, f.exifpos, f.album, f.platform, kCss);
     OptionsWindow w(logic, f.platform);
     w.prepare();
     w.mainWidth->clear();
@@ -144,7 +144,7 @@ TEST(OptionsWindow, numberBoxesTakeDigitsOnlyAndAreCheckedWhenLeft) {
 
 TEST(OptionsWindow, simpleViewerYesLocksTheThumbnailSizeAtSixtyFive) {
     Fixture f;
-    COptionsDlg logic(f.settings, f.exifpos, f.album, f.platform, kCss);
+    OptionsDialog logic(f.settings, f.exifpos, f.album, f.platform, kCss);
     OptionsWindow w(logic, f.platform);
     w.prepare();
     f.platform.expectMessage("SimpleViewer Information", "SimpleViewer will add",
@@ -172,7 +172,7 @@ TEST(OptionsWindow, subWindowsShowTheirValuesAndReturnThem) {
     f.settings.itfontfile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
     f.settings.itfontsize = 16;
     f.settings.ittext = "Kavlo";
-    COptionsDlg logic(f.settings, f.exifpos, f.album, f.platform, kCss);
+    OptionsDialog logic(f.settings, f.exifpos, f.album, f.platform, kCss);
     logic.setFontFiles({"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
                         "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf"});
     OptionsWindow w(logic, f.platform);
@@ -196,7 +196,7 @@ TEST(OptionsWindow, subWindowsShowTheirValuesAndReturnThem) {
     EXPECT_FALSE(f.settings.svcropthumbs);
 
     w.subWindowHook = [](QDialog& d) {
-        auto& wm = dynamic_cast<WatermarkEditorWindow&>(d);
+        auto& wm = dynamic_cast<WatermarkWindow&>(d);
         EXPECT_EQ(wm.windowTitle(), "Watermark Editor");
         EXPECT_EQ(wm.font->currentText(), "DejaVu Sans");
         EXPECT_EQ(wm.size->currentText(), "16");

@@ -17,7 +17,7 @@
 #include "qt/folder_chooser.h"
 #include "qt/link_label.h"
 #include "qt/simpleviewer_options_window.h"
-#include "qt/watermark_editor_window.h"
+#include "qt/watermark_window.h"
 #include "qt_test_support.h"
 #include "util/files.h"
 
@@ -26,9 +26,9 @@ namespace kavlo::qt {
 
 using core::FolderRequest;
 using kavlo::test::QuietPlatform;
-using ui::CAboutDlg;
-using ui::CImageTextEditorDlg;
-using ui::CSimpleViewerOptionsDlg;
+using ui::AboutDialog;
+using ui::SimpleViewerOptionsDialog;
+using ui::WatermarkDialog;
 using util::dataFolder;
 using util::folderExists;
 using util::versionString;
@@ -59,8 +59,8 @@ TEST(AboutWindow, showsTheVersionAndOpensLinksAndHelp) {
     QTest::mouseClick(w.simpleViewer, Qt::LeftButton);
     w.help->click();
     ASSERT_EQ(platform.opened.size(), 3u);
-    EXPECT_EQ(platform.opened[0], CAboutDlg::homepage().target);
-    EXPECT_EQ(platform.opened[1], CAboutDlg::simpleViewer().target);
+    EXPECT_EQ(platform.opened[0], AboutDialog::homepage().target);
+    EXPECT_EQ(platform.opened[1], AboutDialog::simpleViewer().target);
     EXPECT_EQ(platform.opened[2], dataFolder() + "readme.html");
     test::saveScreenshot(w, "about");
 }
@@ -79,16 +79,16 @@ TEST(LinkLabel, isUnderlinedBlueAndOpensOnlyATarget) {
     EXPECT_EQ(empty.cursor().shape(), Qt::PointingHandCursor);
 }
 
-TEST(WatermarkEditorWindow, previewFollowsTheTextAndTheCaptionSwitchLocksIt) {
+TEST(WatermarkWindow, previewFollowsTheTextAndTheCaptionSwitchLocksIt) {
     test::ensureApplication();
     QuietPlatform platform;
-    CImageTextEditorDlg::Values in;
+    WatermarkDialog::Values in;
     in.text = "Kavlo";
     in.fontFile = "DejaVuSans.ttf";
     in.sizeText = "24";
-    CImageTextEditorDlg logic(platform, in, {kDejaVu});
+    WatermarkDialog logic(platform, in, {kDejaVu});
     logic.open();
-    WatermarkEditorWindow w(logic);
+    WatermarkWindow w(logic);
     EXPECT_EQ(w.minorCaption->text(), "Use &minor caption as watermark");
     EXPECT_EQ(w.colour->text(), "Colo&r");
     EXPECT_EQ(w.position->count(), 7);
@@ -121,7 +121,7 @@ TEST(WatermarkEditorWindow, previewFollowsTheTextAndTheCaptionSwitchLocksIt) {
 TEST(SimpleViewerOptionsWindow, paddingIsCheckedAndColoursRepaintTheSample) {
     test::ensureApplication();
     QuietPlatform platform;
-    CSimpleViewerOptionsDlg logic(platform, 7);
+    SimpleViewerOptionsDialog logic(platform, 7);
     SimpleViewerOptionsWindow w(logic);
     EXPECT_EQ(w.hint->text(), "Showing all 7 images requires a thumbnail matrix size of 1x7.");
     EXPECT_EQ(w.background->text(), "&Background Color");

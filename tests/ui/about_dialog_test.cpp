@@ -12,7 +12,7 @@ using util::dataFolder;
 using util::versionString;
 
 TEST(About, versionLineCarriesTheProductVersion) {
-    CAboutDlg about;
+    AboutDialog about;
     EXPECT_EQ(about.versionLine(), "Kavlo  -  version " + versionString("ProductVersion"));
     EXPECT_FALSE(versionString("ProductVersion").empty());
 }

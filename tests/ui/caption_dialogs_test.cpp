@@ -12,7 +12,7 @@ using core::CaptionChoices;
 using core::CaptionSource;
 
 TEST(IptcFormatDialog, macintoshBoxRewritesTheLeadingToken) {
-    CIPTCFormatEditorDlg d("%mac_roman%%caption_abstract%");
+    IptcFormatDialog d("%mac_roman%%caption_abstract%");
     EXPECT_FALSE(d.macRoman());  // unchecked at opening whatever the format holds
     d.toggleMacRoman();
     EXPECT_TRUE(d.macRoman());
@@ -20,7 +20,7 @@ TEST(IptcFormatDialog, macintoshBoxRewritesTheLeadingToken) {
     d.toggleMacRoman();
     EXPECT_EQ(d.text(), "%caption_abstract%");
 
-    CIPTCFormatEditorDlg e("x%mac_roman%y%mac_roman%");
+    IptcFormatDialog e("x%mac_roman%y%mac_roman%");
     e.toggleMacRoman();
     EXPECT_EQ(e.format(), "%mac_roman%xy");
     e.setText("typed\r\n%city%");
@@ -28,10 +28,10 @@ TEST(IptcFormatDialog, macintoshBoxRewritesTheLeadingToken) {
 }
 
 TEST(ExifFormatDialog, rebuildsTheLettersInTableOrder) {
-    EXPECT_EQ(CExifFormatEditorDlg("fae").format(), "eaf");
-    EXPECT_EQ(CExifFormatEditorDlg("dmkuixfae").format(), "eaxfiukmd");
-    EXPECT_EQ(CExifFormatEditorDlg("zzq").format(), "");
-    CExifFormatEditorDlg d("e");
+    EXPECT_EQ(ExifFormatDialog("fae").format(), "eaf");
+    EXPECT_EQ(ExifFormatDialog("dmkuixfae").format(), "eaxfiukmd");
+    EXPECT_EQ(ExifFormatDialog("zzq").format(), "");
+    ExifFormatDialog d("e");
     EXPECT_TRUE(d.checked(0));
     d.setChecked(0, false);
     d.setChecked(8, true);
@@ -40,7 +40,7 @@ TEST(ExifFormatDialog, rebuildsTheLettersInTableOrder) {
 }
 
 TEST(CaptionExtractionDialog, formatButtonsFollowTheSource) {
-    CCaptionExtractionDlg d;
+    CaptionExtractionDialog d;
     d.prepare("%headline%", "eaf");
     EXPECT_TRUE(d.iptcButtonEnabled());
     EXPECT_FALSE(d.exifButtonEnabled());
@@ -52,11 +52,11 @@ TEST(CaptionExtractionDialog, formatButtonsFollowTheSource) {
     EXPECT_FALSE(d.exifButtonEnabled());
     d.setSource(static_cast<CaptionSource>(17));
     EXPECT_EQ(d.source(), CaptionSource::fileName);
-    EXPECT_STREQ(CCaptionExtractionDlg::sourceTexts()[0], "IPCT caption, author etc.");
+    EXPECT_STREQ(CaptionExtractionDialog::sourceTexts()[0], "IPCT caption, author etc.");
 }
 
 TEST(CaptionExtractionDialog, keepsSourceAndDestinationButResetsTheRange) {
-    CCaptionExtractionDlg d;
+    CaptionExtractionDialog d;
     d.prepare("%headline%", "eaf");
     d.setSource(CaptionSource::comment);
     d.setDestination(1);

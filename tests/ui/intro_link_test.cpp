@@ -7,16 +7,16 @@
 namespace kavlo::ui {
 
 TEST(IntroductionLinkDialog, lineBreaksConvertAtTheBoxBoundary) {
-    EXPECT_EQ(CIntroductionLinkDlg::toEditText("a\r\nb\r\n\r\nc"), "a\nb\n\nc");
-    EXPECT_EQ(CIntroductionLinkDlg::toEditText("a\rb"), "a\nb");
-    EXPECT_EQ(CIntroductionLinkDlg::fromEditText("a\nb\n\nc"), "a\r\nb\r\n\r\nc");
-    EXPECT_EQ(CIntroductionLinkDlg::fromEditText("a\r\nb\rc"), "a\r\nb\r\nc");
-    EXPECT_EQ(CIntroductionLinkDlg::fromEditText(""), "");
+    EXPECT_EQ(IntroLinkDialog::toEditText("a\r\nb\r\n\r\nc"), "a\nb\n\nc");
+    EXPECT_EQ(IntroLinkDialog::toEditText("a\rb"), "a\nb");
+    EXPECT_EQ(IntroLinkDialog::fromEditText("a\nb\n\nc"), "a\r\nb\r\n\r\nc");
+    EXPECT_EQ(IntroLinkDialog::fromEditText("a\r\nb\rc"), "a\r\nb\r\nc");
+    EXPECT_EQ(IntroLinkDialog::fromEditText(""), "");
 }
 
 TEST(IntroductionLinkDialog, unchangedTextKeepsItsBytes) {
     // Mixed line breaks from an old album file survive an OK without edits.
-    CIntroductionLinkDlg d("one\ntwo\r\nthree\r", "Home", "https://www.example.com");
+    IntroLinkDialog d("one\ntwo\r\nthree\r", "Home", "https://www.example.com");
     d.setIntroFromEdit(d.introEditText());
     EXPECT_EQ(d.intro(), "one\ntwo\r\nthree\r");
     d.setIntroFromEdit(d.introEditText() + "four");

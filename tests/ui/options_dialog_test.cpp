@@ -9,8 +9,8 @@
 
 #include "../core/scripted_platform.h"
 #include "ui/options_dialog.h"
-#include "ui/simpleviewer_options.h"
-#include "ui/watermark_editor.h"
+#include "ui/simpleviewer_options_dialog.h"
+#include "ui/watermark_dialog.h"
 #include "util/files.h"
 
 namespace fs = std::filesystem;
@@ -62,15 +62,15 @@ struct Fixture {
     AlbumModel album;
     ScriptedPlatform platform;
 
-    COptionsDlg make() { return COptionsDlg(settings, exifpos, album, platform, cssFolder()); }
+    OptionsDialog make() { return OptionsDialog(settings, exifpos, album, platform, cssFolder()); }
 };
 
 // Sub-windows that answer from the test.
 struct ScriptedWindows : OptionsSubWindows {
-    std::function<bool(CSimpleViewerOptionsDlg&)> simpleViewer;
-    std::function<bool(CImageTextEditorDlg&)> watermark;
-    bool runSimpleViewerOptions(CSimpleViewerOptionsDlg& d) override { return simpleViewer(d); }
-    bool runWatermarkEditor(CImageTextEditorDlg& d) override { return watermark(d); }
+    std::function<bool(SimpleViewerOptionsDialog&)> simpleViewer;
+    std::function<bool(WatermarkDialog&)> watermark;
+    bool runSimpleViewerOptions(SimpleViewerOptionsDialog& d) override { return simpleViewer(d); }
+    bool runWatermarkDialog(WatermarkDialog& d) override { return watermark(d); }
 };
 
 }  // namespace
@@ -112,7 +112,7 @@ TEST(OptionsQuality, aStoredSeventyShowsAsMediumAndIsWrittenBackAsEightyFive) {
     f.settings.mquality = 70;
     f.settings.squality = 50;
     f.settings.lquality = 90;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     EXPECT_EQ(qualityItems()[dlg.controls.mainQuality], "Medium");
     ASSERT_TRUE(dlg.ok());
@@ -149,7 +149,7 @@ TEST(OptionsOpening, unknownLanguageAndSkinAreReportedAndKeptOnOk) {
     Fixture f;
     f.settings.language = "xx";
     f.settings.appearance = "gone";
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     f.platform.expectMessage("Fatal error", "Language 'xx' was not found.");
     f.platform.expectMessage("Fatal error", "Skin 'gone' was not found.");
     dlg.open();
@@ -164,7 +164,7 @@ TEST(OptionsOpening, unknownLanguageAndSkinAreReportedAndKeptOnOk) {
 TEST(OptionsOpening, knownLanguageAndSkinAreSelectedAndChangedOnOk) {
     Fixture f;
     f.settings.language = "de";
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     EXPECT_TRUE(f.platform.messages.empty());
     EXPECT_EQ(dlg.controls.language, "German");
@@ -178,7 +178,7 @@ TEST(OptionsOpening, knownLanguageAndSkinAreSelectedAndChangedOnOk) {
 
 TEST(OptionsSizes, mainSizesAreBoundByThumbnailsAndLargeImages) {
     Fixture f;  // thumbnails shown at 80, large images hidden
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
 
     dlg.controls.mainWidth = "3000";
@@ -207,7 +207,7 @@ TEST(OptionsSizes, mainSizesAreBoundByThumbnailsAndLargeImages) {
 
 TEST(OptionsSizes, hiddenThumbnailsLetMainImagesShrinkToSixteen) {
     Fixture f;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     dlg.controls.small = false;
     dlg.controls.mainWidth = "10";
@@ -225,7 +225,7 @@ TEST(OptionsSizes, thumbnailAndLargeRangesFollowTheMainSizes) {
     Fixture f;
     f.settings.mhsize = 552;
     f.settings.mvsize = 400;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     dlg.controls.smallSize = "600";
     f.platform.expectMessage("Information", "Thumbnails must have a size between 8 and 399.");
@@ -239,7 +239,7 @@ TEST(OptionsSizes, thumbnailAndLargeRangesFollowTheMainSizes) {
 
 TEST(OptionsSizes, minimumAboveMaximumInsertsTheMinimum) {
     Fixture f;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     dlg.controls.smallSize = "200";
     dlg.controls.large = true;
@@ -254,7 +254,7 @@ TEST(OptionsSizes, minimumAboveMaximumInsertsTheMinimum) {
 TEST(OptionsSizes, aBoxWithoutNumberSkipsTheChecksAndBlocksOk) {
     Fixture f;
     const AlbumSettings before = f.settings;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     dlg.controls.mainWidth = "";
     dlg.controls.imagetext = true;
@@ -269,7 +269,7 @@ TEST(OptionsSizes, aBoxWithoutNumberSkipsTheChecksAndBlocksOk) {
 
 TEST(OptionsEnabling, controlsFollowTheirSwitches) {
     Fixture f;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     OptionsEnabled e = dlg.enabled();
     EXPECT_FALSE(e.svOptions);
@@ -303,7 +303,7 @@ TEST(OptionsEnabling, controlsFollowTheirSwitches) {
 
 TEST(OptionsHandlers, onlyImageAffectingChangesStopReuse) {
     Fixture f;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     f.settings.reuseimages = true;
     dlg.controls.exifIndex = 2;  // the language and Exif lists change nothing
@@ -325,7 +325,7 @@ TEST(OptionsHandlers, onlyImageAffectingChangesStopReuse) {
 
 TEST(OptionsSimpleViewer, yesSetsTheSquareThumbnailSizeAndLocksTheBox) {
     Fixture f;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     f.settings.reuseimages = true;
     dlg.controls.simpleviewer = true;
@@ -353,7 +353,7 @@ TEST(OptionsSimpleViewer, yesSetsTheSquareThumbnailSizeAndLocksTheBox) {
 
 TEST(OptionsSimpleViewer, noUnchecksTheBoxAndKeepsEverything) {
     Fixture f;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     f.settings.reuseimages = true;
     dlg.controls.simpleviewer = true;
@@ -373,7 +373,7 @@ TEST(OptionsOk, okWritesEveryControlAndCancelWritesNothing) {
     Fixture f;
     const AlbumSettings before = f.settings;
     {
-        COptionsDlg dlg = f.make();
+        OptionsDialog dlg = f.make();
         dlg.open();
         dlg.controls.smallSize = "100";
         dlg.controls.mainWidth = "800";
@@ -387,7 +387,7 @@ TEST(OptionsOk, okWritesEveryControlAndCancelWritesNothing) {
     EXPECT_EQ(f.settings.large, before.large);
     EXPECT_EQ(f.exifpos, ExifCaptionPlace::minorCaption);
 
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     OptionsControls& c = dlg.controls;
     c.smallSize = "100";
@@ -432,10 +432,10 @@ TEST(OptionsSubWindows, simpleViewerOptionsGoInAndComeBack) {
     f.settings.svframesize = 7;
     f.settings.svstagepadding = 20;
     f.settings.svcropthumbs = false;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     ScriptedWindows windows;
-    windows.simpleViewer = [](CSimpleViewerOptionsDlg& d) {
+    windows.simpleViewer = [](SimpleViewerOptionsDialog& d) {
         EXPECT_EQ(d.imageCount, 4);
         EXPECT_EQ(d.rowIndex, 3);
         EXPECT_EQ(d.columnIndex, 4);
@@ -459,7 +459,7 @@ TEST(OptionsSubWindows, simpleViewerOptionsGoInAndComeBack) {
     // Text colour and matrix do not touch the images.
     EXPECT_TRUE(f.settings.reuseimages);
 
-    windows.simpleViewer = [](CSimpleViewerOptionsDlg& d) {
+    windows.simpleViewer = [](SimpleViewerOptionsDialog& d) {
         d.scaling = "Crop";
         return true;
     };
@@ -468,7 +468,7 @@ TEST(OptionsSubWindows, simpleViewerOptionsGoInAndComeBack) {
     EXPECT_FALSE(f.settings.reuseimages);
 
     f.settings.reuseimages = true;
-    windows.simpleViewer = [](CSimpleViewerOptionsDlg& d) {
+    windows.simpleViewer = [](SimpleViewerOptionsDialog& d) {
         d.backgroundColour = 0;
         return false;  // Cancel
     };
@@ -481,11 +481,11 @@ TEST(OptionsSubWindows, watermarkEditorResultIsStoredUnderTheWaitCursorUntilRead
     Fixture f;
     f.settings.itfontfile = kDejaVu;
     f.settings.itfontsize = 12;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.setFontFiles({kDejaVu, kDejaVuBold});
     dlg.open();
     ScriptedWindows windows;
-    windows.watermark = [&](CImageTextEditorDlg& d) {
+    windows.watermark = [&](WatermarkDialog& d) {
         EXPECT_FALSE(f.platform.waitCursor);
         EXPECT_EQ(d.fontName, "DejaVu Sans");
         EXPECT_EQ(d.sizeText, "12");
@@ -511,11 +511,11 @@ TEST(OptionsSubWindows, watermarkOkKeepsAFontPathAndSizeTheEditorCouldNotShow) {
     Fixture f;
     f.settings.itfontfile = "/home/someone/fonts/Private.ttf";
     f.settings.itfontsize = 22;  // not in the size list
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.setFontFiles({kDejaVu});
     dlg.open();
     ScriptedWindows windows;
-    windows.watermark = [](CImageTextEditorDlg& d) {
+    windows.watermark = [](WatermarkDialog& d) {
         EXPECT_EQ(d.fontName, "");
         EXPECT_EQ(d.sizeText, "");
         EXPECT_EQ(d.result().fontFile, "Private.ttf");

@@ -2,7 +2,7 @@
 // The "Watermark Editor" window: watermark text (or each image's minor caption),
 // font, size, colour, transparency and position, with a live preview.
 //
-// CImageTextEditorDlg holds the values of the window's controls and the preview
+// WatermarkDialog holds the values of the window's controls and the preview
 // picture; the Qt view copies its widgets in, calls the handlers and shows the state.
 #pragma once
 
@@ -15,7 +15,7 @@
 
 namespace kavlo::ui {
 
-class CImageTextEditorDlg {
+class WatermarkDialog {
 public:
     /// What the window is opened with and what it returns on OK.
     struct Values {
@@ -31,11 +31,10 @@ public:
     };
 
     /// `fontFiles`: full paths of the TrueType files to offer.
-    CImageTextEditorDlg(core::Platform& platform, const Values& in,
-                        std::vector<std::string> fontFiles);
-    ~CImageTextEditorDlg();
-    CImageTextEditorDlg(const CImageTextEditorDlg&) = delete;
-    CImageTextEditorDlg& operator=(const CImageTextEditorDlg&) = delete;
+    WatermarkDialog(core::Platform& platform, const Values& in, std::vector<std::string> fontFiles);
+    ~WatermarkDialog();
+    WatermarkDialog(const WatermarkDialog&) = delete;
+    WatermarkDialog& operator=(const WatermarkDialog&) = delete;
 
     // Values of the controls.
     std::string text;                     ///< "&Text"

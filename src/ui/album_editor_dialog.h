@@ -5,7 +5,7 @@
 // image in the desktop's viewer, and reaches caption extraction and the
 // introduction/link editor.
 //
-// CAlbumEditorDlg holds every decision of the window; a view (the Qt window, or a
+// AlbumEditorDialog holds every decision of the window; a view (the Qt window, or a
 // scripted one in the tests) shows its state and forwards the user's actions. All
 // changes go straight into the AlbumModel: there is no undo and no apply step.
 //
@@ -52,17 +52,17 @@ public:
     /// Display frozen (true) during a move or reversal, thawed and redrawn (false) after.
     virtual void setFrozen(bool frozen) { (void)frozen; }
     /// Shows the caption extraction dialog modally; true on OK.
-    virtual bool runCaptionExtraction(CCaptionExtractionDlg& dlg) {
+    virtual bool runCaptionExtraction(CaptionExtractionDialog& dlg) {
         (void)dlg;
         return false;
     }
     /// Shows the introduction and link editor modally; true on OK.
-    virtual bool runIntroductionLink(CIntroductionLinkDlg& dlg) {
+    virtual bool runIntroductionLink(IntroLinkDialog& dlg) {
         (void)dlg;
         return false;
     }
     /// Called on the producer's thread: post a call of
-    /// CAlbumEditorDlg::refreshThumbnails() to the window's thread. Must not touch
+    /// AlbumEditorDialog::refreshThumbnails() to the window's thread. Must not touch
     /// anything else.
     virtual void postRefreshThumbnails() {}
 };
@@ -70,7 +70,7 @@ public:
 /// Keys of the editor.
 enum class EditorKey { PageUp, PageDown, CtrlHome, CtrlEnd, CtrlDelete };
 
-class CAlbumEditorDlg : public AlbumEditorControl {
+class AlbumEditorDialog : public AlbumEditorControl {
 public:
     /// The window's static texts.
     static const char* navigationHint();  ///< "Use Page Up / Down and Ctrl+Delete ..."
@@ -79,12 +79,12 @@ public:
     static const char* majorCaptionNote();
     static const char* minorCaptionNote();
 
-    CAlbumEditorDlg(model::AlbumModel& model, core::Platform& platform,
-                    ThumbnailMaker maker = makeThumbnail);
+    AlbumEditorDialog(model::AlbumModel& model, core::Platform& platform,
+                      ThumbnailMaker maker = makeThumbnail);
     /// Stops the thumbnail producer.
-    ~CAlbumEditorDlg() override;
-    CAlbumEditorDlg(const CAlbumEditorDlg&) = delete;
-    CAlbumEditorDlg& operator=(const CAlbumEditorDlg&) = delete;
+    ~AlbumEditorDialog() override;
+    AlbumEditorDialog(const AlbumEditorDialog&) = delete;
+    AlbumEditorDialog& operator=(const AlbumEditorDialog&) = delete;
 
     /// The view must outlive the thumbnail producer: call stopBackgroundWork() before
     /// destroying it.
@@ -195,7 +195,7 @@ private:
     int m_selected = -1;
     std::string m_majorBox;
     std::string m_minorBox;
-    CCaptionExtractionDlg m_extraction;
+    CaptionExtractionDialog m_extraction;
     std::uint64_t m_generation = 0;
     int m_shownThumbnails = 0;
     int m_shownEmbedded = 0;

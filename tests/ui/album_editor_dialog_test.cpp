@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "core/platform.h"
-#include "ui/album_editor.h"
+#include "ui/album_editor_dialog.h"
 
 namespace fs = std::filesystem;
 namespace kavlo::ui {
@@ -68,8 +68,8 @@ public:
     int resets = 0, selections = 0, hides = 0, shows = 0, frozenDepth = 0;
     std::vector<std::pair<int, int>> moves;
     std::vector<int> removed;
-    std::function<bool(CCaptionExtractionDlg&)> extraction;
-    std::function<bool(CIntroductionLinkDlg&)> introduction;
+    std::function<bool(CaptionExtractionDialog&)> extraction;
+    std::function<bool(IntroLinkDialog&)> introduction;
     std::function<void()> duringRearrangement;  // a toolkit reporting selections mid-move
 
     void showWindow() override { ++shows; }
@@ -85,10 +85,10 @@ public:
     void itemRemoved(int row) override { removed.push_back(row); }
     void selectionChanged() override { ++selections; }
     void setFrozen(bool f) override { frozenDepth += f ? 1 : -1; }
-    bool runCaptionExtraction(CCaptionExtractionDlg& d) override {
+    bool runCaptionExtraction(CaptionExtractionDialog& d) override {
         return extraction ? extraction(d) : false;
     }
-    bool runIntroductionLink(CIntroductionLinkDlg& d) override {
+    bool runIntroductionLink(IntroLinkDialog& d) override {
         return introduction ? introduction(d) : false;
     }
     void postRefreshThumbnails() override { ++posts; }
@@ -111,12 +111,12 @@ protected:
     AlbumModel model;
     ScriptedPlatform platform;
     RecordingView view;
-    std::unique_ptr<CAlbumEditorDlg> editor;
+    std::unique_ptr<AlbumEditorDialog> editor;
 
     void open(const std::vector<std::string>& names, ThumbnailMaker maker = fakeThumbnail) {
         for (const auto& n : names) model.images.push_back({"/photos/" + n + ".jpg", "", ""});
         model.settings.reuseimages = true;
-        editor = std::make_unique<CAlbumEditorDlg>(model, platform, std::move(maker));
+        editor = std::make_unique<AlbumEditorDialog>(model, platform, std::move(maker));
         editor->setView(&view);
         editor->showEditor(true);
     }
@@ -163,10 +163,10 @@ TEST_F(AlbumEditorTest, moveToEndAndTopCarryTheSelectedImage) {
 }
 
 TEST_F(AlbumEditorTest, dropTargetsTheItemHalfAnItemBelowTheMouse) {
-    EXPECT_EQ(CAlbumEditorDlg::dropInsertionPoint(3, 2, 5), 3);    // lower half of item 2
-    EXPECT_EQ(CAlbumEditorDlg::dropInsertionPoint(-1, 4, 5), 5);   // lower half of the last
-    EXPECT_EQ(CAlbumEditorDlg::dropInsertionPoint(-1, 2, 5), -1);  // gap: nothing happens
-    EXPECT_EQ(CAlbumEditorDlg::dropInsertionPoint(-1, -1, 5), -1);
+    EXPECT_EQ(AlbumEditorDialog::dropInsertionPoint(3, 2, 5), 3);    // lower half of item 2
+    EXPECT_EQ(AlbumEditorDialog::dropInsertionPoint(-1, 4, 5), 5);   // lower half of the last
+    EXPECT_EQ(AlbumEditorDialog::dropInsertionPoint(-1, 2, 5), -1);  // gap: nothing happens
+    EXPECT_EQ(AlbumEditorDialog::dropInsertionPoint(-1, -1, 5), -1);
 
     open({"0", "1", "2", "3", "4"});
     editor->select(1);
@@ -351,7 +351,7 @@ TEST_F(AlbumEditorTest, rebuildEmptiesOnlyTheAlbumImageFolders) {
 
 TEST_F(AlbumEditorTest, rebuildButtonOnlyForReusedAlbums) {
     model.settings.reuseimages = false;
-    CAlbumEditorDlg fresh(model, platform, fakeThumbnail);
+    AlbumEditorDialog fresh(model, platform, fakeThumbnail);
     fresh.showEditor(true);
     EXPECT_FALSE(fresh.rebuildVisible());
     open({"0"});
@@ -365,10 +365,10 @@ TEST_F(AlbumEditorTest, captionExtractionStoresFormatsAndRefreshesTheBoxes) {
     editor->select(1);
     editor->setMajorText("typed, never committed");
 
-    view.extraction = [](CCaptionExtractionDlg& d) {
+    view.extraction = [](CaptionExtractionDialog& d) {
         EXPECT_EQ(d.range(), 0);
         d.setSource(CaptionSource::number);
-        d.acceptExifEditor(CExifFormatEditorDlg("dk"));
+        d.acceptExifEditor(ExifFormatDialog("dk"));
         return true;
     };
     editor->extractCaptions();
@@ -379,19 +379,19 @@ TEST_F(AlbumEditorTest, captionExtractionStoresFormatsAndRefreshesTheBoxes) {
     EXPECT_EQ(platform.waitDepth, 0);
 
     // Source and destination persist, the range starts at the current image again.
-    view.extraction = [](CCaptionExtractionDlg& d) {
+    view.extraction = [](CaptionExtractionDialog& d) {
         EXPECT_EQ(d.source(), CaptionSource::number);
         EXPECT_EQ(d.range(), 0);
         d.setDestination(1);
         d.setRange(1);
-        d.acceptIptcEditor(CIPTCFormatEditorDlg("%city%"));
+        d.acceptIptcEditor(IptcFormatDialog("%city%"));
         return false;  // Cancel: nothing changes
     };
     editor->extractCaptions();
     EXPECT_EQ(model.settings.iptcformat, "%headline%");
     EXPECT_EQ(model.images[2].micap, "");
 
-    view.extraction = [](CCaptionExtractionDlg& d) {
+    view.extraction = [](CaptionExtractionDialog& d) {
         EXPECT_EQ(d.destination(), 1);
         EXPECT_EQ(d.range(), 0);
         d.setRange(1);
@@ -408,7 +408,7 @@ TEST_F(AlbumEditorTest, introductionIsStoredOnlyOnOk) {
     model.intro = "Line one\r\nLine two";
     model.settings.linktext = "Home";
     model.settings.linkurl = "https://www.example.com";
-    view.introduction = [](CIntroductionLinkDlg& d) {
+    view.introduction = [](IntroLinkDialog& d) {
         d.setIntroFromEdit("changed\nintro");
         d.setLinkUrl("https://other.example.com");
         return false;
@@ -417,7 +417,7 @@ TEST_F(AlbumEditorTest, introductionIsStoredOnlyOnOk) {
     EXPECT_EQ(model.intro, "Line one\r\nLine two");
     EXPECT_EQ(model.settings.linkurl, "https://www.example.com");
 
-    view.introduction = [](CIntroductionLinkDlg& d) {
+    view.introduction = [](IntroLinkDialog& d) {
         d.setIntroFromEdit(d.introEditText());
         return true;
     };
@@ -425,7 +425,7 @@ TEST_F(AlbumEditorTest, introductionIsStoredOnlyOnOk) {
     EXPECT_EQ(model.intro, "Line one\r\nLine two");
     EXPECT_EQ(model.settings.linktext, "Home");
 
-    view.introduction = [](CIntroductionLinkDlg& d) {
+    view.introduction = [](IntroLinkDialog& d) {
         d.setIntroFromEdit("a\nb");
         d.setLinkText("Start");
         return true;
@@ -438,13 +438,13 @@ TEST_F(AlbumEditorTest, introductionIsStoredOnlyOnOk) {
 namespace {
 
 // Waits until the producer of `editor` has finished, then takes what it made.
-void drain(CAlbumEditorDlg& editor) {
+void drain(AlbumEditorDialog& editor) {
     for (int i = 0; i < 2000 && editor.loadingThumbnails(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     editor.refreshThumbnails();
 }
 
-int tagOf(const CAlbumEditorDlg& e, int row) {
+int tagOf(const AlbumEditorDialog& e, int row) {
     auto p = e.thumbnail(row);
     return p ? p->bgr[0] : -1;
 }

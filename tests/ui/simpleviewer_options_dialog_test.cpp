@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "../core/scripted_platform.h"
-#include "ui/simpleviewer_options.h"
+#include "ui/simpleviewer_options_dialog.h"
 
 namespace kavlo::ui {
 
@@ -50,7 +50,7 @@ TEST(SimpleViewerHint, listsEveryMatrixThatShowsAllImages) {
 
 TEST(SimpleViewerPadding, outOfRangePaddingIsCorrectedWithAMessage) {
     ScriptedPlatform platform;
-    CSimpleViewerOptionsDlg dlg(platform, 10);
+    SimpleViewerOptionsDialog dlg(platform, 10);
     dlg.stagePadding = "250";
     platform.expectMessage("Information",
                            "Stage padding must have a size between 0 and 100.\n\nThe closest "
@@ -67,7 +67,7 @@ TEST(SimpleViewerPadding, outOfRangePaddingIsCorrectedWithAMessage) {
 
 TEST(SimpleViewerPadding, okCorrectsATypedValueAndRefusesAnEmptyBox) {
     ScriptedPlatform platform;
-    CSimpleViewerOptionsDlg dlg(platform, 10);
+    SimpleViewerOptionsDialog dlg(platform, 10);
     dlg.stagePadding = "";
     EXPECT_FALSE(dlg.checkStagePadding());  // leaving the box says nothing yet
     EXPECT_TRUE(platform.messages.empty());
@@ -82,7 +82,7 @@ TEST(SimpleViewerPadding, okCorrectsATypedValueAndRefusesAnEmptyBox) {
 
 TEST(SimpleViewerColours, chosenColoursAreStoredAndCancelKeepsThem) {
     ColourPlatform platform;
-    CSimpleViewerOptionsDlg dlg(platform, 3);
+    SimpleViewerOptionsDialog dlg(platform, 3);
     EXPECT_EQ(dlg.backgroundColour, 0x191919u);
     EXPECT_EQ(dlg.textColour, 0xFFFFFFu);
     EXPECT_EQ(dlg.frameColour, 0x555555u);

@@ -25,14 +25,14 @@ std::string thumbnailMatrixHint(int imageCount);
 /// The text painted in the colour sample (leading and trailing space included).
 inline constexpr const char* kColourSampleText = " The quick brown fox jumps over the lazy dog. ";
 
-class CSimpleViewerOptionsDlg {
+class SimpleViewerOptionsDialog {
 public:
     /// Highest frame-size index (items "0" .. "30").
     static constexpr int kMaxFrameSize = 30;
     /// Highest row / column index (items "1" .. "20").
     static constexpr int kMaxMatrixIndex = 19;
 
-    explicit CSimpleViewerOptionsDlg(core::Platform& platform, int imageCount = 0);
+    explicit SimpleViewerOptionsDialog(core::Platform& platform, int imageCount = 0);
 
     // Values of the controls. The caller fills them before the window opens and
     // reads them after ok() returned true.
