@@ -76,7 +76,7 @@ void runAll(AlbumRenderer& r) {
     ASSERT_TRUE(r.finished());
 }
 
-TEST(ImageNames, NumberedAndOriginalNames) {
+TEST(ImageNames, numberedAndOriginalNames) {
     AlbumSettings s;
     ImageEntry e{"/p/IMG #5.JPG", "", ""};
     EXPECT_EQ(albumImageName(s, e, 0), "0001.jpg");
@@ -86,7 +86,7 @@ TEST(ImageNames, NumberedAndOriginalNames) {
     EXPECT_EQ(albumImageName(s, ImageEntry{"/p/a#b.jpg", "", ""}, 11), "ab-012.jpg");
 }
 
-TEST(FitBox, LandscapePortraitAndEnlargement) {
+TEST(FitBox, landscapePortraitAndEnlargement) {
     EXPECT_EQ(fitBox(552, 552, 3000, 2000), (std::pair<int, int>{552, 368}));
     EXPECT_EQ(fitBox(80, 80, 3000, 2000), (std::pair<int, int>{80, 53}));
     EXPECT_EQ(fitBox(552, 552, 2000, 3000), (std::pair<int, int>{368, 552}));
@@ -95,7 +95,7 @@ TEST(FitBox, LandscapePortraitAndEnlargement) {
     EXPECT_EQ(fitBox(80, 80, 0, 0), (std::pair<int, int>{0, 0}));
 }
 
-TEST(Renderer, DefaultSettingsOnALargeJpeg) {
+TEST(Renderer, defaultSettingsOnALargeJpeg) {
     const std::string root = scratchFolder("default3000");
     fs::create_directories(root + "/photos");
     ASSERT_TRUE(writeTestJpeg(root + "/photos/a.jpg", 3000, 2000));
@@ -114,7 +114,7 @@ TEST(Renderer, DefaultSettingsOnALargeJpeg) {
     EXPECT_DOUBLE_EQ(r.percentDone(), 100.0);
 }
 
-TEST(Renderer, LargeImagesSetTheDecodeTarget) {
+TEST(Renderer, largeImagesSetTheDecodeTarget) {
     const std::string root = scratchFolder("largetarget");
     fs::create_directories(root + "/photos");
     ASSERT_TRUE(writeTestJpeg(root + "/photos/a.jpg", 3000, 2000));
@@ -129,7 +129,7 @@ TEST(Renderer, LargeImagesSetTheDecodeTarget) {
     EXPECT_EQ(r.sizes().largeW, std::vector<int>{1024});
 }
 
-TEST(Renderer, SourcesThatNeedNoResizingAreCopiedOnlyWhenJpeg) {
+TEST(Renderer, sourcesThatNeedNoResizingAreCopiedOnlyWhenJpeg) {
     const std::string root = scratchFolder("copies");
     fs::create_directories(root + "/photos");
     ASSERT_TRUE(writeTestJpeg(root + "/photos/a.jpg", 552, 368));
@@ -154,7 +154,7 @@ TEST(Renderer, SourcesThatNeedNoResizingAreCopiedOnlyWhenJpeg) {
     EXPECT_NE(readAll(root + "/album/large/0002.jpg"), readAll(root + "/photos/b.tif"));
 }
 
-TEST(Renderer, NonImageSourcesAreNeverCopied) {
+TEST(Renderer, nonImageSourcesAreNeverCopied) {
     // An album information file may point at any file; with copyhires on it must not
     // end up in the album.
     const std::string root = scratchFolder("noleak");
@@ -178,7 +178,7 @@ TEST(Renderer, NonImageSourcesAreNeverCopied) {
     EXPECT_EQ(jpegSize(root + "/album/medium/0001.jpg"), (std::pair<int, int>{552, 368}));
 }
 
-TEST(Renderer, FolderNamesFromFilesStayInsideTheAlbum) {
+TEST(Renderer, folderNamesFromFilesStayInsideTheAlbum) {
     const std::string root = scratchFolder("inside");
     fs::create_directories(root + "/photos");
     ASSERT_TRUE(writeTestJpeg(root + "/photos/a.jpg", 300, 200));
@@ -196,7 +196,7 @@ TEST(Renderer, FolderNamesFromFilesStayInsideTheAlbum) {
     EXPECT_FALSE(fs::exists(root + "/0001.jpg"));
 }
 
-TEST(Renderer, AFailedWriteDoesNotEndTheRun) {
+TEST(Renderer, aFailedWriteDoesNotEndTheRun) {
     const std::string root = scratchFolder("failedwrite");
     fs::create_directories(root + "/photos");
     ASSERT_TRUE(writeTestJpeg(root + "/photos/a.jpg", 300, 200));
@@ -211,7 +211,7 @@ TEST(Renderer, AFailedWriteDoesNotEndTheRun) {
     EXPECT_TRUE(fs::exists(root + "/album/ext/js/albumdef.js"));
 }
 
-TEST(Renderer, AutoViewerFooterKeyword) {
+TEST(Renderer, autoViewerFooterKeyword) {
     const std::string root = scratchFolder("autoviewer");
     fs::create_directories(root + "/photos");
     ASSERT_TRUE(writeTestJpeg(root + "/photos/a.jpg", 600, 400));
@@ -228,7 +228,7 @@ TEST(Renderer, AutoViewerFooterKeyword) {
               std::string::npos);
 }
 
-TEST(Renderer, PhotoFrameKeywordWritesOnlyTheSlideshow) {
+TEST(Renderer, photoFrameKeywordWritesOnlyTheSlideshow) {
     const std::string root = scratchFolder("philips");
     fs::create_directories(root + "/photos");
     ASSERT_TRUE(writeTestJpeg(root + "/photos/a.jpg", 600, 400));
@@ -242,7 +242,7 @@ TEST(Renderer, PhotoFrameKeywordWritesOnlyTheSlideshow) {
     EXPECT_FALSE(fs::exists(root + "/album/ext/js/albumdef.js"));
 }
 
-TEST(Renderer, SimpleViewerThumbnailsAreSquare) {
+TEST(Renderer, simpleViewerThumbnailsAreSquare) {
     for (bool crop : {true, false}) {
         const std::string root = scratchFolder(crop ? "svcrop" : "svfit");
         fs::create_directories(root + "/photos");
@@ -263,7 +263,7 @@ TEST(Renderer, SimpleViewerThumbnailsAreSquare) {
     }
 }
 
-TEST(Renderer, UncroppedThumbnailIsCentredOnItsBackground) {
+TEST(Renderer, uncroppedThumbnailIsCentredOnItsBackground) {
     const std::string root = scratchFolder("svcentre");
     fs::create_directories(root + "/photos");
     ASSERT_TRUE(writeTestJpeg(root + "/photos/a.jpg", 1000, 250));
@@ -286,7 +286,7 @@ TEST(Renderer, UncroppedThumbnailIsCentredOnItsBackground) {
     RPfree(t);
 }
 
-TEST(Renderer, RemainingTimeEstimate) {
+TEST(Renderer, remainingTimeEstimate) {
     const std::string root = scratchFolder("estimate");
     fs::create_directories(root + "/photos");
     std::vector<std::string> paths;
@@ -315,7 +315,7 @@ TEST(Renderer, RemainingTimeEstimate) {
     EXPECT_DOUBLE_EQ(r.elapsedSeconds(), total);
 }
 
-TEST(Renderer, UnchangedAlbumIsReusedWithoutDecoding) {
+TEST(Renderer, unchangedAlbumIsReusedWithoutDecoding) {
     const std::string root = scratchFolder("reuse");
     fs::create_directories(root + "/photos");
     const std::string cam = test::testPhotoFolder("cameras");
@@ -367,7 +367,7 @@ TEST(Renderer, UnchangedAlbumIsReusedWithoutDecoding) {
     for (const auto& [file, n] : third.orientationPerFile) EXPECT_EQ(n, 1) << file;
 }
 
-TEST(Renderer, TiffIsDecodedOnceEvenWhenTheReuseTestFails) {
+TEST(Renderer, tiffIsDecodedOnceEvenWhenTheReuseTestFails) {
     const std::string root = scratchFolder("tiffonce");
     fs::create_directories(root + "/photos");
     ASSERT_TRUE(writeTestJpeg(root + "/photos/a.jpg", 640, 480));
@@ -390,7 +390,7 @@ TEST(Renderer, TiffIsDecodedOnceEvenWhenTheReuseTestFails) {
     EXPECT_TRUE(r2.reused()[0]);
 }
 
-TEST(Renderer, ExifOrientationTurnsTheImageUpright) {
+TEST(Renderer, exifOrientationTurnsTheImageUpright) {
     const std::string root = scratchFolder("orientation");
     fs::create_directories(root + "/photos");
     const std::string src = test::testPhotoFolder("orientation");

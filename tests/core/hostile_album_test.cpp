@@ -95,7 +95,7 @@ protected:
     }
 };
 
-TEST_F(HostileAlbum, FilesThatAreNotPhotosAreNeverPublished) {
+TEST_F(HostileAlbum, filesThatAreNotPhotosAreNeverPublished) {
     const std::string root = scratchFolder("hostile_publish");
     const std::string photos = root + "/photos";
     fs::create_directories(photos);
@@ -142,7 +142,7 @@ TEST_F(HostileAlbum, FilesThatAreNotPhotosAreNeverPublished) {
     EXPECT_EQ(readAll(album + "/large/0001.jpg"), readAll(photos + "/a.jpg"));
 }
 
-TEST_F(HostileAlbum, FolderNamesInTheFileCannotReachOutsideTheAlbum) {
+TEST_F(HostileAlbum, folderNamesInTheFileCannotReachOutsideTheAlbum) {
     const std::string root = scratchFolder("hostile_folders");
     // root/victim, root/x/victim and root/x/photos hold photos that a folder name
     // leading out of root/x/album would reach.
@@ -175,7 +175,7 @@ TEST_F(HostileAlbum, FolderNamesInTheFileCannotReachOutsideTheAlbum) {
     EXPECT_NE(r.err.find("Warning: ldir in "), std::string::npos) << r.err;
 }
 
-TEST_F(HostileAlbum, SymbolicLinksInTheAlbumDoNotLeadWritesOrDeletesOutside) {
+TEST_F(HostileAlbum, symbolicLinksInTheAlbumDoNotLeadWritesOrDeletesOutside) {
     const std::string root = scratchFolder("hostile_links");
     const std::string photos = root + "/photos";
     fs::create_directories(photos);
@@ -216,7 +216,7 @@ TEST_F(HostileAlbum, SymbolicLinksInTheAlbumDoNotLeadWritesOrDeletesOutside) {
     EXPECT_TRUE(fs::exists(album + "/ext/js/albumdef.js"));
 }
 
-TEST_F(HostileAlbum, UnreadableAlbumFilesAreRefusedAndNothingIsWritten) {
+TEST_F(HostileAlbum, unreadableAlbumFilesAreRefusedAndNothingIsWritten) {
     const std::string root = scratchFolder("hostile_unreadable");
     const std::string entityBomb =
         "<?xml version=\"1.0\"?>\n<!DOCTYPE r [\n<!ENTITY a \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\">\n"
@@ -248,7 +248,7 @@ TEST_F(HostileAlbum, UnreadableAlbumFilesAreRefusedAndNothingIsWritten) {
     }
 }
 
-TEST_F(HostileAlbum, AFifoInPlaceOfTheAlbumFileDoesNotStopTheProgram) {
+TEST_F(HostileAlbum, aFifoInPlaceOfTheAlbumFileDoesNotStopTheProgram) {
     const std::string root = scratchFolder("hostile_fifo");
     const std::string photos = root + "/photos";
     fs::create_directories(photos);
@@ -273,7 +273,7 @@ TEST_F(HostileAlbum, AFifoInPlaceOfTheAlbumFileDoesNotStopTheProgram) {
     EXPECT_FALSE(fs::exists(album + "/medium/0002.jpg"));
 }
 
-TEST_F(HostileAlbum, AMillionMissingImagesEndQuickly) {
+TEST_F(HostileAlbum, aMillionMissingImagesEndQuickly) {
     const std::string root = scratchFolder("hostile_million");
     const std::string photos = root + "/photos";
     fs::create_directories(photos);

@@ -50,7 +50,7 @@ struct AwkwardAlbum {
     }
 };
 
-TEST(NumberArray, OneNumberEmptyListAndPadding) {
+TEST(NumberArray, oneNumberEmptyListAndPadding) {
     std::string out;
     writeNumberArray(out, "smallWidth", {80});
     EXPECT_EQ(out, "var smallWidth    = new Array( 80, ''  );\n");
@@ -62,7 +62,7 @@ TEST(NumberArray, OneNumberEmptyListAndPadding) {
     EXPECT_EQ(out, "var mediumHeight  = new Array( 1, 2 );\n");
 }
 
-TEST(AlbumPages, MatchTheFixturesByteForByte) {
+TEST(AlbumPages, matchTheFixturesByteForByte) {
     const std::string dest = test::scratchFolder("awkward");
     AwkwardAlbum a(dest);
     a.model.settings.simpleviewer = true;
@@ -81,7 +81,7 @@ TEST(AlbumPages, MatchTheFixturesByteForByte) {
     EXPECT_EQ(readAll(dest + "/slideshow.alb"), readAll(kFixtures + "slideshow.alb"));
 }
 
-TEST(AlbumPages, AlbumInformationFileMatchesTheFixture) {
+TEST(AlbumPages, albumInformationFileMatchesTheFixture) {
     const std::string dest = test::scratchFolder("awkwardinfo");
     AwkwardAlbum a(dest);
     a.model.destdir = "/albums/Rome & Co";
@@ -90,7 +90,7 @@ TEST(AlbumPages, AlbumInformationFileMatchesTheFixture) {
     EXPECT_EQ(readAll(dest + "/albuminfo.xml"), readAll(kFixtures + "albuminfo.xml"));
 }
 
-TEST(AlbumPages, TemplateFilesAreCopiedAndInstantiated) {
+TEST(AlbumPages, templateFilesAreCopiedAndInstantiated) {
     const std::string dest = test::scratchFolder("templatecopies");
     AwkwardAlbum a(dest);
     a.model.settings.appearance = "light";
@@ -133,7 +133,7 @@ TEST(AlbumPages, TemplateFilesAreCopiedAndInstantiated) {
     EXPECT_FALSE(fs::exists(dest2 + "/ext/css/appearance.css"));
 }
 
-TEST(AlbumPages, NoThumbnailsMeansNoSmallPagesAndNone) {
+TEST(AlbumPages, noThumbnailsMeansNoSmallPagesAndNone) {
     const std::string dest = test::scratchFolder("nothumbs");
     AwkwardAlbum a(dest);
     a.model.settings.small = false;
@@ -152,7 +152,7 @@ TEST(AlbumPages, NoThumbnailsMeansNoSmallPagesAndNone) {
               std::string::npos);
 }
 
-TEST(ViewerTexts, FootersLinksAndZoom) {
+TEST(ViewerTexts, footersLinksAndZoom) {
     EXPECT_EQ(viewerFooterBase("Me - Powered by Kavlo"), "Me");
     EXPECT_EQ(viewerFooterBase("Me- Powered by Kavlo and Powered by Kavlo"), "Me and");
     EXPECT_EQ(cdataSafe("a]]>b]]>"), "a]]]]><![CDATA[>b]]]]><![CDATA[>");
@@ -183,7 +183,7 @@ TEST(ViewerTexts, FootersLinksAndZoom) {
     EXPECT_EQ(readAll(dest + "/ext/space.png"), "PNG");
 }
 
-TEST(ViewerTexts, SlideshowOfThreeImagesHasTenLines) {
+TEST(ViewerTexts, slideshowOfThreeImagesHasTenLines) {
     // Two header lines, title, slide duration, slides opening, three slides, two closing.
     AlbumModel m;
     m.title = "t";

@@ -131,7 +131,7 @@ void expectSameAlbum(const RunRecord& a, const RunRecord& b) {
     EXPECT_EQ(a.decodes, b.decodes);
 }
 
-TEST(ParallelGeneration, AlbumIsByteIdenticalForOneAndFourThreads) {
+TEST(ParallelGeneration, albumIsByteIdenticalForOneAndFourThreads) {
     const std::string root = scratchFolder("parallel_same");
     AlbumModel m = mixedAlbum(root);
     const RunRecord one = generateWith(m, 1);
@@ -156,7 +156,7 @@ TEST(ParallelGeneration, AlbumIsByteIdenticalForOneAndFourThreads) {
     EXPECT_EQ(fresh.files, reusedThree.files);
 }
 
-TEST(ParallelGeneration, StoppingMidRunJoinsWorkersAndWritesNoPages) {
+TEST(ParallelGeneration, stoppingMidRunJoinsWorkersAndWritesNoPages) {
     const std::string root = scratchFolder("parallel_stop");
     fs::create_directories(root + "/photos");
     std::vector<std::string> paths;
@@ -195,7 +195,7 @@ TEST(ParallelGeneration, StoppingMidRunJoinsWorkersAndWritesNoPages) {
     }
 }
 
-TEST(ParallelGeneration, AnImageThatThrowsEndsTheRunAtItsPlace) {
+TEST(ParallelGeneration, anImageThatThrowsEndsTheRunAtItsPlace) {
     const std::string root = scratchFolder("parallel_throw");
     fs::create_directories(root + "/photos");
     std::vector<std::string> paths;
@@ -233,7 +233,7 @@ TEST(ParallelGeneration, AnImageThatThrowsEndsTheRunAtItsPlace) {
     EXPECT_FALSE(fs::exists(m.destdir + "/ext/js/albumdef.js"));
 }
 
-TEST(ParallelGeneration, WorkResultsComeInOrderWithABoundedWindow) {
+TEST(ParallelGeneration, workResultsComeInOrderWithABoundedWindow) {
     std::atomic<int> inFlight{0}, maxInFlight{0}, taken{0}, maxAhead{0}, onCaller{0};
     const std::thread::id caller = std::this_thread::get_id();
     auto work = [&](int index) {
@@ -270,7 +270,7 @@ TEST(ParallelGeneration, WorkResultsComeInOrderWithABoundedWindow) {
     EXPECT_EQ(pool.takeNext().mainW, 0);  // past the end: nothing
 }
 
-TEST(ParallelGeneration, ExifOrientationReadOncePerPhoto) {
+TEST(ParallelGeneration, exifOrientationReadOncePerPhoto) {
     const std::string root = scratchFolder("parallel_exif_once");
     AlbumModel m;
     m.destdir = root + "/album";

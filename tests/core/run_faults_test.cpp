@@ -99,7 +99,7 @@ protected:
     }
 };
 
-TEST_F(RunFaults, ADestinationThatIsAFileStopsTheRunBeforeAnythingIsWritten) {
+TEST_F(RunFaults, aDestinationThatIsAFileStopsTheRunBeforeAnythingIsWritten) {
     const std::string root = scratchFolder("fault_destfile");
     const std::string photos = photoFolder(root);
     test::writeAll(photos + "/album", "a file where the album folder should be");
@@ -111,7 +111,7 @@ TEST_F(RunFaults, ADestinationThatIsAFileStopsTheRunBeforeAnythingIsWritten) {
     EXPECT_EQ(readAll(photos + "/album"), "a file where the album folder should be");
 }
 
-TEST_F(RunFaults, AFullDiskIsReportedAndLeavesEarlierFilesWhole) {
+TEST_F(RunFaults, aFullDiskIsReportedAndLeavesEarlierFilesWhole) {
     const std::string root = scratchFolder("fault_fulldisk");
     const std::string photos = photoFolder(root);
     const ProgramRun first = kavlo(root, photos);
@@ -139,7 +139,7 @@ TEST_F(RunFaults, AFullDiskIsReportedAndLeavesEarlierFilesWhole) {
     }
 }
 
-TEST_F(RunFaults, ANewAlbumOnAFullDiskHasNoHalfWrittenImages) {
+TEST_F(RunFaults, aNewAlbumOnAFullDiskHasNoHalfWrittenImages) {
     const std::string root = scratchFolder("fault_fulldisk_new");
     const std::string photos = photoFolder(root);
     const ProgramRun r = kavlo(root, photos, "prlimit --fsize=12000");
@@ -156,7 +156,7 @@ TEST_F(RunFaults, ANewAlbumOnAFullDiskHasNoHalfWrittenImages) {
     EXPECT_GT(images, 0);  // the thumbnails fit
 }
 
-TEST_F(RunFaults, MissingTemplatesAreReportedWhileTheImagesAreMade) {
+TEST_F(RunFaults, missingTemplatesAreReportedWhileTheImagesAreMade) {
     // A copy of the program with no template set beside it (nor an installed one).
     const std::string root = scratchFolder("fault_templates");
     const std::string photos = photoFolder(root);
@@ -170,7 +170,7 @@ TEST_F(RunFaults, MissingTemplatesAreReportedWhileTheImagesAreMade) {
     EXPECT_TRUE(fs::exists(photos + "/album/ext/xml/albuminfo.xml"));
 }
 
-TEST_F(RunFaults, AWatermarkWithoutAnyFontLeavesTheImagesUnmarked) {
+TEST_F(RunFaults, aWatermarkWithoutAnyFontLeavesTheImagesUnmarked) {
     const std::string root = scratchFolder("fault_fonts");
     const std::string photos = photoFolder(root);
     AlbumSettings s = defaultAlbumSettings();
@@ -189,7 +189,7 @@ TEST_F(RunFaults, AWatermarkWithoutAnyFontLeavesTheImagesUnmarked) {
     }
 }
 
-TEST_F(RunFaults, ABrokenSettingsFileMeansDefaultsAndIsReplacedWhole) {
+TEST_F(RunFaults, aBrokenSettingsFileMeansDefaultsAndIsReplacedWhole) {
     const std::string root = scratchFolder("fault_settings");
     const std::string photos = photoFolder(root);
     fs::create_directories(root + "/xdg/kavlo");
@@ -228,7 +228,7 @@ ImageReaders racingReaders(const std::string& truncated, const std::string& dele
     return r;
 }
 
-TEST(RunFaultsInProcess, PhotosThatChangeAfterListingStillGiveAnAlbumImage) {
+TEST(RunFaultsInProcess, photosThatChangeAfterListingStillGiveAnAlbumImage) {
     const std::string root = scratchFolder("fault_race");
     const std::string photos = photoFolder(root);
     AlbumModel m;
@@ -252,7 +252,7 @@ TEST(RunFaultsInProcess, PhotosThatChangeAfterListingStillGiveAnAlbumImage) {
     EXPECT_TRUE(fs::exists(m.destdir + "/ext/js/albumdef.js"));
 }
 
-TEST(RunFaultsInProcess, MissingTemplatesCountAsFailedWrites) {
+TEST(RunFaultsInProcess, missingTemplatesCountAsFailedWrites) {
     const std::string root = scratchFolder("fault_templates_inproc");
     const std::string photos = photoFolder(root);
     AlbumModel m;

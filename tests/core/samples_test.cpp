@@ -71,14 +71,14 @@ void checkSampleFolder(const std::string& dir) {
     EXPECT_EQ(sideways, 1);
 }
 
-TEST(Samples, PainterWritesPhotosWithMetadata) {
+TEST(Samples, painterWritesPhotosWithMetadata) {
     const std::string out = test::scratchFolder("samples");
     const std::string cmd = std::string("'") + KAVLO_MAKE_SAMPLES + "' '" + out + "'";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     checkSampleFolder(out);
 }
 
-TEST(Samples, CommittedSamplesCarryTheirMetadata) {
+TEST(Samples, committedSamplesCarryTheirMetadata) {
     checkSampleFolder(std::string(KAVLO_SOURCE_DIR) + "/samples");
 }
 

@@ -59,7 +59,7 @@ void makeAlbum(const std::string& albumDir, const std::string& photoDir,
     ASSERT_TRUE(writeAlbumInfo(m, info));
 }
 
-TEST(CommandLineParsing, FolderAndAutomationSwitch) {
+TEST(CommandLineParsing, folderAndAutomationSwitch) {
     EXPECT_TRUE(parseCommandLine({"-Automation"}).unattended);
     EXPECT_TRUE(parseCommandLine({"--AUTOMATION"}).unattended);
     EXPECT_TRUE(parseCommandLine({"/automation"}).unattended);
@@ -77,7 +77,7 @@ TEST(CommandLineParsing, FolderAndAutomationSwitch) {
     EXPECT_EQ(parseCommandLine({"/tmp"}).folder, "/tmp");
 }
 
-TEST(Footer, EnvironmentAndYear) {
+TEST(Footer, environmentAndYear) {
     EXPECT_EQ(defaultFooter(testEnvironment("/x")), "\xC2\xA9 2031 - Powered by Kavlo");
     EXPECT_EQ(defaultFooter(testEnvironment("/x", {{"KAVLO_FOOTER_NAME", "Ann Lee"}})),
               "\xC2\xA9 Ann Lee 2031 - Powered by Kavlo");
@@ -88,7 +88,7 @@ TEST(Footer, EnvironmentAndYear) {
               "\xC2\xA9 2031 - Powered by Kavlo");
 }
 
-TEST(Startup, NewAlbumFromAnImageFolder) {
+TEST(Startup, newAlbumFromAnImageFolder) {
     const std::string root = scratchFolder("newalbum");
     const std::string photos = root + "/My Photos";
     fs::create_directories(photos);
@@ -130,7 +130,7 @@ TEST(Startup, NewAlbumFromAnImageFolder) {
     EXPECT_FALSE(m.settings.reuseimages);
 }
 
-TEST(Startup, OneEmptyFileUsesTheSingularText) {
+TEST(Startup, oneEmptyFileUsesTheSingularText) {
     const std::string root = scratchFolder("oneempty");
     touchImage(root + "/a.jpg");
     writeAll(root + "/b.jpg", "");
@@ -142,7 +142,7 @@ TEST(Startup, OneEmptyFileUsesTheSingularText) {
     EXPECT_TRUE(ui.finished());
 }
 
-TEST(Startup, FolderWithoutImagesAsksAgainPreselected) {
+TEST(Startup, folderWithoutImagesAsksAgainPreselected) {
     const std::string root = scratchFolder("noimages");
     fs::create_directories(root + "/empty");
     fs::create_directories(root + "/good");
@@ -161,7 +161,7 @@ TEST(Startup, FolderWithoutImagesAsksAgainPreselected) {
     EXPECT_EQ(m.images.size(), 1u);
 }
 
-TEST(Startup, ChooserStartsOnTheRememberedFolderOrItsAlbum) {
+TEST(Startup, chooserStartsOnTheRememberedFolderOrItsAlbum) {
     const std::string root = scratchFolder("remembered");
     fs::create_directories(root + "/in");
     ASSERT_TRUE(saveSettingsFile(root + "/config/kavlo_settings.xml",
@@ -184,7 +184,7 @@ TEST(Startup, ChooserStartsOnTheRememberedFolderOrItsAlbum) {
     }
 }
 
-TEST(Startup, OpensAnAlbumInEitherPlace) {
+TEST(Startup, opensAnAlbumInEitherPlace) {
     for (bool older : {false, true}) {
         const std::string root = scratchFolder(older ? "openolder" : "opencurrent");
         fs::create_directories(root + "/photos");
@@ -208,7 +208,7 @@ TEST(Startup, OpensAnAlbumInEitherPlace) {
     }
 }
 
-TEST(Startup, MovedImagesAreRebased) {
+TEST(Startup, movedImagesAreRebased) {
     const std::string root = scratchFolder("moved");
     fs::create_directories(root + "/new");
     touchImage(root + "/new/a.jpg");
@@ -235,7 +235,7 @@ TEST(Startup, MovedImagesAreRebased) {
     EXPECT_TRUE(m.settings.reuseimages);
 }
 
-TEST(Startup, ExcludingMissingImagesKeepsOrderAndForcesRegeneration) {
+TEST(Startup, excludingMissingImagesKeepsOrderAndForcesRegeneration) {
     const std::string root = scratchFolder("exclude");
     fs::create_directories(root + "/p");
     for (const char* n : {"1.jpg", "3.jpg", "5.jpg"}) touchImage(root + "/p/" + n);
@@ -254,7 +254,7 @@ TEST(Startup, ExcludingMissingImagesKeepsOrderAndForcesRegeneration) {
     EXPECT_FALSE(m.settings.reuseimages);
 }
 
-TEST(Startup, AllImagesExcludedOrListedNoneEndsOrSearches) {
+TEST(Startup, allImagesExcludedOrListedNoneEndsOrSearches) {
     const std::string root = scratchFolder("allgone");
     makeAlbum(root + "/album", root + "/p", {"1.jpg"});
     {
@@ -287,7 +287,7 @@ TEST(Startup, AllImagesExcludedOrListedNoneEndsOrSearches) {
     EXPECT_EQ(m.inputdir, root2 + "/found");
 }
 
-TEST(Startup, NewImagesAreOfferedAndAppended) {
+TEST(Startup, newImagesAreOfferedAndAppended) {
     const std::string root = scratchFolder("newimages");
     fs::create_directories(root + "/p");
     for (const char* n : {"a.jpg", "b.jpg", "c.jpg", "d.tif"}) touchImage(root + "/p/" + n);
@@ -316,7 +316,7 @@ TEST(Startup, NewImagesAreOfferedAndAppended) {
     }
 }
 
-TEST(Startup, UnreadableAlbumInformation) {
+TEST(Startup, unreadableAlbumInformation) {
     const std::string root = scratchFolder("badinfo");
     fs::create_directories(root + "/album/ext/xml");
     writeAll(root + "/album/ext/xml/albuminfo.xml", "<resource><values title=\"x\"");

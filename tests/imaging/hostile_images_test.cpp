@@ -52,7 +52,7 @@ bool allReadersRefuse(const std::string& path) {
            info == -1 && w == -1 && h == -1;
 }
 
-TEST(HostileImages, FifoNamedLikeAPhotoIsRefusedWithoutWaiting) {
+TEST(HostileImages, fifoNamedLikeAPhotoIsRefusedWithoutWaiting) {
     for (const char* name : {"photo.jpg", "scan.tif"}) {
         const std::string fifo = scratch(name);
         ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -60,7 +60,7 @@ TEST(HostileImages, FifoNamedLikeAPhotoIsRefusedWithoutWaiting) {
     }
 }
 
-TEST(HostileImages, DevicesFoldersAndLinkLoopsAreNotPhotos) {
+TEST(HostileImages, devicesFoldersAndLinkLoopsAreNotPhotos) {
     const std::string loop = scratch("loop.jpg");
     fs::create_symlink(loop, loop);
     const std::string folder = scratch("folder.jpg");
@@ -73,7 +73,7 @@ TEST(HostileImages, DevicesFoldersAndLinkLoopsAreNotPhotos) {
     }
 }
 
-TEST(HostileImages, WritingToADeviceFailsAndKeepsTheDevice) {
+TEST(HostileImages, writingToADeviceFailsAndKeepsTheDevice) {
     RasterImage img = RPcreate(32, 16, 24);
     ASSERT_NE(img.pixels, nullptr);
     RPfillColour(img, 10, 20, 30, 0);

@@ -103,7 +103,7 @@ BoundedRun runBounded(unsigned seconds, const std::function<bool()>& work) {
     return r;
 }
 
-TEST(HostileFiles, AMillionImagesAreReadInLinearTime) {
+TEST(HostileFiles, aMillionImagesAreReadInLinearTime) {
     // Expat re-scans an unfinished start tag on every block; the whole file is one
     // start tag. Read block by block at a fixed size, this file takes about ten
     // minutes; it must take seconds.
@@ -128,7 +128,7 @@ TEST(HostileFiles, AMillionImagesAreReadInLinearTime) {
     EXPECT_TRUE(r.passed);
 }
 
-TEST(HostileFiles, AHundredMegabyteCaptionIsReadInBoundedMemory) {
+TEST(HostileFiles, aHundredMegabyteCaptionIsReadInBoundedMemory) {
     const std::string path = scratch("hugecaption") + "/albuminfo.xml";
     const std::size_t size = 100u << 20;
     {
@@ -151,7 +151,7 @@ TEST(HostileFiles, AHundredMegabyteCaptionIsReadInBoundedMemory) {
     EXPECT_LT(r.growthMiB, 1200);
 }
 
-TEST(HostileFiles, DeepNestingAndEntityTricksNeverReachTheStore) {
+TEST(HostileFiles, deepNestingAndEntityTricksNeverReachTheStore) {
     const std::string dir = scratch("nesting");
     // 200000 nested elements around the values element: the parser keeps its own
     // stack, so this neither recurses nor fails.
@@ -193,7 +193,7 @@ TEST(HostileFiles, DeepNestingAndEntityTricksNeverReachTheStore) {
     EXPECT_NE(testing::internal::GetCapturedStderr().find("undefined entity"), std::string::npos);
 }
 
-TEST(HostileFiles, FilesThatAreNotRegularFilesAreRefusedWithoutWaiting) {
+TEST(HostileFiles, filesThatAreNotRegularFilesAreRefusedWithoutWaiting) {
     const std::string dir = scratch("special");
     const std::string fifo = dir + "/albuminfo.xml";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -217,7 +217,7 @@ TEST(HostileFiles, FilesThatAreNotRegularFilesAreRefusedWithoutWaiting) {
               "Error: resource file not found.\nError: resource file not found.\n");
 }
 
-TEST(HostileFiles, BrokenSettingsFilesChangeNoSetting) {
+TEST(HostileFiles, brokenSettingsFilesChangeNoSetting) {
     const std::string dir = scratch("settings");
     const AlbumSettings defaults = defaultAlbumSettings();
     const std::string good = writeSettings(defaults, true, false);

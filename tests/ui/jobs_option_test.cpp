@@ -7,7 +7,7 @@
 namespace kavlo::ui {
 namespace {
 
-TEST(JobsOption, TakesAWholeNumberInEitherForm) {
+TEST(JobsOption, takesAWholeNumberInEitherForm) {
     EXPECT_EQ(parseProgramOptions({}).jobs, 0);
     ProgramOptions o = parseProgramOptions({"/photos", "--jobs", "3", "-Automation"});
     EXPECT_TRUE(o.error.empty()) << o.error;
@@ -20,7 +20,7 @@ TEST(JobsOption, TakesAWholeNumberInEitherForm) {
     EXPECT_NE(usageText().find("--jobs N"), std::string::npos);
 }
 
-TEST(JobsOption, RefusesWhatIsNotACount) {
+TEST(JobsOption, refusesWhatIsNotACount) {
     for (const std::vector<std::string>& args :
          std::vector<std::vector<std::string>>{{"--jobs"},
                                                {"--jobs", "0"},

@@ -74,7 +74,7 @@ void runToEnd(MainDialog& d) {
     while (d.step() && ++guard < 1000) {}
 }
 
-TEST(MainDialog, OpeningFillsTheFieldsAndReadsExifpos) {
+TEST(MainDialog, openingFillsTheFieldsAndReadsExifpos) {
     Fixture f("md_open");
     ScriptedPlatform ui;
     fs::create_directories(f.root + "/config");
@@ -91,7 +91,7 @@ TEST(MainDialog, OpeningFillsTheFieldsAndReadsExifpos) {
     EXPECT_EQ(d.state().windowTitle, "Kavlo");
 }
 
-TEST(MainDialog, OverwriteQuestionNoChangesNothingAndAsksAgain) {
+TEST(MainDialog, overwriteQuestionNoChangesNothingAndAsksAgain) {
     Fixture f("md_overwrite");
     fs::create_directories(f.model.destdir + "/ext/xml");
     test::writeAll(f.model.destdir + "/ext/xml/albuminfo.xml", "earlier album");
@@ -115,7 +115,7 @@ TEST(MainDialog, OverwriteQuestionNoChangesNothingAndAsksAgain) {
     EXPECT_TRUE(ui.finished());
 }
 
-TEST(MainDialog, OpenedAlbumIsNeverQuestioned) {
+TEST(MainDialog, openedAlbumIsNeverQuestioned) {
     Fixture f("md_opened");
     fs::create_directories(f.model.destdir + "/ext/xml");
     test::writeAll(f.model.destdir + "/ext/xml/albuminfo.xml", "earlier album");
@@ -126,7 +126,7 @@ TEST(MainDialog, OpenedAlbumIsNeverQuestioned) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST(MainDialog, RunProgressTextsAndShowAlbum) {
+TEST(MainDialog, runProgressTextsAndShowAlbum) {
     Fixture f("md_progress", 10);
     ScriptedPlatform ui;
     Editor editor;
@@ -172,7 +172,7 @@ TEST(MainDialog, RunProgressTextsAndShowAlbum) {
     EXPECT_TRUE(d.closed());
 }
 
-TEST(MainDialog, UnattendedRunClosesByItself) {
+TEST(MainDialog, unattendedRunClosesByItself) {
     Fixture f("md_unattended");
     ScriptedPlatform ui;
     MainDialog d(ui, f.model, *f.renderer, f.options(true));
@@ -184,7 +184,7 @@ TEST(MainDialog, UnattendedRunClosesByItself) {
     EXPECT_TRUE(ui.opened.empty());
 }
 
-TEST(MainDialog, StartWritesTheSettingsFile) {
+TEST(MainDialog, startWritesTheSettingsFile) {
     Fixture f("md_settings");
     ScriptedPlatform ui;
     f.model.settings.mhsize = 500;
@@ -199,7 +199,7 @@ TEST(MainDialog, StartWritesTheSettingsFile) {
     EXPECT_EQ(v.getInt("mhsize"), 500);
 }
 
-TEST(MainDialog, ExifCaptionsOnlyForANewUneditedAlbum) {
+TEST(MainDialog, exifCaptionsOnlyForANewUneditedAlbum) {
     const std::string cam = test::testPhoto("cameras/Canon_40D.jpg");
     struct Case {
         ExifCaptionPlace exifpos;
@@ -231,7 +231,7 @@ TEST(MainDialog, ExifCaptionsOnlyForANewUneditedAlbum) {
     }
 }
 
-TEST(MainDialog, UnwritableDestinationKeepsTheDialogIdle) {
+TEST(MainDialog, unwritableDestinationKeepsTheDialogIdle) {
     Fixture f("md_unwritable");
     test::writeAll(f.root + "/blocker", "a file, not a folder");
     f.model.destdir = f.root + "/blocker/album";
@@ -247,7 +247,7 @@ TEST(MainDialog, UnwritableDestinationKeepsTheDialogIdle) {
     EXPECT_TRUE(ui.finished());
 }
 
-TEST(MainDialog, InputFolderWithoutImagesEndsTheProgram) {
+TEST(MainDialog, inputFolderWithoutImagesEndsTheProgram) {
     Fixture f("md_noimages");
     for (const auto& e : f.model.images) fs::remove(e.path);
     ScriptedPlatform ui;
@@ -261,7 +261,7 @@ TEST(MainDialog, InputFolderWithoutImagesEndsTheProgram) {
     EXPECT_FALSE(fs::exists(f.model.destdir + "/ext/xml/albuminfo.xml"));
 }
 
-TEST(MainDialog, QuitAsksOnlyWhenTheEditorWasOpened) {
+TEST(MainDialog, quitAsksOnlyWhenTheEditorWasOpened) {
     Fixture f("md_quit");
     {
         ScriptedPlatform ui;
@@ -287,7 +287,7 @@ TEST(MainDialog, QuitAsksOnlyWhenTheEditorWasOpened) {
     EXPECT_TRUE(d.closed());
 }
 
-TEST(MainDialog, EditorHearsOfAChangedAutorotate) {
+TEST(MainDialog, editorHearsOfAChangedAutorotate) {
     Fixture f("md_autorotate");
     ScriptedPlatform ui;
     Editor editor;
@@ -301,7 +301,7 @@ TEST(MainDialog, EditorHearsOfAChangedAutorotate) {
     EXPECT_FALSE(d.editorNeedsAutorotateRefresh());
 }
 
-TEST(MainDialog, DestinationChooserRefusesAnEmptyPath) {
+TEST(MainDialog, destinationChooserRefusesAnEmptyPath) {
     Fixture f("md_change");
     ScriptedPlatform ui;
     ui.expectFolder(FolderChoice::chosen(""), "Select directory for the generated photo album.");

@@ -59,7 +59,7 @@ std::map<std::string, test::FileStamp> imageStamps(const std::string& album) {
     return m;
 }
 
-TEST(Terminal, HelpAndVersion) {
+TEST(Terminal, helpAndVersion) {
     const std::string root = test::scratchFolder("term_help");
     ProgramRun r = kavlo(root, {"--help"});
     EXPECT_EQ(r.status, 0);
@@ -75,7 +75,7 @@ TEST(Terminal, HelpAndVersion) {
     EXPECT_NE(r.err.find("unknown option '--frobnicate'"), std::string::npos);
 }
 
-TEST(Terminal, BuildsReopensAndNeverOverwritesUnasked) {
+TEST(Terminal, buildsReopensAndNeverOverwritesUnasked) {
     const std::string root = test::scratchFolder("term_album");
     const std::string photos = photoFolder(root, 3);
     ProgramRun r = kavlo(root, {photos, "-Automation", "--no-gui"});
@@ -112,7 +112,7 @@ TEST(Terminal, BuildsReopensAndNeverOverwritesUnasked) {
     EXPECT_EQ(r.status, 0) << r.err;
 }
 
-TEST(Terminal, FolderWithoutImagesFails) {
+TEST(Terminal, folderWithoutImagesFails) {
     const std::string root = test::scratchFolder("term_empty");
     fs::create_directories(root + "/nothing");
     ProgramRun r = kavlo(root, {root + "/nothing", "-Automation"});
@@ -126,7 +126,7 @@ TEST(Terminal, FolderWithoutImagesFails) {
     EXPECT_NE(r.err.find("folder chooser cannot be shown"), std::string::npos) << r.err;
 }
 
-TEST(Terminal, MissingAndNewImagesNeedTheirOptions) {
+TEST(Terminal, missingAndNewImagesNeedTheirOptions) {
     const std::string root = test::scratchFolder("term_missing");
     const std::string photos = photoFolder(root, 3);
     ASSERT_EQ(kavlo(root, {photos, "-Automation"}).status, 0);
