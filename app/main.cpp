@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kavlo: builds a web photo album from a folder of photos.
 //
 // With a display the Qt front end runs (when it is built); without one, or with
@@ -15,9 +16,9 @@
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    const kavlo::ProgramOptions options = kavlo::parseProgramOptions(args);
+    const kavlo::ui::ProgramOptions options = kavlo::ui::parseProgramOptions(args);
     if (options.help) {
-        std::fputs(kavlo::usageText().c_str(), stdout);
+        std::fputs(kavlo::ui::usageText().c_str(), stdout);
         return 0;
     }
     if (options.version) {
@@ -25,11 +26,13 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!options.error.empty()) {
-        std::fprintf(stderr, "kavlo: %s\n\n%s", options.error.c_str(), kavlo::usageText().c_str());
+        std::fprintf(stderr, "kavlo: %s\n\n%s", options.error.c_str(),
+                     kavlo::ui::usageText().c_str());
         return 2;
     }
 #ifdef KAVLO_WITH_QT
-    if (!options.noGui && kavlo::hasDisplay()) return kavlo::runQtFrontEnd(argc, argv, options);
+    if (!options.noGui && kavlo::ui::hasDisplay())
+        return kavlo::qt::runQtFrontEnd(argc, argv, options);
 #endif
-    return kavlo::runInTerminal(options, kavlo::systemEnvironment());
+    return kavlo::ui::runInTerminal(options, kavlo::core::systemEnvironment());
 }

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Album speed against the tools users would pick, all measured in this one run.
 #
 #   bench/album.sh [PHOTO_FOLDER] [COPIES]

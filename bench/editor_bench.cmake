@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Album editor: time to the first window and to the last thumbnail for a large album,
 # against decoding every thumbnail up front on the window's thread.
 if(TARGET kavlo_qt)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Album editor benchmark: an album of N large photos (symbolic links to the sample
 // photos in a scratch folder). Measures, in one run:
 //   baselines - on the calling thread, before any window: (a) every photo decoded at
@@ -26,7 +27,20 @@
 #include "ui/thumbnail_producer.h"
 
 namespace fs = std::filesystem;
-using namespace kavlo;
+using kavlo::core::CustomColours;
+using kavlo::core::FolderChoice;
+using kavlo::core::FolderRequest;
+using kavlo::core::Message;
+using kavlo::core::MessageAnswer;
+using kavlo::core::Platform;
+using kavlo::imaging::RasterImage;
+using kavlo::imaging::RPfree;
+using kavlo::imaging::RPreadJpeg;
+using kavlo::model::AlbumModel;
+using kavlo::qt::AlbumEditorWindow;
+using kavlo::ui::kThumbnailSize;
+using kavlo::ui::makeThumbnail;
+using kavlo::util::Colour;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -74,7 +88,8 @@ int main(int argc, char** argv) {
     // Baseline: every thumbnail decoded from the photo on this thread.
     const auto b0 = Clock::now();
     for (int i = 0; i < sample; ++i) {
-        RasterImage img = RPreadJpeg(model.images[i].path, nullptr, kThumbnailSize, nullptr, nullptr);
+        RasterImage img =
+            RPreadJpeg(model.images[i].path, nullptr, kThumbnailSize, nullptr, nullptr);
         RPfree(img);
     }
     const double baselinePer = ms(Clock::now() - b0) / sample;
@@ -108,7 +123,8 @@ int main(int argc, char** argv) {
     const double firstWindow = ms(Clock::now() - t0);
     last = Clock::now();
     heartbeat.start();
-    while (window.logic().thumbnailsShown() < count) app.processEvents(QEventLoop::WaitForMoreEvents, 20);
+    while (window.logic().thumbnailsShown() < count)
+        app.processEvents(QEventLoop::WaitForMoreEvents, 20);
     const double lastThumbnail = ms(Clock::now() - t0);
     heartbeat.stop();
     const int embedded = window.logic().embeddedThumbnailsShown();

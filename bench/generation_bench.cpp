@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Generation benchmark: a first run of an album against the regeneration of the
 // unchanged album (reuse test, nothing decoded), both measured in this run. Also the
 // first run with and without the reduced JPEG decode (DCT scaling) of the sources, and
@@ -29,7 +30,13 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-using namespace kavlo;
+using kavlo::core::AlbumRenderer;
+using kavlo::core::defaultImageReaders;
+using kavlo::core::defaultJobCount;
+using kavlo::core::ImageReaders;
+using kavlo::imaging::RPreadJpeg;
+using kavlo::model::AlbumModel;
+using kavlo::util::listImages;
 
 namespace {
 
@@ -38,13 +45,13 @@ double secondsOf(AlbumModel& model, const ImageReaders& readers, int jobs = 1) {
     r.setJobs(jobs);
     const auto t0 = std::chrono::steady_clock::now();
     r.begin();
-    while (r.step()) {
-    }
+    while (r.step()) {}
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
 // libjpeg decode at the largest DCT reduction that keeps the longer side >= target.
-std::vector<unsigned char> floorDecode(const std::string& photo, int target, unsigned& w, unsigned& h) {
+std::vector<unsigned char> floorDecode(const std::string& photo, int target, unsigned& w,
+                                       unsigned& h) {
     std::vector<unsigned char> pixels;
     std::FILE* f = std::fopen(photo.c_str(), "rb");
     if (!f) return pixels;
@@ -75,7 +82,8 @@ std::vector<unsigned char> floorDecode(const std::string& photo, int target, uns
     return pixels;
 }
 
-void floorEncode(const std::string& path, const std::vector<unsigned char>& bgr, unsigned w, unsigned h) {
+void floorEncode(const std::string& path, const std::vector<unsigned char>& bgr, unsigned w,
+                 unsigned h) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return;
     jpeg_compress_struct cinfo{};
@@ -102,8 +110,8 @@ void floorEncode(const std::string& path, const std::vector<unsigned char>& bgr,
 
 // The picture fitted into a box x box square by taking the nearest pixel (untimed: it
 // only gives the encodes pixels of the album images' size and content).
-std::vector<unsigned char> pointSample(const std::vector<unsigned char>& src, unsigned w, unsigned h,
-                                       int box, unsigned& ow, unsigned& oh) {
+std::vector<unsigned char> pointSample(const std::vector<unsigned char>& src, unsigned w,
+                                       unsigned h, int box, unsigned& ow, unsigned& oh) {
     const double f = double(box) / std::max(w, h);
     ow = std::max(1u, unsigned(std::lround(w * f)));
     oh = std::max(1u, unsigned(std::lround(h * f)));
@@ -149,7 +157,8 @@ int floorMain(int rounds, const std::vector<std::string>& photos) {
 
 int main(int argc, char** argv) {
     if (argc >= 4 && std::string(argv[1]) == "--floor") {
-        return floorMain(std::max(1, std::atoi(argv[2])), std::vector<std::string>(argv + 3, argv + argc));
+        return floorMain(std::max(1, std::atoi(argv[2])),
+                         std::vector<std::string>(argv + 3, argv + argc));
     }
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     const std::string data = std::string(KAVLO_TESTDATA) + "/photos/";
@@ -188,10 +197,13 @@ int main(int argc, char** argv) {
     }
     std::printf("album of %zu photos (%d rounds, best of each)\n", photos.size(), rounds);
     std::printf("first run, full-size decode (baseline) : %8.3f s\n", firstFull);
-    std::printf("first run, reduced decode               : %8.3f s   ratio %.2fx\n", first, firstFull / first);
-    std::printf("first run, reduced decode, %2d threads   : %8.3f s   ratio %.2fx faster than 1 thread\n",
-                cores, firstAll, first / firstAll);
-    std::printf("regeneration of the unchanged album     : %8.3f s   ratio %.2fx faster than the first run\n",
+    std::printf("first run, reduced decode               : %8.3f s   ratio %.2fx\n", first,
+                firstFull / first);
+    std::printf(
+        "first run, reduced decode, %2d threads   : %8.3f s   ratio %.2fx faster than 1 thread\n",
+        cores, firstAll, first / firstAll);
+    std::printf("regeneration of the unchanged album     : %8.3f s   ratio %.2fx faster than the "
+                "first run\n",
                 again, first / again);
     fs::remove_all(work);
     return 0;

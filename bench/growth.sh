@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # How Kavlo's generation grows with the album, measured in this one run.
 #
 #   bench/growth.sh [SIZES...]          (default: 100 500 2000)

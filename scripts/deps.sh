@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages Kavlo needs. Idempotent: packages that are already
 # installed are not fetched again, and apt-get runs only when something is missing.
 #   scripts/deps.sh build   compiler, CMake and the libraries (enough to build and run)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Longer fuzzing runs than the test command's: every libFuzzer target (or the ones
 # named) runs MINUTES minutes (default 10), one after the other, each on one core,
 # keeping its corpus between runs. Not part of the test command.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Soak run: a 2,000-photo album generated twice in a row (the second run re-opens the
 # album and reuses its images) by the sanitizer build of the terminal front end. Any
 # sanitizer report, leak, error message or non-zero exit fails. Not part of the test

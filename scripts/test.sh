@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs every test: installs what the tests need, builds everything (tests, benchmarks,
 # man page), runs the unit tests (ctest), then every stage of scripts/test.d (install
 # tree and Debian package, browser, desktop, fuzzing, sanitizers). Exits non-zero on

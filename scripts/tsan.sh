@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # ThreadSanitizer run of the threaded parts: the album editor's thumbnail producer
 # (its tests and the Qt album editor's), the decoders side by side on threads, the
 # watermark renderer on threads, and the generation run (which processes images on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // make_samples: paints the demo photos that ship in samples/.
 //
 //   make_samples OUTPUT_FOLDER
@@ -83,7 +84,8 @@ public:
         const std::size_t ifd0Start = out.size();
         const std::size_t ifd0Size = 2 + ifd0.size() * 12 + 4;
         std::size_t dataSize0 = 0;
-        for (const auto& e : ifd0) dataSize0 += e.data.size() > 4 ? (e.data.size() + 1) & ~std::size_t(1) : 0;
+        for (const auto& e : ifd0)
+            dataSize0 += e.data.size() > 4 ? (e.data.size() + 1) & ~std::size_t(1) : 0;
         const std::size_t exifStart = ifd0Start + ifd0Size + dataSize0;
         ifd0[exifPointerIndex] = longValue(0x8769, static_cast<std::uint32_t>(exifStart));
         writeIfd(out, ifd0, ifd0Start);
@@ -144,10 +146,8 @@ Bytes exifSegment(const PhotoInfo& p) {
         E::ascii(0x0132, p.date),
     };
     std::vector<E::Entry> exif = {
-        E::rational(0x829A, 1, p.exposureDen),
-        E::rational(0x829D, p.fNumber10, 10),
-        E::shortValue(0x8827, p.iso),
-        E::ascii(0x9003, p.date),
+        E::rational(0x829A, 1, p.exposureDen), E::rational(0x829D, p.fNumber10, 10),
+        E::shortValue(0x8827, p.iso),          E::ascii(0x9003, p.date),
         E::rational(0x920A, p.focalMm, 1),
     };
     Bytes payload = {'E', 'x', 'i', 'f', 0, 0};
@@ -192,9 +192,9 @@ Bytes iptcSegment(const PhotoInfo& p) {
 
 // ---- Pictures ---------------------------------------------------------------------
 
-kavlo::RasterImage paint(int storedW, int storedH, bool sideways, const Painter& painter) {
-    kavlo::RasterImage img = kavlo::RPcreate(storedW, storedH, 24);
-    const std::size_t stride = kavlo::RPstride(storedW, 24);
+kavlo::imaging::RasterImage paint(int storedW, int storedH, bool sideways, const Painter& painter) {
+    kavlo::imaging::RasterImage img = kavlo::imaging::RPcreate(storedW, storedH, 24);
+    const std::size_t stride = kavlo::imaging::RPstride(storedW, 24);
     // Sideways (orientation 6): the stored picture is the shown one turned a quarter
     // anticlockwise, so a viewer that turns it clockwise shows it upright.
     const int shownW = sideways ? storedH : storedW;
@@ -222,8 +222,8 @@ Rgb sunset(double x, double y) {
     }
     const double t = (y - horizon) / (1 - horizon);
     Rgb sea = mix({0.55, 0.3, 0.35}, {0.08, 0.12, 0.3}, t);
-    const double glitter = std::fabs(x - 0.5) < 0.08 * (1 - t * 0.5) &&
-                                   std::sin(y * 180) > 0.6 ? 0.5 : 0.0;
+    const double glitter =
+        std::fabs(x - 0.5) < 0.08 * (1 - t * 0.5) && std::sin(y * 180) > 0.6 ? 0.5 : 0.0;
     return mix(sea, {1.0, 0.8, 0.5}, glitter);
 }
 
@@ -255,7 +255,8 @@ Rgb lighthouse(double x, double y) {
 
 Rgb night(double x, double y) {
     Rgb c = mix({0.02, 0.03, 0.12}, {0.1, 0.15, 0.35}, y);
-    const unsigned h = static_cast<unsigned>(x * 977) * 2654435761u ^ static_cast<unsigned>(y * 653) * 40503u;
+    const unsigned h =
+        static_cast<unsigned>(x * 977) * 2654435761u ^ static_cast<unsigned>(y * 653) * 40503u;
     if ((h % 997) == 0) c = {0.95, 0.95, 1.0};
     const double d = std::hypot((x - 0.75) * 1.5, y - 0.25);
     c = mix(c, {0.95, 0.93, 0.8}, 1 - smooth(0.07, 0.075, d));
@@ -265,7 +266,8 @@ Rgb night(double x, double y) {
 
 Rgb blossoms(double x, double y) {
     Rgb c = mix({0.97, 0.93, 0.9}, {0.9, 0.95, 0.88}, y);
-    const double centres[][3] = {{0.2, 0.3, 0.12}, {0.55, 0.45, 0.16}, {0.8, 0.25, 0.1}, {0.35, 0.75, 0.11}};
+    const double centres[][3] = {
+        {0.2, 0.3, 0.12}, {0.55, 0.45, 0.16}, {0.8, 0.25, 0.1}, {0.35, 0.75, 0.11}};
     for (const auto& b : centres) {
         const double d = std::hypot((x - b[0]) * 1.5, y - b[1]);
         c = mix(c, {0.95, 0.55, 0.7}, 1 - smooth(b[2] * 0.9, b[2], d));
@@ -274,9 +276,10 @@ Rgb blossoms(double x, double y) {
     return c;
 }
 
-bool writeJpegWithMetadata(const std::string& path, const kavlo::RasterImage& img, const PhotoInfo& info) {
+bool writeJpegWithMetadata(const std::string& path, const kavlo::imaging::RasterImage& img,
+                           const PhotoInfo& info) {
     const std::string tmp = path + ".tmp";
-    if (kavlo::RPwriteJpeg(tmp, 82, &info.comment, img) != 0) return false;
+    if (kavlo::imaging::RPwriteJpeg(tmp, 82, &info.comment, img) != 0) return false;
     Bytes jpeg;
     if (FILE* f = std::fopen(tmp.c_str(), "rb")) {
         std::uint8_t buf[65536];
@@ -343,28 +346,83 @@ int main(int argc, char** argv) {
         PhotoInfo info;
     };
     const std::vector<Job> jobs = {
-        {"01 Sunset.jpg", 960, 640, false, sunset,
-         {"Kavlo", "Painter One", "2024:06:21 21:34:10", 250, 56, 35, 100, 1,
-          "Sunset over a calm sea", "Kavlo sample painter", {"sunset", "sea"}, "Evening light"}},
-        {"02 Hills.jpg", 960, 640, false, hills,
-         {"Kavlo", "Painter One", "2024:07:02 11:05:42", 500, 80, 24, 200, 1,
-          "Green hills & two clouds", "Kavlo sample painter", {"hills", "clouds"}, "Midday"}},
-        {"03 Lighthouse.jpg", 960, 640, true, lighthouse,
-         {"Kavlo", "Painter Two", "2024:07:15 16:20:00", 1000, 110, 50, 100, 6,
-          "Lighthouse (photographed sideways)", "Kavlo sample painter", {"lighthouse", "coast"},
+        {"01 Sunset.jpg",
+         960,
+         640,
+         false,
+         sunset,
+         {"Kavlo",
+          "Painter One",
+          "2024:06:21 21:34:10",
+          250,
+          56,
+          35,
+          100,
+          1,
+          "Sunset over a calm sea",
+          "Kavlo sample painter",
+          {"sunset", "sea"},
+          "Evening light"}},
+        {"02 Hills.jpg",
+         960,
+         640,
+         false,
+         hills,
+         {"Kavlo",
+          "Painter One",
+          "2024:07:02 11:05:42",
+          500,
+          80,
+          24,
+          200,
+          1,
+          "Green hills & two clouds",
+          "Kavlo sample painter",
+          {"hills", "clouds"},
+          "Midday"}},
+        {"03 Lighthouse.jpg",
+         960,
+         640,
+         true,
+         lighthouse,
+         {"Kavlo",
+          "Painter Two",
+          "2024:07:15 16:20:00",
+          1000,
+          110,
+          50,
+          100,
+          6,
+          "Lighthouse (photographed sideways)",
+          "Kavlo sample painter",
+          {"lighthouse", "coast"},
           "Stored sideways; orientation 6"}},
-        {"04 Night.jpg", 960, 640, false, night,
-         {"Kavlo", "Painter Two", "2024:08:11 23:48:05", 2, 28, 18, 3200, 1,
-          "Moon over the \"quiet\" town", "Kavlo sample painter", {"night", "moon"}, "Long exposure"}},
+        {"04 Night.jpg",
+         960,
+         640,
+         false,
+         night,
+         {"Kavlo",
+          "Painter Two",
+          "2024:08:11 23:48:05",
+          2,
+          28,
+          18,
+          3200,
+          1,
+          "Moon over the \"quiet\" town",
+          "Kavlo sample painter",
+          {"night", "moon"},
+          "Long exposure"}},
     };
     int failures = 0;
     for (const Job& j : jobs) {
-        kavlo::RasterImage img = paint(j.w, j.h, j.sideways, j.painter);
+        kavlo::imaging::RasterImage img = paint(j.w, j.h, j.sideways, j.painter);
         if (!writeJpegWithMetadata(out + "/" + j.name, img, j.info)) {
             std::fprintf(stderr, "make_samples: cannot write %s\n", j.name);
             ++failures;
         }
-        kavlo::RPfree(img);
+        kavlo::imaging::RPfree(img);
     }
     if (!writeTiff(out + "/05 Blossoms.tif", 480, 320, blossoms)) {
         std::fprintf(stderr, "make_samples: cannot write the TIFF\n");

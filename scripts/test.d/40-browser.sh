@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Browser tests of generated albums: the album template set, the gallery and
 # slideshow pages and albums made by the kavlo command line, opened in the
 # system Chromium through playwright-core. Screenshots (phone and desktop) go

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The desktop front end on a real X server (Xvfb): "kavlo FOLDER -Automation" with a
 # display must open the Qt main window, run by itself and close at the end, leaving
 # the album behind; the same command without a display runs in the terminal.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Fuzzing stage: builds every libFuzzer target (tests/fuzz) with clang, ASan and UBSan in
 # build-fuzz, and runs each executable named fuzz_* for KAVLO_FUZZ_SECONDS (default 60)
 # seconds. Seeds are generated here from the sample photos (the header part of each) plus

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Sanitizer stage: the whole unit-test suite (Qt views included, drawn off screen)
 # built with AddressSanitizer and UndefinedBehaviorSanitizer in build-asan, and run
 # under ctest. Any memory error, undefined behaviour or leak fails the stage; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generation run, one image per step.
 #include "core/album_renderer.h"
 
@@ -8,12 +9,23 @@
 
 #include "core/page_writers.h"
 #include "storage/album_info.h"
-#include "storage/settings_file.h"
 #include "util/files.h"
 #include "util/fonts.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using model::AlbumModel;
+using model::AlbumSettings;
+using model::ImageEntry;
+using storage::writeAlbumInfo;
+using util::createFolder;
+using util::deleteImages;
+using util::fileExists;
+using util::installedFontFiles;
+using util::isPlainFolderName;
+using util::replaceAll;
+
 namespace {
 
 double steadySeconds() {
@@ -104,9 +116,11 @@ void AlbumRenderer::begin() {
         deleteImages(largeDir);
     }
     createFolder(dest);
-    if (s.small) createFolder(smallDir); else deleteImages(smallDir);
+    if (s.small) createFolder(smallDir);
+    else deleteImages(smallDir);
     createFolder(mainDir);
-    if (s.large) createFolder(largeDir); else deleteImages(largeDir);
+    if (s.large) createFolder(largeDir);
+    else deleteImages(largeDir);
 
     if (s.imagetext && (s.itfontfile.empty() || !fileExists(s.itfontfile))) {
         const auto fonts = installedFontFiles();
@@ -149,11 +163,10 @@ void AlbumRenderer::begin() {
     std::shared_ptr<const RunInput> in = std::move(input);
     stop();
     m_running = true;
-    m_work = std::make_unique<OrderedImageWork>(
-        m_jobs, 2 * m_jobs, m_count, [in](int index) {
-            return processAlbumImage(in->settings, in->destdir,
-                                     in->images[static_cast<size_t>(index)], index, in->readers);
-        });
+    m_work = std::make_unique<OrderedImageWork>(m_jobs, 2 * m_jobs, m_count, [in](int index) {
+        return processAlbumImage(in->settings, in->destdir, in->images[static_cast<size_t>(index)],
+                                 index, in->readers);
+    });
     step();
 }
 
@@ -245,4 +258,4 @@ void generate(AlbumModel& model, AlbumRenderer& renderer) {
     if (!infoWritten) renderer.addFailedWrite();
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::core

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generation run: the album renderer of kind "default". It produces the album one
 // image per step() so that a window can handle its events and show progress between
 // images, and writes the album pages after the last image.
@@ -8,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "core/album_model.h"
 #include "core/image_pipeline.h"
 #include "core/parallel_generation.h"
+#include "model/album_model.h"
 
-namespace kavlo {
+namespace kavlo::core {
 
 /// Width and height of every written thumbnail, main and large image, album order.
 struct SizeLists {
@@ -25,7 +26,7 @@ struct SizeLists {
 /// start while running. The time source is injectable for tests.
 class RunClock {
 public:
-    using Source = std::function<double()>;   ///< monotonic seconds
+    using Source = std::function<double()>;  ///< monotonic seconds
     explicit RunClock(Source source = {});
     void reset();
     void start();
@@ -44,11 +45,11 @@ class AlbumRenderer {
 public:
     /// The renderer works on `model` (its settings, images and texts); the model must
     /// outlive it. Images are made on defaultJobCount() worker threads.
-    explicit AlbumRenderer(AlbumModel& model);
+    explicit AlbumRenderer(model::AlbumModel& model);
     /// With the caller's readers and clock, images are made on the caller's thread
     /// unless setJobs() asks for more (the readers must then be safe to call from
     /// several threads at once).
-    AlbumRenderer(AlbumModel& model, ImageReaders readers, RunClock::Source clock = {});
+    AlbumRenderer(model::AlbumModel& model, ImageReaders readers, RunClock::Source clock = {});
     /// Stops the run (see stop()).
     ~AlbumRenderer();
     AlbumRenderer(const AlbumRenderer&) = delete;
@@ -93,14 +94,14 @@ public:
     /// Counts a failed write made on the run's behalf outside the renderer.
     void addFailedWrite() { ++m_failedWrites; }
 
-    AlbumModel& model() { return m_model; }
-    const AlbumModel& model() const { return m_model; }
+    model::AlbumModel& model() { return m_model; }
+    const model::AlbumModel& model() const { return m_model; }
 
 private:
     void takeImage();
     void writePages();
 
-    AlbumModel& m_model;
+    model::AlbumModel& m_model;
     ImageReaders m_readers;
     int m_jobs = 1;
     int m_count = 0;  // images of the current run
@@ -122,6 +123,6 @@ private:
 
 /// Starts a generation: creates destdir/ext and destdir/ext/xml, writes the album
 /// information file destdir/ext/xml/albuminfo.xml, then begins the run.
-void generate(AlbumModel& model, AlbumRenderer& renderer);
+void generate(model::AlbumModel& model, AlbumRenderer& renderer);
 
-}  // namespace kavlo
+}  // namespace kavlo::core

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Caption sources over the album: each operation walks the selection in album order and
 // reads each image's file anew (one open, one header read).
 #include "core/caption_extraction.h"
@@ -10,7 +11,20 @@
 #include "metadata/iptc.h"
 #include "util/files.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using imaging::RPreadJpegInfo;
+using metadata::ExifInfo;
+using metadata::formatExifCaption;
+using metadata::freeExif;
+using metadata::iptcCaption;
+using metadata::IptcRecord;
+using metadata::readExif;
+using metadata::readIptc;
+using model::AlbumModel;
+using model::ImageEntry;
+using util::isJpegFile;
+
 namespace {
 
 /// Calls fn(entry) for every JPEG image of the selection (index -1: every image). TIFF
@@ -63,14 +77,16 @@ void extractCaptions(AlbumModel& model, const CaptionChoices& choices, int selec
     model.settings.exifformat = choices.exifFormat;
     const int index = choices.allImages ? -1 : selectedIndex;
     switch (choices.source) {
-    case kSourceIptc: setIptcCaptions(model, index, choices.major, choices.iptcFormat); break;
-    case kSourceExif: setExifCaptions(model, index, choices.major); break;
-    case kSourceComment: setCommentCaptions(model, index, choices.major); break;
-    case kSourceFileName: model.setFileNameCaptions(index, choices.major); break;
-    case kSourceEmpty: model.clearCaptions(index, choices.major); break;
-    case kSourceNumber: model.setNumberCaptions(index, choices.major); break;
+    case CaptionSource::iptc:
+        setIptcCaptions(model, index, choices.major, choices.iptcFormat);
+        break;
+    case CaptionSource::exif: setExifCaptions(model, index, choices.major); break;
+    case CaptionSource::comment: setCommentCaptions(model, index, choices.major); break;
+    case CaptionSource::fileName: model.setFileNameCaptions(index, choices.major); break;
+    case CaptionSource::empty: model.clearCaptions(index, choices.major); break;
+    case CaptionSource::number: model.setNumberCaptions(index, choices.major); break;
     default: break;
     }
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::core

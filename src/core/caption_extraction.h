@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Filling the captions of album images from a source: IPTC fields, Exif recording data,
 // the JPEG comment, the file name, nothing, or the image number.
 //
@@ -8,41 +9,40 @@
 
 #include <string>
 
-#include "core/album_model.h"
 #include "core/image_pipeline.h"  // ExifOrientations
+#include "model/album_model.h"
 
-namespace kavlo {
+namespace kavlo::core {
 
 /// For each selected JPEG image: iptcCaption of its IPTC record and `tmpl`. An
 /// unreadable file gets the template with every placeholder empty. TIFF images keep
 /// their captions.
-void setIptcCaptions(AlbumModel& model, int index, bool major, const std::string& tmpl);
+void setIptcCaptions(model::AlbumModel& model, int index, bool major, const std::string& tmpl);
 /// For each selected JPEG image: formatExifCaption with model.settings.exifformat (the
 /// empty text for an unreadable file). TIFF images keep their captions. With
 /// `orientations`, the Exif orientation of every photo read is recorded there too, so
 /// that a generation run that follows need not read the Exif block again.
-void setExifCaptions(AlbumModel& model, int index, bool major,
+void setExifCaptions(model::AlbumModel& model, int index, bool major,
                      ExifOrientations* orientations = nullptr);
 /// For each selected JPEG image: its JPEG comment as RPreadJpegInfo delivers it (the
 /// last comment section shorter than 512 bytes, or empty). TIFF images keep their captions.
-void setCommentCaptions(AlbumModel& model, int index, bool major);
+void setCommentCaptions(model::AlbumModel& model, int index, bool major);
 
 /// Caption sources in the order of the extraction dialog's list.
-enum CaptionSource { kSourceIptc = 0, kSourceExif, kSourceComment, kSourceFileName,
-                     kSourceEmpty, kSourceNumber };
+enum class CaptionSource : int { iptc = 0, exif, comment, fileName, empty, number };
 
 /// What the caption extraction dialog returns.
 struct CaptionChoices {
-    int source = 0;            ///< CaptionSource
-    bool major = true;         ///< macap, else micap
-    bool allImages = false;    ///< every image, else the selected one
-    std::string iptcFormat;    ///< the dialog's IPTC template
-    std::string exifFormat;    ///< the dialog's Exif letters
+    CaptionSource source = CaptionSource::iptc;
+    bool major = true;       ///< macap, else micap
+    bool allImages = false;  ///< every image, else the selected one
+    std::string iptcFormat;  ///< the dialog's IPTC template
+    std::string exifFormat;  ///< the dialog's Exif letters
 };
 
 /// Stores the dialog's formats into the album settings (even when nothing then changes)
 /// and applies the chosen source to every image (allImages, or no image selected:
 /// selectedIndex -1) or to the image at selectedIndex. An unknown source changes no caption.
-void extractCaptions(AlbumModel& model, const CaptionChoices& choices, int selectedIndex);
+void extractCaptions(model::AlbumModel& model, const CaptionChoices& choices, int selectedIndex);
 
-}  // namespace kavlo
+}  // namespace kavlo::core

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One album image from source file to thumbnail, main and large files.
 #include "core/image_pipeline.h"
 
@@ -12,7 +13,38 @@
 #include "util/files.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using imaging::RasterImage;
+using imaging::RPcreate;
+using imaging::RPcropInPlace;
+using imaging::RPfastScale;
+using imaging::RPfastScaleTriple;
+using imaging::RPfastScaleTwin;
+using imaging::RPfillColour;
+using imaging::RPfree;
+using imaging::RPpaste;
+using imaging::RPreadJpeg;
+using imaging::RPreadJpegInfo;
+using imaging::RPreadTiff;
+using imaging::RProtate;
+using imaging::RPsharpenInPlace;
+using imaging::RPwriteJpeg;
+using imaging::stampWatermark;
+using imaging::WatermarkStyle;
+using metadata::ExifInfo;
+using metadata::freeExif;
+using metadata::readExif;
+using model::AlbumSettings;
+using model::ImageEntry;
+using util::Colour;
+using util::copyFile;
+using util::fileNameOf;
+using util::format;
+using util::isJpegFile;
+using util::isTiffFile;
+using util::stripExtension;
+
 namespace {
 
 /// Owns one RasterImage for the length of a scope and frees it exactly once.
@@ -26,7 +58,10 @@ public:
 
     RasterImage& get() { return m_img; }
     const RasterImage& get() const { return m_img; }
-    RasterImage* out() { reset(); return &m_img; }
+    RasterImage* out() {
+        reset();
+        return &m_img;
+    }
     void reset(RasterImage img = RasterImage{}) {
         RPfree(m_img);
         m_img = img;
@@ -174,19 +209,20 @@ ImageResult processAlbumImage(const AlbumSettings& s, const std::string& destdir
         }
         if (known && w0 > 0 && h0 > 0) {
             const int sv = s.svthumbsize;
-            const auto expSmall = s.simpleviewer ? std::pair<int, int>{sv, sv}
-                                                 : fitBox(s.shsize, s.svsize, w0, h0);
+            const auto expSmall =
+                s.simpleviewer ? std::pair<int, int>{sv, sv} : fitBox(s.shsize, s.svsize, w0, h0);
             const auto expMain = fitBox(s.mhsize, s.mvsize, w0, h0);
             // A copied large image is the source file itself, stored unturned.
             const bool turned = orientation == 6 || orientation == 8;
-            const auto largeFile = s.copyhires && turned ? std::pair<int, int>{h0, w0}
-                                                         : std::pair<int, int>{w0, h0};
-            const auto expLarge = s.copyhires ? std::pair<int, int>{w0, h0}
-                                              : fitBox(s.lhsize, s.lvsize, w0, h0);
+            const auto largeFile =
+                s.copyhires && turned ? std::pair<int, int>{h0, w0} : std::pair<int, int>{w0, h0};
+            const auto expLarge =
+                s.copyhires ? std::pair<int, int>{w0, h0} : fitBox(s.lhsize, s.lvsize, w0, h0);
             const int tol = jpeg ? 1 : 0;
             const bool ok = (!s.small || sizeWithin(readers, smallPath, expSmall, tol)) &&
                             sizeWithin(readers, mainPath, expMain, tol) &&
-                            (!s.large || sizeWithin(readers, largePath, s.copyhires ? largeFile : expLarge, tol));
+                            (!s.large || sizeWithin(readers, largePath,
+                                                    s.copyhires ? largeFile : expLarge, tol));
             if (ok) {
                 r.reused = true;
                 r.smallW = expSmall.first;
@@ -331,7 +367,8 @@ ImageResult processAlbumImage(const AlbumSettings& s, const std::string& destdir
         } else if (copyable) {
             r.largeW = w0;
             r.largeH = h0;
-            if (!copyFile(source, largePath) && !writeJpeg(largePath, s.lquality, comment, img.get())) {
+            if (!copyFile(source, largePath) &&
+                !writeJpeg(largePath, s.lquality, comment, img.get())) {
                 ++r.failedWrites;
             }
         } else {
@@ -344,4 +381,4 @@ ImageResult processAlbumImage(const AlbumSettings& s, const std::string& destdir
     return r;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::core

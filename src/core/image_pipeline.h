@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The work on one album image: reuse test, decode, rotation, the scaling cascade,
 // sharpening, SimpleViewer thumbnail, watermark and writing.
 //
@@ -11,22 +12,22 @@
 #include <unordered_map>
 #include <utility>
 
-#include "core/album_model.h"
 #include "imaging/raster_image.h"
-#include "storage/settings_file.h"  // isPlainFolderName
+#include "model/album_model.h"
 
-namespace kavlo {
+namespace kavlo::core {
 
 /// The readers the pipeline uses. Tests wrap them to count decodes; the default
 /// set calls the codecs and the Exif reader.
 struct ImageReaders {
     /// Decodes a JPEG reduced by DCT scaling no further than `target`; the stored
     /// size goes to *w, *h. Failure gives the empty image.
-    std::function<RasterImage(const std::string& path, int target, int* w, int* h)> readJpeg;
+    std::function<imaging::RasterImage(const std::string& path, int target, int* w, int* h)>
+        readJpeg;
     /// Reads the stored size of a JPEG from its header; false when that fails.
     std::function<bool(const std::string& path, int* w, int* h)> readJpegSize;
     /// Decodes a TIFF; failure gives the empty image.
-    std::function<RasterImage(const std::string& path)> readTiff;
+    std::function<imaging::RasterImage(const std::string& path)> readTiff;
     /// Exif orientation of a JPEG (0 when there is none).
     std::function<int(const std::string& path)> readOrientation;
 };
@@ -43,22 +44,24 @@ int fitTarget(int boxW, int boxH, int w, int h);
 
 /// File name of image `index` (0-based) in the thumbnail, main and large folders:
 /// "0001.jpg", or with orgfilenames "<source name without '#'>-001.jpg".
-std::string albumImageName(const AlbumSettings& settings, const ImageEntry& entry, int index);
+std::string albumImageName(const model::AlbumSettings& settings, const model::ImageEntry& entry,
+                           int index);
 
 /// What one image contributed to the album.
 struct ImageResult {
-    bool reused = false;       ///< earlier files were kept; nothing was decoded or written
+    bool reused = false;  ///< earlier files were kept; nothing was decoded or written
     int smallW = 0, smallH = 0;
     int mainW = 0, mainH = 0;
     int largeW = 0, largeH = 0;
-    int decodes = 0;           ///< times the source was decoded (0 or 1)
-    int failedWrites = 0;      ///< album files of this image that could not be written
+    int decodes = 0;       ///< times the source was decoded (0 or 1)
+    int failedWrites = 0;  ///< album files of this image that could not be written
 };
 
 /// Produces the thumbnail, main and large files of image `index` of the album in
 /// `destdir`. A file that cannot be written does not stop the run; it is counted in
 /// the result.
-ImageResult processAlbumImage(const AlbumSettings& settings, const std::string& destdir,
-                              const ImageEntry& entry, int index, const ImageReaders& readers);
+ImageResult processAlbumImage(const model::AlbumSettings& settings, const std::string& destdir,
+                              const model::ImageEntry& entry, int index,
+                              const ImageReaders& readers);
 
-}  // namespace kavlo
+}  // namespace kavlo::core

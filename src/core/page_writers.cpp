@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Album pages: albumdef.js and the template copies, the viewer galleries, the slideshow.
 #include "core/page_writers.h"
 
@@ -5,11 +6,35 @@
 #include <cctype>
 
 #include "core/image_pipeline.h"
-#include "storage/settings_file.h"
 #include "util/files.h"
+#include "util/positions.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using model::AlbumModel;
+using model::AlbumSettings;
+using model::ImageEntry;
+using util::colorToHex;
+using util::copyFile;
+using util::createFolder;
+using util::crlfToBr;
+using util::Durability;
+using util::fileExists;
+using util::format;
+using util::htmlEscape;
+using util::instantiateTemplate;
+using util::isPlainFolderName;
+using util::jsEscape;
+using util::percentEscape;
+using util::repairUtf8;
+using util::replaceAll;
+using util::ReplacementMap;
+using util::stripPositionName;
+using util::utf8ToLatin1;
+using util::versionString;
+using util::writeTextFile;
+
 namespace {
 
 std::pair<int, int> minMax(const std::vector<int>& v) {
@@ -33,8 +58,8 @@ std::string quotedList(const std::vector<std::string>& items) {
 // The scripts of the album view, one concern each, copied into every album (the
 // overview's small.js and the large page's large.js only where those pages exist).
 constexpr const char* kAlbumScripts[] = {
-    "common.js",  "data.js",    "html.js",     "captions.js",   "intro.js",     "strip.js",
-    "viewer.js",  "zoom.js",    "lightbox.js", "navigation.js", "slideshow.js", "medium.js"};
+    "common.js", "data.js", "html.js",     "captions.js",   "intro.js",     "strip.js",
+    "viewer.js", "zoom.js", "lightbox.js", "navigation.js", "slideshow.js", "medium.js"};
 
 std::vector<std::string> imageNames(const AlbumModel& model) {
     std::vector<std::string> names;
@@ -49,15 +74,18 @@ std::vector<std::string> imageNames(const AlbumModel& model) {
 /// character reference so that no inserted text reads as a template placeholder.
 /// Character references already in the text (&eacute; &#233;) are kept.
 std::string pageText(const std::string& text) {
-    const std::string utf8 = ansiToUtf8(text);
+    const std::string utf8 = repairUtf8(text);
     std::string out;
     for (size_t i = 0; i < utf8.size(); ++i) {
         const char c = utf8[i];
         if (c == '&') {
             size_t j = i + 1;
             if (j < utf8.size() && utf8[j] == '#') ++j;
-            while (j < utf8.size() && j - i < 12 && std::isalnum(static_cast<unsigned char>(utf8[j]))) ++j;
-            const bool reference = j < utf8.size() && utf8[j] == ';' && j > i + 1 && utf8[j - 1] != '#';
+            while (j < utf8.size() && j - i < 12 &&
+                   std::isalnum(static_cast<unsigned char>(utf8[j])))
+                ++j;
+            const bool reference =
+                j < utf8.size() && utf8[j] == ';' && j > i + 1 && utf8[j - 1] != '#';
             out += reference ? "&" : "&amp;";
         } else if (c == '<') {
             out += "&lt;";
@@ -115,7 +143,8 @@ std::string fileUrl(const std::string& folder, const std::string& file) {
         static const char* hex = "0123456789ABCDEF";
         std::string out;
         for (unsigned char c : text) {
-            if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~' || (keepSlash && c == '/')) {
+            if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~' ||
+                (keepSlash && c == '/')) {
                 out += static_cast<char>(c);
             } else {
                 out += '%';
@@ -125,7 +154,7 @@ std::string fileUrl(const std::string& folder, const std::string& file) {
         }
         return out;
     };
-    return encode(ansiToUtf8(folder), true) + "/" + encode(ansiToUtf8(file), false);
+    return encode(repairUtf8(folder), true) + "/" + encode(repairUtf8(file), false);
 }
 
 /// The photos as a plain list of main images with their captions as alternative
@@ -164,7 +193,7 @@ ReplacementMap startPageReplacements(const AlbumModel& model, const SizeLists& s
     return {
         {"%%KAVLO_VERSION%%", versionString("ProductVersion")},
         {"%%KAVLO_TITLE%%", pageText(title)},
-        {"%%KAVLO_DESCRIPTION%%", pageText(shortened(ansiToUtf8(description), 300))},
+        {"%%KAVLO_DESCRIPTION%%", pageText(shortened(repairUtf8(description), 300))},
         {"%%KAVLO_PREVIEW%%",
          names.empty() ? std::string() : pageText(fileUrl(model.settings.mdir, names[0]))},
         {"%%KAVLO_NOSCRIPT%%", plainPhotoList(model, sizes)},
@@ -228,7 +257,7 @@ std::string albumDefinitionText(const AlbumModel& model, const SizeLists& sizes)
     out += "var majorCaption  = new Array( " + quotedList(major) + " );\n";
     out += "var minorCaption  = new Array( " + quotedList(minor) + " );\n";
     out += format("var smallPos      = '%s';\n",
-                  s.small ? positionName(s.smallpos).c_str() : "none");
+                  s.small ? stripPositionName(s.smallpos).c_str() : "none");
     out += "var clinks_href   = new Array();\n";
     out += "var clinks_txt    = new Array();\n";
     out += format("var slink_href    = '%s';\n", esc(s.linkurl).c_str());
@@ -245,9 +274,9 @@ bool writeHtmlAlbum(const AlbumModel& model, const SizeLists& sizes) {
     }
     // Pages load ext/js/renditions.js only where the album has one (written before the pages).
     const bool renditions = fileExists(d + "/ext/js/renditions.js");
-    const ReplacementMap map{
-        {"%%KAVLO_VERSION%%", versionString("ProductVersion")},
-        {"%%KAVLO_RENDITIONS%%", renditions ? "<script src=\"../js/renditions.js\"></script>" : ""}};
+    const ReplacementMap map{{"%%KAVLO_VERSION%%", versionString("ProductVersion")},
+                             {"%%KAVLO_RENDITIONS%%",
+                              renditions ? "<script src=\"../js/renditions.js\"></script>" : ""}};
     bool ok = instantiateTemplate(t + "/index.html", d + "/index.html",
                                   startPageReplacements(model, sizes, renditions));
     copyFile(t + "/ext/js/index.js", d + "/ext/js/index.js");
@@ -273,14 +302,15 @@ bool writeHtmlAlbum(const AlbumModel& model, const SizeLists& sizes) {
         copyFile(t + "/ext/js/langdef_" + s.language + ".js", d + "/ext/js/langdef.js");
     }
     ok = writeTextFile(d + "/ext/js/albumdef.js", albumDefinitionText(model, sizes),
-                       Durability::RenameOnly) && ok;
+                       Durability::RenameOnly) &&
+         ok;
     return ok;
 }
 
 std::string viewerFooterBase(const std::string& footer) {
     std::string f = footer;
-    for (const char* credit : {" - Powered by Kavlo", "- Powered by Kavlo", " Powered by Kavlo",
-                               "Powered by Kavlo"}) {
+    for (const char* credit :
+         {" - Powered by Kavlo", "- Powered by Kavlo", " Powered by Kavlo", "Powered by Kavlo"}) {
         f = replaceAll(f, credit, "");
     }
     return f;
@@ -304,7 +334,7 @@ std::string simpleViewerFooter(const AlbumModel& model) {
         if (!f.empty()) f += sep;
         f += "<a href=\"index.html\"><u>Home</u></a>";
     }
-    return ansiToUtf8(percentEscape(f));
+    return repairUtf8(percentEscape(f));
 }
 
 }  // namespace
@@ -321,7 +351,7 @@ std::string simpleViewerGalleryText(const AlbumModel& model) {
     out += format("stagePadding=\"%i\" ", s.svstagepadding);
     out += format("thumbnailColumns=\"%i\" ", s.small ? s.svthumbcols : 0);
     out += format("thumbnailRows=\"%i\" ", s.small ? s.svthumbrows : 0);
-    out += format("navPosition=\"%s\" ", positionName(s.smallpos).c_str());
+    out += format("navPosition=\"%s\" ", stripPositionName(s.smallpos).c_str());
     out += format("title=\"%s\" ", htmlEscape(model.title, true).c_str());
     out += "enableRightClickOpen=\"false\" ";
     out += "backgroundImagePath=\"ext/kavlo_sv.swf\" ";
@@ -332,10 +362,10 @@ std::string simpleViewerGalleryText(const AlbumModel& model) {
         const std::string name = albumImageName(s, e, static_cast<int>(i));
         out += "  <image>\n";
         out += "    <name>" + htmlEscape(name, true) + "</name>\n";
-        const std::string c = ansiToUtf8(e.macap);
+        const std::string c = repairUtf8(e.macap);
         if (s.large) {
             std::string content = c.empty() ? std::string() : c + "<br/><br/>";
-            content += "<a target=\"_blank\" href=\"" + s.ldir + "/" + ansiToUtf8(name) +
+            content += "<a target=\"_blank\" href=\"" + s.ldir + "/" + repairUtf8(name) +
                        "\"><u>Zoom</u></a>";
             out += "    <caption><![CDATA[" + cdataSafe(content) + "]]></caption>\n";
         } else if (!c.empty()) {
@@ -365,14 +395,15 @@ bool writeSimpleViewerGallery(const AlbumModel& model, const std::string& galler
         {"%%TEXTCOLOR%%", "#" + textColour},
         {"%%TEXTCOLOR_FLASH%%", "0x" + textColour},
         {"%%FRAMECOLOR%%", "#" + colorToHex(s.svframecolor)},
-        {"%%TITLE%%", ansiToUtf8(model.title)},
-        {"%%INTRO%%", ansiToUtf8(crlfToBr(model.intro, true))},
+        {"%%TITLE%%", repairUtf8(model.title)},
+        {"%%INTRO%%", repairUtf8(crlfToBr(model.intro, true))},
         {"%%INTRO_PRESENT%%", model.intro.empty() ? "0" : "1"},
         {"%%FOOTER%%", simpleViewerFooter(model)},
     };
     bool ok = instantiateTemplate(t + "/index.html", d + "/index.html", map);
     return writeTextFile(d + "/" + galleryName, simpleViewerGalleryText(model),
-                         Durability::RenameOnly) && ok;
+                         Durability::RenameOnly) &&
+           ok;
 }
 
 std::string autoViewerGalleryText(const AlbumModel& model, const SizeLists& sizes) {
@@ -419,12 +450,13 @@ bool writeAutoViewerGallery(const AlbumModel& model, const SizeLists& sizes,
         {"%%KAVLO_VERSION%%", versionString("ProductVersion")},
         {"%%BGCOLOR%%", "#" + colorToHex(s.svbgcolor)},
         {"%%TEXTCOLOR%%", "#" + colorToHex(s.svtextcolor)},
-        {"%%ALBUMTITLE%%", ansiToUtf8(model.title)},
-        {"%%ALBUMFOOTER%%", ansiToUtf8(viewerFooterBase(model.footer))},
+        {"%%ALBUMTITLE%%", repairUtf8(model.title)},
+        {"%%ALBUMFOOTER%%", repairUtf8(viewerFooterBase(model.footer))},
     };
     bool ok = instantiateTemplate(t + "/index.html", d + "/index.html", map);
     return writeTextFile(d + "/" + galleryName, autoViewerGalleryText(model, sizes),
-                         Durability::RenameOnly) && ok;
+                         Durability::RenameOnly) &&
+           ok;
 }
 
 std::string slideshowText(const AlbumModel& model) {
@@ -436,8 +468,7 @@ std::string slideshowText(const AlbumModel& model) {
     out += "  <slides>\n";
     for (size_t i = 0; i < model.images.size(); ++i) {
         const std::string name = albumImageName(s, model.images[i], static_cast<int>(i));
-        out += "    <slide>" + utf8ToLatin1(htmlEscape(s.mdir + "\\" + name, false)) +
-               "</slide>\n";
+        out += "    <slide>" + utf8ToLatin1(htmlEscape(s.mdir + "\\" + name, false)) + "</slide>\n";
     }
     out += "  </slides>\n";
     out += "</philips-slideshow>\n";
@@ -449,4 +480,4 @@ bool writeSlideshow(const AlbumModel& model, const std::string& fileName) {
                          Durability::RenameOnly);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::core

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The album pages written after the last image of a run: the HTML album with its data
 // file albumdef.js, the SimpleViewer gallery, the AutoViewer gallery and the photo-frame
 // slideshow. Every text file is written with CR LF line ends and replaced atomically.
@@ -7,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "core/album_model.h"
 #include "core/album_renderer.h"
+#include "model/album_model.h"
 #include "util/files.h"
 
-namespace kavlo {
+namespace kavlo::core {
 
 /// Appends "var <name padded to 14>= new Array( n1, n2 );\n" to `out`; a single number
 /// is followed by ", '' " so the script builds a one-element array.
@@ -21,14 +22,14 @@ void writeNumberArray(std::string& out, const std::string& name, const std::vect
 /// (introduction, else the first major caption, else the title) and a preview image for
 /// link previews, the photos as a plain list for visitors without scripts, and the script
 /// tag of ext/js/renditions.js when the album has one. Every text is escaped for HTML.
-ReplacementMap startPageReplacements(const AlbumModel& model, const SizeLists& sizes,
-                                     bool renditions);
+util::ReplacementMap startPageReplacements(const model::AlbumModel& model, const SizeLists& sizes,
+                                           bool renditions);
 
 /// The text of ext/js/albumdef.js (LF line ends; written with CR LF).
-std::string albumDefinitionText(const AlbumModel& model, const SizeLists& sizes);
+std::string albumDefinitionText(const model::AlbumModel& model, const SizeLists& sizes);
 /// Creates the album's ext folders, copies and instantiates the js2 template files and
 /// writes albumdef.js. False when the start page or albumdef.js cannot be written.
-bool writeHtmlAlbum(const AlbumModel& model, const SizeLists& sizes);
+bool writeHtmlAlbum(const model::AlbumModel& model, const SizeLists& sizes);
 
 /// The footer shown by the viewer pages: the "Powered by Kavlo" credit removed.
 std::string viewerFooterBase(const std::string& footer);
@@ -36,21 +37,21 @@ std::string viewerFooterBase(const std::string& footer);
 std::string cdataSafe(const std::string& text);
 
 /// gallery.xml of the SimpleViewer gallery.
-std::string simpleViewerGalleryText(const AlbumModel& model);
+std::string simpleViewerGalleryText(const model::AlbumModel& model);
 /// Copies the viewer files, makes index.html from the simpleviewer template (keeping
 /// the HTML album's start page as index_html.html) and writes `galleryName`. False when
 /// the start page or the gallery file cannot be written.
-bool writeSimpleViewerGallery(const AlbumModel& model, const std::string& galleryName);
+bool writeSimpleViewerGallery(const model::AlbumModel& model, const std::string& galleryName);
 
 /// gallerydata.xml of the AutoViewer gallery; image sizes are the main image sizes.
-std::string autoViewerGalleryText(const AlbumModel& model, const SizeLists& sizes);
+std::string autoViewerGalleryText(const model::AlbumModel& model, const SizeLists& sizes);
 /// Makes index.html from the autoviewer template and writes `galleryName`. False when
 /// either cannot be written.
-bool writeAutoViewerGallery(const AlbumModel& model, const SizeLists& sizes,
+bool writeAutoViewerGallery(const model::AlbumModel& model, const SizeLists& sizes,
                             const std::string& galleryName);
 
 /// slideshow.alb for a digital photo frame, in ISO-8859-1 as its declaration says.
-std::string slideshowText(const AlbumModel& model);
-bool writeSlideshow(const AlbumModel& model, const std::string& fileName);
+std::string slideshowText(const model::AlbumModel& model);
+bool writeSlideshow(const model::AlbumModel& model, const std::string& fileName);
 
-}  // namespace kavlo
+}  // namespace kavlo::core

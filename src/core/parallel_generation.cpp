@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Worker threads for the images of a generation run.
 #include "core/parallel_generation.h"
 
@@ -5,7 +6,7 @@
 #include <system_error>
 #include <utility>
 
-namespace kavlo {
+namespace kavlo::core {
 
 int defaultJobCount() {
     const unsigned n = std::thread::hardware_concurrency();
@@ -13,10 +14,8 @@ int defaultJobCount() {
 }
 
 OrderedImageWork::OrderedImageWork(int threads, int window, int count, Work work)
-    : m_threads(std::max(1, threads)),
-      m_window(std::max({1, window, threads})),
-      m_count(std::max(0, count)),
-      m_work(std::move(work)) {
+    : m_threads(std::max(1, threads)), m_window(std::max({1, window, threads})),
+      m_count(std::max(0, count)), m_work(std::move(work)) {
     m_slots.resize(static_cast<size_t>(m_window));
     // The caller's thread is one of the threads: it makes images too while it waits.
     const int workers = std::min(m_threads - 1, m_count);
@@ -71,7 +70,8 @@ void OrderedImageWork::runOne(std::unique_lock<std::mutex>& lock) {
 void OrderedImageWork::workerLoop() {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wakeWorkers.wait(lock, [this] { return m_stopping || m_nextToStart >= m_count || mayStart(); });
+        m_wakeWorkers.wait(lock,
+                           [this] { return m_stopping || m_nextToStart >= m_count || mayStart(); });
         if (m_stopping || m_nextToStart >= m_count) return;
         runOne(lock);
         m_resultReady.notify_all();
@@ -107,4 +107,4 @@ ImageResult OrderedImageWork::takeNext() {
     return result;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::core

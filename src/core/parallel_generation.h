@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Images of a generation run made on worker threads and handed out in album order.
 //
 // The caller takes results one at a time, always the next image of the album; the
@@ -17,7 +18,7 @@
 
 #include "core/image_pipeline.h"
 
-namespace kavlo {
+namespace kavlo::core {
 
 /// The number of worker threads a run uses when nobody chose one: one per core.
 int defaultJobCount();
@@ -63,12 +64,12 @@ private:
     Work m_work;
     std::vector<std::thread> m_workers;
     std::mutex m_mutex;
-    std::condition_variable m_wakeWorkers;   // room in the window, or stop
-    std::condition_variable m_resultReady;   // a slot was filled
-    std::vector<Slot> m_slots;               // ring of `window` results, index % window
+    std::condition_variable m_wakeWorkers;  // room in the window, or stop
+    std::condition_variable m_resultReady;  // a slot was filled
+    std::vector<Slot> m_slots;              // ring of `window` results, index % window
     int m_nextToStart = 0;
     int m_taken = 0;
     bool m_stopping = false;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::core

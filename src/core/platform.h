@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The screen services the album logic needs: message boxes, the folder chooser, the
 // colour chooser, opening a file with its default program and the wait cursor.
 //
@@ -13,7 +14,7 @@
 
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::core {
 
 enum class MessageButtons { Ok, OkCancel, YesNo };
 enum class MessageIcon { Information, Warning, Error, Question };
@@ -22,12 +23,12 @@ enum class MessageAnswer { Ok, Cancel, Yes, No };
 /// What a question is about. Front ends that cannot ask (the terminal) answer by
 /// topic; the Qt windows ignore it.
 enum class MessageTopic {
-    Notice,             ///< a plain message: OK only
-    OverwriteAlbum,     ///< "You are about to overwrite a previously generated album..."
-    MissingImages,      ///< OK searches for the images, Cancel excludes the missing ones
-    AllImagesMissing,   ///< OK searches for the images, Cancel exits
-    NewImages,          ///< Yes adds the new images
-    Quit,               ///< Yes quits and discards the captions
+    Notice,            ///< a plain message: OK only
+    OverwriteAlbum,    ///< "You are about to overwrite a previously generated album..."
+    MissingImages,     ///< OK searches for the images, Cancel excludes the missing ones
+    AllImagesMissing,  ///< OK searches for the images, Cancel exits
+    NewImages,         ///< Yes adds the new images
+    Quit,              ///< Yes quits and discards the captions
 };
 
 struct Message {
@@ -56,7 +57,7 @@ struct FolderChoice {
     static FolderChoice chosen(std::string p) { return {false, std::move(p)}; }
 };
 
-using CustomColours = std::array<Colour, 16>;
+using CustomColours = std::array<util::Colour, 16>;
 
 class Platform {
 public:
@@ -69,7 +70,8 @@ public:
     virtual FolderChoice chooseFolder(const FolderRequest& request) = 0;
     /// Modal colour chooser starting on `initial`; `custom` holds the 16 custom colours
     /// and receives the user's changes. Empty when cancelled.
-    virtual std::optional<Colour> chooseColour(Colour initial, CustomColours& custom) = 0;
+    virtual std::optional<util::Colour> chooseColour(util::Colour initial,
+                                                     CustomColours& custom) = 0;
     /// Opens a file, folder or web address with the desktop's default program.
     virtual bool openWithDefaultProgram(const std::string& target) = 0;
     /// Shows (true) or removes (false) the busy cursor.
@@ -88,4 +90,4 @@ inline Message makeMessage(std::string text, std::string caption, MessageButtons
     return m;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::core

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up dialogue: folder choice, album recognition and reconciliation.
 #include "core/startup.h"
 
@@ -12,7 +13,25 @@
 #include "util/files.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using model::AlbumModel;
+using model::defaultAlbumSettings;
+using storage::readAlbumInfo;
+using storage::readSettings;
+using storage::ResourceValues;
+using storage::settingsFilePath;
+using util::dataFolder;
+using util::fileExists;
+using util::FileList;
+using util::folderExists;
+using util::folderNameOf;
+using util::format;
+using util::listImages;
+using util::parentFolderOf;
+using util::repairUtf8;
+using util::stripTrailingSeparator;
+
 namespace {
 
 std::string lowerCase(std::string s) {
@@ -110,7 +129,7 @@ std::string Startup::rememberedSelection() const {
     if (!fileExists(m_env.settingsPath) || !values.load(m_env.settingsPath)) return {};
     std::string inputdir;
     if (!values.find("inputdir", inputdir)) return {};
-    inputdir = utf8ToAnsi(inputdir);
+    inputdir = repairUtf8(inputdir);
     if (!inputdir.empty() && fileExists(inputdir + "/album/index.html")) return inputdir + "/album";
     return inputdir;
 }
@@ -161,15 +180,15 @@ bool Startup::openImageFolder(const std::string& folder, AlbumModel& model) {
     int emptyCount = 0;
     FileList images = listImages(folder, false, &emptyCount);
     if (images.empty()) {
-        m_platform.messageBox(makeMessage(
-            "No JPEG/TIFF images were found in '" + folder + "'.\n\nTry again.", "Warning",
-            MessageButtons::Ok, MessageIcon::Warning));
+        m_platform.messageBox(
+            makeMessage("No JPEG/TIFF images were found in '" + folder + "'.\n\nTry again.",
+                        "Warning", MessageButtons::Ok, MessageIcon::Warning));
         return false;
     }
     if (emptyCount == 1) {
         m_platform.messageBox(
-            makeMessage("An empty image file was found and excluded from the album.",
-                        "Information", MessageButtons::Ok, MessageIcon::Information));
+            makeMessage("An empty image file was found and excluded from the album.", "Information",
+                        MessageButtons::Ok, MessageIcon::Information));
     } else if (emptyCount > 1) {
         m_platform.messageBox(makeMessage(
             format("%i empty image files were found and excluded from the album.", emptyCount),
@@ -251,8 +270,8 @@ bool Startup::reconcileMissing(AlbumModel& model) {
                        static_cast<int>(model.images.size())) +
                 "Press OK to search for images.\nPress Cancel to exclude missing images.";
             MessageAnswer a = m_platform.messageBox(
-                makeMessage(text, "Information", MessageButtons::OkCancel,
-                            MessageIcon::Information, MessageTopic::MissingImages));
+                makeMessage(text, "Information", MessageButtons::OkCancel, MessageIcon::Information,
+                            MessageTopic::MissingImages));
             if (a == MessageAnswer::Ok) {
                 searchNow = true;
             } else {
@@ -288,10 +307,10 @@ void Startup::offerNewImages(AlbumModel& model) {
                : format("%i images in the input directory are either new or have previously "
                         "been excluded.\n\nShould these be added to the album now?",
                         n);
-    MessageAnswer a = m_platform.messageBox(makeMessage(
-        text, "New images found", MessageButtons::YesNo, MessageIcon::Information,
-        MessageTopic::NewImages));
+    MessageAnswer a =
+        m_platform.messageBox(makeMessage(text, "New images found", MessageButtons::YesNo,
+                                          MessageIcon::Information, MessageTopic::NewImages));
     if (a == MessageAnswer::Yes) model.countNewImages(model.inputdir, true);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::core

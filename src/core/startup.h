@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up: which album this run works on. Reads the command line, asks for a folder,
 // recognises a generated album by its album information file, reconciles an opened
 // album with the image files that still exist, and fills the AlbumModel. Every
@@ -9,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "core/album_model.h"
 #include "core/platform.h"
+#include "model/album_model.h"
 
-namespace kavlo {
+namespace kavlo::core {
 
 /// The album-related part of the command line.
 struct CommandLine {
-    std::string folder;        ///< first argument that is not a switch; "" when none
-    bool unattended = false;   ///< the switch "Automation" was given
+    std::string folder;       ///< first argument that is not a switch; "" when none
+    bool unattended = false;  ///< the switch "Automation" was given
 };
 
 /// True for "-Automation", "--automation" and "/Automation" in any letter case. The
@@ -36,8 +37,8 @@ struct StartupEnvironment {
     std::function<std::optional<std::string>(const std::string&)> getenv;
     /// The current local calendar year, 0 when the local time cannot be had.
     std::function<int()> currentYear;
-    std::string settingsPath;   ///< the settings file (settingsFilePath())
-    std::string templateDir;    ///< root of the template set
+    std::string settingsPath;  ///< the settings file (settingsFilePath())
+    std::string templateDir;   ///< root of the template set
 };
 
 /// The real environment: process variables, the local clock, the user's settings file
@@ -53,14 +54,14 @@ std::string defaultFooter(const StartupEnvironment& env);
 std::string albumInfoFileOf(const std::string& folder);
 
 enum class StartupStatus {
-    Ready,        ///< the model is filled; show the main window
-    Cancelled,    ///< the user ended the program (nothing was written)
-    ReadFailed,   ///< the album information file could not be read; exit code -1
+    Ready,       ///< the model is filled; show the main window
+    Cancelled,   ///< the user ended the program (nothing was written)
+    ReadFailed,  ///< the album information file could not be read; exit code -1
 };
 
 struct StartupResult {
     StartupStatus status = StartupStatus::Cancelled;
-    bool openedAlbum = false;   ///< the album came from an album information file
+    bool openedAlbum = false;  ///< the album came from an album information file
     bool unattended = false;
 };
 
@@ -69,26 +70,26 @@ public:
     Startup(Platform& platform, StartupEnvironment env);
 
     /// Runs the whole start-up dialogue and fills `model` when it returns Ready.
-    StartupResult run(const CommandLine& commandLine, AlbumModel& model);
+    StartupResult run(const CommandLine& commandLine, model::AlbumModel& model);
 
 private:
     /// The folder chooser's initial selection on the first pass: the remembered input
     /// folder, or its album when one was generated there.
     std::string rememberedSelection() const;
     /// Fills a new album from an image folder; false when the folder holds no image.
-    bool openImageFolder(const std::string& folder, AlbumModel& model);
+    bool openImageFolder(const std::string& folder, model::AlbumModel& model);
     /// Reads and reconciles an album; status other than Ready ends start-up.
     StartupStatus openAlbum(const std::string& folder, const std::string& infoFile,
-                            AlbumModel& model);
+                            model::AlbumModel& model);
     /// The missing-images dialogue of an opened album; false when the user ended it.
-    bool reconcileMissing(AlbumModel& model);
+    bool reconcileMissing(model::AlbumModel& model);
     /// Asks about images of `inputdir` that the album does not hold; adds them on Yes.
-    void offerNewImages(AlbumModel& model);
+    void offerNewImages(model::AlbumModel& model);
     /// The chooser that locates moved images; empty when cancelled.
-    std::optional<std::string> locateImages(const AlbumModel& model);
+    std::optional<std::string> locateImages(const model::AlbumModel& model);
 
     Platform& m_platform;
     StartupEnvironment m_env;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::core

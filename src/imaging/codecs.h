@@ -18,15 +18,15 @@
 
 #include "imaging/raster_image.h"
 
-namespace kavlo {
+namespace kavlo::imaging {
 
 /// Decodes a JPEG file. When 1 <= targetSize < the stored width or height, decodes at
 /// 1/2, 1/4 or 1/8 size (k = floor(log2(longer side / targetSize)), at most 3), so the
 /// longer side stays >= targetSize. `comment` (may be null) receives the comment;
 /// `width`/`height` (may be null) the stored, unscaled size. Greyscale gives equal
 /// bytes; CMYK/YCCK files are converted to RGB (inverted CMYK for Adobe files).
-RasterImage RPreadJpeg(const std::string& path, std::string* comment, int targetSize,
-                       int* width, int* height);
+RasterImage RPreadJpeg(const std::string& path, std::string* comment, int targetSize, int* width,
+                       int* height);
 /// Decodes a JPEG held in memory, like RPreadJpeg. Null data gives the empty image.
 RasterImage RPreadJpegMemory(const std::uint8_t* data, std::size_t size, int targetSize);
 /// Reads the header only. Returns -1 when the file cannot be opened, else 0; on a
@@ -41,4 +41,4 @@ int RPwriteJpeg(const std::string& path, int quality, const std::string* comment
 /// Reads the first page of a TIFF file as 24-bit (alpha dropped, no compositing).
 RasterImage RPreadTiff(const std::string& path);
 
-}  // namespace kavlo
+}  // namespace kavlo::imaging

@@ -25,7 +25,10 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-namespace kavlo {
+namespace kavlo::imaging {
+
+using util::FilePtr;
+using util::openRegularFile;
 
 namespace {
 
@@ -138,7 +141,8 @@ public:
 
     // Creates the decompressor, attaches the file or the bytes and reads the header
     // (keeping COM markers when asked).
-    bool readHeader(std::FILE* file, const std::uint8_t* data, std::size_t size, bool keepComments) {
+    bool readHeader(std::FILE* file, const std::uint8_t* data, std::size_t size,
+                    bool keepComments) {
         if (setjmp(m_err.jump)) return false;
         m_cinfo.err = &m_err.pub;
         jpeg_create_decompress(&m_cinfo);
@@ -169,7 +173,8 @@ public:
         m_cinfo.dct_method = JDCT_ISLOW;
         m_cinfo.scale_num = 1;
         m_cinfo.scale_denom = scaleDenominator(m_cinfo.image_width, m_cinfo.image_height, target);
-        const bool cmyk = m_cinfo.jpeg_color_space == JCS_CMYK || m_cinfo.jpeg_color_space == JCS_YCCK;
+        const bool cmyk =
+            m_cinfo.jpeg_color_space == JCS_CMYK || m_cinfo.jpeg_color_space == JCS_YCCK;
         const bool direct = !cmyk && (m_cinfo.num_components == 1 || m_cinfo.num_components == 3) &&
                             m_cinfo.jpeg_color_space != JCS_UNKNOWN;
         // libjpeg writes blue, green, red straight into the raster (also for greyscale,
@@ -201,9 +206,9 @@ public:
             }
         } else {
             const int comps = m_cinfo.output_components;
-            JSAMPARRAY buffer = (*m_cinfo.mem->alloc_sarray)(
-                reinterpret_cast<j_common_ptr>(&m_cinfo), JPOOL_IMAGE,
-                m_cinfo.output_width * JDIMENSION(comps), 1);
+            JSAMPARRAY buffer =
+                (*m_cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&m_cinfo), JPOOL_IMAGE,
+                                             m_cinfo.output_width * JDIMENSION(comps), 1);
             while (m_cinfo.output_scanline < m_cinfo.output_height) {
                 std::uint8_t* row = out.pixels + m_cinfo.output_scanline * stride;
                 jpeg_read_scanlines(&m_cinfo, buffer, 1);
@@ -239,8 +244,8 @@ private:
 };
 
 RasterImage decode(std::FILE* file, const std::uint8_t* data, std::size_t size,
-                   const char* operation, const std::string& name, std::string* comment,
-                   int target, int* width, int* height) {
+                   const char* operation, const std::string& name, std::string* comment, int target,
+                   int* width, int* height) {
     JpegDecoder decoder;
     RasterImage image{};
     if (!decoder.readHeader(file, data, size, comment != nullptr)) {
@@ -271,8 +276,8 @@ RasterImage RPreadJpeg(const std::string& path, std::string* comment, int target
 
 RasterImage RPreadJpegMemory(const std::uint8_t* data, std::size_t size, int targetSize) {
     if (data == nullptr) return RasterImage{};
-    return decode(nullptr, data, size, "RPreadJpegMemory", "(memory)", nullptr, targetSize,
-                  nullptr, nullptr);
+    return decode(nullptr, data, size, "RPreadJpegMemory", "(memory)", nullptr, targetSize, nullptr,
+                  nullptr);
 }
 
 int RPreadJpegInfo(const std::string& path, std::string* comment, int* height, int* width) {
@@ -327,7 +332,8 @@ public:
         if (comment != nullptr)
             jpeg_write_marker(&m_cinfo, JPEG_COM, reinterpret_cast<const JOCTET*>(comment),
                               static_cast<unsigned>(commentSize));
-        const std::size_t stride = RPstride(static_cast<std::uint32_t>(image.width), image.bitsPerPixel);
+        const std::size_t stride =
+            RPstride(static_cast<std::uint32_t>(image.width), image.bitsPerPixel);
         JSAMPROW rows[16];
         while (m_cinfo.next_scanline < m_cinfo.image_height) {
             const JDIMENSION first = m_cinfo.next_scanline;
@@ -414,4 +420,4 @@ int RPwriteJpeg(const std::string& path, int quality, const std::string* comment
     return 0;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::imaging

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace kavlo {
+namespace kavlo::imaging {
 
 namespace {
 
@@ -36,8 +36,7 @@ std::uint8_t* copyBuffer(const std::uint8_t* source, std::size_t size, bool& fai
 }
 
 std::size_t rasterSize(const RasterImage& image) {
-    if (image.pixels == nullptr || image.pixelCount == 0 || image.width <= 0 ||
-        image.height <= 0)
+    if (image.pixels == nullptr || image.pixelCount == 0 || image.width <= 0 || image.height <= 0)
         return 0;
     return RPstride(static_cast<std::uint32_t>(image.width), image.bitsPerPixel) *
            static_cast<std::size_t>(image.height);
@@ -117,10 +116,8 @@ RasterImage RPclone(const RasterImage& image) {
                       static_cast<std::uint32_t>(image.height)) == 0) {
         const std::size_t size = rasterSize(image);
         if (copy.pixels != nullptr) {
-            if (size != 0)
-                std::memcpy(copy.pixels, image.pixels, size);
-            else
-                std::memset(copy.pixels, 0, rasterSize(copy));
+            if (size != 0) std::memcpy(copy.pixels, image.pixels, size);
+            else std::memset(copy.pixels, 0, rasterSize(copy));
         }
     }
     return copy;
@@ -139,7 +136,8 @@ int RPfree(RasterImage& image) {
 }
 
 std::size_t RPstride(std::uint32_t width, int bitsPerPixel) {
-    const std::uint64_t bits = std::uint64_t{width} * static_cast<std::uint64_t>(std::max(bitsPerPixel, 0));
+    const std::uint64_t bits =
+        std::uint64_t{width} * static_cast<std::uint64_t>(std::max(bitsPerPixel, 0));
     return static_cast<std::size_t>(bits / 8 + (bits % 8 ? 1 : 0));
 }
 
@@ -230,9 +228,8 @@ RasterImage RPcrop(const RasterImage& image, int x, int y, int w, int h) {
     RPallocPixels(crop, static_cast<std::uint32_t>(std::max(w, 0)),
                   static_cast<std::uint32_t>(std::max(h, 0)));
     if (!hasRaster(crop)) return crop;
-    const bool inside = w > 0 && h > 0 && x >= 0 && y >= 0 &&
-                        std::int64_t{x} + w <= image.width && std::int64_t{y} + h <= image.height &&
-                        hasRaster(image);
+    const bool inside = w > 0 && h > 0 && x >= 0 && y >= 0 && std::int64_t{x} + w <= image.width &&
+                        std::int64_t{y} + h <= image.height && hasRaster(image);
     const int bpp = image.bitsPerPixel;
     if (!inside || (std::int64_t{x} * bpp) % 8 != 0) {
         // Keep the outside rectangle defined rather than handing out stale memory.
@@ -267,8 +264,10 @@ void RPpaste(RasterImage& target, int x, int y, const RasterImage& source) {
     const std::int64_t cols = std::min<std::int64_t>(source.width - srcX0, target.width - dstX0);
     const std::int64_t rows = std::min<std::int64_t>(source.height - srcY0, target.height - dstY0);
     if (cols <= 0 || rows <= 0) return;
-    const std::size_t srcStride = RPstride(static_cast<std::uint32_t>(source.width), source.bitsPerPixel);
-    const std::size_t dstStride = RPstride(static_cast<std::uint32_t>(target.width), target.bitsPerPixel);
+    const std::size_t srcStride =
+        RPstride(static_cast<std::uint32_t>(source.width), source.bitsPerPixel);
+    const std::size_t dstStride =
+        RPstride(static_cast<std::uint32_t>(target.width), target.bitsPerPixel);
     for (std::int64_t r = 0; r < rows; ++r) {
         std::memcpy(target.pixels + std::size_t(dstY0 + r) * dstStride + std::size_t(dstX0 * bytes),
                     source.pixels + std::size_t(srcY0 + r) * srcStride + std::size_t(srcX0 * bytes),
@@ -287,11 +286,13 @@ int RPblend(RasterImage& target, int x, int y, int ow, int oh, int obpp,
     const std::int64_t y1 = std::min<std::int64_t>(target.height, std::int64_t{y} + oh);
     if (x0 >= x1 || y0 >= y1) return 0;
     const int tbytes = target.bitsPerPixel / 8;
-    const std::size_t tstride = RPstride(static_cast<std::uint32_t>(target.width), target.bitsPerPixel);
+    const std::size_t tstride =
+        RPstride(static_cast<std::uint32_t>(target.width), target.bitsPerPixel);
     const std::size_t ostride = std::size_t(ow) * 4;
     for (std::int64_t ty = y0; ty < y1; ++ty) {
         std::uint8_t* t = target.pixels + std::size_t(ty) * tstride + std::size_t(x0) * tbytes;
-        const std::uint8_t* o = overlayPixels + std::size_t(ty - y) * ostride + std::size_t(x0 - x) * 4;
+        const std::uint8_t* o =
+            overlayPixels + std::size_t(ty - y) * ostride + std::size_t(x0 - x) * 4;
         for (std::int64_t tx = x0; tx < x1; ++tx, t += tbytes, o += 4) {
             const double alpha = o[3] / 255.0;
             for (int c = 0; c < 3; ++c) {
@@ -340,7 +341,8 @@ void HFlip(RasterImage& image) {
     }
     if (!hasRaster(image) || image.bitsPerPixel == 0) return;
     const std::size_t bytes = image.bitsPerPixel / 8;
-    const std::size_t stride = RPstride(static_cast<std::uint32_t>(image.width), image.bitsPerPixel);
+    const std::size_t stride =
+        RPstride(static_cast<std::uint32_t>(image.width), image.bitsPerPixel);
     const std::size_t w = std::size_t(image.width);
     for (std::int32_t y = 0; y < image.height; ++y) {
         std::uint8_t* row = image.pixels + std::size_t(y) * stride;
@@ -356,7 +358,8 @@ void VFlip(RasterImage& image) {
         return;
     }
     if (!hasRaster(image)) return;
-    const std::size_t stride = RPstride(static_cast<std::uint32_t>(image.width), image.bitsPerPixel);
+    const std::size_t stride =
+        RPstride(static_cast<std::uint32_t>(image.width), image.bitsPerPixel);
     for (std::int32_t i = 0; i < image.height / 2; ++i) {
         std::swap_ranges(image.pixels + std::size_t(i) * stride,
                          image.pixels + std::size_t(i + 1) * stride,
@@ -381,7 +384,8 @@ void rotateQuarter(RasterImage& image) {
     for (std::uint32_t i = 0; i < oldW; ++i) {
         std::uint8_t* dst = turned.pixels + std::size_t(i) * newStride;
         for (std::uint32_t j = 0; j < oldH; ++j, dst += bytes) {
-            const std::uint8_t* src = image.pixels + std::size_t(oldH - 1 - j) * oldStride + i * bytes;
+            const std::uint8_t* src =
+                image.pixels + std::size_t(oldH - 1 - j) * oldStride + i * bytes;
             std::memcpy(dst, src, bytes);
         }
     }
@@ -415,7 +419,8 @@ void rotateByShears(RasterImage& image, int degrees) {
     }
     std::memset(out.pixels, 255, rasterSize(out));
     const std::size_t bytes = image.bitsPerPixel / 8;
-    const std::size_t srcStride = RPstride(static_cast<std::uint32_t>(image.width), image.bitsPerPixel);
+    const std::size_t srcStride =
+        RPstride(static_cast<std::uint32_t>(image.width), image.bitsPerPixel);
     const std::size_t dstStride = RPstride(static_cast<std::uint32_t>(out.width), out.bitsPerPixel);
     // Whole-pixel centres make every shear, and so the rotation, a one-to-one map of
     // pixels: no source pixel is lost or doubled.
@@ -430,7 +435,8 @@ void rotateByShears(RasterImage& image, int degrees) {
             const double sx = std::round(x + scx), sy = std::round(y + scy);
             if (sx < 0 || sy < 0 || sx >= w || sy >= h) continue;
             std::memcpy(out.pixels + std::size_t(Y) * dstStride + std::size_t(X) * bytes,
-                        image.pixels + std::size_t(sy) * srcStride + std::size_t(sx) * bytes, bytes);
+                        image.pixels + std::size_t(sy) * srcStride + std::size_t(sx) * bytes,
+                        bytes);
         }
     }
     std::free(image.pixels);
@@ -486,4 +492,4 @@ void RPprintInfo(const RasterImage& image) {
     std::printf("Extension type      : %i\n", image.extensionType);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::imaging

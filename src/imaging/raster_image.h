@@ -23,7 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace kavlo {
+namespace kavlo::imaging {
 
 /// Largest raster, in pixels, that any operation or reader allocates (200 megapixels).
 inline constexpr std::uint64_t kMaxRasterPixels = 200'000'000;
@@ -36,24 +36,24 @@ inline constexpr std::uint8_t kPixelFormatRedFirst = 4;
 
 /// The picture record. Fields in this order; all zero is the empty image.
 struct RasterImage {
-    std::int32_t status = 0;          ///< 0 good; 42 the raster could not be allocated
-    char info[80] = {};               ///< free text, NUL-terminated
-    std::int32_t width = 0;           ///< pixels per row
-    std::int32_t height = 0;          ///< rows
-    std::int32_t xOffset = 0;         ///< position of the picture, carried by the clones
-    std::int32_t yOffset = 0;         ///< as xOffset
-    std::int32_t pixelCount = 0;      ///< width x height; nonzero means `pixels` is owned
-    std::uint8_t bitsPerPixel = 0;    ///< 8, 24 or 32 in use
-    std::uint8_t pixelFormat = 0;     ///< flag byte (kPixelFormatRedFirst); new images carry 2
-    std::uint8_t* pixels = nullptr;   ///< the raster
-    std::uint8_t epiSize = 0;         ///< bytes in each of epi1 and epi2; 0 = none
-    std::uint8_t* epi1 = nullptr;     ///< first extra-pixel-information array
-    std::uint8_t* epi2 = nullptr;     ///< second extra-pixel-information array
-    std::uint8_t* palette = nullptr;  ///< paletteSize entries of red, green, blue
-    std::int32_t paletteSize = 0;     ///< palette entries; 0 = no palette
+    std::int32_t status = 0;            ///< 0 good; 42 the raster could not be allocated
+    char info[80] = {};                 ///< free text, NUL-terminated
+    std::int32_t width = 0;             ///< pixels per row
+    std::int32_t height = 0;            ///< rows
+    std::int32_t xOffset = 0;           ///< position of the picture, carried by the clones
+    std::int32_t yOffset = 0;           ///< as xOffset
+    std::int32_t pixelCount = 0;        ///< width x height; nonzero means `pixels` is owned
+    std::uint8_t bitsPerPixel = 0;      ///< 8, 24 or 32 in use
+    std::uint8_t pixelFormat = 0;       ///< flag byte (kPixelFormatRedFirst); new images carry 2
+    std::uint8_t* pixels = nullptr;     ///< the raster
+    std::uint8_t epiSize = 0;           ///< bytes in each of epi1 and epi2; 0 = none
+    std::uint8_t* epi1 = nullptr;       ///< first extra-pixel-information array
+    std::uint8_t* epi2 = nullptr;       ///< second extra-pixel-information array
+    std::uint8_t* palette = nullptr;    ///< paletteSize entries of red, green, blue
+    std::int32_t paletteSize = 0;       ///< palette entries; 0 = no palette
     std::uint8_t* extension = nullptr;  ///< opaque extension block
-    std::int32_t extensionSize = 0;   ///< bytes in extension; 0 = none
-    std::int32_t extensionType = 0;   ///< tag of the extension block
+    std::int32_t extensionSize = 0;     ///< bytes in extension; 0 = none
+    std::int32_t extensionType = 0;     ///< tag of the extension block
 };
 
 /// New image with an uninitialised raster of width x height pixels; pixelFormat 2,
@@ -131,4 +131,4 @@ void RProtate(RasterImage& image, double angle);
 /// Prints the record to the standard output, one field a line.
 void RPprintInfo(const RasterImage& image);
 
-}  // namespace kavlo
+}  // namespace kavlo::imaging

@@ -9,15 +9,16 @@
 #include <new>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::imaging {
 
 namespace {
 
 // ---- Wider vectors where the processor has them ----
 // The row kernels below are compiled three times (AVX-512, AVX2 and the baseline) and
 // chosen once per process from the processor's features. The choice is explicit
-// rather than through ifunc resolvers, which run before sanitizer runtimes are ready. Every variant does the same IEEE double operations in the same
-// order (no fused multiply-add: -ffp-contract=off), so results are identical.
+// rather than through ifunc resolvers, which run before sanitizer runtimes are ready. Every variant
+// does the same IEEE double operations in the same order (no fused multiply-add:
+// -ffp-contract=off), so results are identical.
 #define KAVLO_INLINE inline __attribute__((always_inline))
 
 enum class Simd { base, avx2, avx512 };
@@ -35,11 +36,11 @@ Simd simdLevel() {
             __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl") &&
             __builtin_cpu_supports("avx512cd"))
             best = Simd::avx512;
-        else if (avx2)
-            best = Simd::avx2;
+        else if (avx2) best = Simd::avx2;
         const char* wanted = std::getenv("KAVLO_IMAGING_SIMD");
         if (wanted != nullptr && std::strcmp(wanted, "base") == 0) return Simd::base;
-        if (wanted != nullptr && std::strcmp(wanted, "avx2") == 0 && best == Simd::avx512) return Simd::avx2;
+        if (wanted != nullptr && std::strcmp(wanted, "avx2") == 0 && best == Simd::avx512)
+            return Simd::avx2;
         return best;
     }();
     return level;
@@ -52,15 +53,15 @@ Simd simdLevel() {
 // The features checked in simdLevel(), and no others.
 #define KAVLO_V3 "avx2,fma,bmi,bmi2"
 #define KAVLO_V4 "avx2,fma,bmi,bmi2,avx512f,avx512bw,avx512dq,avx512vl,avx512cd"
-#define KAVLO_ROW_KERNEL(name, params, args)                                               \
-    __attribute__((target(KAVLO_V4))) void name##V4 params { name##Body args; }         \
-    __attribute__((target(KAVLO_V3))) void name##V3 params { name##Body args; }         \
-    void name params {                                                                  \
-        switch (simdLevel()) {                                                          \
-        case Simd::avx512: name##V4 args; return;                                       \
-        case Simd::avx2: name##V3 args; return;                                         \
-        default: name##Body args; return;                                               \
-        }                                                                               \
+#define KAVLO_ROW_KERNEL(name, params, args)                                    \
+    __attribute__((target(KAVLO_V4))) void name##V4 params { name##Body args; } \
+    __attribute__((target(KAVLO_V3))) void name##V3 params { name##Body args; } \
+    void name params {                                                          \
+        switch (simdLevel()) {                                                  \
+        case Simd::avx512: name##V4 args; return;                               \
+        case Simd::avx2: name##V3 args; return;                                 \
+        default: name##Body args; return;                                       \
+        }                                                                       \
     }
 #else
 #define KAVLO_ROW_KERNEL(name, params, args) \
@@ -68,8 +69,7 @@ Simd simdLevel() {
 #endif
 
 bool hasRaster(const RasterImage& image) {
-    return image.pixels != nullptr && image.pixelCount != 0 && image.width > 0 &&
-           image.height > 0;
+    return image.pixels != nullptr && image.pixelCount != 0 && image.width > 0 && image.height > 0;
 }
 
 std::size_t strideOf(const RasterImage& image) {
@@ -93,9 +93,11 @@ void clearRaster(RasterImage& image) {
 // pixels; halveRow keeps every other pixel's worth of them.
 KAVLO_INLINE void tripleSumsBody(const std::uint8_t* in, std::uint16_t* sums, std::size_t count) {
     for (std::size_t j = 0; j < count; ++j)
-        sums[j] = static_cast<std::uint16_t>(unsigned(in[j]) + 2 * unsigned(in[j + 3]) + unsigned(in[j + 6]));
+        sums[j] = static_cast<std::uint16_t>(unsigned(in[j]) + 2 * unsigned(in[j + 3]) +
+                                             unsigned(in[j + 6]));
 }
-KAVLO_ROW_KERNEL(tripleSums, (const std::uint8_t* in, std::uint16_t* sums, std::size_t count), (in, sums, count))
+KAVLO_ROW_KERNEL(tripleSums, (const std::uint8_t* in, std::uint16_t* sums, std::size_t count),
+                 (in, sums, count))
 
 // [1 2 1] halving of one row of w pixels of B samples into w / 2 pixels:
 // (a * 256 + b * 512 + c * 256) >> 10, which equals (a + 2b + c) >> 2. Fixed B lets
@@ -107,18 +109,21 @@ void halveRowFixed(const std::uint8_t* in, std::uint8_t* out, std::size_t w) {
         const std::uint8_t* p = in + 2 * k * B;
         std::uint8_t* o = out + k * B;
         for (std::size_t c = 0; c < B; ++c)
-            o[c] = static_cast<std::uint8_t>((unsigned(p[c]) + 2 * unsigned(p[c + B]) + unsigned(p[c + 2 * B])) >> 2);
+            o[c] = static_cast<std::uint8_t>(
+                (unsigned(p[c]) + 2 * unsigned(p[c + B]) + unsigned(p[c + 2 * B])) >> 2);
     }
     if (w / 2 > full) {  // even width: the last output has no right neighbour
         const std::uint8_t* p = in + (w - 2) * B;
         std::uint8_t* o = out + (w / 2 - 1) * B;
         for (std::size_t c = 0; c < B; ++c)
-            o[c] = static_cast<std::uint8_t>((unsigned(p[c]) * 256 + unsigned(p[c + B]) * 768) >> 10);
+            o[c] =
+                static_cast<std::uint8_t>((unsigned(p[c]) * 256 + unsigned(p[c + B]) * 768) >> 10);
     }
 }
 
 // `sums` holds at least 3 * w values (used for 3-byte pixels only).
-void halveRow(const std::uint8_t* in, std::uint8_t* out, std::size_t w, std::size_t bytes, std::uint16_t* sums) {
+void halveRow(const std::uint8_t* in, std::uint8_t* out, std::size_t w, std::size_t bytes,
+              std::uint16_t* sums) {
     if (bytes == 3 && sums != nullptr && w >= 3) {
         // (a * 256 + b * 512 + c * 256) >> 10 = (a + 2b + c) >> 2, from vectorised sums.
         const std::size_t full = (w - 1) / 2;
@@ -132,7 +137,8 @@ void halveRow(const std::uint8_t* in, std::uint8_t* out, std::size_t w, std::siz
             const std::uint8_t* p = in + (w - 2) * 3;
             std::uint8_t* o = out + (w / 2 - 1) * 3;
             for (std::size_t c = 0; c < 3; ++c)
-                o[c] = static_cast<std::uint8_t>((unsigned(p[c]) * 256 + unsigned(p[c + 3]) * 768) >> 10);
+                o[c] = static_cast<std::uint8_t>(
+                    (unsigned(p[c]) * 256 + unsigned(p[c + 3]) * 768) >> 10);
         }
         return;
     }
@@ -147,13 +153,15 @@ void halveRow(const std::uint8_t* in, std::uint8_t* out, std::size_t w, std::siz
         const std::uint8_t* p = in + 2 * k * bytes;
         std::uint8_t* o = out + k * bytes;
         for (std::size_t c = 0; c < bytes; ++c)
-            o[c] = static_cast<std::uint8_t>((unsigned(p[c]) + 2 * unsigned(p[c + bytes]) + unsigned(p[c + 2 * bytes])) >> 2);
+            o[c] = static_cast<std::uint8_t>(
+                (unsigned(p[c]) + 2 * unsigned(p[c + bytes]) + unsigned(p[c + 2 * bytes])) >> 2);
     }
     if (w / 2 > full) {
         const std::uint8_t* p = in + (w - 2) * bytes;
         std::uint8_t* o = out + (w / 2 - 1) * bytes;
         for (std::size_t c = 0; c < bytes; ++c)
-            o[c] = static_cast<std::uint8_t>((unsigned(p[c]) * 256 + unsigned(p[c + bytes]) * 768) >> 10);
+            o[c] = static_cast<std::uint8_t>(
+                (unsigned(p[c]) * 256 + unsigned(p[c + bytes]) * 768) >> 10);
     }
 }
 
@@ -177,12 +185,14 @@ std::vector<double> gaussianWeights(int n, double variance) {
 KAVLO_INLINE void bytesToDoublesBody(const std::uint8_t* in, double* out, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) out[i] = in[i];
 }
-KAVLO_ROW_KERNEL(bytesToDoubles, (const std::uint8_t* in, double* out, std::size_t count), (in, out, count))
+KAVLO_ROW_KERNEL(bytesToDoubles, (const std::uint8_t* in, double* out, std::size_t count),
+                 (in, out, count))
 
 // Source row y as doubles, with `pad` copies of the first and last pixel on either side,
 // so that the window loop needs no clamping: the padded values are exactly the
 // clamped samples.
-void rowToDoubles(const std::uint8_t* row, std::size_t width, std::size_t b, std::size_t pad, double* out) {
+void rowToDoubles(const std::uint8_t* row, std::size_t width, std::size_t b, std::size_t pad,
+                  double* out) {
     for (std::size_t p = 0; p < pad; ++p)
         for (std::size_t c = 0; c < b; ++c) {
             out[p * b + c] = row[c];
@@ -195,8 +205,9 @@ void rowToDoubles(const std::uint8_t* row, std::size_t width, std::size_t b, std
 // summed in the same order as the window formula (a first term of 0.0 + x equals x for
 // these non-negative products), so the result is bit-identical; plain loops over
 // doubles, which the compiler vectorises.
-KAVLO_INLINE void blur3RowBody(const double* r0, const double* r1, const double* r2, std::uint8_t* out,
-                               std::size_t count, std::size_t b, const double* w) {
+KAVLO_INLINE void blur3RowBody(const double* r0, const double* r1, const double* r2,
+                               std::uint8_t* out, std::size_t count, std::size_t b,
+                               const double* w) {
     const double w0 = w[0], w1 = w[1], w2 = w[2], w3 = w[3], w4 = w[4], w5 = w[5], w6 = w[6],
                  w7 = w[7], w8 = w[8];
     const std::size_t b2 = 2 * b;
@@ -214,17 +225,18 @@ KAVLO_INLINE void blur3RowBody(const double* r0, const double* r1, const double*
     }
 }
 KAVLO_ROW_KERNEL(blur3Row,
-                 (const double* r0, const double* r1, const double* r2, std::uint8_t* out, std::size_t count,
-                  std::size_t b, const double* w),
+                 (const double* r0, const double* r1, const double* r2, std::uint8_t* out,
+                  std::size_t count, std::size_t b, const double* w),
                  (r0, r1, r2, out, count, b, w))
 
 // p(j0) + fy * (p(j1) - p(j0)) for every sample of two source rows.
-KAVLO_INLINE void verticalRowBody(const std::uint8_t* r0, const std::uint8_t* r1, double fy, double* out,
-                                  std::size_t count) {
+KAVLO_INLINE void verticalRowBody(const std::uint8_t* r0, const std::uint8_t* r1, double fy,
+                                  double* out, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) out[i] = r0[i] + fy * (double(r1[i]) - double(r0[i]));
 }
 KAVLO_ROW_KERNEL(verticalRow,
-                 (const std::uint8_t* r0, const std::uint8_t* r1, double fy, double* out, std::size_t count),
+                 (const std::uint8_t* r0, const std::uint8_t* r1, double fy, double* out,
+                  std::size_t count),
                  (r0, r1, fy, out, count))
 
 }  // namespace
@@ -269,7 +281,8 @@ RasterImage RPhalveHeight(const RasterImage& image) {
             const std::uint8_t* a = image.pixels + (h - 2) * stride;
             const std::uint8_t* b = a + stride;
             for (std::size_t j = 0; j < stride; ++j)
-                o[j] = static_cast<std::uint8_t>((unsigned(a[j]) * 256 + unsigned(b[j]) * 768) >> 10);
+                o[j] =
+                    static_cast<std::uint8_t>((unsigned(a[j]) * 256 + unsigned(b[j]) * 768) >> 10);
         }
     }
     return out;
@@ -332,7 +345,8 @@ void blurInto(const RasterImage& image, int kernelSize, double variance, RasterI
             double sum = 0.0;
             std::size_t k = 0;
             for (int dy = 0; dy < n; ++dy)
-                for (int dx = 0; dx < n; ++dx, ++k) sum += w[k] * rows[std::size_t(dy)][i + std::size_t(dx) * b];
+                for (int dx = 0; dx < n; ++dx, ++k)
+                    sum += w[k] * rows[std::size_t(dy)][i + std::size_t(dx) * b];
             o[i] = static_cast<std::uint8_t>(static_cast<std::int32_t>(sum + 0.5));
         }
     }
@@ -343,8 +357,9 @@ void blurInto(const RasterImage& image, int kernelSize, double variance, RasterI
 RasterImage RPgaussianBlur(const RasterImage& image, int kernelSize, double variance) {
     if (kernelSize % 2 == 0) --kernelSize;
     if (kernelSize < 1) kernelSize = 1;
-    RasterImage out = RPcreate(static_cast<std::uint32_t>(std::max(image.width, 0)),
-                               static_cast<std::uint32_t>(std::max(image.height, 0)), image.bitsPerPixel);
+    RasterImage out =
+        RPcreate(static_cast<std::uint32_t>(std::max(image.width, 0)),
+                 static_cast<std::uint32_t>(std::max(image.height, 0)), image.bitsPerPixel);
     if (!hasRaster(out) || !hasRaster(image) || image.bitsPerPixel % 8 != 0) {
         clearRaster(out);
         return out;
@@ -369,7 +384,8 @@ namespace {
 
 // The interpolation of RPbilinearResampling into `out` (its size is the new size).
 void bilinearInto(const RasterImage& image, RasterImage& out) {
-    const std::uint32_t outW = static_cast<std::uint32_t>(out.width), outH = static_cast<std::uint32_t>(out.height);
+    const std::uint32_t outW = static_cast<std::uint32_t>(out.width),
+                        outH = static_cast<std::uint32_t>(out.height);
     const std::size_t b = image.bitsPerPixel / 8;
     const std::int64_t W = image.width, H = image.height;
     const double sx = double(W) / double(outW), sy = double(H) / double(outH);
@@ -394,15 +410,17 @@ void bilinearInto(const RasterImage& image, RasterImage& out) {
         j0 = std::clamp<std::int64_t>(j0, 0, H - 1);
         const double fy = y - double(j0);
         const std::int64_t j1 = j0 + 1 < H ? j0 + 1 : j0;
-        verticalRow(image.pixels + std::size_t(j0) * inStride, image.pixels + std::size_t(j1) * inStride, fy,
-                    vertical.data(), vertical.size());
+        verticalRow(image.pixels + std::size_t(j0) * inStride,
+                    image.pixels + std::size_t(j1) * inStride, fy, vertical.data(),
+                    vertical.size());
         std::uint8_t* o = out.pixels + std::size_t(i) * outStride;
         for (std::uint32_t k = 0; k < outW; ++k, o += b) {
             const double* left = vertical.data() + col0[k];
             const double* right = vertical.data() + col1[k];
             const double fx = colF[k];
             for (std::size_t c = 0; c < b; ++c)
-                o[c] = static_cast<std::uint8_t>(static_cast<std::int32_t>(left[c] + fx * (right[c] - left[c]) + 0.5));
+                o[c] = static_cast<std::uint8_t>(
+                    static_cast<std::int32_t>(left[c] + fx * (right[c] - left[c]) + 0.5));
         }
     }
 }
@@ -499,10 +517,8 @@ RasterImage fastScaleStep(const RasterImage& image, unsigned target, bool useSca
     const int w = static_cast<int>(std::clamp(newW, 0.0, limit));
     const int h = static_cast<int>(std::clamp(newH, 0.0, limit));
     RasterImage result = useScale ? RPscale(halved, w, h) : RPbilinearResampling(halved, w, h);
-    if (intermediate != nullptr)
-        *intermediate = halved;
-    else
-        RPfree(halved);
+    if (intermediate != nullptr) *intermediate = halved;
+    else RPfree(halved);
     return result;
 }
 
@@ -521,11 +537,10 @@ void RPfastScaleTwin(const RasterImage& image, unsigned smallTarget, unsigned la
     }
     RasterImage intermediate{};
     bool borrowed = false;
-    RasterImage large = fastScaleStep(image, largeTarget, useScale, aspect, &intermediate, &borrowed);
-    if (outLarge != nullptr)
-        *outLarge = large;
-    else
-        RPfree(large);
+    RasterImage large =
+        fastScaleStep(image, largeTarget, useScale, aspect, &intermediate, &borrowed);
+    if (outLarge != nullptr) *outLarge = large;
+    else RPfree(large);
     if (outSmall != nullptr) *outSmall = RPfastScale(intermediate, smallTarget, useScale, aspect);
     if (!borrowed) RPfree(intermediate);
 }
@@ -559,22 +574,19 @@ void RPfastScaleTriple(const RasterImage& image, unsigned smallTarget, unsigned 
         borrowed1 = true;
     }
     if (!borrowed1) RPfree(i1);
-    if (outMedium != nullptr)
-        *outMedium = medium;
-    else
-        RPfree(medium);
-    if (outLarge != nullptr)
-        *outLarge = large;
-    else
-        RPfree(large);
+    if (outMedium != nullptr) *outMedium = medium;
+    else RPfree(medium);
+    if (outLarge != nullptr) *outLarge = large;
+    else RPfree(large);
 }
 
 namespace {
 
 // Interior bytes [3, end) of one row: v = (8c - n) / 4 truncated toward zero, with mild
 // v = (c + v) / 2, clamped.
-KAVLO_INLINE void sharpenRowBody(const std::uint8_t* up, const std::uint8_t* row, const std::uint8_t* down,
-                                 std::uint8_t* out, std::size_t end, int mild) {
+KAVLO_INLINE void sharpenRowBody(const std::uint8_t* up, const std::uint8_t* row,
+                                 const std::uint8_t* down, std::uint8_t* out, std::size_t end,
+                                 int mild) {
     if (mild) {
         for (std::size_t i = 3; i < end; ++i) {
             const int c = row[i];
@@ -592,8 +604,8 @@ KAVLO_INLINE void sharpenRowBody(const std::uint8_t* up, const std::uint8_t* row
     }
 }
 KAVLO_ROW_KERNEL(sharpenRow,
-                 (const std::uint8_t* up, const std::uint8_t* row, const std::uint8_t* down, std::uint8_t* out,
-                  std::size_t end, int mild),
+                 (const std::uint8_t* up, const std::uint8_t* row, const std::uint8_t* down,
+                  std::uint8_t* out, std::size_t end, int mild),
                  (up, row, down, out, end, mild))
 
 }  // namespace
@@ -628,4 +640,4 @@ void RPsharpenInPlace(RasterImage& image, int mild) {
     image = sharpened;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::imaging

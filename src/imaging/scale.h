@@ -10,7 +10,7 @@
 
 #include "imaging/raster_image.h"
 
-namespace kavlo {
+namespace kavlo::imaging {
 
 /// Width halved (rounded down) with the [1 2 1]/4 filter; widths below 3 are copied.
 RasterImage RPhalveWidth(const RasterImage& image);
@@ -29,18 +29,17 @@ RasterImage RPbilinearResampling(const RasterImage& image, int newWidth, int new
 /// Image whose longer side is `target`, the other following `aspect` (height / width
 /// as shown). The final step is RPscale when useScale, else RPbilinearResampling.
 /// `intermediate`, when given, receives the halved picture the result was made from.
-RasterImage RPfastScale(const RasterImage& image, unsigned target, bool useScale,
-                        double aspect, RasterImage* intermediate = nullptr);
+RasterImage RPfastScale(const RasterImage& image, unsigned target, bool useScale, double aspect,
+                        RasterImage* intermediate = nullptr);
 /// Two sizes; the small one is made from the large one's intermediate. When
 /// largeTarget < smallTarget prints an error and leaves the outs untouched.
 void RPfastScaleTwin(const RasterImage& image, unsigned smallTarget, unsigned largeTarget,
-                     bool useScale, double aspect, RasterImage* outSmall,
-                     RasterImage* outLarge);
+                     bool useScale, double aspect, RasterImage* outSmall, RasterImage* outLarge);
 /// Three sizes, each smaller one from the next larger one's intermediate. When
 /// small >= medium or medium > large prints an error and leaves the outs untouched.
 void RPfastScaleTriple(const RasterImage& image, unsigned smallTarget, unsigned mediumTarget,
-                       unsigned largeTarget, bool useScale, double aspect,
-                       RasterImage* outSmall, RasterImage* outMedium, RasterImage* outLarge);
+                       unsigned largeTarget, bool useScale, double aspect, RasterImage* outSmall,
+                       RasterImage* outMedium, RasterImage* outLarge);
 
 /// 4-neighbour sharpening of a 24-bit image (border copied): v = (8c - n) / 4, with
 /// mild v = (c + v) / 2, clamped to 0..255. Other depths: a clone, with a message.
@@ -48,4 +47,4 @@ RasterImage RPsharpen(const RasterImage& image, int mild);
 /// RPsharpen, keeping the result in the same record (the old raster is freed).
 void RPsharpenInPlace(RasterImage& image, int mild);
 
-}  // namespace kavlo
+}  // namespace kavlo::imaging

@@ -14,7 +14,7 @@
 
 #include <tiffio.h>
 
-namespace kavlo {
+namespace kavlo::imaging {
 
 namespace {
 
@@ -67,7 +67,8 @@ RasterImage RPreadTiff(const std::string& path) {
     TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(kMaxRasterBytes));
     TiffPtr tiff(TIFFOpenExt(path.c_str(), "r", options.get()));
     if (!tiff) {
-        std::printf("RPreadTiff: %s: %s\n", path.c_str(), errors.first[0] ? errors.first : "not a TIFF file");
+        std::printf("RPreadTiff: %s: %s\n", path.c_str(),
+                    errors.first[0] ? errors.first : "not a TIFF file");
         return RasterImage{};
     }
     std::uint32_t width = 0, height = 0;
@@ -75,21 +76,24 @@ RasterImage RPreadTiff(const std::string& path) {
     TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
     const std::uint64_t count = std::uint64_t{width} * height;
     if (width == 0 || height == 0 || count > kMaxRasterPixels || count * 4 > kMaxRasterBytes) {
-        std::printf("RPreadTiff: %s: image of %u x %u pixels is empty or exceeds the decoding limit\n",
-                    path.c_str(), width, height);
+        std::printf(
+            "RPreadTiff: %s: image of %u x %u pixels is empty or exceeds the decoding limit\n",
+            path.c_str(), width, height);
         return RasterImage{};
     }
     // The RGBA words are read into a 32-bit raster and packed down to 24 bits in place
     // (each pixel moves to a lower or equal address), so one buffer serves both.
     RasterImage image = RPcreate(width, height, 32);
     if (image.status != 0 || image.pixels == nullptr) {
-        std::printf("RPreadTiff: %s: out of memory for %u x %u pixels\n", path.c_str(), width, height);
+        std::printf("RPreadTiff: %s: out of memory for %u x %u pixels\n", path.c_str(), width,
+                    height);
         RPfree(image);
         return RasterImage{};
     }
     auto* words = reinterpret_cast<std::uint32_t*>(image.pixels);
     if (!TIFFReadRGBAImageOriented(tiff.get(), width, height, words, ORIENTATION_TOPLEFT, 0)) {
-        std::printf("RPreadTiff: %s: %s\n", path.c_str(), errors.first[0] ? errors.first : "cannot be decoded");
+        std::printf("RPreadTiff: %s: %s\n", path.c_str(),
+                    errors.first[0] ? errors.first : "cannot be decoded");
         RPfree(image);
         return RasterImage{};
     }
@@ -106,4 +110,4 @@ RasterImage RPreadTiff(const std::string& path) {
     return image;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::imaging

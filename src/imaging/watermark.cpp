@@ -11,7 +11,11 @@
 #include FT_FREETYPE_H
 #include FT_SFNT_NAMES_H
 
-namespace kavlo {
+namespace kavlo::imaging {
+
+using util::Colour;
+using util::repairUtf8;
+using util::WatermarkPosition;
 
 namespace {
 
@@ -53,11 +57,19 @@ bool decodeUtf8(const std::string& text, std::vector<char32_t>& out) {
         const unsigned char c = s[i];
         int extra;
         char32_t cp;
-        if (c < 0x80) { extra = 0; cp = c; }
-        else if (c >= 0xC2 && c <= 0xDF) { extra = 1; cp = c & 0x1F; }
-        else if (c >= 0xE0 && c <= 0xEF) { extra = 2; cp = c & 0x0F; }
-        else if (c >= 0xF0 && c <= 0xF4) { extra = 3; cp = c & 0x07; }
-        else return false;
+        if (c < 0x80) {
+            extra = 0;
+            cp = c;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2;
+            cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3;
+            cp = c & 0x07;
+        } else return false;
         if (extra > 0 && i + std::size_t(extra) >= n) return false;  // cut short
         for (int k = 1; k <= extra; ++k) {
             if ((s[i + k] & 0xC0) != 0x80) return false;
@@ -83,7 +95,9 @@ int coverageAt(const FT_Bitmap& bitmap, unsigned k, unsigned j) {
     return 0;
 }
 
-struct InkBox { int left, right, top, bottom; };
+struct InkBox {
+    int left, right, top, bottom;
+};
 
 // Ink bounds of an 8-bit render: smallest and largest column and row holding a value
 // other than 255; the whole image when there is none, and a largest column or row of
@@ -110,15 +124,16 @@ InkBox inkBounds(const RasterImage& image) {
 
 }  // namespace
 
-WatermarkPoint watermarkPlacement(int position, int fontSize, int W, int H, int w, int h) {
+WatermarkPoint watermarkPlacement(WatermarkPosition position, int fontSize, int W, int H, int w,
+                                  int h) {
     const int m = fontSize / 2 + 2;
     switch (position) {
-    case 0: return {m, m};
-    case 1: return {(W - w) / 2, m};
-    case 2: return {W - w - m, m};
-    case 3: return {m, H - h - m};
-    case 4: return {(W - w) / 2, H - h - m};
-    case 5: return {W - w - m, H - h - m};
+    case WatermarkPosition::topLeft: return {m, m};
+    case WatermarkPosition::topCentre: return {(W - w) / 2, m};
+    case WatermarkPosition::topRight: return {W - w - m, m};
+    case WatermarkPosition::bottomLeft: return {m, H - h - m};
+    case WatermarkPosition::bottomCentre: return {(W - w) / 2, H - h - m};
+    case WatermarkPosition::bottomRight: return {W - w - m, H - h - m};
     default: return {(W - w) / 2, (H - h) / 2};
     }
 }
@@ -132,7 +147,8 @@ int watermarkShadowGrey(Colour colour) {
 RasterImage renderTextCoverage(const std::string& text, const std::string& fontFile, int size,
                                int margin) {
     // Beyond kMaxFontSize points a single glyph bitmap would take hundreds of megabytes.
-    if (text.empty() || text.size() > 1023 || size <= 0 || size > kMaxFontSize || margin < 0 || margin > 4096)
+    if (text.empty() || text.size() > 1023 || size <= 0 || size > kMaxFontSize || margin < 0 ||
+        margin > 4096)
         return RasterImage{};
     std::vector<char32_t> chars;
     if (!decodeUtf8(text, chars)) return RasterImage{};
@@ -154,11 +170,16 @@ RasterImage renderTextCoverage(const std::string& text, const std::string& fontF
         const long top = g->bitmap_top;
         const long bottom = top - long(g->bitmap.rows);
         if (!any) {
-            minLeft = x0; maxRight = right; maxTop = top; minBottom = bottom;
+            minLeft = x0;
+            maxRight = right;
+            maxTop = top;
+            minBottom = bottom;
             any = true;
         } else {
-            minLeft = std::min(minLeft, x0); maxRight = std::max(maxRight, right);
-            maxTop = std::max(maxTop, top); minBottom = std::min(minBottom, bottom);
+            minLeft = std::min(minLeft, x0);
+            maxRight = std::max(maxRight, right);
+            maxTop = std::max(maxTop, top);
+            minBottom = std::min(minBottom, bottom);
         }
         pen += g->advance.x / 64.0;
     }
@@ -248,7 +269,8 @@ void applyTransparency(RasterImage& overlay, int percent) {
         table[a] = static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0));
     }
     const std::size_t count = std::size_t(overlay.width) * std::size_t(overlay.height);
-    for (std::size_t i = 0; i < count; ++i) overlay.pixels[4 * i + 3] = table[overlay.pixels[4 * i + 3]];
+    for (std::size_t i = 0; i < count; ++i)
+        overlay.pixels[4 * i + 3] = table[overlay.pixels[4 * i + 3]];
 }
 
 bool stampWatermark(const WatermarkStyle& style, const std::string& text, RasterImage& image) {
@@ -260,8 +282,8 @@ bool stampWatermark(const WatermarkStyle& style, const std::string& text, Raster
         RPfree(shadow);
         return false;
     }
-    const WatermarkPoint at =
-        watermarkPlacement(style.position, style.fontSize, image.width, image.height, shadow.width, shadow.height);
+    const WatermarkPoint at = watermarkPlacement(style.position, style.fontSize, image.width,
+                                                 image.height, shadow.width, shadow.height);
     const int percent = style.transparency * 10;
     applyTransparency(shadow, percent);
     RPblend(image, at.x + 1, at.y + 1, shadow.width, shadow.height, 32, shadow.pixels);
@@ -300,7 +322,7 @@ std::string fontNameFromFile(const std::string& fontFile) {
     };
     std::string name = find(4);
     if (name.empty()) name = find(1);
-    return ansiToUtf8(name);
+    return repairUtf8(name);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::imaging

@@ -14,29 +14,32 @@
 #include <string>
 
 #include "imaging/raster_image.h"
+#include "util/positions.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::imaging {
 
 /// How the watermark looks (the album's itfontfile, itfontsize, itposition, ittransp,
 /// itcolor settings).
 struct WatermarkStyle {
-    std::string fontFile;     ///< full path of the .ttf file
-    int fontSize = 8;         ///< points
-    int position = 5;         ///< placement code, see watermarkPlacement
-    int transparency = 0;     ///< tenths: 0 opaque .. 10 invisible
-    Colour colour = 0xFFFFFF; ///< red in the lowest byte
+    std::string fontFile;  ///< full path of the .ttf file
+    int fontSize = 8;      ///< points
+    util::WatermarkPosition position = util::WatermarkPosition::bottomRight;
+    int transparency = 0;            ///< tenths: 0 opaque .. 10 invisible
+    util::Colour colour = 0xFFFFFF;  ///< red in the lowest byte
 };
 
-/// Where an overlay of w x h goes on a W x H image for a placement code, with margin
-/// m = fontSize / 2 + 2: 0 top-left, 1 top-centre, 2 top-right, 3 bottom-left,
-/// 4 bottom-centre, 5 bottom-right, any other code centred.
-struct WatermarkPoint { int x; int y; };
-WatermarkPoint watermarkPlacement(int position, int fontSize, int imageWidth, int imageHeight,
-                                  int overlayWidth, int overlayHeight);
+/// Where an overlay of w x h goes on a W x H image, with margin m = fontSize / 2 + 2
+/// from the edges it sits at; centre and any number outside the named positions centre it.
+struct WatermarkPoint {
+    int x;
+    int y;
+};
+WatermarkPoint watermarkPlacement(util::WatermarkPosition position, int fontSize, int imageWidth,
+                                  int imageHeight, int overlayWidth, int overlayHeight);
 /// Grey of the drop shadow for a text colour: g = (r + g + b) / 3, then g - 170 when
 /// g > 127, else g + 170.
-int watermarkShadowGrey(Colour colour);
+int watermarkShadowGrey(util::Colour colour);
 
 /// Largest character size rendered, in points.
 inline constexpr int kMaxFontSize = 1000;
@@ -64,4 +67,4 @@ bool stampWatermark(const WatermarkStyle& style, const std::string& text, Raster
 /// cannot be read or holds no single-byte name.
 std::string fontNameFromFile(const std::string& fontFile);
 
-}  // namespace kavlo
+}  // namespace kavlo::imaging

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // JPEG header sections and Exif block reader.
 //
 // The section loop reads one marker section at a time from a byte source (a file or a
@@ -7,20 +8,24 @@
 #include "metadata/exif.h"
 #include "util/files.h"
 
+#include <algorithm>
 #include <array>
 #include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <span>
 #include <unordered_set>
-#include <algorithm>
-#include <limits>
 
-namespace kavlo {
+namespace kavlo::metadata {
+
+using util::FilePtr;
+using util::openRegularFile;
+
 namespace {
 
 using ByteSpan = std::span<const std::uint8_t>;
@@ -113,11 +118,35 @@ std::string textOf(ByteSpan value, std::size_t maxLen) {
 // Tag table.
 
 enum class TagAction {
-    make, model, orientation, dateTime, dateTimeOriginal, exposureTime, fNumber, subIfd,
-    exposureProgram, iso, shutterSpeed, aperture, exposureBias, subjectDistance,
-    meteringMode, lightSource, flash, focalLength, userComment, exifImageSize,
-    focalPlaneXRes, focalPlaneUnit, exposureIndex, exposureMode, whiteBalance,
-    digitalZoom, focalLength35, thumbnailOffset, thumbnailLength,
+    make,
+    model,
+    orientation,
+    dateTime,
+    dateTimeOriginal,
+    exposureTime,
+    fNumber,
+    subIfd,
+    exposureProgram,
+    iso,
+    shutterSpeed,
+    aperture,
+    exposureBias,
+    subjectDistance,
+    meteringMode,
+    lightSource,
+    flash,
+    focalLength,
+    userComment,
+    exifImageSize,
+    focalPlaneXRes,
+    focalPlaneUnit,
+    exposureIndex,
+    exposureMode,
+    whiteBalance,
+    digitalZoom,
+    focalLength35,
+    thumbnailOffset,
+    thumbnailLength,
 };
 
 struct TagInfo {
@@ -267,7 +296,8 @@ private:
             const int format = entry.u16(2).value_or(0);
             const std::uint64_t components = entry.u32(4).value_or(0);
             if (format > kExifFormatCount) continue;
-            const std::uint64_t byteCount = components * static_cast<std::uint64_t>(exifFormatSize(format));
+            const std::uint64_t byteCount =
+                components * static_cast<std::uint64_t>(exifFormatSize(format));
             ByteSpan value;
             if (byteCount > 4) {
                 const std::uint64_t offset = entry.u32(8).value_or(0);
@@ -281,8 +311,8 @@ private:
             handleTag(*info, format, value, level, thumbOffset, thumbLength);
         }
 
-        if (const std::optional<std::uint32_t> next = m_block.u32(dirEnd); next && *next != 0 &&
-                                                                            *next < blockLen)
+        if (const std::optional<std::uint32_t> next = m_block.u32(dirEnd);
+            next && *next != 0 && *next < blockLen)
             walkDirectory(*next, level + 1);
 
         if (thumbOffset != 0 && thumbLength != 0 && thumbOffset <= blockLen) {
@@ -381,10 +411,10 @@ private:
         case TagAction::focalPlaneUnit:
             switch (truncToInt(number())) {
             case 1:
-            case 2: m_focalPlaneUnit = 25.4; break;  // inch
-            case 3: m_focalPlaneUnit = 10; break;    // centimetre
-            case 4: m_focalPlaneUnit = 1; break;     // millimetre
-            case 5: m_focalPlaneUnit = 0.001; break; // micrometre
+            case 2: m_focalPlaneUnit = 25.4; break;   // inch
+            case 3: m_focalPlaneUnit = 10; break;     // centimetre
+            case 4: m_focalPlaneUnit = 1; break;      // millimetre
+            case 5: m_focalPlaneUnit = 0.001; break;  // micrometre
             default: break;
             }
             break;
@@ -496,14 +526,11 @@ bool readSections(ByteSource& src, ReadState& state) {
         case 0xD9:  // end of image
             std::fputs("No image in jpeg!\n", stdout);
             return false;
-        case 0xE0:
-            --kept;
-            break;
+        case 0xE0: --kept; break;
         case 0xE1:
             if (length >= 6 && std::memcmp(bytes.data() + 2, "Exif", 4) == 0)
                 processExif(state, bytes);
-            else
-                --kept;
+            else --kept;
             break;
         case 0xFE:
             if (!state.commentSectionSeen) {
@@ -513,8 +540,7 @@ bool readSections(ByteSource& src, ReadState& state) {
                 --kept;
             }
             break;
-        default:
-            break;
+        default: break;
         }
     }
 }
@@ -540,7 +566,8 @@ ExifInfo readFrom(ByteSource& src, const std::string& name, bool withThumbnail, 
 
 int exifFormatSize(int format) {
     static constexpr std::array<int, 13> kSizes = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
-    return (format >= 0 && format <= kExifFormatCount) ? kSizes[static_cast<std::size_t>(format)] : 0;
+    return (format >= 0 && format <= kExifFormatCount) ? kSizes[static_cast<std::size_t>(format)]
+                                                       : 0;
 }
 
 double convertValue(int format, const std::uint8_t* bytes, bool motorola) {
@@ -598,4 +625,4 @@ std::vector<std::uint8_t> readExifThumbnail(const std::string& path) {
     return std::move(info.thumbnail);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::metadata

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // JPEG header sections and the Exif block: reads a JPEG file marker section by marker
 // section up to the start of the compressed data and collects the frame size, the
 // comment and the recording data of the Exif block into one ExifInfo record.
@@ -17,41 +18,41 @@
 #include <string>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::metadata {
 
 /// Recording data of one JPEG file. Every field is zero or empty when nothing was found.
 /// Text fields hold the bytes as they stand in the file (no code-page conversion), cut at
 /// the first zero byte and at their maximum length.
 struct ExifInfo {
-    std::string fileName;          ///< the path that was read, at most 260 bytes
-    std::string make;              ///< tag Make, at most 31 bytes
-    std::string model;             ///< tag Model, at most 39 bytes
-    std::string dateTime;          ///< at most 19 bytes, normally "YYYY:MM:DD HH:MM:SS"
-    int height = 0;                ///< pixels, from the start-of-frame marker
-    int width = 0;                 ///< pixels, from the start-of-frame marker
-    int orientation = 0;           ///< 1..8, 0 when absent or out of range
-    int isColour = 0;              ///< 1 when the frame has 3 components
-    int process = 0;               ///< start-of-frame marker code (0xC0 baseline, 0xC2 progressive)
-    int flash = 0;                 ///< tag Flash, raw value (bit 0: flash fired)
-    float focalLength = 0;         ///< millimetres
-    float exposureTime = 0;        ///< seconds
+    std::string fileName;    ///< the path that was read, at most 260 bytes
+    std::string make;        ///< tag Make, at most 31 bytes
+    std::string model;       ///< tag Model, at most 39 bytes
+    std::string dateTime;    ///< at most 19 bytes, normally "YYYY:MM:DD HH:MM:SS"
+    int height = 0;          ///< pixels, from the start-of-frame marker
+    int width = 0;           ///< pixels, from the start-of-frame marker
+    int orientation = 0;     ///< 1..8, 0 when absent or out of range
+    int isColour = 0;        ///< 1 when the frame has 3 components
+    int process = 0;         ///< start-of-frame marker code (0xC0 baseline, 0xC2 progressive)
+    int flash = 0;           ///< tag Flash, raw value (bit 0: flash fired)
+    float focalLength = 0;   ///< millimetres
+    float exposureTime = 0;  ///< seconds
     float fNumber = 0;
-    float subjectDistance = 0;     ///< metres
-    float ccdWidth = 0;            ///< millimetres, derived from the focal-plane resolution
-    float exposureBias = 0;        ///< EV
+    float subjectDistance = 0;  ///< metres
+    float ccdWidth = 0;         ///< millimetres, derived from the focal-plane resolution
+    float exposureBias = 0;     ///< EV
     float digitalZoom = 0;
-    int focalLength35 = 0;         ///< millimetres, tag or derived from ccdWidth
+    int focalLength35 = 0;  ///< millimetres, tag or derived from ccdWidth
     int whiteBalance = 0;
     int meteringMode = 0;
     int exposureProgram = 0;
     int exposureMode = 0;
     int iso = 0;
     int lightSource = 0;
-    std::string comment;           ///< JPEG comment (<= 1999 bytes) or UserComment (<= 199)
+    std::string comment;                  ///< JPEG comment (<= 1999 bytes) or UserComment (<= 199)
     std::vector<std::uint8_t> thumbnail;  ///< embedded Exif thumbnail (a JPEG stream); empty = none
-    int thumbnailSize = 0;         ///< thumbnail.size()
+    int thumbnailSize = 0;                ///< thumbnail.size()
     std::vector<std::string> dateCopies;  ///< every date value met, in order, at most 10
-    int dateCopyCount = 0;         ///< dateCopies.size()
+    int dateCopyCount = 0;                ///< dateCopies.size()
 };
 
 /// Exif value formats 1..12 (unsigned byte .. double float).
@@ -83,4 +84,4 @@ std::vector<std::uint8_t> readExifThumbnail(const std::string& path);
 /// ASCII, undefined and unknown formats give 0.
 double convertValue(int format, const std::uint8_t* bytes, bool motorola);
 
-}  // namespace kavlo
+}  // namespace kavlo::metadata

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Exif captions: one item per letter, in a fixed order, separated by ", ".
 #include "metadata/exif_caption.h"
 
@@ -7,7 +8,10 @@
 
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::metadata {
+
+using util::format;
+
 namespace {
 
 int truncToInt(double v) {
@@ -63,4 +67,4 @@ std::string formatExifCaption(const ExifInfo& info, const std::string& exifforma
     return out;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::metadata

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One-line captions from Exif recording data, such as "1/125 s, f/5.6, 18 mm".
 #pragma once
 
@@ -5,7 +6,7 @@
 
 #include "metadata/exif.h"
 
-namespace kavlo {
+namespace kavlo::metadata {
 
 /// Builds the caption of `info` from the item letters in `exifformat`: e exposure time,
 /// a aperture, x exposure bias, f focal length, i ISO, u flash fired, k make, m model,
@@ -14,4 +15,4 @@ namespace kavlo {
 /// and an item whose value is absent leaves no trace. May return the empty text.
 std::string formatExifCaption(const ExifInfo& info, const std::string& exifformat);
 
-}  // namespace kavlo
+}  // namespace kavlo::metadata

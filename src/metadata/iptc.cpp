@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // IPTC record-2 datasets from a JPEG file's first APP13 section, and template captions.
 #include "metadata/iptc.h"
 
@@ -11,41 +12,76 @@
 #include "util/files.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::metadata {
+
+using util::FilePtr;
+using util::macRomanToUtf8;
+using util::openRegularFile;
+using util::replaceAll;
+using util::utf8ToMacRoman;
+
 namespace {
 
 enum class Fill { value, appendSpace, appendDash, date };
 
 struct IptcDataset {
     std::uint8_t dataset;  ///< record-2 dataset number
-    int field;             ///< IptcRecord field it fills
+    IptcField field;       ///< the field it fills
     Fill fill;
 };
 
 // IPTC IIM 4.2, record 2 (application record). 2:55 fills both the raw and the
 // reformatted creation date; 2:100 (country code) and 2:101 (country name) share a field.
 constexpr IptcDataset kDatasets[] = {
-    {5, 0, Fill::value},   {10, 1, Fill::value},  {15, 2, Fill::value},
-    {20, 3, Fill::appendSpace}, {25, 4, Fill::appendDash}, {40, 5, Fill::value},
-    {55, 6, Fill::date},   {80, 8, Fill::value},  {85, 9, Fill::value},
-    {90, 10, Fill::value}, {95, 11, Fill::value}, {100, 12, Fill::value},
-    {101, 12, Fill::value}, {103, 13, Fill::value}, {105, 14, Fill::value},
-    {110, 15, Fill::value}, {115, 16, Fill::value}, {116, 17, Fill::value},
-    {120, 18, Fill::value}, {122, 19, Fill::value},
+    {5, IptcField::objectName, Fill::value},
+    {10, IptcField::urgency, Fill::value},
+    {15, IptcField::category, Fill::value},
+    {20, IptcField::supplementalCategories, Fill::appendSpace},
+    {25, IptcField::keywords, Fill::appendDash},
+    {40, IptcField::specialInstructions, Fill::value},
+    {55, IptcField::rawCreationDate, Fill::date},
+    {80, IptcField::byline, Fill::value},
+    {85, IptcField::bylineTitle, Fill::value},
+    {90, IptcField::city, Fill::value},
+    {95, IptcField::provinceState, Fill::value},
+    {100, IptcField::country, Fill::value},
+    {101, IptcField::country, Fill::value},
+    {103, IptcField::originalTransmissionReference, Fill::value},
+    {105, IptcField::headline, Fill::value},
+    {110, IptcField::credit, Fill::value},
+    {115, IptcField::source, Fill::value},
+    {116, IptcField::copyrightNotice, Fill::value},
+    {120, IptcField::captionAbstract, Fill::value},
+    {122, IptcField::writerEditor, Fill::value},
 };
 
 constexpr const char* kPlaceholders[IptcRecord::kFieldCount] = {
-    "%object_name%", "%urgency%", "%category%", "%supplemental_categories%", "%keywords%",
-    "%special_instructions%", "", "%date_created%", "%byline_author%", "%byline_title%",
-    "%city%", "%province_state%", "%country%", "%original_transmission_reference%",
-    "%headline%", "%credit%", "%source%", "%copyright_notice%", "%caption_abstract%",
+    "%object_name%",
+    "%urgency%",
+    "%category%",
+    "%supplemental_categories%",
+    "%keywords%",
+    "%special_instructions%",
+    "",
+    "%date_created%",
+    "%byline_author%",
+    "%byline_title%",
+    "%city%",
+    "%province_state%",
+    "%country%",
+    "%original_transmission_reference%",
+    "%headline%",
+    "%credit%",
+    "%source%",
+    "%copyright_notice%",
+    "%caption_abstract%",
     "%writer_editor%",
 };
 
 constexpr const char* kMacRoman = "%mac_roman%";
 
 void fillField(IptcRecord& record, const IptcDataset& d, std::string value) {
-    std::string& field = record.fields[d.field];
+    std::string& field = record[d.field];
     switch (d.fill) {
     case Fill::value: field = std::move(value); break;
     case Fill::appendSpace: field += value + " "; break;
@@ -56,9 +92,10 @@ void fillField(IptcRecord& record, const IptcDataset& d, std::string value) {
     case Fill::date:
         field = value;
         // CCYYMMDD -> MM-DD-YY; a shorter value has no date to reformat.
-        record.fields[7] = value.size() >= 8
-                               ? value.substr(4, 2) + "-" + value.substr(6, 2) + "-" + value.substr(2, 2)
-                               : std::string();
+        record[IptcField::creationDate] =
+            value.size() >= 8
+                ? value.substr(4, 2) + "-" + value.substr(6, 2) + "-" + value.substr(2, 2)
+                : std::string();
         break;
     }
 }
@@ -107,8 +144,9 @@ bool readFirstApp13(std::FILE* file, std::vector<std::uint8_t>& app13, bool& fou
 
 }  // namespace
 
-const char* iptcPlaceholder(int field) {
-    return (field >= 0 && field < IptcRecord::kFieldCount) ? kPlaceholders[field] : "";
+const char* iptcPlaceholder(IptcField field) {
+    const int number = static_cast<int>(field);
+    return (number >= 0 && number < IptcRecord::kFieldCount) ? kPlaceholders[number] : "";
 }
 
 bool readIptc(const std::string& path, IptcRecord& record) {
@@ -164,7 +202,7 @@ std::string iptcCaption(const IptcRecord& record, const std::string& tmpl) {
     if (u.size() < t.size()) {
         // The IPTC text is Mac Roman: bring the template into the same character set,
         // fill it, and convert the whole caption back.
-        std::string v = macToAnsi(applyIptcTemplate(record, ansiToMac(u)));
+        std::string v = macRomanToUtf8(applyIptcTemplate(record, utf8ToMacRoman(u)));
         v = replaceAll(std::move(v), " \r", " ");
         v = replaceAll(std::move(v), "\r ", " ");
         v = replaceAll(std::move(v), "\r", " ");
@@ -173,4 +211,4 @@ std::string iptcCaption(const IptcRecord& record, const std::string& tmpl) {
     return applyIptcTemplate(record, t);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::metadata

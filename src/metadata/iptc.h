@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // IPTC record-2 text fields of a JPEG file's APP13 section, and captions made from them
 // through a template with placeholders such as "%caption_abstract%".
 #pragma once
@@ -6,22 +7,44 @@
 #include <cstdint>
 #include <string>
 
-namespace kavlo {
+namespace kavlo::metadata {
 
-/// The twenty IPTC fields Kavlo knows; all empty when nothing was found. Field numbers:
-/// 0 object name, 1 urgency, 2 category, 3 supplemental categories, 4 keywords,
-/// 5 special instructions, 6 raw creation date (CCYYMMDD), 7 creation date (MM-DD-YY),
-/// 8 by-line, 9 by-line title, 10 city, 11 province/state, 12 country, 13 original
-/// transmission reference, 14 headline, 15 credit, 16 source, 17 copyright notice,
-/// 18 caption/abstract, 19 writer/editor.
+/// The twenty IPTC fields Kavlo knows, numbered as IptcRecord::fields holds them.
+enum class IptcField : int {
+    objectName = 0,
+    urgency = 1,
+    category = 2,
+    supplementalCategories = 3,
+    keywords = 4,
+    specialInstructions = 5,
+    rawCreationDate = 6,  ///< CCYYMMDD as stored
+    creationDate = 7,     ///< MM-DD-YY, made from the raw date
+    byline = 8,
+    bylineTitle = 9,
+    city = 10,
+    provinceState = 11,
+    country = 12,
+    originalTransmissionReference = 13,
+    headline = 14,
+    credit = 15,
+    source = 16,
+    copyrightNotice = 17,
+    captionAbstract = 18,
+    writerEditor = 19
+};
+
+/// The IPTC fields of one photo; all empty when nothing was found.
 struct IptcRecord {
     static constexpr int kFieldCount = 20;
     std::string fields[kFieldCount];
+
+    std::string& operator[](IptcField field) { return fields[static_cast<int>(field)]; }
+    const std::string& operator[](IptcField field) const { return fields[static_cast<int>(field)]; }
 };
 
-/// The template placeholder of field `field` ("%object_name%", ...); empty for field 6
-/// (the raw creation date has none) and for numbers outside 0..19.
-const char* iptcPlaceholder(int field);
+/// The template placeholder of `field` ("%object_name%", ...); empty for the raw
+/// creation date (it has none) and for numbers outside the twenty fields.
+const char* iptcPlaceholder(IptcField field);
 
 /// Reads the first APP13 section of the JPEG file at `path` (through libjpeg) into
 /// `record`. True when the file was opened and its header read, whether or not it holds
@@ -41,4 +64,4 @@ std::string applyIptcTemplate(const IptcRecord& record, const std::string& tmpl)
 /// carriage returns become single spaces.
 std::string iptcCaption(const IptcRecord& record, const std::string& tmpl);
 
-}  // namespace kavlo
+}  // namespace kavlo::metadata

@@ -13,7 +13,12 @@
 #include "qt/link_label.h"
 #include "qt/qt_platform.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using core::Platform;
+using ui::AboutDialog;
+using ui::LinkTarget;
+using ui::openHelp;
 
 namespace {
 
@@ -48,37 +53,37 @@ AboutWindow::AboutWindow(Platform& platform, QWidget* parent)
     bold.setBold(true);
     version->setFont(bold);
     texts->addWidget(version);
-    texts->addWidget(paragraph(CAboutDlg::authorLine(), about));
+    texts->addWidget(paragraph(AboutDialog::authorLine(), about));
     auto* links = new QGridLayout;
-    homepage = link(CAboutDlg::homepage(), platform, about);
-    support = link(CAboutDlg::support(), platform, about);
+    homepage = link(AboutDialog::homepage(), platform, about);
+    support = link(AboutDialog::support(), platform, about);
     links->addWidget(new QLabel(tr("Homepage:"), about), 0, 0);
     links->addWidget(homepage, 0, 1, Qt::AlignLeft);
     links->addWidget(new QLabel(tr("Support:"), about), 1, 0);
     links->addWidget(support, 1, 1, Qt::AlignLeft);
     links->setColumnStretch(1, 1);
     texts->addLayout(links);
-    QLabel* licence = paragraph(CAboutDlg::licenceText(), about);
+    QLabel* licence = paragraph(AboutDialog::licenceText(), about);
     licence->setMinimumWidth(textWidth);
     texts->addWidget(licence);
-    texts->addWidget(paragraph(CAboutDlg::disclaimerText(), about));
+    texts->addWidget(paragraph(AboutDialog::disclaimerText(), about));
     ag->addLayout(texts, 1);
     root->addWidget(about);
 
     auto* thanks = new QGroupBox(tr("Acknowledgements"), this);
     auto* tg = new QVBoxLayout(thanks);
-    tg->addWidget(paragraph(CAboutDlg::acknowledgementText(), thanks));
+    tg->addWidget(paragraph(AboutDialog::acknowledgementText(), thanks));
     auto* credit = new QHBoxLayout;
-    auto* creditText = new QLabel(qs(CAboutDlg::simpleViewerCredit()), thanks);
+    auto* creditText = new QLabel(qs(AboutDialog::simpleViewerCredit()), thanks);
     creditText->setTextFormat(Qt::PlainText);
     credit->addWidget(creditText);
-    simpleViewer = link(CAboutDlg::simpleViewer(), platform, thanks);
+    simpleViewer = link(AboutDialog::simpleViewer(), platform, thanks);
     credit->addWidget(simpleViewer);
     credit->addStretch(1);
     tg->addLayout(credit);
-    tg->addWidget(paragraph(CAboutDlg::translatorsHeading(), thanks));
+    tg->addWidget(paragraph(AboutDialog::translatorsHeading(), thanks));
     auto* columns = new QGridLayout;
-    const std::vector<std::string> credits = CAboutDlg::translatorCredits();
+    const std::vector<std::string> credits = AboutDialog::translatorCredits();
     const int perColumn = static_cast<int>((credits.size() + 2) / 3);
     for (int i = 0; i < static_cast<int>(credits.size()); ++i) {
         auto* entry = new QLabel(qs(credits[i]), thanks);
@@ -99,4 +104,4 @@ AboutWindow::AboutWindow(Platform& platform, QWidget* parent)
     root->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

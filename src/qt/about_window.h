@@ -9,14 +9,14 @@
 class QLabel;
 class QPushButton;
 
-namespace kavlo {
+namespace kavlo::qt {
 
 class CLinkLabel;
 
 class AboutWindow : public QDialog {
     Q_OBJECT
 public:
-    AboutWindow(Platform& platform, QWidget* parent = nullptr);
+    AboutWindow(core::Platform& platform, QWidget* parent = nullptr);
 
     QLabel* version = nullptr;
     CLinkLabel* homepage = nullptr;
@@ -26,8 +26,8 @@ public:
     QPushButton* ok = nullptr;
 
 private:
-    CAboutDlg m_logic;
-    Platform& m_platform;
+    ui::AboutDialog m_logic;
+    core::Platform& m_platform;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

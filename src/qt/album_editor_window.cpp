@@ -24,7 +24,16 @@
 #include "qt/intro_link_window.h"
 #include "qt/qt_platform.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using core::Platform;
+using model::AlbumModel;
+using ui::AlbumEditorDialog;
+using ui::CaptionExtractionDialog;
+using ui::EditorKey;
+using ui::IntroLinkDialog;
+using ui::kThumbnailSize;
+using ui::Picture;
 
 namespace {
 
@@ -88,7 +97,7 @@ QLabel* plainLabel(const char* text, QWidget* parent) {
 
 // ---------------------------------------------------------------- list model
 
-ThumbnailListModel::ThumbnailListModel(const CAlbumEditorDlg& editor, QObject* parent)
+ThumbnailListModel::ThumbnailListModel(const AlbumEditorDialog& editor, QObject* parent)
     : QAbstractListModel(parent), m_editor(editor), m_placeholder(makePlaceholder()) {}
 
 int ThumbnailListModel::rowCount(const QModelIndex& parent) const {
@@ -98,15 +107,13 @@ int ThumbnailListModel::rowCount(const QModelIndex& parent) const {
 QVariant ThumbnailListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= m_editor.imageCount()) return {};
     switch (role) {
-    case Qt::DisplayRole:
-        return qs(m_editor.label(index.row()));
+    case Qt::DisplayRole: return qs(m_editor.label(index.row()));
     case Qt::DecorationRole: {
         auto picture = m_editor.thumbnail(index.row());
         if (!picture) return m_placeholder;
         return QPixmap::fromImage(toImage(*picture));
     }
-    default:
-        return {};
+    default: return {};
     }
 }
 
@@ -240,8 +247,7 @@ void PreviewArea::resizeEvent(QResizeEvent* event) {
 // ---------------------------------------------------------------- window
 
 AlbumEditorWindow::AlbumEditorWindow(AlbumModel& model, Platform& platform, QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      m_editor(std::make_unique<CAlbumEditorDlg>(model, platform)) {
+    : QWidget(parent, Qt::Window), m_editor(std::make_unique<AlbumEditorDialog>(model, platform)) {
     m_editor->setView(this);
     setWindowTitle(qs(m_editor->title()));
 
@@ -252,8 +258,8 @@ AlbumEditorWindow::AlbumEditorWindow(AlbumModel& model, Platform& platform, QWid
     root->addWidget(list);
 
     auto* right = new QVBoxLayout;
-    right->addWidget(plainLabel(CAlbumEditorDlg::navigationHint(), this));
-    right->addWidget(plainLabel(CAlbumEditorDlg::reorderHint(), this));
+    right->addWidget(plainLabel(AlbumEditorDialog::navigationHint(), this));
+    right->addWidget(plainLabel(AlbumEditorDialog::reorderHint(), this));
     preview = new PreviewArea(this);
     right->addWidget(preview, 1);
 
@@ -269,10 +275,10 @@ AlbumEditorWindow::AlbumEditorWindow(AlbumModel& model, Platform& platform, QWid
     minorLabel->setBuddy(minorCaption);
     captions->addWidget(majorLabel, 0, 0);
     captions->addWidget(majorCaption, 0, 1);
-    captions->addWidget(plainLabel(CAlbumEditorDlg::majorCaptionNote(), this), 1, 1);
+    captions->addWidget(plainLabel(AlbumEditorDialog::majorCaptionNote(), this), 1, 1);
     captions->addWidget(minorLabel, 2, 0);
     captions->addWidget(minorCaption, 2, 1);
-    captions->addWidget(plainLabel(CAlbumEditorDlg::minorCaptionNote(), this), 3, 1);
+    captions->addWidget(plainLabel(AlbumEditorDialog::minorCaptionNote(), this), 3, 1);
     right->addLayout(captions);
 
     auto* tools = new QHBoxLayout;
@@ -284,7 +290,7 @@ AlbumEditorWindow::AlbumEditorWindow(AlbumModel& model, Platform& platform, QWid
     right->addLayout(tools);
     auto* rebuildLine = new QHBoxLayout;
     rebuild = new QPushButton(tr("&Rebuild Album Images"), this);
-    rebuildNote = new QLabel(qs(CAlbumEditorDlg::rebuildNote()), this);
+    rebuildNote = new QLabel(qs(AlbumEditorDialog::rebuildNote()), this);
     rebuildNote->setTextFormat(Qt::PlainText);
     rebuildLine->addWidget(rebuild);
     rebuildLine->addWidget(rebuildNote, 1);
@@ -333,8 +339,8 @@ AlbumEditorWindow::AlbumEditorWindow(AlbumModel& model, Platform& platform, QWid
     // The editor's keys work wherever the focus is inside the window.
     installEventFilter(this);
     for (QWidget* w : std::initializer_list<QWidget*>{list, majorCaption, minorCaption,
-                                                     extractCaptions, introduction, rebuild,
-                                                     previous, next, closeButton, preview})
+                                                      extractCaptions, introduction, rebuild,
+                                                      previous, next, closeButton, preview})
         w->installEventFilter(this);
 
     resize(820, 680);
@@ -401,13 +407,13 @@ void AlbumEditorWindow::setFrozen(bool frozen) {
     if (!frozen) list->viewport()->update();
 }
 
-bool AlbumEditorWindow::runCaptionExtraction(CCaptionExtractionDlg& dlg) {
+bool AlbumEditorWindow::runCaptionExtraction(CaptionExtractionDialog& dlg) {
     if (captionExtractionRunner) return captionExtractionRunner(dlg);
     CaptionExtractionWindow window(dlg, this);
     return window.exec() == QDialog::Accepted;
 }
 
-bool AlbumEditorWindow::runIntroductionLink(CIntroductionLinkDlg& dlg) {
+bool AlbumEditorWindow::runIntroductionLink(IntroLinkDialog& dlg) {
     if (introductionRunner) return introductionRunner(dlg);
     IntroLinkWindow window(dlg, this);
     return window.exec() == QDialog::Accepted;
@@ -416,8 +422,8 @@ bool AlbumEditorWindow::runIntroductionLink(CIntroductionLinkDlg& dlg) {
 void AlbumEditorWindow::postRefreshThumbnails() {
     // Runs on the producer's thread: only post. A posted call to a window that is gone
     // is dropped by Qt.
-    QMetaObject::invokeMethod(this, [this] { m_editor->refreshThumbnails(); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { m_editor->refreshThumbnails(); }, Qt::QueuedConnection);
 }
 
 void AlbumEditorWindow::updateButtons() {
@@ -501,4 +507,4 @@ bool AlbumEditorWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

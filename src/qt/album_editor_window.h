@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The Qt view of the album editor: a modeless window over CAlbumEditorDlg with the
+// The Qt view of the album editor: a modeless window over AlbumEditorDialog with the
 // thumbnail list (a QListView over a list model, so thousands of images cost nothing
 // until they are drawn), the preview, the caption boxes and the buttons.
 #pragma once
@@ -12,21 +12,23 @@
 #include <functional>
 #include <memory>
 
-#include "ui/album_editor.h"
+#include "ui/album_editor_dialog.h"
 
 class QLineEdit;
 class QMenu;
 class QPushButton;
 
-namespace kavlo {
-
+namespace kavlo::core {
 class Platform;
+}  // namespace kavlo::core
+
+namespace kavlo::qt {
 
 /// The thumbnails in album order, read straight from the editor logic.
 class ThumbnailListModel : public QAbstractListModel {
     Q_OBJECT
 public:
-    ThumbnailListModel(const CAlbumEditorDlg& editor, QObject* parent);
+    ThumbnailListModel(const ui::AlbumEditorDialog& editor, QObject* parent);
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
@@ -37,7 +39,7 @@ public:
     const QPixmap& placeholder() const { return m_placeholder; }
 
 private:
-    const CAlbumEditorDlg& m_editor;
+    const ui::AlbumEditorDialog& m_editor;
     QPixmap m_placeholder;
 };
 
@@ -79,16 +81,17 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 };
 
-class AlbumEditorWindow : public QWidget, public AlbumEditorView {
+class AlbumEditorWindow : public QWidget, public ui::AlbumEditorView {
     Q_OBJECT
 public:
     /// The window for `model`; it stays hidden until showEditor().
-    AlbumEditorWindow(AlbumModel& model, Platform& platform, QWidget* parent = nullptr);
+    AlbumEditorWindow(model::AlbumModel& model, core::Platform& platform,
+                      QWidget* parent = nullptr);
     /// Stops the thumbnail producer before anything else goes away.
     ~AlbumEditorWindow() override;
 
     /// The logic; the main window passes it to MainDialog::editorShown().
-    CAlbumEditorDlg& logic() { return *m_editor; }
+    ui::AlbumEditorDialog& logic() { return *m_editor; }
     /// "&Edit Album...": shows (and on first use fills) the editor.
     void showEditor(bool autorotate);
 
@@ -103,13 +106,13 @@ public:
     void captionsChanged() override;
     void titleChanged() override;
     void setFrozen(bool frozen) override;
-    bool runCaptionExtraction(CCaptionExtractionDlg& dlg) override;
-    bool runIntroductionLink(CIntroductionLinkDlg& dlg) override;
+    bool runCaptionExtraction(ui::CaptionExtractionDialog& dlg) override;
+    bool runIntroductionLink(ui::IntroLinkDialog& dlg) override;
     void postRefreshThumbnails() override;
 
     /// Replace how the modal dialogs are shown (tests).
-    std::function<bool(CCaptionExtractionDlg&)> captionExtractionRunner;
-    std::function<bool(CIntroductionLinkDlg&)> introductionRunner;
+    std::function<bool(ui::CaptionExtractionDialog&)> captionExtractionRunner;
+    std::function<bool(ui::IntroLinkDialog&)> introductionRunner;
 
     /// The context menu for the item at `row` (null for empty list space).
     QMenu* contextMenuFor(int row);
@@ -136,10 +139,10 @@ private:
     void updateButtons();
     void showContextMenu(const QPoint& pos);
 
-    std::unique_ptr<CAlbumEditorDlg> m_editor;
+    std::unique_ptr<ui::AlbumEditorDialog> m_editor;
     bool m_syncing = false;
     std::string m_previewPath;
     QSize m_previewSize;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -11,7 +11,7 @@
 #define KAVLO_APP_ID "io.github.kavlo.Kavlo"
 #endif
 
-namespace kavlo {
+namespace kavlo::qt {
 
 namespace {
 
@@ -56,7 +56,7 @@ QPixmap drawnPicture(int size, qreal devicePixelRatio) {
 
     // Two hills, the far one rising to the right and the near one in front of it: the
     // curves of the SVG, six cubic pieces each.
-    auto hill = [&](QPointF start, const qreal (&c)[6][6], const QColor& colour) {
+    auto hill = [&](QPointF start, const qreal(&c)[6][6], const QColor& colour) {
         QPainterPath path(start);
         for (const auto& k : c) path.cubicTo(k[0], k[1], k[2], k[3], k[4], k[5]);
         path.lineTo(204.8, 204.8);
@@ -65,19 +65,22 @@ QPixmap drawnPicture(int size, qreal devicePixelRatio) {
         p.setBrush(colour);
         p.drawPath(path);
     };
-    const qreal far[6][6] = {{59.7, 170.6, 68.3, 176.2, 76.8, 179.8},   {85.3, 183.5, 93.9, 185.0, 102.4, 184.0},
-                             {110.9, 183.1, 119.5, 179.6, 128.0, 174.6}, {136.5, 169.6, 145.1, 163.1, 153.6, 156.7},
-                             {162.1, 150.3, 170.7, 144.2, 179.2, 139.8}, {187.7, 135.5, 196.3, 133.1, 204.8, 133.1}};
-    const qreal near[6][6] = {{59.7, 167.6, 68.3, 164.3, 76.8, 162.6},   {85.3, 160.9, 93.9, 160.9, 102.4, 162.5},
-                              {110.9, 164.1, 119.5, 167.4, 128.0, 171.2}, {136.5, 174.9, 145.1, 179.0, 153.6, 182.0},
-                              {162.1, 185.0, 170.7, 186.9, 179.2, 186.9}, {187.7, 186.9, 196.3, 185.0, 204.8, 182.0}};
+    const qreal far[6][6] = {
+        {59.7, 170.6, 68.3, 176.2, 76.8, 179.8},    {85.3, 183.5, 93.9, 185.0, 102.4, 184.0},
+        {110.9, 183.1, 119.5, 179.6, 128.0, 174.6}, {136.5, 169.6, 145.1, 163.1, 153.6, 156.7},
+        {162.1, 150.3, 170.7, 144.2, 179.2, 139.8}, {187.7, 135.5, 196.3, 133.1, 204.8, 133.1}};
+    const qreal near[6][6] = {
+        {59.7, 167.6, 68.3, 164.3, 76.8, 162.6},    {85.3, 160.9, 93.9, 160.9, 102.4, 162.5},
+        {110.9, 164.1, 119.5, 167.4, 128.0, 171.2}, {136.5, 174.9, 145.1, 179.0, 153.6, 182.0},
+        {162.1, 185.0, 170.7, 186.9, 179.2, 186.9}, {187.7, 186.9, 196.3, 185.0, 204.8, 182.0}};
     hill(QPointF(51.2, 164.3), far, QColor(0x54, 0xad, 0x66));
     hill(QPointF(51.2, 171.4), near, QColor(0x38, 0x8c, 0x54));
     return pixmap;
 }
 
 QString installedIconFolder() {
-    return QString::fromStdString(programFolder()) + QStringLiteral("../share/icons/hicolor/");
+    return QString::fromStdString(util::programFolder()) +
+           QStringLiteral("../share/icons/hicolor/");
 }
 
 }  // namespace
@@ -87,7 +90,8 @@ QString applicationId() { return QStringLiteral(KAVLO_APP_ID); }
 QIcon iconFromTheme(const QString& hicolorFolder) {
     QIcon icon;
     for (int size : kIconSizes) {
-        const QString file = QStringLiteral("%1%2x%2/apps/%3.png").arg(hicolorFolder).arg(size).arg(applicationId());
+        const QString file =
+            QStringLiteral("%1%2x%2/apps/%3.png").arg(hicolorFolder).arg(size).arg(applicationId());
         if (QFileInfo(file).isFile()) icon.addFile(file, QSize(size, size));
     }
     return icon;
@@ -106,4 +110,4 @@ QPixmap kavloPixmap(int size, qreal devicePixelRatio) {
     return icon.pixmap(QSize(size, size), devicePixelRatio);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -8,7 +8,7 @@
 #include <QPixmap>
 #include <QString>
 
-namespace kavlo {
+namespace kavlo::qt {
 
 /// The reverse-DNS name of the application: the desktop entry's and the icon's name.
 QString applicationId();
@@ -21,4 +21,4 @@ QIcon kavloIcon();
 /// The picture at `size` x `size` device-independent pixels for the given ratio.
 QPixmap kavloPixmap(int size, qreal devicePixelRatio = 1.0);
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

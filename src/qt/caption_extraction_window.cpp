@@ -15,24 +15,28 @@
 #include "qt/qt_platform.h"
 #include "ui/caption_extraction_dialog.h"
 
-namespace kavlo {
+namespace kavlo::qt {
 
-CaptionExtractionWindow::CaptionExtractionWindow(CCaptionExtractionDlg& logic, QWidget* parent)
+using ui::CaptionExtractionDialog;
+using ui::ExifFormatDialog;
+using ui::IptcFormatDialog;
+
+CaptionExtractionWindow::CaptionExtractionWindow(CaptionExtractionDialog& logic, QWidget* parent)
     : QDialog(parent), m_logic(logic) {
     setWindowTitle(tr("Caption Extraction"));
-    runIptcFormat = [this](CIPTCFormatEditorDlg& dlg) {
+    runIptcFormat = [this](IptcFormatDialog& dlg) {
         IptcFormatWindow window(dlg, this);
         return window.exec() == QDialog::Accepted;
     };
-    runExifFormat = [this](CExifFormatEditorDlg& dlg) {
+    runExifFormat = [this](ExifFormatDialog& dlg) {
         ExifFormatWindow window(dlg, this);
         return window.exec() == QDialog::Accepted;
     };
 
     auto* root = new QVBoxLayout(this);
     source = new QComboBox(this);
-    for (const char* text : CCaptionExtractionDlg::sourceTexts()) source->addItem(qs(text));
-    source->setCurrentIndex(logic.source());
+    for (const char* text : CaptionExtractionDialog::sourceTexts()) source->addItem(qs(text));
+    source->setCurrentIndex(static_cast<int>(logic.source()));
     auto* sourceLabel = new QLabel(tr("&Source"), this);
     sourceLabel->setBuddy(source);
     auto* sourceLine = new QHBoxLayout;
@@ -69,7 +73,7 @@ CaptionExtractionWindow::CaptionExtractionWindow(CCaptionExtractionDlg& logic, Q
     groups->addWidget(range);
     root->addLayout(groups);
 
-    auto* notice = new QLabel(qs(CCaptionExtractionDlg::noticeText()), this);
+    auto* notice = new QLabel(qs(CaptionExtractionDialog::noticeText()), this);
     notice->setWordWrap(true);
     root->addWidget(notice);
 
@@ -85,26 +89,26 @@ CaptionExtractionWindow::CaptionExtractionWindow(CCaptionExtractionDlg& logic, Q
 }
 
 void CaptionExtractionWindow::sourceChanged(int index) {
-    m_logic.setSource(index);
+    m_logic.setSource(static_cast<core::CaptionSource>(index));
     iptcFormat->setEnabled(m_logic.iptcButtonEnabled());
     exifFormat->setEnabled(m_logic.exifButtonEnabled());
 }
 
 void CaptionExtractionWindow::editIptcFormat() {
-    CIPTCFormatEditorDlg dlg = m_logic.iptcEditor();
+    IptcFormatDialog dlg = m_logic.iptcEditor();
     if (runIptcFormat && runIptcFormat(dlg)) m_logic.acceptIptcEditor(dlg);
 }
 
 void CaptionExtractionWindow::editExifFormat() {
-    CExifFormatEditorDlg dlg = m_logic.exifEditor();
+    ExifFormatDialog dlg = m_logic.exifEditor();
     if (runExifFormat && runExifFormat(dlg)) m_logic.acceptExifEditor(dlg);
 }
 
 void CaptionExtractionWindow::accept() {
-    m_logic.setSource(source->currentIndex());
+    m_logic.setSource(static_cast<core::CaptionSource>(source->currentIndex()));
     m_logic.setDestination(minor->isChecked() ? 1 : 0);
     m_logic.setRange(all->isChecked() ? 1 : 0);
     QDialog::accept();
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

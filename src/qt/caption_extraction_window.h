@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The Qt view of the "Caption Extraction" dialog over CCaptionExtractionDlg.
+// The Qt view of the "Caption Extraction" dialog over CaptionExtractionDialog.
 #pragma once
 
 #include <QDialog>
@@ -9,23 +9,25 @@ class QComboBox;
 class QPushButton;
 class QRadioButton;
 
-namespace kavlo {
+namespace kavlo::ui {
+class CaptionExtractionDialog;
+class ExifFormatDialog;
+class IptcFormatDialog;
+}  // namespace kavlo::ui
 
-class CCaptionExtractionDlg;
-class CExifFormatEditorDlg;
-class CIPTCFormatEditorDlg;
+namespace kavlo::qt {
 
 class CaptionExtractionWindow : public QDialog {
     Q_OBJECT
 public:
-    CaptionExtractionWindow(CCaptionExtractionDlg& logic, QWidget* parent = nullptr);
+    CaptionExtractionWindow(ui::CaptionExtractionDialog& logic, QWidget* parent = nullptr);
     /// OK: source, destination and range go back to the logic.
     void accept() override;
 
     /// How the two format dialogs are shown; tests replace them. The defaults run
     /// IptcFormatWindow / ExifFormatWindow modally and return true on OK.
-    std::function<bool(CIPTCFormatEditorDlg&)> runIptcFormat;
-    std::function<bool(CExifFormatEditorDlg&)> runExifFormat;
+    std::function<bool(ui::IptcFormatDialog&)> runIptcFormat;
+    std::function<bool(ui::ExifFormatDialog&)> runExifFormat;
 
     QComboBox* source = nullptr;
     QPushButton* iptcFormat = nullptr;
@@ -40,7 +42,7 @@ private:
     void editIptcFormat();
     void editExifFormat();
 
-    CCaptionExtractionDlg& m_logic;
+    ui::CaptionExtractionDialog& m_logic;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -10,9 +10,11 @@
 
 #include "qt/qt_platform.h"
 
-namespace kavlo {
+namespace kavlo::qt {
 
-ExifFormatWindow::ExifFormatWindow(CExifFormatEditorDlg& logic, QWidget* parent)
+using ui::ExifFormatDialog;
+
+ExifFormatWindow::ExifFormatWindow(ExifFormatDialog& logic, QWidget* parent)
     : QDialog(parent), m_logic(logic) {
     setWindowTitle(tr("Exif Format"));
     auto* root = new QVBoxLayout(this);
@@ -20,7 +22,7 @@ ExifFormatWindow::ExifFormatWindow(CExifFormatEditorDlg& logic, QWidget* parent)
 
     auto* fieldGroup = new QGroupBox(tr("Exif Fields"), this);
     auto* fieldLayout = new QVBoxLayout(fieldGroup);
-    const auto& table = CExifFormatEditorDlg::fieldBoxes();
+    const auto& table = ExifFormatDialog::fieldBoxes();
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         boxes[i] = new QCheckBox(qs(table[i].text), fieldGroup);
         boxes[i]->setChecked(logic.checked(i));
@@ -31,7 +33,7 @@ ExifFormatWindow::ExifFormatWindow(CExifFormatEditorDlg& logic, QWidget* parent)
 
     auto* infoGroup = new QGroupBox(tr("Information"), this);
     auto* infoLayout = new QVBoxLayout(infoGroup);
-    information = new QLabel(qs(CExifFormatEditorDlg::informationText()), infoGroup);
+    information = new QLabel(qs(ExifFormatDialog::informationText()), infoGroup);
     information->setTextFormat(Qt::PlainText);
     information->setWordWrap(true);
     information->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -52,4 +54,4 @@ void ExifFormatWindow::accept() {
     QDialog::accept();
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The Qt view of the "Exif Format" dialog over CExifFormatEditorDlg.
+// The Qt view of the "Exif Format" dialog over ExifFormatDialog.
 #pragma once
 
 #include <QDialog>
@@ -10,20 +10,20 @@
 class QCheckBox;
 class QLabel;
 
-namespace kavlo {
+namespace kavlo::qt {
 
 class ExifFormatWindow : public QDialog {
     Q_OBJECT
 public:
-    ExifFormatWindow(CExifFormatEditorDlg& logic, QWidget* parent = nullptr);
+    ExifFormatWindow(ui::ExifFormatDialog& logic, QWidget* parent = nullptr);
     /// OK: the ticks go back to the logic.
     void accept() override;
 
-    std::array<QCheckBox*, CExifFormatEditorDlg::kFieldCount> boxes{};
+    std::array<QCheckBox*, ui::ExifFormatDialog::kFieldCount> boxes{};
     QLabel* information = nullptr;
 
 private:
-    CExifFormatEditorDlg& m_logic;
+    ui::ExifFormatDialog& m_logic;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

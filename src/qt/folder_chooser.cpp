@@ -16,7 +16,16 @@
 #include "qt/qt_platform.h"
 #include "util/files.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using core::FolderRequest;
+using core::makeMessage;
+using core::MessageButtons;
+using core::MessageIcon;
+using core::Platform;
+using util::folderExists;
+using util::parentFolderOf;
+using util::stripTrailingSeparator;
 
 std::string resolveTypedFolder(const std::string& typed, const std::string& base) {
     QString text = qs(typed).trimmed();
@@ -158,4 +167,4 @@ void FolderChooserDialog::accept() {
     QDialog::accept();
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -16,7 +16,7 @@ class QTreeView;
 class QLabel;
 class QPushButton;
 
-namespace kavlo {
+namespace kavlo::qt {
 
 /// The folder a typed path names: trimmed, "~" expanded, relative paths taken from
 /// `base`, cleaned, without a trailing "/" (except the root). "" for an empty text.
@@ -25,7 +25,7 @@ std::string resolveTypedFolder(const std::string& typed, const std::string& base
 class FolderChooserDialog : public QDialog {
     Q_OBJECT
 public:
-    FolderChooserDialog(Platform& platform, const FolderRequest& request,
+    FolderChooserDialog(core::Platform& platform, const core::FolderRequest& request,
                         QWidget* parent = nullptr);
 
     /// The chosen folder after the dialog was accepted ("" when the path was empty).
@@ -45,7 +45,7 @@ private:
     void makeNewFolder();
     std::string currentFolder() const;
 
-    Platform& m_platform;
+    core::Platform& m_platform;
     QFileSystemModel* m_model = nullptr;
     QTreeView* m_tree = nullptr;
     QLineEdit* m_path = nullptr;
@@ -53,4 +53,4 @@ private:
     std::string m_chosen;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

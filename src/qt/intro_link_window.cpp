@@ -12,10 +12,12 @@
 #include "qt/qt_platform.h"
 #include "ui/intro_link_dialog.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using ui::IntroLinkDialog;
 
 void setMultiLineText(QPlainTextEdit* box, const std::string& crlfText) {
-    box->setPlainText(qs(CIntroductionLinkDlg::toEditText(crlfText)));
+    box->setPlainText(qs(IntroLinkDialog::toEditText(crlfText)));
 }
 
 std::string multiLineText(const QPlainTextEdit* box) {
@@ -38,7 +40,7 @@ QLabel* note(const char* text, QWidget* parent) {
 
 }  // namespace
 
-IntroLinkWindow::IntroLinkWindow(CIntroductionLinkDlg& logic, QWidget* parent)
+IntroLinkWindow::IntroLinkWindow(IntroLinkDialog& logic, QWidget* parent)
     : QDialog(parent), m_logic(logic) {
     setWindowTitle(tr("Introduction and Link Editor"));
     auto* root = new QVBoxLayout(this);
@@ -52,7 +54,7 @@ IntroLinkWindow::IntroLinkWindow(CIntroductionLinkDlg& logic, QWidget* parent)
     introLabel->setBuddy(introduction);
     root->addWidget(introLabel);
     root->addWidget(introduction, 1);
-    root->addWidget(note(CIntroductionLinkDlg::introductionNote(), this));
+    root->addWidget(note(IntroLinkDialog::introductionNote(), this));
     root->addSpacing(8);
 
     linkText = new QLineEdit(qs(logic.linkText()), this);
@@ -70,7 +72,7 @@ IntroLinkWindow::IntroLinkWindow(CIntroductionLinkDlg& logic, QWidget* parent)
     auto* urlLine = new QHBoxLayout;
     auto* urlLabel = new QLabel(tr("Link &URL"), this);
     urlLabel->setBuddy(linkUrl);
-    urlHint = new QLabel(qs(CIntroductionLinkDlg::urlHint()), this);
+    urlHint = new QLabel(qs(IntroLinkDialog::urlHint()), this);
     urlHint->setTextFormat(Qt::PlainText);
     QPalette hintPalette = urlHint->palette();
     hintPalette.setColor(QPalette::WindowText,
@@ -80,7 +82,7 @@ IntroLinkWindow::IntroLinkWindow(CIntroductionLinkDlg& logic, QWidget* parent)
     urlLine->addWidget(urlHint, 1);
     root->addLayout(urlLine);
     root->addWidget(linkUrl);
-    root->addWidget(note(CIntroductionLinkDlg::linkNote(), this));
+    root->addWidget(note(IntroLinkDialog::linkNote(), this));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &IntroLinkWindow::accept);
@@ -97,4 +99,4 @@ void IntroLinkWindow::accept() {
     QDialog::accept();
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

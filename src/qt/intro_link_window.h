@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The Qt view of the "Introduction and Link Editor" over CIntroductionLinkDlg, and the
+// The Qt view of the "Introduction and Link Editor" over IntroLinkDialog, and the
 // line-break boundary of multi-line text boxes shared with the format dialogs.
 #pragma once
 
@@ -11,9 +11,11 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 
-namespace kavlo {
+namespace kavlo::ui {
+class IntroLinkDialog;
+}  // namespace kavlo::ui
 
-class CIntroductionLinkDlg;
+namespace kavlo::qt {
 
 /// Text for a multi-line box: CR LF (and a lone CR) shown as line breaks.
 void setMultiLineText(QPlainTextEdit* box, const std::string& crlfText);
@@ -23,7 +25,7 @@ std::string multiLineText(const QPlainTextEdit* box);
 class IntroLinkWindow : public QDialog {
     Q_OBJECT
 public:
-    IntroLinkWindow(CIntroductionLinkDlg& logic, QWidget* parent = nullptr);
+    IntroLinkWindow(ui::IntroLinkDialog& logic, QWidget* parent = nullptr);
     /// OK: the three texts go back to the logic.
     void accept() override;
 
@@ -33,7 +35,7 @@ public:
     QLabel* urlHint = nullptr;
 
 private:
-    CIntroductionLinkDlg& m_logic;
+    ui::IntroLinkDialog& m_logic;
     // The texts as first shown: a box the user did not change gives back the stored
     // bytes, whatever the round trip through QString would make of them.
     std::string m_shownIntro;
@@ -41,4 +43,4 @@ private:
     QString m_shownLinkUrl;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

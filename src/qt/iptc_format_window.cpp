@@ -14,9 +14,12 @@
 #include "ui/intro_link_dialog.h"
 #include "ui/iptc_format_dialog.h"
 
-namespace kavlo {
+namespace kavlo::qt {
 
-IptcFormatWindow::IptcFormatWindow(CIPTCFormatEditorDlg& logic, QWidget* parent)
+using ui::IntroLinkDialog;
+using ui::IptcFormatDialog;
+
+IptcFormatWindow::IptcFormatWindow(IptcFormatDialog& logic, QWidget* parent)
     : QDialog(parent), m_logic(logic) {
     setWindowTitle(tr("IPTC Format"));
     auto* grid = new QGridLayout(this);
@@ -32,17 +35,17 @@ IptcFormatWindow::IptcFormatWindow(CIPTCFormatEditorDlg& logic, QWidget* parent)
 
     fields = new QPlainTextEdit(this);
     fields->setReadOnly(true);
-    fields->setPlainText(qs(CIPTCFormatEditorDlg::fieldListText()));
+    fields->setPlainText(qs(IptcFormatDialog::fieldListText()));
     fields->setLineWrapMode(QPlainTextEdit::NoWrap);
-    fields->setMinimumWidth(
-        fields->fontMetrics().horizontalAdvance(QStringLiteral("%original_transmission_reference%")) +
-        fields->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24);
+    fields->setMinimumWidth(fields->fontMetrics().horizontalAdvance(
+                                QStringLiteral("%original_transmission_reference%")) +
+                            fields->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24);
     auto* fieldsLabel = new QLabel(tr("Available IPTC &Fields"), this);
     fieldsLabel->setBuddy(fields);
     grid->addWidget(fieldsLabel, 0, 1);
     grid->addWidget(fields, 1, 1, 3, 1);
 
-    example = new QLabel(qs(CIPTCFormatEditorDlg::exampleText()), this);
+    example = new QLabel(qs(IptcFormatDialog::exampleText()), this);
     example->setTextFormat(Qt::PlainText);
     example->setWordWrap(true);
     example->setFrameShape(QFrame::StyledPanel);
@@ -67,7 +70,7 @@ IptcFormatWindow::IptcFormatWindow(CIPTCFormatEditorDlg& logic, QWidget* parent)
 void IptcFormatWindow::takeText() {
     const std::string text = multiLineText(format);
     // Unchanged text keeps its stored bytes; typed line breaks become CR LF.
-    if (text != m_shownEdit) m_logic.setText(CIntroductionLinkDlg::fromEditText(text));
+    if (text != m_shownEdit) m_logic.setText(IntroLinkDialog::fromEditText(text));
 }
 
 void IptcFormatWindow::macRomanClicked() {
@@ -83,4 +86,4 @@ void IptcFormatWindow::accept() {
     QDialog::accept();
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

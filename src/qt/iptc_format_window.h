@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The Qt view of the "IPTC Format" dialog over CIPTCFormatEditorDlg.
+// The Qt view of the "IPTC Format" dialog over IptcFormatDialog.
 #pragma once
 
 #include <QDialog>
@@ -9,14 +9,16 @@ class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
 
-namespace kavlo {
+namespace kavlo::ui {
+class IptcFormatDialog;
+}  // namespace kavlo::ui
 
-class CIPTCFormatEditorDlg;
+namespace kavlo::qt {
 
 class IptcFormatWindow : public QDialog {
     Q_OBJECT
 public:
-    IptcFormatWindow(CIPTCFormatEditorDlg& logic, QWidget* parent = nullptr);
+    IptcFormatWindow(ui::IptcFormatDialog& logic, QWidget* parent = nullptr);
     /// OK: the box's text becomes the format.
     void accept() override;
 
@@ -29,8 +31,8 @@ private:
     void takeText();
     void macRomanClicked();
 
-    CIPTCFormatEditorDlg& m_logic;
+    ui::IptcFormatDialog& m_logic;
     std::string m_shownEdit;  // the box's text as last filled from the format
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

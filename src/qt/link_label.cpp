@@ -6,10 +6,11 @@
 
 #include "core/platform.h"
 
-namespace kavlo {
+namespace kavlo::qt {
 
-CLinkLabel::CLinkLabel(const QString& text, std::string target, Platform* platform,
-                       QWidget* parent)
+using core::Platform;
+
+CLinkLabel::CLinkLabel(const QString& text, std::string target, Platform* platform, QWidget* parent)
     : QLabel(text, parent), m_target(std::move(target)), m_platform(platform) {
     setTextFormat(Qt::PlainText);
     QFont f = font();
@@ -47,4 +48,4 @@ void CLinkLabel::keyPressEvent(QKeyEvent* event) {
     QLabel::keyPressEvent(event);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

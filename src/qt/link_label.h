@@ -6,15 +6,17 @@
 #include <QLabel>
 #include <string>
 
-namespace kavlo {
-
+namespace kavlo::core {
 class Platform;
+}  // namespace kavlo::core
+
+namespace kavlo::qt {
 
 class CLinkLabel : public QLabel {
     Q_OBJECT
 public:
     /// `platform` opens the target; without one only clicked() is emitted.
-    CLinkLabel(const QString& text, std::string target, Platform* platform,
+    CLinkLabel(const QString& text, std::string target, core::Platform* platform,
                QWidget* parent = nullptr);
 
     void setTarget(std::string target) { m_target = std::move(target); }
@@ -32,7 +34,7 @@ private:
     void activate();
 
     std::string m_target;
-    Platform* m_platform;
+    core::Platform* m_platform;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

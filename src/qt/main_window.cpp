@@ -22,7 +22,15 @@
 #include "ui/about_dialog.h"
 #include "ui/options_dialog.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using core::Platform;
+using model::AlbumModel;
+using ui::MainDialog;
+using ui::MainDialogState;
+using ui::openHelp;
+using ui::OptionsDialog;
+using ui::StartOutcome;
 
 DestinationLabel::DestinationLabel(QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText);
@@ -186,8 +194,7 @@ void MainWindow::start() {
         done(QDialog::Accepted);
         break;
     case StartOutcome::Declined:
-    case StartOutcome::Unwritable:
-        break;
+    case StartOutcome::Unwritable: break;
     }
 }
 
@@ -222,8 +229,8 @@ void MainWindow::editAlbum() {
 }
 
 void MainWindow::options() {
-    int exifpos = m_logic.exifpos();
-    COptionsDlg logic(m_logic.model().settings, exifpos, m_logic.model(), m_platform);
+    model::ExifCaptionPlace exifpos = m_logic.exifpos();
+    OptionsDialog logic(m_logic.model().settings, exifpos, m_logic.model(), m_platform);
     OptionsWindow window(logic, m_platform, this);
     if (runDialog(window)) m_logic.setExifpos(exifpos);
 }
@@ -251,8 +258,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);  // calls reject(), which asks
 }
 
-void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
-    m_menu->exec(event->globalPos());
-}
+void MainWindow::contextMenuEvent(QContextMenuEvent* event) { m_menu->exec(event->globalPos()); }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

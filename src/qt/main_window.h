@@ -15,7 +15,7 @@ class QLineEdit;
 class QPushButton;
 class QMenu;
 
-namespace kavlo {
+namespace kavlo::qt {
 
 class AlbumEditorWindow;
 class CLinkLabel;
@@ -43,7 +43,7 @@ private:
 class MainWindow : public QDialog {
     Q_OBJECT
 public:
-    MainWindow(MainDialog& logic, Platform& platform, QWidget* parent = nullptr);
+    MainWindow(ui::MainDialog& logic, core::Platform& platform, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     /// Fills the fields; in an unattended run posts Start. Call before show().
@@ -86,11 +86,11 @@ private:
     void scheduleStep();
     bool runDialog(QDialog& dialog);
 
-    MainDialog& m_logic;
-    Platform& m_platform;
+    ui::MainDialog& m_logic;
+    core::Platform& m_platform;
     QMenu* m_menu = nullptr;
     std::unique_ptr<AlbumEditorWindow> m_editor;
     bool m_closing = false;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

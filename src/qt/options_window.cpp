@@ -18,11 +18,20 @@
 #include "qt/link_label.h"
 #include "qt/qt_platform.h"
 #include "qt/simpleviewer_options_window.h"
-#include "qt/watermark_editor_window.h"
-#include "ui/simpleviewer_options.h"
-#include "ui/watermark_editor.h"
+#include "qt/watermark_window.h"
+#include "ui/simpleviewer_options_dialog.h"
+#include "ui/watermark_dialog.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using core::Platform;
+using ui::OptionsControls;
+using ui::OptionsDialog;
+using ui::OptionsEnabled;
+using ui::qualityItems;
+using ui::SimpleViewerOptionsDialog;
+using ui::SizeBox;
+using ui::WatermarkDialog;
 
 namespace {
 
@@ -58,7 +67,7 @@ std::string listText(const QComboBox* combo) {
 
 }  // namespace
 
-OptionsWindow::OptionsWindow(COptionsDlg& logic, Platform& platform, QWidget* parent)
+OptionsWindow::OptionsWindow(OptionsDialog& logic, Platform& platform, QWidget* parent)
     : QDialog(parent), m_logic(logic), m_platform(platform) {
     setWindowTitle(tr("Options"));
     auto* root = new QVBoxLayout(this);
@@ -66,7 +75,7 @@ OptionsWindow::OptionsWindow(COptionsDlg& logic, Platform& platform, QWidget* pa
     // Album pages: skin, language, Exif captions.
     auto* pages = new QGridLayout;
     skin = makeList(this, logic.skinItems());
-    examples = new CLinkLabel(tr("[examples]"), COptionsDlg::examplesLink(), &platform, this);
+    examples = new CLinkLabel(tr("[examples]"), OptionsDialog::examplesLink(), &platform, this);
     language = makeList(this, logic.languageItems());
     exif = makeList(this, {"Show as hovering tooltips ", "Show as image captions", "Don't show"});
     pages->addWidget(makeLabel("&Skin", skin, this), 0, 0);
@@ -204,7 +213,8 @@ OptionsWindow::OptionsWindow(COptionsDlg& logic, Platform& platform, QWidget* pa
     push();
 }
 
-template <typename F> void OptionsWindow::handle(F&& handler) {
+template <typename F>
+void OptionsWindow::handle(F&& handler) {
     // A message box of a handler takes the focus from a number box, whose check must
     // not run again in the middle of this one.
     if (m_busy) return;
@@ -299,16 +309,16 @@ void OptionsWindow::accept() {
     if (m_logic.ok()) QDialog::accept();
 }
 
-bool OptionsWindow::runSimpleViewerOptions(CSimpleViewerOptionsDlg& dialog) {
+bool OptionsWindow::runSimpleViewerOptions(SimpleViewerOptionsDialog& dialog) {
     SimpleViewerOptionsWindow window(dialog, this);
     if (subWindowHook) return subWindowHook(window);
     return window.exec() == QDialog::Accepted;
 }
 
-bool OptionsWindow::runWatermarkEditor(CImageTextEditorDlg& dialog) {
-    WatermarkEditorWindow window(dialog, this);
+bool OptionsWindow::runWatermarkDialog(WatermarkDialog& dialog) {
+    WatermarkWindow window(dialog, this);
     if (subWindowHook) return subWindowHook(window);
     return window.exec() == QDialog::Accepted;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

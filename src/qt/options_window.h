@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The Qt view of the "Options" window over COptionsDlg, and the views of its two
+// The Qt view of the "Options" window over OptionsDialog, and the views of its two
 // sub-windows.
 #pragma once
 
@@ -13,14 +13,14 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 
-namespace kavlo {
+namespace kavlo::qt {
 
 class CLinkLabel;
 
-class OptionsWindow : public QDialog, public OptionsSubWindows {
+class OptionsWindow : public QDialog, public ui::OptionsSubWindows {
     Q_OBJECT
 public:
-    OptionsWindow(COptionsDlg& logic, Platform& platform, QWidget* parent = nullptr);
+    OptionsWindow(ui::OptionsDialog& logic, core::Platform& platform, QWidget* parent = nullptr);
 
     /// Opens the logic (its messages may show) and shows the result in the widgets.
     void prepare();
@@ -28,8 +28,8 @@ public:
     int exec() override;
     void accept() override;
 
-    bool runSimpleViewerOptions(CSimpleViewerOptionsDlg& dialog) override;
-    bool runWatermarkEditor(CImageTextEditorDlg& dialog) override;
+    bool runSimpleViewerOptions(ui::SimpleViewerOptionsDialog& dialog) override;
+    bool runWatermarkDialog(ui::WatermarkDialog& dialog) override;
 
     /// Copies the widgets into the logic's controls / the controls into the widgets.
     void pull();
@@ -69,12 +69,13 @@ public:
 
 private:
     /// Runs a handler between pull() and push().
-    template <typename F> void handle(F&& handler);
-    void sizeEdited(SizeBox box);
+    template <typename F>
+    void handle(F&& handler);
+    void sizeEdited(ui::SizeBox box);
 
-    COptionsDlg& m_logic;
-    Platform& m_platform;
+    ui::OptionsDialog& m_logic;
+    core::Platform& m_platform;
     bool m_busy = false;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -5,7 +5,7 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 
-namespace kavlo {
+namespace kavlo::qt {
 
 TextProgressBar::TextProgressBar(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -83,4 +83,4 @@ void TextProgressBar::paintEvent(QPaintEvent*) {
     painter.restore();
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

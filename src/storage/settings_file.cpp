@@ -1,4 +1,4 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-License-Identifier: MIT
 // The settings file and the settings block.
 #include "storage/settings_file.h"
 
@@ -8,9 +8,27 @@
 #include "storage/resource_values.h"
 #include "storage/xml_text.h"
 #include "util/files.h"
+#include "util/positions.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::storage {
+
+using model::AlbumSettings;
+using model::ExifCaptionPlace;
+using util::colorToHex;
+using util::Colour;
+using util::createFolder;
+using util::format;
+using util::hexToColor;
+using util::isPlainFolderName;
+using util::parentFolderOf;
+using util::repairUtf8;
+using util::StripPosition;
+using util::stripPositionFromName;
+using util::stripPositionName;
+using util::stripTrailingSeparator;
+using util::WatermarkPosition;
+using util::writeTextFile;
 
 namespace {
 
@@ -19,39 +37,38 @@ namespace {
 void readFlag(const ResourceValues& v, const char* key, bool& field) {
     try {
         field = v.getString(key) == "yes";
-    } catch (const MissingKey&) {
-    }
+    } catch (const MissingKey&) {}
 }
 
 void readInt(const ResourceValues& v, const char* key, int& field) {
     try {
         field = v.getInt(key);
-    } catch (const MissingKey&) {
-    }
+    } catch (const MissingKey&) {}
 }
 
 void readText(const ResourceValues& v, const char* key, std::string& field) {
     try {
-        field = utf8ToAnsi(v.getString(key));
-    } catch (const MissingKey&) {
-    }
+        field = repairUtf8(v.getString(key));
+    } catch (const MissingKey&) {}
 }
 
 void readColour(const ResourceValues& v, const char* key, Colour& field) {
     try {
         hexToColor(v.getString(key), field);
-    } catch (const MissingKey&) {
-    }
+    } catch (const MissingKey&) {}
 }
 
-void readPosition(const ResourceValues& v, const char* key, int& field) {
+void readPosition(const ResourceValues& v, const char* key, StripPosition& field) {
     try {
-        const std::string word = v.getString(key);
-        for (int i = 0; i < 4; ++i) {
-            if (word == positionName(i)) field = i;
-        }
-    } catch (const MissingKey&) {
-    }
+        if (const auto position = stripPositionFromName(v.getString(key))) field = *position;
+    } catch (const MissingKey&) {}
+}
+
+// The number is kept as the file has it, even outside the named positions.
+void readPosition(const ResourceValues& v, const char* key, WatermarkPosition& field) {
+    int number = static_cast<int>(field);
+    readInt(v, key, number);
+    field = static_cast<WatermarkPosition>(number);
 }
 
 // The album's output folders are deleted and rewritten by every run, so a name read
@@ -59,7 +76,7 @@ void readPosition(const ResourceValues& v, const char* key, int& field) {
 void readFolderName(const ResourceValues& v, const char* key, std::string& field,
                     const std::string& source) {
     try {
-        const std::string name = utf8ToAnsi(v.getString(key));
+        const std::string name = repairUtf8(v.getString(key));
         if (isPlainFolderName(name)) {
             field = name;
         } else {
@@ -67,22 +84,12 @@ void readFolderName(const ResourceValues& v, const char* key, std::string& field
                          "Warning: %s%s%s does not hold a plain folder name; keeping \"%s\".\n",
                          key, source.empty() ? "" : " in ", source.c_str(), field.c_str());
         }
-    } catch (const MissingKey&) {
-    }
+    } catch (const MissingKey&) {}
 }
 
 std::string flag(bool b) { return b ? "yes" : "no"; }
 
 }  // namespace
-
-bool isPlainFolderName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    for (const char c : name) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (c == '/' || u < 0x20 || u == 0x7F) return false;
-    }
-    return true;
-}
 
 void readSettings(AlbumSettings& s, const ResourceValues& v, const std::string& source) {
     // Text values are taken as the parser delivered them; the old single size keys
@@ -124,7 +131,7 @@ void readSettings(AlbumSettings& s, const ResourceValues& v, const std::string& 
     readFlag(v, "itfrommicap", s.itfrommicap);
     readText(v, "itfontfile", s.itfontfile);
     readInt(v, "itfontsize", s.itfontsize);
-    readInt(v, "itposition", s.itposition);
+    readPosition(v, "itposition", s.itposition);
     readInt(v, "ittransp", s.ittransp);
     readColour(v, "itcolor", s.itcolor);
     readFlag(v, "orgfilenames", s.orgfilenames);
@@ -158,7 +165,7 @@ std::string writeSettings(const AlbumSettings& s, bool withEnvelope, bool withLi
     out += format("  svsize          = \"%i\"\n", s.svsize);
     out += format("  squality       = \"%i\"\n", s.squality);
     out += format("  ssharpen       = \"%s\"\n", flag(s.ssharpen).c_str());
-    out += format("  smallpos       = \"%s\"\n", positionName(s.smallpos).c_str());
+    out += format("  smallpos       = \"%s\"\n", stripPositionName(s.smallpos).c_str());
     out += format("  sdir           = \"%s\"\n", text(s.sdir).c_str());
     out += format("  mhsize          = \"%i\"\n", s.mhsize);
     out += format("  mvsize          = \"%i\"\n", s.mvsize);
@@ -193,7 +200,7 @@ std::string writeSettings(const AlbumSettings& s, bool withEnvelope, bool withLi
     out += format("  itfrommicap    = \"%s\"\n", flag(s.itfrommicap).c_str());
     out += format("  itfontfile     = \"%s\"\n", text(s.itfontfile).c_str());
     out += format("  itfontsize     = \"%i\"\n", s.itfontsize);
-    out += format("  itposition     = \"%i\"\n", s.itposition);
+    out += format("  itposition     = \"%i\"\n", static_cast<int>(s.itposition));
     out += format("  itcolor        = \"%s\"\n", colorToHex(s.itcolor).c_str());
     out += format("  ittransp       = \"%i\"\n", s.ittransp);
     out += format("  orgfilenames   = \"%s\"\n", flag(s.orgfilenames).c_str());
@@ -213,10 +220,10 @@ std::string settingsFilePath() {
     return base + "/kavlo/kavlo_settings.xml";
 }
 
-bool saveSettingsFile(const std::string& path, int exifpos, const std::string& inputdir,
-                      const AlbumSettings& settings) {
+bool saveSettingsFile(const std::string& path, ExifCaptionPlace exifpos,
+                      const std::string& inputdir, const AlbumSettings& settings) {
     std::string text = kResourceHeader;
-    text += format("  exifpos        = \"%i\"\n", exifpos);
+    text += format("  exifpos        = \"%i\"\n", static_cast<int>(exifpos));
     text += format("  inputdir       = \"%s\"\n", xmlAttributeText(inputdir).c_str());
     text += writeSettings(settings, false, false);
     text += kResourceFooter;
@@ -225,4 +232,4 @@ bool saveSettingsFile(const std::string& path, int exifpos, const std::string& i
     return writeTextFile(path, text);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::storage

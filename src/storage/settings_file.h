@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings file (kavlo_settings.xml) and the settings block that the album
 // information file embeds too: every AlbumSettings field as one key of a
 // resource/values file.
@@ -5,27 +6,27 @@
 
 #include <string>
 
-#include "core/album_model.h"
+#include "model/album_model.h"
 
-namespace kavlo {
+namespace kavlo::storage {
 
 class ResourceValues;
 
 /// Loads the file and sets every AlbumSettings field whose key it holds (see
 /// readSettings below). False when the file cannot be loaded; no field changes then.
-bool readSettings(AlbumSettings& settings, const std::string& path);
+bool readSettings(model::AlbumSettings& settings, const std::string& path);
 /// Sets the fields from an already loaded store. Absent keys keep their field; an
 /// integer that cannot be read, a colour that is not six hexadecimal digits, an
 /// unknown position word, and a folder name (sdir, mdir, ldir) that is not one plain
 /// folder name keep their field too (the last with a warning line on stderr).
 /// `source` names the file in that warning.
-void readSettings(AlbumSettings& settings, const ResourceValues& values,
+void readSettings(model::AlbumSettings& settings, const ResourceValues& values,
                   const std::string& source = std::string());
 
 /// The settings block, one key per line ending in "\n" (the file writers turn each
 /// into CR LF). With `withEnvelope`, the XML declaration, root and values start come
 /// first and the closing lines last; with `withLinks`, linktext and linkurl are included.
-std::string writeSettings(const AlbumSettings& settings, bool withEnvelope, bool withLinks);
+std::string writeSettings(const model::AlbumSettings& settings, bool withEnvelope, bool withLinks);
 
 /// $XDG_CONFIG_HOME/kavlo/kavlo_settings.xml, by default ~/.config/kavlo/kavlo_settings.xml.
 std::string settingsFilePath();
@@ -33,11 +34,7 @@ std::string settingsFilePath();
 /// Writes the whole settings file (exifpos, inputdir, the block without link keys),
 /// creating its folder and replacing the old file atomically. False on any failure;
 /// the old file is then intact.
-bool saveSettingsFile(const std::string& path, int exifpos, const std::string& inputdir,
-                      const AlbumSettings& settings);
+bool saveSettingsFile(const std::string& path, model::ExifCaptionPlace exifpos,
+                      const std::string& inputdir, const model::AlbumSettings& settings);
 
-/// True when `name` can serve as an album sub-folder: not empty, not "." or "..", no
-/// "/" and no control character. Anything else could point outside the album folder.
-bool isPlainFolderName(const std::string& name);
-
-}  // namespace kavlo
+}  // namespace kavlo::storage

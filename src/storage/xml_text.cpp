@@ -1,9 +1,11 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-License-Identifier: MIT
 #include "storage/xml_text.h"
 
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::storage {
+
+using util::htmlEscape;
 
 std::string xmlAttributeText(const std::string& text) {
     std::string s = htmlEscape(text, true);  // valid UTF-8 from here on
@@ -19,4 +21,4 @@ std::string xmlAttributeText(const std::string& text) {
     return s;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::storage

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: MIT
 // Pieces shared by the writers of resource/values files.
 #pragma once
 
 #include <string>
 
-namespace kavlo {
+namespace kavlo::storage {
 
 /// The three lines that open every resource/values file ("\n" line ends).
 inline constexpr const char* kResourceHeader =
@@ -17,4 +18,4 @@ inline constexpr const char* kResourceFooter = "/>\n</resource>\n";
 /// become a space, since a single one would make the whole file unreadable.
 std::string xmlAttributeText(const std::string& text);
 
-}  // namespace kavlo
+}  // namespace kavlo::storage

@@ -9,7 +9,7 @@
 
 #include "core/platform.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
 /// A link label: the text it shows and what a click opens.
 struct LinkTarget {
@@ -21,11 +21,11 @@ struct LinkTarget {
 std::string helpPagePath();
 /// Opens the help page with the default program; a missing page or a failing open is
 /// not reported.
-void openHelp(Platform& platform);
+void openHelp(core::Platform& platform);
 
-class CAboutDlg {
+class AboutDialog {
 public:
-    CAboutDlg();
+    AboutDialog();
 
     /// "Kavlo  -  version " followed by the product version, built once.
     const std::string& versionLine() const { return m_versionLine; }
@@ -50,4 +50,4 @@ private:
     std::string m_versionLine;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

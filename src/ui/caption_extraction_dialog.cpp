@@ -1,33 +1,42 @@
 // SPDX-License-Identifier: MIT
 #include "ui/caption_extraction_dialog.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
-const std::array<const char*, CCaptionExtractionDlg::kSourceCount>&
-CCaptionExtractionDlg::sourceTexts() {
+using core::CaptionChoices;
+using core::CaptionSource;
+
+const std::array<const char*, CaptionExtractionDialog::kSourceCount>&
+CaptionExtractionDialog::sourceTexts() {
     // "IPCT" is the list's long-standing spelling; users know the item by it.
     static const std::array<const char*, kSourceCount> texts = {
-        "IPCT caption, author etc.", "Exif shutter, aperture etc.", "JPEG comment",
-        "Filename",                  "Empty caption",               "Image number",
+        "IPCT caption, author etc.",
+        "Exif shutter, aperture etc.",
+        "JPEG comment",
+        "Filename",
+        "Empty caption",
+        "Image number",
     };
     return texts;
 }
 
-const char* CCaptionExtractionDlg::noticeText() {
+const char* CaptionExtractionDialog::noticeText() {
     return "Notice that extracted captions will overwrite existing captions.";
 }
 
-void CCaptionExtractionDlg::prepare(const std::string& iptcFormat, const std::string& exifFormat) {
+void CaptionExtractionDialog::prepare(const std::string& iptcFormat,
+                                      const std::string& exifFormat) {
     m_range = 0;
     m_iptcFormat = iptcFormat;
     m_exifFormat = exifFormat;
 }
 
-void CCaptionExtractionDlg::setSource(int source) {
-    if (source >= 0 && source < kSourceCount) m_source = source;
+void CaptionExtractionDialog::setSource(CaptionSource source) {
+    const int index = static_cast<int>(source);
+    if (index >= 0 && index < kSourceCount) m_source = source;
 }
 
-CaptionChoices CCaptionExtractionDlg::choices() const {
+CaptionChoices CaptionExtractionDialog::choices() const {
     CaptionChoices c;
     c.source = m_source;
     c.major = m_destination == 0;
@@ -37,4 +46,4 @@ CaptionChoices CCaptionExtractionDlg::choices() const {
     return c;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

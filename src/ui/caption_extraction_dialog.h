@@ -15,9 +15,9 @@
 #include "ui/exif_format_dialog.h"
 #include "ui/iptc_format_dialog.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
-class CCaptionExtractionDlg {
+class CaptionExtractionDialog {
 public:
     static constexpr int kSourceCount = 6;
     /// The "&Source" list, in the order of CaptionSource (the first item's spelling
@@ -30,9 +30,9 @@ public:
     /// destination keep their values from the last opening.
     void prepare(const std::string& iptcFormat, const std::string& exifFormat);
 
-    int source() const { return m_source; }
-    /// Selects a source; an index outside the list is ignored.
-    void setSource(int source);
+    core::CaptionSource source() const { return m_source; }
+    /// Selects a source; a value outside the list is ignored.
+    void setSource(core::CaptionSource source);
     /// 0 major caption, 1 minor caption.
     int destination() const { return m_destination; }
     void setDestination(int destination) { m_destination = destination == 1 ? 1 : 0; }
@@ -41,31 +41,31 @@ public:
     void setRange(int range) { m_range = range == 1 ? 1 : 0; }
 
     /// "I&PTC Format" is enabled for the IPTC source only.
-    bool iptcButtonEnabled() const { return m_source == kSourceIptc; }
+    bool iptcButtonEnabled() const { return m_source == core::CaptionSource::iptc; }
     /// "&Exif Format" is enabled for the Exif source only.
-    bool exifButtonEnabled() const { return m_source == kSourceExif; }
+    bool exifButtonEnabled() const { return m_source == core::CaptionSource::exif; }
 
     const std::string& iptcFormat() const { return m_iptcFormat; }
     const std::string& exifFormat() const { return m_exifFormat; }
 
     /// The IPTC format dialog over this dialog's template.
-    CIPTCFormatEditorDlg iptcEditor() const { return CIPTCFormatEditorDlg(m_iptcFormat); }
+    IptcFormatDialog iptcEditor() const { return IptcFormatDialog(m_iptcFormat); }
     /// OK in the IPTC format dialog: its text replaces this dialog's template (the
     /// settings are only touched when the extraction itself is confirmed).
-    void acceptIptcEditor(const CIPTCFormatEditorDlg& dlg) { m_iptcFormat = dlg.format(); }
+    void acceptIptcEditor(const IptcFormatDialog& dlg) { m_iptcFormat = dlg.format(); }
     /// The Exif format dialog over this dialog's letters.
-    CExifFormatEditorDlg exifEditor() const { return CExifFormatEditorDlg(m_exifFormat); }
-    void acceptExifEditor(const CExifFormatEditorDlg& dlg) { m_exifFormat = dlg.format(); }
+    ExifFormatDialog exifEditor() const { return ExifFormatDialog(m_exifFormat); }
+    void acceptExifEditor(const ExifFormatDialog& dlg) { m_exifFormat = dlg.format(); }
 
     /// The choices handed to extractCaptions() after OK.
-    CaptionChoices choices() const;
+    core::CaptionChoices choices() const;
 
 private:
-    int m_source = kSourceIptc;
+    core::CaptionSource m_source = core::CaptionSource::iptc;
     int m_destination = 0;
     int m_range = 0;
     std::string m_iptcFormat;
     std::string m_exifFormat;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ui/exif_format_dialog.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
-const std::array<ExifFieldBox, CExifFormatEditorDlg::kFieldCount>&
-CExifFormatEditorDlg::fieldBoxes() {
+const std::array<ExifFieldBox, ExifFormatDialog::kFieldCount>& ExifFormatDialog::fieldBoxes() {
     static const std::array<ExifFieldBox, kFieldCount> boxes = {{
         {'e', "&Exposure"},
         {'a', "&Aperture"},
@@ -19,19 +18,19 @@ CExifFormatEditorDlg::fieldBoxes() {
     return boxes;
 }
 
-const char* CExifFormatEditorDlg::informationText() {
+const char* ExifFormatDialog::informationText() {
     return "Exif data consists of auxiliary recording information embedded into the image "
            "files.\n\nThe Exif data supported by Kavlo is shown to the left.\n\nNotice that "
            "Kavlo will only extract Exif from JPEG files.";
 }
 
-CExifFormatEditorDlg::CExifFormatEditorDlg(const std::string& format) {
+ExifFormatDialog::ExifFormatDialog(const std::string& format) {
     const auto& boxes = fieldBoxes();
     for (std::size_t i = 0; i < kFieldCount; ++i)
         m_checked[i] = format.find(boxes[i].letter) != std::string::npos;
 }
 
-std::string CExifFormatEditorDlg::format() const {
+std::string ExifFormatDialog::format() const {
     std::string letters;
     const auto& boxes = fieldBoxes();
     for (std::size_t i = 0; i < kFieldCount; ++i)
@@ -39,4 +38,4 @@ std::string CExifFormatEditorDlg::format() const {
     return letters;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

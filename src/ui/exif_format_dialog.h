@@ -9,15 +9,15 @@
 #include <array>
 #include <string>
 
-namespace kavlo {
+namespace kavlo::ui {
 
 /// One box of the group "Exif Fields".
 struct ExifFieldBox {
-    char letter;        ///< the letter in `exifformat`
-    const char* text;   ///< the box text, with its mnemonic
+    char letter;       ///< the letter in `exifformat`
+    const char* text;  ///< the box text, with its mnemonic
 };
 
-class CExifFormatEditorDlg {
+class ExifFormatDialog {
 public:
     static constexpr std::size_t kFieldCount = 9;
     /// The boxes in the order their letters are written: e, a, x, f, i, u, k, m, d.
@@ -26,7 +26,7 @@ public:
     static const char* informationText();
 
     /// Ticks each box whose letter occurs in `format`.
-    explicit CExifFormatEditorDlg(const std::string& format);
+    explicit ExifFormatDialog(const std::string& format);
 
     bool checked(std::size_t box) const { return box < kFieldCount && m_checked[box]; }
     void setChecked(std::size_t box, bool on) {
@@ -40,4 +40,4 @@ private:
     std::array<bool, kFieldCount> m_checked{};
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

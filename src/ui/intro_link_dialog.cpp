@@ -1,33 +1,32 @@
 // SPDX-License-Identifier: MIT
 #include "ui/intro_link_dialog.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
-CIntroductionLinkDlg::CIntroductionLinkDlg(std::string intro, std::string linkText,
-                                           std::string linkUrl)
+IntroLinkDialog::IntroLinkDialog(std::string intro, std::string linkText, std::string linkUrl)
     : m_intro(std::move(intro)), m_linkText(std::move(linkText)), m_linkUrl(std::move(linkUrl)) {}
 
-const char* CIntroductionLinkDlg::introductionNote() {
+const char* IntroLinkDialog::introductionNote() {
     return "This text is optional and may contain HTML codes. It will be shown as a welcome "
            "page before the first image.";
 }
 
-const char* CIntroductionLinkDlg::urlHint() {
+const char* IntroLinkDialog::urlHint() {
     return "(absolute links must start with \"http://\" or \"https://\", for example "
            "https://www.example.com)";
 }
 
-const char* CIntroductionLinkDlg::linkNote() {
+const char* IntroLinkDialog::linkNote() {
     return "This link is optional. It can for example provide access to the main page of "
            "your site.";
 }
 
-void CIntroductionLinkDlg::setIntroFromEdit(const std::string& lfText) {
+void IntroLinkDialog::setIntroFromEdit(const std::string& lfText) {
     if (lfText == toEditText(m_intro)) return;
     m_intro = fromEditText(lfText);
 }
 
-std::string CIntroductionLinkDlg::toEditText(const std::string& crlf) {
+std::string IntroLinkDialog::toEditText(const std::string& crlf) {
     std::string out;
     out.reserve(crlf.size());
     for (std::size_t i = 0; i < crlf.size(); ++i) {
@@ -41,7 +40,7 @@ std::string CIntroductionLinkDlg::toEditText(const std::string& crlf) {
     return out;
 }
 
-std::string CIntroductionLinkDlg::fromEditText(const std::string& text) {
+std::string IntroLinkDialog::fromEditText(const std::string& text) {
     std::string out;
     out.reserve(text.size() + text.size() / 16);
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -55,4 +54,4 @@ std::string CIntroductionLinkDlg::fromEditText(const std::string& text) {
     return out;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -9,11 +9,11 @@
 
 #include <string>
 
-namespace kavlo {
+namespace kavlo::ui {
 
-class CIntroductionLinkDlg {
+class IntroLinkDialog {
 public:
-    CIntroductionLinkDlg(std::string intro, std::string linkText, std::string linkUrl);
+    IntroLinkDialog(std::string intro, std::string linkText, std::string linkUrl);
 
     /// "This text is optional and may contain HTML codes. ..."
     static const char* introductionNote();
@@ -45,4 +45,4 @@ private:
     std::string m_linkUrl;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::ui {
 
-class CIPTCFormatEditorDlg {
+class IptcFormatDialog {
 public:
     /// Opens on `format`, the box unchecked whatever the format holds.
-    explicit CIPTCFormatEditorDlg(std::string format);
+    explicit IptcFormatDialog(std::string format);
 
     /// Text of the "&IPTC Format" box.
     const std::string& text() const { return m_text; }
@@ -42,4 +42,4 @@ private:
     bool m_macRoman = false;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

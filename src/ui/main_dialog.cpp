@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Main window logic: Start, Step, progress texts, Show Album and Quit.
 #include "ui/main_dialog.h"
 
@@ -9,7 +10,31 @@
 #include "util/files.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::ui {
+
+using core::AlbumRenderer;
+using core::ExifOrientations;
+using core::FolderChoice;
+using core::FolderRequest;
+using core::generate;
+using core::makeMessage;
+using core::Message;
+using core::MessageAnswer;
+using core::MessageButtons;
+using core::MessageIcon;
+using core::MessageTopic;
+using core::Platform;
+using core::setExifCaptions;
+using model::AlbumModel;
+using model::ExifCaptionPlace;
+using storage::ResourceValues;
+using storage::saveSettingsFile;
+using util::createFolder;
+using util::fileExists;
+using util::format;
+using util::isFolderWritable;
+using util::listImages;
+using util::stripTrailingSeparator;
 
 std::string progressWindowTitle(double percent) { return format("Kavlo  [%.0f%%]", percent); }
 
@@ -28,9 +53,8 @@ bool MainDialog::open() {
         std::string text;
         if (values.find("exifpos", text)) {
             try {
-                m_exifpos = values.getInt("exifpos");
-            } catch (...) {
-            }
+                m_exifpos = static_cast<ExifCaptionPlace>(values.getInt("exifpos"));
+            } catch (...) {}
         }
     }
     return m_options.unattended;
@@ -53,8 +77,9 @@ void MainDialog::changeDestination() {
         FolderChoice choice = m_platform.chooseFolder(req);
         if (choice.cancelled) return;
         if (choice.path.empty()) {
-            m_platform.messageBox(makeMessage("Invalid destination folder selected.\n\nPlease try again.",
-                                              "Warning", MessageButtons::Ok, MessageIcon::Warning));
+            m_platform.messageBox(
+                makeMessage("Invalid destination folder selected.\n\nPlease try again.", "Warning",
+                            MessageButtons::Ok, MessageIcon::Warning));
             continue;
         }
         std::string path = stripTrailingSeparator(choice.path);
@@ -102,8 +127,9 @@ StartOutcome MainDialog::pressStart() {
     //    written would otherwise give an empty album reported as done.
     const bool created = !m_model.destdir.empty() && createFolder(m_model.destdir);
     if (!created || !isFolderWritable(m_model.destdir)) {
-        m_platform.messageBox(makeMessage("Please change the album destination to a writable directory.",
-                                          "Error", MessageButtons::Ok, MessageIcon::Warning));
+        m_platform.messageBox(
+            makeMessage("Please change the album destination to a writable directory.", "Error",
+                        MessageButtons::Ok, MessageIcon::Warning));
         return StartOutcome::Unwritable;
     }
     // 4. No thumbnail loading while images are written.
@@ -132,10 +158,10 @@ StartOutcome MainDialog::pressStart() {
     m_model.title = m_state.titleText;
     m_model.footer = m_state.footerText;
     // 8. Exif captions for an album made in this run whose captions were not edited.
-    if (!m_editorOpened && m_exifpos != 2 && !m_options.openedAlbum) {
+    if (!m_editorOpened && m_exifpos != ExifCaptionPlace::none && !m_options.openedAlbum) {
         // The orientations read with the captions serve the run: one Exif read per photo.
         ExifOrientations orientations;
-        setExifCaptions(m_model, -1, m_exifpos == 1, &orientations);
+        setExifCaptions(m_model, -1, m_exifpos == ExifCaptionPlace::majorCaption, &orientations);
         m_renderer.useKnownOrientations(std::move(orientations));
     }
     // 9. Remember the choices for the next run.
@@ -188,9 +214,9 @@ void MainDialog::finishRun() {
 
 bool MainDialog::requestQuit() {
     if (!m_done && m_editorOpened) {
-        Message m = makeMessage("Quitting Kavlo will discard all captions etc.\n\nDo you want to quit?",
-                                "Quit", MessageButtons::YesNo, MessageIcon::Question,
-                                MessageTopic::Quit);
+        Message m =
+            makeMessage("Quitting Kavlo will discard all captions etc.\n\nDo you want to quit?",
+                        "Quit", MessageButtons::YesNo, MessageIcon::Question, MessageTopic::Quit);
         m.defaultAnswer = MessageAnswer::No;
         if (m_platform.messageBox(m) != MessageAnswer::Yes) return false;
     }
@@ -207,10 +233,10 @@ void MainDialog::updateProgress() {
     }
     m_state.progressRight = format("%.0f%% completed", p);
     if (p > 0) {
-        m_state.progressCentre = format("Total time: %.0f sec",
-                                        m_renderer.elapsedSeconds() + m_renderer.remainingSeconds());
+        m_state.progressCentre = format(
+            "Total time: %.0f sec", m_renderer.elapsedSeconds() + m_renderer.remainingSeconds());
     }
     m_state.progressPosition = static_cast<int>(p);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

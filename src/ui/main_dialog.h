@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's behaviour, free of any toolkit: title and footer, the destination,
 // Start with its checks, the generation run one image per step with its progress
 // texts, Show Album and Quit. Views (Qt window, terminal) draw MainDialogState and
@@ -7,11 +8,11 @@
 #include <memory>
 #include <string>
 
-#include "core/album_model.h"
 #include "core/album_renderer.h"
 #include "core/platform.h"
+#include "model/album_model.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
 /// What the main window needs from the album editor, which lives longer than a Start.
 class AlbumEditorControl {
@@ -26,8 +27,8 @@ public:
 /// Everything a view shows. Texts of buttons carry their "&" mnemonic.
 struct MainDialogState {
     std::string windowTitle = "Kavlo";
-    std::string titleText;          ///< the "&Title" edit
-    std::string footerText;         ///< the "&Footer" edit
+    std::string titleText;   ///< the "&Title" edit
+    std::string footerText;  ///< the "&Footer" edit
     std::string destinationText = "(output dir)";
     std::string startText = "&Start";
     bool startEnabled = true;
@@ -41,30 +42,30 @@ struct MainDialogState {
     bool editsReadOnly = false;
     bool waitCursor = false;
     bool progressVisible = false;
-    int progressPosition = 0;       ///< 0..100
-    std::string progressLeft = " "; ///< remaining time
-    std::string progressCentre;     ///< total time
-    std::string progressRight;      ///< percentage completed
+    int progressPosition = 0;        ///< 0..100
+    std::string progressLeft = " ";  ///< remaining time
+    std::string progressCentre;      ///< total time
+    std::string progressRight;       ///< percentage completed
 };
 
 struct MainDialogOptions {
-    std::string settingsPath;   ///< the settings file rewritten at Start
-    bool unattended = false;    ///< start at once and close after the run
-    bool openedAlbum = false;   ///< the album came from its album information file
+    std::string settingsPath;  ///< the settings file rewritten at Start
+    bool unattended = false;   ///< start at once and close after the run
+    bool openedAlbum = false;  ///< the album came from its album information file
 };
 
 enum class StartOutcome {
-    Started,          ///< the run has begun; post step() calls
-    Declined,         ///< the overwrite question was answered No; nothing changed
-    Unwritable,       ///< the destination cannot be written; the dialog stays idle
-    NoImages,         ///< the input folder has no images left; the dialog closes
-    ShowedAlbum,      ///< after the run: the album was opened and the dialog closes
+    Started,      ///< the run has begun; post step() calls
+    Declined,     ///< the overwrite question was answered No; nothing changed
+    Unwritable,   ///< the destination cannot be written; the dialog stays idle
+    NoImages,     ///< the input folder has no images left; the dialog closes
+    ShowedAlbum,  ///< after the run: the album was opened and the dialog closes
 };
 
 class MainDialog {
 public:
     /// `renderer` works on `model`; both must outlive the dialog.
-    MainDialog(Platform& platform, AlbumModel& model, AlbumRenderer& renderer,
+    MainDialog(core::Platform& platform, model::AlbumModel& model, core::AlbumRenderer& renderer,
                MainDialogOptions options);
 
     /// Initialisation: fills the fields and reads exifpos from the settings file.
@@ -87,8 +88,8 @@ public:
     /// The current value is remembered for the next call.
     bool editorNeedsAutorotateRefresh();
 
-    int exifpos() const { return m_exifpos; }
-    void setExifpos(int value) { m_exifpos = value; }
+    model::ExifCaptionPlace exifpos() const { return m_exifpos; }
+    void setExifpos(model::ExifCaptionPlace value) { m_exifpos = value; }
 
     /// The Start button: starts the run, or after the run shows the album.
     StartOutcome pressStart();
@@ -103,22 +104,22 @@ public:
     /// Show Album, Quit).
     bool closed() const { return m_closed; }
 
-    AlbumModel& model() { return m_model; }
-    AlbumRenderer& renderer() { return m_renderer; }
+    model::AlbumModel& model() { return m_model; }
+    core::AlbumRenderer& renderer() { return m_renderer; }
 
 private:
     void updateProgress();
     void finishRun();
 
-    Platform& m_platform;
-    AlbumModel& m_model;
-    AlbumRenderer& m_renderer;
+    core::Platform& m_platform;
+    model::AlbumModel& m_model;
+    core::AlbumRenderer& m_renderer;
     MainDialogOptions m_options;
     MainDialogState m_state;
     AlbumEditorControl* m_editor = nullptr;
-    int m_exifpos = 0;
+    model::ExifCaptionPlace m_exifpos = model::ExifCaptionPlace::minorCaption;
     bool m_editorOpened = false;
-    bool m_editorAutorotate = true;   ///< auto-rotate value the editor last saw
+    bool m_editorAutorotate = true;  ///< auto-rotate value the editor last saw
     bool m_running = false;
     bool m_done = false;
     bool m_closed = false;
@@ -127,4 +128,4 @@ private:
 /// "Kavlo  [50%]" for a run at 50 percent.
 std::string progressWindowTitle(double percent);
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

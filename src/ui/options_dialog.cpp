@@ -1,16 +1,34 @@
 // SPDX-License-Identifier: MIT
 #include "ui/options_dialog.h"
 
+#include <strings.h>
 #include <algorithm>
 #include <cctype>
-#include <strings.h>
 
-#include "ui/simpleviewer_options.h"
-#include "ui/watermark_editor.h"
+#include "ui/simpleviewer_options_dialog.h"
+#include "ui/watermark_dialog.h"
 #include "util/files.h"
 #include "util/fonts.h"
 
-namespace kavlo {
+namespace kavlo::ui {
+
+using core::makeMessage;
+using core::Message;
+using core::MessageAnswer;
+using core::MessageButtons;
+using core::MessageIcon;
+using core::Platform;
+using model::AlbumModel;
+using model::AlbumSettings;
+using model::ExifCaptionPlace;
+using util::dataFolder;
+using util::fileNameOf;
+using util::format;
+using util::installedFontFiles;
+using util::listFiles;
+using util::stripExtension;
+using util::StripPosition;
+using util::WatermarkPosition;
 
 // ---- Number boxes -------------------------------------------------------------------
 
@@ -65,16 +83,34 @@ int qualityValue(int index) {
 
 const std::map<std::string, std::string>& languageTable() {
     static const std::map<std::string, std::string> table = {
-        {"uk", "English"},   {"dk", "Danish"},     {"de", "German"},
-        {"it", "Italian"},   {"es", "Spanish"},    {"se", "Swedish"},
-        {"no", "Norwegian"}, {"is", "Icelandic"},  {"ru", "Russian"},
-        {"fi", "Finnish"},   {"fr", "French"},     {"nl", "Dutch"},
-        {"hu", "Hungarian"}, {"pt", "Portuguese"}, {"ee", "Estonian"},
-        {"il", "Hebrew"},    {"cz", "Czech"},      {"tr", "Turkish"},
-        {"tw", "Traditional Chinese"},             {"lt", "Lithuanian"},
-        {"ro", "Romanian"},  {"hr", "Croatian"},   {"gr", "Greek"},
-        {"si", "Slovenian"}, {"esp", "Esperanto"}, {"pl", "Polish"},
-        {"sk", "Slovak"},    {"jp", "Japanese"},
+        {"uk", "English"},
+        {"dk", "Danish"},
+        {"de", "German"},
+        {"it", "Italian"},
+        {"es", "Spanish"},
+        {"se", "Swedish"},
+        {"no", "Norwegian"},
+        {"is", "Icelandic"},
+        {"ru", "Russian"},
+        {"fi", "Finnish"},
+        {"fr", "French"},
+        {"nl", "Dutch"},
+        {"hu", "Hungarian"},
+        {"pt", "Portuguese"},
+        {"ee", "Estonian"},
+        {"il", "Hebrew"},
+        {"cz", "Czech"},
+        {"tr", "Turkish"},
+        {"tw", "Traditional Chinese"},
+        {"lt", "Lithuanian"},
+        {"ro", "Romanian"},
+        {"hr", "Croatian"},
+        {"gr", "Greek"},
+        {"si", "Slovenian"},
+        {"esp", "Esperanto"},
+        {"pl", "Polish"},
+        {"sk", "Slovak"},
+        {"jp", "Japanese"},
     };
     return table;
 }
@@ -118,16 +154,16 @@ std::optional<std::string> keyOfDisplay(const std::map<std::string, std::string>
 
 // ---- The window ---------------------------------------------------------------------
 
-std::string COptionsDlg::defaultCssFolder() { return dataFolder() + "templates/js2/ext/css"; }
+std::string OptionsDialog::defaultCssFolder() { return dataFolder() + "templates/js2/ext/css"; }
 
-std::string COptionsDlg::examplesLink() { return "file://" + dataFolder() + "skins/index.html"; }
+std::string OptionsDialog::examplesLink() { return "file://" + dataFolder() + "skins/index.html"; }
 
-COptionsDlg::COptionsDlg(AlbumSettings& settings, int& exifpos, const AlbumModel& album,
-                         Platform& platform, std::string cssFolder)
+OptionsDialog::OptionsDialog(AlbumSettings& settings, ExifCaptionPlace& exifpos,
+                             const AlbumModel& album, Platform& platform, std::string cssFolder)
     : m_settings(settings), m_exifpos(exifpos), m_album(album), m_platform(platform),
       m_skins(discoverSkins(cssFolder)) {
     OptionsControls& c = controls;
-    c.exifIndex = std::clamp(exifpos, 0, 2);
+    c.exifIndex = std::clamp(static_cast<int>(exifpos), 0, 2);
     c.autorotate = settings.autorotate;
     c.simpleviewer = settings.simpleviewer;
     c.imagetext = settings.imagetext;
@@ -136,7 +172,7 @@ COptionsDlg::COptionsDlg(AlbumSettings& settings, int& exifpos, const AlbumModel
     c.smallSize = std::to_string(std::max(settings.svsize, 0));
     c.smallQuality = qualityIndex(settings.squality);
     c.smallSharpen = settings.ssharpen;
-    c.smallPosition = std::clamp(settings.smallpos, 0, 3);
+    c.smallPosition = std::clamp(static_cast<int>(settings.smallpos), 0, 3);
     c.mainWidth = std::to_string(std::max(settings.mhsize, 0));
     c.mainHeight = std::to_string(std::max(settings.mvsize, 0));
     c.mainQuality = qualityIndex(settings.mquality);
@@ -148,7 +184,7 @@ COptionsDlg::COptionsDlg(AlbumSettings& settings, int& exifpos, const AlbumModel
     c.copyhires = settings.copyhires;
 }
 
-void COptionsDlg::open() {
+void OptionsDialog::open() {
     const auto& languages = languageTable();
     if (auto it = languages.find(m_settings.language); it != languages.end()) {
         controls.language = it->second;
@@ -167,7 +203,7 @@ void COptionsDlg::open() {
     applyEnabling();
 }
 
-OptionsEnabled COptionsDlg::enabled() const {
+OptionsEnabled OptionsDialog::enabled() const {
     const OptionsControls& c = controls;
     OptionsEnabled e;
     e.svOptions = c.simpleviewer;
@@ -179,7 +215,7 @@ OptionsEnabled COptionsDlg::enabled() const {
     return e;
 }
 
-void COptionsDlg::applyEnabling() {
+void OptionsDialog::applyEnabling() {
     // The view reads enabled() after every handler; here only the size checks follow.
     checkSize(SizeBox::Thumbnails);
     checkSize(SizeBox::Large);
@@ -187,7 +223,7 @@ void COptionsDlg::applyEnabling() {
     checkSize(SizeBox::MainHeight);
 }
 
-std::optional<COptionsDlg::Sizes> COptionsDlg::readSizes(bool tell) const {
+std::optional<OptionsDialog::Sizes> OptionsDialog::readSizes(bool tell) const {
     auto s = parseNumberBox(controls.smallSize);
     auto w = parseNumberBox(controls.mainWidth);
     auto h = parseNumberBox(controls.mainHeight);
@@ -199,15 +235,13 @@ std::optional<COptionsDlg::Sizes> COptionsDlg::readSizes(bool tell) const {
     return Sizes{*s, *w, *h, *l};
 }
 
-std::optional<std::pair<int, int>> COptionsDlg::sizeRange(SizeBox box) const {
+std::optional<std::pair<int, int>> OptionsDialog::sizeRange(SizeBox box) const {
     auto sizes = readSizes(false);
     if (!sizes) return std::nullopt;
     const Sizes& z = *sizes;
     switch (box) {
-    case SizeBox::Thumbnails:
-        return std::pair{8, std::min(z.mainWidth, z.mainHeight) - 1};
-    case SizeBox::Large:
-        return std::pair{std::max(z.mainWidth, z.mainHeight) + 1, 4096};
+    case SizeBox::Thumbnails: return std::pair{8, std::min(z.mainWidth, z.mainHeight) - 1};
+    case SizeBox::Large: return std::pair{std::max(z.mainWidth, z.mainHeight) + 1, 4096};
     case SizeBox::MainWidth:
         return std::pair{controls.small ? z.small + 1 : 16, controls.large ? z.large - 1 : 2048};
     case SizeBox::MainHeight:
@@ -216,7 +250,7 @@ std::optional<std::pair<int, int>> COptionsDlg::sizeRange(SizeBox box) const {
     return std::nullopt;
 }
 
-bool COptionsDlg::checkSize(SizeBox box) {
+bool OptionsDialog::checkSize(SizeBox box) {
     // A box without a number is left alone here; OK refuses it with a message.
     auto sizes = readSizes(false);
     if (!sizes) return false;
@@ -252,27 +286,27 @@ bool COptionsDlg::checkSize(SizeBox box) {
     return true;
 }
 
-void COptionsDlg::clickedSmall() {
+void OptionsDialog::clickedSmall() {
     m_settings.reuseimages = false;
     applyEnabling();
 }
 
-void COptionsDlg::clickedLarge() {
+void OptionsDialog::clickedLarge() {
     m_settings.reuseimages = false;
     applyEnabling();
 }
 
-void COptionsDlg::clickedCopyHires() {
+void OptionsDialog::clickedCopyHires() {
     m_settings.reuseimages = false;
     applyEnabling();
 }
 
-void COptionsDlg::clickedImageText() {
+void OptionsDialog::clickedImageText() {
     m_settings.reuseimages = false;
     applyEnabling();
 }
 
-void COptionsDlg::clickedSimpleViewer() {
+void OptionsDialog::clickedSimpleViewer() {
     if (controls.simpleviewer) {
         Message question = makeMessage(
             "SimpleViewer will add image fades, better image caching and in general provide a\n"
@@ -294,22 +328,22 @@ void COptionsDlg::clickedSimpleViewer() {
     applyEnabling();
 }
 
-void COptionsDlg::changedQuality() { m_settings.reuseimages = false; }
+void OptionsDialog::changedQuality() { m_settings.reuseimages = false; }
 
-void COptionsDlg::clickedSharpen() { m_settings.reuseimages = false; }
+void OptionsDialog::clickedSharpen() { m_settings.reuseimages = false; }
 
-void COptionsDlg::clickedAutorotate() { m_settings.reuseimages = false; }
+void OptionsDialog::clickedAutorotate() { m_settings.reuseimages = false; }
 
-void COptionsDlg::clickedOrgFileNames() {
+void OptionsDialog::clickedOrgFileNames() {
     // Album image names change: the old images cannot be found again, so they go.
     m_settings.cleardirs = true;
     m_settings.reuseimages = false;
 }
 
-void COptionsDlg::simpleViewerOptions(OptionsSubWindows& windows) {
-    CSimpleViewerOptionsDlg dlg(m_platform, static_cast<int>(m_album.images.size()));
-    dlg.frameSize = std::clamp(m_settings.svframesize, 0, CSimpleViewerOptionsDlg::kMaxFrameSize);
-    constexpr int kMaxIndex = CSimpleViewerOptionsDlg::kMaxMatrixIndex;
+void OptionsDialog::simpleViewerOptions(OptionsSubWindows& windows) {
+    SimpleViewerOptionsDialog dlg(m_platform, static_cast<int>(m_album.images.size()));
+    dlg.frameSize = std::clamp(m_settings.svframesize, 0, SimpleViewerOptionsDialog::kMaxFrameSize);
+    constexpr int kMaxIndex = SimpleViewerOptionsDialog::kMaxMatrixIndex;
     dlg.rowIndex = std::clamp(m_settings.svthumbrows - 1, 0, kMaxIndex);
     dlg.columnIndex = std::clamp(m_settings.svthumbcols - 1, 0, kMaxIndex);
     dlg.backgroundColour = m_settings.svbgcolor;
@@ -334,25 +368,25 @@ void COptionsDlg::simpleViewerOptions(OptionsSubWindows& windows) {
     }
 }
 
-void COptionsDlg::editWatermark(OptionsSubWindows& windows) {
-    CImageTextEditorDlg::Values in;
+void OptionsDialog::editWatermark(OptionsSubWindows& windows) {
+    WatermarkDialog::Values in;
     in.text = m_settings.ittext;
     in.useMinorCaption = m_settings.itfrommicap;
     in.fontFile = fileNameOf(m_settings.itfontfile);
     in.sizeText = std::to_string(m_settings.itfontsize);
-    in.position = m_settings.itposition;
+    in.position = static_cast<int>(m_settings.itposition);
     in.colour = m_settings.itcolor;
     in.transparency = m_settings.ittransp;
 
     // Listing the fonts and reading their names takes a moment: the wait cursor
     // covers it and goes once the editor is ready for input.
     m_platform.setWaitCursor(true);
-    CImageTextEditorDlg dlg(m_platform, in, m_fontFiles ? *m_fontFiles : installedFontFiles());
+    WatermarkDialog dlg(m_platform, in, m_fontFiles ? *m_fontFiles : installedFontFiles());
     dlg.open();
     m_platform.setWaitCursor(false);
-    if (!windows.runWatermarkEditor(dlg)) return;
+    if (!windows.runWatermarkDialog(dlg)) return;
 
-    const CImageTextEditorDlg::Values out = dlg.result();
+    const WatermarkDialog::Values out = dlg.result();
     m_settings.ittext = out.text;
     m_settings.itfrommicap = out.useMinorCaption;
     // The editor hands back the bare file name when it never found the configured
@@ -361,20 +395,20 @@ void COptionsDlg::editWatermark(OptionsSubWindows& windows) {
     // A stored size that is not in the size list leaves the list without selection;
     // keep the stored size then rather than turning it into 0 (which renders nothing).
     if (auto size = parseNumberBox(out.sizeText)) m_settings.itfontsize = *size;
-    m_settings.itposition = out.position;
+    m_settings.itposition = static_cast<WatermarkPosition>(out.position);
     m_settings.itcolor = out.colour;
     m_settings.ittransp = out.transparency;
     m_settings.reuseimages = false;
 }
 
-bool COptionsDlg::ok() {
+bool OptionsDialog::ok() {
     auto sizes = readSizes(true);
     if (!sizes) return false;
     const OptionsControls& c = controls;
     AlbumSettings& s = m_settings;
     s.small = c.small;
     s.large = c.large;
-    s.smallpos = c.smallPosition;
+    s.smallpos = static_cast<StripPosition>(c.smallPosition);
     s.shsize = s.svsize = sizes->small;
     s.mhsize = sizes->mainWidth;
     s.mvsize = sizes->mainHeight;
@@ -385,7 +419,7 @@ bool COptionsDlg::ok() {
     s.copyhires = c.copyhires;
     if (auto code = keyOfDisplay(languageTable(), c.language)) s.language = *code;
     if (auto skin = keyOfDisplay(m_skins, c.skin)) s.appearance = *skin;
-    m_exifpos = c.exifIndex;
+    m_exifpos = static_cast<ExifCaptionPlace>(c.exifIndex);
     s.squality = qualityValue(c.smallQuality);
     s.mquality = qualityValue(c.mainQuality);
     s.lquality = qualityValue(c.largeQuality);
@@ -396,4 +430,4 @@ bool COptionsDlg::ok() {
     return true;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -3,7 +3,7 @@
 // SimpleViewer and watermark switches, original file names, and for thumbnails, main
 // and large images whether they are made, their sizes, JPEG quality and sharpening.
 //
-// COptionsDlg edits the album's live AlbumSettings and the main window's exifpos. It
+// OptionsDialog edits the album's live AlbumSettings and the main window's exifpos. It
 // holds the values of the window's controls (OptionsControls); the Qt view copies the
 // widgets into `controls` before each handler and shows `controls` again afterwards.
 // Some handlers change the settings at once (reuseimages, cleardirs and whatever the
@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "core/album_model.h"
 #include "core/platform.h"
+#include "model/album_model.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
-class CImageTextEditorDlg;
-class CSimpleViewerOptionsDlg;
+class WatermarkDialog;
+class SimpleViewerOptionsDialog;
 
 // ---- Number boxes shared by the option windows ------------------------------------
 
@@ -33,9 +33,9 @@ std::optional<int> parseNumberBox(const std::string& text);
 int closestInRange(int v, int min, int max);
 /// "%s must have a size between %i and %i.\n\nThe closest value has been inserted."
 /// shown with the caption "Information".
-void showRangeMessage(Platform& platform, const std::string& label, int min, int max);
+void showRangeMessage(core::Platform& platform, const std::string& label, int min, int max);
 /// The message for a number box that holds no number.
-void showNotANumberMessage(Platform& platform);
+void showNotANumberMessage(core::Platform& platform);
 
 // ---- Lists --------------------------------------------------------------------------
 
@@ -58,39 +58,39 @@ std::vector<std::string> sortedDisplayNames(const std::map<std::string, std::str
 
 /// Values of the Options window's controls.
 struct OptionsControls {
-    std::string skin;             ///< selected skin display name, "" when none
-    std::string language;         ///< selected language display name, "" when none
-    int exifIndex = 0;            ///< "E&xposure Information (Exif)" list
+    std::string skin;      ///< selected skin display name, "" when none
+    std::string language;  ///< selected language display name, "" when none
+    int exifIndex = 0;     ///< "E&xposure Information (Exif)" list
     bool autorotate = true;
     bool simpleviewer = false;
     bool imagetext = false;
     bool orgfilenames = false;
 
-    bool small = true;            ///< thumbnails "S&how"
-    std::string smallSize;        ///< number box text
-    int smallQuality = 1;         ///< quality list index
+    bool small = true;      ///< thumbnails "S&how"
+    std::string smallSize;  ///< number box text
+    int smallQuality = 1;   ///< quality list index
     bool smallSharpen = true;
-    int smallPosition = 0;        ///< "Left", "Right", "Top", "Bottom"
+    int smallPosition = 0;  ///< "Left", "Right", "Top", "Bottom"
 
     std::string mainWidth;
     std::string mainHeight;
     int mainQuality = 1;
     bool mainSharpen = true;
 
-    bool large = false;           ///< large images "Sho&w"
+    bool large = false;  ///< large images "Sho&w"
     std::string largeSize;
     int largeQuality = 1;
     bool largeSharpen = true;
-    bool copyhires = false;       ///< "Use input &files"
+    bool copyhires = false;  ///< "Use input &files"
 };
 
 /// Which controls accept input (those not named here always do).
 struct OptionsEnabled {
-    bool svOptions = false;       ///< "Optio&ns"
-    bool watermarkEdit = false;   ///< "E&dit"
+    bool svOptions = false;      ///< "Optio&ns"
+    bool watermarkEdit = false;  ///< "E&dit"
     bool smallSize = false;
-    bool smallOthers = false;     ///< thumbnail quality, sharpen and position
-    bool largeSize = false;       ///< large size, quality and sharpen
+    bool smallOthers = false;  ///< thumbnail quality, sharpen and position
+    bool largeSize = false;    ///< large size, quality and sharpen
     bool copyhires = false;
 };
 
@@ -102,17 +102,18 @@ enum class SizeBox { Thumbnails, Large, MainWidth, MainHeight };
 class OptionsSubWindows {
 public:
     virtual ~OptionsSubWindows() = default;
-    virtual bool runSimpleViewerOptions(CSimpleViewerOptionsDlg& dialog) = 0;
-    virtual bool runWatermarkEditor(CImageTextEditorDlg& dialog) = 0;
+    virtual bool runSimpleViewerOptions(SimpleViewerOptionsDialog& dialog) = 0;
+    virtual bool runWatermarkDialog(WatermarkDialog& dialog) = 0;
 };
 
-class COptionsDlg {
+class OptionsDialog {
 public:
     /// Loads the controls from `settings` and `exifpos`, builds the language table
     /// and finds the skins in `cssFolder` (by default the js2 template set's css
     /// folder beside the program).
-    COptionsDlg(AlbumSettings& settings, int& exifpos, const AlbumModel& album,
-                Platform& platform, std::string cssFolder = defaultCssFolder());
+    OptionsDialog(model::AlbumSettings& settings, model::ExifCaptionPlace& exifpos,
+                  const model::AlbumModel& album, core::Platform& platform,
+                  std::string cssFolder = defaultCssFolder());
 
     static std::string defaultCssFolder();
     /// "file://" + the skin example page beside the program.
@@ -165,15 +166,17 @@ public:
 private:
     /// Sizes from the number boxes; nullopt (after telling the user) when one holds
     /// no number.
-    struct Sizes { int small, mainWidth, mainHeight, large; };
+    struct Sizes {
+        int small, mainWidth, mainHeight, large;
+    };
     std::optional<Sizes> readSizes(bool tell) const;
 
-    AlbumSettings& m_settings;
-    int& m_exifpos;
-    const AlbumModel& m_album;
-    Platform& m_platform;
+    model::AlbumSettings& m_settings;
+    model::ExifCaptionPlace& m_exifpos;
+    const model::AlbumModel& m_album;
+    core::Platform& m_platform;
     std::map<std::string, std::string> m_skins;
     std::optional<std::vector<std::string>> m_fontFiles;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -1,7 +1,17 @@
+// SPDX-License-Identifier: MIT
 // Unattended answers for the terminal.
 #include "ui/terminal_platform.h"
 
-namespace kavlo {
+namespace kavlo::ui {
+
+using core::CustomColours;
+using core::FolderChoice;
+using core::FolderRequest;
+using core::Message;
+using core::MessageAnswer;
+using core::MessageButtons;
+using core::MessageTopic;
+using util::Colour;
 
 TerminalPlatform::TerminalPlatform(UnattendedAnswers answers, std::FILE* err)
     : m_answers(answers), m_err(err) {}
@@ -29,9 +39,7 @@ MessageAnswer TerminalPlatform::messageBox(const Message& m) {
     case MessageTopic::NewImages:
         answer = m_answers.addNew ? MessageAnswer::Yes : MessageAnswer::No;
         break;
-    case MessageTopic::Quit:
-        answer = MessageAnswer::Yes;
-        break;
+    case MessageTopic::Quit: answer = MessageAnswer::Yes; break;
     case MessageTopic::Notice:
         switch (m.buttons) {
         case MessageButtons::Ok: answer = MessageAnswer::Ok; break;
@@ -71,11 +79,13 @@ FolderChoice TerminalPlatform::chooseFolder(const FolderRequest&) {
     return FolderChoice::cancel();
 }
 
-std::optional<Colour> TerminalPlatform::chooseColour(Colour, CustomColours&) { return std::nullopt; }
+std::optional<Colour> TerminalPlatform::chooseColour(Colour, CustomColours&) {
+    return std::nullopt;
+}
 
 bool TerminalPlatform::openWithDefaultProgram(const std::string& target) {
     std::fprintf(m_err, "Open: %s\n", target.c_str());
     return false;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Platform of unattended runs in a terminal: every message box is printed to the
 // error stream as "Caption: text" and every question takes the answer chosen on the
 // command line, which never loses work. A folder chooser cannot be shown, so asking for
@@ -9,7 +10,7 @@
 
 #include "core/platform.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
 /// Answers chosen on the command line.
 struct UnattendedAnswers {
@@ -18,13 +19,14 @@ struct UnattendedAnswers {
     bool addNew = false;          ///< --add-new: append images new to the input folder
 };
 
-class TerminalPlatform : public Platform {
+class TerminalPlatform : public core::Platform {
 public:
     explicit TerminalPlatform(UnattendedAnswers answers, std::FILE* err = stderr);
 
-    MessageAnswer messageBox(const Message& message) override;
-    FolderChoice chooseFolder(const FolderRequest& request) override;
-    std::optional<Colour> chooseColour(Colour initial, CustomColours& custom) override;
+    core::MessageAnswer messageBox(const core::Message& message) override;
+    core::FolderChoice chooseFolder(const core::FolderRequest& request) override;
+    std::optional<util::Colour> chooseColour(util::Colour initial,
+                                             core::CustomColours& custom) override;
     bool openWithDefaultProgram(const std::string& target) override;
     void setWaitCursor(bool) override {}
 
@@ -34,9 +36,9 @@ public:
 private:
     UnattendedAnswers m_answers;
     std::FILE* m_err;
-    MessageTopic m_lastTopic = MessageTopic::Notice;
+    core::MessageTopic m_lastTopic = core::MessageTopic::Notice;
     std::string m_lastCaption;
     std::string m_stopReason;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Unattended album generation in a terminal.
 #include "ui/terminal_run.h"
 
@@ -10,7 +11,17 @@
 #include "ui/main_dialog.h"
 #include "util/files.h"
 
-namespace kavlo {
+namespace kavlo::ui {
+
+using core::AlbumRenderer;
+using core::isAutomationSwitch;
+using core::parseCommandLine;
+using core::Startup;
+using core::StartupEnvironment;
+using core::StartupResult;
+using core::StartupStatus;
+using model::AlbumModel;
+
 namespace {
 
 std::string lower(std::string s) {
@@ -32,7 +43,10 @@ ProgramOptions parseProgramOptions(const std::vector<std::string>& args) {
         if (l == "--jobs" || l.rfind("--jobs=", 0) == 0) {
             std::string value;
             if (l == "--jobs") {
-                if (i + 1 >= args.size()) { fail("--jobs needs a number"); continue; }
+                if (i + 1 >= args.size()) {
+                    fail("--jobs needs a number");
+                    continue;
+                }
                 value = args[++i];
             } else {
                 value = arg.substr(7);
@@ -47,8 +61,7 @@ ProgramOptions parseProgramOptions(const std::vector<std::string>& args) {
             } else {
                 o.jobs = n;
             }
-        }
-        else if (l == "--help" || l == "-h") o.help = true;
+        } else if (l == "--help" || l == "-h") o.help = true;
         else if (l == "--version") o.version = true;
         else if (l == "--no-gui") o.noGui = true;
         else if (l == "--overwrite") o.answers.overwrite = true;
@@ -167,4 +180,4 @@ int runInTerminal(const ProgramOptions& options, const StartupEnvironment& env, 
     return 0;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

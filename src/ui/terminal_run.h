@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Kavlo in a terminal: the command line of the program, and a whole unattended run
 // (start-up, Start, every step with a progress line) without a display.
 #pragma once
@@ -9,16 +10,16 @@
 #include "core/startup.h"
 #include "ui/terminal_platform.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
 struct ProgramOptions {
-    CommandLine album;            ///< folder and the "Automation" switch
-    bool help = false;            ///< --help
-    bool version = false;         ///< --version
-    bool noGui = false;           ///< --no-gui
-    UnattendedAnswers answers;    ///< --overwrite, --exclude-missing, --add-new
-    int jobs = 0;                 ///< --jobs N: worker threads; 0 = one per core
-    std::string error;            ///< an option that is not known; "" when all are fine
+    core::CommandLine album;    ///< folder and the "Automation" switch
+    bool help = false;          ///< --help
+    bool version = false;       ///< --version
+    bool noGui = false;         ///< --no-gui
+    UnattendedAnswers answers;  ///< --overwrite, --exclude-missing, --add-new
+    int jobs = 0;               ///< --jobs N: worker threads; 0 = one per core
+    std::string error;          ///< an option that is not known; "" when all are fine
 };
 
 ProgramOptions parseProgramOptions(const std::vector<std::string>& args);
@@ -30,7 +31,7 @@ bool hasDisplay();
 /// Builds the album unattended. Messages go to `err` as "Caption: text"; progress is a
 /// single updating line on a terminal, plain lines otherwise. Returns the exit status:
 /// 0 when the album was generated, non-zero with a reason on `err` otherwise.
-int runInTerminal(const ProgramOptions& options, const StartupEnvironment& env,
+int runInTerminal(const ProgramOptions& options, const core::StartupEnvironment& env,
                   std::FILE* err = stderr);
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

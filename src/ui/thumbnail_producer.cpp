@@ -15,7 +15,26 @@
 #include "metadata/exif.h"
 #include "util/files.h"
 
-namespace kavlo {
+namespace kavlo::ui {
+
+using imaging::RasterImage;
+using imaging::RPcreate;
+using imaging::RPfastScale;
+using imaging::RPfillColour;
+using imaging::RPfree;
+using imaging::RPpaste;
+using imaging::RPreadJpeg;
+using imaging::RPreadJpegInfo;
+using imaging::RPreadJpegMemory;
+using imaging::RPreadTiff;
+using imaging::RProtate;
+using imaging::RPstride;
+using metadata::ExifInfo;
+using metadata::freeExif;
+using metadata::readExif;
+using util::fileNameOf;
+using util::isJpegFile;
+using util::isTiffFile;
 
 namespace {
 
@@ -93,8 +112,8 @@ Picture toPicture(const RasterImage& image) {
 
 // Decodes the picture a JPEG thumbnail is made from: the embedded Exif thumbnail when
 // its orientation agrees with the image's, else the image at reduced size.
-void decodeJpegForThumbnail(const std::string& path, int size, Raster& picture,
-                            int& orientation, ThumbnailSource& source) {
+void decodeJpegForThumbnail(const std::string& path, int size, Raster& picture, int& orientation,
+                            ThumbnailSource& source) {
     // One header read gives the embedded thumbnail, the orientation and the stored size.
     ExifInfo info = readExif(path, true);
     orientation = info.orientation;
@@ -262,4 +281,4 @@ void ThumbnailProducer::run(std::uint64_t generation, std::vector<ThumbnailJob> 
     if (!m_stop && notify) notify();
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::ui {
 
 /// A picture for the screen: 24-bit pixels blue, green, red, rows top first, packed
 /// (a row is 3 x width bytes). Empty when width or height is 0.
@@ -92,8 +92,8 @@ public:
     /// `jobs` in order. `notify` is called on that thread whenever thumbnails wait in
     /// the queue and none was announced since the last take(), and once more after the
     /// last job; it must only post a message to the window's thread.
-    void start(std::uint64_t generation, std::vector<ThumbnailJob> jobs, int size,
-               bool autorotate, std::function<void()> notify);
+    void start(std::uint64_t generation, std::vector<ThumbnailJob> jobs, int size, bool autorotate,
+               std::function<void()> notify);
     /// Sets the stop flag (checked between images), waits for the thread to end and
     /// discards every thumbnail not yet taken. Safe to call when nothing runs.
     void stop();
@@ -103,16 +103,16 @@ public:
     bool busy() const { return m_busy.load(); }
 
 private:
-    void run(std::uint64_t generation, std::vector<ThumbnailJob> jobs, int size,
-             bool autorotate, std::function<void()> notify);
+    void run(std::uint64_t generation, std::vector<ThumbnailJob> jobs, int size, bool autorotate,
+             std::function<void()> notify);
 
     ThumbnailMaker m_maker;
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_busy{false};
-    std::mutex m_mutex;                       // guards m_queue and m_announced
+    std::mutex m_mutex;  // guards m_queue and m_announced
     std::vector<FinishedThumbnail> m_queue;
     bool m_announced = false;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -1,4 +1,4 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-License-Identifier: MIT
 // File-system utilities: paths, listings, probes, atomic writes, templates.
 #include "util/files.h"
 
@@ -21,7 +21,7 @@
 #define KAVLO_VERSION ""
 #endif
 
-namespace kavlo {
+namespace kavlo::util {
 
 namespace {
 
@@ -147,7 +147,7 @@ bool replaceAtomically(const std::string& path, Durability durability, Producer 
     Fd fd(createTempBeside(path, temp));
     if (!fd.valid()) return false;
     // A replaced file keeps its permissions (a private settings file stays private).
-    struct stat old{};
+    struct stat old {};
     if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
         ::fchmod(fd.get(), old.st_mode & 07777);
     }
@@ -216,6 +216,15 @@ std::string rebasePath(const std::string& path, const std::string& folder) {
     return folder + "/" + fileNameOf(path);
 }
 
+bool isPlainFolderName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (const char c : name) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (c == '/' || u < 0x20 || u == 0x7F) return false;
+    }
+    return true;
+}
+
 std::string programFolder() {
     std::string buf(4096, '\0');
     for (;;) {
@@ -234,7 +243,7 @@ std::string programFolder() {
 FilePtr openRegularFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return nullptr;
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return nullptr;
@@ -246,7 +255,7 @@ FilePtr openRegularFile(const std::string& path) {
 
 bool fileExists(const std::string& path) {
     if (path.empty()) return false;
-    struct stat st{};
+    struct stat st {};
     // Regular files only: a FIFO or device named like a photo or an album file would
     // block or never end when read.
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
@@ -256,14 +265,14 @@ bool fileExists(const std::string& path) {
 
 bool folderExists(const std::string& path) {
     if (path.empty()) return false;
-    struct stat st{};
+    struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool copyFile(const std::string& source, const std::string& destination) {
     Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (!in.valid()) return false;
-    struct stat st{};
+    struct stat st {};
     if (::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     return replaceAtomically(destination, Durability::RenameOnly, [&](int out) {
         char buf[65536];
@@ -308,7 +317,7 @@ FileList listFiles(const std::string& folder, const std::string& pattern, bool n
         if (name.empty() || name[0] == '.') continue;
         if (!wildcardMatch(pattern, name)) continue;
         const std::string full = folder + "/" + name;
-        struct stat st{};
+        struct stat st {};
         if (::stat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
         if (st.st_size == 0) {
             if (emptyCount) ++*emptyCount;
@@ -334,7 +343,8 @@ bool deleteImages(const std::string& folder) {
     // A folder that is a symbolic link leads outside the album it belongs to: its
     // images are not Kavlo's to delete.
     struct stat st {};
-    if (::lstat(stripTrailingSeparator(folder).c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return false;
+    if (::lstat(stripTrailingSeparator(folder).c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        return false;
     const FileList list = listImages(folder, false);
     for (const std::string& path : list) ::unlink(path.c_str());
     return !list.empty();
@@ -353,7 +363,7 @@ std::string dataFolder() {
 bool readFile(const std::string& path, std::string& contents) {
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid()) return false;
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
     std::string data;
     if (S_ISREG(st.st_mode) && st.st_size > 0) data.reserve(static_cast<std::size_t>(st.st_size));
@@ -395,4 +405,4 @@ bool instantiateTemplate(const std::string& templatePath, const std::string& out
     return writeTextFile(outputPath, text, Durability::RenameOnly);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::util

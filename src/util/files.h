@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File-system utilities: path decomposition, image listing, folder probes, the
 // program's own folder and version, fonts, and template instantiation.
 //
@@ -15,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::util {
 
 /// Ordered list of bare names or full paths, sorted by plain byte comparison.
 using FileList = std::vector<std::string>;
@@ -41,6 +42,9 @@ std::string folderNameOf(const std::string& path);
 std::string parentFolderOf(const std::string& path);
 /// folder + "/" + fileNameOf(path).
 std::string rebasePath(const std::string& path, const std::string& folder);
+/// True when `name` can serve as an album sub-folder: not empty, not "." or "..", no
+/// "/" and no control character. Anything else could point outside the album folder.
+bool isPlainFolderName(const std::string& name);
 /// Folder of the running executable (from /proc/self/exe), with a trailing "/".
 std::string programFolder();
 
@@ -109,4 +113,4 @@ bool writeFileAtomic(const std::string& path, const std::string& bytes,
 bool instantiateTemplate(const std::string& templatePath, const std::string& outputPath,
                          const ReplacementMap& replacements);
 
-}  // namespace kavlo
+}  // namespace kavlo::util

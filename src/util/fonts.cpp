@@ -1,4 +1,4 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-License-Identifier: MIT
 // Installed fonts through fontconfig.
 #include "util/fonts.h"
 
@@ -10,7 +10,7 @@
 
 #include "util/files.h"
 
-namespace kavlo {
+namespace kavlo::util {
 
 namespace {
 
@@ -37,7 +37,8 @@ std::vector<std::string> queryFontFiles() {
     if (!set) return files;
     for (int i = 0; i < set->nfont; ++i) {
         FcChar8* file = nullptr;
-        if (FcPatternGetString(set->fonts[i], FC_FILE, 0, &file) != FcResultMatch || !file) continue;
+        if (FcPatternGetString(set->fonts[i], FC_FILE, 0, &file) != FcResultMatch || !file)
+            continue;
         std::string path(reinterpret_cast<const char*>(file));
         if (extensionOf(path) == "ttf") files.push_back(std::move(path));
     }
@@ -91,4 +92,4 @@ std::string defaultFontFile() {
     return file;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::util

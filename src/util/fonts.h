@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Installed fonts, as fontconfig knows them.
 //
 // Both lists are computed once per process (the first call asks fontconfig) and
@@ -7,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::util {
 
 /// Every TrueType file ("*.ttf", extension in any letter case) that fontconfig knows,
 /// as full paths sorted by byte comparison, without duplicates. Empty when fontconfig
@@ -18,4 +19,4 @@ std::vector<std::string> installedFontFiles();
 /// DejaVu Sans); "" when fontconfig offers no match with a file.
 std::string defaultFontFile();
 
-}  // namespace kavlo
+}  // namespace kavlo::util

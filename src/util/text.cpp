@@ -1,4 +1,4 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-License-Identifier: MIT
 // Text utilities: replacement, escaping, code pages, base64, colours.
 #include "util/text.h"
 
@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::util {
 
 namespace {
 
@@ -19,10 +19,9 @@ namespace {
 // leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control characters
 // of the same value, as the Windows conversion does, so that no byte is ever lost.
 constexpr char32_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 void appendUtf8(std::string& out, char32_t cp) {
@@ -78,7 +77,7 @@ std::string_view upToZero(const std::string& text) {
 
 // Repairs text into valid UTF-8: well-formed sequences are copied, every other byte
 // is taken as its Windows-1252 character.
-std::string repairUtf8(std::string_view s) {
+std::string repairedUtf8(std::string_view s) {
     std::string out;
     out.reserve(s.size());
     std::size_t i = 0;
@@ -126,7 +125,8 @@ std::string convert(std::string_view in, const char* to, const char* from, UnitL
         if (r != static_cast<std::size_t>(-1)) continue;
         if (errno == E2BIG) continue;
         // EILSEQ or EINVAL: one unit that cannot be converted.
-        const std::size_t skip = std::min(srcLeft, std::max<std::size_t>(1, unitLength(src, srcLeft)));
+        const std::size_t skip =
+            std::min(srcLeft, std::max<std::size_t>(1, unitLength(src, srcLeft)));
         out += '?';
         src += skip;
         srcLeft -= skip;
@@ -165,7 +165,7 @@ std::string htmlEscape(const std::string& text, bool toUtf8) {
     s = replaceAll(std::move(s), "<", "&lt;");
     s = replaceAll(std::move(s), ">", "&gt;");
     s = replaceAll(std::move(s), "\"", "&quot;");
-    return toUtf8 ? ansiToUtf8(s) : s;
+    return toUtf8 ? repairUtf8(s) : s;
 }
 
 std::string htmlUnescape(const std::string& text, bool fromUtf8) {
@@ -173,7 +173,7 @@ std::string htmlUnescape(const std::string& text, bool fromUtf8) {
     s = replaceAll(std::move(s), "&lt;", "<");
     s = replaceAll(std::move(s), "&gt;", ">");
     s = replaceAll(std::move(s), "&quot;", "\"");
-    return fromUtf8 ? utf8ToAnsi(s) : s;
+    return fromUtf8 ? repairUtf8(s) : s;
 }
 
 std::string percentEscape(const std::string& text) {
@@ -191,7 +191,7 @@ std::string jsEscape(const std::string& text, bool toUtf8) {
     s = replaceAll(std::move(s), "\"", "\\\"");
     s = replaceAll(std::move(s), "\n", " ");
     s = replaceAll(std::move(s), "\r", " ");
-    return toUtf8 ? ansiToUtf8(s) : s;
+    return toUtf8 ? repairUtf8(s) : s;
 }
 
 std::string crlfToBr(const std::string& text, bool xhtml) {
@@ -202,20 +202,18 @@ std::string brToCrlf(const std::string& text, bool xhtml) {
     return replaceAll(text, xhtml ? "<br/>" : "<br>", "\r\n");
 }
 
-std::string ansiToUtf8(const std::string& text) { return repairUtf8(upToZero(text)); }
+std::string repairUtf8(const std::string& text) { return repairedUtf8(upToZero(text)); }
 
-std::string utf8ToAnsi(const std::string& text) { return repairUtf8(upToZero(text)); }
-
-std::string ansiToMac(const std::string& text) {
-    return convert(repairUtf8(upToZero(text)), "MACINTOSH", "UTF-8", utf8Unit);
+std::string utf8ToMacRoman(const std::string& text) {
+    return convert(repairedUtf8(upToZero(text)), "MACINTOSH", "UTF-8", utf8Unit);
 }
 
-std::string macToAnsi(const std::string& text) {
+std::string macRomanToUtf8(const std::string& text) {
     return convert(upToZero(text), "UTF-8", "MACINTOSH", byteUnit);
 }
 
 std::string utf8ToLatin1(const std::string& text) {
-    return convert(repairUtf8(upToZero(text)), "ISO-8859-1", "UTF-8", utf8Unit);
+    return convert(repairedUtf8(upToZero(text)), "ISO-8859-1", "UTF-8", utf8Unit);
 }
 
 std::string base64Encode(const std::string& text) {
@@ -304,15 +302,6 @@ bool hexToColor(const std::string& text, Colour& colour) {
     return true;
 }
 
-std::string positionName(int index) {
-    switch (index) {
-        case 1: return "right";
-        case 2: return "top";
-        case 3: return "bottom";
-        default: return "left";
-    }
-}
-
 std::string format(const char* fmt, ...) {
     va_list args;
     va_start(args, fmt);
@@ -337,4 +326,4 @@ std::string format(const char* fmt, ...) {
     return out;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::util

@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: MIT
 // Text utilities: replacement, escaping for the file formats Kavlo writes, line-break
 // conversion, code pages, base64, colours and a few settings-derived names.
 //
 // Common rules:
-// - Text in memory is UTF-8. The "ANSI" functions keep their names from the album
-//   file formats: ansiToUtf8/utf8ToAnsi pass valid UTF-8 through and repair every byte
-//   that is not part of a valid UTF-8 sequence as the Windows-1252 character of that
-//   byte, so text from old cameras and editors stays readable.
+// - Text in memory is UTF-8. Text read from files and photos goes through repairUtf8:
+//   valid UTF-8 passes through, and every byte that is not part of a valid UTF-8
+//   sequence becomes the Windows-1252 character of that byte, so text from old cameras
+//   and editors stays readable.
 // - Every function is pure: it takes its input by constant reference and returns a
 //   new string. None fails for any input.
 #pragma once
@@ -14,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-namespace kavlo {
+namespace kavlo::util {
 
 /// Colour as stored in settings: red in the lowest byte, then green, then blue.
 using Colour = std::uint32_t;
@@ -25,15 +26,15 @@ using Colour = std::uint32_t;
 std::string replaceAll(std::string text, std::string_view pattern, std::string_view replacement);
 
 /// "&" -> "&amp;", "<" -> "&lt;", ">" -> "&gt;", '"' -> "&quot;" (in this order);
-/// then ansiToUtf8 when toUtf8 is true.
+/// then repairUtf8 when toUtf8 is true.
 std::string htmlEscape(const std::string& text, bool toUtf8);
 /// Inverse of htmlEscape for its four entities only ("&amp;" first); then
-/// utf8ToAnsi when fromUtf8 is true.
+/// repairUtf8 when fromUtf8 is true.
 std::string htmlUnescape(const std::string& text, bool fromUtf8);
 /// "<" -> "%3C", ">" -> "%3E", '"' -> "%22", "&" -> "%26" (in this order).
 std::string percentEscape(const std::string& text);
 /// Script string literal escaping: backslash doubled, apostrophe and double quote
-/// preceded by a backslash, LF and CR each become one space; then ansiToUtf8 when
+/// preceded by a backslash, LF and CR each become one space; then repairUtf8 when
 /// toUtf8 is true.
 std::string jsEscape(const std::string& text, bool toUtf8);
 /// Every CR LF pair becomes "<br/>" (xhtml) or "<br>".
@@ -43,13 +44,12 @@ std::string brToCrlf(const std::string& text, bool xhtml);
 
 /// Valid UTF-8 passes unchanged; every other byte becomes the UTF-8 form of its
 /// Windows-1252 character. The input is read up to its first zero byte.
-std::string ansiToUtf8(const std::string& text);
-/// Same repair as ansiToUtf8 (memory is UTF-8, so the "ANSI" form is UTF-8 too).
-std::string utf8ToAnsi(const std::string& text);
-/// UTF-8 to Mac Roman (iconv "MACINTOSH"); a character with no Mac Roman form becomes "?".
-std::string ansiToMac(const std::string& text);
+std::string repairUtf8(const std::string& text);
+/// UTF-8 (repaired first) to Mac Roman (iconv "MACINTOSH"); a character with no Mac
+/// Roman form becomes "?".
+std::string utf8ToMacRoman(const std::string& text);
 /// Mac Roman to UTF-8.
-std::string macToAnsi(const std::string& text);
+std::string macRomanToUtf8(const std::string& text);
 /// UTF-8 to ISO-8859-1; a character with no ISO-8859-1 form becomes "?".
 std::string utf8ToLatin1(const std::string& text);
 
@@ -67,10 +67,7 @@ std::string colorToHex(Colour colour);
 /// first six characters are not all hexadecimal digits.
 bool hexToColor(const std::string& text, Colour& colour);
 
-/// "left", "right", "top", "bottom" for 0..3; "left" for any other index.
-std::string positionName(int index);
-
 /// printf-style formatting into a std::string.
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
-}  // namespace kavlo
+}  // namespace kavlo::util

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 'use strict';
 // Accessibility of the album pages, the help page and the skins page: axe-core
 // finds no violations (contrast of links included), the skip link and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 'use strict';
 // The HTML album opened from disk in Chromium: images, navigation, deep links,
 // introduction, strip positions, captions, awkward file names, the extra pages.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 'use strict';
 // Albums of 30, 5,000 and 20,000 photos opened from disk: the start page and the
 // overview build only what is near the screen, so the elements on the page, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 'use strict';
 // End to end: albums made by the kavlo command line from real photographs,
 // opened in Chromium from disk and over http.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 'use strict';
 // The help page and the skin examples page, laid out as they are installed:
 // readme.html and skins/ beside the program, the template set in templates/.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 'use strict';
 // Every language file and every skin of the template set, loaded into an album.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 'use strict';
 // Time to the first photo on a slow-4G phone: 390 x 844 at 3x, 1.6 Mbps down,
 // 750 kbps up, 150 ms round trip, the processor slowed down 4 times (Chrome

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 'use strict';
 // The caption sanitiser (html.js) against known ways of smuggling script into
 // HTML, run in the album page itself: nothing runs, only allowed formatting and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 'use strict';
 // The template set as files: the names the album writers copy, the placeholders
 // each instantiated page holds, and the icon. No browser needed.

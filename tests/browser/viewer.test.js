@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 'use strict';
 // The photo on show as visitors see it on a phone (390 x 844 at 3x), a laptop
 // (1366 x 768) and a 4K screen at 200 % (1920 x 1080 CSS pixels at 2x): how

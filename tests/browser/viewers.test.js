@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 'use strict';
 // The gallery (SimpleViewer) and slideshow (AutoViewer) pages, from disk and
 // over a local http server, where they read gallery.xml / gallerydata.xml.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generation run end to end through real files: sizes, names, copies, reuse,
 // viewer modes, the time estimate and the safety rules for odd album files.
 #include <gtest/gtest.h>
@@ -6,11 +7,21 @@
 
 #include "core/album_renderer.h"
 #include "core/image_pipeline.h"
+#include "support/test_photos.h"
 #include "test_support.h"
 #include "util/files.h"
-#include "support/test_photos.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using imaging::RasterImage;
+using imaging::RPfree;
+using imaging::RPreadJpeg;
+using imaging::RPstride;
+using model::AlbumModel;
+using model::AlbumSettings;
+using model::ImageEntry;
+using util::format;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -61,12 +72,11 @@ AlbumModel makeAlbum(const std::string& root, const std::vector<std::string>& im
 void runAll(AlbumRenderer& r) {
     r.begin();
     int guard = 0;
-    while (r.step() && ++guard < 10000) {
-    }
+    while (r.step() && ++guard < 10000) {}
     ASSERT_TRUE(r.finished());
 }
 
-TEST(ImageNames, NumberedAndOriginalNames) {
+TEST(ImageNames, numberedAndOriginalNames) {
     AlbumSettings s;
     ImageEntry e{"/p/IMG #5.JPG", "", ""};
     EXPECT_EQ(albumImageName(s, e, 0), "0001.jpg");
@@ -76,7 +86,7 @@ TEST(ImageNames, NumberedAndOriginalNames) {
     EXPECT_EQ(albumImageName(s, ImageEntry{"/p/a#b.jpg", "", ""}, 11), "ab-012.jpg");
 }
 
-TEST(FitBox, LandscapePortraitAndEnlargement) {
+TEST(FitBox, landscapePortraitAndEnlargement) {
     EXPECT_EQ(fitBox(552, 552, 3000, 2000), (std::pair<int, int>{552, 368}));
     EXPECT_EQ(fitBox(80, 80, 3000, 2000), (std::pair<int, int>{80, 53}));
     EXPECT_EQ(fitBox(552, 552, 2000, 3000), (std::pair<int, int>{368, 552}));
@@ -85,7 +95,7 @@ TEST(FitBox, LandscapePortraitAndEnlargement) {
     EXPECT_EQ(fitBox(80, 80, 0, 0), (std::pair<int, int>{0, 0}));
 }
 
-TEST(Renderer, DefaultSettingsOnALargeJpeg) {
+TEST(Renderer, defaultSettingsOnALargeJpeg) {
     const std::string root = scratchFolder("default3000");
     fs::create_directories(root + "/photos");
     ASSERT_TRUE(writeTestJpeg(root + "/photos/a.jpg", 3000, 2000));
@@ -104,7 +114,7 @@ TEST(Renderer, DefaultSettingsOnALargeJpeg) {
     EXPECT_DOUBLE_EQ(r.percentDone(), 100.0);
 }
 
-TEST(Renderer, LargeImagesSetTheDecodeTarget) {
+TEST(Renderer, largeImagesSetTheDecodeTarget) {
     const std::string root = scratchFolder("largetarget");
     fs::create_directories(root + "/photos");
     ASSERT_TRUE(writeTestJpeg(root + "/photos/a.jpg", 3000, 2000));
@@ -119,7 +129,7 @@ TEST(Renderer, LargeImagesSetTheDecodeTarget) {
     EXPECT_EQ(r.sizes().largeW, std::vector<int>{1024});
 }
 
-TEST(Renderer, SourcesThatNeedNoResizingAreCopiedOnlyWhenJpeg) {
+TEST(Renderer, sourcesThatNeedNoResizingAreCopiedOnlyWhenJpeg) {
     const std::string root = scratchFolder("copies");
     fs::create_directories(root + "/photos");
     ASSERT_TRUE(writeTestJpeg(root + "/photos/a.jpg", 552, 368));
@@ -144,7 +154,7 @@ TEST(Renderer, SourcesThatNeedNoResizingAreCopiedOnlyWhenJpeg) {
     EXPECT_NE(readAll(root + "/album/large/0002.jpg"), readAll(root + "/photos/b.tif"));
 }
 
-TEST(Renderer, NonImageSourcesAreNeverCopied) {
+TEST(Renderer, nonImageSourcesAreNeverCopied) {
     // An album information file may point at any file; with copyhires on it must not
     // end up in the album.
     const std::string root = scratchFolder("noleak");
@@ -168,7 +178,7 @@ TEST(Renderer, NonImageSourcesAreNeverCopied) {
     EXPECT_EQ(jpegSize(root + "/album/medium/0001.jpg"), (std::pair<int, int>{552, 368}));
 }
 
-TEST(Renderer, FolderNamesFromFilesStayInsideTheAlbum) {
+TEST(Renderer, folderNamesFromFilesStayInsideTheAlbum) {
     const std::string root = scratchFolder("inside");
     fs::create_directories(root + "/photos");
     ASSERT_TRUE(writeTestJpeg(root + "/photos/a.jpg", 300, 200));
@@ -186,7 +196,7 @@ TEST(Renderer, FolderNamesFromFilesStayInsideTheAlbum) {
     EXPECT_FALSE(fs::exists(root + "/0001.jpg"));
 }
 
-TEST(Renderer, AFailedWriteDoesNotEndTheRun) {
+TEST(Renderer, aFailedWriteDoesNotEndTheRun) {
     const std::string root = scratchFolder("failedwrite");
     fs::create_directories(root + "/photos");
     ASSERT_TRUE(writeTestJpeg(root + "/photos/a.jpg", 300, 200));
@@ -201,7 +211,7 @@ TEST(Renderer, AFailedWriteDoesNotEndTheRun) {
     EXPECT_TRUE(fs::exists(root + "/album/ext/js/albumdef.js"));
 }
 
-TEST(Renderer, AutoViewerFooterKeyword) {
+TEST(Renderer, autoViewerFooterKeyword) {
     const std::string root = scratchFolder("autoviewer");
     fs::create_directories(root + "/photos");
     ASSERT_TRUE(writeTestJpeg(root + "/photos/a.jpg", 600, 400));
@@ -218,7 +228,7 @@ TEST(Renderer, AutoViewerFooterKeyword) {
               std::string::npos);
 }
 
-TEST(Renderer, PhotoFrameKeywordWritesOnlyTheSlideshow) {
+TEST(Renderer, photoFrameKeywordWritesOnlyTheSlideshow) {
     const std::string root = scratchFolder("philips");
     fs::create_directories(root + "/photos");
     ASSERT_TRUE(writeTestJpeg(root + "/photos/a.jpg", 600, 400));
@@ -232,7 +242,7 @@ TEST(Renderer, PhotoFrameKeywordWritesOnlyTheSlideshow) {
     EXPECT_FALSE(fs::exists(root + "/album/ext/js/albumdef.js"));
 }
 
-TEST(Renderer, SimpleViewerThumbnailsAreSquare) {
+TEST(Renderer, simpleViewerThumbnailsAreSquare) {
     for (bool crop : {true, false}) {
         const std::string root = scratchFolder(crop ? "svcrop" : "svfit");
         fs::create_directories(root + "/photos");
@@ -244,7 +254,8 @@ TEST(Renderer, SimpleViewerThumbnailsAreSquare) {
         AlbumRenderer r(m);
         runAll(r);
         for (const char* n : {"0001.jpg", "0002.jpg"}) {
-            EXPECT_EQ(jpegSize(root + "/album/small/" + n), (std::pair<int, int>{65, 65})) << crop << n;
+            EXPECT_EQ(jpegSize(root + "/album/small/" + n), (std::pair<int, int>{65, 65}))
+                << crop << n;
         }
         EXPECT_EQ(r.sizes().smallW, (std::vector<int>{65, 65}));
         EXPECT_TRUE(fs::exists(root + "/album/gallery.xml"));
@@ -252,7 +263,7 @@ TEST(Renderer, SimpleViewerThumbnailsAreSquare) {
     }
 }
 
-TEST(Renderer, UncroppedThumbnailIsCentredOnItsBackground) {
+TEST(Renderer, uncroppedThumbnailIsCentredOnItsBackground) {
     const std::string root = scratchFolder("svcentre");
     fs::create_directories(root + "/photos");
     ASSERT_TRUE(writeTestJpeg(root + "/photos/a.jpg", 1000, 250));
@@ -275,7 +286,7 @@ TEST(Renderer, UncroppedThumbnailIsCentredOnItsBackground) {
     RPfree(t);
 }
 
-TEST(Renderer, RemainingTimeEstimate) {
+TEST(Renderer, remainingTimeEstimate) {
     const std::string root = scratchFolder("estimate");
     fs::create_directories(root + "/photos");
     std::vector<std::string> paths;
@@ -297,15 +308,14 @@ TEST(Renderer, RemainingTimeEstimate) {
     EXPECT_DOUBLE_EQ(r.elapsedSeconds(), 2.0);
     EXPECT_DOUBLE_EQ(r.remainingSeconds(), 18.0);
     EXPECT_DOUBLE_EQ(r.percentDone(), 10.0);
-    while (r.step()) {
-    }
+    while (r.step()) {}
     EXPECT_DOUBLE_EQ(r.remainingSeconds(), 0.0);
     const double total = r.elapsedSeconds();
     now += 50;  // the clock is stopped after the run
     EXPECT_DOUBLE_EQ(r.elapsedSeconds(), total);
 }
 
-TEST(Renderer, UnchangedAlbumIsReusedWithoutDecoding) {
+TEST(Renderer, unchangedAlbumIsReusedWithoutDecoding) {
     const std::string root = scratchFolder("reuse");
     fs::create_directories(root + "/photos");
     const std::string cam = test::testPhotoFolder("cameras");
@@ -331,7 +341,8 @@ TEST(Renderer, UnchangedAlbumIsReusedWithoutDecoding) {
 
     std::map<std::string, test::FileStamp> before;
     for (const auto& e : fs::recursive_directory_iterator(root + "/album")) {
-        if (e.is_regular_file() && e.path().extension() == ".jpg") before[e.path()] = test::stampOf(e.path());
+        if (e.is_regular_file() && e.path().extension() == ".jpg")
+            before[e.path()] = test::stampOf(e.path());
     }
     ASSERT_EQ(before.size(), 15u);
 
@@ -356,7 +367,7 @@ TEST(Renderer, UnchangedAlbumIsReusedWithoutDecoding) {
     for (const auto& [file, n] : third.orientationPerFile) EXPECT_EQ(n, 1) << file;
 }
 
-TEST(Renderer, TiffIsDecodedOnceEvenWhenTheReuseTestFails) {
+TEST(Renderer, tiffIsDecodedOnceEvenWhenTheReuseTestFails) {
     const std::string root = scratchFolder("tiffonce");
     fs::create_directories(root + "/photos");
     ASSERT_TRUE(writeTestJpeg(root + "/photos/a.jpg", 640, 480));
@@ -379,7 +390,7 @@ TEST(Renderer, TiffIsDecodedOnceEvenWhenTheReuseTestFails) {
     EXPECT_TRUE(r2.reused()[0]);
 }
 
-TEST(Renderer, ExifOrientationTurnsTheImageUpright) {
+TEST(Renderer, exifOrientationTurnsTheImageUpright) {
     const std::string root = scratchFolder("orientation");
     fs::create_directories(root + "/photos");
     const std::string src = test::testPhotoFolder("orientation");
@@ -395,4 +406,4 @@ TEST(Renderer, ExifOrientationTurnsTheImageUpright) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::core

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/caption_extraction.h"
 #include "support/test_photos.h"
 
@@ -8,11 +9,15 @@
 #include <iterator>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::core {
+
+using model::AlbumModel;
+using model::AlbumSettings;
+using model::ImageEntry;
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
 
 class CaptionExtraction : public ::testing::Test {
 protected:
@@ -35,7 +40,8 @@ protected:
         jpeg.insert(jpeg.begin() + 2, s.begin(), s.end());
         const std::string path = m_dir + "/" + name;
         std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(jpeg.data()), static_cast<std::streamsize>(jpeg.size()));
+            .write(reinterpret_cast<const char*>(jpeg.data()),
+                   static_cast<std::streamsize>(jpeg.size()));
         return path;
     }
 
@@ -52,7 +58,7 @@ protected:
 TEST_F(CaptionExtraction, imageNumbersForAllOrTheCurrentImage) {
     AlbumModel m = album({"/a/1.jpg", "/a/2.tif", "/a/3.jpg"});
     CaptionChoices c;
-    c.source = kSourceNumber;
+    c.source = CaptionSource::number;
     c.allImages = true;
     extractCaptions(m, c, 0);
     EXPECT_EQ(m.images[0].macap, "1");
@@ -66,7 +72,7 @@ TEST_F(CaptionExtraction, imageNumbersForAllOrTheCurrentImage) {
     EXPECT_EQ(n.images[1].macap, "2");
     EXPECT_EQ(n.images[2].macap, "old major");
     // No image selected in the editor: "current image" covers every image.
-    c.source = kSourceEmpty;
+    c.source = CaptionSource::empty;
     c.major = false;
     extractCaptions(n, c, -1);
     for (const ImageEntry& e : n.images) EXPECT_EQ(e.micap, "");
@@ -76,7 +82,7 @@ TEST_F(CaptionExtraction, exifCaptionsUseTheStoredLetters) {
     AlbumModel m = album({test::testPhoto("cameras/Canon_40D.jpg"), m_dir + "/picture.tif",
                           test::testPhoto("orientation/landscape_1.jpg"), m_dir + "/gone.jpg"});
     CaptionChoices c;
-    c.source = kSourceExif;
+    c.source = CaptionSource::exif;
     c.allImages = true;
     c.exifFormat = "eaf";
     c.iptcFormat = "%headline%";
@@ -98,8 +104,8 @@ TEST_F(CaptionExtraction, exifCaptionsUseTheStoredLetters) {
 
 TEST_F(CaptionExtraction, commentCaptions) {
     const std::string longComment = withSection("long_comment.jpg", 0xFE, Bytes(600, 'c'));
-    AlbumModel m = album({test::testPhoto("cameras/Nikon_D70.jpg"), longComment, m_dir + "/picture.tif",
-                          m_dir + "/gone.jpg"});
+    AlbumModel m = album({test::testPhoto("cameras/Nikon_D70.jpg"), longComment,
+                          m_dir + "/picture.tif", m_dir + "/gone.jpg"});
     setCommentCaptions(m, -1, true);
     EXPECT_EQ(m.images[0].macap, "comment in GIMP 2.4.5");
     EXPECT_EQ(m.images[1].macap, "");  // 600 bytes: longer than a comment caption may be
@@ -119,7 +125,7 @@ TEST_F(CaptionExtraction, iptcCaptionsThroughTheTemplate) {
     AlbumModel m = album({withIptc, m_dir + "/gone.jpg", m_dir + "/picture.tif",
                           test::testPhoto("cameras/Canon_40D.jpg")});
     CaptionChoices c;
-    c.source = kSourceIptc;
+    c.source = CaptionSource::iptc;
     c.allImages = true;
     c.major = false;
     c.iptcFormat = "%caption_abstract% Photo by %byline_author%/AP.";
@@ -135,7 +141,7 @@ TEST_F(CaptionExtraction, iptcCaptionsThroughTheTemplate) {
 TEST_F(CaptionExtraction, formatsAreStoredEvenWhenNothingChanges) {
     AlbumModel m = album({});
     CaptionChoices c;
-    c.source = kSourceExif;
+    c.source = CaptionSource::exif;
     c.iptcFormat = "%city%";
     c.exifFormat = "eaxfiukmd";
     extractCaptions(m, c, 0);
@@ -148,4 +154,4 @@ TEST_F(CaptionExtraction, formatsAreStoredEvenWhenNothingChanges) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::core

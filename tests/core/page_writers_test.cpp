@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The album pages byte for byte: albumdef.js, the viewer galleries and the photo-frame
 // slideshow for an album with awkward texts, compared with hand-written fixtures.
 #include <gtest/gtest.h>
@@ -10,7 +11,14 @@
 #include "util/files.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using model::AlbumModel;
+using storage::writeAlbumInfo;
+using util::replaceAll;
+using util::ReplacementMap;
+using util::versionString;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -32,7 +40,9 @@ struct AwkwardAlbum {
         model.images = {
             {"/p/a.jpg", "It's a \"test\" & <b>bold</b>", "back\\"},
             {"/p/b.jpg", "two\r\nlines]]>end", ""},
-            {"/p/c.jpg", "", "\xC3\xBCn\xC3\xAF" "code"},
+            {"/p/c.jpg", "",
+             "\xC3\xBCn\xC3\xAF"
+             "code"},
         };
         sizes.smallW = {80, 53, 80};
         sizes.smallH = {53, 80, 60};
@@ -41,7 +51,7 @@ struct AwkwardAlbum {
     }
 };
 
-TEST(NumberArray, OneNumberEmptyListAndPadding) {
+TEST(NumberArray, oneNumberEmptyListAndPadding) {
     std::string out;
     writeNumberArray(out, "smallWidth", {80});
     EXPECT_EQ(out, "var smallWidth    = new Array( 80, ''  );\n");
@@ -53,7 +63,7 @@ TEST(NumberArray, OneNumberEmptyListAndPadding) {
     EXPECT_EQ(out, "var mediumHeight  = new Array( 1, 2 );\n");
 }
 
-TEST(AlbumPages, MatchTheFixturesByteForByte) {
+TEST(AlbumPages, matchTheFixturesByteForByte) {
     const std::string dest = test::scratchFolder("awkward");
     AwkwardAlbum a(dest);
     a.model.settings.simpleviewer = true;
@@ -72,7 +82,7 @@ TEST(AlbumPages, MatchTheFixturesByteForByte) {
     EXPECT_EQ(readAll(dest + "/slideshow.alb"), readAll(kFixtures + "slideshow.alb"));
 }
 
-TEST(AlbumPages, AlbumInformationFileMatchesTheFixture) {
+TEST(AlbumPages, albumInformationFileMatchesTheFixture) {
     const std::string dest = test::scratchFolder("awkwardinfo");
     AwkwardAlbum a(dest);
     a.model.destdir = "/albums/Rome & Co";
@@ -81,7 +91,7 @@ TEST(AlbumPages, AlbumInformationFileMatchesTheFixture) {
     EXPECT_EQ(readAll(dest + "/albuminfo.xml"), readAll(kFixtures + "albuminfo.xml"));
 }
 
-TEST(AlbumPages, TemplateFilesAreCopiedAndInstantiated) {
+TEST(AlbumPages, templateFilesAreCopiedAndInstantiated) {
     const std::string dest = test::scratchFolder("templatecopies");
     AwkwardAlbum a(dest);
     a.model.settings.appearance = "light";
@@ -92,13 +102,15 @@ TEST(AlbumPages, TemplateFilesAreCopiedAndInstantiated) {
     ASSERT_TRUE(writeHtmlAlbum(a.model, a.sizes));
     EXPECT_EQ(readAll(dest + "/ext/css/appearance.css"), "body{light}\n");
     EXPECT_EQ(readAll(dest + "/ext/js/langdef.js"), "var lang=\"de\";\n");
-    EXPECT_EQ(readAll(dest + "/index.html"),
-              "<html><!-- Kavlo " + versionString("ProductVersion") + " -->\r\n<body>album</body></html>\r\n");
-    for (const char* f : {"ext/js/index.js", "autorun.inf", "ext/html/medium.html", "ext/js/medium.js",
-                          "ext/html/small.html", "ext/js/small.js", "ext/html/large.html", "ext/js/large.js",
-                          "ext/kavlo.ico", "ext/js/common.js", "ext/js/data.js", "ext/js/html.js",
-                          "ext/js/captions.js", "ext/js/intro.js", "ext/js/strip.js", "ext/js/viewer.js",
-                          "ext/js/zoom.js", "ext/js/lightbox.js", "ext/js/navigation.js", "ext/js/slideshow.js"}) {
+    EXPECT_EQ(readAll(dest + "/index.html"), "<html><!-- Kavlo " + versionString("ProductVersion") +
+                                                 " -->\r\n<body>album</body></html>\r\n");
+    for (const char* f : {"ext/js/index.js",      "autorun.inf",         "ext/html/medium.html",
+                          "ext/js/medium.js",     "ext/html/small.html", "ext/js/small.js",
+                          "ext/html/large.html",  "ext/js/large.js",     "ext/kavlo.ico",
+                          "ext/js/common.js",     "ext/js/data.js",      "ext/js/html.js",
+                          "ext/js/captions.js",   "ext/js/intro.js",     "ext/js/strip.js",
+                          "ext/js/viewer.js",     "ext/js/zoom.js",      "ext/js/lightbox.js",
+                          "ext/js/navigation.js", "ext/js/slideshow.js"}) {
         EXPECT_TRUE(fs::exists(dest + "/" + f)) << f;
     }
     EXPECT_TRUE(fs::is_directory(dest + "/ext/xml"));
@@ -108,7 +120,8 @@ TEST(AlbumPages, TemplateFilesAreCopiedAndInstantiated) {
     EXPECT_NE(js.find("var largeImages   = 1;\r\n"), std::string::npos);
 
     // Regenerating replaces every copied and instantiated file.
-    for (const char* f : {"index.html", "ext/js/common.js", "ext/css/appearance.css", "ext/js/albumdef.js"}) {
+    for (const char* f :
+         {"index.html", "ext/js/common.js", "ext/css/appearance.css", "ext/js/albumdef.js"}) {
         test::writeAll(dest + "/" + f, "stale");
     }
     ASSERT_TRUE(writeHtmlAlbum(a.model, a.sizes));
@@ -125,7 +138,7 @@ TEST(AlbumPages, TemplateFilesAreCopiedAndInstantiated) {
     EXPECT_FALSE(fs::exists(dest2 + "/ext/css/appearance.css"));
 }
 
-TEST(AlbumPages, NoThumbnailsMeansNoSmallPagesAndNone) {
+TEST(AlbumPages, noThumbnailsMeansNoSmallPagesAndNone) {
     const std::string dest = test::scratchFolder("nothumbs");
     AwkwardAlbum a(dest);
     a.model.settings.small = false;
@@ -145,7 +158,7 @@ TEST(AlbumPages, NoThumbnailsMeansNoSmallPagesAndNone) {
               std::string::npos);
 }
 
-TEST(StartPage, TitleDescriptionPreviewAndPlainListAreEscapedForHtml) {
+TEST(StartPage, titleDescriptionPreviewAndPlainListAreEscapedForHtml) {
     AwkwardAlbum a(test::scratchFolder("startpage"));
     a.model.settings.mdir = "main #1";
     ReplacementMap map = startPageReplacements(a.model, a.sizes, false);
@@ -157,17 +170,21 @@ TEST(StartPage, TitleDescriptionPreviewAndPlainListAreEscapedForHtml) {
     EXPECT_EQ(map["%%KAVLO_RENDITIONS%%"], "");
     EXPECT_EQ(map["%%KAVLO_VERSION%%"], versionString("ProductVersion"));
     const std::string& list = map["%%KAVLO_NOSCRIPT%%"];
-    EXPECT_NE(list.find("<li><img src=\"main&#37;20&#37;231/0001.jpg\" alt=\"It's a &quot;test&quot; &amp; bold\" "
+    EXPECT_NE(list.find("<li><img src=\"main&#37;20&#37;231/0001.jpg\" alt=\"It's a "
+                        "&quot;test&quot; &amp; bold\" "
                         "width=\"552\" height=\"368\" loading=\"lazy\"></li>\n"),
               std::string::npos)
         << list;
     // A photo without a major caption takes its minor caption as alternative text.
-    EXPECT_NE(list.find("alt=\"\xC3\xBCn\xC3\xAF" "code\""), std::string::npos) << list;
+    EXPECT_NE(list.find("alt=\"\xC3\xBCn\xC3\xAF"
+                        "code\""),
+              std::string::npos)
+        << list;
     EXPECT_EQ(startPageReplacements(a.model, a.sizes, true)["%%KAVLO_RENDITIONS%%"],
               "<script src=\"ext/js/renditions.js\"></script>");
 }
 
-TEST(StartPage, InsertedTextsNeverReadAsPlaceholdersAndKeepCharacterReferences) {
+TEST(StartPage, insertedTextsNeverReadAsPlaceholdersAndKeepCharacterReferences) {
     AlbumModel m;
     m.title = "100% %%KAVLO_VERSION%% caf&eacute; &#233; & &;";
     m.images = {{"/p/a.jpg", "<script>x</script>%%KAVLO_TITLE%%", ""}};
@@ -185,7 +202,7 @@ TEST(StartPage, InsertedTextsNeverReadAsPlaceholdersAndKeepCharacterReferences) 
     EXPECT_EQ(map["%%KAVLO_NOSCRIPT%%"], "\n<ol class=\"kv-plain-list\">\n</ol>\n");
 }
 
-TEST(StartPage, LongIntroductionIsCutAtACharacterAndTheListAtAThousandPhotos) {
+TEST(StartPage, longIntroductionIsCutAtACharacterAndTheListAtAThousandPhotos) {
     AlbumModel m;
     m.intro = std::string(299, 'a') + "\xC3\xA9\xC3\xA9";
     for (int i = 0; i < 1001; ++i) m.images.push_back({"/p/a.jpg", "", ""});
@@ -193,11 +210,12 @@ TEST(StartPage, LongIntroductionIsCutAtACharacterAndTheListAtAThousandPhotos) {
     EXPECT_EQ(map["%%KAVLO_DESCRIPTION%%"], std::string(299, 'a') + "\xE2\x80\xA6");
     const std::string& list = map["%%KAVLO_NOSCRIPT%%"];
     size_t items = 0;
-    for (size_t at = list.find("<li>"); at != std::string::npos; at = list.find("<li>", at + 1)) ++items;
+    for (size_t at = list.find("<li>"); at != std::string::npos; at = list.find("<li>", at + 1))
+        ++items;
     EXPECT_EQ(items, 1000u);
 }
 
-TEST(StartPage, PagesLoadTheRenditionsOnlyWhereTheAlbumHasThem) {
+TEST(StartPage, pagesLoadTheRenditionsOnlyWhereTheAlbumHasThem) {
     const std::string dest = test::scratchFolder("renditionspages");
     AwkwardAlbum a(dest);
     ASSERT_TRUE(writeHtmlAlbum(a.model, a.sizes));
@@ -219,10 +237,12 @@ TEST(ViewerTexts, FootersLinksAndZoom) {
     m.images = {{"/p/a.jpg", "", ""}, {"/p/b.jpg", "x & y", ""}};
     m.settings.large = true;
     const std::string g = simpleViewerGalleryText(m);
-    EXPECT_NE(g.find("<caption><![CDATA[<a target=\"_blank\" href=\"large/0001.jpg\"><u>Zoom</u></a>]]></caption>"),
+    EXPECT_NE(g.find("<caption><![CDATA[<a target=\"_blank\" "
+                     "href=\"large/0001.jpg\"><u>Zoom</u></a>]]></caption>"),
               std::string::npos);
-    EXPECT_NE(g.find("<caption><![CDATA[x & y<br/><br/><a target=\"_blank\" href=\"large/0002.jpg\">"),
-              std::string::npos);
+    EXPECT_NE(
+        g.find("<caption><![CDATA[x & y<br/><br/><a target=\"_blank\" href=\"large/0002.jpg\">"),
+        std::string::npos);
 
     const std::string dest = test::scratchFolder("svlinkonly");
     m.destdir = dest;
@@ -232,13 +252,14 @@ TEST(ViewerTexts, FootersLinksAndZoom) {
     m.settings.linktext = "t";
     fs::create_directories(dest + "/ext/js");
     ASSERT_TRUE(writeSimpleViewerGallery(m, "gallery.xml"));
-    EXPECT_NE(readAll(dest + "/index.html").find("<f>%3Ca href=%22u%22%3E%3Cu%3Et%3C/u%3E%3C/a%3E</f>"),
-              std::string::npos);
+    EXPECT_NE(
+        readAll(dest + "/index.html").find("<f>%3Ca href=%22u%22%3E%3Cu%3Et%3C/u%3E%3C/a%3E</f>"),
+        std::string::npos);
     EXPECT_EQ(readAll(dest + "/ext/viewer.swf"), "SWF");
     EXPECT_EQ(readAll(dest + "/ext/space.png"), "PNG");
 }
 
-TEST(ViewerTexts, SlideshowOfThreeImagesHasTenLines) {
+TEST(ViewerTexts, slideshowOfThreeImagesHasTenLines) {
     // Two header lines, title, slide duration, slides opening, three slides, two closing.
     AlbumModel m;
     m.title = "t";
@@ -249,4 +270,4 @@ TEST(ViewerTexts, SlideshowOfThreeImagesHasTenLines) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::core

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Generation on worker threads: the same album, byte for byte, whatever the number of
 // threads; images completed one per step in album order; early stops; the Exif
 // orientations read with the captions reused by the run.
@@ -14,13 +15,28 @@
 #include "core/caption_extraction.h"
 #include "core/parallel_generation.h"
 #include "metadata/exif.h"
+#include "support/test_photos.h"
 #include "test_support.h"
 #include "util/files.h"
 #include "util/fonts.h"
 #include "util/text.h"
-#include "support/test_photos.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using imaging::RasterImage;
+using imaging::RPcreate;
+using imaging::RPfillColour;
+using imaging::RPfree;
+using metadata::ExifInfo;
+using metadata::freeExif;
+using metadata::readExif;
+using model::AlbumModel;
+using model::ImageEntry;
+using util::defaultFontFile;
+using util::fileNameOf;
+using util::format;
+using util::listImages;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -31,7 +47,8 @@ using test::scratchFolder;
 std::map<std::string, std::string> treeOf(const std::string& root) {
     std::map<std::string, std::string> files;
     for (const auto& e : fs::recursive_directory_iterator(root)) {
-        if (e.is_regular_file()) files[fs::relative(e.path(), root).string()] = readAll(e.path().string());
+        if (e.is_regular_file())
+            files[fs::relative(e.path(), root).string()] = readAll(e.path().string());
     }
     return files;
 }
@@ -42,7 +59,8 @@ AlbumModel mixedAlbum(const std::string& root) {
     fs::create_directories(root + "/photos");
     std::vector<std::string> paths;
     for (const char* sub : {"orientation", "cameras"}) {
-        for (const std::string& p : listImages(test::testPhotoFolder(sub), false)) paths.push_back(p);
+        for (const std::string& p : listImages(test::testPhotoFolder(sub), false))
+            paths.push_back(p);
     }
     RasterImage img = RPcreate(300, 200, 24);
     RPfillColour(img, 10, 120, 200, 0);
@@ -113,7 +131,7 @@ void expectSameAlbum(const RunRecord& a, const RunRecord& b) {
     EXPECT_EQ(a.decodes, b.decodes);
 }
 
-TEST(ParallelGeneration, AlbumIsByteIdenticalForOneAndFourThreads) {
+TEST(ParallelGeneration, albumIsByteIdenticalForOneAndFourThreads) {
     const std::string root = scratchFolder("parallel_same");
     AlbumModel m = mixedAlbum(root);
     const RunRecord one = generateWith(m, 1);
@@ -138,7 +156,7 @@ TEST(ParallelGeneration, AlbumIsByteIdenticalForOneAndFourThreads) {
     EXPECT_EQ(fresh.files, reusedThree.files);
 }
 
-TEST(ParallelGeneration, StoppingMidRunJoinsWorkersAndWritesNoPages) {
+TEST(ParallelGeneration, stoppingMidRunJoinsWorkersAndWritesNoPages) {
     const std::string root = scratchFolder("parallel_stop");
     fs::create_directories(root + "/photos");
     std::vector<std::string> paths;
@@ -168,7 +186,8 @@ TEST(ParallelGeneration, StoppingMidRunJoinsWorkersAndWritesNoPages) {
         // Whatever the workers had begun was finished: no half-written image is left.
         int written = 0;
         for (const auto& e : fs::directory_iterator(m.destdir + "/medium")) {
-            EXPECT_EQ(test::jpegSize(e.path().string()), (std::pair<int, int>{552, 414})) << e.path();
+            EXPECT_EQ(test::jpegSize(e.path().string()), (std::pair<int, int>{552, 414}))
+                << e.path();
             ++written;
         }
         EXPECT_GE(written, 2);
@@ -176,7 +195,7 @@ TEST(ParallelGeneration, StoppingMidRunJoinsWorkersAndWritesNoPages) {
     }
 }
 
-TEST(ParallelGeneration, AnImageThatThrowsEndsTheRunAtItsPlace) {
+TEST(ParallelGeneration, anImageThatThrowsEndsTheRunAtItsPlace) {
     const std::string root = scratchFolder("parallel_throw");
     fs::create_directories(root + "/photos");
     std::vector<std::string> paths;
@@ -214,19 +233,17 @@ TEST(ParallelGeneration, AnImageThatThrowsEndsTheRunAtItsPlace) {
     EXPECT_FALSE(fs::exists(m.destdir + "/ext/js/albumdef.js"));
 }
 
-TEST(ParallelGeneration, WorkResultsComeInOrderWithABoundedWindow) {
+TEST(ParallelGeneration, workResultsComeInOrderWithABoundedWindow) {
     std::atomic<int> inFlight{0}, maxInFlight{0}, taken{0}, maxAhead{0}, onCaller{0};
     const std::thread::id caller = std::this_thread::get_id();
     auto work = [&](int index) {
         if (std::this_thread::get_id() == caller) ++onCaller;
         const int now = ++inFlight;
         int seen = maxInFlight.load();
-        while (now > seen && !maxInFlight.compare_exchange_weak(seen, now)) {
-        }
+        while (now > seen && !maxInFlight.compare_exchange_weak(seen, now)) {}
         int ahead = index - taken.load();
         seen = maxAhead.load();
-        while (ahead > seen && !maxAhead.compare_exchange_weak(seen, ahead)) {
-        }
+        while (ahead > seen && !maxAhead.compare_exchange_weak(seen, ahead)) {}
         // Later images finish first now and then.
         std::this_thread::sleep_for(std::chrono::microseconds((index * 7919) % 5 * 300));
         --inFlight;
@@ -253,7 +270,7 @@ TEST(ParallelGeneration, WorkResultsComeInOrderWithABoundedWindow) {
     EXPECT_EQ(pool.takeNext().mainW, 0);  // past the end: nothing
 }
 
-TEST(ParallelGeneration, ExifOrientationReadOncePerPhoto) {
+TEST(ParallelGeneration, exifOrientationReadOncePerPhoto) {
     const std::string root = scratchFolder("parallel_exif_once");
     AlbumModel m;
     m.destdir = root + "/album";
@@ -284,8 +301,7 @@ TEST(ParallelGeneration, ExifOrientationReadOncePerPhoto) {
         if (useCache) r.useKnownOrientations(known);
         reads = 0;
         r.begin();
-        while (r.step()) {
-        }
+        while (r.step()) {}
         if (useCache) {
             EXPECT_EQ(reads.load(), 0);
             EXPECT_EQ(treeOf(m.destdir), withoutCache);  // turned the same way
@@ -297,4 +313,4 @@ TEST(ParallelGeneration, ExifOrientationReadOncePerPhoto) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::core

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Faults during a generation: a destination that cannot be written, a full disk, a
 // photo that disappears or is cut short after it was listed, no template folder, no
 // font for the watermark, a broken settings file. The run ends or goes on, the user
@@ -18,10 +19,18 @@
 #include "core/album_renderer.h"
 #include "core/image_pipeline.h"
 #include "storage/settings_file.h"
-#include "test_support.h"
 #include "support/test_photos.h"
+#include "test_support.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using model::AlbumModel;
+using model::AlbumSettings;
+using model::defaultAlbumSettings;
+using model::ExifCaptionPlace;
+using storage::readSettings;
+using storage::saveSettingsFile;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -30,7 +39,8 @@ using test::readAll;
 using test::scratchFolder;
 
 std::string programPath() {
-    return (fs::canonical("/proc/self/exe").parent_path().parent_path().parent_path() / "app" / "kavlo")
+    return (fs::canonical("/proc/self/exe").parent_path().parent_path().parent_path() / "app" /
+            "kavlo")
         .string();
 }
 
@@ -41,19 +51,21 @@ std::string quote(const std::string& s) {
 }
 
 struct ProgramRun {
-    int status = -1;   ///< exit status; -1 when the process was killed by a signal
+    int status = -1;  ///< exit status; -1 when the process was killed by a signal
     std::string out, err;
 };
 
 /// Runs `program` on `folder` unattended in the terminal. `prefix` goes in front of
 /// the command (limits, environment); SIGXFSZ is ignored so that a file-size limit
 /// acts like a full disk (writes fail with EFBIG) instead of killing the process.
-ProgramRun kavlo(const std::string& scratch, const std::string& folder, const std::string& prefix = "",
-          const std::string& program = programPath()) {
-    const std::string cmd = "trap '' XFSZ; " + prefix + " timeout -s KILL 120 env -u DISPLAY -u WAYLAND_DISPLAY -u KAVLO_FOOTER XDG_CONFIG_HOME=" +
-                            quote(scratch + "/xdg") + " " + quote(program) + " " + quote(folder) +
-                            " -Automation --no-gui >" + quote(scratch + "/stdout") + " 2>" +
-                            quote(scratch + "/stderr") + " </dev/null";
+ProgramRun kavlo(const std::string& scratch, const std::string& folder,
+                 const std::string& prefix = "", const std::string& program = programPath()) {
+    const std::string cmd =
+        "trap '' XFSZ; " + prefix +
+        " timeout -s KILL 120 env -u DISPLAY -u WAYLAND_DISPLAY -u KAVLO_FOOTER XDG_CONFIG_HOME=" +
+        quote(scratch + "/xdg") + " " + quote(program) + " " + quote(folder) +
+        " -Automation --no-gui >" + quote(scratch + "/stdout") + " 2>" +
+        quote(scratch + "/stderr") + " </dev/null";
     ProgramRun r;
     const int rc = std::system(("sh -c " + quote(cmd)).c_str());
     r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
@@ -87,7 +99,7 @@ protected:
     }
 };
 
-TEST_F(RunFaults, ADestinationThatIsAFileStopsTheRunBeforeAnythingIsWritten) {
+TEST_F(RunFaults, aDestinationThatIsAFileStopsTheRunBeforeAnythingIsWritten) {
     const std::string root = scratchFolder("fault_destfile");
     const std::string photos = photoFolder(root);
     test::writeAll(photos + "/album", "a file where the album folder should be");
@@ -99,7 +111,7 @@ TEST_F(RunFaults, ADestinationThatIsAFileStopsTheRunBeforeAnythingIsWritten) {
     EXPECT_EQ(readAll(photos + "/album"), "a file where the album folder should be");
 }
 
-TEST_F(RunFaults, AFullDiskIsReportedAndLeavesEarlierFilesWhole) {
+TEST_F(RunFaults, aFullDiskIsReportedAndLeavesEarlierFilesWhole) {
     const std::string root = scratchFolder("fault_fulldisk");
     const std::string photos = photoFolder(root);
     const ProgramRun first = kavlo(root, photos);
@@ -127,7 +139,7 @@ TEST_F(RunFaults, AFullDiskIsReportedAndLeavesEarlierFilesWhole) {
     }
 }
 
-TEST_F(RunFaults, ANewAlbumOnAFullDiskHasNoHalfWrittenImages) {
+TEST_F(RunFaults, aNewAlbumOnAFullDiskHasNoHalfWrittenImages) {
     const std::string root = scratchFolder("fault_fulldisk_new");
     const std::string photos = photoFolder(root);
     const ProgramRun r = kavlo(root, photos, "prlimit --fsize=12000");
@@ -144,7 +156,7 @@ TEST_F(RunFaults, ANewAlbumOnAFullDiskHasNoHalfWrittenImages) {
     EXPECT_GT(images, 0);  // the thumbnails fit
 }
 
-TEST_F(RunFaults, MissingTemplatesAreReportedWhileTheImagesAreMade) {
+TEST_F(RunFaults, missingTemplatesAreReportedWhileTheImagesAreMade) {
     // A copy of the program with no template set beside it (nor an installed one).
     const std::string root = scratchFolder("fault_templates");
     const std::string photos = photoFolder(root);
@@ -158,7 +170,7 @@ TEST_F(RunFaults, MissingTemplatesAreReportedWhileTheImagesAreMade) {
     EXPECT_TRUE(fs::exists(photos + "/album/ext/xml/albuminfo.xml"));
 }
 
-TEST_F(RunFaults, AWatermarkWithoutAnyFontLeavesTheImagesUnmarked) {
+TEST_F(RunFaults, aWatermarkWithoutAnyFontLeavesTheImagesUnmarked) {
     const std::string root = scratchFolder("fault_fonts");
     const std::string photos = photoFolder(root);
     AlbumSettings s = defaultAlbumSettings();
@@ -166,7 +178,8 @@ TEST_F(RunFaults, AWatermarkWithoutAnyFontLeavesTheImagesUnmarked) {
     s.ittext = "(c) Kavlo";
     s.itfontfile = root + "/no-such-font.ttf";
     fs::create_directories(root + "/xdg/kavlo");
-    ASSERT_TRUE(saveSettingsFile(root + "/xdg/kavlo/kavlo_settings.xml", 0, photos, s));
+    ASSERT_TRUE(saveSettingsFile(root + "/xdg/kavlo/kavlo_settings.xml",
+                                 ExifCaptionPlace::minorCaption, photos, s));
     // fontconfig with a configuration that lists no font folder: no fallback exists.
     test::writeAll(root + "/fonts.conf", "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n");
     const ProgramRun r = kavlo(root, photos, "FONTCONFIG_FILE=" + quote(root + "/fonts.conf"));
@@ -176,12 +189,14 @@ TEST_F(RunFaults, AWatermarkWithoutAnyFontLeavesTheImagesUnmarked) {
     }
 }
 
-TEST_F(RunFaults, ABrokenSettingsFileMeansDefaultsAndIsReplacedWhole) {
+TEST_F(RunFaults, aBrokenSettingsFileMeansDefaultsAndIsReplacedWhole) {
     const std::string root = scratchFolder("fault_settings");
     const std::string photos = photoFolder(root);
     fs::create_directories(root + "/xdg/kavlo");
     const std::string path = root + "/xdg/kavlo/kavlo_settings.xml";
-    test::writeAll(path, "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<resource>\r\n<values\r\n  mquality = \"5");
+    test::writeAll(
+        path,
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<resource>\r\n<values\r\n  mquality = \"5");
     const ProgramRun r = kavlo(root, photos);
     ASSERT_EQ(r.status, 0) << r.err;
     // The run's settings replaced the broken file with a whole one.
@@ -213,7 +228,7 @@ ImageReaders racingReaders(const std::string& truncated, const std::string& dele
     return r;
 }
 
-TEST(RunFaultsInProcess, PhotosThatChangeAfterListingStillGiveAnAlbumImage) {
+TEST(RunFaultsInProcess, photosThatChangeAfterListingStillGiveAnAlbumImage) {
     const std::string root = scratchFolder("fault_race");
     const std::string photos = photoFolder(root);
     AlbumModel m;
@@ -225,8 +240,7 @@ TEST(RunFaultsInProcess, PhotosThatChangeAfterListingStillGiveAnAlbumImage) {
     AlbumRenderer r(m, racingReaders(photos + "/b.jpg", photos + "/c.jpg"));
     generate(m, r);
     int guard = 0;
-    while (r.step() && ++guard < 100) {
-    }
+    while (r.step() && ++guard < 100) {}
     ASSERT_TRUE(r.finished());
     EXPECT_EQ(r.failedWrites(), 0);
     for (const char* n : {"0001.jpg", "0002.jpg", "0003.jpg"}) {
@@ -238,7 +252,7 @@ TEST(RunFaultsInProcess, PhotosThatChangeAfterListingStillGiveAnAlbumImage) {
     EXPECT_TRUE(fs::exists(m.destdir + "/ext/js/albumdef.js"));
 }
 
-TEST(RunFaultsInProcess, MissingTemplatesCountAsFailedWrites) {
+TEST(RunFaultsInProcess, missingTemplatesCountAsFailedWrites) {
     const std::string root = scratchFolder("fault_templates_inproc");
     const std::string photos = photoFolder(root);
     AlbumModel m;
@@ -247,8 +261,7 @@ TEST(RunFaultsInProcess, MissingTemplatesCountAsFailedWrites) {
     m.appendFiles({photos + "/a.jpg"});
     AlbumRenderer r(m);
     generate(m, r);
-    while (r.step()) {
-    }
+    while (r.step()) {}
     ASSERT_TRUE(r.finished());
     EXPECT_GE(r.failedWrites(), 1);
     EXPECT_NE(jpegSize(m.destdir + "/medium/0001.jpg").first, 0);
@@ -257,4 +270,4 @@ TEST(RunFaultsInProcess, MissingTemplatesCountAsFailedWrites) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::core

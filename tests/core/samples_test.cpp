@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The demo photos: the painter writes readable JPEGs with Exif, IPTC and a comment,
 // one stored sideways, and a TIFF; the committed samples carry the same metadata.
 #include <gtest/gtest.h>
@@ -9,7 +10,21 @@
 #include "test_support.h"
 #include "util/files.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using imaging::RasterImage;
+using imaging::RPfree;
+using imaging::RPreadJpeg;
+using imaging::RPreadTiff;
+using metadata::ExifInfo;
+using metadata::freeExif;
+using metadata::IptcRecord;
+using metadata::readExif;
+using metadata::readIptc;
+using util::FileList;
+using util::isTiffFile;
+using util::listImages;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -56,16 +71,16 @@ void checkSampleFolder(const std::string& dir) {
     EXPECT_EQ(sideways, 1);
 }
 
-TEST(Samples, PainterWritesPhotosWithMetadata) {
+TEST(Samples, painterWritesPhotosWithMetadata) {
     const std::string out = test::scratchFolder("samples");
     const std::string cmd = std::string("'") + KAVLO_MAKE_SAMPLES + "' '" + out + "'";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     checkSampleFolder(out);
 }
 
-TEST(Samples, CommittedSamplesCarryTheirMetadata) {
+TEST(Samples, committedSamplesCarryTheirMetadata) {
     checkSampleFolder(std::string(KAVLO_SOURCE_DIR) + "/samples");
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::core

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A Platform that plays a script: each expected message box or folder chooser comes
 // with its answer. Unexpected calls fail the test; every call is recorded.
 #pragma once
@@ -12,23 +13,28 @@
 
 namespace kavlo::test {
 
-class ScriptedPlatform : public Platform {
+class ScriptedPlatform : public core::Platform {
 public:
     /// The next call must be a message box with this caption whose text starts with
     /// `textStart`; it is answered with `answer`.
-    void expectMessage(std::string caption, std::string textStart, MessageAnswer answer = MessageAnswer::Ok) {
+    void expectMessage(std::string caption, std::string textStart,
+                       core::MessageAnswer answer = core::MessageAnswer::Ok) {
         m_script.push_back({Step::Box, std::move(caption), std::move(textStart), answer, {}});
     }
     /// The next call must be a folder chooser whose title starts with `titleStart`.
-    void expectFolder(FolderChoice choice, std::string titleStart = {}) {
-        m_script.push_back({Step::Folder, {}, std::move(titleStart), MessageAnswer::Cancel, std::move(choice)});
+    void expectFolder(core::FolderChoice choice, std::string titleStart = {}) {
+        m_script.push_back({Step::Folder,
+                            {},
+                            std::move(titleStart),
+                            core::MessageAnswer::Cancel,
+                            std::move(choice)});
     }
 
-    MessageAnswer messageBox(const Message& m) override {
+    core::MessageAnswer messageBox(const core::Message& m) override {
         messages.push_back(m);
         if (m_script.empty() || m_script.front().kind != Step::Box) {
             ADD_FAILURE() << "unexpected message box: " << m.caption << ": " << m.text;
-            return MessageAnswer::Cancel;
+            return core::MessageAnswer::Cancel;
         }
         Step s = m_script.front();
         m_script.pop_front();
@@ -36,18 +42,18 @@ public:
         EXPECT_EQ(m.text.substr(0, s.text.size()), s.text);
         return s.answer;
     }
-    FolderChoice chooseFolder(const FolderRequest& r) override {
+    core::FolderChoice chooseFolder(const core::FolderRequest& r) override {
         folders.push_back(r);
         if (m_script.empty() || m_script.front().kind != Step::Folder) {
             ADD_FAILURE() << "unexpected folder chooser: " << r.title;
-            return FolderChoice::cancel();
+            return core::FolderChoice::cancel();
         }
         Step s = m_script.front();
         m_script.pop_front();
         EXPECT_EQ(r.title.substr(0, s.text.size()), s.text);
         return s.folder;
     }
-    std::optional<Colour> chooseColour(Colour, CustomColours&) override {
+    std::optional<util::Colour> chooseColour(util::Colour, core::CustomColours&) override {
         ADD_FAILURE() << "unexpected colour chooser";
         return std::nullopt;
     }
@@ -60,8 +66,8 @@ public:
     /// Every scripted call happened.
     bool finished() const { return m_script.empty(); }
 
-    std::vector<Message> messages;
-    std::vector<FolderRequest> folders;
+    std::vector<core::Message> messages;
+    std::vector<core::FolderRequest> folders;
     std::vector<std::string> opened;
     bool waitCursor = false;
 
@@ -70,8 +76,8 @@ private:
         enum Kind { Box, Folder } kind;
         std::string caption;
         std::string text;
-        MessageAnswer answer;
-        FolderChoice folder;
+        core::MessageAnswer answer;
+        core::FolderChoice folder;
     };
     std::deque<Step> m_script;
 };

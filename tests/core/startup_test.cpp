@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up through the scripted platform: new albums, the remembered folder, opening
 // albums in both places, and the reconcile dialogues for missing and new images.
 #include <gtest/gtest.h>
@@ -12,12 +13,19 @@
 #include "test_support.h"
 #include "util/files.h"
 
-namespace kavlo {
+namespace kavlo::core {
+
+using model::AlbumModel;
+using model::AlbumSettings;
+using model::ExifCaptionPlace;
+using storage::saveSettingsFile;
+using storage::writeAlbumInfo;
+
 namespace {
 
 namespace fs = std::filesystem;
-using test::ScriptedPlatform;
 using test::scratchFolder;
+using test::ScriptedPlatform;
 using test::writeAll;
 
 StartupEnvironment testEnvironment(const std::string& root,
@@ -46,11 +54,12 @@ void makeAlbum(const std::string& albumDir, const std::string& photoDir,
     for (const auto& n : names) m.images.push_back({photoDir + "/" + n, "cap" + n, "mi" + n});
     m.settings.mhsize = 700;
     fs::create_directories(albumDir + "/ext/xml");
-    const std::string info = olderPlace ? albumDir + "/albuminfo.xml" : albumDir + "/ext/xml/albuminfo.xml";
+    const std::string info =
+        olderPlace ? albumDir + "/albuminfo.xml" : albumDir + "/ext/xml/albuminfo.xml";
     ASSERT_TRUE(writeAlbumInfo(m, info));
 }
 
-TEST(CommandLineParsing, FolderAndAutomationSwitch) {
+TEST(CommandLineParsing, folderAndAutomationSwitch) {
     EXPECT_TRUE(parseCommandLine({"-Automation"}).unattended);
     EXPECT_TRUE(parseCommandLine({"--AUTOMATION"}).unattended);
     EXPECT_TRUE(parseCommandLine({"/automation"}).unattended);
@@ -68,17 +77,18 @@ TEST(CommandLineParsing, FolderAndAutomationSwitch) {
     EXPECT_EQ(parseCommandLine({"/tmp"}).folder, "/tmp");
 }
 
-TEST(Footer, EnvironmentAndYear) {
+TEST(Footer, environmentAndYear) {
     EXPECT_EQ(defaultFooter(testEnvironment("/x")), "\xC2\xA9 2031 - Powered by Kavlo");
     EXPECT_EQ(defaultFooter(testEnvironment("/x", {{"KAVLO_FOOTER_NAME", "Ann Lee"}})),
               "\xC2\xA9 Ann Lee 2031 - Powered by Kavlo");
-    EXPECT_EQ(defaultFooter(testEnvironment("/x", {{"KAVLO_FOOTER", "Mine"}, {"KAVLO_FOOTER_NAME", "A"}})),
+    EXPECT_EQ(defaultFooter(
+                  testEnvironment("/x", {{"KAVLO_FOOTER", "Mine"}, {"KAVLO_FOOTER_NAME", "A"}})),
               "Mine");
     EXPECT_EQ(defaultFooter(testEnvironment("/x", {{"KAVLO_FOOTER", ""}})),
               "\xC2\xA9 2031 - Powered by Kavlo");
 }
 
-TEST(Startup, NewAlbumFromAnImageFolder) {
+TEST(Startup, newAlbumFromAnImageFolder) {
     const std::string root = scratchFolder("newalbum");
     const std::string photos = root + "/My Photos";
     fs::create_directories(photos);
@@ -89,11 +99,13 @@ TEST(Startup, NewAlbumFromAnImageFolder) {
     AlbumSettings saved;
     saved.mhsize = 640;
     saved.appearance = "light";
-    ASSERT_TRUE(saveSettingsFile(root + "/config/kavlo_settings.xml", 1, "/elsewhere", saved));
+    ASSERT_TRUE(saveSettingsFile(root + "/config/kavlo_settings.xml",
+                                 ExifCaptionPlace::majorCaption, "/elsewhere", saved));
 
     ScriptedPlatform ui;
     ui.expectMessage("Information", "2 empty image files were found and excluded from the album.");
-    Startup s(ui, testEnvironment(root, {{"KAVLO_LINK_TXT", "Home"}, {"KAVLO_LINK_URL", "http://h"}}));
+    Startup s(ui,
+              testEnvironment(root, {{"KAVLO_LINK_TXT", "Home"}, {"KAVLO_LINK_URL", "http://h"}}));
     AlbumModel m;
     CommandLine cl;
     cl.folder = photos;
@@ -118,25 +130,28 @@ TEST(Startup, NewAlbumFromAnImageFolder) {
     EXPECT_FALSE(m.settings.reuseimages);
 }
 
-TEST(Startup, OneEmptyFileUsesTheSingularText) {
+TEST(Startup, oneEmptyFileUsesTheSingularText) {
     const std::string root = scratchFolder("oneempty");
     touchImage(root + "/a.jpg");
     writeAll(root + "/b.jpg", "");
     ScriptedPlatform ui;
     ui.expectMessage("Information", "An empty image file was found and excluded from the album.");
     AlbumModel m;
-    EXPECT_EQ(Startup(ui, testEnvironment(root)).run({root, false}, m).status, StartupStatus::Ready);
+    EXPECT_EQ(Startup(ui, testEnvironment(root)).run({root, false}, m).status,
+              StartupStatus::Ready);
     EXPECT_TRUE(ui.finished());
 }
 
-TEST(Startup, FolderWithoutImagesAsksAgainPreselected) {
+TEST(Startup, folderWithoutImagesAsksAgainPreselected) {
     const std::string root = scratchFolder("noimages");
     fs::create_directories(root + "/empty");
     fs::create_directories(root + "/good");
     touchImage(root + "/good/x.jpg");
     ScriptedPlatform ui;
-    ui.expectMessage("Warning", "No JPEG/TIFF images were found in '" + root + "/empty'.\n\nTry again.");
-    ui.expectFolder(FolderChoice::chosen(root + "/good"), "Welcome to Kavlo.\nSelect a JPEG/TIFF image folder");
+    ui.expectMessage("Warning",
+                     "No JPEG/TIFF images were found in '" + root + "/empty'.\n\nTry again.");
+    ui.expectFolder(FolderChoice::chosen(root + "/good"),
+                    "Welcome to Kavlo.\nSelect a JPEG/TIFF image folder");
     AlbumModel m;
     const StartupResult r = Startup(ui, testEnvironment(root)).run({root + "/empty", false}, m);
     EXPECT_EQ(r.status, StartupStatus::Ready);
@@ -146,10 +161,11 @@ TEST(Startup, FolderWithoutImagesAsksAgainPreselected) {
     EXPECT_EQ(m.images.size(), 1u);
 }
 
-TEST(Startup, ChooserStartsOnTheRememberedFolderOrItsAlbum) {
+TEST(Startup, chooserStartsOnTheRememberedFolderOrItsAlbum) {
     const std::string root = scratchFolder("remembered");
     fs::create_directories(root + "/in");
-    ASSERT_TRUE(saveSettingsFile(root + "/config/kavlo_settings.xml", 0, root + "/in", AlbumSettings{}));
+    ASSERT_TRUE(saveSettingsFile(root + "/config/kavlo_settings.xml",
+                                 ExifCaptionPlace::minorCaption, root + "/in", AlbumSettings{}));
     {
         ScriptedPlatform ui;
         ui.expectFolder(FolderChoice::cancel());
@@ -168,7 +184,7 @@ TEST(Startup, ChooserStartsOnTheRememberedFolderOrItsAlbum) {
     }
 }
 
-TEST(Startup, OpensAnAlbumInEitherPlace) {
+TEST(Startup, opensAnAlbumInEitherPlace) {
     for (bool older : {false, true}) {
         const std::string root = scratchFolder(older ? "openolder" : "opencurrent");
         fs::create_directories(root + "/photos");
@@ -177,7 +193,8 @@ TEST(Startup, OpensAnAlbumInEitherPlace) {
         makeAlbum(root + "/somewhere", root + "/photos", {"b.jpg", "a.jpg"}, older);
         ScriptedPlatform ui;
         AlbumModel m;
-        const StartupResult r = Startup(ui, testEnvironment(root)).run({root + "/somewhere", false}, m);
+        const StartupResult r =
+            Startup(ui, testEnvironment(root)).run({root + "/somewhere", false}, m);
         ASSERT_EQ(r.status, StartupStatus::Ready) << older;
         EXPECT_TRUE(r.openedAlbum);
         EXPECT_TRUE(ui.messages.empty());
@@ -191,7 +208,7 @@ TEST(Startup, OpensAnAlbumInEitherPlace) {
     }
 }
 
-TEST(Startup, MovedImagesAreRebased) {
+TEST(Startup, movedImagesAreRebased) {
     const std::string root = scratchFolder("moved");
     fs::create_directories(root + "/new");
     touchImage(root + "/new/a.jpg");
@@ -204,9 +221,11 @@ TEST(Startup, MovedImagesAreRebased) {
                          "Press Cancel to exclude missing images.",
                      MessageAnswer::Ok);
     ui.expectFolder(FolderChoice::chosen(root + "/new"),
-                    "Please locate the original image files for the album\n'Holiday'.\nPress Cancel to exit Kavlo.");
+                    "Please locate the original image files for the album\n'Holiday'.\nPress "
+                    "Cancel to exit Kavlo.");
     AlbumModel m;
-    ASSERT_EQ(Startup(ui, testEnvironment(root)).run({root + "/album", false}, m).status, StartupStatus::Ready);
+    ASSERT_EQ(Startup(ui, testEnvironment(root)).run({root + "/album", false}, m).status,
+              StartupStatus::Ready);
     EXPECT_TRUE(ui.finished());
     EXPECT_EQ(ui.folders.at(0).initialSelection, root + "/album");
     EXPECT_EQ(m.inputdir, root + "/new");
@@ -216,7 +235,7 @@ TEST(Startup, MovedImagesAreRebased) {
     EXPECT_TRUE(m.settings.reuseimages);
 }
 
-TEST(Startup, ExcludingMissingImagesKeepsOrderAndForcesRegeneration) {
+TEST(Startup, excludingMissingImagesKeepsOrderAndForcesRegeneration) {
     const std::string root = scratchFolder("exclude");
     fs::create_directories(root + "/p");
     for (const char* n : {"1.jpg", "3.jpg", "5.jpg"}) touchImage(root + "/p/" + n);
@@ -224,7 +243,8 @@ TEST(Startup, ExcludingMissingImagesKeepsOrderAndForcesRegeneration) {
     ScriptedPlatform ui;
     ui.expectMessage("Information", "Not all original image files", MessageAnswer::Cancel);
     AlbumModel m;
-    ASSERT_EQ(Startup(ui, testEnvironment(root)).run({root + "/album", false}, m).status, StartupStatus::Ready);
+    ASSERT_EQ(Startup(ui, testEnvironment(root)).run({root + "/album", false}, m).status,
+              StartupStatus::Ready);
     EXPECT_NE(ui.messages.at(0).text.find("(2 of 5 images missing.)"), std::string::npos);
     EXPECT_EQ(ui.messages.at(0).buttons, MessageButtons::OkCancel);
     ASSERT_EQ(m.images.size(), 3u);
@@ -234,13 +254,14 @@ TEST(Startup, ExcludingMissingImagesKeepsOrderAndForcesRegeneration) {
     EXPECT_FALSE(m.settings.reuseimages);
 }
 
-TEST(Startup, AllImagesExcludedOrListedNoneEndsOrSearches) {
+TEST(Startup, allImagesExcludedOrListedNoneEndsOrSearches) {
     const std::string root = scratchFolder("allgone");
     makeAlbum(root + "/album", root + "/p", {"1.jpg"});
     {
         ScriptedPlatform ui;
         ui.expectMessage("Information", "Not all original", MessageAnswer::Cancel);
-        ui.expectMessage("Information", "All images are missing. Kavlo can not create an empty album.",
+        ui.expectMessage("Information",
+                         "All images are missing. Kavlo can not create an empty album.",
                          MessageAnswer::Cancel);
         AlbumModel m;
         EXPECT_EQ(Startup(ui, testEnvironment(root)).run({root + "/album", false}, m).status,
@@ -256,27 +277,31 @@ TEST(Startup, AllImagesExcludedOrListedNoneEndsOrSearches) {
     ScriptedPlatform ui;
     ui.expectMessage("Information", "All images are missing.", MessageAnswer::Ok);
     ui.expectFolder(FolderChoice::chosen(root2 + "/found"), "Please locate");
-    ui.expectMessage("New images found", "One image in the input directory is either new", MessageAnswer::Yes);
+    ui.expectMessage("New images found", "One image in the input directory is either new",
+                     MessageAnswer::Yes);
     AlbumModel m;
-    EXPECT_EQ(Startup(ui, testEnvironment(root2)).run({root2 + "/album", false}, m).status, StartupStatus::Ready);
+    EXPECT_EQ(Startup(ui, testEnvironment(root2)).run({root2 + "/album", false}, m).status,
+              StartupStatus::Ready);
     EXPECT_TRUE(ui.finished());
     ASSERT_EQ(m.images.size(), 1u);
     EXPECT_EQ(m.inputdir, root2 + "/found");
 }
 
-TEST(Startup, NewImagesAreOfferedAndAppended) {
+TEST(Startup, newImagesAreOfferedAndAppended) {
     const std::string root = scratchFolder("newimages");
     fs::create_directories(root + "/p");
     for (const char* n : {"a.jpg", "b.jpg", "c.jpg", "d.tif"}) touchImage(root + "/p/" + n);
     makeAlbum(root + "/album", root + "/p", {"b.jpg", "a.jpg"});
     {
         ScriptedPlatform ui;
-        ui.expectMessage("New images found",
-                         "2 images in the input directory are either new or have previously been excluded.\n\n"
-                         "Should these be added to the album now?",
-                         MessageAnswer::Yes);
+        ui.expectMessage(
+            "New images found",
+            "2 images in the input directory are either new or have previously been excluded.\n\n"
+            "Should these be added to the album now?",
+            MessageAnswer::Yes);
         AlbumModel m;
-        ASSERT_EQ(Startup(ui, testEnvironment(root)).run({root + "/album", false}, m).status, StartupStatus::Ready);
+        ASSERT_EQ(Startup(ui, testEnvironment(root)).run({root + "/album", false}, m).status,
+                  StartupStatus::Ready);
         EXPECT_EQ(ui.messages.at(0).buttons, MessageButtons::YesNo);
         ASSERT_EQ(m.images.size(), 4u);
         EXPECT_EQ(m.images[2].path, root + "/p/c.jpg");
@@ -291,7 +316,7 @@ TEST(Startup, NewImagesAreOfferedAndAppended) {
     }
 }
 
-TEST(Startup, UnreadableAlbumInformation) {
+TEST(Startup, unreadableAlbumInformation) {
     const std::string root = scratchFolder("badinfo");
     fs::create_directories(root + "/album/ext/xml");
     writeAll(root + "/album/ext/xml/albuminfo.xml", "<resource><values title=\"x\"");
@@ -304,4 +329,4 @@ TEST(Startup, UnreadableAlbumInformation) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::core

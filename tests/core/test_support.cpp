@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TIFF writing for the generation tests.
 #include "test_support.h"
 
@@ -6,6 +7,9 @@
 #include <vector>
 
 namespace kavlo::test {
+
+using imaging::RasterImage;
+using imaging::RPstride;
 
 bool writeTestTiff(const std::string& path, const RasterImage& image) {
     TIFF* tif = TIFFOpen(path.c_str(), "w");

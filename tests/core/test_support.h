@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers for the generation tests: scratch folders and synthetic photos.
 #pragma once
 
@@ -22,29 +23,31 @@ inline std::string scratchFolder(const std::string& name) {
 
 /// Writes a w x h JPEG with a smooth gradient (so resampling has something to do).
 inline bool writeTestJpeg(const std::string& path, int w, int h, int quality = 80) {
-    RasterImage img = RPcreate(static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h), 24);
+    imaging::RasterImage img =
+        imaging::RPcreate(static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h), 24);
     if (!img.pixels) return false;
-    const std::size_t stride = RPstride(static_cast<std::uint32_t>(w), 24);
+    const std::size_t stride = imaging::RPstride(static_cast<std::uint32_t>(w), 24);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            std::uint8_t* p = img.pixels + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 3;
+            std::uint8_t* p =
+                img.pixels + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 3;
             p[0] = static_cast<std::uint8_t>(x * 255 / std::max(1, w - 1));
             p[1] = static_cast<std::uint8_t>(y * 255 / std::max(1, h - 1));
             p[2] = static_cast<std::uint8_t>(((x / 16 + y / 16) % 2) * 120 + 60);
         }
     }
-    const bool ok = RPwriteJpeg(path, quality, nullptr, img) == 0;
-    RPfree(img);
+    const bool ok = imaging::RPwriteJpeg(path, quality, nullptr, img) == 0;
+    imaging::RPfree(img);
     return ok;
 }
 
 /// Writes a 24-bit image (blue, green, red) as an uncompressed RGB TIFF.
-bool writeTestTiff(const std::string& path, const RasterImage& image);
+bool writeTestTiff(const std::string& path, const imaging::RasterImage& image);
 
 /// Width and height from a JPEG header; (0, 0) when unreadable.
 inline std::pair<int, int> jpegSize(const std::string& path) {
     int w = 0, h = 0;
-    if (RPreadJpegInfo(path, nullptr, &h, &w) != 0) return {0, 0};
+    if (imaging::RPreadJpegInfo(path, nullptr, &h, &w) != 0) return {0, 0};
     return {w, h};
 }
 
@@ -75,7 +78,8 @@ struct FileStamp {
 inline FileStamp stampOf(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return {};
-    return {st.st_ino, static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec};
+    return {st.st_ino,
+            static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec};
 }
 
 }  // namespace kavlo::test

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file readers take a path, so each fuzz input is written to a scratch file first.
 // The file lives in /dev/shm (memory) when it exists, one name per process, and is
 // rewritten in place for every input.
@@ -16,7 +17,8 @@ namespace kavlo::fuzz {
 inline const std::string& scratchPath(const char* suffix) {
     static const std::string path = [suffix] {
         const char* dir = std::getenv("KAVLO_FUZZ_TMP");
-        std::string base = dir && *dir ? dir : (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp");
+        std::string base =
+            dir && *dir ? dir : (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp");
         return base + "/kavlo-fuzz-" + std::to_string(getpid()) + suffix;
     }();
     return path;
@@ -24,7 +26,8 @@ inline const std::string& scratchPath(const char* suffix) {
 
 /// Writes the input to the scratch file; aborts when that fails (a broken harness
 /// must not pass as a clean run).
-inline const std::string& writeInput(const std::uint8_t* data, std::size_t size, const char* suffix) {
+inline const std::string& writeInput(const std::uint8_t* data, std::size_t size,
+                                     const char* suffix) {
     const std::string& path = scratchPath(suffix);
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) std::abort();

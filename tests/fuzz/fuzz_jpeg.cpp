@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the JPEG file readers (RPreadJpeg at several reduction targets and
 // RPreadJpegInfo) over an arbitrary file. The last byte picks the target, so one
 // input reaches full-size and every reduced decode path; bytes after the end of the
@@ -13,7 +14,7 @@
 namespace {
 kavlo::fuzz::ScratchCleanup cleanup{".jpg"};
 constexpr int kTargets[4] = {0, 1, 64, 640};
-}
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string& path = kavlo::fuzz::writeInput(data, size, ".jpg");
@@ -21,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string comment = "unchanged";
     int w = -1, h = -1;
-    kavlo::RasterImage img = kavlo::RPreadJpeg(path, &comment, target, &w, &h);
+    kavlo::imaging::RasterImage img = kavlo::imaging::RPreadJpeg(path, &comment, target, &w, &h);
     if (comment.size() >= 512) __builtin_trap();
     if (img.width > 0) {
         // A decoded picture is never larger than the stored size, and a reduction
@@ -35,11 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (img.height != 0 || img.pixels) {
         __builtin_trap();
     }
-    kavlo::RPfree(img);
+    kavlo::imaging::RPfree(img);
 
     std::string infoComment;
     int ih = -1, iw = -1;
-    const int rc = kavlo::RPreadJpegInfo(path, &infoComment, &ih, &iw);
+    const int rc = kavlo::imaging::RPreadJpegInfo(path, &infoComment, &ih, &iw);
     if (rc != 0 || infoComment.size() >= 512) __builtin_trap();
     return 0;
 }

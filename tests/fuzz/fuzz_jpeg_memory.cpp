@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: RPreadJpegMemory, the decoder of JPEGs held in memory (the thumbnails
 // inside Exif blocks), over an arbitrary buffer at full size and reduced.
 #include <cstddef>
@@ -13,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[size ? size : 1]);
     if (size) std::memcpy(copy.get(), data, size);
     const int target = size ? (data[size - 1] & 1 ? 0 : 96) : 0;
-    kavlo::RasterImage img = kavlo::RPreadJpegMemory(copy.get(), size, target);
+    kavlo::imaging::RasterImage img = kavlo::imaging::RPreadJpegMemory(copy.get(), size, target);
     if (img.width > 0) {
         if (img.height <= 0 || !img.pixels) __builtin_trap();
         volatile std::uint8_t last =
@@ -22,6 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (img.height != 0 || img.pixels) {
         __builtin_trap();
     }
-    kavlo::RPfree(img);
+    kavlo::imaging::RPfree(img);
     return 0;
 }

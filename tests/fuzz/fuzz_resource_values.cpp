@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the resource/values reader (Expat with Kavlo's refusals and limits) over
 // an arbitrary file, then every look-up a reader makes on what it delivered.
 #include <cstddef>
@@ -14,10 +15,10 @@ kavlo::fuzz::ScratchCleanup cleanup{".xml"};
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string& path = kavlo::fuzz::writeInput(data, size, ".xml");
     // Small limits so that the limit checks themselves are reached.
-    kavlo::ResourceLimits limits;
+    kavlo::storage::ResourceLimits limits;
     limits.maxPairs = 64;
     limits.maxValueBytes = 4096;
-    kavlo::ResourceValues v(limits);
+    kavlo::storage::ResourceValues v(limits);
     {
         kavlo::fuzz::QuietStderr quiet;
         v.load(path);
@@ -36,8 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         try {
             volatile int n = v.getInt(key);
             (void)n;
-        } catch (const kavlo::MissingKey&) {
-        }
+        } catch (const kavlo::storage::MissingKey&) {}
     }
     if (bytes > limits.maxValueBytes) __builtin_trap();
     std::string none;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: RPreadTiff over an arbitrary file: libtiff under Kavlo's memory limit,
 // the RGBA conversion and the flip to top-row-first.
 #include <cstddef>
@@ -14,7 +15,7 @@ kavlo::fuzz::ScratchCleanup cleanup{".tif"};
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string& path = kavlo::fuzz::writeInput(data, size, ".tif");
-    kavlo::RasterImage img = kavlo::RPreadTiff(path);
+    kavlo::imaging::RasterImage img = kavlo::imaging::RPreadTiff(path);
     if (img.width > 0) {
         if (img.height <= 0 || !img.pixels) __builtin_trap();
         volatile std::uint8_t last =
@@ -23,6 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (img.height != 0 || img.pixels) {
         __builtin_trap();
     }
-    kavlo::RPfree(img);
+    kavlo::imaging::RPfree(img);
     return 0;
 }

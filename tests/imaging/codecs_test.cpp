@@ -21,11 +21,10 @@
 #include <jpeglib.h>
 #include <tiffio.h>
 
-namespace kavlo {
+namespace kavlo::imaging {
 namespace {
 
 namespace fs = std::filesystem;
-
 
 std::string scratch(const std::string& name) {
     const fs::path dir = fs::path(KAVLO_TEST_OUTPUT) / "imaging";
@@ -83,9 +82,11 @@ void writeJpegPlain(const std::string& path, int w, int h, int components, J_COL
     jpeg_set_quality(&cinfo, 95, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
     for (const std::string& c : comments)
-        jpeg_write_marker(&cinfo, JPEG_COM, reinterpret_cast<const JOCTET*>(c.data()), unsigned(c.size()));
+        jpeg_write_marker(&cinfo, JPEG_COM, reinterpret_cast<const JOCTET*>(c.data()),
+                          unsigned(c.size()));
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(samples.data() + std::size_t(cinfo.next_scanline) * w * components);
+        JSAMPROW row = const_cast<JSAMPROW>(samples.data() +
+                                            std::size_t(cinfo.next_scanline) * w * components);
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
@@ -103,7 +104,8 @@ RasterImage decodePlain(const std::string& path, int target) {
     jpeg_stdio_src(&cinfo, f);
     jpeg_read_header(&cinfo, TRUE);
     cinfo.dct_method = JDCT_ISLOW;
-    if (target >= 1 && (unsigned(target) < cinfo.image_width || unsigned(target) < cinfo.image_height)) {
+    if (target >= 1 &&
+        (unsigned(target) < cinfo.image_width || unsigned(target) < cinfo.image_height)) {
         const double m = std::max(cinfo.image_width, cinfo.image_height);
         cinfo.scale_num = 1;
         cinfo.scale_denom = 1u << std::min(3, int(std::floor(std::log2(m / target))));
@@ -112,7 +114,8 @@ RasterImage decodePlain(const std::string& path, int target) {
     RasterImage image = RPcreate(cinfo.output_width, cinfo.output_height, 24);
     std::vector<JSAMPLE> row(std::size_t(cinfo.output_width) * cinfo.output_components);
     while (cinfo.output_scanline < cinfo.output_height) {
-        std::uint8_t* out = image.pixels + std::size_t(cinfo.output_scanline) * cinfo.output_width * 3;
+        std::uint8_t* out =
+            image.pixels + std::size_t(cinfo.output_scanline) * cinfo.output_width * 3;
         JSAMPROW r = row.data();
         jpeg_read_scanlines(&cinfo, &r, 1);
         for (JDIMENSION x = 0; x < cinfo.output_width; ++x) {
@@ -133,7 +136,8 @@ RasterImage decodePlain(const std::string& path, int target) {
 }
 
 // The encode as a plain sequence: rows converted to red, green, blue.
-std::vector<std::uint8_t> encodePlain(const RasterImage& image, int quality, const std::string* comment) {
+std::vector<std::uint8_t> encodePlain(const RasterImage& image, int quality,
+                                      const std::string* comment) {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr err{};
     cinfo.err = jpeg_std_error(&err);
@@ -150,7 +154,8 @@ std::vector<std::uint8_t> encodePlain(const RasterImage& image, int quality, con
     jpeg_set_quality(&cinfo, quality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
     if (comment != nullptr)
-        jpeg_write_marker(&cinfo, JPEG_COM, reinterpret_cast<const JOCTET*>(comment->c_str()), unsigned(comment->size() + 1));
+        jpeg_write_marker(&cinfo, JPEG_COM, reinterpret_cast<const JOCTET*>(comment->c_str()),
+                          unsigned(comment->size() + 1));
     const int b = image.bitsPerPixel / 8;
     std::vector<JSAMPLE> row(std::size_t(image.width) * 3);
     while (cinfo.next_scanline < cinfo.image_height) {
@@ -172,7 +177,8 @@ std::vector<std::uint8_t> encodePlain(const RasterImage& image, int quality, con
 
 ::testing::AssertionResult identical(const RasterImage& a, const RasterImage& b) {
     if (a.width != b.width || a.height != b.height)
-        return ::testing::AssertionFailure() << a.width << "x" << a.height << " vs " << b.width << "x" << b.height;
+        return ::testing::AssertionFailure()
+               << a.width << "x" << a.height << " vs " << b.width << "x" << b.height;
     if (std::memcmp(a.pixels, b.pixels, std::size_t(a.width) * a.height * 3) != 0)
         return ::testing::AssertionFailure() << "pixels differ";
     return ::testing::AssertionSuccess();
@@ -191,9 +197,12 @@ protected:
 };
 
 TEST_F(JpegScale, decodesAtThePowerOfTwoTheTargetAllows) {
-    struct Case { int target, w, h; };
-    for (Case c : {Case{640, 1000, 750}, Case{100, 500, 375}, Case{4000, 4000, 3000}, Case{0, 4000, 3000},
-                   Case{-5, 4000, 3000}, Case{1999, 2000, 1500}, Case{2000, 2000, 1500}, Case{3999, 4000, 3000}}) {
+    struct Case {
+        int target, w, h;
+    };
+    for (Case c : {Case{640, 1000, 750}, Case{100, 500, 375}, Case{4000, 4000, 3000},
+                   Case{0, 4000, 3000}, Case{-5, 4000, 3000}, Case{1999, 2000, 1500},
+                   Case{2000, 2000, 1500}, Case{3999, 4000, 3000}}) {
         int w = 0, h = 0;
         RasterImage image = RPreadJpeg(path(), nullptr, c.target, &w, &h);
         EXPECT_EQ(image.width, c.w) << c.target;
@@ -249,7 +258,9 @@ TEST(JpegRead, greyscaleGivesThreeEqualBytes) {
     EXPECT_TRUE(identical(image, plain));
     int mismatched = 0;
     for (int i = 0; i < w * h; ++i)
-        if (image.pixels[3 * i] != image.pixels[3 * i + 1] || image.pixels[3 * i] != image.pixels[3 * i + 2]) ++mismatched;
+        if (image.pixels[3 * i] != image.pixels[3 * i + 1] ||
+            image.pixels[3 * i] != image.pixels[3 * i + 2])
+            ++mismatched;
     EXPECT_EQ(mismatched, 0);
     RPfree(image);
     RPfree(plain);
@@ -258,7 +269,8 @@ TEST(JpegRead, greyscaleGivesThreeEqualBytes) {
 TEST(JpegRead, cmykFilesAreConvertedToRgb) {
     // Four patches: red, green, blue, white, as inks (cyan, magenta, yellow, black).
     const int w = 64, h = 16;
-    const std::uint8_t inks[4][4] = {{0, 255, 255, 0}, {255, 0, 255, 0}, {255, 255, 0, 0}, {0, 0, 0, 0}};
+    const std::uint8_t inks[4][4] = {
+        {0, 255, 255, 0}, {255, 0, 255, 0}, {255, 255, 0, 0}, {0, 0, 0, 0}};
     const std::uint8_t bgr[4][3] = {{0, 0, 255}, {0, 255, 0}, {255, 0, 0}, {255, 255, 255}};
     for (bool adobe : {true, false}) {
         for (J_COLOR_SPACE stored : {JCS_CMYK, JCS_YCCK}) {
@@ -268,9 +280,11 @@ TEST(JpegRead, cmykFilesAreConvertedToRgb) {
                     for (int c = 0; c < 4; ++c) {
                         const std::uint8_t ink = inks[x / 16][c];
                         // Adobe files hold the inks inverted.
-                        samples[(std::size_t(y) * w + x) * 4 + c] = adobe ? std::uint8_t(255 - ink) : ink;
+                        samples[(std::size_t(y) * w + x) * 4 + c] =
+                            adobe ? std::uint8_t(255 - ink) : ink;
                     }
-            if (!adobe && stored == JCS_YCCK) continue;  // YCCK is only defined with the Adobe marker
+            if (!adobe && stored == JCS_YCCK)
+                continue;  // YCCK is only defined with the Adobe marker
             const std::string path = scratch(adobe ? "cmyk_adobe.jpg" : "cmyk_plain.jpg");
             writeJpegPlain(path, w, h, 4, JCS_CMYK, stored, adobe, samples, {});
             RasterImage image = RPreadJpeg(path, nullptr, 0, nullptr, nullptr);
@@ -278,7 +292,8 @@ TEST(JpegRead, cmykFilesAreConvertedToRgb) {
             for (int patch = 0; patch < 4; ++patch) {
                 const std::uint8_t* p = image.pixels + (std::size_t(8) * w + patch * 16 + 8) * 3;
                 for (int c = 0; c < 3; ++c)
-                    EXPECT_NEAR(p[c], bgr[patch][c], 6) << "adobe " << adobe << " space " << stored << " patch " << patch;
+                    EXPECT_NEAR(p[c], bgr[patch][c], 6)
+                        << "adobe " << adobe << " space " << stored << " patch " << patch;
             }
             RPfree(image);
         }
@@ -307,7 +322,8 @@ TEST(JpegRead, commentIsTheLastMarkerUnder512Bytes) {
     EXPECT_EQ(RPreadJpegInfo(path, &comment, nullptr, nullptr), 0);
     EXPECT_EQ(comment, std::string(511, 'd'));
     // Text stops at its first NUL, as the writer stores it.
-    writeJpegPlain(path, 8, 8, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, false, grey, {std::string("caption\0junk", 12)});
+    writeJpegPlain(path, 8, 8, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, false, grey,
+                   {std::string("caption\0junk", 12)});
     EXPECT_EQ(RPreadJpegInfo(path, &comment, nullptr, nullptr), 0);
     EXPECT_EQ(comment, "caption");
 }
@@ -389,14 +405,16 @@ TEST(JpegRead, absurdDimensionsAreRefusedBeforeAllocating) {
 }
 
 TEST(JpegRead, decodersRunSideBySideOnThreads) {
-    const std::vector<std::string> files = {test::testPhoto("cameras/Canon_40D.jpg"), test::testPhoto("cameras/Nikon_D70.jpg"),
-                                            test::testPhoto("cameras/Pentax_K10D.jpg"), test::testPhoto("orientation/landscape_3.jpg")};
+    const std::vector<std::string> files = {
+        test::testPhoto("cameras/Canon_40D.jpg"), test::testPhoto("cameras/Nikon_D70.jpg"),
+        test::testPhoto("cameras/Pentax_K10D.jpg"), test::testPhoto("orientation/landscape_3.jpg")};
     std::vector<RasterImage> sequential, parallel(files.size());
     for (const auto& f : files) sequential.push_back(RPreadJpeg(f, nullptr, 300, nullptr, nullptr));
     for (int round = 0; round < 3; ++round) {
         std::vector<std::thread> threads;
         for (std::size_t i = 0; i < files.size(); ++i)
-            threads.emplace_back([&, i] { parallel[i] = RPreadJpeg(files[i], nullptr, 300, nullptr, nullptr); });
+            threads.emplace_back(
+                [&, i] { parallel[i] = RPreadJpeg(files[i], nullptr, 300, nullptr, nullptr); });
         for (auto& t : threads) t.join();
         for (std::size_t i = 0; i < files.size(); ++i) {
             EXPECT_TRUE(identical(sequential[i], parallel[i]));
@@ -462,7 +480,8 @@ TEST(JpegWrite, oneCommentMarkerHoldsTheTextAndItsNul) {
     ASSERT_EQ(RPwriteJpeg(path, 85, &empty, pixel), 0);
     const std::vector<std::uint8_t> withEmpty = readBytes(path);
     const std::uint8_t emptyMarker[] = {0xFF, 0xFE, 0x00, 0x03, 0x00};
-    const auto it = std::search(withEmpty.begin(), withEmpty.end(), std::begin(emptyMarker), std::end(emptyMarker));
+    const auto it = std::search(withEmpty.begin(), withEmpty.end(), std::begin(emptyMarker),
+                                std::end(emptyMarker));
     EXPECT_NE(it, withEmpty.end());
     RPfree(pixel);
 }
@@ -536,7 +555,8 @@ void writeTiff(const std::string& path, int w, int h, int samples, int bits, int
             TIFFSetField(tif, TIFFTAG_COLORMAP, map->data(), map->data() + 256, map->data() + 512);
         const tmsize_t rowBytes = tmsize_t(w) * samples * bits / 8;
         for (int y = 0; y < h; ++y) {
-            std::vector<std::uint8_t> row(data.begin() + y * rowBytes, data.begin() + (y + 1) * rowBytes);
+            std::vector<std::uint8_t> row(data.begin() + y * rowBytes,
+                                          data.begin() + (y + 1) * rowBytes);
             if (page == 1) std::fill(row.begin(), row.end(), 0);
             TIFFWriteScanline(tif, row.data(), y, 0);
         }
@@ -549,7 +569,8 @@ TEST(TiffRead, alphaIsDroppedAndTheTopRowComesFirst) {
     // libtiff hands out colours premultiplied by alpha; with associated alpha (already
     // premultiplied in the file) and with opaque unassociated alpha they are as stored.
     const int w = 5, h = 3;
-    for (std::uint16_t kind : {std::uint16_t(EXTRASAMPLE_ASSOCALPHA), std::uint16_t(EXTRASAMPLE_UNASSALPHA)}) {
+    for (std::uint16_t kind :
+         {std::uint16_t(EXTRASAMPLE_ASSOCALPHA), std::uint16_t(EXTRASAMPLE_UNASSALPHA)}) {
         std::vector<std::uint8_t> rgba(w * h * 4);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
@@ -596,7 +617,7 @@ TEST(TiffRead, greyPaletteAndSixteenBitFilesAreConverted) {
     writeTiff(scratch("palette.tif"), w, h, 1, 8, PHOTOMETRIC_PALETTE, indices, 0, false, &map);
     RasterImage p = RPreadTiff(scratch("palette.tif"));
     ASSERT_EQ(p.width, w);
-    EXPECT_EQ(p.pixels[2], 255);      // red in byte 2
+    EXPECT_EQ(p.pixels[2], 255);  // red in byte 2
     EXPECT_EQ(p.pixels[0], 0);
     EXPECT_EQ(p.pixels[3 + 1], 255);  // green
     EXPECT_EQ(p.pixels[6 + 0], 255);  // blue
@@ -660,9 +681,9 @@ TEST(TiffRead, brokenFilesGiveTheEmptyImage) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::imaging
 
-namespace kavlo {
+namespace kavlo::imaging {
 namespace {
 
 // Damaged copies of valid files (bytes overwritten, cut short): every reader either
@@ -675,7 +696,8 @@ TEST(HostileInput, damagedFilesGiveTheEmptyImageOrAWholeRaster) {
     std::vector<std::uint8_t> rgb(40 * 24 * 3, 77);
     writeTiff(scratch("mutate-source.tif"), 40, 24, 3, 8, PHOTOMETRIC_RGB, rgb);
     RPfree(source);
-    const std::vector<std::uint8_t> jpeg = readBytes(jpegPath), tiff = readBytes(scratch("mutate-source.tif"));
+    const std::vector<std::uint8_t> jpeg = readBytes(jpegPath),
+                                    tiff = readBytes(scratch("mutate-source.tif"));
     std::mt19937 rng(2026);
     const std::string damaged = scratch("damaged.bin");
     testing::internal::CaptureStdout();
@@ -686,8 +708,10 @@ TEST(HostileInput, damagedFilesGiveTheEmptyImageOrAWholeRaster) {
         for (int e = 0; e < edits; ++e) bytes[rng() % bytes.size()] = std::uint8_t(rng());
         if (rng() % 4 == 0) bytes.resize(rng() % bytes.size());
         writeBytes(damaged, bytes.data(), bytes.size());
-        RasterImage image = isJpeg ? RPreadJpeg(damaged, nullptr, int(rng() % 50), nullptr, nullptr) : RPreadTiff(damaged);
-        RasterImage fromMemory = isJpeg ? RPreadJpegMemory(bytes.data(), bytes.size(), 0) : RasterImage{};
+        RasterImage image = isJpeg ? RPreadJpeg(damaged, nullptr, int(rng() % 50), nullptr, nullptr)
+                                   : RPreadTiff(damaged);
+        RasterImage fromMemory =
+            isJpeg ? RPreadJpegMemory(bytes.data(), bytes.size(), 0) : RasterImage{};
         for (RasterImage* r : {&image, &fromMemory}) {
             if (r->width == 0 || r->height == 0) {
                 EXPECT_EQ(r->pixels, nullptr);
@@ -695,7 +719,8 @@ TEST(HostileInput, damagedFilesGiveTheEmptyImageOrAWholeRaster) {
                 ASSERT_NE(r->pixels, nullptr);
                 // Touch every byte: a short raster shows up under the sanitizers.
                 unsigned sum = 0;
-                for (std::size_t i = 0; i < std::size_t(r->width) * r->height * 3; ++i) sum += r->pixels[i];
+                for (std::size_t i = 0; i < std::size_t(r->width) * r->height * 3; ++i)
+                    sum += r->pixels[i];
                 (void)sum;
             }
             RPfree(*r);
@@ -705,4 +730,4 @@ TEST(HostileInput, damagedFilesGiveTheEmptyImageOrAWholeRaster) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::imaging

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Paths that name something other than a photo file: a FIFO, a device, a folder, a
 // symbolic link loop. An album information file can point an image at any of them;
 // the readers must come back at once with the empty image instead of waiting or
@@ -15,7 +16,7 @@
 #include "imaging/codecs.h"
 #include "imaging/raster_image.h"
 
-namespace kavlo {
+namespace kavlo::imaging {
 namespace {
 
 namespace fs = std::filesystem;
@@ -51,7 +52,7 @@ bool allReadersRefuse(const std::string& path) {
            info == -1 && w == -1 && h == -1;
 }
 
-TEST(HostileImages, FifoNamedLikeAPhotoIsRefusedWithoutWaiting) {
+TEST(HostileImages, fifoNamedLikeAPhotoIsRefusedWithoutWaiting) {
     for (const char* name : {"photo.jpg", "scan.tif"}) {
         const std::string fifo = scratch(name);
         ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -59,19 +60,20 @@ TEST(HostileImages, FifoNamedLikeAPhotoIsRefusedWithoutWaiting) {
     }
 }
 
-TEST(HostileImages, DevicesFoldersAndLinkLoopsAreNotPhotos) {
+TEST(HostileImages, devicesFoldersAndLinkLoopsAreNotPhotos) {
     const std::string loop = scratch("loop.jpg");
     fs::create_symlink(loop, loop);
     const std::string folder = scratch("folder.jpg");
     fs::create_directories(folder);
     const std::string toZero = scratch("zero.jpg");
     fs::create_symlink("/dev/zero", toZero);
-    for (const std::string& path : {loop, folder, toZero, std::string("/dev/zero"), std::string("/dev/urandom")}) {
+    for (const std::string& path :
+         {loop, folder, toZero, std::string("/dev/zero"), std::string("/dev/urandom")}) {
         EXPECT_TRUE(endsWithin(20, [&] { return allReadersRefuse(path); })) << path;
     }
 }
 
-TEST(HostileImages, WritingToADeviceFailsAndKeepsTheDevice) {
+TEST(HostileImages, writingToADeviceFailsAndKeepsTheDevice) {
     RasterImage img = RPcreate(32, 16, 24);
     ASSERT_NE(img.pixels, nullptr);
     RPfillColour(img, 10, 20, 30, 0);
@@ -111,4 +113,4 @@ TEST(HostileImages, WritingToADeviceFailsAndKeepsTheDevice) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::imaging

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::imaging {
 namespace {
 
 // A 24- or 32-bit image whose pixel (x, y) has bytes (x, y, 10 * x + y [, 7]).
@@ -48,7 +48,8 @@ struct GuardedTarget {
         return true;
     }
     std::uint8_t at(int x, int y, int c) const {
-        return image.pixels[RPstride(image.width, image.bitsPerPixel) * y + x * (image.bitsPerPixel / 8) + c];
+        return image.pixels[RPstride(image.width, image.bitsPerPixel) * y +
+                            x * (image.bitsPerPixel / 8) + c];
     }
 };
 
@@ -197,7 +198,8 @@ TEST(RasterImage, quarterTurnsMoveEveryPixel) {
         for (int i = 0; i < 4; ++i)
             for (int j = 0; j < 2; ++j)
                 EXPECT_EQ(std::memcmp(RPgetPixel(2, bpp, right.pixels, j, i),
-                                      RPgetPixel(4, bpp, old.pixels, i, 1 - j), bpp / 8), 0);
+                                      RPgetPixel(4, bpp, old.pixels, i, 1 - j), bpp / 8),
+                          0);
         RasterImage left = RPclone(old);
         RProtate(left, -90);
         ASSERT_EQ(left.width, 2);
@@ -237,7 +239,7 @@ TEST(RasterImage, shearRotationEnlargesAndKeepsThePicture) {
         if (image.pixels[3 * i] == 255) ++background;
     }
     EXPECT_EQ(ink + background, image.width * image.height);
-    EXPECT_EQ(ink, 200);  // three whole-pixel shears move every pixel, none is lost
+    EXPECT_EQ(ink, 200);              // three whole-pixel shears move every pixel, none is lost
     EXPECT_EQ(image.pixels[0], 255);  // corners are background
     RPfree(image);
 }
@@ -250,7 +252,9 @@ TEST(RasterImage, blendRoundsHalfUpAndClipsOnEverySide) {
         overlay[i + 3] = 128;
     }
     const std::uint8_t expected = 150;  // 128/255*100 + 127/255*200 = 149.8 -> 150
-    struct Case { int x, y; };
+    struct Case {
+        int x, y;
+    };
     for (Case c : {Case{-3, -3}, Case{2, -3}, Case{-3, 2}, Case{2, 2}, Case{-1, -1}, Case{-2, 1},
                    Case{1, -4}, Case{4, 1}, Case{1, 4}, Case{-6, 0}, Case{10, 10}, Case{-100, 2}}) {
         for (int bpp : {24, 32}) {
@@ -280,8 +284,11 @@ TEST(RasterImage, blendRoundsHalfUpAndClipsOnEverySide) {
 
 TEST(RasterImage, pasteCutsAwayWhatFallsOutside) {
     RasterImage source = pattern(3, 3);
-    struct Case { int x, y; };
-    for (Case c : {Case{0, 0}, Case{2, 2}, Case{-1, -2}, Case{-2, 3}, Case{3, -1}, Case{-3, 0}, Case{5, 5}}) {
+    struct Case {
+        int x, y;
+    };
+    for (Case c : {Case{0, 0}, Case{2, 2}, Case{-1, -2}, Case{-2, 3}, Case{3, -1}, Case{-3, 0},
+                   Case{5, 5}}) {
         GuardedTarget target(5, 5, 24, 99);
         RPpaste(target.image, c.x, c.y, source);
         EXPECT_TRUE(target.guardsIntact());
@@ -316,24 +323,23 @@ TEST(RasterImage, printInfoListsEveryField) {
     image.yOffset = -4;
     testing::internal::CaptureStdout();
     RPprintInfo(image);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Status              : 0\n"
-              "Info string         : None\n"
-              "Width               : 2\n"
-              "Height              : 3\n"
-              "X offset            : 0\n"
-              "Y offset            : -4\n"
-              "# pixels            : 6\n"
-              "Bits per pixel      : 8\n"
-              "Pixel format        : 2\n"
-              "EPI included        : No\n"
-              "Palette included    : Yes\n"
-              "Palette size        : 256 (768 bytes)\n"
-              "Extension included  : No\n"
-              "Extension size      : 0\n"
-              "Extension type      : 0\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Status              : 0\n"
+                                                      "Info string         : None\n"
+                                                      "Width               : 2\n"
+                                                      "Height              : 3\n"
+                                                      "X offset            : 0\n"
+                                                      "Y offset            : -4\n"
+                                                      "# pixels            : 6\n"
+                                                      "Bits per pixel      : 8\n"
+                                                      "Pixel format        : 2\n"
+                                                      "EPI included        : No\n"
+                                                      "Palette included    : Yes\n"
+                                                      "Palette size        : 256 (768 bytes)\n"
+                                                      "Extension included  : No\n"
+                                                      "Extension size      : 0\n"
+                                                      "Extension type      : 0\n");
     RPfree(image);
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::imaging

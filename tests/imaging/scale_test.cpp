@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::imaging {
 namespace {
 
 // ---- Plain formula versions: the library's loops must agree with them bit for bit ----
@@ -25,10 +25,12 @@ RasterImage plainHalveWidth(const RasterImage& in) {
     for (int y = 0; y < in.height; ++y)
         for (int k = 0; k < W / 2; ++k)
             for (int c = 0; c < b; ++c) {
-                const int v = 2 * k + 2 < W
-                                  ? (sample(in, 2 * k, y, c) * 256 + sample(in, 2 * k + 1, y, c) * 512 +
-                                     sample(in, 2 * k + 2, y, c) * 256) >> 10
-                                  : (sample(in, W - 2, y, c) * 256 + sample(in, W - 1, y, c) * 768) >> 10;
+                const int v =
+                    2 * k + 2 < W
+                        ? (sample(in, 2 * k, y, c) * 256 + sample(in, 2 * k + 1, y, c) * 512 +
+                           sample(in, 2 * k + 2, y, c) * 256) >>
+                              10
+                        : (sample(in, W - 2, y, c) * 256 + sample(in, W - 1, y, c) * 768) >> 10;
                 out.pixels[(std::size_t(y) * out.width + k) * b + c] = std::uint8_t(v);
             }
     return out;
@@ -40,10 +42,12 @@ RasterImage plainHalveHeight(const RasterImage& in) {
     for (int i = 0; i < H / 2; ++i)
         for (int x = 0; x < in.width; ++x)
             for (int c = 0; c < b; ++c) {
-                const int v = 2 * i + 2 < H
-                                  ? (sample(in, x, 2 * i, c) * 256 + sample(in, x, 2 * i + 1, c) * 512 +
-                                     sample(in, x, 2 * i + 2, c) * 256) >> 10
-                                  : (sample(in, x, H - 2, c) * 256 + sample(in, x, H - 1, c) * 768) >> 10;
+                const int v =
+                    2 * i + 2 < H
+                        ? (sample(in, x, 2 * i, c) * 256 + sample(in, x, 2 * i + 1, c) * 512 +
+                           sample(in, x, 2 * i + 2, c) * 256) >>
+                              10
+                        : (sample(in, x, H - 2, c) * 256 + sample(in, x, H - 1, c) * 768) >> 10;
                 out.pixels[(std::size_t(i) * out.width + x) * b + c] = std::uint8_t(v);
             }
     return out;
@@ -56,7 +60,8 @@ RasterImage plainBlur(const RasterImage& in, int n, double v) {
     double sum = 0;
     for (int dy = -h; dy <= h; ++dy)
         for (int dx = -h; dx <= h; ++dx) {
-            w.push_back(std::exp(-double(dx * dx + dy * dy) / (2.0 * v)) / (2.0 * 3.14159265358979323846 * v));
+            w.push_back(std::exp(-double(dx * dx + dy * dy) / (2.0 * v)) /
+                        (2.0 * 3.14159265358979323846 * v));
             sum += w.back();
         }
     for (double& x : w) x /= sum;
@@ -70,7 +75,8 @@ RasterImage plainBlur(const RasterImage& in, int n, double v) {
                     for (int dx = -h; dx <= h; ++dx, ++k)
                         s += w[k] * sample(in, std::clamp(x + dx, 0, in.width - 1),
                                            std::clamp(y + dy, 0, in.height - 1), c);
-                out.pixels[(std::size_t(y) * in.width + x) * b + c] = std::uint8_t(std::trunc(s + 0.5));
+                out.pixels[(std::size_t(y) * in.width + x) * b + c] =
+                    std::uint8_t(std::trunc(s + 0.5));
             }
     return out;
 }
@@ -90,9 +96,12 @@ RasterImage plainBilinear(const RasterImage& in, int W2, int H2) {
             const double fx = x - c0;
             const int c1 = c0 == W - 1 ? c0 : c0 + 1;
             for (int c = 0; c < b; ++c) {
-                const double left = sample(in, c0, j0, c) + fy * (sample(in, c0, j1, c) - sample(in, c0, j0, c));
-                const double right = sample(in, c1, j0, c) + fy * (sample(in, c1, j1, c) - sample(in, c1, j0, c));
-                out.pixels[(std::size_t(i) * W2 + k) * b + c] = std::uint8_t(std::trunc(left + fx * (right - left) + 0.5));
+                const double left =
+                    sample(in, c0, j0, c) + fy * (sample(in, c0, j1, c) - sample(in, c0, j0, c));
+                const double right =
+                    sample(in, c1, j0, c) + fy * (sample(in, c1, j1, c) - sample(in, c1, j0, c));
+                out.pixels[(std::size_t(i) * W2 + k) * b + c] =
+                    std::uint8_t(std::trunc(left + fx * (right - left) + 0.5));
             }
         }
     }
@@ -105,11 +114,12 @@ RasterImage plainSharpen(const RasterImage& in, int mild) {
         for (int x = 1; x + 1 < in.width; ++x)
             for (int c = 0; c < 3; ++c) {
                 const int centre = sample(in, x, y, c);
-                const int n = sample(in, x - 1, y, c) + sample(in, x + 1, y, c) + sample(in, x, y - 1, c) +
-                              sample(in, x, y + 1, c);
+                const int n = sample(in, x - 1, y, c) + sample(in, x + 1, y, c) +
+                              sample(in, x, y - 1, c) + sample(in, x, y + 1, c);
                 int v = (8 * centre - n) / 4;
                 if (mild) v = (centre + v) / 2;
-                out.pixels[(std::size_t(y) * in.width + x) * 3 + c] = std::uint8_t(std::clamp(v, 0, 255));
+                out.pixels[(std::size_t(y) * in.width + x) * 3 + c] =
+                    std::uint8_t(std::clamp(v, 0, 255));
             }
     return out;
 }
@@ -117,24 +127,29 @@ RasterImage plainSharpen(const RasterImage& in, int mild) {
 RasterImage randomImage(std::mt19937& rng, int w, int h, int bpp) {
     RasterImage image = RPcreate(w, h, bpp);
     std::uniform_int_distribution<int> byte(0, 255);
-    for (std::size_t i = 0; i < RPstride(w, bpp) * std::size_t(h); ++i) image.pixels[i] = std::uint8_t(byte(rng));
+    for (std::size_t i = 0; i < RPstride(w, bpp) * std::size_t(h); ++i)
+        image.pixels[i] = std::uint8_t(byte(rng));
     return image;
 }
 
 ::testing::AssertionResult identical(const RasterImage& a, const RasterImage& b) {
     if (a.width != b.width || a.height != b.height || a.bitsPerPixel != b.bitsPerPixel)
-        return ::testing::AssertionFailure() << a.width << "x" << a.height << " vs " << b.width << "x" << b.height;
+        return ::testing::AssertionFailure()
+               << a.width << "x" << a.height << " vs " << b.width << "x" << b.height;
     const std::size_t size = RPstride(a.width, a.bitsPerPixel) * std::size_t(a.height);
     for (std::size_t i = 0; i < size; ++i)
         if (a.pixels[i] != b.pixels[i])
-            return ::testing::AssertionFailure() << "byte " << i << ": " << int(a.pixels[i]) << " vs " << int(b.pixels[i]);
+            return ::testing::AssertionFailure()
+                   << "byte " << i << ": " << int(a.pixels[i]) << " vs " << int(b.pixels[i]);
     return ::testing::AssertionSuccess();
 }
 
 RasterImage row(std::initializer_list<int> values) {
     RasterImage image = RPcreate(std::uint32_t(values.size()), 1, 24);
     int i = 0;
-    for (int v : values) image.pixels[3 * i] = image.pixels[3 * i + 1] = image.pixels[3 * i + 2] = std::uint8_t(v), ++i;
+    for (int v : values)
+        image.pixels[3 * i] = image.pixels[3 * i + 1] = image.pixels[3 * i + 2] = std::uint8_t(v),
+                         ++i;
     return image;
 }
 
@@ -173,7 +188,8 @@ TEST(Halving, halveTimesDoesWidthsThenHeightsWhileAtLeastThree) {
     RasterImage thinHalf = RPhalveTimes(thin, 3);
     EXPECT_EQ(thinHalf.width, 2);
     EXPECT_EQ(thinHalf.height, 125);
-    for (RasterImage* r : {&image, &quarter, &w1, &w2, &h1, &h2, &none, &thin, &thinHalf}) RPfree(*r);
+    for (RasterImage* r : {&image, &quarter, &w1, &w2, &h1, &h2, &none, &thin, &thinHalf})
+        RPfree(*r);
 }
 
 TEST(Sharpen, boostsAgainstTheFourNeighboursAndClamps) {
@@ -282,8 +298,11 @@ TEST(FastScale, smallerSizesComeFromTheLargerIntermediate) {
     std::mt19937 rng(6);
     for (auto [w, h] : {std::pair{1000, 750}, std::pair{2000, 1500}}) {
         RasterImage image = randomImage(rng, w, h, 24);
-        struct Sizes { unsigned s, m, l; };
-        for (Sizes z : {Sizes{100, 640, 640}, Sizes{80, 600, 640}, Sizes{80, 300, 1000}, Sizes{80, 552, 552}}) {
+        struct Sizes {
+            unsigned s, m, l;
+        };
+        for (Sizes z : {Sizes{100, 640, 640}, Sizes{80, 600, 640}, Sizes{80, 300, 1000},
+                        Sizes{80, 552, 552}}) {
             SCOPED_TRACE(testing::Message() << w << ": " << z.s << " " << z.m << " " << z.l);
             RasterImage s3{}, m3{}, l3{};
             RPfastScaleTriple(image, z.s, z.m, z.l, true, 0.75, &s3, &m3, &l3);
@@ -306,7 +325,8 @@ TEST(FastScale, smallerSizesComeFromTheLargerIntermediate) {
             RasterImage tS = RPfastScale(i, z.s, true, 0.75);
             EXPECT_TRUE(identical(l2, tL));
             EXPECT_TRUE(identical(s2, tS));
-            for (RasterImage* r : {&s3, &m3, &l3, &i1, &i2, &eL, &eM, &eS, &s2, &l2, &i, &tL, &tS}) RPfree(*r);
+            for (RasterImage* r : {&s3, &m3, &l3, &i1, &i2, &eL, &eM, &eS, &s2, &l2, &i, &tL, &tS})
+                RPfree(*r);
         }
         // A target equal to the longer side: the result is a copy, not the input.
         RasterImage same{}, tiny{};
@@ -365,15 +385,17 @@ TEST(Optimised, everyRoutineMatchesItsPlainFormulaBitForBit) {
                 EXPECT_TRUE(identical(a, b));
                 RPfree(a), RPfree(b);
             }
-            for (auto [n, v] : {std::pair{3, 0.2}, std::pair{3, 0.458}, std::pair{3, 0.76}, std::pair{4, 1.5},
-                                std::pair{5, 2.9}, std::pair{7, 5.0}}) {
+            for (auto [n, v] : {std::pair{3, 0.2}, std::pair{3, 0.458}, std::pair{3, 0.76},
+                                std::pair{4, 1.5}, std::pair{5, 2.9}, std::pair{7, 5.0}}) {
                 RasterImage a = RPgaussianBlur(image, n, v), b = plainBlur(image, n, v);
                 EXPECT_TRUE(identical(a, b)) << "blur " << n << " " << v;
                 RPfree(a), RPfree(b);
             }
-            for (auto [w2, h2] : {std::pair{1, 1}, std::pair{w / 2 + 1, h / 2 + 1}, std::pair{w * 2, h + 3},
-                                  std::pair{w * 10 / 17 + 1, h * 10 / 13 + 1}}) {
-                RasterImage a = RPbilinearResampling(image, w2, h2), b = plainBilinear(image, w2, h2);
+            for (auto [w2, h2] :
+                 {std::pair{1, 1}, std::pair{w / 2 + 1, h / 2 + 1}, std::pair{w * 2, h + 3},
+                  std::pair{w * 10 / 17 + 1, h * 10 / 13 + 1}}) {
+                RasterImage a = RPbilinearResampling(image, w2, h2),
+                            b = plainBilinear(image, w2, h2);
                 EXPECT_TRUE(identical(a, b)) << "bilinear " << w2 << "x" << h2;
                 RPfree(a), RPfree(b);
             }
@@ -390,4 +412,4 @@ TEST(Optimised, everyRoutineMatchesItsPlainFormulaBitForBit) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::imaging

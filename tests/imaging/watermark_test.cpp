@@ -9,7 +9,10 @@
 #include <thread>
 #include <vector>
 
-namespace kavlo {
+namespace kavlo::imaging {
+
+using util::WatermarkPosition;
+
 namespace {
 
 const std::string kFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
@@ -27,7 +30,9 @@ RasterImage canvas(int w, int h, std::uint8_t value) {
     return image;
 }
 
-struct Box { int left = -1, right = -1, top = -1, bottom = -1; };
+struct Box {
+    int left = -1, right = -1, top = -1, bottom = -1;
+};
 
 // Bounding box of pixels that differ from `value` in any byte.
 Box changed(const RasterImage& image, std::uint8_t value) {
@@ -57,7 +62,8 @@ TEST(WatermarkLayout, placementsFollowTheMarginTable) {
     // m = 8 / 2 + 2 = 6 on a 640 x 480 image with a 100 x 14 overlay.
     const int W = 640, H = 480, w = 100, h = 14;
     auto at = [&](int code) {
-        const WatermarkPoint p = watermarkPlacement(code, 8, W, H, w, h);
+        const WatermarkPoint p =
+            watermarkPlacement(static_cast<WatermarkPosition>(code), 8, W, H, w, h);
         return std::pair{p.x, p.y};
     };
     EXPECT_EQ(at(0), std::pair(6, 6));
@@ -69,7 +75,7 @@ TEST(WatermarkLayout, placementsFollowTheMarginTable) {
     EXPECT_EQ(at(6), std::pair(270, 233));
     EXPECT_EQ(at(7), std::pair(270, 233));
     EXPECT_EQ(at(-1), std::pair(270, 233));
-    EXPECT_EQ(watermarkPlacement(0, 13, W, H, w, h).x, 8);
+    EXPECT_EQ(watermarkPlacement(WatermarkPosition::topLeft, 13, W, H, w, h).x, 8);
 }
 
 TEST(WatermarkLayout, shadowContrastsWithTheTextColour) {
@@ -127,7 +133,8 @@ TEST_F(Watermark, coverageRendersOnlyValidTextOfUpTo1023Bytes) {
     RPfree(text);
 
     // One glyph per code point: two-byte "é" is as wide as one letter, not two.
-    RasterImage one = renderTextCoverage("e", kFont, 20, 0), accented = renderTextCoverage("\xC3\xA9", kFont, 20, 0),
+    RasterImage one = renderTextCoverage("e", kFont, 20, 0),
+                accented = renderTextCoverage("\xC3\xA9", kFont, 20, 0),
                 two = renderTextCoverage("ee", kFont, 20, 0);
     EXPECT_EQ(accented.width, one.width);
     EXPECT_GT(two.width, one.width + 5);
@@ -138,7 +145,8 @@ TEST_F(Watermark, textsWithoutDescendersStandOnTheSameBaseline) {
     // The baseline distance between m and g comes from one render of both.
     RasterImage both = renderTextCoverage("mmmggg", kFont, 8, 0);
     ASSERT_GT(both.width, 0);
-    const int descender = lowestInk(both, both.width / 2 + 2, both.width) - lowestInk(both, 0, both.width / 2 - 2);
+    const int descender =
+        lowestInk(both, both.width / 2 + 2, both.width) - lowestInk(both, 0, both.width / 2 - 2);
     ASSERT_GT(descender, 0);
     RPfree(both);
 
@@ -172,16 +180,19 @@ TEST_F(Watermark, lineCropIsClippedToItsOwnRender) {
         renderTextCoverage("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ", kFont, 8, 8);
     RasterImage render = renderTextCoverage("-", kFont, 8, 8);
     ASSERT_GT(render.height, 0);
-    ASSERT_GT(lowestInk(alphabet, 0, alphabet.width), render.height - 1);  // the crop would overhang
+    ASSERT_GT(lowestInk(alphabet, 0, alphabet.width),
+              render.height - 1);  // the crop would overhang
     int top = 0;
     while (lowestInk(render, 0, render.width) >= 0 && top < render.height &&
            std::all_of(render.pixels + std::size_t(top) * render.width,
-                       render.pixels + std::size_t(top + 1) * render.width, [](std::uint8_t v) { return v == 255; }))
+                       render.pixels + std::size_t(top + 1) * render.width,
+                       [](std::uint8_t v) { return v == 255; }))
         ++top;
     RasterImage line = renderTextLine(8, "-", kFont);
     ASSERT_GT(line.width, 0);
     EXPECT_EQ(line.height, render.height - top);  // ends on the render's last row
-    for (int x = 0; x < line.width; ++x) EXPECT_EQ(line.pixels[std::size_t(line.height - 1) * line.width + x], 255);
+    for (int x = 0; x < line.width; ++x)
+        EXPECT_EQ(line.pixels[std::size_t(line.height - 1) * line.width + x], 255);
     EXPECT_EQ(lowestInk(line, 0, line.width), lowestInk(render, 0, render.width) - top);
     RPfree(alphabet), RPfree(render), RPfree(line);
 }
@@ -208,11 +219,13 @@ TEST_F(Watermark, stampPlacesTextAndShadowAtTheCorner) {
     style.fontFile = kFont;
     RasterImage overlay = renderTextOverlay("Kavlo 2026", kFont, 8, 0, 0, 0);
     ASSERT_GT(overlay.width, 0);
-    for (int position : {0, 2, 3, 5, 9}) {
+    for (int number : {0, 2, 3, 5, 9}) {
+        const auto position = static_cast<WatermarkPosition>(number);
         style.position = position;
         RasterImage image = canvas(640, 480, 100);
         ASSERT_TRUE(stampWatermark(style, "Kavlo 2026", image));
-        const WatermarkPoint at = watermarkPlacement(position, 8, 640, 480, overlay.width, overlay.height);
+        const WatermarkPoint at =
+            watermarkPlacement(position, 8, 640, 480, overlay.width, overlay.height);
         const Box box = changed(image, 100);
         // Text within (x, y) .. (x + w - 1, y + h - 1), shadow one pixel right and down.
         EXPECT_GE(box.left, at.x);
@@ -302,4 +315,4 @@ TEST_F(Watermark, fontNameComesFromTheNameTable) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::imaging

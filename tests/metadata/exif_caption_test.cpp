@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: MIT
 #include "metadata/exif_caption.h"
 #include "support/test_photos.h"
 
 #include <gtest/gtest.h>
 
-namespace kavlo {
+namespace kavlo::metadata {
 namespace {
 
 ExifInfo recording(float exposure, float fnumber, float focal) {
@@ -27,9 +28,10 @@ TEST(ExifCaption, itemsComeInFixedOrderWhateverTheLetters) {
 
 TEST(ExifCaption, exposureTimes) {
     const std::pair<float, const char*> cases[] = {
-        {1.0f, "1 s"}, {2.0f, "2 s"}, {2.5f, "2.5 s"}, {0.5f, "1/2 s"}, {0.008f, "1/125 s"},
-        {0.3f, "1/3 s"}, {1.0f / 3, "1/3 s"}, {30.0f, "30 s"}};
-    for (const auto& [t, text] : cases) EXPECT_EQ(formatExifCaption(recording(t, 0, 0), "e"), text) << t;
+        {1.0f, "1 s"},       {2.0f, "2 s"},   {2.5f, "2.5 s"},     {0.5f, "1/2 s"},
+        {0.008f, "1/125 s"}, {0.3f, "1/3 s"}, {1.0f / 3, "1/3 s"}, {30.0f, "30 s"}};
+    for (const auto& [t, text] : cases)
+        EXPECT_EQ(formatExifCaption(recording(t, 0, 0), "e"), text) << t;
 }
 
 TEST(ExifCaption, aperturesHaveTwoSignificantDigits) {
@@ -41,9 +43,9 @@ TEST(ExifCaption, aperturesHaveTwoSignificantDigits) {
 
 TEST(ExifCaption, exposureBiasInThirdsOfAStop) {
     const std::pair<float, const char*> cases[] = {
-        {0.3333f, "1/3 EV"}, {-0.6667f, "-2/3 EV"}, {-1.3333f, "-1 1/3 EV"}, {2.0f, "2 EV"},
-        {-1.0f, "-1 EV"},    {1.6667f, "1 2/3 EV"}, {0.5f, "0.5 EV"},       {-0.7f, "-0.7 EV"},
-        {1.3264f, "1.3 EV"}};
+        {0.3333f, "1/3 EV"}, {-0.6667f, "-2/3 EV"}, {-1.3333f, "-1 1/3 EV"},
+        {2.0f, "2 EV"},      {-1.0f, "-1 EV"},      {1.6667f, "1 2/3 EV"},
+        {0.5f, "0.5 EV"},    {-0.7f, "-0.7 EV"},    {1.3264f, "1.3 EV"}};
     for (const auto& [b, text] : cases) {
         ExifInfo e;
         e.exposureBias = b;
@@ -88,8 +90,9 @@ TEST(ExifCaption, realCameraFilesWithEveryItem) {
         {"cameras/long_description.jpg", "flash, 2008:07:31 10:50:00"},
     };
     for (const auto& [file, text] : cases)
-        EXPECT_EQ(formatExifCaption(readExif(test::testPhoto(file), false), "eaxfiukmd"), text) << file;
+        EXPECT_EQ(formatExifCaption(readExif(test::testPhoto(file), false), "eaxfiukmd"), text)
+            << file;
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::metadata

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "metadata/exif.h"
 
 #include <gtest/gtest.h>
@@ -11,13 +12,12 @@
 #include "jpeg_builder.h"
 #include "support/test_photos.h"
 
-namespace kavlo {
+namespace kavlo::metadata {
 namespace {
 
 using testing::Bytes;
 using testing::TiffBuilder;
 using Dir = TiffBuilder::Dir;
-
 
 ExifInfo parse(const Bytes& jpeg, bool withThumbnail = false) {
     return readExifMemory(jpeg.data(), jpeg.size(), withThumbnail);
@@ -30,8 +30,8 @@ ExifInfo parseTiff(const TiffBuilder& tiff, bool withThumbnail = false) {
 bool isZero(const ExifInfo& e) {
     return e.fileName.empty() && e.make.empty() && e.model.empty() && e.dateTime.empty() &&
            e.width == 0 && e.height == 0 && e.process == 0 && e.isColour == 0 &&
-           e.orientation == 0 && e.comment.empty() && e.thumbnail.empty() &&
-           e.thumbnailSize == 0 && e.dateCopies.empty() && e.exposureTime == 0 && e.iso == 0;
+           e.orientation == 0 && e.comment.empty() && e.thumbnail.empty() && e.thumbnailSize == 0 &&
+           e.dateCopies.empty() && e.exposureTime == 0 && e.iso == 0;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -54,28 +54,27 @@ struct CameraCase {
 // 100 pixels (ExifImageWidth 100), so the derived value is large; exiftool derives none.
 // iso 0 where exiftool shows an ISO: exiftool takes it from the maker note, which Kavlo ignores.
 const CameraCase kCameras[] = {
-    {"cameras/Canon_40D.jpg", "Canon", "Canon EOS 40D", "2008:05:30 15:56:01", 0.00625, 7.1,
-     135, 8492 /*derived*/, 100, 9, 1, false},
-    {"cameras/Canon_40D_photoshop_import.jpg", "", "", "2008:07:31 10:05:49", 0, 0, 0, 0, 0, 0,
-     1, true},
-    {"cameras/Canon_DIGITAL_IXUS_400.jpg", "Canon", "Canon DIGITAL IXUS 400",
-     "2004:08:27 13:52:55", 0.005, 10, 15.4375, 1775 /*derived*/, 0 /*maker note*/, 24,
-     0 /*no Orientation tag*/, false},
+    {"cameras/Canon_40D.jpg", "Canon", "Canon EOS 40D", "2008:05:30 15:56:01", 0.00625, 7.1, 135,
+     8492 /*derived*/, 100, 9, 1, false},
+    {"cameras/Canon_40D_photoshop_import.jpg", "", "", "2008:07:31 10:05:49", 0, 0, 0, 0, 0, 0, 1,
+     true},
+    {"cameras/Canon_DIGITAL_IXUS_400.jpg", "Canon", "Canon DIGITAL IXUS 400", "2004:08:27 13:52:55",
+     0.005, 10, 15.4375, 1775 /*derived*/, 0 /*maker note*/, 24, 0 /*no Orientation tag*/, false},
     // ExifImageWidth 2272 here: 2272 x 25.4 / 8114.29 = 7.112 mm, 21.3125 / 7.112 x 36 -> 108.
     {"cameras/Canon_PowerShot_S40.jpg", "Canon", "Canon PowerShot S40", "2003:12:14 12:01:44",
      0.002, 4.9, 21.3125, 108 /*derived*/, 0 /*maker note*/, 24, 1, false},
     // No ExposureTime: 1 / 2^ShutterSpeedValue (exiftool: ShutterSpeedValue 0.0027621).
-    {"cameras/Fujifilm_FinePix6900ZOOM.jpg", "FUJIFILM", "FinePix6900ZOOM",
-     "2001:02:19 06:40:05", 0.00276213586, 4, 21.8, 2907 /*derived*/, 100, 0, 1, true},
+    {"cameras/Fujifilm_FinePix6900ZOOM.jpg", "FUJIFILM", "FinePix6900ZOOM", "2001:02:19 06:40:05",
+     0.00276213586, 4, 21.8, 2907 /*derived*/, 100, 0, 1, true},
     {"cameras/Fujifilm_FinePix_E500.jpg", "FUJIFILM", "FinePix E500   ", "2006:08:17 09:24:48",
      0.0125, 2.9, 4.7, 677 /*derived*/, 100, 16, 1, true},
     // No ISOSpeedRatings: ExposureIndex 80 stands in.
     {"cameras/Kodak_CX7530.jpg", "EASTMAN KODAK COMPANY", "KODAK CX7530 ZOOM DIGITAL CAMERA",
      "2005:08:13 09:47:23", 0.004, 4.6, 16.8, 102, 80, 24, 1, false},
-    {"cameras/Konica_Minolta_DiMAGE_Z3.jpg", "KONICA MINOLTA ", "DiMAGE Z3",
-     "2005:03:10 15:10:48", 0.025, 2.8, 5.859375, 35, 200, 15, 1, true},
-    {"cameras/Nikon_COOLPIX_P1.jpg", "NIKON", "COOLPIX P1", "2008:03:07 09:55:46",
-     0.004572473708, 6, 7.5, 36, 50, 24, 1, false},
+    {"cameras/Konica_Minolta_DiMAGE_Z3.jpg", "KONICA MINOLTA ", "DiMAGE Z3", "2005:03:10 15:10:48",
+     0.025, 2.8, 5.859375, 35, 200, 15, 1, true},
+    {"cameras/Nikon_COOLPIX_P1.jpg", "NIKON", "COOLPIX P1", "2008:03:07 09:55:46", 0.004572473708,
+     6, 7.5, 36, 50, 24, 1, false},
     {"cameras/Nikon_D70.jpg", "NIKON CORPORATION", "NIKON D70", "2008:03:15 09:52:01", 0.005, 9,
      100, 150, 200, 0, 1, false},
     {"cameras/Olympus_C8080WZ.jpg", "OLYMPUS CORPORATION", "C8080WZ", "2006:10:22 15:44:29",
@@ -83,16 +82,16 @@ const CameraCase kCameras[] = {
     {"cameras/PaintTool_sample.jpg", "", "", "", 0, 0, 0, 0, 0, 0, 1, false},
     {"cameras/Panasonic_DMC-FZ30.jpg", "Panasonic", "DMC-FZ30", "2008:07:16 11:33:20",
      0.03333333333, 3.2, 14.1, 82, 100, 9, 1, false},
-    {"cameras/Pentax_K10D.jpg", "PENTAX Corporation ", "PENTAX K10D        ",
-     "2008:05:04 16:47:24", 0.005555555556, 11, 90, 0, 200, 16, 1, false},
+    {"cameras/Pentax_K10D.jpg", "PENTAX Corporation ", "PENTAX K10D        ", "2008:05:04 16:47:24",
+     0.005555555556, 11, 90, 0, 200, 16, 1, false},
     // exiftool's DateTimeOriginal for this camera comes from its maker note.
     {"cameras/Reconyx_HC500_Hyperfire.jpg", "", "", "", 0.0181372549, 0, 0, 0, 100, 0, 0, false},
     {"cameras/Ricoh_Caplio_RR330.jpg", "Caplio ", "RR330      ", "2004:08:31 19:52:58",
      0.0303030303, 2.88, 0, 0, 100, 16, 0, false},
     {"cameras/Samsung_Digimax_i50_MP3.jpg", "Samsung Techwin", "<Digimax i50 MP3, Samsung #1 MP3>",
      "2006:08:15 17:50:57", 0.1666666667, 3.5, 6.6, 39, 150, 16, 1, false},
-    {"cameras/Sony_HDR-HC3.jpg", "SONY", "HDR-HC3", "2007:06:15 04:42:32", 0.01666666667, 4, 5.1,
-     0, 0, 9, 1, false},
+    {"cameras/Sony_HDR-HC3.jpg", "SONY", "HDR-HC3", "2007:06:15 04:42:32", 0.01666666667, 4, 5.1, 0,
+     0, 9, 1, false},
     {"cameras/WWL_(Polaroid)_ION230.jpg", "WWL     ", "ION230", "2026:11:24 14:41:16",
      0.03003003003, 2.8, 8.4, 0, 100, 0, 1, false},
     // Only IFD0's DateTime (exiftool's CreateDate here comes from XMP).
@@ -133,7 +132,8 @@ TEST(ExifCameras, readsTheRecordingDataOfRealCameraFiles) {
 TEST(ExifCameras, readsEveryOrientationValue) {
     for (const char* kind : {"landscape", "portrait"}) {
         for (int o = 1; o <= 8; ++o) {
-            const std::string path = test::testPhoto(std::string("orientation/") + kind + "_" + std::to_string(o) + ".jpg");
+            const std::string path = test::testPhoto(std::string("orientation/") + kind + "_" +
+                                                     std::to_string(o) + ".jpg");
             ExifInfo e = readExif(path, false);
             EXPECT_EQ(e.orientation, o) << path;
             EXPECT_EQ(e.isColour, 1) << path;
@@ -161,7 +161,8 @@ TEST(ExifCameras, copiesTheEmbeddedThumbnailOnlyWhenAsked) {
 }
 
 TEST(ExifCameras, readsTheCommentSection) {
-    EXPECT_EQ(readExif(test::testPhoto("cameras/Nikon_D70.jpg"), false).comment, "comment in GIMP 2.4.5");
+    EXPECT_EQ(readExif(test::testPhoto("cameras/Nikon_D70.jpg"), false).comment,
+              "comment in GIMP 2.4.5");
 }
 
 TEST(ExifCameras, severalThreadsReadAtOnce) {
@@ -199,12 +200,14 @@ TEST_P(ExifByteOrder, dateTimeOriginalWinsWhateverTheOrder) {
     a.ascii(Dir::ifd0, 306, "2005:01:01 10:00:00").ascii(Dir::exif, 36867, "2004:12:31 23:59:59");
     ExifInfo e = parseTiff(a);
     EXPECT_EQ(e.dateTime, "2004:12:31 23:59:59");
-    EXPECT_EQ(e.dateCopies, (std::vector<std::string>{"2005:01:01 10:00:00", "2004:12:31 23:59:59"}));
+    EXPECT_EQ(e.dateCopies,
+              (std::vector<std::string>{"2005:01:01 10:00:00", "2004:12:31 23:59:59"}));
 
     // DateTimeOriginal first (in IFD0), then DateTimeDigitized: the digitized date does
     // not replace a date that begins with a digit.
     TiffBuilder b(GetParam());
-    b.ascii(Dir::ifd0, 306, "").ascii(Dir::exif, 36867, "2004:12:31 23:59:59")
+    b.ascii(Dir::ifd0, 306, "")
+        .ascii(Dir::exif, 36867, "2004:12:31 23:59:59")
         .ascii(Dir::exif, 36868, "2005:01:01 10:00:00");
     e = parseTiff(b);
     EXPECT_EQ(e.dateTime, "2004:12:31 23:59:59");
@@ -213,18 +216,21 @@ TEST_P(ExifByteOrder, dateTimeOriginalWinsWhateverTheOrder) {
 
 TEST_P(ExifByteOrder, fallsBackToApexValuesAndScalesSmallIso) {
     TiffBuilder t(GetParam());
-    t.rational(Dir::exif, 37377, 8, 1, true)   // ShutterSpeedValue 8 -> 1/256 s
-        .rational(Dir::exif, 37378, 4, 1)       // ApertureValue 4 -> f/4
-        .u16(Dir::exif, 34855, 1);              // ISOSpeedRatings 1 -> 200
+    t.rational(Dir::exif, 37377, 8, 1, true)  // ShutterSpeedValue 8 -> 1/256 s
+        .rational(Dir::exif, 37378, 4, 1)     // ApertureValue 4 -> f/4
+        .u16(Dir::exif, 34855, 1);            // ISOSpeedRatings 1 -> 200
     ExifInfo e = parseTiff(t);
     EXPECT_FLOAT_EQ(e.exposureTime, 1.0f / 256);
     EXPECT_FLOAT_EQ(e.fNumber, 4);
     EXPECT_EQ(e.iso, 200);
 
     TiffBuilder u(GetParam());
-    u.rational(Dir::exif, 33434, 1, 100).rational(Dir::exif, 33437, 28, 10)
-        .rational(Dir::exif, 37377, 8, 1, true).rational(Dir::exif, 37381, 4, 1)
-        .u16(Dir::exif, 34855, 100).u16(Dir::exif, 41493, 400);
+    u.rational(Dir::exif, 33434, 1, 100)
+        .rational(Dir::exif, 33437, 28, 10)
+        .rational(Dir::exif, 37377, 8, 1, true)
+        .rational(Dir::exif, 37381, 4, 1)
+        .u16(Dir::exif, 34855, 100)
+        .u16(Dir::exif, 41493, 400);
     e = parseTiff(u);
     EXPECT_FLOAT_EQ(e.exposureTime, 0.01f);
     EXPECT_FLOAT_EQ(e.fNumber, 2.8f);
@@ -242,8 +248,11 @@ TEST_P(ExifByteOrder, firstOrientationCountsAndOutOfRangeIsZero) {
 
 TEST_P(ExifByteOrder, derivesTheSensorWidthAnd35mmFocalLength) {
     TiffBuilder t(GetParam());
-    t.rational(Dir::exif, 37386, 72, 10).u32(Dir::exif, 40962, 2048).u32(Dir::exif, 40963, 1536)
-        .rational(Dir::exif, 41486, 3000, 1).u16(Dir::exif, 41488, 2);
+    t.rational(Dir::exif, 37386, 72, 10)
+        .u32(Dir::exif, 40962, 2048)
+        .u32(Dir::exif, 40963, 1536)
+        .rational(Dir::exif, 41486, 3000, 1)
+        .u16(Dir::exif, 41488, 2);
     ExifInfo e = parseTiff(t);
     EXPECT_NEAR(e.ccdWidth, 2048 * 25.4 / 3000, 1e-4);
     EXPECT_EQ(e.focalLength35, 15);
@@ -251,21 +260,27 @@ TEST_P(ExifByteOrder, derivesTheSensorWidthAnd35mmFocalLength) {
     // A focal-plane resolution without a unit gives a zero width: no 35 mm value is
     // derived from it (it would be a division by zero).
     TiffBuilder u(GetParam());
-    u.rational(Dir::exif, 37386, 72, 10).u32(Dir::exif, 40962, 2048).rational(Dir::exif, 41486, 3000, 1);
+    u.rational(Dir::exif, 37386, 72, 10)
+        .u32(Dir::exif, 40962, 2048)
+        .rational(Dir::exif, 41486, 3000, 1);
     e = parseTiff(u);
     EXPECT_EQ(e.ccdWidth, 0);
     EXPECT_EQ(e.focalLength35, 0);
 
     // The camera's own 35 mm value is kept.
     TiffBuilder v(GetParam());
-    v.rational(Dir::exif, 37386, 72, 10).u16(Dir::exif, 41989, 28).u32(Dir::exif, 40962, 2048)
-        .rational(Dir::exif, 41486, 3000, 1).u16(Dir::exif, 41488, 2);
+    v.rational(Dir::exif, 37386, 72, 10)
+        .u16(Dir::exif, 41989, 28)
+        .u32(Dir::exif, 40962, 2048)
+        .rational(Dir::exif, 41486, 3000, 1)
+        .u16(Dir::exif, 41488, 2);
     EXPECT_EQ(parseTiff(v).focalLength35, 28);
 }
 
 TEST_P(ExifByteOrder, userCommentSkipsTheCharacterCodeAndTrailingSpaces) {
     TiffBuilder t(GetParam());
-    t.undefined(Dir::exif, 37510, {'A', 'S', 'C', 'I', 'I', 0, 0, 0, 'H', 'e', 'l', 'l', 'o', ' ', ' ', ' '});
+    t.undefined(Dir::exif, 37510,
+                {'A', 'S', 'C', 'I', 'I', 0, 0, 0, 'H', 'e', 'l', 'l', 'o', ' ', ' ', ' '});
     EXPECT_EQ(parseTiff(t).comment, "Hello");
     // A comment section after the Exif block replaces the user comment.
     const Bytes jpeg = testing::jpegWith(
@@ -283,15 +298,15 @@ TEST_P(ExifByteOrder, readsEveryRecordedTag) {
     TiffBuilder t(GetParam());
     t.ascii(Dir::ifd0, 271, "A make that is longer than thirty-one bytes")
         .ascii(Dir::ifd0, 272, "Model")
-        .u16(Dir::exif, 34850, 2)                  // ExposureProgram
-        .rational(Dir::exif, 37380, -2, 3, true)   // ExposureBiasValue
-        .rational(Dir::exif, 37382, 35, 10)        // SubjectDistance
-        .u16(Dir::exif, 37383, 5)                  // MeteringMode
-        .u16(Dir::exif, 37384, 4)                  // LightSource
-        .u16(Dir::exif, 37385, 25)                 // Flash
-        .u16(Dir::exif, 41986, 1)                  // ExposureMode
-        .u16(Dir::exif, 41987, 1)                  // WhiteBalance
-        .rational(Dir::exif, 41988, 3, 2);         // DigitalZoomRatio
+        .u16(Dir::exif, 34850, 2)                 // ExposureProgram
+        .rational(Dir::exif, 37380, -2, 3, true)  // ExposureBiasValue
+        .rational(Dir::exif, 37382, 35, 10)       // SubjectDistance
+        .u16(Dir::exif, 37383, 5)                 // MeteringMode
+        .u16(Dir::exif, 37384, 4)                 // LightSource
+        .u16(Dir::exif, 37385, 25)                // Flash
+        .u16(Dir::exif, 41986, 1)                 // ExposureMode
+        .u16(Dir::exif, 41987, 1)                 // WhiteBalance
+        .rational(Dir::exif, 41988, 3, 2);        // DigitalZoomRatio
     ExifInfo e = parseTiff(t);
     EXPECT_EQ(e.make, "A make that is longer than thir");
     EXPECT_EQ(e.model, "Model");
@@ -326,7 +341,8 @@ INSTANTIATE_TEST_SUITE_P(IntelAndMotorola, ExifByteOrder, ::testing::Values(fals
                          [](const auto& info) { return info.param ? "Motorola" : "Intel"; });
 
 TEST(ExifParser, commentSectionReplacesControlBytes) {
-    ExifInfo e = parse(testing::jpegWith({testing::section(0xFE, {'a', '\r', '\n', 'b', 7, '\t', 0xE4})}));
+    ExifInfo e =
+        parse(testing::jpegWith({testing::section(0xFE, {'a', '\r', '\n', 'b', 7, '\t', 0xE4})}));
     EXPECT_EQ(e.comment, "a\nb?\t\xE4");
     // Only the first comment section counts; the text is cut at 1999 bytes.
     Bytes longText(2500, 'x');
@@ -423,8 +439,9 @@ TEST(ExifParser, ignoresBadExifHeadersButKeepsTheFrame) {
     badMagic[2] = 43;
     Bytes badHeader = testing::exifSection(tiff);
     badHeader[8] = 'x';  // "Exif" followed by a non-zero byte
-    for (const Bytes& s : {testing::exifSection(badOrder), testing::exifSection(badMagic), badHeader,
-                           testing::exifSection({}), testing::section(0xE1, {'E', 'x'})}) {
+    for (const Bytes& s :
+         {testing::exifSection(badOrder), testing::exifSection(badMagic), badHeader,
+          testing::exifSection({}), testing::section(0xE1, {'E', 'x'})}) {
         ExifInfo e = parse(testing::jpegWith({s}));
         EXPECT_EQ(e.make, "");
         EXPECT_EQ(e.width, 64);
@@ -433,7 +450,9 @@ TEST(ExifParser, ignoresBadExifHeadersButKeepsTheFrame) {
 
 TEST(ExifParser, neverReadsOutsideTheBlock) {
     TiffBuilder t(false);
-    t.ascii(Dir::ifd0, 271, "Make").ascii(Dir::ifd0, 272, "A model name").rational(Dir::exif, 33434, 1, 8);
+    t.ascii(Dir::ifd0, 271, "Make")
+        .ascii(Dir::ifd0, 272, "A model name")
+        .rational(Dir::exif, 33434, 1, 8);
     Bytes tiff = t.build();
     // Point the Model value (entry 2 of IFD0) far outside the block.
     const std::size_t modelEntry = 8 + 2 + 12;
@@ -447,8 +466,10 @@ TEST(ExifParser, neverReadsOutsideTheBlock) {
     // A component count that overflows 32 bits when multiplied by the format size.
     Bytes huge = tiff;
     huge[modelEntry + 2] = 5;  // rational
-    huge[modelEntry + 4] = 0xFF; huge[modelEntry + 5] = 0xFF;
-    huge[modelEntry + 6] = 0xFF; huge[modelEntry + 7] = 0x3F;
+    huge[modelEntry + 4] = 0xFF;
+    huge[modelEntry + 5] = 0xFF;
+    huge[modelEntry + 6] = 0xFF;
+    huge[modelEntry + 7] = 0x3F;
     EXPECT_EQ(parse(testing::jpegWith({testing::exifSection(huge)})).make, "Make");
 
     // A rational with count 0 stands "inline" in 4 bytes: it converts to 0, not to
@@ -512,4 +533,4 @@ TEST(ExifFile, unreadableFileGivesTheZeroRecord) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::metadata

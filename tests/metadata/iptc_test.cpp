@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "metadata/iptc.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,7 @@
 #include "jpeg_builder.h"
 #include "support/test_photos.h"
 
-namespace kavlo {
+namespace kavlo::metadata {
 namespace {
 
 using testing::Bytes;
@@ -44,20 +45,52 @@ IptcRecord parsed(const Bytes& bytes) {
 TEST(IptcParse, fillsFieldsByTheirRules) {
     const IptcRecord r = parsed(concat({
         photoshopHeader(),
-        dataset(5, "Object"), dataset(10, "5"), dataset(15, "CAT"),
-        dataset(20, "A"), dataset(20, "B"),
-        dataset(25, "sea"), dataset(25, "sun"), dataset(25, "sand"),
-        dataset(40, "Handle with care"), dataset(55, "20040730"),
-        dataset(80, "Staff"), dataset(85, "Photographer"), dataset(90, "Wellington"),
-        dataset(95, "WGN"), dataset(101, "New Zealand"), dataset(100, "NZL"),
-        dataset(103, "REF1"), dataset(105, "Headline"), dataset(110, "Credit"),
-        dataset(115, "Source"), dataset(116, "(c) 2004"), dataset(120, "First caption"),
-        dataset(120, "Harbour at dawn."), dataset(122, "Editor"), dataset(200, "ignored"),
+        dataset(5, "Object"),
+        dataset(10, "5"),
+        dataset(15, "CAT"),
+        dataset(20, "A"),
+        dataset(20, "B"),
+        dataset(25, "sea"),
+        dataset(25, "sun"),
+        dataset(25, "sand"),
+        dataset(40, "Handle with care"),
+        dataset(55, "20040730"),
+        dataset(80, "Staff"),
+        dataset(85, "Photographer"),
+        dataset(90, "Wellington"),
+        dataset(95, "WGN"),
+        dataset(101, "New Zealand"),
+        dataset(100, "NZL"),
+        dataset(103, "REF1"),
+        dataset(105, "Headline"),
+        dataset(110, "Credit"),
+        dataset(115, "Source"),
+        dataset(116, "(c) 2004"),
+        dataset(120, "First caption"),
+        dataset(120, "Harbour at dawn."),
+        dataset(122, "Editor"),
+        dataset(200, "ignored"),
     }));
-    const char* expected[IptcRecord::kFieldCount] = {
-        "Object", "5", "CAT", "A B ", "sea - sun - sand", "Handle with care", "20040730",
-        "07-30-04", "Staff", "Photographer", "Wellington", "WGN", "NZL", "REF1", "Headline",
-        "Credit", "Source", "(c) 2004", "Harbour at dawn.", "Editor"};
+    const char* expected[IptcRecord::kFieldCount] = {"Object",
+                                                     "5",
+                                                     "CAT",
+                                                     "A B ",
+                                                     "sea - sun - sand",
+                                                     "Handle with care",
+                                                     "20040730",
+                                                     "07-30-04",
+                                                     "Staff",
+                                                     "Photographer",
+                                                     "Wellington",
+                                                     "WGN",
+                                                     "NZL",
+                                                     "REF1",
+                                                     "Headline",
+                                                     "Credit",
+                                                     "Source",
+                                                     "(c) 2004",
+                                                     "Harbour at dawn.",
+                                                     "Editor"};
     for (int f = 0; f < IptcRecord::kFieldCount; ++f) EXPECT_EQ(r.fields[f], expected[f]) << f;
 }
 
@@ -105,7 +138,7 @@ TEST(IptcTemplate, replacesPlaceholdersInTableOrder) {
     for (int f = 0; f < IptcRecord::kFieldCount; ++f) {
         IptcRecord one;
         one.fields[f] = "X";
-        const std::string placeholder = iptcPlaceholder(f);
+        const std::string placeholder = iptcPlaceholder(static_cast<IptcField>(f));
         if (f == 6) EXPECT_EQ(placeholder, "");
         else EXPECT_EQ(applyIptcTemplate(one, placeholder), "X") << placeholder;
     }
@@ -120,10 +153,14 @@ TEST(IptcTemplate, captionDropsLineBreaksOfTheTemplate) {
 }
 
 TEST(IptcTemplate, macintoshTextIsConverted) {
-    IptcRecord r = parsed(concat({dataset(120, "Caf\x8A \rnext\r\rline"), dataset(80, "M\x9Aller")}));
+    IptcRecord r =
+        parsed(concat({dataset(120, "Caf\x8A \rnext\r\rline"), dataset(80, "M\x9Aller")}));
     EXPECT_EQ(iptcCaption(r, "%mac_roman%%caption_abstract%"), "Caf\xC3\xA4 next  line");
     // Template text keeps its own characters through the round trip.
-    EXPECT_EQ(iptcCaption(r, "\xC3\x9C" "ber %byline_author%%mac_roman%"), "\xC3\x9C" "ber M\xC3\xB6ller");
+    EXPECT_EQ(iptcCaption(r, "\xC3\x9C"
+                             "ber %byline_author%%mac_roman%"),
+              "\xC3\x9C"
+              "ber M\xC3\xB6ller");
     // Without the marker the bytes stay as they are.
     EXPECT_EQ(iptcCaption(r, "%byline_author%"), "M\x9Aller");
 }
@@ -135,8 +172,9 @@ protected:
         const std::string dir = std::string(KAVLO_TEST_OUTPUT) + "/metadata";
         std::filesystem::create_directories(dir);
         const std::string path = dir + "/" + name;
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
         return path;
     }
     static Bytes camera() {
@@ -147,7 +185,8 @@ protected:
 
 TEST_F(IptcFile, readsTheFirstApp13Section) {
     Bytes jpeg = camera();
-    const Bytes first = testing::section(0xED, concat({photoshopHeader(), dataset(120, "Harbour")}));
+    const Bytes first =
+        testing::section(0xED, concat({photoshopHeader(), dataset(120, "Harbour")}));
     const Bytes second = testing::section(0xED, dataset(120, "Second"));
     jpeg.insert(jpeg.begin() + 2, second.begin(), second.end());
     jpeg.insert(jpeg.begin() + 2, first.begin(), first.end());
@@ -172,4 +211,4 @@ TEST_F(IptcFile, fileWithoutIptcOrUnreadable) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::metadata

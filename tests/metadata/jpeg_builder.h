@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test helpers: JPEG header streams and Exif (TIFF) blocks built byte by byte, in
 // either byte order, so tests can state exactly what a file holds.
 #pragma once
@@ -105,8 +106,8 @@ public:
                           : Bytes{std::uint8_t(v), std::uint8_t(v >> 8)};
     }
     Bytes put32(std::uint32_t v) const {
-        return m_motorola ? Bytes{std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8),
-                                  std::uint8_t(v)}
+        return m_motorola ? Bytes{std::uint8_t(v >> 24), std::uint8_t(v >> 16),
+                                  std::uint8_t(v >> 8), std::uint8_t(v)}
                           : Bytes{std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16),
                                   std::uint8_t(v >> 24)};
     }
@@ -139,8 +140,12 @@ inline Bytes exifSection(const Bytes& tiff) {
 }
 
 inline Bytes frameSection(int width, int height, int components = 3, std::uint8_t marker = 0xC0) {
-    Bytes body{8, std::uint8_t(height >> 8), std::uint8_t(height), std::uint8_t(width >> 8),
-               std::uint8_t(width), std::uint8_t(components)};
+    Bytes body{8,
+               std::uint8_t(height >> 8),
+               std::uint8_t(height),
+               std::uint8_t(width >> 8),
+               std::uint8_t(width),
+               std::uint8_t(components)};
     for (int c = 0; c < components; ++c) body.insert(body.end(), {std::uint8_t(c + 1), 0x11, 0});
     return section(marker, body);
 }

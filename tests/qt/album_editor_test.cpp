@@ -1,15 +1,16 @@
+// SPDX-License-Identifier: MIT
 // The album editor window over real photos: thumbnails arrive, keys, caption boxes,
 // drops, the context menu, Close; a screenshot goes to test-output/qt/.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDir>
-#include <QLineEdit>
 #include <QDragMoveEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QScrollBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <chrono>
 #include <deque>
@@ -19,7 +20,19 @@
 #include "qt_test_support.h"
 #include "support/test_photos.h"
 
-using namespace kavlo;
+namespace kavlo::qt {
+
+using core::CaptionSource;
+using core::CustomColours;
+using core::FolderChoice;
+using core::FolderRequest;
+using core::Message;
+using core::MessageAnswer;
+using core::Platform;
+using model::AlbumModel;
+using ui::CaptionExtractionDialog;
+using ui::IntroLinkDialog;
+using util::Colour;
 
 namespace {
 
@@ -64,8 +77,7 @@ protected:
 
     void SetUp() override {
         test::ensureApplication();
-        for (const char* p : kPhotos)
-            model.images.push_back({test::testPhoto(p), "", ""});
+        for (const char* p : kPhotos) model.images.push_back({test::testPhoto(p), "", ""});
         model.settings.reuseimages = true;
         window = std::make_unique<AlbumEditorWindow>(model, platform);
     }
@@ -228,8 +240,8 @@ TEST_F(AlbumEditorWindowTest, rebuildIsHiddenForNewAlbums) {
 
 TEST_F(AlbumEditorWindowTest, extractionAndIntroductionGoThroughTheirDialogs) {
     openAndLoad();
-    window->captionExtractionRunner = [](CCaptionExtractionDlg& d) {
-        d.setSource(kSourceFileName);
+    window->captionExtractionRunner = [](CaptionExtractionDialog& d) {
+        d.setSource(CaptionSource::fileName);
         d.setRange(1);
         return true;
     };
@@ -238,7 +250,7 @@ TEST_F(AlbumEditorWindowTest, extractionAndIntroductionGoThroughTheirDialogs) {
     EXPECT_EQ(window->majorCaption->text(), QString("landscape_1"));
 
     model.intro = "Hello\r\nworld";
-    window->introductionRunner = [](CIntroductionLinkDlg& d) {
+    window->introductionRunner = [](IntroLinkDialog& d) {
         EXPECT_EQ(d.introEditText(), "Hello\nworld");
         d.setLinkUrl("https://www.example.com");
         return true;
@@ -247,3 +259,5 @@ TEST_F(AlbumEditorWindowTest, extractionAndIntroductionGoThroughTheirDialogs) {
     EXPECT_EQ(model.intro, "Hello\r\nworld");
     EXPECT_EQ(model.settings.linkurl, "https://www.example.com");
 }
+
+}  // namespace kavlo::qt

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Caption extraction, IPTC format and Exif format windows; screenshots go to
 // test-output/qt/.
 #include <gtest/gtest.h>
@@ -14,10 +15,15 @@
 #include "qt/caption_extraction_window.h"
 #include "qt/exif_format_window.h"
 #include "qt/iptc_format_window.h"
-#include "ui/caption_extraction_dialog.h"
 #include "qt_test_support.h"
+#include "ui/caption_extraction_dialog.h"
 
-using namespace kavlo;
+namespace kavlo::qt {
+
+using core::CaptionSource;
+using ui::CaptionExtractionDialog;
+using ui::ExifFormatDialog;
+using ui::IptcFormatDialog;
 
 namespace {
 
@@ -33,7 +39,7 @@ void screenshot(QWidget& w, const char* name) {
 
 TEST(CaptionExtractionWindow, formatButtonsFollowTheSourceList) {
     test::ensureApplication();
-    CCaptionExtractionDlg logic;
+    CaptionExtractionDialog logic;
     logic.prepare("%caption_abstract%", "eaf");
     CaptionExtractionWindow w(logic);
     ASSERT_EQ(w.source->count(), 6);
@@ -48,7 +54,7 @@ TEST(CaptionExtractionWindow, formatButtonsFollowTheSourceList) {
     w.source->setCurrentIndex(1);
     EXPECT_FALSE(w.iptcFormat->isEnabled());
     EXPECT_TRUE(w.exifFormat->isEnabled());
-    w.runExifFormat = [](CExifFormatEditorDlg& d) {
+    w.runExifFormat = [](ExifFormatDialog& d) {
         d.setChecked(8, true);
         return true;
     };
@@ -61,18 +67,18 @@ TEST(CaptionExtractionWindow, formatButtonsFollowTheSourceList) {
     w.minor->setChecked(true);
     w.all->setChecked(true);
     w.accept();
-    EXPECT_EQ(logic.source(), kSourceFileName);
+    EXPECT_EQ(logic.source(), CaptionSource::fileName);
     EXPECT_EQ(logic.destination(), 1);
     EXPECT_EQ(logic.range(), 1);
 
     CaptionExtractionWindow again(logic);  // the next opening shows the kept choices
     EXPECT_TRUE(again.minor->isChecked());
-    EXPECT_EQ(again.source->currentIndex(), kSourceFileName);
+    EXPECT_EQ(again.source->currentIndex(), static_cast<int>(CaptionSource::fileName));
 }
 
 TEST(IptcFormatWindow, macintoshBoxRewritesTheBox) {
     test::ensureApplication();
-    CIPTCFormatEditorDlg logic("%mac_roman%%caption_abstract%");
+    IptcFormatDialog logic("%mac_roman%%caption_abstract%");
     IptcFormatWindow w(logic);
     EXPECT_FALSE(w.macRoman->isChecked());
     EXPECT_EQ(w.fields->toPlainText().split('\n').size(), 19);
@@ -89,7 +95,7 @@ TEST(IptcFormatWindow, macintoshBoxRewritesTheBox) {
 
 TEST(ExifFormatWindow, okRebuildsTheLetters) {
     test::ensureApplication();
-    CExifFormatEditorDlg logic("fae");
+    ExifFormatDialog logic("fae");
     ExifFormatWindow w(logic);
     EXPECT_TRUE(w.boxes[0]->isChecked());
     EXPECT_FALSE(w.boxes[2]->isChecked());
@@ -102,3 +108,5 @@ TEST(ExifFormatWindow, okRebuildsTheLetters) {
     w.accept();
     EXPECT_EQ(logic.format(), "afm");
 }
+
+}  // namespace kavlo::qt

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The introduction and link window: CR LF kept byte for byte across the text box.
 #include <gtest/gtest.h>
 
@@ -8,21 +9,23 @@
 #include <QTest>
 
 #include "qt/intro_link_window.h"
-#include "ui/intro_link_dialog.h"
 #include "qt_test_support.h"
+#include "ui/intro_link_dialog.h"
 
-using namespace kavlo;
+namespace kavlo::qt {
 
-namespace {
-}  // namespace
+using ui::IntroLinkDialog;
+
+namespace {}  // namespace
 
 TEST(IntroLinkWindow, unchangedTextComesBackByteForByte) {
     test::ensureApplication();
-    const std::string intro = "Welcome\r\n\r\n<b>Summer</b>\xc2\xa0" "2007\r\nLast line";
+    const std::string intro = "Welcome\r\n\r\n<b>Summer</b>\xc2\xa0"
+                              "2007\r\nLast line";
     // A link text that is not valid UTF-8 and a URL longer than a line edit's default
     // limit come back unchanged as well.
     const std::string url = "https://www.example.com/?q=" + std::string(40000, 'x');
-    CIntroductionLinkDlg logic(intro, "My site \xe9", url);
+    IntroLinkDialog logic(intro, "My site \xe9", url);
     IntroLinkWindow w(logic);
     EXPECT_EQ(w.introduction->blockCount(), 4);
     const QString dir = QString::fromUtf8(KAVLO_TEST_OUTPUT) + "/qt";
@@ -38,7 +41,7 @@ TEST(IntroLinkWindow, unchangedTextComesBackByteForByte) {
 
 TEST(IntroLinkWindow, typedLineBreaksBecomeCrLf) {
     test::ensureApplication();
-    CIntroductionLinkDlg logic("", "", "");
+    IntroLinkDialog logic("", "", "");
     IntroLinkWindow w(logic);
     w.introduction->setFocus();
     QTest::keyClicks(w.introduction, "one");
@@ -49,3 +52,5 @@ TEST(IntroLinkWindow, typedLineBreaksBecomeCrLf) {
     EXPECT_EQ(logic.intro(), "one\r\ntwo");
     EXPECT_EQ(logic.linkUrl(), "http://example.com/");
 }
+
+}  // namespace kavlo::qt

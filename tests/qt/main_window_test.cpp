@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window over MainDialog: its controls, a whole run driven by the event loop
 // with the progress and title, Show Album, the quit question, an unattended run, the
 // destination chooser, the window menu; and the progress bar's painting.
@@ -16,12 +17,21 @@
 #include "qt/main_window.h"
 #include "qt/progress_bar.h"
 #include "qt_test_support.h"
-#include "util/files.h"
 #include "support/test_photos.h"
+#include "util/files.h"
 
 namespace fs = std::filesystem;
-using namespace kavlo;
+namespace kavlo::qt {
+
+using core::AlbumRenderer;
+using core::FolderChoice;
+using core::MessageAnswer;
 using kavlo::test::QuietPlatform;
+using model::AlbumModel;
+using ui::MainDialog;
+using ui::MainDialogOptions;
+using util::fileExists;
+using util::listImages;
 
 namespace {
 
@@ -65,7 +75,8 @@ struct Album {
 };
 
 /// Lets the event loop run until `done` or 60 seconds.
-template <typename F> bool spinUntil(F done) {
+template <typename F>
+bool spinUntil(F done) {
     QElapsedTimer timer;
     timer.start();
     while (!done() && timer.elapsed() < 60000)
@@ -274,3 +285,5 @@ TEST(ProgressBar, repaintsOnlyWhenTheFilledWidthChanges) {
     EXPECT_EQ(bar.position(), 100);
     EXPECT_EQ(bar.repaintRequests(), start + 2);
 }
+
+}  // namespace kavlo::qt

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Qt tests draw off screen unless told otherwise: set before any QApplication.
 #include <cstdlib>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Options window over its logic: controls and mnemonics, OK and Cancel, digits-only
 // boxes checked when left, the SimpleViewer question, and the two sub-windows.
 #include <gtest/gtest.h>
@@ -11,13 +12,25 @@
 
 #include "qt/options_window.h"
 #include "qt/simpleviewer_options_window.h"
-#include "qt/watermark_editor_window.h"
+#include "qt/watermark_window.h"
 #include "qt_test_support.h"
-#include "ui/simpleviewer_options.h"
-#include "ui/watermark_editor.h"
+#include "ui/simpleviewer_options_dialog.h"
+#include "ui/watermark_dialog.h"
 
-using namespace kavlo;
+namespace kavlo::qt {
+
+using util::WatermarkPosition;
+
+using util::StripPosition;
+
+using model::ExifCaptionPlace;
+
+using core::MessageAnswer;
 using kavlo::test::QuietPlatform;
+using model::AlbumModel;
+using model::AlbumSettings;
+using model::defaultAlbumSettings;
+using ui::OptionsDialog;
 
 namespace {
 
@@ -26,7 +39,7 @@ const std::string kCss = std::string(KAVLO_SOURCE_DIR) + "/templates/js2/ext/css
 struct Fixture {
     Fixture() { test::ensureApplication(); }
     AlbumSettings settings = defaultAlbumSettings();
-    int exifpos = 0;
+    ExifCaptionPlace exifpos = ExifCaptionPlace::minorCaption;
     AlbumModel album;
     QuietPlatform platform;
 };
@@ -41,15 +54,15 @@ QStringList labelTexts(const QWidget& w) {
 
 TEST(OptionsWindow, showsEveryControlWithItsMnemonic) {
     Fixture f;
-    COptionsDlg logic(f.settings, f.exifpos, f.album, f.platform, kCss);
+    OptionsDialog logic(f.settings, f.exifpos, f.album, f.platform, kCss);
     OptionsWindow w(logic, f.platform);
     w.prepare();
     EXPECT_TRUE(f.platform.messages.empty());
     EXPECT_EQ(w.windowTitle(), "Options");
     const QStringList labels = labelTexts(w);
-    for (const char* text : {"&Skin", "&Language", "E&xposure Information (Exif)", "S&ize",
-                             "&Quality", "Posi&tion", "Si&ze (width/height)", "Q&uality",
-                             "Siz&e", "Qualit&y", "[examples]"})
+    for (const char* text :
+         {"&Skin", "&Language", "E&xposure Information (Exif)", "S&ize", "&Quality", "Posi&tion",
+          "Si&ze (width/height)", "Q&uality", "Siz&e", "Qualit&y", "[examples]"})
         EXPECT_TRUE(labels.contains(text)) << text;
     EXPECT_EQ(w.autorotate->text(), "Auto-rotate i&mages according to Exif-info");
     EXPECT_EQ(w.simpleviewer->text(), "Use Simple&Viewer as primary album viewer");
@@ -80,7 +93,7 @@ TEST(OptionsWindow, okWritesTheWidgetsAndCancelDoesNot) {
     Fixture f;
     const AlbumSettings before = f.settings;
     {
-        COptionsDlg logic(f.settings, f.exifpos, f.album, f.platform, kCss);
+        OptionsDialog logic(f.settings, f.exifpos, f.album, f.platform, kCss);
         OptionsWindow w(logic, f.platform);
         w.prepare();
         w.mainWidth->setText("700");
@@ -89,9 +102,9 @@ TEST(OptionsWindow, okWritesTheWidgetsAndCancelDoesNot) {
         EXPECT_EQ(w.result(), QDialog::Rejected);
     }
     EXPECT_EQ(f.settings.mhsize, before.mhsize);
-    EXPECT_EQ(f.exifpos, 0);
+    EXPECT_EQ(f.exifpos, ExifCaptionPlace::minorCaption);
 
-    COptionsDlg logic(f.settings, f.exifpos, f.album, f.platform, kCss);
+    OptionsDialog logic(f.settings, f.exifpos, f.album, f.platform, kCss);
     OptionsWindow w(logic, f.platform);
     w.prepare();
     w.mainWidth->setText("700");
@@ -106,9 +119,9 @@ TEST(OptionsWindow, okWritesTheWidgetsAndCancelDoesNot) {
     EXPECT_EQ(w.result(), QDialog::Accepted);
     EXPECT_EQ(f.settings.mhsize, 700);
     EXPECT_EQ(f.settings.mvsize, 500);
-    EXPECT_EQ(f.exifpos, 2);
+    EXPECT_EQ(f.exifpos, ExifCaptionPlace::none);
     EXPECT_EQ(f.settings.mquality, 94);
-    EXPECT_EQ(f.settings.smallpos, 2);
+    EXPECT_EQ(f.settings.smallpos, StripPosition::top);
     EXPECT_EQ(f.settings.language, "nl");
     EXPECT_TRUE(f.settings.large);
     EXPECT_EQ(f.settings.lhsize, 1400);
@@ -117,7 +130,7 @@ TEST(OptionsWindow, okWritesTheWidgetsAndCancelDoesNot) {
 
 TEST(OptionsWindow, numberBoxesTakeDigitsOnlyAndAreCheckedWhenLeft) {
     Fixture f;
-    COptionsDlg logic(f.settings, f.exifpos, f.album, f.platform, kCss);
+    OptionsDialog logic(f.settings, f.exifpos, f.album, f.platform, kCss);
     OptionsWindow w(logic, f.platform);
     w.prepare();
     w.mainWidth->clear();
@@ -131,7 +144,7 @@ TEST(OptionsWindow, numberBoxesTakeDigitsOnlyAndAreCheckedWhenLeft) {
 
 TEST(OptionsWindow, simpleViewerYesLocksTheThumbnailSizeAtSixtyFive) {
     Fixture f;
-    COptionsDlg logic(f.settings, f.exifpos, f.album, f.platform, kCss);
+    OptionsDialog logic(f.settings, f.exifpos, f.album, f.platform, kCss);
     OptionsWindow w(logic, f.platform);
     w.prepare();
     f.platform.expectMessage("SimpleViewer Information", "SimpleViewer will add",
@@ -159,7 +172,7 @@ TEST(OptionsWindow, subWindowsShowTheirValuesAndReturnThem) {
     f.settings.itfontfile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
     f.settings.itfontsize = 16;
     f.settings.ittext = "Kavlo";
-    COptionsDlg logic(f.settings, f.exifpos, f.album, f.platform, kCss);
+    OptionsDialog logic(f.settings, f.exifpos, f.album, f.platform, kCss);
     logic.setFontFiles({"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
                         "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf"});
     OptionsWindow w(logic, f.platform);
@@ -183,7 +196,7 @@ TEST(OptionsWindow, subWindowsShowTheirValuesAndReturnThem) {
     EXPECT_FALSE(f.settings.svcropthumbs);
 
     w.subWindowHook = [](QDialog& d) {
-        auto& wm = dynamic_cast<WatermarkEditorWindow&>(d);
+        auto& wm = dynamic_cast<WatermarkWindow&>(d);
         EXPECT_EQ(wm.windowTitle(), "Watermark Editor");
         EXPECT_EQ(wm.font->currentText(), "DejaVu Sans");
         EXPECT_EQ(wm.size->currentText(), "16");
@@ -196,6 +209,8 @@ TEST(OptionsWindow, subWindowsShowTheirValuesAndReturnThem) {
     };
     w.watermarkEdit->click();
     EXPECT_EQ(f.settings.itfontsize, 32);
-    EXPECT_EQ(f.settings.itposition, 1);
+    EXPECT_EQ(f.settings.itposition, WatermarkPosition::topCentre);
     EXPECT_EQ(f.settings.itfontfile, "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
 }
+
+}  // namespace kavlo::qt

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Qt platform: message boxes with caption, icon, buttons and default button, the
 // folder chooser and the colour chooser with the caller's custom colours. Each modal
 // window is answered from a timer once it is up.
@@ -15,7 +16,16 @@
 #include "qt/qt_platform.h"
 #include "qt_test_support.h"
 
-using namespace kavlo;
+namespace kavlo::qt {
+
+using core::CustomColours;
+using core::FolderChoice;
+using core::FolderRequest;
+using core::makeMessage;
+using core::Message;
+using core::MessageAnswer;
+using core::MessageButtons;
+using core::MessageIcon;
 
 namespace {
 
@@ -65,8 +75,7 @@ TEST(QtPlatform, messageBoxCarriesCaptionIconButtonsAndDefault) {
     // Escape answers Cancel in an OK/Cancel box.
     whenModal([](QWidget* w) { static_cast<QMessageBox*>(w)->reject(); });
     EXPECT_EQ(platform.messageBox(makeMessage("Press OK to search for images.", "Information",
-                                              MessageButtons::OkCancel,
-                                              MessageIcon::Information)),
+                                              MessageButtons::OkCancel, MessageIcon::Information)),
               MessageAnswer::Cancel);
 }
 
@@ -117,3 +126,5 @@ TEST(QtPlatform, colourChooserStartsOnTheColourAndKeepsTheCallersCustomColours) 
     whenModal([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
     EXPECT_FALSE(platform.chooseColour(0x191919, custom));
 }
+
+}  // namespace kavlo::qt

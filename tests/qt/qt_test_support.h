@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared by the Qt view tests: the application object, the screenshot folder and a
 // platform that answers from a script without showing anything.
 #pragma once
@@ -32,9 +33,9 @@ inline void saveScreenshot(QWidget& widget, const QString& name) {
 /// ScriptedPlatform with a scriptable colour chooser.
 class QuietPlatform : public ScriptedPlatform {
 public:
-    std::optional<Colour> colourAnswer;
+    std::optional<util::Colour> colourAnswer;
     int colourCalls = 0;
-    std::optional<Colour> chooseColour(Colour, CustomColours&) override {
+    std::optional<util::Colour> chooseColour(util::Colour, core::CustomColours&) override {
         ++colourCalls;
         return colourAnswer;
     }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // About, the watermark editor and SimpleViewer options windows, and the folder chooser.
 #include <gtest/gtest.h>
 
@@ -9,8 +10,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeView>
 #include <QTest>
+#include <QTreeView>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -20,13 +21,21 @@
 #include "qt/folder_chooser.h"
 #include "qt/link_label.h"
 #include "qt/simpleviewer_options_window.h"
-#include "qt/watermark_editor_window.h"
+#include "qt/watermark_window.h"
 #include "qt_test_support.h"
 #include "util/files.h"
 
 namespace fs = std::filesystem;
-using namespace kavlo;
+namespace kavlo::qt {
+
+using core::FolderRequest;
 using kavlo::test::QuietPlatform;
+using ui::AboutDialog;
+using ui::SimpleViewerOptionsDialog;
+using ui::WatermarkDialog;
+using util::dataFolder;
+using util::folderExists;
+using util::versionString;
 
 namespace {
 
@@ -54,8 +63,8 @@ TEST(AboutWindow, showsTheVersionAndOpensLinksAndHelp) {
     QTest::mouseClick(w.simpleViewer, Qt::LeftButton);
     w.help->click();
     ASSERT_EQ(platform.opened.size(), 3u);
-    EXPECT_EQ(platform.opened[0], CAboutDlg::homepage().target);
-    EXPECT_EQ(platform.opened[1], CAboutDlg::simpleViewer().target);
+    EXPECT_EQ(platform.opened[0], AboutDialog::homepage().target);
+    EXPECT_EQ(platform.opened[1], AboutDialog::simpleViewer().target);
     EXPECT_EQ(platform.opened[2], dataFolder() + "readme.html");
     test::saveScreenshot(w, "about");
 }
@@ -64,11 +73,13 @@ TEST(AppIcon, comesFromTheShippedIconFilesAndTheDrawingMatchesThem) {
     test::ensureApplication();
     const QString shipped = QStringLiteral(KAVLO_SOURCE_DIR "/packaging/icons/hicolor/");
     // The id names the desktop entry and the icons; a mismatch leaves windows without icon.
-    EXPECT_TRUE(QFileInfo::exists(QStringLiteral(KAVLO_SOURCE_DIR "/packaging/") + applicationId() + ".desktop"))
+    EXPECT_TRUE(QFileInfo::exists(QStringLiteral(KAVLO_SOURCE_DIR "/packaging/") + applicationId() +
+                                  ".desktop"))
         << applicationId().toStdString();
     const QIcon icon = iconFromTheme(shipped);
     ASSERT_FALSE(icon.isNull());
-    EXPECT_EQ(icon.availableSizes(), (QList<QSize>{QSize(48, 48), QSize(128, 128), QSize(256, 256)}));
+    EXPECT_EQ(icon.availableSizes(),
+              (QList<QSize>{QSize(48, 48), QSize(128, 128), QSize(256, 256)}));
     EXPECT_TRUE(iconFromTheme(QStringLiteral(KAVLO_TEST_OUTPUT "/no-icons-here/")).isNull());
 
     // The test program has no icon files beside it: the drawn picture stands in, and it
@@ -107,16 +118,16 @@ TEST(LinkLabel, isUnderlinedBlueAndOpensOnlyATarget) {
     EXPECT_EQ(empty.cursor().shape(), Qt::PointingHandCursor);
 }
 
-TEST(WatermarkEditorWindow, previewFollowsTheTextAndTheCaptionSwitchLocksIt) {
+TEST(WatermarkWindow, previewFollowsTheTextAndTheCaptionSwitchLocksIt) {
     test::ensureApplication();
     QuietPlatform platform;
-    CImageTextEditorDlg::Values in;
+    WatermarkDialog::Values in;
     in.text = "Kavlo";
     in.fontFile = "DejaVuSans.ttf";
     in.sizeText = "24";
-    CImageTextEditorDlg logic(platform, in, {kDejaVu});
+    WatermarkDialog logic(platform, in, {kDejaVu});
     logic.open();
-    WatermarkEditorWindow w(logic);
+    WatermarkWindow w(logic);
     EXPECT_EQ(w.minorCaption->text(), "Use &minor caption as watermark");
     EXPECT_EQ(w.colour->text(), "Colo&r");
     EXPECT_EQ(w.position->count(), 7);
@@ -149,7 +160,7 @@ TEST(WatermarkEditorWindow, previewFollowsTheTextAndTheCaptionSwitchLocksIt) {
 TEST(SimpleViewerOptionsWindow, paddingIsCheckedAndColoursRepaintTheSample) {
     test::ensureApplication();
     QuietPlatform platform;
-    CSimpleViewerOptionsDlg logic(platform, 7);
+    SimpleViewerOptionsDialog logic(platform, 7);
     SimpleViewerOptionsWindow w(logic);
     EXPECT_EQ(w.hint->text(), "Showing all 7 images requires a thumbnail matrix size of 1x7.");
     EXPECT_EQ(w.background->text(), "&Background Color");
@@ -254,3 +265,5 @@ TEST(FolderChooser, withoutASelectionTheHomeFolderIsSelected) {
     EXPECT_TRUE(d.tree()->viewport()->rect().intersects(shown));
     test::saveScreenshot(d, "folder_chooser_home");
 }
+
+}  // namespace kavlo::qt

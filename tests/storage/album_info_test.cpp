@@ -1,4 +1,4 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-License-Identifier: MIT
 #include "storage/album_info.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +10,13 @@
 #include "util/files.h"
 #include "util/text.h"
 
-using namespace kavlo;
+namespace kavlo::storage {
+
+using model::AlbumModel;
+using model::ImageEntry;
+using util::base64Encode;
+using util::readFile;
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -39,7 +45,8 @@ std::string infoWith(const std::string& name, const std::string& lines) {
 AlbumModel sampleAlbum() {
     AlbumModel m;
     m.title = "Rome & \"Ostia\" <2026>";
-    m.intro = "Line 1\r\nLine 2 with <br> typed\r\n\xC3\x9C" "ber";
+    m.intro = "Line 1\r\nLine 2 with <br> typed\r\n\xC3\x9C"
+              "ber";
     m.footer = "\xC2\xA9 Anna";
     m.destdir = "/home/anna/Albums/R&D \xE2\x82\xAC";
     std::string deep = "/home/anna";
@@ -79,7 +86,8 @@ TEST(AlbumInfo, writeReadWriteGivesIdenticalBytes) {
         EXPECT_EQ(read.images[i].micap, original.images[i].micap) << i;
     }
     // The "<br>" the user typed into the introduction comes back as a line break.
-    EXPECT_EQ(read.intro, "Line 1\r\nLine 2 with \r\n typed\r\n\xC3\x9C" "ber");
+    EXPECT_EQ(read.intro, "Line 1\r\nLine 2 with \r\n typed\r\n\xC3\x9C"
+                          "ber");
     EXPECT_EQ(read.settings.linktext, "More & more");
     EXPECT_EQ(read.settings.linkurl, original.settings.linkurl);
     EXPECT_EQ(read.settings.mhsize, 777);
@@ -105,10 +113,14 @@ TEST(AlbumInfo, layoutEscapesTextsAndEncodesPaths) {
         "  footer    = \"\"\n"
         "  destdir   = \"QzpcQWxidW1zXFJvbWU=\"\n"
         "  renderer  = \"default\"\n"
-        "  image0000 = \"" + base64Encode("/p/a.jpg") + "\"\n"
+        "  image0000 = \"" +
+        base64Encode("/p/a.jpg") +
+        "\"\n"
         "  macap0000 = \"A &amp; B\"\n"
         "  micap0000 = \"\"\n"
-        "  image0001 = \"" + base64Encode("/p/b&amp;c.jpg") + "\"\n"
+        "  image0001 = \"" +
+        base64Encode("/p/b&amp;c.jpg") +
+        "\"\n"
         "  macap0001 = \"\"\n"
         "  micap0001 = \"x\"\n"
         "  appearance     = \"dim\"\n";
@@ -129,13 +141,17 @@ TEST(AlbumInfo, layoutEscapesTextsAndEncodesPaths) {
 }
 
 TEST(AlbumInfo, readingStopsAtTheFirstGapAndKeepsAbsentFields) {
-    const std::string path = infoWith(
-        "gaps", "  title = \"New\"\r\n"
-                "  image0000 = \"" + base64Encode("/a/0.jpg") + "\"\r\n"
-                "  macap0000 = \"zero\"\r\n"
-                "  image0001 = \"" + base64Encode("/a/1.jpg") + "\"\r\n"
-                "  micap0001 = \"line\r\nbreak\"\r\n"
-                "  image0003 = \"" + base64Encode("/a/3.jpg") + "\"\r\n");
+    const std::string path = infoWith("gaps", "  title = \"New\"\r\n"
+                                              "  image0000 = \"" +
+                                                  base64Encode("/a/0.jpg") +
+                                                  "\"\r\n"
+                                                  "  macap0000 = \"zero\"\r\n"
+                                                  "  image0001 = \"" +
+                                                  base64Encode("/a/1.jpg") +
+                                                  "\"\r\n"
+                                                  "  micap0001 = \"line\r\nbreak\"\r\n"
+                                                  "  image0003 = \"" +
+                                                  base64Encode("/a/3.jpg") + "\"\r\n");
     AlbumModel m;
     m.footer = "kept footer";
     m.destdir = "/kept/dest";
@@ -154,7 +170,8 @@ TEST(AlbumInfo, readingStopsAtTheFirstGapAndKeepsAbsentFields) {
 }
 
 TEST(AlbumInfo, rendererKeyResetsSettingsAndUnknownKindsFallBackToDefault) {
-    const std::string path = infoWith("renderer", "  renderer = \"fancy\"\r\n  lhsize = \"3000\"\r\n");
+    const std::string path =
+        infoWith("renderer", "  renderer = \"fancy\"\r\n  lhsize = \"3000\"\r\n");
     AlbumModel m;
     m.rendererKind = "something";
     m.settings.mhsize = 999;
@@ -182,3 +199,4 @@ TEST(AlbumInfo, unreadableFileLeavesTheModelUnchanged) {
     EXPECT_EQ(m.images[0].macap, "c");
 }
 
+}  // namespace kavlo::storage

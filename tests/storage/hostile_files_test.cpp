@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Settings and album information files that Kavlo did not write: huge, deeply nested,
 // entity tricks, files that are not regular files. Each is read in bounded time and
 // memory or refused, and a refused file changes nothing.
@@ -20,7 +21,13 @@
 #include "storage/settings_file.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::storage {
+
+using model::AlbumModel;
+using model::AlbumSettings;
+using model::defaultAlbumSettings;
+using util::base64Encode;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -32,7 +39,8 @@ std::string scratch(const std::string& name) {
     return dir;
 }
 
-const char* const kHeader = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<resource>\r\n<values\r\n";
+const char* const kHeader =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<resource>\r\n<values\r\n";
 const char* const kFooter = "/>\r\n</resource>\r\n";
 
 /// Peak resident memory of this process since the last reset, in MiB.
@@ -55,9 +63,9 @@ long currentRssMiB() {
 }
 
 struct BoundedRun {
-    bool finished = false;   ///< ended by itself within the time limit
-    bool passed = false;     ///< the work reported success
-    long growthMiB = -1;     ///< peak memory growth while working
+    bool finished = false;  ///< ended by itself within the time limit
+    bool passed = false;    ///< the work reported success
+    long growthMiB = -1;    ///< peak memory growth while working
 };
 
 /// Runs `work` in a child process that is killed after `seconds`, so that a hang or a
@@ -95,7 +103,7 @@ BoundedRun runBounded(unsigned seconds, const std::function<bool()>& work) {
     return r;
 }
 
-TEST(HostileFiles, AMillionImagesAreReadInLinearTime) {
+TEST(HostileFiles, aMillionImagesAreReadInLinearTime) {
     // Expat re-scans an unfinished start tag on every block; the whole file is one
     // start tag. Read block by block at a fixed size, this file takes about ten
     // minutes; it must take seconds.
@@ -120,12 +128,13 @@ TEST(HostileFiles, AMillionImagesAreReadInLinearTime) {
     EXPECT_TRUE(r.passed);
 }
 
-TEST(HostileFiles, AHundredMegabyteCaptionIsReadInBoundedMemory) {
+TEST(HostileFiles, aHundredMegabyteCaptionIsReadInBoundedMemory) {
     const std::string path = scratch("hugecaption") + "/albuminfo.xml";
     const std::size_t size = 100u << 20;
     {
         std::ofstream out(path, std::ios::binary);
-        out << kHeader << "  image0000 = \"" << base64Encode("/photos/p.jpg") << "\"\r\n  macap0000 = \"";
+        out << kHeader << "  image0000 = \"" << base64Encode("/photos/p.jpg")
+            << "\"\r\n  macap0000 = \"";
         const std::string chunk(1 << 20, 'c');
         for (std::size_t i = 0; i < size / chunk.size(); ++i) out << chunk;
         out << "\"\r\n" << kFooter;
@@ -142,7 +151,7 @@ TEST(HostileFiles, AHundredMegabyteCaptionIsReadInBoundedMemory) {
     EXPECT_LT(r.growthMiB, 1200);
 }
 
-TEST(HostileFiles, DeepNestingAndEntityTricksNeverReachTheStore) {
+TEST(HostileFiles, deepNestingAndEntityTricksNeverReachTheStore) {
     const std::string dir = scratch("nesting");
     // 200000 nested elements around the values element: the parser keeps its own
     // stack, so this neither recurses nor fails.
@@ -184,7 +193,7 @@ TEST(HostileFiles, DeepNestingAndEntityTricksNeverReachTheStore) {
     EXPECT_NE(testing::internal::GetCapturedStderr().find("undefined entity"), std::string::npos);
 }
 
-TEST(HostileFiles, FilesThatAreNotRegularFilesAreRefusedWithoutWaiting) {
+TEST(HostileFiles, filesThatAreNotRegularFilesAreRefusedWithoutWaiting) {
     const std::string dir = scratch("special");
     const std::string fifo = dir + "/albuminfo.xml";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -208,7 +217,7 @@ TEST(HostileFiles, FilesThatAreNotRegularFilesAreRefusedWithoutWaiting) {
               "Error: resource file not found.\nError: resource file not found.\n");
 }
 
-TEST(HostileFiles, BrokenSettingsFilesChangeNoSetting) {
+TEST(HostileFiles, brokenSettingsFilesChangeNoSetting) {
     const std::string dir = scratch("settings");
     const AlbumSettings defaults = defaultAlbumSettings();
     const std::string good = writeSettings(defaults, true, false);
@@ -233,4 +242,4 @@ TEST(HostileFiles, BrokenSettingsFilesChangeNoSetting) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::storage

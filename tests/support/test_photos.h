@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The repository's test photos (tests/data/photos, or the folder KAVLO_TESTDATA names).
 // A test that needs one asks for it here: a missing file or folder throws, so the test
 // fails with a message naming the path instead of decoding nothing and crashing later.

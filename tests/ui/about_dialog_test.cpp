@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // About window logic: the version line, the links and the help page.
 #include <gtest/gtest.h>
 
@@ -5,10 +6,13 @@
 #include "ui/about_dialog.h"
 #include "util/files.h"
 
-using namespace kavlo;
+namespace kavlo::ui {
+
+using util::dataFolder;
+using util::versionString;
 
 TEST(About, versionLineCarriesTheProductVersion) {
-    CAboutDlg about;
+    AboutDialog about;
     EXPECT_EQ(about.versionLine(), "Kavlo  -  version " + versionString("ProductVersion"));
     EXPECT_FALSE(versionString("ProductVersion").empty());
 }
@@ -19,3 +23,5 @@ TEST(About, helpOpensTheReadmeBesideTheProgram) {
     ASSERT_EQ(platform.opened.size(), 1u);
     EXPECT_EQ(platform.opened[0], dataFolder() + "readme.html");
 }
+
+}  // namespace kavlo::ui

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Caption extraction, IPTC format and Exif format dialogs.
 #include <gtest/gtest.h>
 
@@ -5,10 +6,13 @@
 #include "ui/exif_format_dialog.h"
 #include "ui/iptc_format_dialog.h"
 
-using namespace kavlo;
+namespace kavlo::ui {
+
+using core::CaptionChoices;
+using core::CaptionSource;
 
 TEST(IptcFormatDialog, macintoshBoxRewritesTheLeadingToken) {
-    CIPTCFormatEditorDlg d("%mac_roman%%caption_abstract%");
+    IptcFormatDialog d("%mac_roman%%caption_abstract%");
     EXPECT_FALSE(d.macRoman());  // unchecked at opening whatever the format holds
     d.toggleMacRoman();
     EXPECT_TRUE(d.macRoman());
@@ -16,7 +20,7 @@ TEST(IptcFormatDialog, macintoshBoxRewritesTheLeadingToken) {
     d.toggleMacRoman();
     EXPECT_EQ(d.text(), "%caption_abstract%");
 
-    CIPTCFormatEditorDlg e("x%mac_roman%y%mac_roman%");
+    IptcFormatDialog e("x%mac_roman%y%mac_roman%");
     e.toggleMacRoman();
     EXPECT_EQ(e.format(), "%mac_roman%xy");
     e.setText("typed\r\n%city%");
@@ -24,10 +28,10 @@ TEST(IptcFormatDialog, macintoshBoxRewritesTheLeadingToken) {
 }
 
 TEST(ExifFormatDialog, rebuildsTheLettersInTableOrder) {
-    EXPECT_EQ(CExifFormatEditorDlg("fae").format(), "eaf");
-    EXPECT_EQ(CExifFormatEditorDlg("dmkuixfae").format(), "eaxfiukmd");
-    EXPECT_EQ(CExifFormatEditorDlg("zzq").format(), "");
-    CExifFormatEditorDlg d("e");
+    EXPECT_EQ(ExifFormatDialog("fae").format(), "eaf");
+    EXPECT_EQ(ExifFormatDialog("dmkuixfae").format(), "eaxfiukmd");
+    EXPECT_EQ(ExifFormatDialog("zzq").format(), "");
+    ExifFormatDialog d("e");
     EXPECT_TRUE(d.checked(0));
     d.setChecked(0, false);
     d.setChecked(8, true);
@@ -36,25 +40,25 @@ TEST(ExifFormatDialog, rebuildsTheLettersInTableOrder) {
 }
 
 TEST(CaptionExtractionDialog, formatButtonsFollowTheSource) {
-    CCaptionExtractionDlg d;
+    CaptionExtractionDialog d;
     d.prepare("%headline%", "eaf");
     EXPECT_TRUE(d.iptcButtonEnabled());
     EXPECT_FALSE(d.exifButtonEnabled());
-    d.setSource(kSourceExif);
+    d.setSource(CaptionSource::exif);
     EXPECT_FALSE(d.iptcButtonEnabled());
     EXPECT_TRUE(d.exifButtonEnabled());
-    d.setSource(kSourceFileName);
+    d.setSource(CaptionSource::fileName);
     EXPECT_FALSE(d.iptcButtonEnabled());
     EXPECT_FALSE(d.exifButtonEnabled());
-    d.setSource(17);
-    EXPECT_EQ(d.source(), kSourceFileName);
-    EXPECT_STREQ(CCaptionExtractionDlg::sourceTexts()[0], "IPCT caption, author etc.");
+    d.setSource(static_cast<CaptionSource>(17));
+    EXPECT_EQ(d.source(), CaptionSource::fileName);
+    EXPECT_STREQ(CaptionExtractionDialog::sourceTexts()[0], "IPCT caption, author etc.");
 }
 
 TEST(CaptionExtractionDialog, keepsSourceAndDestinationButResetsTheRange) {
-    CCaptionExtractionDlg d;
+    CaptionExtractionDialog d;
     d.prepare("%headline%", "eaf");
-    d.setSource(kSourceComment);
+    d.setSource(CaptionSource::comment);
     d.setDestination(1);
     d.setRange(1);
     auto iptc = d.iptcEditor();
@@ -64,16 +68,18 @@ TEST(CaptionExtractionDialog, keepsSourceAndDestinationButResetsTheRange) {
     exif.setChecked(8, true);
     d.acceptExifEditor(exif);
     CaptionChoices c = d.choices();
-    EXPECT_EQ(c.source, kSourceComment);
+    EXPECT_EQ(c.source, CaptionSource::comment);
     EXPECT_FALSE(c.major);
     EXPECT_TRUE(c.allImages);
     EXPECT_EQ(c.iptcFormat, "%city%");
     EXPECT_EQ(c.exifFormat, "eafd");
 
     d.prepare("%headline%", "eaf");  // next opening
-    EXPECT_EQ(d.source(), kSourceComment);
+    EXPECT_EQ(d.source(), CaptionSource::comment);
     EXPECT_EQ(d.destination(), 1);
     EXPECT_EQ(d.range(), 0);
     EXPECT_EQ(d.iptcFormat(), "%headline%");
     EXPECT_EQ(d.exifFormat(), "eaf");
 }
+
+}  // namespace kavlo::ui

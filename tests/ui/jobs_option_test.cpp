@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: MIT
 // The --jobs option of the command line.
 #include <gtest/gtest.h>
 
 #include "ui/terminal_run.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 namespace {
 
-TEST(JobsOption, TakesAWholeNumberInEitherForm) {
+TEST(JobsOption, takesAWholeNumberInEitherForm) {
     EXPECT_EQ(parseProgramOptions({}).jobs, 0);
     ProgramOptions o = parseProgramOptions({"/photos", "--jobs", "3", "-Automation"});
     EXPECT_TRUE(o.error.empty()) << o.error;
@@ -19,11 +20,16 @@ TEST(JobsOption, TakesAWholeNumberInEitherForm) {
     EXPECT_NE(usageText().find("--jobs N"), std::string::npos);
 }
 
-TEST(JobsOption, RefusesWhatIsNotACount) {
+TEST(JobsOption, refusesWhatIsNotACount) {
     for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{"--jobs"}, {"--jobs", "0"}, {"--jobs", "-2"},
-                                               {"--jobs", "two"}, {"--jobs=257"}, {"--jobs="},
-                                               {"--jobs", "4x"}, {"--jobs=99999999999"}}) {
+         std::vector<std::vector<std::string>>{{"--jobs"},
+                                               {"--jobs", "0"},
+                                               {"--jobs", "-2"},
+                                               {"--jobs", "two"},
+                                               {"--jobs=257"},
+                                               {"--jobs="},
+                                               {"--jobs", "4x"},
+                                               {"--jobs=99999999999"}}) {
         const ProgramOptions o = parseProgramOptions(args);
         EXPECT_FALSE(o.error.empty()) << args.back();
         EXPECT_EQ(o.jobs, 0) << args.back();
@@ -33,4 +39,4 @@ TEST(JobsOption, RefusesWhatIsNotACount) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::ui

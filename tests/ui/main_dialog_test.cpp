@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window logic through the scripted platform: Start and its checks, the run
 // with its progress texts, Show Album, Quit and the destination chooser.
 #include <gtest/gtest.h>
@@ -7,11 +8,24 @@
 #include "../core/scripted_platform.h"
 #include "../core/test_support.h"
 #include "storage/resource_values.h"
+#include "support/test_photos.h"
 #include "ui/main_dialog.h"
 #include "util/files.h"
-#include "support/test_photos.h"
 
-namespace kavlo {
+namespace kavlo::ui {
+
+using core::AlbumRenderer;
+using core::defaultImageReaders;
+using core::FolderChoice;
+using core::ImageReaders;
+using core::MessageAnswer;
+using core::MessageButtons;
+using core::MessageIcon;
+using model::AlbumModel;
+using model::ExifCaptionPlace;
+using storage::ResourceValues;
+using util::format;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -57,19 +71,19 @@ struct Fixture {
 
 void runToEnd(MainDialog& d) {
     int guard = 0;
-    while (d.step() && ++guard < 1000) {
-    }
+    while (d.step() && ++guard < 1000) {}
 }
 
-TEST(MainDialog, OpeningFillsTheFieldsAndReadsExifpos) {
+TEST(MainDialog, openingFillsTheFieldsAndReadsExifpos) {
     Fixture f("md_open");
     ScriptedPlatform ui;
     fs::create_directories(f.root + "/config");
     test::writeAll(f.root + "/config/kavlo_settings.xml",
-                   "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<resource>\n<values\n  exifpos = \"2\"\n/>\n</resource>\n");
+                   "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<resource>\n<values\n  exifpos = "
+                   "\"2\"\n/>\n</resource>\n");
     MainDialog d(ui, f.model, *f.renderer, f.options(true));
     EXPECT_TRUE(d.open());
-    EXPECT_EQ(d.exifpos(), 2);
+    EXPECT_EQ(d.exifpos(), ExifCaptionPlace::none);
     EXPECT_EQ(d.state().titleText, "Photos");
     EXPECT_EQ(d.state().destinationText, f.root + "/photos/album");
     EXPECT_FALSE(d.state().progressVisible);
@@ -77,13 +91,13 @@ TEST(MainDialog, OpeningFillsTheFieldsAndReadsExifpos) {
     EXPECT_EQ(d.state().windowTitle, "Kavlo");
 }
 
-TEST(MainDialog, OverwriteQuestionNoChangesNothingAndAsksAgain) {
+TEST(MainDialog, overwriteQuestionNoChangesNothingAndAsksAgain) {
     Fixture f("md_overwrite");
     fs::create_directories(f.model.destdir + "/ext/xml");
     test::writeAll(f.model.destdir + "/ext/xml/albuminfo.xml", "earlier album");
     ScriptedPlatform ui;
-    const std::string q = "You are about to overwrite a previously generated album in\n" + f.model.destdir +
-                          ".\n\nDo you want to continue?";
+    const std::string q = "You are about to overwrite a previously generated album in\n" +
+                          f.model.destdir + ".\n\nDo you want to continue?";
     ui.expectMessage("Warning", q, MessageAnswer::No);
     ui.expectMessage("Warning", q, MessageAnswer::Yes);
     MainDialog d(ui, f.model, *f.renderer, f.options());
@@ -101,7 +115,7 @@ TEST(MainDialog, OverwriteQuestionNoChangesNothingAndAsksAgain) {
     EXPECT_TRUE(ui.finished());
 }
 
-TEST(MainDialog, OpenedAlbumIsNeverQuestioned) {
+TEST(MainDialog, openedAlbumIsNeverQuestioned) {
     Fixture f("md_opened");
     fs::create_directories(f.model.destdir + "/ext/xml");
     test::writeAll(f.model.destdir + "/ext/xml/albuminfo.xml", "earlier album");
@@ -112,7 +126,7 @@ TEST(MainDialog, OpenedAlbumIsNeverQuestioned) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST(MainDialog, RunProgressTextsAndShowAlbum) {
+TEST(MainDialog, runProgressTextsAndShowAlbum) {
     Fixture f("md_progress", 10);
     ScriptedPlatform ui;
     Editor editor;
@@ -158,7 +172,7 @@ TEST(MainDialog, RunProgressTextsAndShowAlbum) {
     EXPECT_TRUE(d.closed());
 }
 
-TEST(MainDialog, UnattendedRunClosesByItself) {
+TEST(MainDialog, unattendedRunClosesByItself) {
     Fixture f("md_unattended");
     ScriptedPlatform ui;
     MainDialog d(ui, f.model, *f.renderer, f.options(true));
@@ -170,13 +184,13 @@ TEST(MainDialog, UnattendedRunClosesByItself) {
     EXPECT_TRUE(ui.opened.empty());
 }
 
-TEST(MainDialog, StartWritesTheSettingsFile) {
+TEST(MainDialog, startWritesTheSettingsFile) {
     Fixture f("md_settings");
     ScriptedPlatform ui;
     f.model.settings.mhsize = 500;
     MainDialog d(ui, f.model, *f.renderer, f.options());
     d.open();
-    d.setExifpos(1);
+    d.setExifpos(ExifCaptionPlace::majorCaption);
     ASSERT_EQ(d.pressStart(), StartOutcome::Started);
     ResourceValues v;
     ASSERT_TRUE(v.load(f.root + "/config/kavlo_settings.xml"));
@@ -185,19 +199,23 @@ TEST(MainDialog, StartWritesTheSettingsFile) {
     EXPECT_EQ(v.getInt("mhsize"), 500);
 }
 
-TEST(MainDialog, ExifCaptionsOnlyForANewUneditedAlbum) {
+TEST(MainDialog, exifCaptionsOnlyForANewUneditedAlbum) {
     const std::string cam = test::testPhoto("cameras/Canon_40D.jpg");
     struct Case {
-        int exifpos;
+        ExifCaptionPlace exifpos;
         bool editor;
         bool opened;
         bool expectMinor;
         bool expectMajor;
     };
     int n = 0;
-    for (const Case c : {Case{0, false, false, true, false}, Case{1, false, false, false, true},
-                         Case{2, false, false, false, false}, Case{0, true, false, false, false},
-                         Case{0, false, true, false, false}}) {
+    const ExifCaptionPlace minor = ExifCaptionPlace::minorCaption;
+    for (const Case c :
+         {Case{minor, false, false, true, false},
+          Case{ExifCaptionPlace::majorCaption, false, false, false, true},
+          Case{ExifCaptionPlace::none, false, false, false, false},
+          Case{minor, true, false, false, false}, Case{minor, false, true, false, false},
+          Case{static_cast<ExifCaptionPlace>(7), false, false, true, false}}) {
         Fixture f(format("md_exif%d", n++), 0);
         fs::copy_file(cam, f.root + "/photos/c.jpg");
         f.model.images = {{f.root + "/photos/c.jpg", "", ""}};
@@ -213,7 +231,7 @@ TEST(MainDialog, ExifCaptionsOnlyForANewUneditedAlbum) {
     }
 }
 
-TEST(MainDialog, UnwritableDestinationKeepsTheDialogIdle) {
+TEST(MainDialog, unwritableDestinationKeepsTheDialogIdle) {
     Fixture f("md_unwritable");
     test::writeAll(f.root + "/blocker", "a file, not a folder");
     f.model.destdir = f.root + "/blocker/album";
@@ -229,11 +247,13 @@ TEST(MainDialog, UnwritableDestinationKeepsTheDialogIdle) {
     EXPECT_TRUE(ui.finished());
 }
 
-TEST(MainDialog, InputFolderWithoutImagesEndsTheProgram) {
+TEST(MainDialog, inputFolderWithoutImagesEndsTheProgram) {
     Fixture f("md_noimages");
     for (const auto& e : f.model.images) fs::remove(e.path);
     ScriptedPlatform ui;
-    ui.expectMessage("Warning", "No JPEG/TIFF images were found in the specified directory.\n\nKavlo will exit.");
+    ui.expectMessage(
+        "Warning",
+        "No JPEG/TIFF images were found in the specified directory.\n\nKavlo will exit.");
     MainDialog d(ui, f.model, *f.renderer, f.options());
     d.open();
     EXPECT_EQ(d.pressStart(), StartOutcome::NoImages);
@@ -241,7 +261,7 @@ TEST(MainDialog, InputFolderWithoutImagesEndsTheProgram) {
     EXPECT_FALSE(fs::exists(f.model.destdir + "/ext/xml/albuminfo.xml"));
 }
 
-TEST(MainDialog, QuitAsksOnlyWhenTheEditorWasOpened) {
+TEST(MainDialog, quitAsksOnlyWhenTheEditorWasOpened) {
     Fixture f("md_quit");
     {
         ScriptedPlatform ui;
@@ -251,7 +271,9 @@ TEST(MainDialog, QuitAsksOnlyWhenTheEditorWasOpened) {
         EXPECT_TRUE(ui.messages.empty());
     }
     ScriptedPlatform ui;
-    ui.expectMessage("Quit", "Quitting Kavlo will discard all captions etc.\n\nDo you want to quit?", MessageAnswer::No);
+    ui.expectMessage("Quit",
+                     "Quitting Kavlo will discard all captions etc.\n\nDo you want to quit?",
+                     MessageAnswer::No);
     ui.expectMessage("Quit", "Quitting Kavlo", MessageAnswer::Yes);
     Editor editor;
     MainDialog d(ui, f.model, *f.renderer, f.options());
@@ -265,7 +287,7 @@ TEST(MainDialog, QuitAsksOnlyWhenTheEditorWasOpened) {
     EXPECT_TRUE(d.closed());
 }
 
-TEST(MainDialog, EditorHearsOfAChangedAutorotate) {
+TEST(MainDialog, editorHearsOfAChangedAutorotate) {
     Fixture f("md_autorotate");
     ScriptedPlatform ui;
     Editor editor;
@@ -279,7 +301,7 @@ TEST(MainDialog, EditorHearsOfAChangedAutorotate) {
     EXPECT_FALSE(d.editorNeedsAutorotateRefresh());
 }
 
-TEST(MainDialog, DestinationChooserRefusesAnEmptyPath) {
+TEST(MainDialog, destinationChooserRefusesAnEmptyPath) {
     Fixture f("md_change");
     ScriptedPlatform ui;
     ui.expectFolder(FolderChoice::chosen(""), "Select directory for the generated photo album.");
@@ -301,4 +323,4 @@ TEST(MainDialog, DestinationChooserRefusesAnEmptyPath) {
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Options window logic: size checks, quality mapping, languages and skins, enabling
 // rules, the handlers' effect on reuse, the SimpleViewer question, OK and Cancel, and
 // the two sub-windows' values.
@@ -8,13 +9,27 @@
 
 #include "../core/scripted_platform.h"
 #include "ui/options_dialog.h"
-#include "ui/simpleviewer_options.h"
-#include "ui/watermark_editor.h"
+#include "ui/simpleviewer_options_dialog.h"
+#include "ui/watermark_dialog.h"
 #include "util/files.h"
 
 namespace fs = std::filesystem;
-using namespace kavlo;
+namespace kavlo::ui {
+
+using util::WatermarkPosition;
+
+using util::StripPosition;
+
+using model::ExifCaptionPlace;
+
+using core::Message;
+using core::MessageAnswer;
+using core::MessageButtons;
+using core::MessageIcon;
 using kavlo::test::ScriptedPlatform;
+using model::AlbumModel;
+using model::AlbumSettings;
+using model::defaultAlbumSettings;
 
 namespace {
 
@@ -43,19 +58,19 @@ std::string cssFolder() {
 
 struct Fixture {
     AlbumSettings settings = defaultAlbumSettings();
-    int exifpos = 0;
+    ExifCaptionPlace exifpos = ExifCaptionPlace::minorCaption;
     AlbumModel album;
     ScriptedPlatform platform;
 
-    COptionsDlg make() { return COptionsDlg(settings, exifpos, album, platform, cssFolder()); }
+    OptionsDialog make() { return OptionsDialog(settings, exifpos, album, platform, cssFolder()); }
 };
 
 // Sub-windows that answer from the test.
 struct ScriptedWindows : OptionsSubWindows {
-    std::function<bool(CSimpleViewerOptionsDlg&)> simpleViewer;
-    std::function<bool(CImageTextEditorDlg&)> watermark;
-    bool runSimpleViewerOptions(CSimpleViewerOptionsDlg& d) override { return simpleViewer(d); }
-    bool runWatermarkEditor(CImageTextEditorDlg& d) override { return watermark(d); }
+    std::function<bool(SimpleViewerOptionsDialog&)> simpleViewer;
+    std::function<bool(WatermarkDialog&)> watermark;
+    bool runSimpleViewerOptions(SimpleViewerOptionsDialog& d) override { return simpleViewer(d); }
+    bool runWatermarkDialog(WatermarkDialog& d) override { return watermark(d); }
 };
 
 }  // namespace
@@ -97,7 +112,7 @@ TEST(OptionsQuality, aStoredSeventyShowsAsMediumAndIsWrittenBackAsEightyFive) {
     f.settings.mquality = 70;
     f.settings.squality = 50;
     f.settings.lquality = 90;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     EXPECT_EQ(qualityItems()[dlg.controls.mainQuality], "Medium");
     ASSERT_TRUE(dlg.ok());
@@ -134,7 +149,7 @@ TEST(OptionsOpening, unknownLanguageAndSkinAreReportedAndKeptOnOk) {
     Fixture f;
     f.settings.language = "xx";
     f.settings.appearance = "gone";
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     f.platform.expectMessage("Fatal error", "Language 'xx' was not found.");
     f.platform.expectMessage("Fatal error", "Skin 'gone' was not found.");
     dlg.open();
@@ -149,7 +164,7 @@ TEST(OptionsOpening, unknownLanguageAndSkinAreReportedAndKeptOnOk) {
 TEST(OptionsOpening, knownLanguageAndSkinAreSelectedAndChangedOnOk) {
     Fixture f;
     f.settings.language = "de";
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     EXPECT_TRUE(f.platform.messages.empty());
     EXPECT_EQ(dlg.controls.language, "German");
@@ -163,7 +178,7 @@ TEST(OptionsOpening, knownLanguageAndSkinAreSelectedAndChangedOnOk) {
 
 TEST(OptionsSizes, mainSizesAreBoundByThumbnailsAndLargeImages) {
     Fixture f;  // thumbnails shown at 80, large images hidden
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
 
     dlg.controls.mainWidth = "3000";
@@ -192,7 +207,7 @@ TEST(OptionsSizes, mainSizesAreBoundByThumbnailsAndLargeImages) {
 
 TEST(OptionsSizes, hiddenThumbnailsLetMainImagesShrinkToSixteen) {
     Fixture f;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     dlg.controls.small = false;
     dlg.controls.mainWidth = "10";
@@ -210,7 +225,7 @@ TEST(OptionsSizes, thumbnailAndLargeRangesFollowTheMainSizes) {
     Fixture f;
     f.settings.mhsize = 552;
     f.settings.mvsize = 400;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     dlg.controls.smallSize = "600";
     f.platform.expectMessage("Information", "Thumbnails must have a size between 8 and 399.");
@@ -224,7 +239,7 @@ TEST(OptionsSizes, thumbnailAndLargeRangesFollowTheMainSizes) {
 
 TEST(OptionsSizes, minimumAboveMaximumInsertsTheMinimum) {
     Fixture f;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     dlg.controls.smallSize = "200";
     dlg.controls.large = true;
@@ -239,7 +254,7 @@ TEST(OptionsSizes, minimumAboveMaximumInsertsTheMinimum) {
 TEST(OptionsSizes, aBoxWithoutNumberSkipsTheChecksAndBlocksOk) {
     Fixture f;
     const AlbumSettings before = f.settings;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     dlg.controls.mainWidth = "";
     dlg.controls.imagetext = true;
@@ -254,7 +269,7 @@ TEST(OptionsSizes, aBoxWithoutNumberSkipsTheChecksAndBlocksOk) {
 
 TEST(OptionsEnabling, controlsFollowTheirSwitches) {
     Fixture f;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     OptionsEnabled e = dlg.enabled();
     EXPECT_FALSE(e.svOptions);
@@ -288,7 +303,7 @@ TEST(OptionsEnabling, controlsFollowTheirSwitches) {
 
 TEST(OptionsHandlers, onlyImageAffectingChangesStopReuse) {
     Fixture f;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     f.settings.reuseimages = true;
     dlg.controls.exifIndex = 2;  // the language and Exif lists change nothing
@@ -310,7 +325,7 @@ TEST(OptionsHandlers, onlyImageAffectingChangesStopReuse) {
 
 TEST(OptionsSimpleViewer, yesSetsTheSquareThumbnailSizeAndLocksTheBox) {
     Fixture f;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     f.settings.reuseimages = true;
     dlg.controls.simpleviewer = true;
@@ -324,8 +339,8 @@ TEST(OptionsSimpleViewer, yesSetsTheSquareThumbnailSizeAndLocksTheBox) {
     const Message& q = f.platform.messages.back();
     EXPECT_EQ(q.buttons, MessageButtons::YesNo);
     EXPECT_EQ(q.icon, MessageIcon::Information);
-    EXPECT_TRUE(q.text.ends_with(
-        "\n\nWould you like use SimpleViewer as the primary album viewer?"));
+    EXPECT_TRUE(
+        q.text.ends_with("\n\nWould you like use SimpleViewer as the primary album viewer?"));
     EXPECT_EQ(dlg.controls.smallSize, "65");
     EXPECT_FALSE(dlg.enabled().smallSize);
     EXPECT_TRUE(dlg.enabled().svOptions);
@@ -338,7 +353,7 @@ TEST(OptionsSimpleViewer, yesSetsTheSquareThumbnailSizeAndLocksTheBox) {
 
 TEST(OptionsSimpleViewer, noUnchecksTheBoxAndKeepsEverything) {
     Fixture f;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     f.settings.reuseimages = true;
     dlg.controls.simpleviewer = true;
@@ -358,7 +373,7 @@ TEST(OptionsOk, okWritesEveryControlAndCancelWritesNothing) {
     Fixture f;
     const AlbumSettings before = f.settings;
     {
-        COptionsDlg dlg = f.make();
+        OptionsDialog dlg = f.make();
         dlg.open();
         dlg.controls.smallSize = "100";
         dlg.controls.mainWidth = "800";
@@ -370,9 +385,9 @@ TEST(OptionsOk, okWritesEveryControlAndCancelWritesNothing) {
     EXPECT_EQ(f.settings.shsize, before.shsize);
     EXPECT_EQ(f.settings.mhsize, before.mhsize);
     EXPECT_EQ(f.settings.large, before.large);
-    EXPECT_EQ(f.exifpos, 0);
+    EXPECT_EQ(f.exifpos, ExifCaptionPlace::minorCaption);
 
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     OptionsControls& c = dlg.controls;
     c.smallSize = "100";
@@ -399,10 +414,10 @@ TEST(OptionsOk, okWritesEveryControlAndCancelWritesNothing) {
     EXPECT_EQ(s.lhsize, 1600);
     EXPECT_EQ(s.lvsize, 1600);
     EXPECT_TRUE(s.large);
-    EXPECT_EQ(s.smallpos, 3);
+    EXPECT_EQ(s.smallpos, StripPosition::bottom);
     EXPECT_FALSE(s.ssharpen || s.msharpen || s.lsharpen);
     EXPECT_TRUE(s.copyhires);
-    EXPECT_EQ(f.exifpos, 1);
+    EXPECT_EQ(f.exifpos, ExifCaptionPlace::majorCaption);
     EXPECT_FALSE(s.autorotate);
     EXPECT_TRUE(s.imagetext);
     EXPECT_TRUE(s.orgfilenames);
@@ -417,10 +432,10 @@ TEST(OptionsSubWindows, simpleViewerOptionsGoInAndComeBack) {
     f.settings.svframesize = 7;
     f.settings.svstagepadding = 20;
     f.settings.svcropthumbs = false;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.open();
     ScriptedWindows windows;
-    windows.simpleViewer = [](CSimpleViewerOptionsDlg& d) {
+    windows.simpleViewer = [](SimpleViewerOptionsDialog& d) {
         EXPECT_EQ(d.imageCount, 4);
         EXPECT_EQ(d.rowIndex, 3);
         EXPECT_EQ(d.columnIndex, 4);
@@ -444,7 +459,7 @@ TEST(OptionsSubWindows, simpleViewerOptionsGoInAndComeBack) {
     // Text colour and matrix do not touch the images.
     EXPECT_TRUE(f.settings.reuseimages);
 
-    windows.simpleViewer = [](CSimpleViewerOptionsDlg& d) {
+    windows.simpleViewer = [](SimpleViewerOptionsDialog& d) {
         d.scaling = "Crop";
         return true;
     };
@@ -453,7 +468,7 @@ TEST(OptionsSubWindows, simpleViewerOptionsGoInAndComeBack) {
     EXPECT_FALSE(f.settings.reuseimages);
 
     f.settings.reuseimages = true;
-    windows.simpleViewer = [](CSimpleViewerOptionsDlg& d) {
+    windows.simpleViewer = [](SimpleViewerOptionsDialog& d) {
         d.backgroundColour = 0;
         return false;  // Cancel
     };
@@ -466,11 +481,11 @@ TEST(OptionsSubWindows, watermarkEditorResultIsStoredUnderTheWaitCursorUntilRead
     Fixture f;
     f.settings.itfontfile = kDejaVu;
     f.settings.itfontsize = 12;
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.setFontFiles({kDejaVu, kDejaVuBold});
     dlg.open();
     ScriptedWindows windows;
-    windows.watermark = [&](CImageTextEditorDlg& d) {
+    windows.watermark = [&](WatermarkDialog& d) {
         EXPECT_FALSE(f.platform.waitCursor);
         EXPECT_EQ(d.fontName, "DejaVu Sans");
         EXPECT_EQ(d.sizeText, "12");
@@ -487,7 +502,7 @@ TEST(OptionsSubWindows, watermarkEditorResultIsStoredUnderTheWaitCursorUntilRead
     EXPECT_EQ(f.settings.itfontfile, kDejaVuBold);
     EXPECT_EQ(f.settings.itfontsize, 24);
     EXPECT_EQ(f.settings.ittext, "Hello");
-    EXPECT_EQ(f.settings.itposition, 6);
+    EXPECT_EQ(f.settings.itposition, WatermarkPosition::centre);
     EXPECT_EQ(f.settings.ittransp, 3);
     EXPECT_FALSE(f.settings.reuseimages);
 }
@@ -496,11 +511,11 @@ TEST(OptionsSubWindows, watermarkOkKeepsAFontPathAndSizeTheEditorCouldNotShow) {
     Fixture f;
     f.settings.itfontfile = "/home/someone/fonts/Private.ttf";
     f.settings.itfontsize = 22;  // not in the size list
-    COptionsDlg dlg = f.make();
+    OptionsDialog dlg = f.make();
     dlg.setFontFiles({kDejaVu});
     dlg.open();
     ScriptedWindows windows;
-    windows.watermark = [](CImageTextEditorDlg& d) {
+    windows.watermark = [](WatermarkDialog& d) {
         EXPECT_EQ(d.fontName, "");
         EXPECT_EQ(d.sizeText, "");
         EXPECT_EQ(d.result().fontFile, "Private.ttf");
@@ -510,3 +525,5 @@ TEST(OptionsSubWindows, watermarkOkKeepsAFontPathAndSizeTheEditorCouldNotShow) {
     EXPECT_EQ(f.settings.itfontfile, "/home/someone/fonts/Private.ttf");
     EXPECT_EQ(f.settings.itfontsize, 22);
 }
+
+}  // namespace kavlo::ui

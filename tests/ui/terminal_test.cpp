@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The built program in a terminal without a display: exit status, messages on the
 // error stream and the unattended answers that never lose work.
 #include <gtest/gtest.h>
@@ -9,7 +10,7 @@
 #include "../core/test_support.h"
 #include "support/test_photos.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 namespace {
 
 namespace fs = std::filesystem;
@@ -52,17 +53,18 @@ std::string photoFolder(const std::string& root, int count) {
 std::map<std::string, test::FileStamp> imageStamps(const std::string& album) {
     std::map<std::string, test::FileStamp> m;
     for (const auto& e : fs::recursive_directory_iterator(album)) {
-        if (e.is_regular_file() && e.path().extension() == ".jpg") m[e.path()] = test::stampOf(e.path());
+        if (e.is_regular_file() && e.path().extension() == ".jpg")
+            m[e.path()] = test::stampOf(e.path());
     }
     return m;
 }
 
-TEST(Terminal, HelpAndVersion) {
+TEST(Terminal, helpAndVersion) {
     const std::string root = test::scratchFolder("term_help");
     ProgramRun r = kavlo(root, {"--help"});
     EXPECT_EQ(r.status, 0);
-    for (const char* word : {"-Automation", "--no-gui", "--overwrite", "--exclude-missing", "--add-new",
-                             "KAVLO_FOOTER", "exit status"}) {
+    for (const char* word : {"-Automation", "--no-gui", "--overwrite", "--exclude-missing",
+                             "--add-new", "KAVLO_FOOTER", "exit status"}) {
         EXPECT_NE(r.out.find(word), std::string::npos) << word;
     }
     r = kavlo(root, {"--version"});
@@ -73,14 +75,14 @@ TEST(Terminal, HelpAndVersion) {
     EXPECT_NE(r.err.find("unknown option '--frobnicate'"), std::string::npos);
 }
 
-TEST(Terminal, BuildsReopensAndNeverOverwritesUnasked) {
+TEST(Terminal, buildsReopensAndNeverOverwritesUnasked) {
     const std::string root = test::scratchFolder("term_album");
     const std::string photos = photoFolder(root, 3);
     ProgramRun r = kavlo(root, {photos, "-Automation", "--no-gui"});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string album = photos + "/album";
-    for (const char* f : {"index.html", "ext/js/albumdef.js", "ext/xml/albuminfo.xml", "medium/0001.jpg",
-                          "medium/0003.jpg", "small/0003.jpg"}) {
+    for (const char* f : {"index.html", "ext/js/albumdef.js", "ext/xml/albuminfo.xml",
+                          "medium/0001.jpg", "medium/0003.jpg", "small/0003.jpg"}) {
         EXPECT_TRUE(fs::exists(album + "/" + f)) << f;
     }
     EXPECT_NE(r.out.find(album + "/index.html"), std::string::npos);
@@ -92,8 +94,9 @@ TEST(Terminal, BuildsReopensAndNeverOverwritesUnasked) {
     const auto infoStamp = test::stampOf(album + "/ext/xml/albuminfo.xml");
     r = kavlo(root, {photos, "--automation"});
     EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.err.find("Warning: You are about to overwrite a previously generated album in\n" + album),
-              std::string::npos)
+    EXPECT_NE(
+        r.err.find("Warning: You are about to overwrite a previously generated album in\n" + album),
+        std::string::npos)
         << r.err;
     EXPECT_NE(r.err.find("--overwrite"), std::string::npos);
     EXPECT_EQ(imageStamps(album), stamps);
@@ -109,12 +112,13 @@ TEST(Terminal, BuildsReopensAndNeverOverwritesUnasked) {
     EXPECT_EQ(r.status, 0) << r.err;
 }
 
-TEST(Terminal, FolderWithoutImagesFails) {
+TEST(Terminal, folderWithoutImagesFails) {
     const std::string root = test::scratchFolder("term_empty");
     fs::create_directories(root + "/nothing");
     ProgramRun r = kavlo(root, {root + "/nothing", "-Automation"});
     EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.err.find("Warning: No JPEG/TIFF images were found in '" + root + "/nothing'."), std::string::npos)
+    EXPECT_NE(r.err.find("Warning: No JPEG/TIFF images were found in '" + root + "/nothing'."),
+              std::string::npos)
         << r.err;
     EXPECT_FALSE(fs::exists(root + "/nothing/album"));
     r = kavlo(root, {"-Automation"});
@@ -122,7 +126,7 @@ TEST(Terminal, FolderWithoutImagesFails) {
     EXPECT_NE(r.err.find("folder chooser cannot be shown"), std::string::npos) << r.err;
 }
 
-TEST(Terminal, MissingAndNewImagesNeedTheirOptions) {
+TEST(Terminal, missingAndNewImagesNeedTheirOptions) {
     const std::string root = test::scratchFolder("term_missing");
     const std::string photos = photoFolder(root, 3);
     ASSERT_EQ(kavlo(root, {photos, "-Automation"}).status, 0);
@@ -136,18 +140,21 @@ TEST(Terminal, MissingAndNewImagesNeedTheirOptions) {
 
     r = kavlo(root, {album, "-Automation", "--exclude-missing"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(readAll(album + "/ext/js/albumdef.js").find("var nbImages      = 2;"), std::string::npos);
+    EXPECT_NE(readAll(album + "/ext/js/albumdef.js").find("var nbImages      = 2;"),
+              std::string::npos);
 
     // The photo comes back: it is new to the album and added only with --add-new.
     fs::rename(root + "/Nikon_D70.jpg", photos + "/Nikon_D70.jpg");
     r = kavlo(root, {album, "-Automation"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("New images found: One image"), std::string::npos) << r.err;
-    EXPECT_NE(readAll(album + "/ext/js/albumdef.js").find("var nbImages      = 2;"), std::string::npos);
+    EXPECT_NE(readAll(album + "/ext/js/albumdef.js").find("var nbImages      = 2;"),
+              std::string::npos);
     r = kavlo(root, {album, "-Automation", "--add-new"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(readAll(album + "/ext/js/albumdef.js").find("var nbImages      = 3;"), std::string::npos);
+    EXPECT_NE(readAll(album + "/ext/js/albumdef.js").find("var nbImages      = 3;"),
+              std::string::npos);
 }
 
 }  // namespace
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The thumbnail producer: stopping, restarting and delivery, and the thumbnails and
 // previews made from the sample photos.
 #include <gtest/gtest.h>
@@ -10,13 +11,12 @@
 #include <new>
 #include <thread>
 
-#include "ui/thumbnail_producer.h"
 #include "support/test_photos.h"
+#include "ui/thumbnail_producer.h"
 
-using namespace kavlo;
+namespace kavlo::ui {
 
 namespace {
-
 
 std::vector<ThumbnailJob> jobs(int n) {
     std::vector<ThumbnailJob> v;
@@ -150,11 +150,12 @@ TEST(Thumbnail, isAWhiteSquareWithThePictureCentred) {
 TEST(Thumbnail, autorotationTurnsThePictureUpright) {
     const Picture upright = makeThumbnail(test::testPhoto("orientation/landscape_1.jpg"), 80, true);
     const Picture rotated = makeThumbnail(test::testPhoto("orientation/landscape_6.jpg"), 80, true);
-    const Picture asStored = makeThumbnail(test::testPhoto("orientation/landscape_6.jpg"), 80, false);
+    const Picture asStored =
+        makeThumbnail(test::testPhoto("orientation/landscape_6.jpg"), 80, false);
     ASSERT_EQ(rotated.bgr.size(), upright.bgr.size());
-    EXPECT_TRUE(isWhite(rotated, 40, 5));      // landscape: white above
-    EXPECT_FALSE(isWhite(asStored, 40, 5));    // stored portrait: picture reaches the top
-    EXPECT_TRUE(isWhite(asStored, 5, 40));     // and white at the sides
+    EXPECT_TRUE(isWhite(rotated, 40, 5));    // landscape: white above
+    EXPECT_FALSE(isWhite(asStored, 40, 5));  // stored portrait: picture reaches the top
+    EXPECT_TRUE(isWhite(asStored, 5, 40));   // and white at the sides
     EXPECT_LT(difference(rotated, upright), 12.0);
     EXPECT_GT(difference(asStored, upright), 20.0);
 }
@@ -190,3 +191,5 @@ TEST(Preview, fitsTheAreaAndSurvivesUnreadableFiles) {
     EXPECT_EQ(p.bgr[0], 0);
     EXPECT_TRUE(makePreview("/nonexistent/x.jpg", 0, 200, true).empty());
 }
+
+}  // namespace kavlo::ui

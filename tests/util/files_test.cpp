@@ -1,4 +1,4 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-License-Identifier: MIT
 #include "util/files.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@
 
 #include "util/fonts.h"
 
-using namespace kavlo;
+namespace kavlo::util {
 namespace fs = std::filesystem;
 
 namespace {
@@ -51,6 +51,15 @@ TEST(PathParts, splitOnTheLastSeparatorOnly) {
     EXPECT_EQ(folderNameOf("Rome"), "");
     EXPECT_EQ(parentFolderOf("Photos"), "");
     EXPECT_EQ(rebasePath("/old/place/IMG_1.jpg", "/new"), "/new/IMG_1.jpg");
+}
+
+TEST(PathParts, plainFolderNamesStayInsideTheirFolder) {
+    EXPECT_FALSE(isPlainFolderName("/abs"));
+    EXPECT_FALSE(isPlainFolderName("a/b"));
+    EXPECT_FALSE(isPlainFolderName("."));
+    EXPECT_FALSE(isPlainFolderName("tab\there"));
+    EXPECT_TRUE(isPlainFolderName("..."));
+    EXPECT_TRUE(isPlainFolderName(".hidden"));
 }
 
 TEST(ProgramFolder, isTheFolderOfThisExecutableAndVersionIsCompiledIn) {
@@ -156,7 +165,7 @@ TEST(TextFiles, writeCrLfAtomicallyAndReadBackWithLf) {
     EXPECT_EQ(text, "a\nb\n");
     ::chmod(path.c_str(), 0640);
     ASSERT_TRUE(writeFileAtomic(path, std::string("\0\n\r", 3)));
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     EXPECT_EQ(slurp(path), std::string("\0\n\r", 3));
@@ -236,3 +245,5 @@ TEST(Fonts, listTrueTypeFilesInByteOrderAndMatchADefault) {
     EXPECT_EQ(defaultFontFile(), def);
     EXPECT_EQ(installedFontFiles(), fonts);
 }
+
+}  // namespace kavlo::util

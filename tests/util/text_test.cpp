@@ -1,11 +1,11 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-License-Identifier: MIT
 #include "util/text.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-using namespace kavlo;
+namespace kavlo::util {
 
 TEST(ReplaceAll, continuesAfterInsertedTextWithoutOverlap) {
     EXPECT_EQ(replaceAll("aaa", "aa", "b"), "ba");
@@ -57,34 +57,37 @@ TEST(LineBreaks, convertOnlyCompletePairsAndExactTags) {
     EXPECT_EQ(brToCrlf(crlfToBr(intro, false), false), intro);
 }
 
-TEST(AnsiToUtf8, passesValidUtf8AndRepairsEveryOtherByteAsWindows1252) {
+TEST(RepairUtf8, passesValidUtf8AndRepairsEveryOtherByteAsWindows1252) {
     const std::string valid = "Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x93\xB7";
-    EXPECT_EQ(ansiToUtf8(valid), valid);
-    EXPECT_EQ(utf8ToAnsi(valid), valid);
-    EXPECT_EQ(ansiToUtf8("\x80"), "\xE2\x82\xAC");               // euro sign
-    EXPECT_EQ(ansiToUtf8("\x93q\x94"), "\xE2\x80\x9Cq\xE2\x80\x9D");
-    EXPECT_EQ(ansiToUtf8("\xFF"), "\xC3\xBF");
+    EXPECT_EQ(repairUtf8(valid), valid);
+    EXPECT_EQ(repairUtf8("\x80"), "\xE2\x82\xAC");  // euro sign
+    EXPECT_EQ(repairUtf8("\x93q\x94"), "\xE2\x80\x9Cq\xE2\x80\x9D");
+    EXPECT_EQ(repairUtf8("\xFF"), "\xC3\xBF");
     // Undefined bytes become the C1 control character of the same value.
-    EXPECT_EQ(ansiToUtf8("\x81\x9D"), "\xC2\x81\xC2\x9D");
+    EXPECT_EQ(repairUtf8("\x81\x9D"), "\xC2\x81\xC2\x9D");
     // Overlong forms, surrogates and truncated sequences are not valid UTF-8.
-    EXPECT_EQ(ansiToUtf8("\xC0\xAF"), "\xC3\x80\xC2\xAF");
-    EXPECT_EQ(ansiToUtf8("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0\xE2\x82\xAC");
-    EXPECT_EQ(ansiToUtf8("ab\xC3"), "ab\xC3\x83");
+    EXPECT_EQ(repairUtf8("\xC0\xAF"), "\xC3\x80\xC2\xAF");
+    EXPECT_EQ(repairUtf8("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0\xE2\x82\xAC");
+    EXPECT_EQ(repairUtf8("ab\xC3"), "ab\xC3\x83");
     // Input ends at the first zero byte.
-    EXPECT_EQ(ansiToUtf8(std::string("ab\0cd", 5)), "ab");
+    EXPECT_EQ(repairUtf8(std::string("ab\0cd", 5)), "ab");
 }
 
 TEST(MacRoman, convertsBothWaysAndMarksUnmappableCharacters) {
-    EXPECT_EQ(ansiToMac("caf\xC3\xA9"), "caf\x8E");
-    EXPECT_EQ(macToAnsi("caf\x8E"), "caf\xC3\xA9");
-    EXPECT_EQ(ansiToMac("a\xE2\x82\xAC"), "a\xDB");           // euro is 0xDB in Mac Roman
-    EXPECT_EQ(ansiToMac("x\xE4\xB8\xAD" "y"), "x?y");           // CJK has no Mac Roman form
-    EXPECT_EQ(macToAnsi(ansiToMac("\xC3\x9F\xC3\xB1")), "\xC3\x9F\xC3\xB1");
+    EXPECT_EQ(utf8ToMacRoman("caf\xC3\xA9"), "caf\x8E");
+    EXPECT_EQ(macRomanToUtf8("caf\x8E"), "caf\xC3\xA9");
+    EXPECT_EQ(utf8ToMacRoman("a\xE2\x82\xAC"), "a\xDB");  // euro is 0xDB in Mac Roman
+    EXPECT_EQ(utf8ToMacRoman("x\xE4\xB8\xAD"
+                             "y"),
+              "x?y");  // CJK has no Mac Roman form
+    EXPECT_EQ(macRomanToUtf8(utf8ToMacRoman("\xC3\x9F\xC3\xB1")), "\xC3\x9F\xC3\xB1");
 }
 
 TEST(Utf8ToLatin1, marksCharactersOutsideLatin1) {
     EXPECT_EQ(utf8ToLatin1("\xC3\xA9t\xC3\xA9"), "\xE9t\xE9");
-    EXPECT_EQ(utf8ToLatin1("\xE2\x82\xAC" "5"), "?5");
+    EXPECT_EQ(utf8ToLatin1("\xE2\x82\xAC"
+                           "5"),
+              "?5");
     EXPECT_EQ(utf8ToLatin1("\xF0\x9F\x93\xB7!"), "?!");
 }
 
@@ -135,3 +138,5 @@ TEST(Format, producesTextsLongerThanAnyFixedBuffer) {
     const std::string big(5000, 'x');
     EXPECT_EQ(format("[%s]", big.c_str()), "[" + big + "]");
 }
+
+}  // namespace kavlo::util

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 'use strict';
 // Starts the system Chromium through playwright-core (no browser download) and
 // gives each test a page that records console errors, script errors and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 'use strict';
 // Builds test albums the way Kavlo's album writer does: the template files are
 // copied or instantiated into the album folder, albumdef.js is written line by

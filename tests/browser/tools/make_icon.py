@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Draws Kavlo's album icon (a framed landscape photo on an amber tile) and
 writes it as a multi-size Windows icon: 16, 24, 32 and 48 pixel images as 32-bit
 bitmaps and a 256 pixel image as PNG, the way current icon files hold them.

@@ -1,4 +1,5 @@
 #!/usr/bin/env node
+// SPDX-License-Identifier: MIT
 'use strict';
 // Every skin file of the album template set stands alone (the album copies only
 // the chosen one), so the page structure is repeated in each. appearance_dim.css

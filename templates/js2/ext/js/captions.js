@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - the captions under the photo: the major caption (HTML,
  * made safe) and the minor caption (plain text) behind an information button,
  * and the alternative text of the photo. */

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - shared code of every album page: the Kavlo namespace,
  * the texts of ext/js/langdef.js (the global object kavloLanguage, read
  * defensively), the element and icon builders and small helpers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - the album data: reads the variables of ext/js/albumdef.js
  * into one record and builds the URLs of the album's image files. */
 (function (global) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - HTML from the album author and from image metadata
  * (captions, introduction, footer) turned into safe page content.
  *

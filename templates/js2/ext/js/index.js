@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - start page (index.html in the album folder): the album
  * view with the thumbnail strip. Loaded at the top of the body, so the album
  * starts while the rest of the page (the plain list for visitors without

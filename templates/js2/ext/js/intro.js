@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - the introduction: the album title and the introduction
  * text with the way into the photos, shown instead of a photo when the album
  * starts with it (currentImage -1) or the address asks for "#intro". */

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Czech texts (Čeština). UTF-8. */
 var kavloLanguage = {
   code: 'cs',

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - German texts (Deutsch). UTF-8. */
 var kavloLanguage = {
   code: 'de',

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Danish texts (Dansk). UTF-8. */
 var kavloLanguage = {
   code: 'da',

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Estonian texts (Eesti). UTF-8. */
 var kavloLanguage = {
   code: 'et',

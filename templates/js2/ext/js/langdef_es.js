@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Spanish texts (Español). UTF-8. */
 var kavloLanguage = {
   code: 'es',

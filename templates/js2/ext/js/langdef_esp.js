@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Esperanto texts (Esperanto). UTF-8. */
 var kavloLanguage = {
   code: 'eo',

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Finnish texts (Suomi). UTF-8. */
 var kavloLanguage = {
   code: 'fi',

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - French texts (Français). UTF-8. */
 var kavloLanguage = {
   code: 'fr',

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Greek texts (Ελληνικά). UTF-8. */
 var kavloLanguage = {
   code: 'el',

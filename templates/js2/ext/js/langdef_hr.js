@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Croatian texts (Hrvatski). UTF-8. */
 var kavloLanguage = {
   code: 'hr',

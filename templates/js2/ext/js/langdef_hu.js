@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Hungarian texts (Magyar). UTF-8. */
 var kavloLanguage = {
   code: 'hu',

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Hebrew texts (עברית). UTF-8. */
 var kavloLanguage = {
   code: 'he',

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Icelandic texts (Íslenska). UTF-8. */
 var kavloLanguage = {
   code: 'is',

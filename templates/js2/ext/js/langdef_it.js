@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Italian texts (Italiano). UTF-8. */
 var kavloLanguage = {
   code: 'it',

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Japanese texts (日本語). UTF-8. */
 var kavloLanguage = {
   code: 'ja',

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Lithuanian texts (Lietuvių). UTF-8. */
 var kavloLanguage = {
   code: 'lt',

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Dutch texts (Nederlands). UTF-8. */
 var kavloLanguage = {
   code: 'nl',

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Norwegian texts (Norsk). UTF-8. */
 var kavloLanguage = {
   code: 'nb',

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Polish texts (Polski). UTF-8. */
 var kavloLanguage = {
   code: 'pl',

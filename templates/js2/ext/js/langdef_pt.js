@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Portuguese texts (Português). UTF-8. */
 var kavloLanguage = {
   code: 'pt',

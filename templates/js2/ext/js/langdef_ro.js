@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Romanian texts (Română). UTF-8. */
 var kavloLanguage = {
   code: 'ro',

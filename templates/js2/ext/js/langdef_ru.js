@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Russian texts (Русский). UTF-8. */
 var kavloLanguage = {
   code: 'ru',

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Swedish texts (Svenska). UTF-8. */
 var kavloLanguage = {
   code: 'sv',

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Slovenian texts (Slovenščina). UTF-8. */
 var kavloLanguage = {
   code: 'sl',

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Slovak texts (Slovenčina). UTF-8. */
 var kavloLanguage = {
   code: 'sk',

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Turkish texts (Türkçe). UTF-8. */
 var kavloLanguage = {
   code: 'tr',

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - Traditional Chinese texts (繁體中文). UTF-8. */
 var kavloLanguage = {
   code: 'zh-Hant',

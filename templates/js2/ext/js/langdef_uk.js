@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - English texts. UTF-8. */
 var kavloLanguage = {
   code: 'en',

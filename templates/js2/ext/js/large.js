@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - the large-image page (ext/html/large.html): one photo
  * as large as the window allows (the browser picks the file), its caption
  * under it, zoom, swipe and keys, previous/next and the way back. */

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - the large-image view over the album: a modal dialog
  * with the photo on show as large as the screen allows (the browser picks the
  * file), its caption under it, zoom, swipe, previous/next, a link to the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - the album view: header with title, counter and tools,
  * the thumbnail strip, the introduction, the photo with its captions and the
  * large-image view, put together from their own scripts and kept in step.

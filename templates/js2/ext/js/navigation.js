@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - moving through the album: the address (#3 is the third
  * photo, #intro the introduction) so that deep links, reload and the back
  * button work, the keyboard, and swipes on touch screens. */

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - the slideshow: the play button steps to the next photo
  * every few seconds, counted from the moment each photo is on show, and wraps
  * around at the end. */

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - the overview page (ext/html/small.html): every thumbnail
  * of the album in a grid, each leading to its image in the album view. Only
  * the rows near the visible part of the page are built (albums may hold tens

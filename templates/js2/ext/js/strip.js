@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - the thumbnail strip beside the photo: one link per image,
  * the current one marked and kept in view. Only the thumbnails near the
  * visible part of the strip are in the page (albums may hold tens of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - the photo on show: stage, frame and image, fitted into
  * the room the caption leaves from the sizes the album data knows, with the
  * neighbouring images fetched ahead. */

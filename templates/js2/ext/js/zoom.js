@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - zoom and pan of the photo on show, up to one file pixel
  * per screen pixel of its largest file: mouse wheel, pinch, double-click or
  * double-tap, and the + and - keys; a zoomed photo is dragged to pan it. */

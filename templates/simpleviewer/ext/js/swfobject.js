@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Kavlo photo album - the two outside-viewer pages as HTML5 viewers.
  *
  *   KavloViewer.simple(options)  the gallery page: a matrix of square thumbnails

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "qt/watermark_editor_window.h"
+#include "qt/watermark_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QIcon>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -16,7 +16,12 @@
 
 #include "qt/qt_platform.h"
 
-namespace kavlo {
+namespace kavlo::qt {
+
+using imaging::RasterImage;
+using imaging::RPstride;
+using ui::WatermarkDialog;
+using util::Colour;
 
 QImage toQImage(const RasterImage& image) {
     if (image.pixels == nullptr || image.width <= 0 || image.height <= 0) return {};
@@ -49,7 +54,7 @@ std::string listText(const QComboBox* combo) {
 
 }  // namespace
 
-WatermarkEditorWindow::WatermarkEditorWindow(CImageTextEditorDlg& logic, QWidget* parent)
+WatermarkWindow::WatermarkWindow(WatermarkDialog& logic, QWidget* parent)
     : QDialog(parent), m_logic(logic) {
     setWindowTitle(tr("Watermark Editor"));
     auto* root = new QVBoxLayout(this);
@@ -58,9 +63,9 @@ WatermarkEditorWindow::WatermarkEditorWindow(CImageTextEditorDlg& logic, QWidget
     text = new QLineEdit(this);
     minorCaption = new QCheckBox(tr("Use &minor caption as watermark"), this);
     font = makeList(this, logic.fontItems());
-    size = makeList(this, CImageTextEditorDlg::sizeItems());
-    position = makeList(this, CImageTextEditorDlg::positionItems());
-    transparency = makeList(this, CImageTextEditorDlg::transparencyItems());
+    size = makeList(this, WatermarkDialog::sizeItems());
+    position = makeList(this, WatermarkDialog::positionItems());
+    transparency = makeList(this, WatermarkDialog::transparencyItems());
     colour = new QPushButton(tr("Colo&r"), this);
     font->setMinimumContentsLength(24);
     font->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -100,8 +105,8 @@ WatermarkEditorWindow::WatermarkEditorWindow(CImageTextEditorDlg& logic, QWidget
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QDialogButtonBox::Ok)->setText(tr("&OK"));
     buttons->addButton(QDialogButtonBox::Cancel)->setText(tr("&Cancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &WatermarkEditorWindow::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &WatermarkEditorWindow::reject);
+    connect(buttons, &QDialogButtonBox::accepted, this, &WatermarkWindow::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &WatermarkWindow::reject);
     root->addWidget(buttons);
 
     auto update = [this] {
@@ -126,7 +131,7 @@ WatermarkEditorWindow::WatermarkEditorWindow(CImageTextEditorDlg& logic, QWidget
     resize(sizeHint().width(), sizeHint().height());
 }
 
-void WatermarkEditorWindow::pull() {
+void WatermarkWindow::pull() {
     m_logic.text = u8(text->text());
     m_logic.useMinorCaption = minorCaption->isChecked();
     m_logic.fontName = listText(font);
@@ -135,7 +140,7 @@ void WatermarkEditorWindow::pull() {
     m_logic.transparency = std::max(transparency->currentIndex(), 0);
 }
 
-void WatermarkEditorWindow::push() {
+void WatermarkWindow::push() {
     text->setText(qs(m_logic.text));
     minorCaption->setChecked(m_logic.useMinorCaption);
     setList(font, m_logic.fontName);
@@ -146,7 +151,7 @@ void WatermarkEditorWindow::push() {
     refreshPreview();
 }
 
-void WatermarkEditorWindow::refreshPreview() {
+void WatermarkWindow::refreshPreview() {
     const QImage image = toQImage(m_logic.preview());
     if (image.isNull()) {
         preview->clear();
@@ -167,9 +172,9 @@ void WatermarkEditorWindow::refreshPreview() {
     colour->setIcon(QIcon(swatch));
 }
 
-void WatermarkEditorWindow::accept() {
+void WatermarkWindow::accept() {
     pull();
     QDialog::accept();
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -2,7 +2,7 @@
 // The "Watermark Editor" window: watermark text (or each image's minor caption),
 // font, size, colour, transparency and position, with a live preview.
 //
-// CImageTextEditorDlg holds the values of the window's controls and the preview
+// WatermarkDialog holds the values of the window's controls and the preview
 // picture; the Qt view copies its widgets in, calls the handlers and shows the state.
 #pragma once
 
@@ -13,9 +13,9 @@
 #include "core/platform.h"
 #include "imaging/raster_image.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
-class CImageTextEditorDlg {
+class WatermarkDialog {
 public:
     /// What the window is opened with and what it returns on OK.
     struct Values {
@@ -24,27 +24,27 @@ public:
         /// In: the bare file name of the configured font. Out: the full path of the
         /// selected font after the preview found it, else the name given in.
         std::string fontFile;
-        std::string sizeText;      ///< decimal text; "" when the size list has no selection
-        int position = 5;          ///< 0..6, see positionItems()
-        Colour colour = 0xFFFFFF;  ///< red in the lowest byte
-        int transparency = 0;      ///< 0..9, tenths
+        std::string sizeText;            ///< decimal text; "" when the size list has no selection
+        int position = 5;                ///< 0..6, see positionItems()
+        util::Colour colour = 0xFFFFFF;  ///< red in the lowest byte
+        int transparency = 0;            ///< 0..9, tenths
     };
 
     /// `fontFiles`: full paths of the TrueType files to offer.
-    CImageTextEditorDlg(Platform& platform, const Values& in, std::vector<std::string> fontFiles);
-    ~CImageTextEditorDlg();
-    CImageTextEditorDlg(const CImageTextEditorDlg&) = delete;
-    CImageTextEditorDlg& operator=(const CImageTextEditorDlg&) = delete;
+    WatermarkDialog(core::Platform& platform, const Values& in, std::vector<std::string> fontFiles);
+    ~WatermarkDialog();
+    WatermarkDialog(const WatermarkDialog&) = delete;
+    WatermarkDialog& operator=(const WatermarkDialog&) = delete;
 
     // Values of the controls.
-    std::string text;              ///< "&Text"
-    bool useMinorCaption = false;  ///< "Use &minor caption as watermark"
-    std::string fontName;          ///< selected display name in "&Font", "" when none
-    std::string sizeText;          ///< selected item of "&Size", "" when none
-    int position = 5;              ///< "&Position" index
-    int transparency = 0;          ///< "Transparenc&y" index
-    Colour colour = 0xFFFFFF;      ///< "Colo&r"
-    CustomColours customColours{}; ///< all black at first
+    std::string text;                     ///< "&Text"
+    bool useMinorCaption = false;         ///< "Use &minor caption as watermark"
+    std::string fontName;                 ///< selected display name in "&Font", "" when none
+    std::string sizeText;                 ///< selected item of "&Size", "" when none
+    int position = 5;                     ///< "&Position" index
+    int transparency = 0;                 ///< "Transparenc&y" index
+    util::Colour colour = 0xFFFFFF;       ///< "Colo&r"
+    core::CustomColours customColours{};  ///< all black at first
 
     static const std::vector<std::string>& sizeItems();
     static const std::vector<std::string>& positionItems();
@@ -68,7 +68,7 @@ public:
 
     /// The preview: 24-bit (blue, green, red) text on a white or black backdrop, or the
     /// empty image when there is nothing to show.
-    const RasterImage& preview() const { return m_preview; }
+    const imaging::RasterImage& preview() const { return m_preview; }
     /// The font file as it stands (bare name until a preview found the font).
     const std::string& fontFile() const { return m_fontFile; }
 
@@ -78,12 +78,12 @@ public:
 private:
     void clearPreview();
 
-    Platform& m_platform;
+    core::Platform& m_platform;
     std::vector<std::string> m_fontFiles;
     std::map<std::string, std::string> m_fontMap;
     std::vector<std::string> m_fontItems;
     std::string m_fontFile;
-    RasterImage m_preview{};
+    imaging::RasterImage m_preview{};
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -5,7 +5,7 @@
 // image in the desktop's viewer, and reaches caption extraction and the
 // introduction/link editor.
 //
-// CAlbumEditorDlg holds every decision of the window; a view (the Qt window, or a
+// AlbumEditorDialog holds every decision of the window; a view (the Qt window, or a
 // scripted one in the tests) shows its state and forwards the user's actions. All
 // changes go straight into the AlbumModel: there is no undo and no apply step.
 //
@@ -18,14 +18,14 @@
 #include <string>
 #include <vector>
 
-#include "core/album_model.h"
 #include "core/platform.h"
+#include "model/album_model.h"
 #include "ui/caption_extraction_dialog.h"
 #include "ui/intro_link_dialog.h"
 #include "ui/main_dialog.h"
 #include "ui/thumbnail_producer.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
 /// The screen side of the editor. Every method but postRefreshThumbnails() is called
 /// on the window's thread; the defaults do nothing.
@@ -52,17 +52,17 @@ public:
     /// Display frozen (true) during a move or reversal, thawed and redrawn (false) after.
     virtual void setFrozen(bool frozen) { (void)frozen; }
     /// Shows the caption extraction dialog modally; true on OK.
-    virtual bool runCaptionExtraction(CCaptionExtractionDlg& dlg) {
+    virtual bool runCaptionExtraction(CaptionExtractionDialog& dlg) {
         (void)dlg;
         return false;
     }
     /// Shows the introduction and link editor modally; true on OK.
-    virtual bool runIntroductionLink(CIntroductionLinkDlg& dlg) {
+    virtual bool runIntroductionLink(IntroLinkDialog& dlg) {
         (void)dlg;
         return false;
     }
     /// Called on the producer's thread: post a call of
-    /// CAlbumEditorDlg::refreshThumbnails() to the window's thread. Must not touch
+    /// AlbumEditorDialog::refreshThumbnails() to the window's thread. Must not touch
     /// anything else.
     virtual void postRefreshThumbnails() {}
 };
@@ -70,20 +70,21 @@ public:
 /// Keys of the editor.
 enum class EditorKey { PageUp, PageDown, CtrlHome, CtrlEnd, CtrlDelete };
 
-class CAlbumEditorDlg : public AlbumEditorControl {
+class AlbumEditorDialog : public AlbumEditorControl {
 public:
     /// The window's static texts.
-    static const char* navigationHint();     ///< "Use Page Up / Down and Ctrl+Delete ..."
-    static const char* reorderHint();        ///< "Use right-click or drag and drop ..."
-    static const char* rebuildNote();        ///< note under "&Rebuild Album Images"
+    static const char* navigationHint();  ///< "Use Page Up / Down and Ctrl+Delete ..."
+    static const char* reorderHint();     ///< "Use right-click or drag and drop ..."
+    static const char* rebuildNote();     ///< note under "&Rebuild Album Images"
     static const char* majorCaptionNote();
     static const char* minorCaptionNote();
 
-    CAlbumEditorDlg(AlbumModel& model, Platform& platform, ThumbnailMaker maker = makeThumbnail);
+    AlbumEditorDialog(model::AlbumModel& model, core::Platform& platform,
+                      ThumbnailMaker maker = makeThumbnail);
     /// Stops the thumbnail producer.
-    ~CAlbumEditorDlg() override;
-    CAlbumEditorDlg(const CAlbumEditorDlg&) = delete;
-    CAlbumEditorDlg& operator=(const CAlbumEditorDlg&) = delete;
+    ~AlbumEditorDialog() override;
+    AlbumEditorDialog(const AlbumEditorDialog&) = delete;
+    AlbumEditorDialog& operator=(const AlbumEditorDialog&) = delete;
 
     /// The view must outlive the thumbnail producer: call stopBackgroundWork() before
     /// destroying it.
@@ -168,7 +169,7 @@ public:
 
 private:
     struct Item {
-        int key = 0;                            // identity of the image within its fill
+        int key = 0;  // identity of the image within its fill
         std::string label;
         std::shared_ptr<const Picture> picture;  // null: placeholder
     };
@@ -181,24 +182,24 @@ private:
     void rebuildKeyIndex();
     void notifySelection();
 
-    AlbumModel& m_model;
-    Platform& m_platform;
+    model::AlbumModel& m_model;
+    core::Platform& m_platform;
     AlbumEditorView* m_view = nullptr;
     bool m_created = false;
     bool m_visible = false;
     bool m_autorotate = true;
     bool m_rebuildVisible = false;
     bool m_rearranging = false;
-    std::vector<Item> m_items;        // parallel to m_model.images
-    std::vector<int> m_rowOfKey;      // key -> row, -1 once excluded
+    std::vector<Item> m_items;    // parallel to m_model.images
+    std::vector<int> m_rowOfKey;  // key -> row, -1 once excluded
     int m_selected = -1;
     std::string m_majorBox;
     std::string m_minorBox;
-    CCaptionExtractionDlg m_extraction;
+    CaptionExtractionDialog m_extraction;
     std::uint64_t m_generation = 0;
     int m_shownThumbnails = 0;
     int m_shownEmbedded = 0;
-    ThumbnailProducer m_producer;     // last member: stopped before the rest goes
+    ThumbnailProducer m_producer;  // last member: stopped before the rest goes
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

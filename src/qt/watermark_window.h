@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-// The Qt view of the "Watermark Editor" window over CImageTextEditorDlg.
+// The Qt view of the "Watermark Editor" window over WatermarkDialog.
 #pragma once
 
 #include <QDialog>
 #include <QImage>
 
 #include "imaging/raster_image.h"
-#include "ui/watermark_editor.h"
+#include "ui/watermark_dialog.h"
 
 class QCheckBox;
 class QComboBox;
@@ -14,17 +14,17 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace kavlo {
+namespace kavlo::qt {
 
 /// A copy of a 24-bit (blue, green, red) or 32-bit raster as a QImage; a null image
 /// for the empty image or other depths.
-QImage toQImage(const RasterImage& image);
+QImage toQImage(const imaging::RasterImage& image);
 
-class WatermarkEditorWindow : public QDialog {
+class WatermarkWindow : public QDialog {
     Q_OBJECT
 public:
     /// `logic` must have been opened (fonts listed, preview rendered).
-    WatermarkEditorWindow(CImageTextEditorDlg& logic, QWidget* parent = nullptr);
+    WatermarkWindow(ui::WatermarkDialog& logic, QWidget* parent = nullptr);
 
     void accept() override;
     void pull();
@@ -42,7 +42,7 @@ public:
 private:
     void refreshPreview();
 
-    CImageTextEditorDlg& m_logic;
+    ui::WatermarkDialog& m_logic;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::qt

@@ -1,5 +1,5 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/album_model.h"
+// SPDX-License-Identifier: MIT
+#include "model/album_model.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,11 @@
 
 #include "util/files.h"
 
-using namespace kavlo;
+namespace kavlo::model {
+
+using util::dataFolder;
+using util::listImages;
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -118,3 +122,5 @@ TEST(AlbumModel, captionOperationsTouchOneOrEveryEntryAndTheChosenField) {
     m.clearCaptions(-2, true);
     EXPECT_EQ(m.images[2].macap, "3");
 }
+
+}  // namespace kavlo::model

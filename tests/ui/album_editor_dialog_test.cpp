@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Album editor logic: moves, reversal, exclusion, caption commits, navigation,
 // Rebuild, the dialogs it opens, and thumbnails that follow their images.
 #include <gtest/gtest.h>
@@ -13,10 +14,22 @@
 #include <thread>
 
 #include "core/platform.h"
-#include "ui/album_editor.h"
+#include "ui/album_editor_dialog.h"
 
 namespace fs = std::filesystem;
-using namespace kavlo;
+namespace kavlo::ui {
+
+using core::CaptionSource;
+using core::CustomColours;
+using core::FolderChoice;
+using core::FolderRequest;
+using core::Message;
+using core::MessageAnswer;
+using core::MessageButtons;
+using core::MessageIcon;
+using core::Platform;
+using model::AlbumModel;
+using util::Colour;
 
 namespace {
 
@@ -55,8 +68,8 @@ public:
     int resets = 0, selections = 0, hides = 0, shows = 0, frozenDepth = 0;
     std::vector<std::pair<int, int>> moves;
     std::vector<int> removed;
-    std::function<bool(CCaptionExtractionDlg&)> extraction;
-    std::function<bool(CIntroductionLinkDlg&)> introduction;
+    std::function<bool(CaptionExtractionDialog&)> extraction;
+    std::function<bool(IntroLinkDialog&)> introduction;
     std::function<void()> duringRearrangement;  // a toolkit reporting selections mid-move
 
     void showWindow() override { ++shows; }
@@ -72,10 +85,10 @@ public:
     void itemRemoved(int row) override { removed.push_back(row); }
     void selectionChanged() override { ++selections; }
     void setFrozen(bool f) override { frozenDepth += f ? 1 : -1; }
-    bool runCaptionExtraction(CCaptionExtractionDlg& d) override {
+    bool runCaptionExtraction(CaptionExtractionDialog& d) override {
         return extraction ? extraction(d) : false;
     }
-    bool runIntroductionLink(CIntroductionLinkDlg& d) override {
+    bool runIntroductionLink(IntroLinkDialog& d) override {
         return introduction ? introduction(d) : false;
     }
     void postRefreshThumbnails() override { ++posts; }
@@ -88,8 +101,7 @@ Picture fakeThumbnail(const std::string& path, int, bool autorotate, ThumbnailSo
     p.width = 1;
     p.height = 1;
     const auto dot = path.rfind('.');
-    p.bgr = {static_cast<std::uint8_t>(path[dot - 1]), static_cast<std::uint8_t>(autorotate),
-             0};
+    p.bgr = {static_cast<std::uint8_t>(path[dot - 1]), static_cast<std::uint8_t>(autorotate), 0};
     if (src) *src = ThumbnailSource::DecodedJpeg;
     return p;
 }
@@ -99,12 +111,12 @@ protected:
     AlbumModel model;
     ScriptedPlatform platform;
     RecordingView view;
-    std::unique_ptr<CAlbumEditorDlg> editor;
+    std::unique_ptr<AlbumEditorDialog> editor;
 
     void open(const std::vector<std::string>& names, ThumbnailMaker maker = fakeThumbnail) {
         for (const auto& n : names) model.images.push_back({"/photos/" + n + ".jpg", "", ""});
         model.settings.reuseimages = true;
-        editor = std::make_unique<CAlbumEditorDlg>(model, platform, std::move(maker));
+        editor = std::make_unique<AlbumEditorDialog>(model, platform, std::move(maker));
         editor->setView(&view);
         editor->showEditor(true);
     }
@@ -151,10 +163,10 @@ TEST_F(AlbumEditorTest, moveToEndAndTopCarryTheSelectedImage) {
 }
 
 TEST_F(AlbumEditorTest, dropTargetsTheItemHalfAnItemBelowTheMouse) {
-    EXPECT_EQ(CAlbumEditorDlg::dropInsertionPoint(3, 2, 5), 3);   // lower half of item 2
-    EXPECT_EQ(CAlbumEditorDlg::dropInsertionPoint(-1, 4, 5), 5);  // lower half of the last
-    EXPECT_EQ(CAlbumEditorDlg::dropInsertionPoint(-1, 2, 5), -1); // gap: nothing happens
-    EXPECT_EQ(CAlbumEditorDlg::dropInsertionPoint(-1, -1, 5), -1);
+    EXPECT_EQ(AlbumEditorDialog::dropInsertionPoint(3, 2, 5), 3);    // lower half of item 2
+    EXPECT_EQ(AlbumEditorDialog::dropInsertionPoint(-1, 4, 5), 5);   // lower half of the last
+    EXPECT_EQ(AlbumEditorDialog::dropInsertionPoint(-1, 2, 5), -1);  // gap: nothing happens
+    EXPECT_EQ(AlbumEditorDialog::dropInsertionPoint(-1, -1, 5), -1);
 
     open({"0", "1", "2", "3", "4"});
     editor->select(1);
@@ -235,7 +247,7 @@ TEST_F(AlbumEditorTest, captionBoxesCommitWhenTheSelectionLeaves) {
     editor->select(0);
     EXPECT_EQ(editor->majorText(), "old major");
 
-    editor->setMajorText("");           // an empty box leaves the caption unchanged
+    editor->setMajorText("");  // an empty box leaves the caption unchanged
     editor->setMinorText("new minor");
     editor->key(EditorKey::PageDown);
     EXPECT_EQ(model.images[0].macap, "old major");
@@ -280,7 +292,7 @@ TEST_F(AlbumEditorTest, closeAndHideCommitTheBoxes) {
     editor->showEditor(true);
     EXPECT_EQ(view.resets, 1);  // same rotation: no new fill
     editor->setMinorText("typed before Start");
-    editor->hideWindow();       // Start hides the editor: the text must reach the album
+    editor->hideWindow();  // Start hides the editor: the text must reach the album
     EXPECT_EQ(model.images[0].micap, "typed before Start");
 }
 
@@ -339,7 +351,7 @@ TEST_F(AlbumEditorTest, rebuildEmptiesOnlyTheAlbumImageFolders) {
 
 TEST_F(AlbumEditorTest, rebuildButtonOnlyForReusedAlbums) {
     model.settings.reuseimages = false;
-    CAlbumEditorDlg fresh(model, platform, fakeThumbnail);
+    AlbumEditorDialog fresh(model, platform, fakeThumbnail);
     fresh.showEditor(true);
     EXPECT_FALSE(fresh.rebuildVisible());
     open({"0"});
@@ -353,10 +365,10 @@ TEST_F(AlbumEditorTest, captionExtractionStoresFormatsAndRefreshesTheBoxes) {
     editor->select(1);
     editor->setMajorText("typed, never committed");
 
-    view.extraction = [](CCaptionExtractionDlg& d) {
+    view.extraction = [](CaptionExtractionDialog& d) {
         EXPECT_EQ(d.range(), 0);
-        d.setSource(kSourceNumber);
-        d.acceptExifEditor(CExifFormatEditorDlg("dk"));
+        d.setSource(CaptionSource::number);
+        d.acceptExifEditor(ExifFormatDialog("dk"));
         return true;
     };
     editor->extractCaptions();
@@ -367,19 +379,19 @@ TEST_F(AlbumEditorTest, captionExtractionStoresFormatsAndRefreshesTheBoxes) {
     EXPECT_EQ(platform.waitDepth, 0);
 
     // Source and destination persist, the range starts at the current image again.
-    view.extraction = [](CCaptionExtractionDlg& d) {
-        EXPECT_EQ(d.source(), kSourceNumber);
+    view.extraction = [](CaptionExtractionDialog& d) {
+        EXPECT_EQ(d.source(), CaptionSource::number);
         EXPECT_EQ(d.range(), 0);
         d.setDestination(1);
         d.setRange(1);
-        d.acceptIptcEditor(CIPTCFormatEditorDlg("%city%"));
+        d.acceptIptcEditor(IptcFormatDialog("%city%"));
         return false;  // Cancel: nothing changes
     };
     editor->extractCaptions();
     EXPECT_EQ(model.settings.iptcformat, "%headline%");
     EXPECT_EQ(model.images[2].micap, "");
 
-    view.extraction = [](CCaptionExtractionDlg& d) {
+    view.extraction = [](CaptionExtractionDialog& d) {
         EXPECT_EQ(d.destination(), 1);
         EXPECT_EQ(d.range(), 0);
         d.setRange(1);
@@ -396,7 +408,7 @@ TEST_F(AlbumEditorTest, introductionIsStoredOnlyOnOk) {
     model.intro = "Line one\r\nLine two";
     model.settings.linktext = "Home";
     model.settings.linkurl = "https://www.example.com";
-    view.introduction = [](CIntroductionLinkDlg& d) {
+    view.introduction = [](IntroLinkDialog& d) {
         d.setIntroFromEdit("changed\nintro");
         d.setLinkUrl("https://other.example.com");
         return false;
@@ -405,7 +417,7 @@ TEST_F(AlbumEditorTest, introductionIsStoredOnlyOnOk) {
     EXPECT_EQ(model.intro, "Line one\r\nLine two");
     EXPECT_EQ(model.settings.linkurl, "https://www.example.com");
 
-    view.introduction = [](CIntroductionLinkDlg& d) {
+    view.introduction = [](IntroLinkDialog& d) {
         d.setIntroFromEdit(d.introEditText());
         return true;
     };
@@ -413,7 +425,7 @@ TEST_F(AlbumEditorTest, introductionIsStoredOnlyOnOk) {
     EXPECT_EQ(model.intro, "Line one\r\nLine two");
     EXPECT_EQ(model.settings.linktext, "Home");
 
-    view.introduction = [](CIntroductionLinkDlg& d) {
+    view.introduction = [](IntroLinkDialog& d) {
         d.setIntroFromEdit("a\nb");
         d.setLinkText("Start");
         return true;
@@ -426,13 +438,13 @@ TEST_F(AlbumEditorTest, introductionIsStoredOnlyOnOk) {
 namespace {
 
 // Waits until the producer of `editor` has finished, then takes what it made.
-void drain(CAlbumEditorDlg& editor) {
+void drain(AlbumEditorDialog& editor) {
     for (int i = 0; i < 2000 && editor.loadingThumbnails(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     editor.refreshThumbnails();
 }
 
-int tagOf(const CAlbumEditorDlg& e, int row) {
+int tagOf(const AlbumEditorDialog& e, int row) {
     auto p = e.thumbnail(row);
     return p ? p->bgr[0] : -1;
 }
@@ -444,20 +456,20 @@ TEST_F(AlbumEditorTest, thumbnailsFollowTheirImagesThroughMoves) {
     std::mutex m;
     std::condition_variable cv;
     bool release = false;
-    open({"0", "1", "2", "3", "4"}, [&](const std::string& path, int size, bool rot,
-                                        ThumbnailSource* src) {
-        if (path != "/photos/0.jpg") {
-            std::unique_lock<std::mutex> lock(m);
-            cv.wait(lock, [&] { return release; });
-        }
-        return fakeThumbnail(path, size, rot, src);
-    });
+    open({"0", "1", "2", "3", "4"},
+         [&](const std::string& path, int size, bool rot, ThumbnailSource* src) {
+             if (path != "/photos/0.jpg") {
+                 std::unique_lock<std::mutex> lock(m);
+                 cv.wait(lock, [&] { return release; });
+             }
+             return fakeThumbnail(path, size, rot, src);
+         });
     editor->select(2);
-    editor->moveToTop();          // 2 0 1 3 4
+    editor->moveToTop();  // 2 0 1 3 4
     editor->select(4);
     platform.answers = {MessageAnswer::Yes};
-    editor->exclude();            // 2 0 1 3
-    editor->revertOrder();        // 3 1 0 2
+    editor->exclude();      // 2 0 1 3
+    editor->revertOrder();  // 3 1 0 2
     {
         std::lock_guard<std::mutex> lock(m);
         release = true;
@@ -465,8 +477,7 @@ TEST_F(AlbumEditorTest, thumbnailsFollowTheirImagesThroughMoves) {
     cv.notify_all();
     drain(*editor);
     ASSERT_EQ(order(), "3102");
-    for (int row = 0; row < 4; ++row)
-        EXPECT_EQ(tagOf(*editor, row), order()[row]) << "row " << row;
+    for (int row = 0; row < 4; ++row) EXPECT_EQ(tagOf(*editor, row), order()[row]) << "row " << row;
     EXPECT_GE(view.posts.load(), 1);
 }
 
@@ -484,3 +495,5 @@ TEST_F(AlbumEditorTest, rotationChangeMakesTheThumbnailsAgain) {
     EXPECT_EQ(editor->thumbnail(1)->bgr[1], 0);
     EXPECT_EQ(editor->selected(), 0);
 }
+
+}  // namespace kavlo::ui

@@ -1,6 +1,6 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-License-Identifier: MIT
 // The album records: default settings and the operations on the image list.
-#include "core/album_model.h"
+#include "model/album_model.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -8,7 +8,16 @@
 #include "util/files.h"
 #include "util/fonts.h"
 
-namespace kavlo {
+namespace kavlo::model {
+
+using util::dataFolder;
+using util::defaultFontFile;
+using util::fileExists;
+using util::fileNameOf;
+using util::format;
+using util::listImages;
+using util::rebasePath;
+using util::stripExtension;
 
 namespace {
 
@@ -68,9 +77,8 @@ std::pair<bool, int> AlbumModel::checkMissing(bool remove) {
 }
 
 void AlbumModel::setNumberCaptions(int index, bool major) {
-    forIndex(images, index, [major](ImageEntry& e, int number) {
-        caption(e, major) = format("%i", number);
-    });
+    forIndex(images, index,
+             [major](ImageEntry& e, int number) { caption(e, major) = format("%i", number); });
 }
 
 void AlbumModel::clearCaptions(int index, bool major) {
@@ -83,4 +91,4 @@ void AlbumModel::setFileNameCaptions(int index, bool major) {
     });
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::model

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Watermark editor logic: the font list, the configured font and size, and the preview
 // (backdrop by text colour, transparency, emptying).
 #include <gtest/gtest.h>
@@ -6,11 +7,16 @@
 #include <fstream>
 
 #include "../core/scripted_platform.h"
-#include "ui/watermark_editor.h"
+#include "ui/watermark_dialog.h"
 
 namespace fs = std::filesystem;
-using namespace kavlo;
+namespace kavlo::ui {
+
+using core::CustomColours;
+using imaging::RasterImage;
+using imaging::RPgetPixel;
 using kavlo::test::ScriptedPlatform;
+using util::Colour;
 
 namespace {
 
@@ -26,8 +32,8 @@ std::string brokenFont() {
     return path;
 }
 
-CImageTextEditorDlg::Values values(const std::string& text, Colour colour) {
-    CImageTextEditorDlg::Values v;
+WatermarkDialog::Values values(const std::string& text, Colour colour) {
+    WatermarkDialog::Values v;
     v.text = text;
     v.fontFile = "DejaVuSans.ttf";
     v.sizeText = "20";
@@ -58,8 +64,7 @@ public:
 
 TEST(WatermarkFonts, namedFontsAreListedAndTheConfiguredOneSelected) {
     ScriptedPlatform platform;
-    CImageTextEditorDlg dlg(platform, values("Abc", 0xFFFFFF),
-                            {kDejaVuBold, brokenFont(), kDejaVu});
+    WatermarkDialog dlg(platform, values("Abc", 0xFFFFFF), {kDejaVuBold, brokenFont(), kDejaVu});
     dlg.open();
     EXPECT_EQ(dlg.fontItems(), (std::vector<std::string>{"DejaVu Sans", "DejaVu Sans Bold"}));
     EXPECT_EQ(dlg.fontMap().at("DejaVu Sans"), kDejaVu);
@@ -71,10 +76,10 @@ TEST(WatermarkFonts, namedFontsAreListedAndTheConfiguredOneSelected) {
 
 TEST(WatermarkFonts, anUnknownFontOrSizeLeavesTheListsWithoutSelection) {
     ScriptedPlatform platform;
-    CImageTextEditorDlg::Values in = values("Abc", 0xFFFFFF);
+    WatermarkDialog::Values in = values("Abc", 0xFFFFFF);
     in.fontFile = "Elsewhere.ttf";
     in.sizeText = "22";
-    CImageTextEditorDlg dlg(platform, in, {kDejaVu});
+    WatermarkDialog dlg(platform, in, {kDejaVu});
     dlg.open();
     EXPECT_EQ(dlg.fontName, "");
     EXPECT_EQ(dlg.sizeText, "");
@@ -85,13 +90,13 @@ TEST(WatermarkFonts, anUnknownFontOrSizeLeavesTheListsWithoutSelection) {
 
 TEST(WatermarkPreview, lightTextShowsOnBlackAndDarkTextOnWhite) {
     ScriptedPlatform platform;
-    CImageTextEditorDlg white(platform, values("Kavlo", 0xFFFFFF), {kDejaVu});
+    WatermarkDialog white(platform, values("Kavlo", 0xFFFFFF), {kDejaVu});
     white.open();
     ASSERT_NE(white.preview().pixels, nullptr);
     EXPECT_EQ(pixel(white.preview(), 0, 0), (std::array<int, 3>{0, 0, 0}));
     EXPECT_GT(inkPixels(white.preview(), {0, 0, 0}), 20);
 
-    CImageTextEditorDlg blue(platform, values("Kavlo", 0x800000), {kDejaVu});  // dark blue
+    WatermarkDialog blue(platform, values("Kavlo", 0x800000), {kDejaVu});  // dark blue
     blue.open();
     ASSERT_NE(blue.preview().pixels, nullptr);
     EXPECT_EQ(pixel(blue.preview(), 0, 0), (std::array<int, 3>{255, 255, 255}));
@@ -107,7 +112,7 @@ TEST(WatermarkPreview, lightTextShowsOnBlackAndDarkTextOnWhite) {
 
 TEST(WatermarkPreview, transparencyFadesTheInkTowardsTheBackdrop) {
     ScriptedPlatform platform;
-    CImageTextEditorDlg dlg(platform, values("Kavlo", 0xFFFFFF), {kDejaVu});
+    WatermarkDialog dlg(platform, values("Kavlo", 0xFFFFFF), {kDejaVu});
     dlg.open();
     auto brightest = [&] {
         int best = 0;
@@ -125,7 +130,7 @@ TEST(WatermarkPreview, transparencyFadesTheInkTowardsTheBackdrop) {
 
 TEST(WatermarkPreview, emptyTextEmptiesThePreviewAndKeepsTheFont) {
     ScriptedPlatform platform;
-    CImageTextEditorDlg dlg(platform, values("Kavlo", 0xFFFFFF), {kDejaVu, kDejaVuBold});
+    WatermarkDialog dlg(platform, values("Kavlo", 0xFFFFFF), {kDejaVu, kDejaVuBold});
     dlg.open();
     ASSERT_NE(dlg.preview().pixels, nullptr);
     dlg.text.clear();
@@ -141,10 +146,12 @@ TEST(WatermarkPreview, emptyTextEmptiesThePreviewAndKeepsTheFont) {
 
 TEST(WatermarkPreview, aChosenColourRendersAgainOnTheOtherBackdrop) {
     ColourPlatform platform;
-    CImageTextEditorDlg dlg(platform, values("Kavlo", 0xFFFFFF), {kDejaVu});
+    WatermarkDialog dlg(platform, values("Kavlo", 0xFFFFFF), {kDejaVu});
     dlg.open();
     EXPECT_EQ(pixel(dlg.preview(), 0, 0), (std::array<int, 3>{0, 0, 0}));
     EXPECT_TRUE(dlg.chooseColour());
     EXPECT_EQ(dlg.colour, 0u);
     EXPECT_EQ(pixel(dlg.preview(), 0, 0), (std::array<int, 3>{255, 255, 255}));
 }
+
+}  // namespace kavlo::ui

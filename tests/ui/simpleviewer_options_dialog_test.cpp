@@ -1,12 +1,16 @@
+// SPDX-License-Identifier: MIT
 // SimpleViewer options logic: the thumbnail-matrix hint, the stage-padding check and
 // the colour buttons.
 #include <gtest/gtest.h>
 
 #include "../core/scripted_platform.h"
-#include "ui/simpleviewer_options.h"
+#include "ui/simpleviewer_options_dialog.h"
 
-using namespace kavlo;
+namespace kavlo::ui {
+
+using core::CustomColours;
 using kavlo::test::ScriptedPlatform;
+using util::Colour;
 
 namespace {
 
@@ -36,8 +40,7 @@ TEST(SimpleViewerHint, listsEveryMatrixThatShowsAllImages) {
     EXPECT_EQ(thumbnailMatrixHint(200),
               "Showing all 200 images requires a thumbnail matrix size of 1x200, 2x100, 4x50, "
               "5x40, 8x25 or 10x20.");
-    EXPECT_EQ(thumbnailMatrixHint(0),
-              "Showing all 0 images requires a thumbnail matrix size of .");
+    EXPECT_EQ(thumbnailMatrixHint(0), "Showing all 0 images requires a thumbnail matrix size of .");
     EXPECT_EQ(thumbnailMatrixHint(6),
               "Showing all 6 images requires a thumbnail matrix size of 1x6 or 2x3.");
     // Perfect squares include their root; candidates stop at 10 even for a larger root.
@@ -47,7 +50,7 @@ TEST(SimpleViewerHint, listsEveryMatrixThatShowsAllImages) {
 
 TEST(SimpleViewerPadding, outOfRangePaddingIsCorrectedWithAMessage) {
     ScriptedPlatform platform;
-    CSimpleViewerOptionsDlg dlg(platform, 10);
+    SimpleViewerOptionsDialog dlg(platform, 10);
     dlg.stagePadding = "250";
     platform.expectMessage("Information",
                            "Stage padding must have a size between 0 and 100.\n\nThe closest "
@@ -64,7 +67,7 @@ TEST(SimpleViewerPadding, outOfRangePaddingIsCorrectedWithAMessage) {
 
 TEST(SimpleViewerPadding, okCorrectsATypedValueAndRefusesAnEmptyBox) {
     ScriptedPlatform platform;
-    CSimpleViewerOptionsDlg dlg(platform, 10);
+    SimpleViewerOptionsDialog dlg(platform, 10);
     dlg.stagePadding = "";
     EXPECT_FALSE(dlg.checkStagePadding());  // leaving the box says nothing yet
     EXPECT_TRUE(platform.messages.empty());
@@ -79,7 +82,7 @@ TEST(SimpleViewerPadding, okCorrectsATypedValueAndRefusesAnEmptyBox) {
 
 TEST(SimpleViewerColours, chosenColoursAreStoredAndCancelKeepsThem) {
     ColourPlatform platform;
-    CSimpleViewerOptionsDlg dlg(platform, 3);
+    SimpleViewerOptionsDialog dlg(platform, 3);
     EXPECT_EQ(dlg.backgroundColour, 0x191919u);
     EXPECT_EQ(dlg.textColour, 0xFFFFFFu);
     EXPECT_EQ(dlg.frameColour, 0x555555u);
@@ -92,3 +95,5 @@ TEST(SimpleViewerColours, chosenColoursAreStoredAndCancelKeepsThem) {
     EXPECT_FALSE(dlg.chooseBackgroundColour());
     EXPECT_EQ(dlg.backgroundColour, 0x191919u);
 }
+
+}  // namespace kavlo::ui

@@ -1,45 +1,56 @@
 // SPDX-License-Identifier: MIT
-#include "ui/watermark_editor.h"
+#include "ui/watermark_dialog.h"
 
-#include <algorithm>
 #include <strings.h>
+#include <algorithm>
 
 #include "imaging/watermark.h"
 #include "ui/options_dialog.h"
 #include "util/files.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
-CImageTextEditorDlg::CImageTextEditorDlg(Platform& platform, const Values& in,
-                                         std::vector<std::string> fontFiles)
+using core::Platform;
+using imaging::applyTransparency;
+using imaging::fontNameFromFile;
+using imaging::RasterImage;
+using imaging::renderTextOverlay;
+using imaging::RPblend;
+using imaging::RPcreate;
+using imaging::RPfillColour;
+using imaging::RPfree;
+using util::fileNameOf;
+
+WatermarkDialog::WatermarkDialog(Platform& platform, const Values& in,
+                                 std::vector<std::string> fontFiles)
     : text(in.text), useMinorCaption(in.useMinorCaption), sizeText(in.sizeText),
       position(std::clamp(in.position, 0, 6)), transparency(std::clamp(in.transparency, 0, 9)),
       colour(in.colour & 0xFFFFFF), m_platform(platform), m_fontFiles(std::move(fontFiles)),
       m_fontFile(in.fontFile) {}
 
-CImageTextEditorDlg::~CImageTextEditorDlg() { RPfree(m_preview); }
+WatermarkDialog::~WatermarkDialog() { RPfree(m_preview); }
 
-const std::vector<std::string>& CImageTextEditorDlg::sizeItems() {
+const std::vector<std::string>& WatermarkDialog::sizeItems() {
     static const std::vector<std::string> items = {
         "6",  "7",  "8",  "9",  "10", "11", "12", "13", "14", "15", "16", "17", "18",
         "19", "20", "24", "28", "32", "36", "40", "44", "48", "64", "80", "96"};
     return items;
 }
 
-const std::vector<std::string>& CImageTextEditorDlg::positionItems() {
+const std::vector<std::string>& WatermarkDialog::positionItems() {
     static const std::vector<std::string> items = {"Top Left",    "Top Center",    "Top Right",
                                                    "Bottom Left", "Bottom Center", "Bottom Right",
                                                    "Center"};
     return items;
 }
 
-const std::vector<std::string>& CImageTextEditorDlg::transparencyItems() {
+const std::vector<std::string>& WatermarkDialog::transparencyItems() {
     static const std::vector<std::string> items = {"0", "1", "2", "3", "4",
                                                    "5", "6", "7", "8", "9"};
     return items;
 }
 
-void CImageTextEditorDlg::open() {
+void WatermarkDialog::open() {
     m_fontMap.clear();
     m_fontItems.clear();
     std::string remembered;
@@ -63,9 +74,9 @@ void CImageTextEditorDlg::open() {
     updatePreview();
 }
 
-void CImageTextEditorDlg::clearPreview() { RPfree(m_preview); }
+void WatermarkDialog::clearPreview() { RPfree(m_preview); }
 
-void CImageTextEditorDlg::updatePreview() {
+void WatermarkDialog::updatePreview() {
     if (text.empty()) {
         clearPreview();
         return;
@@ -101,7 +112,7 @@ void CImageTextEditorDlg::updatePreview() {
     m_preview = backdrop;
 }
 
-bool CImageTextEditorDlg::chooseColour() {
+bool WatermarkDialog::chooseColour() {
     auto chosen = m_platform.chooseColour(colour, customColours);
     if (!chosen) return false;
     colour = *chosen & 0xFFFFFF;
@@ -109,7 +120,7 @@ bool CImageTextEditorDlg::chooseColour() {
     return true;
 }
 
-CImageTextEditorDlg::Values CImageTextEditorDlg::result() const {
+WatermarkDialog::Values WatermarkDialog::result() const {
     Values v;
     v.text = text;
     v.useMinorCaption = useMinorCaption;
@@ -121,4 +132,4 @@ CImageTextEditorDlg::Values CImageTextEditorDlg::result() const {
     return v;
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ui/album_editor.h"
+#include "ui/album_editor_dialog.h"
 
 #include <algorithm>
 #include <exception>
@@ -9,14 +9,28 @@
 #include "util/files.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::ui {
+
+using core::makeMessage;
+using core::MessageAnswer;
+using core::MessageButtons;
+using core::MessageIcon;
+using core::Platform;
+using model::AlbumModel;
+using model::AlbumSettings;
+using model::ImageEntry;
+using util::deleteImages;
+using util::format;
+using util::isPlainFolderName;
 
 namespace {
 
 // Shows the wait cursor for the length of a scope.
 class WaitCursor {
 public:
-    explicit WaitCursor(Platform& platform) : m_platform(platform) { m_platform.setWaitCursor(true); }
+    explicit WaitCursor(Platform& platform) : m_platform(platform) {
+        m_platform.setWaitCursor(true);
+    }
     ~WaitCursor() { m_platform.setWaitCursor(false); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
@@ -29,36 +43,34 @@ private:
 template <typename T>
 void moveElement(std::vector<T>& v, int from, int to) {
     auto b = v.begin();
-    if (from < to)
-        std::rotate(b + from, b + from + 1, b + to);
-    else if (to < from)
-        std::rotate(b + to, b + from, b + from + 1);
+    if (from < to) std::rotate(b + from, b + from + 1, b + to);
+    else if (to < from) std::rotate(b + to, b + from, b + from + 1);
 }
 
 }  // namespace
 
-const char* CAlbumEditorDlg::navigationHint() {
+const char* AlbumEditorDialog::navigationHint() {
     return "Use Page Up / Down and Ctrl+Delete for navigation and image exclusion. ";
 }
-const char* CAlbumEditorDlg::reorderHint() {
+const char* AlbumEditorDialog::reorderHint() {
     return "Use right-click or drag and drop to manipulate and reorder thumbnails.";
 }
-const char* CAlbumEditorDlg::rebuildNote() {
+const char* AlbumEditorDialog::rebuildNote() {
     return "Use if the original album images have been changed since last.";
 }
-const char* CAlbumEditorDlg::majorCaptionNote() {
+const char* AlbumEditorDialog::majorCaptionNote() {
     return "Major captions are shown near each image and may contain HTML.";
 }
-const char* CAlbumEditorDlg::minorCaptionNote() {
+const char* AlbumEditorDialog::minorCaptionNote() {
     return "Minor captions are shown as hovering tooltips and may not contain HTML.";
 }
 
-CAlbumEditorDlg::CAlbumEditorDlg(AlbumModel& model, Platform& platform, ThumbnailMaker maker)
+AlbumEditorDialog::AlbumEditorDialog(AlbumModel& model, Platform& platform, ThumbnailMaker maker)
     : m_model(model), m_platform(platform), m_producer(std::move(maker)) {}
 
-CAlbumEditorDlg::~CAlbumEditorDlg() { m_producer.stop(); }
+AlbumEditorDialog::~AlbumEditorDialog() { m_producer.stop(); }
 
-void CAlbumEditorDlg::showEditor(bool autorotate) {
+void AlbumEditorDialog::showEditor(bool autorotate) {
     if (!m_created) {
         m_created = true;
         m_autorotate = autorotate;
@@ -77,32 +89,32 @@ void CAlbumEditorDlg::showEditor(bool autorotate) {
     }
 }
 
-void CAlbumEditorDlg::hideWindow() {
+void AlbumEditorDialog::hideWindow() {
     if (!m_visible) return;
     commit(m_selected);
     m_visible = false;
     if (m_view) m_view->hideWindow();
 }
 
-void CAlbumEditorDlg::stopBackgroundWork() { m_producer.stop(); }
+void AlbumEditorDialog::stopBackgroundWork() { m_producer.stop(); }
 
-std::string CAlbumEditorDlg::title() const {
+std::string AlbumEditorDialog::title() const {
     return format("Album Editor  -  %i images", imageCount());
 }
 
-std::string CAlbumEditorDlg::label(int row) const {
+std::string AlbumEditorDialog::label(int row) const {
     return inRange(row) ? m_items[row].label : std::string();
 }
 
-std::shared_ptr<const Picture> CAlbumEditorDlg::thumbnail(int row) const {
+std::shared_ptr<const Picture> AlbumEditorDialog::thumbnail(int row) const {
     return inRange(row) ? m_items[row].picture : nullptr;
 }
 
-std::string CAlbumEditorDlg::selectedPath() const {
+std::string AlbumEditorDialog::selectedPath() const {
     return inRange(m_selected) && inSync() ? m_model.images[m_selected].path : std::string();
 }
 
-Picture CAlbumEditorDlg::preview(int areaWidth, int areaHeight) {
+Picture AlbumEditorDialog::preview(int areaWidth, int areaHeight) {
     const std::string path = selectedPath();
     if (path.empty()) return {};
     WaitCursor wait(m_platform);
@@ -113,7 +125,7 @@ Picture CAlbumEditorDlg::preview(int areaWidth, int areaHeight) {
     }
 }
 
-void CAlbumEditorDlg::fill() {
+void AlbumEditorDialog::fill() {
     WaitCursor wait(m_platform);
     m_producer.stop();
     ++m_generation;
@@ -145,7 +157,7 @@ void CAlbumEditorDlg::fill() {
     notifySelection();
 }
 
-void CAlbumEditorDlg::rebuildKeyIndex() {
+void AlbumEditorDialog::rebuildKeyIndex() {
     // Keys are the rows of the last fill, so the index never needs to grow after it.
     std::fill(m_rowOfKey.begin(), m_rowOfKey.end(), -1);
     for (int row = 0; row < imageCount(); ++row) {
@@ -154,7 +166,7 @@ void CAlbumEditorDlg::rebuildKeyIndex() {
     }
 }
 
-void CAlbumEditorDlg::commit(int row) {
+void AlbumEditorDialog::commit(int row) {
     if (m_rearranging || !inRange(row) || !inSync()) return;
     ImageEntry& e = m_model.images[row];
     // An empty box leaves the caption as it is; captions are emptied with the
@@ -163,21 +175,21 @@ void CAlbumEditorDlg::commit(int row) {
     if (!m_minorBox.empty()) e.micap = m_minorBox;
 }
 
-void CAlbumEditorDlg::loadBoxes() {
+void AlbumEditorDialog::loadBoxes() {
     if (inRange(m_selected) && inSync()) {
         m_majorBox = m_model.images[m_selected].macap;
         m_minorBox = m_model.images[m_selected].micap;
     }
 }
 
-void CAlbumEditorDlg::notifySelection() {
+void AlbumEditorDialog::notifySelection() {
     if (m_view) {
         m_view->captionsChanged();
         m_view->selectionChanged();
     }
 }
 
-void CAlbumEditorDlg::select(int row) {
+void AlbumEditorDialog::select(int row) {
     // While a move or reversal rearranges the list, the list's own selection reports
     // refer to rows in flux: the editor decides the selection itself afterwards.
     if (m_rearranging || !inRange(row) || row == m_selected) return;
@@ -187,15 +199,15 @@ void CAlbumEditorDlg::select(int row) {
     notifySelection();
 }
 
-void CAlbumEditorDlg::previous() {
+void AlbumEditorDialog::previous() {
     if (m_selected > 0) select(m_selected - 1);
 }
 
-void CAlbumEditorDlg::next() {
+void AlbumEditorDialog::next() {
     if (nextEnabled()) select(m_selected + 1);
 }
 
-void CAlbumEditorDlg::key(EditorKey key) {
+void AlbumEditorDialog::key(EditorKey key) {
     switch (key) {
     case EditorKey::PageUp: previous(); break;
     case EditorKey::PageDown: next(); break;
@@ -205,7 +217,7 @@ void CAlbumEditorDlg::key(EditorKey key) {
     }
 }
 
-void CAlbumEditorDlg::moveImage(int from, int to) {
+void AlbumEditorDialog::moveImage(int from, int to) {
     const int n = imageCount();
     if (!inSync() || from < 0 || from >= n || to < 0 || to > n) return;
     // The boxes hold the captions of the selected image: commit them to that image,
@@ -228,26 +240,26 @@ void CAlbumEditorDlg::moveImage(int from, int to) {
     if (m_view) m_view->setFrozen(false);
 }
 
-void CAlbumEditorDlg::moveToTop() {
+void AlbumEditorDialog::moveToTop() {
     if (inRange(m_selected)) moveImage(m_selected, 0);
 }
 
-void CAlbumEditorDlg::moveToEnd() {
+void AlbumEditorDialog::moveToEnd() {
     if (inRange(m_selected)) moveImage(m_selected, imageCount());
 }
 
-int CAlbumEditorDlg::dropInsertionPoint(int rowHalfItemBelow, int rowUnderMouse, int count) {
+int AlbumEditorDialog::dropInsertionPoint(int rowHalfItemBelow, int rowUnderMouse, int count) {
     if (rowHalfItemBelow >= 0 && rowHalfItemBelow < count) return rowHalfItemBelow;
     if (count > 0 && rowUnderMouse == count - 1) return count;
     return -1;
 }
 
-void CAlbumEditorDlg::drop(int sourceRow, int rowHalfItemBelow, int rowUnderMouse) {
+void AlbumEditorDialog::drop(int sourceRow, int rowHalfItemBelow, int rowUnderMouse) {
     const int target = dropInsertionPoint(rowHalfItemBelow, rowUnderMouse, imageCount());
     if (target >= 0 && inRange(sourceRow)) moveImage(sourceRow, target);
 }
 
-void CAlbumEditorDlg::revertOrder() {
+void AlbumEditorDialog::revertOrder() {
     const int n = imageCount();
     if (!inSync() || n == 0) return;
     commit(m_selected);
@@ -267,7 +279,7 @@ void CAlbumEditorDlg::revertOrder() {
     if (m_view) m_view->setFrozen(false);
 }
 
-void CAlbumEditorDlg::exclude() {
+void AlbumEditorDialog::exclude() {
     if (!inRange(m_selected) || !inSync()) return;
     const MessageAnswer answer = m_platform.messageBox(
         makeMessage("Excluding an image can not be undone.\n\nDo you want to continue?",
@@ -290,12 +302,12 @@ void CAlbumEditorDlg::exclude() {
     if (m_view) m_view->titleChanged();
 }
 
-void CAlbumEditorDlg::openImage() {
+void AlbumEditorDialog::openImage() {
     const std::string path = selectedPath();
     if (!path.empty()) m_platform.openWithDefaultProgram(path);
 }
 
-void CAlbumEditorDlg::rebuildAlbumImages() {
+void AlbumEditorDialog::rebuildAlbumImages() {
     const AlbumSettings& s = m_model.settings;
     // Only plain sub-folders of the album folder are emptied: a folder setting such as
     // ".." read from an album file must never reach the folder of the source photos.
@@ -309,34 +321,34 @@ void CAlbumEditorDlg::rebuildAlbumImages() {
         "Information", MessageButtons::Ok, MessageIcon::Information));
 }
 
-void CAlbumEditorDlg::extractCaptions() {
+void AlbumEditorDialog::extractCaptions() {
     m_extraction.prepare(m_model.settings.iptcformat, m_model.settings.exifformat);
     if (!m_view || !m_view->runCaptionExtraction(m_extraction)) return;
     {
         WaitCursor wait(m_platform);
-        kavlo::extractCaptions(m_model, m_extraction.choices(),
-                               inRange(m_selected) ? m_selected : -1);
+        kavlo::core::extractCaptions(m_model, m_extraction.choices(),
+                                     inRange(m_selected) ? m_selected : -1);
     }
     // Text typed into the boxes and not yet committed gives way to the new captions.
     loadBoxes();
     if (m_view) m_view->captionsChanged();
 }
 
-void CAlbumEditorDlg::editIntroduction() {
-    CIntroductionLinkDlg dlg(m_model.intro, m_model.settings.linktext, m_model.settings.linkurl);
+void AlbumEditorDialog::editIntroduction() {
+    IntroLinkDialog dlg(m_model.intro, m_model.settings.linktext, m_model.settings.linkurl);
     if (!m_view || !m_view->runIntroductionLink(dlg)) return;
     m_model.intro = dlg.intro();
     m_model.settings.linktext = dlg.linkText();
     m_model.settings.linkurl = dlg.linkUrl();
 }
 
-void CAlbumEditorDlg::close() {
+void AlbumEditorDialog::close() {
     commit(m_selected);
     m_visible = false;
     if (m_view) m_view->hideWindow();
 }
 
-void CAlbumEditorDlg::refreshThumbnails() {
+void AlbumEditorDialog::refreshThumbnails() {
     std::vector<FinishedThumbnail> done = m_producer.take();
     for (FinishedThumbnail& t : done) {
         if (t.generation != m_generation) continue;  // made for an earlier fill
@@ -350,4 +362,4 @@ void CAlbumEditorDlg::refreshThumbnails() {
     }
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
-#include "ui/simpleviewer_options.h"
+#include "ui/simpleviewer_options_dialog.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "ui/options_dialog.h"
 
-namespace kavlo {
+namespace kavlo::ui {
+
+using core::Platform;
+using util::Colour;
+using util::format;
 
 std::string thumbnailMatrixHint(int imageCount) {
     const int n = imageCount;
@@ -27,24 +31,24 @@ std::string thumbnailMatrixHint(int imageCount) {
     return hint + ".";
 }
 
-CSimpleViewerOptionsDlg::CSimpleViewerOptionsDlg(Platform& platform, int imageCount)
+SimpleViewerOptionsDialog::SimpleViewerOptionsDialog(Platform& platform, int imageCount)
     : imageCount(imageCount), m_platform(platform) {}
 
-std::vector<std::string> CSimpleViewerOptionsDlg::frameSizeItems() {
+std::vector<std::string> SimpleViewerOptionsDialog::frameSizeItems() {
     std::vector<std::string> items;
     for (int i = 0; i <= kMaxFrameSize; ++i) items.push_back(std::to_string(i));
     return items;
 }
 
-std::vector<std::string> CSimpleViewerOptionsDlg::matrixItems() {
+std::vector<std::string> SimpleViewerOptionsDialog::matrixItems() {
     std::vector<std::string> items;
     for (int i = 1; i <= kMaxMatrixIndex + 1; ++i) items.push_back(std::to_string(i));
     return items;
 }
 
-std::vector<std::string> CSimpleViewerOptionsDlg::scalingItems() { return {"Crop", "Fit"}; }
+std::vector<std::string> SimpleViewerOptionsDialog::scalingItems() { return {"Crop", "Fit"}; }
 
-bool CSimpleViewerOptionsDlg::checkStagePadding() {
+bool SimpleViewerOptionsDialog::checkStagePadding() {
     auto value = parseNumberBox(stagePadding);
     if (!value) return false;
     if (*value >= 0 && *value <= 100) return true;
@@ -53,18 +57,18 @@ bool CSimpleViewerOptionsDlg::checkStagePadding() {
     return true;
 }
 
-bool CSimpleViewerOptionsDlg::chooseColour(Colour& colour) {
+bool SimpleViewerOptionsDialog::chooseColour(Colour& colour) {
     auto chosen = m_platform.chooseColour(colour, customColours);
     if (!chosen) return false;
     colour = *chosen & 0xFFFFFF;
     return true;
 }
 
-bool CSimpleViewerOptionsDlg::chooseBackgroundColour() { return chooseColour(backgroundColour); }
-bool CSimpleViewerOptionsDlg::chooseTextColour() { return chooseColour(textColour); }
-bool CSimpleViewerOptionsDlg::chooseFrameColour() { return chooseColour(frameColour); }
+bool SimpleViewerOptionsDialog::chooseBackgroundColour() { return chooseColour(backgroundColour); }
+bool SimpleViewerOptionsDialog::chooseTextColour() { return chooseColour(textColour); }
+bool SimpleViewerOptionsDialog::chooseFrameColour() { return chooseColour(frameColour); }
 
-bool CSimpleViewerOptionsDlg::ok() {
+bool SimpleViewerOptionsDialog::ok() {
     frameSize = std::clamp(frameSize, 0, kMaxFrameSize);
     rowIndex = std::clamp(rowIndex, 0, kMaxMatrixIndex);
     columnIndex = std::clamp(columnIndex, 0, kMaxMatrixIndex);
@@ -75,8 +79,8 @@ bool CSimpleViewerOptionsDlg::ok() {
     return checkStagePadding();
 }
 
-int CSimpleViewerOptionsDlg::stagePaddingValue() const {
+int SimpleViewerOptionsDialog::stagePaddingValue() const {
     return std::clamp(parseNumberBox(stagePadding).value_or(0), 0, 100);
 }
 
-}  // namespace kavlo
+}  // namespace kavlo::ui

@@ -15,7 +15,7 @@
 #include "core/platform.h"
 #include "util/text.h"
 
-namespace kavlo {
+namespace kavlo::ui {
 
 /// "Showing all %i images requires a thumbnail matrix size of " followed by every
 /// "ixj" with i = 1 .. min(floor(sqrt(n)), 10) dividing n, separated by ", " with
@@ -23,30 +23,29 @@ namespace kavlo {
 std::string thumbnailMatrixHint(int imageCount);
 
 /// The text painted in the colour sample (leading and trailing space included).
-inline constexpr const char* kColourSampleText =
-    " The quick brown fox jumps over the lazy dog. ";
+inline constexpr const char* kColourSampleText = " The quick brown fox jumps over the lazy dog. ";
 
-class CSimpleViewerOptionsDlg {
+class SimpleViewerOptionsDialog {
 public:
     /// Highest frame-size index (items "0" .. "30").
     static constexpr int kMaxFrameSize = 30;
     /// Highest row / column index (items "1" .. "20").
     static constexpr int kMaxMatrixIndex = 19;
 
-    explicit CSimpleViewerOptionsDlg(Platform& platform, int imageCount = 0);
+    explicit SimpleViewerOptionsDialog(core::Platform& platform, int imageCount = 0);
 
     // Values of the controls. The caller fills them before the window opens and
     // reads them after ok() returned true.
-    Colour backgroundColour = 0x191919;  ///< "&Background Color"
-    Colour textColour = 0xFFFFFF;        ///< "&Text Color"
-    Colour frameColour = 0x555555;       ///< "&Frame Color"
-    int frameSize = 1;                   ///< index 0..30 = frame width
-    std::string stagePadding = "35";     ///< number box text, digits only
-    int rowIndex = 2;                    ///< 0..19 for 1..20 rows
-    int columnIndex = 2;                 ///< 0..19 for 1..20 columns
-    std::string scaling;                 ///< "Crop" or "Fit" ("" none selected)
+    util::Colour backgroundColour = 0x191919;  ///< "&Background Color"
+    util::Colour textColour = 0xFFFFFF;        ///< "&Text Color"
+    util::Colour frameColour = 0x555555;       ///< "&Frame Color"
+    int frameSize = 1;                         ///< index 0..30 = frame width
+    std::string stagePadding = "35";           ///< number box text, digits only
+    int rowIndex = 2;                          ///< 0..19 for 1..20 rows
+    int columnIndex = 2;                       ///< 0..19 for 1..20 columns
+    std::string scaling;                       ///< "Crop" or "Fit" ("" none selected)
     int imageCount = 0;
-    CustomColours customColours{};       ///< all black at first
+    core::CustomColours customColours{};  ///< all black at first
 
     /// Items of the lists, in list order.
     static std::vector<std::string> frameSizeItems();
@@ -74,8 +73,8 @@ public:
     int stagePaddingValue() const;
 
 private:
-    bool chooseColour(Colour& colour);
-    Platform& m_platform;
+    bool chooseColour(util::Colour& colour);
+    core::Platform& m_platform;
 };
 
-}  // namespace kavlo
+}  // namespace kavlo::ui
