@@ -54,6 +54,10 @@ public:
         png_init_io(m_png, file);
         // libpng's own bounds on dimensions; the caller checks pixels and bytes.
         png_set_user_limits(m_png, 0x7FFFFFFF, 0x7FFFFFFF);
+        // eXIf is kept as stored: libpng's own handling drops blocks that some writers
+        // store with a leading "Exif\0\0".
+        static constexpr png_byte kExif[5] = {'e', 'X', 'I', 'f', 0};
+        png_set_keep_unknown_chunks(m_png, PNG_HANDLE_CHUNK_ALWAYS, kExif, 1);
         png_read_info(m_png, m_info);
         return true;
     }
@@ -107,10 +111,11 @@ public:
         png_uint_32 length = 0;
         if (png_get_iCCP(m_png, m_info, &name, &compression, &profile, &length) != 0 && profile != nullptr)
             result.iccProfile.assign(profile, profile + length);
-        png_bytep exif = nullptr;
-        png_uint_32 exifLength = 0;
-        if (png_get_eXIf_1(m_png, m_info, &exifLength, &exif) != 0 && exif != nullptr)
-            result.exif = detail::exifBlockFrom({exif, exifLength});
+        png_unknown_chunkp chunks = nullptr;
+        const int count = png_get_unknown_chunks(m_png, m_info, &chunks);
+        for (int i = 0; i < count && result.exif.empty(); ++i)
+            if (std::memcmp(chunks[i].name, "eXIf", 4) == 0 && chunks[i].data != nullptr)
+                result.exif = detail::exifBlockFrom({chunks[i].data, chunks[i].size});
     }
 
     const char* errorText() const { return m_errors.message; }
