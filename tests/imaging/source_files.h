@@ -4,8 +4,6 @@
 // Nothing here is fetched: every file is written by the test that reads it.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -13,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -27,11 +26,18 @@ namespace kavlo::test {
 
 namespace fs = std::filesystem;
 
+/// Stops the making of a file: throws, so a test fails with the reason.
+inline void require(bool ok, const char* what) {
+    if (!ok) throw std::runtime_error(std::string("cannot make the test file: ") + what);
+}
+
+#ifdef KAVLO_TEST_OUTPUT
 inline std::string scratchFile(const std::string& name) {
     const fs::path dir = fs::path(KAVLO_TEST_OUTPUT) / "imaging" / "sources";
     fs::create_directories(dir);
     return (dir / name).string();
 }
+#endif
 
 inline std::vector<std::uint8_t> fileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -135,7 +141,7 @@ struct PngSpec {
 /// file gets one entry per distinct colour (at most 256) with its alpha in tRNS.
 inline void writePng(const std::string& path, const Rgba& p, const PngSpec& spec) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
+    require(f != nullptr, "no PNG file");
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     png_init_io(png, f);
@@ -178,7 +184,7 @@ inline void writePng(const std::string& path, const Rgba& p, const PngSpec& spec
             }
         }
     if (spec.colorType == PNG_COLOR_TYPE_PALETTE) {
-        ASSERT_LE(colours.size(), 256u);
+        require(colours.size() <= 256u, "more than 256 colours for a palette");
         std::vector<png_color> palette;
         std::vector<png_byte> alpha;
         for (std::uint32_t c : colours) {
