@@ -16,7 +16,8 @@ CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Re
 cmake --build "$BUILD" --target kavlo_fuzzers -j2
 made="$BUILD/made-seeds"
 rm -rf "$made"
-"$BUILD/tests/fuzz/make_fuzz_seeds" "$made"
+# A tool, not a test: x265 keeps some start-up allocations to the end.
+ASAN_OPTIONS=detect_leaks=0 "$BUILD/tests/fuzz/make_fuzz_seeds" "$made"
 
 found=0
 failed=0

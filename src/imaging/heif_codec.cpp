@@ -66,9 +66,11 @@ void colourOf(const heif_image_handle* handle, DecodedImage& result) {
             return;
         }
         case heif_color_profile_type_nclx: {
+            // libheif may hand out the record together with an error: free it either way.
             heif_color_profile_nclx* raw = nullptr;
-            if (heif_image_handle_get_nclx_color_profile(handle, &raw).code != heif_error_Ok) return;
+            const heif_error err = heif_image_handle_get_nclx_color_profile(handle, &raw);
             std::unique_ptr<heif_color_profile_nclx, NclxFree> nclx(raw);
+            if (err.code != heif_error_Ok || !nclx) return;
             result.nclx = NclxColour{static_cast<std::uint16_t>(nclx->color_primaries),
                                      static_cast<std::uint16_t>(nclx->transfer_characteristics),
                                      static_cast<std::uint16_t>(nclx->matrix_coefficients),

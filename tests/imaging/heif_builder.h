@@ -188,7 +188,7 @@ inline Bytes assemble(const std::vector<Item>& items, const std::vector<Referenc
         Bytes hdlr;
         put(hdlr, 0, 4);
         put(hdlr, "pict");
-        put(hdlr, 0, 12);
+        hdlr.insert(hdlr.end(), 12, 0);
         hdlr.push_back(0);
         Bytes pitm;
         put(pitm, 1, 2);
