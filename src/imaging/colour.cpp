@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
 // Colour conversion to sRGB through Little CMS.
 //
-// Each call makes its own Little CMS context with its own error sink, so that library
-// messages become the one diagnostic line of the call and threads never share a
-// transform. The sRGB verdict for a profile (one extra transform) is remembered in a
-// small locked cache, because every photo of one camera carries the same profile.
+// Making a transform costs more than applying it to a whole decoded photo, and every
+// photo of one camera carries the same profile. So what a profile needs (the sRGB
+// verdict, the transform, or the table of a grey profile) is prepared once and kept in
+// a small locked cache keyed by the profile bytes. Transforms are made without Little
+// CMS's one-pixel cache (cmsFLAGS_NOCACHE), which makes cmsDoTransform safe to call on
+// one transform from several threads. Everything lives in one Little CMS context that
+// is never deleted; its error handler writes into a sink of the calling thread, so a
+// library message becomes the diagnostic line of the call that caused it.
 #include "imaging/colour.h"
 
 #include <algorithm>
@@ -24,104 +28,70 @@ namespace kavlo::imaging {
 
 namespace {
 
-// ---- Little CMS resources of one call ----
+// ---- Little CMS context and errors ----
 
 struct ErrorSink {
     std::string first;
 };
 
-extern "C" void lcmsLog(cmsContext ctx, cmsUInt32Number, const char* text) {
-    auto* sink = static_cast<ErrorSink*>(cmsGetContextUserData(ctx));
-    if (sink != nullptr && sink->first.empty() && text != nullptr) sink->first = text;
+thread_local ErrorSink* t_sink = nullptr;
+
+extern "C" void lcmsLog(cmsContext, cmsUInt32Number, const char* text) {
+    if (t_sink != nullptr && t_sink->first.empty() && text != nullptr) t_sink->first = text;
 }
+
+cmsContext sharedContext() {
+    static const cmsContext ctx = [] {
+        cmsContext c = cmsCreateContext(nullptr, nullptr);
+        if (c != nullptr) cmsSetLogErrorHandlerTHR(c, lcmsLog);
+        return c;
+    }();
+    return ctx;
+}
+
+// Collects the library's messages on this thread while it lives.
+class ErrorScope {
+public:
+    ErrorScope() : m_previous(t_sink) { t_sink = &m_sink; }
+    ~ErrorScope() { t_sink = m_previous; }
+    ErrorScope(const ErrorScope&) = delete;
+    ErrorScope& operator=(const ErrorScope&) = delete;
+    std::string error(const char* fallback) const {
+        return m_sink.first.empty() ? std::string(fallback) : m_sink.first;
+    }
+
+private:
+    ErrorSink m_sink;
+    ErrorSink* m_previous;
+};
 
 struct ProfileClose {
     void operator()(void* p) const noexcept { cmsCloseProfile(p); }
 };
 using ProfilePtr = std::unique_ptr<void, ProfileClose>;
 
-struct TransformDelete {
-    void operator()(void* t) const noexcept { cmsDeleteTransform(t); }
+using SharedTransform = std::shared_ptr<void>;
+
+SharedTransform makeTransform(void* from, cmsUInt32Number inFormat, void* to, cmsUInt32Number outFormat,
+                              cmsUInt32Number intent) {
+    void* t = cmsCreateTransformTHR(sharedContext(), from, inFormat, to, outFormat, intent, cmsFLAGS_NOCACHE);
+    if (t == nullptr) return nullptr;
+    return SharedTransform(t, [](void* p) { cmsDeleteTransform(p); });
+}
+
+// ---- Prepared conversions ----
+
+// What a source needs: the profile of a 24-bit picture (RGB or grey), or of CMYK inks
+// (plain or inverted).
+enum class Use : std::uint8_t { Picture, Cmyk, CmykInverted };
+
+struct Prepared {
+    std::string error;               ///< why the profile cannot be used; empty when it can
+    bool grey = false;               ///< Picture: a grey profile, applied through greyTable
+    bool srgb = false;               ///< Picture: the profile is sRGB's (nothing to do)
+    SharedTransform transform;       ///< Picture (RGB): BGR to BGR; Cmyk: inks to BGR
+    std::array<std::uint8_t, 256 * 3> greyTable{};  ///< grey level to blue, green, red
 };
-using TransformPtr = std::unique_ptr<void, TransformDelete>;
-
-// A context whose errors land in `errors`. Profiles and transforms made in it must be
-// released before it (declare them after the Lcms object).
-class Lcms {
-public:
-    Lcms() : m_ctx(cmsCreateContext(nullptr, &m_errors)) {
-        if (m_ctx != nullptr) cmsSetLogErrorHandlerTHR(m_ctx, lcmsLog);
-    }
-    ~Lcms() {
-        if (m_ctx != nullptr) cmsDeleteContext(m_ctx);
-    }
-    Lcms(const Lcms&) = delete;
-    Lcms& operator=(const Lcms&) = delete;
-
-    cmsContext get() const { return m_ctx; }
-    std::string error(const char* fallback) const {
-        return m_errors.first.empty() ? std::string(fallback) : m_errors.first;
-    }
-
-private:
-    ErrorSink m_errors;  // before m_ctx: the context holds its address
-    cmsContext m_ctx;
-};
-
-// Opens `bytes` as a profile usable as the source of a conversion, or gives the reason.
-ProfilePtr openSourceProfile(const Lcms& lcms, std::span<const std::uint8_t> bytes,
-                             std::string& reason) {
-    if (lcms.get() == nullptr) {
-        reason = "no colour context";
-        return nullptr;
-    }
-    if (bytes.size() > kMaxIccProfileBytes) {
-        reason = "ICC profile of " + std::to_string(bytes.size()) + " bytes exceeds the limit";
-        return nullptr;
-    }
-    if (bytes.size() < 132) {  // header and tag count
-        reason = "ICC profile of " + std::to_string(bytes.size()) + " bytes is truncated";
-        return nullptr;
-    }
-    ProfilePtr profile(cmsOpenProfileFromMemTHR(lcms.get(), bytes.data(),
-                                                static_cast<cmsUInt32Number>(bytes.size())));
-    if (!profile) {
-        reason = lcms.error("not a valid ICC profile");
-        return nullptr;
-    }
-    switch (cmsGetDeviceClass(profile.get())) {
-        case cmsSigInputClass:
-        case cmsSigDisplayClass:
-        case cmsSigOutputClass:
-        case cmsSigColorSpaceClass:
-            return profile;
-        default:
-            reason = "ICC profile is not a device or colour space profile";
-            return nullptr;
-    }
-}
-
-TransformPtr makeTransform(const Lcms& lcms, void* from, cmsUInt32Number inFormat, void* to,
-                           cmsUInt32Number outFormat, cmsUInt32Number intent) {
-    return TransformPtr(
-        cmsCreateTransformTHR(lcms.get(), from, inFormat, to, outFormat, intent, cmsFLAGS_NOCACHE));
-}
-
-// A picture whose three bytes are equal in every pixel.
-bool isGreyPicture(const RasterImage& picture) {
-    const std::uint8_t* p = picture.pixels;
-    const std::size_t count = std::size_t(picture.width) * std::size_t(picture.height);
-    for (std::size_t i = 0; i < count; ++i, p += 3)
-        if (p[0] != p[1] || p[1] != p[2]) return false;
-    return true;
-}
-
-bool usablePicture(const RasterImage& picture) {
-    return picture.bitsPerPixel == 24 && picture.pixels != nullptr && picture.width > 0 &&
-           picture.height > 0;
-}
-
-// ---- sRGB verdicts ----
 
 // The grid the verdict samples: 0, 32, ..., 224 and 255 on each channel.
 constexpr std::array<std::uint8_t, 9> kGridLevels = {0, 32, 64, 96, 128, 160, 192, 224, 255};
@@ -142,19 +112,109 @@ bool nearIdentity(void* transform) {
     return true;
 }
 
-// Verdicts for the last few distinct profiles met, on any thread.
-class VerdictCache {
+// Opens `bytes` as a profile usable as the source of a conversion, or gives the reason.
+ProfilePtr openSourceProfile(std::span<const std::uint8_t> bytes, std::string& reason) {
+    if (sharedContext() == nullptr) {
+        reason = "no colour context";
+        return nullptr;
+    }
+    if (bytes.size() > kMaxIccProfileBytes) {
+        reason = "ICC profile of " + std::to_string(bytes.size()) + " bytes exceeds the limit";
+        return nullptr;
+    }
+    if (bytes.size() < 132) {  // header and tag count
+        reason = "ICC profile of " + std::to_string(bytes.size()) + " bytes is truncated";
+        return nullptr;
+    }
+    ErrorScope errors;
+    ProfilePtr profile(cmsOpenProfileFromMemTHR(sharedContext(), bytes.data(),
+                                                static_cast<cmsUInt32Number>(bytes.size())));
+    if (!profile) {
+        reason = errors.error("not a valid ICC profile");
+        return nullptr;
+    }
+    switch (cmsGetDeviceClass(profile.get())) {
+        case cmsSigInputClass:
+        case cmsSigDisplayClass:
+        case cmsSigOutputClass:
+        case cmsSigColorSpaceClass:
+            return profile;
+        default:
+            reason = "ICC profile is not a device or colour space profile";
+            return nullptr;
+    }
+}
+
+// Prepares the conversion of an opened profile for `use`.
+Prepared prepareProfile(void* profile, Use use) {
+    Prepared p;
+    ErrorScope errors;
+    ProfilePtr srgb(cmsCreate_sRGBProfileTHR(sharedContext()));
+    if (!srgb) {
+        p.error = errors.error("no sRGB profile");
+        return p;
+    }
+    const cmsColorSpaceSignature space = cmsGetColorSpace(profile);
+    switch (use) {
+        case Use::Picture: {
+            if (space == cmsSigGrayData) {
+                p.grey = true;
+                const SharedTransform t =
+                    makeTransform(profile, TYPE_GRAY_8, srgb.get(), TYPE_BGR_8, INTENT_PERCEPTUAL);
+                if (!t) {
+                    p.error = errors.error("no transform to sRGB");
+                    return p;
+                }
+                std::array<std::uint8_t, 256> levels{};
+                for (int i = 0; i < 256; ++i) levels[std::size_t(i)] = std::uint8_t(i);
+                cmsDoTransform(t.get(), levels.data(), p.greyTable.data(), 256);
+                p.srgb = true;
+                for (int i = 0; i < 256 && p.srgb; ++i)
+                    for (int c = 0; c < 3; ++c)
+                        if (std::abs(int(p.greyTable[std::size_t(i) * 3 + c]) - i) > kIdentityTolerance)
+                            p.srgb = false;
+                return p;
+            }
+            if (space != cmsSigRgbData) {
+                p.error = space == cmsSigCmykData ? "a CMYK profile for an RGB picture"
+                                                  : "the profile's colour space is not RGB or grey";
+                return p;
+            }
+            const SharedTransform check = makeTransform(profile, TYPE_RGB_8, srgb.get(), TYPE_RGB_8,
+                                                        INTENT_RELATIVE_COLORIMETRIC);
+            p.srgb = check && nearIdentity(check.get());
+            if (!p.srgb) p.transform = makeTransform(profile, TYPE_BGR_8, srgb.get(), TYPE_BGR_8, INTENT_PERCEPTUAL);
+            if (!p.srgb && !p.transform) p.error = errors.error("no transform to sRGB");
+            return p;
+        }
+        case Use::Cmyk:
+        case Use::CmykInverted:
+            if (space != cmsSigCmykData) {
+                p.error = "the profile is not a CMYK profile";
+                return p;
+            }
+            p.transform = makeTransform(profile, use == Use::CmykInverted ? TYPE_CMYK_8_REV : TYPE_CMYK_8,
+                                        srgb.get(), TYPE_BGR_8, INTENT_PERCEPTUAL);
+            if (!p.transform) p.error = errors.error("no transform to sRGB");
+            return p;
+    }
+    return p;
+}
+
+// Prepared conversions for the last few distinct profiles met, on any thread. The key
+// is the profile bytes (or an nclx description) and the use.
+class PreparedCache {
 public:
-    std::optional<bool> find(std::span<const std::uint8_t> bytes) {
-        const std::size_t h = hashOf(bytes);
+    std::shared_ptr<const Prepared> find(std::span<const std::uint8_t> key, Use use) {
+        const std::size_t h = hashOf(key, use);
         std::lock_guard lock(m_mutex);
         for (const Entry& e : m_entries)
-            if (e.hash == h && std::ranges::equal(e.bytes, bytes)) return e.srgb;
-        return std::nullopt;
+            if (e.hash == h && e.use == use && std::ranges::equal(e.key, key)) return e.prepared;
+        return nullptr;
     }
-    void add(std::span<const std::uint8_t> bytes, bool srgb) {
-        if (bytes.size() > kMaxCachedBytes) return;
-        Entry e{hashOf(bytes), std::vector<std::uint8_t>(bytes.begin(), bytes.end()), srgb};
+    void add(std::span<const std::uint8_t> key, Use use, std::shared_ptr<const Prepared> prepared) {
+        if (key.size() > kMaxCachedBytes) return;
+        Entry e{hashOf(key, use), use, std::vector<std::uint8_t>(key.begin(), key.end()), std::move(prepared)};
         std::lock_guard lock(m_mutex);
         if (m_entries.size() < kEntries) {
             m_entries.push_back(std::move(e));
@@ -169,90 +229,75 @@ private:
     static constexpr std::size_t kMaxCachedBytes = 1u << 20;
     struct Entry {
         std::size_t hash;
-        std::vector<std::uint8_t> bytes;
-        bool srgb;
+        Use use;
+        std::vector<std::uint8_t> key;
+        std::shared_ptr<const Prepared> prepared;
     };
-    static std::size_t hashOf(std::span<const std::uint8_t> bytes) {
+    static std::size_t hashOf(std::span<const std::uint8_t> key, Use use) {
         return std::hash<std::string_view>{}(
-            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+                   std::string_view(reinterpret_cast<const char*>(key.data()), key.size())) ^
+               std::size_t(use);
     }
     std::mutex m_mutex;
     std::vector<Entry> m_entries;
     std::size_t m_next = 0;
 };
 
-VerdictCache& verdicts() {
-    static VerdictCache cache;
-    return cache;
+PreparedCache& cache() {
+    static PreparedCache c;
+    return c;
 }
 
-// The verdict for an opened RGB profile, computed once per distinct profile.
-bool srgbVerdict(const Lcms& lcms, void* profile, std::span<const std::uint8_t> bytes) {
-    if (auto known = verdicts().find(bytes)) return *known;
-    ProfilePtr srgb(cmsCreate_sRGBProfileTHR(lcms.get()));
-    TransformPtr check = srgb ? makeTransform(lcms, profile, TYPE_RGB_8, srgb.get(), TYPE_RGB_8,
-                                              INTENT_RELATIVE_COLORIMETRIC)
-                              : nullptr;
-    const bool result = check && nearIdentity(check.get());
-    if (check) verdicts().add(bytes, result);
-    return result;
+// The prepared conversion of profile bytes, from the cache or made now.
+std::shared_ptr<const Prepared> prepared(std::span<const std::uint8_t> bytes, Use use) {
+    if (auto known = cache().find(bytes, use)) return known;
+    auto p = std::make_shared<Prepared>();
+    ProfilePtr profile = openSourceProfile(bytes, p->error);
+    if (profile) *p = prepareProfile(profile.get(), use);
+    cache().add(bytes, use, p);
+    return p;
 }
+
+// ---- Applying ----
 
 void printIgnored(const std::string& name, const std::string& reason) {
     std::printf("convertToSrgb: %s: colour profile ignored: %s\n", name.c_str(), reason.c_str());
 }
 
-// Converts an RGB picture through `profile` (an opened RGB profile) into sRGB.
-ColourOutcome convertRgb(const Lcms& lcms, RasterImage& picture, void* profile,
-                         const std::string& name) {
-    ProfilePtr srgb(cmsCreate_sRGBProfileTHR(lcms.get()));
-    TransformPtr t = srgb ? makeTransform(lcms, profile, TYPE_BGR_8, srgb.get(), TYPE_BGR_8,
-                                          INTENT_PERCEPTUAL)
-                          : nullptr;
-    if (!t) {
-        printIgnored(name, lcms.error("no transform to sRGB"));
+bool usablePicture(const RasterImage& picture) {
+    return picture.bitsPerPixel == 24 && picture.pixels != nullptr && picture.width > 0 && picture.height > 0;
+}
+
+// A picture whose three bytes are equal in every pixel.
+bool isGreyPicture(const RasterImage& picture) {
+    const std::uint8_t* p = picture.pixels;
+    const std::size_t count = std::size_t(picture.width) * std::size_t(picture.height);
+    for (std::size_t i = 0; i < count; ++i, p += 3)
+        if (p[0] != p[1] || p[1] != p[2]) return false;
+    return true;
+}
+
+ColourOutcome apply(RasterImage& picture, const Prepared& p, const std::string& name) {
+    if (!p.error.empty()) {
+        printIgnored(name, p.error);
         return ColourOutcome::Ignored;
     }
-    // In place: input and output pixels have the same size. Rows in bands keep each
+    if (p.srgb) return ColourOutcome::Unchanged;
+    if (p.grey) {
+        std::uint8_t* px = picture.pixels;
+        const std::size_t count = std::size_t(picture.width) * std::size_t(picture.height);
+        for (std::size_t i = 0; i < count; ++i, px += 3) std::memcpy(px, &p.greyTable[std::size_t(px[0]) * 3], 3);
+        return ColourOutcome::Converted;
+    }
+    // In place: input and output pixels have the same size. Bands of rows keep each
     // call's count within the library's 32-bit pixel count.
     const std::size_t stride = std::size_t(picture.width) * 3;
     constexpr int kBand = 64;
     for (int y = 0; y < picture.height; y += kBand) {
         const int rows = std::min(kBand, picture.height - y);
-        std::uint8_t* p = picture.pixels + std::size_t(y) * stride;
-        cmsDoTransform(t.get(), p, p, static_cast<cmsUInt32Number>(std::size_t(rows) * picture.width));
+        std::uint8_t* row = picture.pixels + std::size_t(y) * stride;
+        cmsDoTransform(p.transform.get(), row, row, static_cast<cmsUInt32Number>(std::size_t(rows) * picture.width));
     }
-    return ColourOutcome::Converted;
-}
-
-// A greyscale picture through a grey profile: 256 levels are all there is, so the
-// transform fills a table and the table is applied.
-ColourOutcome convertGrey(const Lcms& lcms, RasterImage& picture, void* profile,
-                          const std::string& name) {
-    if (!isGreyPicture(picture)) {
-        printIgnored(name, "a grey profile for a colour picture");
-        return ColourOutcome::Ignored;
-    }
-    ProfilePtr srgb(cmsCreate_sRGBProfileTHR(lcms.get()));
-    TransformPtr t = srgb ? makeTransform(lcms, profile, TYPE_GRAY_8, srgb.get(), TYPE_BGR_8,
-                                          INTENT_PERCEPTUAL)
-                          : nullptr;
-    if (!t) {
-        printIgnored(name, lcms.error("no transform to sRGB"));
-        return ColourOutcome::Ignored;
-    }
-    std::array<std::uint8_t, 256> levels{};
-    for (int i = 0; i < 256; ++i) levels[std::size_t(i)] = std::uint8_t(i);
-    std::array<std::uint8_t, 256 * 3> table{};
-    cmsDoTransform(t.get(), levels.data(), table.data(), 256);
-    bool identity = true;
-    for (int i = 0; i < 256 && identity; ++i)
-        for (int c = 0; c < 3; ++c)
-            if (std::abs(int(table[std::size_t(i) * 3 + c]) - i) > kIdentityTolerance) identity = false;
-    if (identity) return ColourOutcome::Unchanged;
-    std::uint8_t* p = picture.pixels;
-    const std::size_t count = std::size_t(picture.width) * std::size_t(picture.height);
-    for (std::size_t i = 0; i < count; ++i, p += 3) std::memcpy(p, &table[std::size_t(p[0]) * 3], 3);
     return ColourOutcome::Converted;
 }
 
@@ -313,43 +358,50 @@ std::optional<Curve> transferOf(std::uint16_t code) {
     }
 }
 
+// The prepared conversion for nclx primaries and curve, cached under a key that no ICC
+// profile can have (shorter than a profile header).
+std::shared_ptr<const Prepared> preparedNclx(std::uint16_t primaries, const Primaries& values,
+                                             std::uint16_t transfer, const Curve& curve) {
+    const std::uint8_t key[8] = {'n', 'c', 'l', 'x', std::uint8_t(primaries >> 8), std::uint8_t(primaries),
+                                 std::uint8_t(transfer >> 8), std::uint8_t(transfer)};
+    if (auto known = cache().find(key, Use::Picture)) return known;
+    auto p = std::make_shared<Prepared>();
+    ErrorScope errors;
+    cmsToneCurve* tone = cmsBuildParametricToneCurve(sharedContext(), curve.type, curve.params.data());
+    if (tone != nullptr) {
+        cmsToneCurve* curves[3] = {tone, tone, tone};
+        ProfilePtr profile(cmsCreateRGBProfileTHR(sharedContext(), &values.white, &values.rgb, curves));
+        cmsFreeToneCurve(tone);
+        if (profile) {
+            ProfilePtr srgb(cmsCreate_sRGBProfileTHR(sharedContext()));
+            if (srgb)
+                p->transform = makeTransform(profile.get(), TYPE_BGR_8, srgb.get(), TYPE_BGR_8, INTENT_PERCEPTUAL);
+        }
+    }
+    if (!p->transform) p->error = errors.error("no transform for the colour description");
+    cache().add(key, Use::Picture, p);
+    return p;
+}
+
 }  // namespace
 
 bool isSrgbProfile(std::span<const std::uint8_t> profile) {
-    Lcms lcms;
-    std::string reason;
-    ProfilePtr p = openSourceProfile(lcms, profile, reason);
-    if (!p || cmsGetColorSpace(p.get()) != cmsSigRgbData) return false;
-    return srgbVerdict(lcms, p.get(), profile);
+    const auto p = prepared(profile, Use::Picture);
+    return p->error.empty() && !p->grey && p->srgb;
 }
 
 ColourOutcome convertToSrgb(RasterImage& picture, std::span<const std::uint8_t> profile,
                             const std::string& name) {
     if (profile.empty() || !usablePicture(picture)) return ColourOutcome::Unchanged;
-    Lcms lcms;
-    std::string reason;
-    ProfilePtr p = openSourceProfile(lcms, profile, reason);
-    if (!p) {
-        printIgnored(name, reason);
+    const auto p = prepared(profile, Use::Picture);
+    if (p->error.empty() && p->grey && !isGreyPicture(picture)) {
+        printIgnored(name, "a grey profile for a colour picture");
         return ColourOutcome::Ignored;
     }
-    switch (cmsGetColorSpace(p.get())) {
-        case cmsSigRgbData:
-            if (srgbVerdict(lcms, p.get(), profile)) return ColourOutcome::Unchanged;
-            return convertRgb(lcms, picture, p.get(), name);
-        case cmsSigGrayData:
-            return convertGrey(lcms, picture, p.get(), name);
-        case cmsSigCmykData:
-            printIgnored(name, "a CMYK profile for an RGB picture");
-            return ColourOutcome::Ignored;
-        default:
-            printIgnored(name, "the profile's colour space is not RGB or grey");
-            return ColourOutcome::Ignored;
-    }
+    return apply(picture, *p, name);
 }
 
-ColourOutcome convertToSrgb(RasterImage& picture, const NclxColour& nclx,
-                            const std::string& name) {
+ColourOutcome convertToSrgb(RasterImage& picture, const NclxColour& nclx, const std::string& name) {
     if (!usablePicture(picture)) return ColourOutcome::Unchanged;
     const auto primaries = primariesOf(nclx.primaries);
     const auto curve = transferOf(nclx.transfer);
@@ -363,49 +415,22 @@ ColourOutcome convertToSrgb(RasterImage& picture, const NclxColour& nclx,
     const bool srgbPrimaries = nclx.primaries == 1 || nclx.primaries == 2;
     const bool srgbCurve = curve->type == kSrgbCurve.type && curve->params == kSrgbCurve.params;
     if (srgbPrimaries && srgbCurve) return ColourOutcome::Unchanged;
-
-    Lcms lcms;
-    cmsToneCurve* tone = cmsBuildParametricToneCurve(lcms.get(), curve->type, curve->params.data());
-    if (tone == nullptr) {
-        printIgnored(name, lcms.error("no transfer curve"));
-        return ColourOutcome::Ignored;
-    }
-    cmsToneCurve* curves[3] = {tone, tone, tone};
-    ProfilePtr profile(cmsCreateRGBProfileTHR(lcms.get(), &primaries->white, &primaries->rgb, curves));
-    cmsFreeToneCurve(tone);
-    if (!profile) {
-        printIgnored(name, lcms.error("no profile for the colour description"));
-        return ColourOutcome::Ignored;
-    }
-    return convertRgb(lcms, picture, profile.get(), name);
+    const std::uint16_t curveKey = srgbCurve ? 13 : nclx.transfer;
+    return apply(picture, *preparedNclx(nclx.primaries, *primaries, curveKey, *curve), name);
 }
 
 // ---- CMYK rows ----
 
 struct CmykToSrgb::Impl {
-    Lcms lcms;
-    TransformPtr transform;  // after lcms: released first
+    std::shared_ptr<const Prepared> prepared;
 };
 
 CmykToSrgb::CmykToSrgb(std::span<const std::uint8_t> profile, bool inverted, std::string* error) {
-    auto impl = std::make_unique<Impl>();
-    std::string reason;
-    ProfilePtr p = openSourceProfile(impl->lcms, profile, reason);
-    if (p && cmsGetColorSpace(p.get()) != cmsSigCmykData) {
-        p.reset();
-        reason = "the profile is not a CMYK profile";
-    }
-    if (p) {
-        ProfilePtr srgb(cmsCreate_sRGBProfileTHR(impl->lcms.get()));
-        if (srgb)
-            impl->transform = makeTransform(impl->lcms, p.get(), inverted ? TYPE_CMYK_8_REV : TYPE_CMYK_8,
-                                            srgb.get(), TYPE_BGR_8, INTENT_PERCEPTUAL);
-        if (!impl->transform) reason = impl->lcms.error("no transform to sRGB");
-    }
-    if (impl->transform) {
-        m_impl = std::move(impl);
+    auto p = prepared(profile, inverted ? Use::CmykInverted : Use::Cmyk);
+    if (p->error.empty() && p->transform) {
+        m_impl = std::make_unique<Impl>(Impl{std::move(p)});
     } else if (error != nullptr) {
-        *error = reason;
+        *error = p->error;
     }
 }
 
@@ -414,7 +439,7 @@ CmykToSrgb::CmykToSrgb(CmykToSrgb&&) noexcept = default;
 CmykToSrgb& CmykToSrgb::operator=(CmykToSrgb&&) noexcept = default;
 
 void CmykToSrgb::convert(const std::uint8_t* cmyk, std::uint8_t* bgr, std::size_t count) const {
-    cmsDoTransform(m_impl->transform.get(), cmyk, bgr, static_cast<cmsUInt32Number>(count));
+    cmsDoTransform(m_impl->prepared->transform.get(), cmyk, bgr, static_cast<cmsUInt32Number>(count));
 }
 
 }  // namespace kavlo::imaging

@@ -363,7 +363,9 @@ TEST(SourceReaders, BrokenFilesGiveTheEmptyPictureAndOneLine) {
                 EXPECT_NE(out.find(path), std::string::npos) << out;
             }
             EXPECT_LE(std::count(out.begin(), out.end(), '\n'), 1) << out;
-            if (std::string(variant) == "cut") EXPECT_EQ(d.picture.width, 0);
+            if (std::string(variant) == "cut") {
+                EXPECT_EQ(d.picture.width, 0);
+            }
             RPfree(d.picture);
         }
     }
