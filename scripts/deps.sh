@@ -9,11 +9,13 @@ mode="${1:-build}"
 
 build_pkgs=(build-essential cmake ninja-build pkg-config
   libjpeg62-turbo-dev libtiff-dev libexpat1-dev libfreetype-dev libfontconfig-dev
+  liblcms2-dev libpng-dev libwebp-dev libheif-dev libde265-0 libdav1d6
   qt6-base-dev libgtest-dev libbenchmark-dev fonts-dejavu-core help2man)
 # llvm brings the unversioned llvm-symbolizer, without which sanitizer and fuzzer reports
-# show bare addresses instead of files and lines.
+# show bare addresses instead of files and lines. The tests make HEIC and AVIF files:
+# libheif's encoders come from x265 and aom.
 test_pkgs=(chromium nodejs clang libclang-rt-14-dev llvm xvfb xauth
-  desktop-file-utils appstream file libvips-tools)
+  desktop-file-utils appstream file libvips-tools libx265-199 libaom3)
 
 pkgs=("${build_pkgs[@]}")
 if [ "$mode" = "test" ]; then

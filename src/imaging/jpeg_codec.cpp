@@ -14,11 +14,16 @@
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "imaging/codecs.h"
+#include "imaging/colour.h"
+#include "imaging/source_image.h"
+#include "imaging/source_internal.h"
 #include "util/files.h"
 
 // jpeglib.h needs FILE and size_t declared first.
@@ -140,15 +145,20 @@ public:
     JpegDecoder& operator=(const JpegDecoder&) = delete;
 
     // Creates the decompressor, attaches the file or the bytes and reads the header
-    // (keeping COM markers when asked).
-    bool readHeader(std::FILE* file, const std::uint8_t* data, std::size_t size,
-                    bool keepComments) {
+    // (keeping COM markers when asked, and the APP1 and APP2 markers of the Exif block
+    // and the ICC profile when asked).
+    bool readHeader(std::FILE* file, const std::uint8_t* data, std::size_t size, bool keepComments,
+                    bool keepMetadata = false) {
         if (setjmp(m_err.jump)) return false;
         m_cinfo.err = &m_err.pub;
         jpeg_create_decompress(&m_cinfo);
         m_created = true;
         m_cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
         if (keepComments) jpeg_save_markers(&m_cinfo, JPEG_COM, 0xFFFF);
+        if (keepMetadata) {
+            jpeg_save_markers(&m_cinfo, JPEG_APP0 + 1, 0xFFFF);
+            jpeg_save_markers(&m_cinfo, JPEG_APP0 + 2, 0xFFFF);
+        }
         if (file != nullptr) {
             jpeg_stdio_src(&m_cinfo, file);
         } else {
@@ -165,10 +175,41 @@ public:
         return true;
     }
 
+    // The ICC profile from the saved APP2 chunks, assembled by libjpeg in sequence
+    // order. False when chunks are there but do not form one profile (numbers, counts
+    // or sizes wrong); true with `profile` empty when there are none.
+    bool readIccProfile(std::vector<std::uint8_t>& profile) {
+        profile.clear();
+        bool any = false;
+        for (jpeg_saved_marker_ptr m = m_cinfo.marker_list; m != nullptr; m = m->next)
+            if (m->marker == JPEG_APP0 + 2 && m->data_length >= 12 &&
+                std::memcmp(m->data, "ICC_PROFILE", 12) == 0)
+                any = true;
+        if (!any) return true;
+        JOCTET* bytes = nullptr;
+        unsigned length = 0;
+        if (setjmp(m_err.jump)) return false;
+        if (!jpeg_read_icc_profile(&m_cinfo, &bytes, &length)) return false;
+        profile.assign(bytes, bytes + length);
+        std::free(bytes);
+        return !profile.empty();
+    }
+
+    // The first APP1 Exif block, from its TIFF header on.
+    std::vector<std::uint8_t> exifBlock() const {
+        for (jpeg_saved_marker_ptr m = m_cinfo.marker_list; m != nullptr; m = m->next)
+            if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 &&
+                std::memcmp(m->data, "Exif\0", 6) == 0)
+                return imaging::detail::exifBlockFrom({m->data, m->data_length});
+        return {};
+    }
+
     // Decodes at the scale chosen for `target` into a new 24-bit image (blue, green,
-    // red). False, with errorText() set, on any library error or a raster beyond the
+    // red). CMYK rows go through `cmykProfile` when given, else the generic formula.
+    // False, with errorText() set, on any library error or a raster beyond the
     // limits; `out` then holds whatever was allocated, for the caller to free.
-    bool readPixels(int target, RasterImage& out) {
+    bool readPixels(int target, RasterImage& out,
+                    const imaging::CmykToSrgb* cmykProfile = nullptr) {
         if (setjmp(m_err.jump)) return false;
         m_cinfo.dct_method = JDCT_ISLOW;
         m_cinfo.scale_num = 1;
@@ -213,7 +254,9 @@ public:
                 std::uint8_t* row = out.pixels + m_cinfo.output_scanline * stride;
                 jpeg_read_scanlines(&m_cinfo, buffer, 1);
                 const JSAMPLE* in = buffer[0];
-                if (cmyk && comps == 4) {
+                if (cmyk && comps == 4 && cmykProfile != nullptr) {
+                    cmykProfile->convert(in, row, m_cinfo.output_width);
+                } else if (cmyk && comps == 4) {
                     cmykRowToBgr(in, row, m_cinfo.output_width, m_cinfo.saw_Adobe_marker);
                 } else if (comps >= 3) {
                     for (JDIMENSION x = 0; x < m_cinfo.output_width; ++x, in += comps, row += 3) {
@@ -418,6 +461,48 @@ int RPwriteJpeg(const std::string& path, int quality, const std::string* comment
         return -1;
     }
     return 0;
+}
+
+DecodedImage readJpegImage(const std::string& path, const ReadOptions& options) {
+    constexpr const char* kReader = "readJpegImage";
+    DecodedImage result;
+    FilePtr file = openRegularFile(path);
+    if (!file) return result;
+    JpegDecoder decoder;
+    if (!decoder.readHeader(file.get(), nullptr, 0, false, true)) {
+        detail::diagnostic(kReader, path, decoder.errorText());
+        return result;
+    }
+    j_decompress_ptr cinfo = decoder.cinfo();
+    result.storedWidth = static_cast<int>(cinfo->image_width);
+    result.storedHeight = static_cast<int>(cinfo->image_height);
+    result.exif = decoder.exifBlock();
+    if (!decoder.readIccProfile(result.iccProfile)) {
+        result.iccProfile.clear();
+        detail::diagnostic(kReader, path,
+                           "colour profile ignored: its ICC chunks do not form one profile");
+    }
+    // Inks do not survive in the picture: CMYK is converted now, through the profile
+    // when it is a usable CMYK profile.
+    const bool cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
+    std::unique_ptr<CmykToSrgb> converter;
+    if (cmyk && !result.iccProfile.empty()) {
+        std::string why;
+        converter =
+            std::make_unique<CmykToSrgb>(result.iccProfile, cinfo->saw_Adobe_marker != 0, &why);
+        if (!converter->valid()) {
+            detail::diagnostic(kReader, path, "colour profile ignored: " + why);
+            converter.reset();
+        }
+    }
+    if (!decoder.readPixels(options.targetSize, result.picture, converter.get())) {
+        detail::diagnostic(kReader, path, decoder.errorText());
+        RPfree(result.picture);
+        return result;
+    }
+    if (decoder.truncated()) detail::diagnostic(kReader, path, decoder.warningText());
+    result.colourDone = cmyk;
+    return result;
 }
 
 }  // namespace kavlo::imaging

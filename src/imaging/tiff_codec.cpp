@@ -9,8 +9,11 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "imaging/codecs.h"
+#include "imaging/colour.h"
+#include "imaging/source_image.h"
 
 #include <tiffio.h>
 
@@ -47,9 +50,42 @@ extern "C" int tiffError(TIFF*, void* user, const char* module, const char* fmt,
 
 extern "C" int tiffWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
-}  // namespace
+// An 8-bit, interleaved, strip-organised CMYK page stored top row first: the form
+// whose samples are read as stored and converted through the file's profile.
+bool plainCmyk(TIFF* tiff) {
+    std::uint16_t photometric = 0, bits = 0, samples = 0, planar = PLANARCONFIG_CONTIG;
+    std::uint16_t inkSet = INKSET_CMYK, orientation = ORIENTATION_TOPLEFT;
+    TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_INKSET, &inkSet);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &orientation);
+    return photometric == PHOTOMETRIC_SEPARATED && inkSet == INKSET_CMYK && bits == 8 &&
+           samples >= 4 && planar == PLANARCONFIG_CONTIG && orientation == ORIENTATION_TOPLEFT &&
+           !TIFFIsTiled(tiff);
+}
 
-RasterImage RPreadTiff(const std::string& path) {
+// Reads the page's CMYK rows through `converter` into `image` (24-bit).
+bool readCmykRows(TIFF* tiff, const imaging::CmykToSrgb& converter, RasterImage& image) {
+    std::uint16_t samples = 4;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    const tmsize_t lineSize = TIFFScanlineSize(tiff);
+    const std::size_t width = std::size_t(image.width);
+    if (lineSize < tmsize_t(width * samples)) return false;
+    std::vector<std::uint8_t> line(static_cast<std::size_t>(lineSize));
+    std::vector<std::uint8_t> inks(width * 4);
+    for (int y = 0; y < image.height; ++y) {
+        if (TIFFReadScanline(tiff, line.data(), std::uint32_t(y), 0) < 0) return false;
+        for (std::size_t x = 0; x < width; ++x) std::memcpy(&inks[x * 4], &line[x * samples], 4);
+        converter.convert(inks.data(), image.pixels + std::size_t(y) * width * 3, width);
+    }
+    return true;
+}
+
+// The first page as 24-bit. With `extra`, also its ICC profile, and an 8-bit CMYK page
+// with a usable CMYK profile is converted through it.
+RasterImage readTiff(const std::string& path, const char* reader, imaging::DecodedImage* extra) {
     {
         // A missing or unreadable file is not worth a diagnostic line. Only regular
         // files are read: opening a FIFO named like a photo would wait forever.
@@ -67,7 +103,7 @@ RasterImage RPreadTiff(const std::string& path) {
     TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(kMaxRasterBytes));
     TiffPtr tiff(TIFFOpenExt(path.c_str(), "r", options.get()));
     if (!tiff) {
-        std::printf("RPreadTiff: %s: %s\n", path.c_str(),
+        std::printf("%s: %s: %s\n", reader, path.c_str(),
                     errors.first[0] ? errors.first : "not a TIFF file");
         return RasterImage{};
     }
@@ -76,23 +112,53 @@ RasterImage RPreadTiff(const std::string& path) {
     TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
     const std::uint64_t count = std::uint64_t{width} * height;
     if (width == 0 || height == 0 || count > kMaxRasterPixels || count * 4 > kMaxRasterBytes) {
-        std::printf(
-            "RPreadTiff: %s: image of %u x %u pixels is empty or exceeds the decoding limit\n",
-            path.c_str(), width, height);
+        std::printf("%s: %s: image of %u x %u pixels is empty or exceeds the decoding limit\n",
+                    reader, path.c_str(), width, height);
         return RasterImage{};
     }
     // The RGBA words are read into a 32-bit raster and packed down to 24 bits in place
     // (each pixel moves to a lower or equal address), so one buffer serves both.
     RasterImage image = RPcreate(width, height, 32);
     if (image.status != 0 || image.pixels == nullptr) {
-        std::printf("RPreadTiff: %s: out of memory for %u x %u pixels\n", path.c_str(), width,
+        std::printf("%s: %s: out of memory for %u x %u pixels\n", reader, path.c_str(), width,
                     height);
         RPfree(image);
         return RasterImage{};
     }
+    if (extra != nullptr) {
+        std::uint32_t size = 0;
+        const std::uint8_t* profile = nullptr;
+        if (TIFFGetField(tiff.get(), TIFFTAG_ICCPROFILE, &size, &profile) && profile != nullptr &&
+            size > 0)
+            extra->iccProfile.assign(profile, profile + size);
+        std::uint16_t photometric = 0;
+        TIFFGetField(tiff.get(), TIFFTAG_PHOTOMETRIC, &photometric);
+        extra->colourDone = photometric == PHOTOMETRIC_SEPARATED;
+        if (extra->colourDone && !extra->iccProfile.empty()) {
+            std::string why;
+            imaging::CmykToSrgb converter(extra->iccProfile, false, &why);
+            if (converter.valid() && !plainCmyk(tiff.get()))
+                why = "only 8-bit interleaved CMYK in strips is converted through its profile";
+            if (converter.valid() && why.empty()) {
+                image.bitsPerPixel = 24;
+                if (readCmykRows(tiff.get(), converter, image)) {
+                    const std::size_t bytes = std::size_t(count) * 3;
+                    if (auto* shrunk =
+                            static_cast<std::uint8_t*>(std::realloc(image.pixels, bytes)))
+                        image.pixels = shrunk;
+                    return image;
+                }
+                std::printf("%s: %s: %s\n", reader, path.c_str(),
+                            errors.first[0] ? errors.first : "cannot be decoded");
+                RPfree(image);
+                return RasterImage{};
+            }
+            std::printf("%s: %s: colour profile ignored: %s\n", reader, path.c_str(), why.c_str());
+        }
+    }
     auto* words = reinterpret_cast<std::uint32_t*>(image.pixels);
     if (!TIFFReadRGBAImageOriented(tiff.get(), width, height, words, ORIENTATION_TOPLEFT, 0)) {
-        std::printf("RPreadTiff: %s: %s\n", path.c_str(),
+        std::printf("%s: %s: %s\n", reader, path.c_str(),
                     errors.first[0] ? errors.first : "cannot be decoded");
         RPfree(image);
         return RasterImage{};
@@ -108,6 +174,19 @@ RasterImage RPreadTiff(const std::string& path) {
         image.pixels = shrunk;
     image.bitsPerPixel = 24;
     return image;
+}
+
+}  // namespace
+
+RasterImage RPreadTiff(const std::string& path) { return readTiff(path, "RPreadTiff", nullptr); }
+
+DecodedImage readTiffImage(const std::string& path, const ReadOptions&) {
+    DecodedImage result;
+    result.picture = readTiff(path, "readTiffImage", &result);
+    result.storedWidth = result.picture.width;
+    result.storedHeight = result.picture.height;
+    if (result.picture.width == 0) result = DecodedImage{};
+    return result;
 }
 
 }  // namespace kavlo::imaging
