@@ -20,6 +20,9 @@
 
 namespace kavlo::imaging {
 
+using util::FilePtr;
+using util::openRegularFile;
+
 namespace {
 
 struct PngErrors {

@@ -13,6 +13,10 @@
 
 namespace kavlo::imaging {
 
+using util::fileExists;
+using util::FilePtr;
+using util::openRegularFile;
+
 namespace detail {
 
 FileRead readFileBytes(const std::string& path, std::vector<std::uint8_t>& out,

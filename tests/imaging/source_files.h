@@ -24,6 +24,8 @@
 
 namespace kavlo::test {
 
+using imaging::RasterImage;
+
 namespace fs = std::filesystem;
 
 /// Stops the making of a file: throws, so a test fails with the reason.
