@@ -8,7 +8,7 @@ set -euo pipefail
 mode="${1:-build}"
 
 build_pkgs=(build-essential cmake ninja-build pkg-config
-  libjpeg62-turbo-dev libtiff-dev libexpat1-dev libfreetype-dev libfontconfig-dev
+  libjpeg62-turbo-dev libtiff-dev libexpat1-dev zlib1g-dev libfreetype-dev libfontconfig-dev
   liblcms2-dev libpng-dev libwebp-dev libheif-dev libde265-0 libdav1d6
   qt6-base-dev libgtest-dev libbenchmark-dev fonts-dejavu-core help2man)
 # llvm brings the unversioned llvm-symbolizer, without which sanitizer and fuzzer reports

@@ -27,7 +27,8 @@ bool MemorySource::read(std::uint8_t* out, std::size_t n) {
     return true;
 }
 
-bool walkJpegSections(ByteSource& src, const std::function<SectionUse(const JpegSection&)>& visit) {
+bool walkJpegSections(ByteSource& src, const std::function<SectionUse(const JpegSection&)>& visit,
+                      std::uint64_t* scanData) {
     if (src.get() != 0xFF || src.get() != 0xD8) return false;
     std::uint64_t pos = 2;
     int kept = 0;
@@ -57,8 +58,11 @@ bool walkJpegSections(ByteSource& src, const std::function<SectionUse(const Jpeg
         const std::uint64_t offset = pos;
         pos += length;
 
-        if (marker == 0xDA) return true;  // start of scan: the image data follows
-        if (marker == 0xD9) {             // end of image
+        if (marker == 0xDA) {  // start of scan: the image data follows
+            if (scanData) *scanData = pos;
+            return true;
+        }
+        if (marker == 0xD9) {  // end of image
             std::fputs("No image in jpeg!\n", stdout);
             return false;
         }

@@ -64,7 +64,9 @@ constexpr int kMaxKeptSections = 200;
 /// start of scan was reached; false when the stream is not a JPEG stream (bad start
 /// bytes, more than six fill bytes before a marker: "too many padding bytes", the end
 /// of image before any scan: "No image in jpeg!", a section cut off or shorter than its
-/// length bytes, more than kMaxKeptSections kept sections).
-bool walkJpegSections(ByteSource& src, const std::function<SectionUse(const JpegSection&)>& visit);
+/// length bytes, more than kMaxKeptSections kept sections). `scanData`, when given,
+/// receives the position of the first byte after the start-of-scan section.
+bool walkJpegSections(ByteSource& src, const std::function<SectionUse(const JpegSection&)>& visit,
+                      std::uint64_t* scanData = nullptr);
 
 }  // namespace kavlo::metadata::detail
