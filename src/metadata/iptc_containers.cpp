@@ -135,7 +135,9 @@ std::optional<std::vector<std::uint8_t>> decodeRawProfile(std::string_view text)
         if (length > text.size()) return std::nullopt;  // more bytes than the text can hold
         ++i;
     }
-    if (i == digits) return std::nullopt;
+    if (i == digits || (i < text.size() && text[i] != ' ' && text[i] != '\n' && text[i] != '\r' &&
+                        text[i] != '\t'))
+        return std::nullopt;
     std::vector<std::uint8_t> out;
     out.reserve(static_cast<std::size_t>(length));
     auto hexValue = [](char c) -> int {

@@ -138,6 +138,17 @@ struct ExifLayout {
     bool position = false;
 };
 
+/// Whether a latitude or longitude value says anything: cameras without a fix write
+/// zeros. Rationals count by their numerators (their denominators are 1 even then).
+bool holdsNonZero(ByteSpan value, std::uint16_t format) {
+    const bool rational = format == 5 || format == 10;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (rational && i % 8 >= 4) continue;
+        if (value[i] != 0) return true;
+    }
+    return false;
+}
+
 ExifLayout exifLayout(const ByteReader& block) {
     ExifLayout out;
     const std::uint64_t size = block.size();
@@ -184,7 +195,9 @@ ExifLayout exifLayout(const ByteReader& block) {
         for (std::uint64_t i = 0; i < dir->count; ++i) {
             const std::optional<IfdEntry> e = ifdEntry(block, *dir, i);
             if (!e) break;
-            if (e->tag == kGpsLatitudeTag || e->tag == kGpsLongitudeTag) out.position = true;
+            if ((e->tag == kGpsLatitudeTag || e->tag == kGpsLongitudeTag) && e->valueInBlock &&
+                holdsNonZero(block.sub(e->valueOffset, e->byteCount), e->format))
+                out.position = true;
             if (!e->inlineValue && e->valueInBlock)
                 out.gps.push_back({e->valueOffset, e->valueOffset + e->byteCount});
         }

@@ -50,9 +50,9 @@ struct LocationFreeJpeg {
 /// is (re-encoding the picture drops all metadata).
 LocationFreeJpeg removeJpegLocation(std::span<const std::uint8_t> jpeg);
 
-/// True when the JPEG file carries a GPS position: a latitude or longitude in an Exif
-/// GPS directory or in the XMP packet, or GPS data removeJpegLocation would refuse to
-/// handle. Reads only the header sections (and those of the images a multi-picture
+/// True when the JPEG file carries a GPS position: a latitude or longitude that is not
+/// zero in an Exif GPS directory, one in the XMP packet, or GPS data removeJpegLocation
+/// would refuse to handle. Reads only the header sections (and those of the images a multi-picture
 /// index lists). False for files that cannot be read or are not JPEG files.
 bool jpegHasLocation(const std::string& path);
 /// jpegHasLocation over the file's bytes in memory.
