@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <type_traits>
 #include <variant>
 
 #include "imaging/watermark.h"
@@ -217,7 +218,8 @@ SettingChoices SettingChoices::fromTemplates(const std::string& templateDir) {
 
 std::vector<std::string> settingKeys() {
     std::vector<std::string> keys;
-    for (const KeySpec& k : keyTable()) keys.emplace_back(k.name);
+    for (const KeySpec& k : keyTable())
+        if (k.kind != Kind::Refused) keys.emplace_back(k.name);
     return keys;
 }
 
@@ -385,50 +387,66 @@ std::optional<ExifCaptionPlace> applySettingOverrides(const std::vector<SettingO
                                                       Platform& platform,
                                                       const std::string& cssFolder) {
     std::optional<ExifCaptionPlace> exifpos;
+    const AlbumSettings before = s;
     unsigned boxes = kNoBox;
     bool stagePadding = false;
+    std::vector<const KeySpec*> given;
     for (const SettingOverride& o : overrides) {
         const KeySpec* spec = findKey(o.key);
         if (!spec) continue;  // checked when the command line was read
-        bool changed = false;
-        const auto number = [&o] { return static_cast<int>(std::strtol(o.value.c_str(), nullptr, 10)); };
-        auto set = [&changed](auto& field, auto value) {
-            changed = changed || !(field == value);
-            field = value;
-        };
+        given.push_back(spec);
+        const int number = static_cast<int>(std::strtol(o.value.c_str(), nullptr, 10));
         switch (spec->kind) {
-        case Kind::ExifPlace: exifpos = static_cast<ExifCaptionPlace>(number()); break;
+        case Kind::ExifPlace: exifpos = static_cast<ExifCaptionPlace>(number); break;
         case Kind::Refused: break;
-        case Kind::Flag: set(s.*std::get<bool S::*>(spec->field), o.value == "yes"); break;
+        case Kind::Flag: {
+            bool& field = s.*std::get<bool S::*>(spec->field);
+            const bool on = o.value == "yes";
+            // SimpleViewer thumbnails are square crops of a fixed size.
+            if (spec->effect == Effect::SimpleViewer && on && !field)
+                s.shsize = s.svsize = s.svthumbsize;
+            field = on;
+            break;
+        }
         case Kind::Size:
         case Kind::Number:
-        case Kind::StagePadding: set(s.*std::get<int S::*>(spec->field), number()); break;
+        case Kind::StagePadding: s.*std::get<int S::*>(spec->field) = number; break;
         case Kind::SizePair:
-            set(s.*std::get<int S::*>(spec->field), number());
-            set(s.*spec->second, number());
+            s.*std::get<int S::*>(spec->field) = number;
+            s.*spec->second = number;
             break;
         case Kind::Text:
         case Kind::Folder:
         case Kind::Skin:
         case Kind::Language:
         case Kind::Font:
-        case Kind::ExifLetters: set(s.*std::get<std::string S::*>(spec->field), o.value); break;
+        case Kind::ExifLetters: s.*std::get<std::string S::*>(spec->field) = o.value; break;
         case Kind::StripPlace:
             if (auto p = stripPositionFromName(o.value))
-                set(s.*std::get<StripPosition S::*>(spec->field), *p);
+                s.*std::get<StripPosition S::*>(spec->field) = *p;
             break;
         case Kind::WatermarkPlace:
-            set(s.*std::get<WatermarkPosition S::*>(spec->field),
-                static_cast<WatermarkPosition>(number()));
+            s.*std::get<WatermarkPosition S::*>(spec->field) =
+                static_cast<WatermarkPosition>(number);
             break;
-        case Kind::Colour: {
-            Colour c = 0;
-            if (hexToColor(o.value, c)) set(s.*std::get<Colour S::*>(spec->field), c);
-            break;
-        }
+        case Kind::Colour: hexToColor(o.value, s.*std::get<Colour S::*>(spec->field)); break;
         }
         boxes |= spec->boxes;
         stagePadding = stagePadding || spec->kind == Kind::StagePadding;
+    }
+
+    // What the window does on a change, for the keys whose value differs in the end
+    // (a switch turned on and off again changes nothing).
+    for (const KeySpec* spec : given) {
+        const bool changed = std::visit(
+            [&](auto member) {
+                if constexpr (std::is_same_v<decltype(member), std::monostate>) {
+                    return false;
+                } else {
+                    return !(before.*member == s.*member);
+                }
+            },
+            spec->field);
         if (!changed) continue;
         switch (spec->effect) {
         case Effect::None: break;
@@ -438,14 +456,9 @@ std::optional<ExifCaptionPlace> applySettingOverrides(const std::vector<SettingO
             s.reuseimages = false;
             break;
         case Effect::Layout:
-            s.reuseimages = false;
-            boxes = kAllBoxes;
-            break;
         case Effect::SimpleViewer:
             s.reuseimages = false;
             boxes = kAllBoxes;
-            // SimpleViewer thumbnails are square crops of a fixed size.
-            if (s.simpleviewer) s.shsize = s.svsize = s.svthumbsize;
             break;
         }
     }

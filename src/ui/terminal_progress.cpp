@@ -55,9 +55,11 @@ std::string TerminalProgress::terminalLine(int done, int total, double elapsed, 
                                            bool finished) {
     const std::string text = counts(done, total, elapsed, finished, "/");
     // The line must stay shorter than the terminal: a line that wraps cannot be
-    // redrawn in place.
-    const int room = columns - 1 - static_cast<int>(text.size()) - 3;
-    const int width = std::min(30, room);
+    // redrawn in place. The bar keeps its width while the text beside it changes,
+    // unless an unusually long text needs the room.
+    constexpr int kTextRoom = 48;
+    const int width = std::min({30, columns - 4 - kTextRoom,
+                                columns - 4 - static_cast<int>(text.size())});
     if (width < 5) return text.substr(0, static_cast<size_t>(std::max(columns - 1, 0)));
     const int filled = total > 0 ? static_cast<int>(static_cast<long long>(width) * done / total)
                                  : width;
