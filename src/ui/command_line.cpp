@@ -87,10 +87,9 @@ ProgramOptions parseProgramOptions(const std::vector<std::string>& args,
             }
         }
         const std::string l = lower(name);
-        const bool takesValue =
-            isOneOf(l, {"--jobs", "--set", "--skin", "--language", "--thumbnail-size", "--main-size",
-                        "--large-size", "--quality", "--watermark", "--title", "--footer",
-                        "--settings"});
+        const bool takesValue = isOneOf(
+            l, {"--jobs", "--set", "--skin", "--language", "--thumbnail-size", "--main-size",
+                "--large-size", "--quality", "--watermark", "--title", "--footer", "--settings"});
         std::string value;
         if (takesValue) {
             if (attached) {

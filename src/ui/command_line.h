@@ -14,15 +14,15 @@
 namespace kavlo::ui {
 
 struct ProgramOptions {
-    core::CommandLine album;    ///< folder and the "Automation" switch
-    bool help = false;          ///< --help
-    bool version = false;       ///< --version
-    bool noGui = false;         ///< --no-gui
-    bool quiet = false;         ///< --quiet: errors only
-    bool printSettings = false; ///< --print-settings
-    UnattendedAnswers answers;  ///< --overwrite, --exclude-missing, --add-new
-    int jobs = 0;               ///< --jobs N: worker threads; 0 = one per core
-    std::string settingsFile;   ///< --settings FILE (absolute); "" for the user's file
+    core::CommandLine album;     ///< folder and the "Automation" switch
+    bool help = false;           ///< --help
+    bool version = false;        ///< --version
+    bool noGui = false;          ///< --no-gui
+    bool quiet = false;          ///< --quiet: errors only
+    bool printSettings = false;  ///< --print-settings
+    UnattendedAnswers answers;   ///< --overwrite, --exclude-missing, --add-new
+    int jobs = 0;                ///< --jobs N: worker threads; 0 = one per core
+    std::string settingsFile;    ///< --settings FILE (absolute); "" for the user's file
     /// --set and the named settings options, in command-line order (later ones win).
     std::vector<SettingOverride> settings;
     std::optional<std::string> title;   ///< --title

@@ -78,7 +78,8 @@ DisplayCheck checkDisplay(const EnvironmentLookup& getenv) {
 
     std::string named;
     if (!x.empty()) named = "DISPLAY '" + x + "'";
-    if (!wayland.empty()) named += (named.empty() ? "" : " and ") + ("WAYLAND_DISPLAY '" + wayland + "'");
+    if (!wayland.empty())
+        named += (named.empty() ? "" : " and ") + ("WAYLAND_DISPLAY '" + wayland + "'");
     return {false, "the display cannot be opened (" + named + "); running in the terminal"};
 }
 

@@ -163,7 +163,8 @@ std::string lower(std::string s) {
 }
 
 bool allDigits(const std::string& s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Watermark placements by name, index = itposition.
@@ -250,8 +251,8 @@ std::optional<SettingOverride> checkSetting(const std::string& keyText, const st
         return bad("a size in pixels (digits only) is needed");
     case Kind::Number:
     case Kind::ExifPlace: {
-        const std::string needed = format("a whole number from %i to %i is needed", spec->min,
-                                          spec->max);
+        const std::string needed =
+            format("a whole number from %i to %i is needed", spec->min, spec->max);
         if (!allDigits(v) || v.size() > 9) return bad(needed);
         const int n = std::stoi(v);
         if (n < spec->min || n > spec->max) return bad(needed);
@@ -288,8 +289,9 @@ std::optional<SettingOverride> checkSetting(const std::string& keyText, const st
         l = util::replaceAll(l, "_", "-");
         for (int i = 0; i < 7; ++i)
             if (l == kWatermarkPlaces[i]) return good(std::to_string(i));
-        return bad("0 to 6, or " + joined({std::begin(kWatermarkPlaces),
-                                           std::end(kWatermarkPlaces)}, ", ") + " is needed");
+        return bad("0 to 6, or " +
+                   joined({std::begin(kWatermarkPlaces), std::end(kWatermarkPlaces)}, ", ") +
+                   " is needed");
     }
     case Kind::Colour: {
         const std::string hex = !v.empty() && v[0] == '#' ? v.substr(1) : v;

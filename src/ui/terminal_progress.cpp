@@ -58,18 +58,18 @@ std::string TerminalProgress::terminalLine(int done, int total, double elapsed, 
     // redrawn in place. The bar keeps its width while the text beside it changes,
     // unless an unusually long text needs the room.
     constexpr int kTextRoom = 48;
-    const int width = std::min({30, columns - 4 - kTextRoom,
-                                columns - 4 - static_cast<int>(text.size())});
+    const int width =
+        std::min({30, columns - 4 - kTextRoom, columns - 4 - static_cast<int>(text.size())});
     if (width < 5) return text.substr(0, static_cast<size_t>(std::max(columns - 1, 0)));
-    const int filled = total > 0 ? static_cast<int>(static_cast<long long>(width) * done / total)
-                                 : width;
+    const int filled =
+        total > 0 ? static_cast<int>(static_cast<long long>(width) * done / total) : width;
     return "[" + std::string(static_cast<size_t>(filled), '#') +
            std::string(static_cast<size_t>(width - filled), '-') + "] " + text;
 }
 
 std::string TerminalProgress::logLine(int done, int total, double elapsed, bool finished) {
-    const int percent = total > 0 ? static_cast<int>(static_cast<long long>(done) * 100 / total)
-                                  : 100;
+    const int percent =
+        total > 0 ? static_cast<int>(static_cast<long long>(done) * 100 / total) : 100;
     return format("Progress: %i%% (", percent) + counts(done, total, elapsed, finished, " of ") +
            ")";
 }
@@ -96,8 +96,8 @@ void TerminalProgress::update(int done, int total, double elapsed) {
         m_lastDraw = elapsed;
         break;
     case Style::Log: {
-        const int tenth = total > 0 ? static_cast<int>(static_cast<long long>(done) * 10 / total)
-                                    : 10;
+        const int tenth =
+            total > 0 ? static_cast<int>(static_cast<long long>(done) * 10 / total) : 10;
         if (tenth >= 10) return;  // the last line comes from finish()
         if (tenth <= m_lastTenth && elapsed - m_lastLine < kLogSeconds) return;
         std::fprintf(m_out, "%s\n", logLine(done, total, elapsed, false).c_str());

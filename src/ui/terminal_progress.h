@@ -41,10 +41,10 @@ private:
     std::FILE* m_out;
     Style m_style;
     int m_columns;
-    bool m_lineShown = false;   ///< Terminal: a line is on the screen, not ended
-    double m_lastDraw = -1;     ///< Terminal: elapsed at the last redraw
-    double m_lastLine = 0;      ///< Log: elapsed at the last line
-    int m_lastTenth = 0;        ///< Log: tenths done at the last line
+    bool m_lineShown = false;  ///< Terminal: a line is on the screen, not ended
+    double m_lastDraw = -1;    ///< Terminal: elapsed at the last redraw
+    double m_lastLine = 0;     ///< Log: elapsed at the last line
+    int m_lastTenth = 0;       ///< Log: tenths done at the last line
     bool m_finished = false;
 };
 

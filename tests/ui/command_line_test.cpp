@@ -37,11 +37,11 @@ std::vector<std::string> pairs(const ProgramOptions& o) {
 using Pairs = std::vector<std::string>;
 
 TEST(CommandLine, setSplitsAtTheFirstEqualSignAndKeepsEveryValueInOrder) {
-    ProgramOptions o = parse({"/photos", "--set", "ittext=a=b", "--set=linkurl=x?y=1",
-                              "--set", "mquality=50", "--SET", "MQUALITY=70", "--set", "linktext="});
+    ProgramOptions o = parse({"/photos", "--set", "ittext=a=b", "--set=linkurl=x?y=1", "--set",
+                              "mquality=50", "--SET", "MQUALITY=70", "--set", "linktext="});
     EXPECT_TRUE(o.error.empty()) << o.error;
-    EXPECT_EQ(pairs(o), (Pairs{"ittext=a=b", "linkurl=x?y=1", "mquality=50", "mquality=70",
-                               "linktext="}));
+    EXPECT_EQ(pairs(o),
+              (Pairs{"ittext=a=b", "linkurl=x?y=1", "mquality=50", "mquality=70", "linktext="}));
     EXPECT_EQ(o.album.folder, "/photos");
 
     // Values given to options are not taken for the folder, even when they look like one.
@@ -52,27 +52,32 @@ TEST(CommandLine, setSplitsAtTheFirstEqualSignAndKeepsEveryValueInOrder) {
 }
 
 TEST(CommandLine, namedOptionsStandForTheirKeys) {
-    const ProgramOptions o = parse({"--skin", "DARK", "--language=German", "--thumbnail-size", "100",
-                                    "--main-size", "800x600", "--large-size", "1600", "--quality",
-                                    "70", "--watermark", "(c) Ann"});
+    const ProgramOptions o =
+        parse({"--skin", "DARK", "--language=German", "--thumbnail-size", "100", "--main-size",
+               "800x600", "--large-size", "1600", "--quality", "70", "--watermark", "(c) Ann"});
     EXPECT_TRUE(o.error.empty()) << o.error;
-    EXPECT_EQ(pairs(o), (Pairs{"appearance=dark", "language=de", "ssize=100", "mhsize=800",
-                               "mvsize=600", "large=yes", "lsize=1600", "squality=70",
-                               "mquality=70", "lquality=70", "imagetext=yes", "itfrommicap=no",
-                               "ittext=(c) Ann"}));
+    EXPECT_EQ(pairs(o),
+              (Pairs{"appearance=dark", "language=de", "ssize=100", "mhsize=800", "mvsize=600",
+                     "large=yes", "lsize=1600", "squality=70", "mquality=70", "lquality=70",
+                     "imagetext=yes", "itfrommicap=no", "ittext=(c) Ann"}));
     EXPECT_EQ(pairs(parse({"--main-size", "700"})), (Pairs{"msize=700"}));
 }
 
 TEST(CommandLine, valuesAreBroughtToTheSettingsFilesForm) {
-    const ProgramOptions o =
-        parse({"--set", "small=TRUE", "--set", "large=off", "--set", "itcolor=#FF8800",
-               "--set", "smallpos=Top", "--set", "itposition=bottom-center", "--set",
-               "itposition=3", "--set", "language=uk", "--set", "exifformat=", "--set",
-               "shsize=0099", "--set", "sdir=thumbs"});
+    const ProgramOptions o = parse({"--set", "small=TRUE",
+                                    "--set", "large=off",
+                                    "--set", "itcolor=#FF8800",
+                                    "--set", "smallpos=Top",
+                                    "--set", "itposition=bottom-center",
+                                    "--set", "itposition=3",
+                                    "--set", "language=uk",
+                                    "--set", "exifformat=",
+                                    "--set", "shsize=0099",
+                                    "--set", "sdir=thumbs"});
     EXPECT_TRUE(o.error.empty()) << o.error;
-    EXPECT_EQ(pairs(o), (Pairs{"small=yes", "large=no", "itcolor=ff8800", "smallpos=top",
-                               "itposition=4", "itposition=3", "language=uk", "exifformat=",
-                               "shsize=99", "sdir=thumbs"}));
+    EXPECT_EQ(pairs(o),
+              (Pairs{"small=yes", "large=no", "itcolor=ff8800", "smallpos=top", "itposition=4",
+                     "itposition=3", "language=uk", "exifformat=", "shsize=99", "sdir=thumbs"}));
 }
 
 TEST(CommandLine, refusesUnknownKeysBadValuesAndMissingValues) {
@@ -166,9 +171,8 @@ struct Applied {
 
 TEST(SettingOverrides, sizesOutOfRangeAreCorrectedWithTheOptionsWindowsMessage) {
     Applied a;
-    a.platform.expectMessage("Information",
-                             "Main images must have a size between 81 and 2048.\n\n"
-                             "The closest value has been inserted.");
+    a.platform.expectMessage("Information", "Main images must have a size between 81 and 2048.\n\n"
+                                            "The closest value has been inserted.");
     a.apply({"--set", "mhsize=3000", "--set", "mvsize=3000"});
     EXPECT_EQ(a.s().mhsize, 2048);
     EXPECT_EQ(a.s().mvsize, 3000);  // heights go up to 4096

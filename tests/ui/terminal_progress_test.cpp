@@ -74,12 +74,11 @@ TEST(TerminalProgress, aTerminalLineIsRedrawnInPlaceAndFitsTheWidth) {
     p.update(3, 4, 1.52);  // drawn again after the message
     p.finish(4, 4, 2.0);
     const std::string text = out.text();
-    EXPECT_EQ(text,
-              "\r[##------] 1/4 photos, 2.0 photos/s, 1.5 s left\033[K"
-              "\r[######--] 3/4 photos, 2.0 photos/s, 0.5 s left\033[K"
-              "\r\033[KWarning: something\n"
-              "\r[######--] 3/4 photos, 2.0 photos/s, 0.5 s left\033[K"
-              "\r[########] 4/4 photos, 2.0 photos/s, done in 2.0 s\033[K\n");
+    EXPECT_EQ(text, "\r[##------] 1/4 photos, 2.0 photos/s, 1.5 s left\033[K"
+                    "\r[######--] 3/4 photos, 2.0 photos/s, 0.5 s left\033[K"
+                    "\r\033[KWarning: something\n"
+                    "\r[######--] 3/4 photos, 2.0 photos/s, 0.5 s left\033[K"
+                    "\r[########] 4/4 photos, 2.0 photos/s, done in 2.0 s\033[K\n");
 
     // Every line stays shorter than the terminal, the bar going first.
     for (int columns : {200, 80, 50, 30, 10}) {

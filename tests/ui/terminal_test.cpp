@@ -183,10 +183,11 @@ TEST(Terminal, aRefusedCommandLineStopsWithStatusTwoBeforeAnythingIsWritten) {
         std::vector<std::string> args;
         std::string named;  // what the message must name
     };
-    for (const Case& c : std::vector<Case>{{{"--skin", "dark", "--set", "mquality=0"}, "mquality"},
-                                           {{"--set", "frobnicate=1"}, "frobnicate"},
-                                           {{"--main-size", "big"}, "'big'"},
-                                           {{"--settings", root + "/missing.xml"}, "missing.xml"}}) {
+    for (const Case& c :
+         std::vector<Case>{{{"--skin", "dark", "--set", "mquality=0"}, "mquality"},
+                           {{"--set", "frobnicate=1"}, "frobnicate"},
+                           {{"--main-size", "big"}, "'big'"},
+                           {{"--settings", root + "/missing.xml"}, "missing.xml"}}) {
         std::vector<std::string> args = {photos, "-Automation"};
         args.insert(args.end(), c.args.begin(), c.args.end());
         const ProgramRun r = kavlo(root, args);
@@ -202,8 +203,8 @@ TEST(Terminal, commandLineSettingsAreUsedAndSavedAsTheDesktopDoes) {
     const std::string photos = photoFolder(root, 2);
     const std::string album = photos + "/album";
     const std::string settings = root + "/xdg/kavlo/kavlo_settings.xml";
-    ProgramRun r = kavlo(root, {photos, "-Automation", "--skin", "dark", "--main-size",
-                                "300x200", "--title", "Holiday", "--set", "exifpos=2"});
+    ProgramRun r = kavlo(root, {photos, "-Automation", "--skin", "dark", "--main-size", "300x200",
+                                "--title", "Holiday", "--set", "exifpos=2"});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string info = readAll(album + "/ext/xml/albuminfo.xml");
     EXPECT_EQ(valueOf(info, "appearance"), "dark");
@@ -287,8 +288,9 @@ TEST(Terminal, progressIsOneLineOnATerminalAndPlainLinesInAPipe) {
 
     fs::remove_all(photos + "/album");
     const std::string log = root + "/log";
-    std::system((kavloCommand(root, {photos, "-Automation"}) + " 2>&1 >/dev/null | cat >" +
-                 quote(log)).c_str());
+    std::system(
+        (kavloCommand(root, {photos, "-Automation"}) + " 2>&1 >/dev/null | cat >" + quote(log))
+            .c_str());
     const std::string text = readAll(log);
     EXPECT_NE(text.find("Progress: 100% (3 of 3 photos"), std::string::npos) << text;
     EXPECT_EQ(text.find('\r'), std::string::npos) << text;
