@@ -6,6 +6,8 @@
 // The Exif block is walked through ByteReader, whose reads return nothing on overrun;
 // all sums of offsets and lengths are done in 64 bits.
 #include "metadata/exif.h"
+
+#include "util/diagnostics.h"
 #include "util/files.h"
 
 #include <algorithm>
@@ -23,8 +25,14 @@
 
 namespace kavlo::metadata {
 
+using util::Diagnostic;
+using util::ErrorCode;
 using util::FilePtr;
+using util::openFailureOf;
 using util::openRegularFile;
+using util::report;
+using util::Severity;
+using util::textDiagnostic;
 
 namespace {
 
@@ -481,33 +489,34 @@ bool isStartOfFrame(int marker) {
            (marker >= 0xC9 && marker <= 0xCB) || (marker >= 0xCD && marker <= 0xCF);
 }
 
-/// Reads the sections of a JPEG stream up to the start of scan. False when the stream is
-/// not a (complete enough) JPEG file.
-bool readSections(ByteSource& src, ReadState& state) {
-    if (src.get() != 0xFF || src.get() != 0xD8) return false;
+/// Reads the sections of a JPEG stream up to the start of scan. ErrorCode::none, or why
+/// the stream is not a (complete enough) JPEG file.
+ErrorCode readSections(ByteSource& src, ReadState& state) {
+    if (src.get() != 0xFF || src.get() != 0xD8) return ErrorCode::corrupt;
     int kept = 0;
     std::vector<std::uint8_t> section;
     for (;;) {
-        if (kept >= kMaxSections) return false;
+        if (kept >= kMaxSections) return ErrorCode::tooLarge;
         int marker = 0;
         for (int a = 0;; ++a) {
             marker = src.get();
-            if (marker < 0) return false;  // cut off before the next marker
+            if (marker < 0) return ErrorCode::truncated;  // cut off before the next marker
             if (marker != 0xFF) break;
             if (a >= 6) {
-                std::fputs("too many padding bytes\n", stdout);
-                return false;
+                report(textDiagnostic(Severity::error, ErrorCode::corrupt, "readExif",
+                                      "too many padding bytes", "too many padding bytes\n"));
+                return ErrorCode::corrupt;
             }
         }
         const int hi = src.get();
         const int lo = src.get();
-        if (hi < 0 || lo < 0) return false;
+        if (hi < 0 || lo < 0) return ErrorCode::truncated;
         const std::size_t length = static_cast<std::size_t>((hi << 8) | lo);
-        if (length < 2) return false;
+        if (length < 2) return ErrorCode::corrupt;
         section.resize(length);
         section[0] = static_cast<std::uint8_t>(hi);
         section[1] = static_cast<std::uint8_t>(lo);
-        if (!src.read(section.data() + 2, length - 2)) return false;
+        if (!src.read(section.data() + 2, length - 2)) return ErrorCode::truncated;
         ByteSpan bytes(section);
         ++kept;
 
@@ -522,10 +531,11 @@ bool readSections(ByteSource& src, ReadState& state) {
         }
         switch (marker) {
         case 0xDA:  // start of scan: the image data follows
-            return true;
+            return ErrorCode::none;
         case 0xD9:  // end of image
-            std::fputs("No image in jpeg!\n", stdout);
-            return false;
+            report(textDiagnostic(Severity::error, ErrorCode::corrupt, "readExif",
+                                  "end of image before the image data", "No image in jpeg!\n"));
+            return ErrorCode::corrupt;
         case 0xE0: --kept; break;
         case 0xE1:
             if (length >= 6 && std::memcmp(bytes.data() + 2, "Exif", 4) == 0)
@@ -545,14 +555,17 @@ bool readSections(ByteSource& src, ReadState& state) {
     }
 }
 
-/// The record of one stream; the zero record (and the "Not JPEG" line) when it is not a
-/// JPEG file. `ok` tells the two apart.
-ExifInfo readFrom(ByteSource& src, const std::string& name, bool withThumbnail, bool& ok) {
+/// The record of one stream; the zero record (and the "Not JPEG" diagnostic) when it is
+/// not a JPEG file, with `error` saying why.
+ExifInfo readFrom(ByteSource& src, const std::string& name, bool withThumbnail, ErrorCode& error) {
     ReadState state;
     state.withThumbnail = withThumbnail;
-    ok = readSections(src, state);
-    if (!ok) {
-        std::printf("Not JPEG: %s\n", name.c_str());
+    error = readSections(src, state);
+    if (error != ErrorCode::none) {
+        Diagnostic d = textDiagnostic(Severity::error, error, "readExif", "not a JPEG file",
+                                      "Not JPEG: " + name + "\n");
+        d.file = name;
+        report(d);
         return ExifInfo{};
     }
     if (!withThumbnail) {
@@ -601,21 +614,28 @@ double convertValue(int format, const std::uint8_t* bytes, bool motorola) {
     }
 }
 
-ExifInfo readExif(const std::string& path, bool withThumbnail) {
+ExifInfo readExif(const std::string& path, bool withThumbnail, ErrorCode* error) {
     FilePtr file = openRegularFile(path);
-    if (!file) return ExifInfo{};
+    if (!file) {
+        if (error != nullptr) *error = openFailureOf(path);
+        return ExifInfo{};
+    }
     FileSource src(file.get());
-    bool ok = false;
-    ExifInfo info = readFrom(src, path, withThumbnail, ok);
-    if (ok) info.fileName = path.substr(0, kMaxFileName);
+    ErrorCode code = ErrorCode::none;
+    ExifInfo info = readFrom(src, path, withThumbnail, code);
+    if (code == ErrorCode::none) info.fileName = path.substr(0, kMaxFileName);
+    if (error != nullptr) *error = code;
     return info;
 }
 
-ExifInfo readExifMemory(const std::uint8_t* data, std::size_t size, bool withThumbnail) {
+ExifInfo readExifMemory(const std::uint8_t* data, std::size_t size, bool withThumbnail,
+                        ErrorCode* error) {
     if (!data) size = 0;
     MemorySource src(data, size);
-    bool ok = false;
-    return readFrom(src, "", withThumbnail, ok);
+    ErrorCode code = ErrorCode::none;
+    ExifInfo info = readFrom(src, "", withThumbnail, code);
+    if (error != nullptr) *error = code;
+    return info;
 }
 
 void freeExif(ExifInfo& info) { info = ExifInfo{}; }
