@@ -12,7 +12,7 @@
 namespace kavlo::fuzz {
 
 inline void checkDecoded(kavlo::imaging::DecodedImage& d) {
-    const kavlo::RasterImage& img = d.picture.record();
+    const kavlo::imaging::RasterImage& img = d.picture.record();
     if (img.width > 0) {
         if (img.height <= 0 || img.pixels == nullptr || img.bitsPerPixel != 24) __builtin_trap();
         volatile std::uint8_t last =
