@@ -18,16 +18,15 @@ class AboutWindow : public QDialog {
 public:
     AboutWindow(core::Platform& platform, QWidget* parent = nullptr);
 
-    QLabel* version = nullptr;
-    CLinkLabel* homepage = nullptr;
-    CLinkLabel* support = nullptr;
-    CLinkLabel* simpleViewer = nullptr;
-    QPushButton* help = nullptr;
-    QPushButton* ok = nullptr;
-
 private:
     ui::AboutDialog m_logic;
     core::Platform& m_platform;
+    QLabel* m_version = nullptr;
+    CLinkLabel* m_homepage = nullptr;
+    CLinkLabel* m_support = nullptr;
+    CLinkLabel* m_simpleViewer = nullptr;
+    QPushButton* m_help = nullptr;
+    QPushButton* m_ok = nullptr;
 };
 
 }  // namespace kavlo::qt

@@ -132,6 +132,20 @@ void ThumbnailListModel::thumbnailChanged(int row) {
     emit dataChanged(i, i, {Qt::DecorationRole});
 }
 
+void ThumbnailListModel::beginMove(int from, int to) {
+    // Qt counts the destination before the move: below the source it is one further.
+    m_moving = beginMoveRows(QModelIndex(), from, from, QModelIndex(), to > from ? to + 1 : to);
+}
+
+void ThumbnailListModel::endMove() {
+    if (m_moving) endMoveRows();
+    m_moving = false;
+}
+
+void ThumbnailListModel::beginRemove(int row) { beginRemoveRows(QModelIndex(), row, row); }
+
+void ThumbnailListModel::endRemove() { endRemoveRows(); }
+
 // ---------------------------------------------------------------- list view
 
 ThumbnailListView::ThumbnailListView(QWidget* parent) : QListView(parent) {
@@ -217,7 +231,7 @@ void ThumbnailListView::dropEvent(QDropEvent* event) {
 void ThumbnailListView::dropAt(int sourceRow, const QPoint& pos) {
     const int below = indexAt(pos + QPoint(0, itemHeight() / 2)).row();
     const int under = indexAt(pos).row();
-    if (dropped) dropped(sourceRow, below, under);
+    emit dropped(sourceRow, below, under);
 }
 
 // ---------------------------------------------------------------- preview
@@ -235,13 +249,13 @@ PreviewArea::PreviewArea(QWidget* parent) : QLabel(parent) {
 }
 
 void PreviewArea::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (doubleClicked) doubleClicked();
+    emit doubleClicked();
     QLabel::mouseDoubleClickEvent(event);
 }
 
 void PreviewArea::resizeEvent(QResizeEvent* event) {
     QLabel::resizeEvent(event);
-    if (resized) resized();
+    emit resized();
 }
 
 // ---------------------------------------------------------------- window
@@ -252,98 +266,111 @@ AlbumEditorWindow::AlbumEditorWindow(AlbumModel& model, Platform& platform, QWid
     setWindowTitle(qs(m_editor->title()));
 
     auto* root = new QHBoxLayout(this);
-    list = new ThumbnailListView(this);
-    listModel = new ThumbnailListModel(*m_editor, this);
-    list->setModel(listModel);
-    root->addWidget(list);
+    m_list = named(new ThumbnailListView(this), "thumbnailList");
+    m_listModel = new ThumbnailListModel(*m_editor, this);
+    m_list->setModel(m_listModel);
+    root->addWidget(m_list);
 
     auto* right = new QVBoxLayout;
     right->addWidget(plainLabel(AlbumEditorDialog::navigationHint(), this));
     right->addWidget(plainLabel(AlbumEditorDialog::reorderHint(), this));
-    preview = new PreviewArea(this);
-    right->addWidget(preview, 1);
+    m_preview = named(new PreviewArea(this), "preview");
+    right->addWidget(m_preview, 1);
+    right->addLayout(buildCaptionRows());
+    right->addLayout(buildButtonRows());
+    root->addLayout(right, 1);
+    connectWidgets();
+    resize(820, 680);
+}
 
+QLayout* AlbumEditorWindow::buildCaptionRows() {
     auto* captions = new QGridLayout;
-    majorCaption = new QLineEdit(this);
-    minorCaption = new QLineEdit(this);
+    m_majorCaption = named(new QLineEdit(this), "majorCaption");
+    m_minorCaption = named(new QLineEdit(this), "minorCaption");
     // Long captions are shown whole, so that an edit never commits a cut text.
-    majorCaption->setMaxLength(std::numeric_limits<int>::max());
-    minorCaption->setMaxLength(std::numeric_limits<int>::max());
+    m_majorCaption->setMaxLength(std::numeric_limits<int>::max());
+    m_minorCaption->setMaxLength(std::numeric_limits<int>::max());
     auto* majorLabel = new QLabel(tr("&Major Caption"), this);
-    majorLabel->setBuddy(majorCaption);
+    majorLabel->setBuddy(m_majorCaption);
     auto* minorLabel = new QLabel(tr("M&inor Caption"), this);
-    minorLabel->setBuddy(minorCaption);
+    minorLabel->setBuddy(m_minorCaption);
     captions->addWidget(majorLabel, 0, 0);
-    captions->addWidget(majorCaption, 0, 1);
+    captions->addWidget(m_majorCaption, 0, 1);
     captions->addWidget(plainLabel(AlbumEditorDialog::majorCaptionNote(), this), 1, 1);
     captions->addWidget(minorLabel, 2, 0);
-    captions->addWidget(minorCaption, 2, 1);
+    captions->addWidget(m_minorCaption, 2, 1);
     captions->addWidget(plainLabel(AlbumEditorDialog::minorCaptionNote(), this), 3, 1);
-    right->addLayout(captions);
+    return captions;
+}
 
+QLayout* AlbumEditorWindow::buildButtonRows() {
+    auto* rows = new QVBoxLayout;
     auto* tools = new QHBoxLayout;
-    extractCaptions = new QPushButton(tr("&Extract Captions"), this);
-    introduction = new QPushButton(tr("Intro&duction and Album Link"), this);
-    tools->addWidget(extractCaptions);
-    tools->addWidget(introduction);
+    m_extractCaptions = named(new QPushButton(tr("&Extract Captions"), this), "extractCaptions");
+    m_introduction =
+        named(new QPushButton(tr("Intro&duction and Album Link"), this), "introduction");
+    tools->addWidget(m_extractCaptions);
+    tools->addWidget(m_introduction);
     tools->addStretch(1);
-    right->addLayout(tools);
+    rows->addLayout(tools);
     auto* rebuildLine = new QHBoxLayout;
-    rebuild = new QPushButton(tr("&Rebuild Album Images"), this);
-    rebuildNote = new QLabel(qs(AlbumEditorDialog::rebuildNote()), this);
-    rebuildNote->setTextFormat(Qt::PlainText);
-    rebuildLine->addWidget(rebuild);
-    rebuildLine->addWidget(rebuildNote, 1);
-    right->addLayout(rebuildLine);
-    right->addSpacing(6);
+    m_rebuild = named(new QPushButton(tr("&Rebuild Album Images"), this), "rebuild");
+    m_rebuildNote = named(new QLabel(qs(AlbumEditorDialog::rebuildNote()), this), "rebuildNote");
+    m_rebuildNote->setTextFormat(Qt::PlainText);
+    rebuildLine->addWidget(m_rebuild);
+    rebuildLine->addWidget(m_rebuildNote, 1);
+    rows->addLayout(rebuildLine);
+    rows->addSpacing(6);
 
     auto* navigation = new QHBoxLayout;
-    previous = new QPushButton(tr("< &Previous"), this);
-    next = new QPushButton(tr("&Next >"), this);
-    closeButton = new QPushButton(tr("&Close"), this);
+    m_previous = named(new QPushButton(tr("< &Previous"), this), "previous");
+    m_next = named(new QPushButton(tr("&Next >"), this), "next");
+    m_closeButton = named(new QPushButton(tr("&Close"), this), "close");
     navigation->addStretch(1);
-    navigation->addWidget(previous);
-    navigation->addWidget(next);
+    navigation->addWidget(m_previous);
+    navigation->addWidget(m_next);
     navigation->addSpacing(16);
-    navigation->addWidget(closeButton);
-    right->addLayout(navigation);
-    root->addLayout(right, 1);
+    navigation->addWidget(m_closeButton);
+    rows->addLayout(navigation);
+    return rows;
+}
 
-    connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this,
+void AlbumEditorWindow::connectWidgets() {
+    AlbumEditorDialog* editor = m_editor.get();
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (!m_syncing && current.isValid()) m_editor->select(current.row());
             });
-    list->dropped = [this](int source, int below, int under) {
-        m_editor->drop(source, below, under);
-    };
-    connect(list, &QWidget::customContextMenuRequested, this, &AlbumEditorWindow::showContextMenu);
-    connect(majorCaption, &QLineEdit::textEdited, this,
-            [this](const QString& text) { m_editor->setMajorText(u8(text)); });
-    connect(minorCaption, &QLineEdit::textEdited, this,
-            [this](const QString& text) { m_editor->setMinorText(u8(text)); });
-    connect(extractCaptions, &QPushButton::clicked, this, [this] { m_editor->extractCaptions(); });
-    connect(introduction, &QPushButton::clicked, this, [this] { m_editor->editIntroduction(); });
-    connect(rebuild, &QPushButton::clicked, this, [this] { m_editor->rebuildAlbumImages(); });
-    connect(previous, &QPushButton::clicked, this, [this] { m_editor->previous(); });
-    connect(next, &QPushButton::clicked, this, [this] { m_editor->next(); });
-    connect(closeButton, &QPushButton::clicked, this, [this] { m_editor->close(); });
-    preview->doubleClicked = [this] { m_editor->openImage(); };
+    connect(m_list, &ThumbnailListView::dropped, this,
+            [editor](int source, int below, int under) { editor->drop(source, below, under); });
+    connect(m_list, &QWidget::customContextMenuRequested, this,
+            &AlbumEditorWindow::showContextMenu);
+    connect(m_majorCaption, &QLineEdit::textEdited, this,
+            [editor](const QString& text) { editor->setMajorText(u8(text)); });
+    connect(m_minorCaption, &QLineEdit::textEdited, this,
+            [editor](const QString& text) { editor->setMinorText(u8(text)); });
+    connect(m_extractCaptions, &QPushButton::clicked, this,
+            [editor] { editor->extractCaptions(); });
+    connect(m_introduction, &QPushButton::clicked, this, [editor] { editor->editIntroduction(); });
+    connect(m_rebuild, &QPushButton::clicked, this, [editor] { editor->rebuildAlbumImages(); });
+    connect(m_previous, &QPushButton::clicked, this, [editor] { editor->previous(); });
+    connect(m_next, &QPushButton::clicked, this, [editor] { editor->next(); });
+    connect(m_closeButton, &QPushButton::clicked, this, [editor] { editor->close(); });
+    connect(m_preview, &PreviewArea::doubleClicked, this, [editor] { editor->openImage(); });
 
     // The preview is decoded again once a resize has settled, not on every step.
     auto* resizeTimer = new QTimer(this);
     resizeTimer->setSingleShot(true);
     resizeTimer->setInterval(120);
     connect(resizeTimer, &QTimer::timeout, this, [this] { updatePreview(false); });
-    preview->resized = [resizeTimer] { resizeTimer->start(); };
+    connect(m_preview, &PreviewArea::resized, resizeTimer, qOverload<>(&QTimer::start));
 
     // The editor's keys work wherever the focus is inside the window.
     installEventFilter(this);
-    for (QWidget* w : std::initializer_list<QWidget*>{list, majorCaption, minorCaption,
-                                                      extractCaptions, introduction, rebuild,
-                                                      previous, next, closeButton, preview})
+    for (QWidget* w : std::initializer_list<QWidget*>{m_list, m_majorCaption, m_minorCaption,
+                                                      m_extractCaptions, m_introduction, m_rebuild,
+                                                      m_previous, m_next, m_closeButton, m_preview})
         w->installEventFilter(this);
-
-    resize(820, 680);
 }
 
 AlbumEditorWindow::~AlbumEditorWindow() {
@@ -368,24 +395,28 @@ void AlbumEditorWindow::hideWindow() { hide(); }
 
 void AlbumEditorWindow::listReset() {
     m_previewPath.clear();  // a new fill may show the image with another rotation
-    listModel->reset();
+    m_listModel->reset();
 }
 
-void AlbumEditorWindow::itemMoved(int, int) { listModel->reset(); }
+void AlbumEditorWindow::itemAboutToMove(int from, int to) { m_listModel->beginMove(from, to); }
 
-void AlbumEditorWindow::itemRemoved(int) { listModel->reset(); }
+void AlbumEditorWindow::itemMoved(int, int) { m_listModel->endMove(); }
 
-void AlbumEditorWindow::thumbnailChanged(int row) { listModel->thumbnailChanged(row); }
+void AlbumEditorWindow::itemAboutToBeRemoved(int row) { m_listModel->beginRemove(row); }
+
+void AlbumEditorWindow::itemRemoved(int) { m_listModel->endRemove(); }
+
+void AlbumEditorWindow::thumbnailChanged(int row) { m_listModel->thumbnailChanged(row); }
 
 void AlbumEditorWindow::selectionChanged() {
     const int row = m_editor->selected();
     m_syncing = true;
     if (row >= 0) {
-        const QModelIndex index = listModel->index(row);
-        list->setCurrentIndex(index);
-        list->scrollTo(index);
+        const QModelIndex index = m_listModel->index(row);
+        m_list->setCurrentIndex(index);
+        m_list->scrollTo(index);
     } else {
-        list->clearSelection();
+        m_list->clearSelection();
     }
     m_syncing = false;
     updateButtons();
@@ -393,8 +424,8 @@ void AlbumEditorWindow::selectionChanged() {
 }
 
 void AlbumEditorWindow::captionsChanged() {
-    majorCaption->setText(qs(m_editor->majorText()));
-    minorCaption->setText(qs(m_editor->minorText()));
+    m_majorCaption->setText(qs(m_editor->majorText()));
+    m_minorCaption->setText(qs(m_editor->minorText()));
 }
 
 void AlbumEditorWindow::titleChanged() {
@@ -403,18 +434,16 @@ void AlbumEditorWindow::titleChanged() {
 }
 
 void AlbumEditorWindow::setFrozen(bool frozen) {
-    list->setUpdatesEnabled(!frozen);
-    if (!frozen) list->viewport()->update();
+    m_list->setUpdatesEnabled(!frozen);
+    if (!frozen) m_list->viewport()->update();
 }
 
 bool AlbumEditorWindow::runCaptionExtraction(CaptionExtractionDialog& dlg) {
-    if (captionExtractionRunner) return captionExtractionRunner(dlg);
     CaptionExtractionWindow window(dlg, this);
     return window.exec() == QDialog::Accepted;
 }
 
 bool AlbumEditorWindow::runIntroductionLink(IntroLinkDialog& dlg) {
-    if (introductionRunner) return introductionRunner(dlg);
     IntroLinkWindow window(dlg, this);
     return window.exec() == QDialog::Accepted;
 }
@@ -427,10 +456,10 @@ void AlbumEditorWindow::postRefreshThumbnails() {
 }
 
 void AlbumEditorWindow::updateButtons() {
-    previous->setEnabled(m_editor->previousEnabled());
-    next->setEnabled(m_editor->nextEnabled());
-    rebuild->setVisible(m_editor->rebuildVisible());
-    rebuildNote->setVisible(m_editor->rebuildVisible());
+    m_previous->setEnabled(m_editor->previousEnabled());
+    m_next->setEnabled(m_editor->nextEnabled());
+    m_rebuild->setVisible(m_editor->rebuildVisible());
+    m_rebuildNote->setVisible(m_editor->rebuildVisible());
 }
 
 void AlbumEditorWindow::updatePreview(bool force) {
@@ -439,16 +468,16 @@ void AlbumEditorWindow::updatePreview(bool force) {
         return;
     }
     const std::string path = m_editor->selectedPath();
-    const QSize area = preview->contentsRect().size();
+    const QSize area = m_preview->contentsRect().size();
     if (!force && path == m_previewPath && area == m_previewSize) return;
     m_previewPath = path;
     m_previewSize = area;
     if (path.empty()) {
-        preview->clear();
+        m_preview->clear();
         return;
     }
     const Picture picture = m_editor->preview(area.width(), area.height());
-    preview->setPixmap(QPixmap::fromImage(toImage(picture)));
+    m_preview->setPixmap(QPixmap::fromImage(toImage(picture)));
 }
 
 QMenu* AlbumEditorWindow::contextMenuFor(int row) {
@@ -472,12 +501,12 @@ QMenu* AlbumEditorWindow::contextMenuFor(int row) {
 }
 
 void AlbumEditorWindow::showContextMenu(const QPoint& pos) {
-    const QModelIndex index = list->indexAt(pos);
+    const QModelIndex index = m_list->indexAt(pos);
     if (!index.isValid()) return;  // empty list space shows nothing
     m_editor->select(index.row());
     QMenu* menu = contextMenuFor(index.row());
     if (!menu) return;
-    menu->exec(list->viewport()->mapToGlobal(pos));
+    menu->exec(m_list->viewport()->mapToGlobal(pos));
     menu->deleteLater();
 }
 

@@ -31,10 +31,6 @@ public:
     /// The chosen folder after the dialog was accepted ("" when the path was empty).
     const std::string& chosenPath() const { return m_chosen; }
 
-    QLineEdit* pathEdit() const { return m_path; }
-    QTreeView* tree() const { return m_tree; }
-    QPushButton* newFolderButton() const { return m_newFolder; }
-
     void accept() override;
 
 protected:

@@ -24,38 +24,39 @@ IptcFormatWindow::IptcFormatWindow(IptcFormatDialog& logic, QWidget* parent)
     setWindowTitle(tr("IPTC Format"));
     auto* grid = new QGridLayout(this);
 
-    format = new QPlainTextEdit(this);
-    format->setTabChangesFocus(true);
-    setMultiLineText(format, logic.text());
-    m_shownEdit = multiLineText(format);
+    m_format = named(new QPlainTextEdit(this), "format");
+    m_format->setTabChangesFocus(true);
+    setMultiLineText(m_format, logic.text());
+    m_shownEdit = multiLineText(m_format);
     auto* formatLabel = new QLabel(tr("&IPTC Format"), this);
-    formatLabel->setBuddy(format);
+    formatLabel->setBuddy(m_format);
     grid->addWidget(formatLabel, 0, 0);
-    grid->addWidget(format, 1, 0);
+    grid->addWidget(m_format, 1, 0);
 
-    fields = new QPlainTextEdit(this);
-    fields->setReadOnly(true);
-    fields->setPlainText(qs(IptcFormatDialog::fieldListText()));
-    fields->setLineWrapMode(QPlainTextEdit::NoWrap);
-    fields->setMinimumWidth(fields->fontMetrics().horizontalAdvance(
-                                QStringLiteral("%original_transmission_reference%")) +
-                            fields->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24);
+    m_fields = named(new QPlainTextEdit(this), "fields");
+    m_fields->setReadOnly(true);
+    m_fields->setPlainText(qs(IptcFormatDialog::fieldListText()));
+    m_fields->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_fields->setMinimumWidth(m_fields->fontMetrics().horizontalAdvance(
+                                  QStringLiteral("%original_transmission_reference%")) +
+                              m_fields->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24);
     auto* fieldsLabel = new QLabel(tr("Available IPTC &Fields"), this);
-    fieldsLabel->setBuddy(fields);
+    fieldsLabel->setBuddy(m_fields);
     grid->addWidget(fieldsLabel, 0, 1);
-    grid->addWidget(fields, 1, 1, 3, 1);
+    grid->addWidget(m_fields, 1, 1, 3, 1);
 
-    example = new QLabel(qs(IptcFormatDialog::exampleText()), this);
-    example->setTextFormat(Qt::PlainText);
-    example->setWordWrap(true);
-    example->setFrameShape(QFrame::StyledPanel);
-    example->setMargin(6);
-    grid->addWidget(example, 2, 0);
+    m_example = named(new QLabel(qs(IptcFormatDialog::exampleText()), this), "example");
+    m_example->setTextFormat(Qt::PlainText);
+    m_example->setWordWrap(true);
+    m_example->setFrameShape(QFrame::StyledPanel);
+    m_example->setMargin(6);
+    grid->addWidget(m_example, 2, 0);
 
-    macRoman = new QCheckBox(tr("Convert IPTC text from the &Macintosh format"), this);
-    macRoman->setChecked(logic.macRoman());
-    connect(macRoman, &QCheckBox::clicked, this, &IptcFormatWindow::macRomanClicked);
-    grid->addWidget(macRoman, 3, 0);
+    m_macRoman =
+        named(new QCheckBox(tr("Convert IPTC text from the &Macintosh format"), this), "macRoman");
+    m_macRoman->setChecked(logic.macRoman());
+    connect(m_macRoman, &QCheckBox::clicked, this, &IptcFormatWindow::macRomanClicked);
+    grid->addWidget(m_macRoman, 3, 0);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &IptcFormatWindow::accept);
@@ -68,7 +69,7 @@ IptcFormatWindow::IptcFormatWindow(IptcFormatDialog& logic, QWidget* parent)
 }
 
 void IptcFormatWindow::takeText() {
-    const std::string text = multiLineText(format);
+    const std::string text = multiLineText(m_format);
     // Unchanged text keeps its stored bytes; typed line breaks become CR LF.
     if (text != m_shownEdit) m_logic.setText(IntroLinkDialog::fromEditText(text));
 }
@@ -76,9 +77,9 @@ void IptcFormatWindow::takeText() {
 void IptcFormatWindow::macRomanClicked() {
     takeText();
     m_logic.toggleMacRoman();
-    setMultiLineText(format, m_logic.text());
-    m_shownEdit = multiLineText(format);
-    macRoman->setChecked(m_logic.macRoman());
+    setMultiLineText(m_format, m_logic.text());
+    m_shownEdit = multiLineText(m_format);
+    m_macRoman->setChecked(m_logic.macRoman());
 }
 
 void IptcFormatWindow::accept() {

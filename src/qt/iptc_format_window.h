@@ -22,17 +22,16 @@ public:
     /// OK: the box's text becomes the format.
     void accept() override;
 
-    QPlainTextEdit* format = nullptr;
-    QPlainTextEdit* fields = nullptr;
-    QLabel* example = nullptr;
-    QCheckBox* macRoman = nullptr;
-
 private:
     void takeText();
     void macRomanClicked();
 
     ui::IptcFormatDialog& m_logic;
     std::string m_shownEdit;  // the box's text as last filled from the format
+    QPlainTextEdit* m_format = nullptr;
+    QPlainTextEdit* m_fields = nullptr;
+    QLabel* m_example = nullptr;
+    QCheckBox* m_macRoman = nullptr;
 };
 
 }  // namespace kavlo::qt

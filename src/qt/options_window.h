@@ -4,12 +4,12 @@
 #pragma once
 
 #include <QDialog>
-#include <functional>
 
 #include "ui/options_dialog.h"
 
 class QCheckBox;
 class QComboBox;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 
@@ -35,39 +35,18 @@ public:
     void pull();
     void push();
 
-    // The widgets, for tests and for the screenshots.
-    QComboBox* skin = nullptr;
-    CLinkLabel* examples = nullptr;
-    QComboBox* language = nullptr;
-    QComboBox* exif = nullptr;
-    QCheckBox* autorotate = nullptr;
-    QCheckBox* simpleviewer = nullptr;
-    QPushButton* svOptions = nullptr;
-    QCheckBox* imagetext = nullptr;
-    QPushButton* watermarkEdit = nullptr;
-    QCheckBox* orgfilenames = nullptr;
-    QCheckBox* small = nullptr;
-    QLineEdit* smallSize = nullptr;
-    QComboBox* smallQuality = nullptr;
-    QCheckBox* smallSharpen = nullptr;
-    QComboBox* smallPosition = nullptr;
-    QLineEdit* mainWidth = nullptr;
-    QLineEdit* mainHeight = nullptr;
-    QComboBox* mainQuality = nullptr;
-    QCheckBox* mainSharpen = nullptr;
-    QCheckBox* large = nullptr;
-    QLineEdit* largeSize = nullptr;
-    QComboBox* largeQuality = nullptr;
-    QCheckBox* largeSharpen = nullptr;
-    QCheckBox* copyhires = nullptr;
-    QPushButton* okButton = nullptr;
-    QPushButton* cancelButton = nullptr;
-
-    /// When set, sub-windows are only built and handed to this hook (tests and
-    /// screenshots) instead of being run modally; its result is the window's result.
-    std::function<bool(QDialog&)> subWindowHook;
+protected:
+    /// Runs a sub-window modally; true when it was accepted (tests override it).
+    virtual bool runSubWindow(QDialog& window);
 
 private:
+    QLayout* buildPageRows();
+    QLayout* buildSwitches();
+    QWidget* buildThumbnailGroup();
+    QWidget* buildMainGroup();
+    QWidget* buildLargeGroup();
+    QWidget* buildButtons();
+    void connectActions();
     /// Runs a handler between pull() and push().
     template <typename F>
     void handle(F&& handler);
@@ -76,6 +55,30 @@ private:
     ui::OptionsDialog& m_logic;
     core::Platform& m_platform;
     bool m_busy = false;
+    QComboBox* m_skin = nullptr;
+    CLinkLabel* m_examples = nullptr;
+    QComboBox* m_language = nullptr;
+    QComboBox* m_exif = nullptr;
+    QCheckBox* m_autorotate = nullptr;
+    QCheckBox* m_simpleviewer = nullptr;
+    QPushButton* m_svOptions = nullptr;
+    QCheckBox* m_imagetext = nullptr;
+    QPushButton* m_watermarkEdit = nullptr;
+    QCheckBox* m_orgfilenames = nullptr;
+    QCheckBox* m_small = nullptr;
+    QLineEdit* m_smallSize = nullptr;
+    QComboBox* m_smallQuality = nullptr;
+    QCheckBox* m_smallSharpen = nullptr;
+    QComboBox* m_smallPosition = nullptr;
+    QLineEdit* m_mainWidth = nullptr;
+    QLineEdit* m_mainHeight = nullptr;
+    QComboBox* m_mainQuality = nullptr;
+    QCheckBox* m_mainSharpen = nullptr;
+    QCheckBox* m_large = nullptr;
+    QLineEdit* m_largeSize = nullptr;
+    QComboBox* m_largeQuality = nullptr;
+    QCheckBox* m_largeSharpen = nullptr;
+    QCheckBox* m_copyhires = nullptr;
 };
 
 }  // namespace kavlo::qt

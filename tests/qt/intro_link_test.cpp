@@ -27,7 +27,7 @@ TEST(IntroLinkWindow, unchangedTextComesBackByteForByte) {
     const std::string url = "https://www.example.com/?q=" + std::string(40000, 'x');
     IntroLinkDialog logic(intro, "My site \xe9", url);
     IntroLinkWindow w(logic);
-    EXPECT_EQ(w.introduction->blockCount(), 4);
+    EXPECT_EQ(test::child<QPlainTextEdit>(w, "introduction")->blockCount(), 4);
     const QString dir = QString::fromUtf8(KAVLO_TEST_OUTPUT) + "/qt";
     QDir().mkpath(dir);
     w.show();
@@ -43,11 +43,11 @@ TEST(IntroLinkWindow, typedLineBreaksBecomeCrLf) {
     test::ensureApplication();
     IntroLinkDialog logic("", "", "");
     IntroLinkWindow w(logic);
-    w.introduction->setFocus();
-    QTest::keyClicks(w.introduction, "one");
-    QTest::keyClick(w.introduction, Qt::Key_Return);
-    QTest::keyClicks(w.introduction, "two");
-    w.linkUrl->setText("http://example.com/");
+    test::child<QPlainTextEdit>(w, "introduction")->setFocus();
+    QTest::keyClicks(test::child<QPlainTextEdit>(w, "introduction"), "one");
+    QTest::keyClick(test::child<QPlainTextEdit>(w, "introduction"), Qt::Key_Return);
+    QTest::keyClicks(test::child<QPlainTextEdit>(w, "introduction"), "two");
+    test::child<QLineEdit>(w, "linkUrl")->setText("http://example.com/");
     w.accept();
     EXPECT_EQ(logic.intro(), "one\r\ntwo");
     EXPECT_EQ(logic.linkUrl(), "http://example.com/");

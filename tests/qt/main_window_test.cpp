@@ -51,6 +51,15 @@ std::string photoFolder(const std::string& name, int count) {
     return dir.string();
 }
 
+/// The main window with its modal windows (Options, About) declined at once.
+class TestMainWindow : public MainWindow {
+public:
+    using MainWindow::MainWindow;
+
+protected:
+    bool runDialog(QDialog&) override { return false; }
+};
+
 struct Album {
     explicit Album(const std::string& name, int count = 4, bool unattended = false) {
         test::ensureApplication();
@@ -64,14 +73,13 @@ struct Album {
         options.settingsPath = std::string(KAVLO_TEST_OUTPUT) + "/qt-main/" + name + ".xml";
         options.unattended = unattended;
         logic = std::make_unique<MainDialog>(platform, model, renderer, options);
-        window = std::make_unique<MainWindow>(*logic, platform);
-        window->runModal = [](QDialog&) { return false; };
+        window = std::make_unique<TestMainWindow>(*logic, platform);
     }
     QuietPlatform platform;
     AlbumModel model;
     AlbumRenderer renderer{model};
     std::unique_ptr<MainDialog> logic;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<TestMainWindow> window;
 };
 
 /// Lets the event loop run until `done` or 60 seconds.
@@ -92,16 +100,17 @@ TEST(MainWindow, opensWithTheAlbumTextsAndItsControls) {
     a.window->show();
     MainWindow& w = *a.window;
     EXPECT_EQ(w.windowTitle(), "Kavlo");
-    EXPECT_EQ(w.title->text(), "Trip");
-    EXPECT_EQ(w.footer->text(), "Footer text");
-    EXPECT_EQ(w.destination->toolTip().toStdString(), a.model.destdir);
-    EXPECT_EQ(w.change->text(), "change");
-    EXPECT_EQ(w.editAlbumButton->text(), "&Edit Album...");
-    EXPECT_EQ(w.optionsButton->text(), "&Options...");
-    EXPECT_EQ(w.aboutButton->text(), "&About/Help...");
-    EXPECT_EQ(w.startButton->text(), "&Start");
-    EXPECT_TRUE(w.startButton->isDefault());
-    EXPECT_FALSE(w.progress->isVisible());
+    EXPECT_EQ(test::child<QLineEdit>(w, "title")->text(), "Trip");
+    EXPECT_EQ(test::child<QLineEdit>(w, "footer")->text(), "Footer text");
+    EXPECT_EQ(test::child<DestinationLabel>(w, "destination")->toolTip().toStdString(),
+              a.model.destdir);
+    EXPECT_EQ(test::child<CLinkLabel>(w, "change")->text(), "change");
+    EXPECT_EQ(test::child<QPushButton>(w, "editAlbum")->text(), "&Edit Album...");
+    EXPECT_EQ(test::child<QPushButton>(w, "options")->text(), "&Options...");
+    EXPECT_EQ(test::child<QPushButton>(w, "about")->text(), "&About/Help...");
+    EXPECT_EQ(test::child<QPushButton>(w, "start")->text(), "&Start");
+    EXPECT_TRUE(test::child<QPushButton>(w, "start")->isDefault());
+    EXPECT_FALSE(test::child<TextProgressBar>(w, "progress")->isVisible());
     QStringList labels;
     for (const QLabel* l : w.findChildren<QLabel*>()) labels << l->text();
     EXPECT_TRUE(labels.contains("&Title"));
@@ -117,31 +126,32 @@ TEST(MainWindow, aRunAdvancesThroughTheEventLoopAndOffersTheAlbum) {
     a.window->open();
     a.window->show();
     MainWindow& w = *a.window;
-    QTest::keyClicks(w.title, " 2026");
-    w.startButton->click();
+    QTest::keyClicks(test::child<QLineEdit>(w, "title"), " 2026");
+    test::child<QPushButton>(w, "start")->click();
     // Straight after Start the controls are locked and the progress shows.
-    EXPECT_TRUE(w.progress->isVisible());
-    EXPECT_FALSE(w.startButton->isEnabled());
-    EXPECT_FALSE(w.optionsButton->isVisible());
-    EXPECT_FALSE(w.change->isVisible());
-    EXPECT_TRUE(w.title->isReadOnly());
+    EXPECT_TRUE(test::child<TextProgressBar>(w, "progress")->isVisible());
+    EXPECT_FALSE(test::child<QPushButton>(w, "start")->isEnabled());
+    EXPECT_FALSE(test::child<QPushButton>(w, "options")->isVisible());
+    EXPECT_FALSE(test::child<CLinkLabel>(w, "change")->isVisible());
+    EXPECT_TRUE(test::child<QLineEdit>(w, "title")->isReadOnly());
     EXPECT_EQ(w.windowTitle(), "Kavlo  [25%]");
-    EXPECT_EQ(w.progress->rightText(), "25% completed");
+    EXPECT_EQ(test::child<TextProgressBar>(w, "progress")->rightText(), "25% completed");
     test::saveScreenshot(w, "main_window_running");
 
     ASSERT_TRUE(spinUntil([&] { return a.logic->done(); }));
     EXPECT_EQ(w.windowTitle(), "Kavlo  [100%]");
-    EXPECT_EQ(w.startButton->text(), "Show Album");
-    EXPECT_TRUE(w.startButton->isEnabled());
-    EXPECT_EQ(w.progress->position(), 100);
-    EXPECT_EQ(w.progress->leftText(), " ");
-    EXPECT_TRUE(w.progress->centreText().startsWith("Total time: "));
+    EXPECT_EQ(test::child<QPushButton>(w, "start")->text(), "Show Album");
+    EXPECT_TRUE(test::child<QPushButton>(w, "start")->isEnabled());
+    EXPECT_EQ(test::child<TextProgressBar>(w, "progress")->position(), 100);
+    EXPECT_EQ(test::child<TextProgressBar>(w, "progress")->leftText(), " ");
+    EXPECT_TRUE(
+        test::child<TextProgressBar>(w, "progress")->centreText().startsWith("Total time: "));
     EXPECT_EQ(a.model.title, "Trip 2026");
     EXPECT_TRUE(fileExists(a.model.destdir + "/index.html"));
     EXPECT_FALSE(a.platform.waitCursor);
     test::saveScreenshot(w, "main_window_done");
 
-    w.startButton->click();
+    test::child<QPushButton>(w, "start")->click();
     ASSERT_EQ(a.platform.opened.size(), 1u);
     EXPECT_EQ(a.platform.opened[0], a.model.destdir + "/index.html");
     EXPECT_FALSE(w.isVisible());
@@ -161,7 +171,7 @@ TEST(MainWindow, closingDuringTheRunStopsItAtOnce) {
     Album a("close-running", 6);
     a.window->open();
     a.window->show();
-    a.window->startButton->click();
+    test::child<QPushButton>(*a.window, "start")->click();
     ASSERT_TRUE(a.logic->running());
     QCoreApplication::processEvents();  // the window repaints between images
     a.window->close();
@@ -186,7 +196,7 @@ TEST(MainWindow, quittingAsksOnlyOnceTheAlbumEditorWasOpened) {
     Album a("asked-quit", 1);
     a.window->open();
     a.window->show();
-    a.window->editAlbumButton->click();  // the album editor window opens
+    test::child<QPushButton>(*a.window, "editAlbum")->click();  // the album editor window opens
     EXPECT_TRUE(a.logic->editorOpened());
     a.platform.expectMessage("Quit", "Quitting Kavlo will discard all captions etc.",
                              MessageAnswer::No);
@@ -206,17 +216,18 @@ TEST(MainWindow, changeChoosesTheDestinationWithTheNewFolderButton) {
     const std::string target = a.model.inputdir + "/elsewhere";
     a.platform.expectFolder(FolderChoice::chosen(target),
                             "Select directory for the generated photo album.");
-    QTest::mouseClick(a.window->change, Qt::LeftButton);
+    QTest::mouseClick(test::child<CLinkLabel>(*a.window, "change"), Qt::LeftButton);
     ASSERT_TRUE(a.platform.finished());
     EXPECT_TRUE(a.platform.folders.at(0).newFolderButton);
     EXPECT_EQ(a.model.destdir, target);
-    EXPECT_EQ(a.window->destination->toolTip().toStdString(), target);
+    EXPECT_EQ(test::child<DestinationLabel>(*a.window, "destination")->toolTip().toStdString(),
+              target);
 }
 
 TEST(MainWindow, doubleClickOnTheDestinationOpensTheImageFolder) {
     Album a("doubleclick", 1);
     a.window->open();
-    QTest::mouseDClick(a.window->destination, Qt::LeftButton);
+    QTest::mouseDClick(test::child<DestinationLabel>(*a.window, "destination"), Qt::LeftButton);
     ASSERT_EQ(a.platform.opened.size(), 1u);
     EXPECT_EQ(a.platform.opened[0], a.model.inputdir);
 }

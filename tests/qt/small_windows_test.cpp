@@ -55,13 +55,13 @@ TEST(AboutWindow, showsTheVersionAndOpensLinksAndHelp) {
     QuietPlatform platform;
     AboutWindow w(platform);
     EXPECT_EQ(w.windowTitle(), "About");
-    EXPECT_EQ(w.version->text().toStdString(),
+    EXPECT_EQ(test::child<QLabel>(w, "version")->text().toStdString(),
               "Kavlo  -  version " + versionString("ProductVersion"));
-    EXPECT_EQ(w.help->text(), "&Help");
-    EXPECT_EQ(w.ok->text(), "&OK");
-    QTest::mouseClick(w.homepage, Qt::LeftButton);
-    QTest::mouseClick(w.simpleViewer, Qt::LeftButton);
-    w.help->click();
+    EXPECT_EQ(test::child<QPushButton>(w, "help")->text(), "&Help");
+    EXPECT_EQ(test::child<QPushButton>(w, "ok")->text(), "&OK");
+    QTest::mouseClick(test::child<CLinkLabel>(w, "homepage"), Qt::LeftButton);
+    QTest::mouseClick(test::child<CLinkLabel>(w, "simpleViewer"), Qt::LeftButton);
+    test::child<QPushButton>(w, "help")->click();
     ASSERT_EQ(platform.opened.size(), 3u);
     EXPECT_EQ(platform.opened[0], AboutDialog::homepage().target);
     EXPECT_EQ(platform.opened[1], AboutDialog::simpleViewer().target);
@@ -128,32 +128,32 @@ TEST(WatermarkWindow, previewFollowsTheTextAndTheCaptionSwitchLocksIt) {
     WatermarkDialog logic(platform, in, {kDejaVu});
     logic.open();
     WatermarkWindow w(logic);
-    EXPECT_EQ(w.minorCaption->text(), "Use &minor caption as watermark");
-    EXPECT_EQ(w.colour->text(), "Colo&r");
-    EXPECT_EQ(w.position->count(), 7);
-    EXPECT_EQ(w.transparency->count(), 10);
-    ASSERT_FALSE(w.preview->pixmap().isNull());
-    const int wide = w.preview->pixmap().width();
+    EXPECT_EQ(test::child<QCheckBox>(w, "minorCaption")->text(), "Use &minor caption as watermark");
+    EXPECT_EQ(test::child<QPushButton>(w, "colour")->text(), "Colo&r");
+    EXPECT_EQ(test::child<QComboBox>(w, "position")->count(), 7);
+    EXPECT_EQ(test::child<QComboBox>(w, "transparency")->count(), 10);
+    ASSERT_FALSE(test::child<QLabel>(w, "preview")->pixmap().isNull());
+    const int wide = test::child<QLabel>(w, "preview")->pixmap().width();
 
-    QTest::keyClicks(w.text, " album");
+    QTest::keyClicks(test::child<QLineEdit>(w, "text"), " album");
     EXPECT_EQ(logic.text, "Kavlo album");
-    EXPECT_GT(w.preview->pixmap().width(), wide);
+    EXPECT_GT(test::child<QLabel>(w, "preview")->pixmap().width(), wide);
 
-    w.text->selectAll();
-    QTest::keyClick(w.text, Qt::Key_Backspace);
-    EXPECT_TRUE(w.preview->pixmap().isNull());
+    test::child<QLineEdit>(w, "text")->selectAll();
+    QTest::keyClick(test::child<QLineEdit>(w, "text"), Qt::Key_Backspace);
+    EXPECT_TRUE(test::child<QLabel>(w, "preview")->pixmap().isNull());
 
-    w.minorCaption->click();
-    EXPECT_FALSE(w.text->isEnabled());
-    w.minorCaption->click();
-    EXPECT_TRUE(w.text->isEnabled());
+    test::child<QCheckBox>(w, "minorCaption")->click();
+    EXPECT_FALSE(test::child<QLineEdit>(w, "text")->isEnabled());
+    test::child<QCheckBox>(w, "minorCaption")->click();
+    EXPECT_TRUE(test::child<QLineEdit>(w, "text")->isEnabled());
 
     platform.colourAnswer = 0x000000;
-    QTest::keyClicks(w.text, "Black");
-    w.colour->click();
+    QTest::keyClicks(test::child<QLineEdit>(w, "text"), "Black");
+    test::child<QPushButton>(w, "colour")->click();
     EXPECT_EQ(platform.colourCalls, 1);
     EXPECT_EQ(logic.colour, 0u);
-    const QImage shown = w.preview->pixmap().toImage();
+    const QImage shown = test::child<QLabel>(w, "preview")->pixmap().toImage();
     EXPECT_EQ(shown.pixelColor(0, 0), QColor(255, 255, 255));  // dark text on white
 }
 
@@ -162,24 +162,32 @@ TEST(SimpleViewerOptionsWindow, paddingIsCheckedAndColoursRepaintTheSample) {
     QuietPlatform platform;
     SimpleViewerOptionsDialog logic(platform, 7);
     SimpleViewerOptionsWindow w(logic);
-    EXPECT_EQ(w.hint->text(), "Showing all 7 images requires a thumbnail matrix size of 1x7.");
-    EXPECT_EQ(w.background->text(), "&Background Color");
-    EXPECT_EQ(w.frameSize->count(), 31);
-    EXPECT_EQ(w.stagePadding->text(), "35");
+    EXPECT_EQ(test::child<QLabel>(w, "hint")->text(),
+              "Showing all 7 images requires a thumbnail matrix size of 1x7.");
+    EXPECT_EQ(test::child<QPushButton>(w, "background")->text(), "&Background Color");
+    EXPECT_EQ(test::child<QComboBox>(w, "frameSize")->count(), 31);
+    EXPECT_EQ(test::child<QLineEdit>(w, "stagePadding")->text(), "35");
 
-    w.stagePadding->setText("250");
+    test::child<QLineEdit>(w, "stagePadding")->setText("250");
     platform.expectMessage("Information", "Stage padding must have a size between 0 and 100.");
-    QTest::keyClick(w.stagePadding, Qt::Key_Return);
-    EXPECT_EQ(w.stagePadding->text(), "100");
+    QTest::keyClick(test::child<QLineEdit>(w, "stagePadding"), Qt::Key_Return);
+    EXPECT_EQ(test::child<QLineEdit>(w, "stagePadding")->text(), "100");
     EXPECT_TRUE(platform.finished());
 
-    w.sample->resize(w.sample->sizeHint());
-    QImage before = w.sample->grab().toImage().scaled(w.sample->size());
+    test::child<ColourSample>(w, "sample")
+        ->resize(test::child<ColourSample>(w, "sample")->sizeHint());
+    QImage before = test::child<ColourSample>(w, "sample")
+                        ->grab()
+                        .toImage()
+                        .scaled(test::child<ColourSample>(w, "sample")->size());
     EXPECT_EQ(before.pixelColor(0, 0), QColor(0x55, 0x55, 0x55));  // frame
     EXPECT_EQ(before.pixelColor(3, before.height() - 3), QColor(0x19, 0x19, 0x19));
     platform.colourAnswer = 0x0000FF;  // red
-    w.background->click();
-    QImage after = w.sample->grab().toImage().scaled(w.sample->size());
+    test::child<QPushButton>(w, "background")->click();
+    QImage after = test::child<ColourSample>(w, "sample")
+                       ->grab()
+                       .toImage()
+                       .scaled(test::child<ColourSample>(w, "sample")->size());
     EXPECT_EQ(after.pixelColor(3, after.height() - 3), QColor(255, 0, 0));
     w.accept();
     EXPECT_EQ(w.result(), QDialog::Accepted);
@@ -204,17 +212,17 @@ TEST(FolderChooser, aTypedFolderThatDoesNotExistKeepsTheChooserOpen) {
     request.title = "Select directory for the generated photo album.";
     request.initialSelection = dir;
     FolderChooserDialog d(platform, request);
-    EXPECT_EQ(d.pathEdit()->text().toStdString(), dir);
-    EXPECT_EQ(d.newFolderButton(), nullptr);
+    EXPECT_EQ(test::child<QLineEdit>(d, "path")->text().toStdString(), dir);
+    EXPECT_EQ(d.findChild<QPushButton*>("newFolder"), nullptr);
     test::saveScreenshot(d, "folder_chooser");
 
-    d.pathEdit()->setText(QString::fromStdString(dir + "/missing"));
+    test::child<QLineEdit>(d, "path")->setText(QString::fromStdString(dir + "/missing"));
     platform.expectMessage("Warning", "The typed-in directory does not exist.");
     d.accept();
     EXPECT_TRUE(platform.finished());
     EXPECT_NE(d.result(), QDialog::Accepted);
 
-    d.pathEdit()->setText(QString::fromStdString(dir + "/"));
+    test::child<QLineEdit>(d, "path")->setText(QString::fromStdString(dir + "/"));
     d.accept();
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(d.chosenPath(), dir);
@@ -228,13 +236,12 @@ TEST(FolderChooser, theNewFolderButtonMakesANumberedFolder) {
     request.initialSelection = dir;
     request.newFolderButton = true;
     FolderChooserDialog d(platform, request);
-    ASSERT_NE(d.newFolderButton(), nullptr);
-    EXPECT_EQ(d.newFolderButton()->text(), "&Make New Folder");
-    d.newFolderButton()->click();
+    EXPECT_EQ(test::child<QPushButton>(d, "newFolder")->text(), "&Make New Folder");
+    test::child<QPushButton>(d, "newFolder")->click();
     EXPECT_TRUE(folderExists(dir + "/New Folder"));
-    EXPECT_EQ(d.pathEdit()->text().toStdString(), dir + "/New Folder");
-    d.pathEdit()->setText(QString::fromStdString(dir));
-    d.newFolderButton()->click();
+    EXPECT_EQ(test::child<QLineEdit>(d, "path")->text().toStdString(), dir + "/New Folder");
+    test::child<QLineEdit>(d, "path")->setText(QString::fromStdString(dir));
+    test::child<QPushButton>(d, "newFolder")->click();
     EXPECT_TRUE(folderExists(dir + "/New Folder (2)"));
 }
 
@@ -245,9 +252,11 @@ TEST(FolderChooser, aDestinationNotMadeYetShowsItsParentInTheTree) {
     FolderRequest request;
     request.initialSelection = dir + "/album/deeper";
     FolderChooserDialog d(platform, request);
-    EXPECT_EQ(d.pathEdit()->text().toStdString(), dir + "/album/deeper");
-    const auto* model = static_cast<const QFileSystemModel*>(d.tree()->model());
-    EXPECT_EQ(model->filePath(d.tree()->currentIndex()).toStdString(), dir);
+    EXPECT_EQ(test::child<QLineEdit>(d, "path")->text().toStdString(), dir + "/album/deeper");
+    const auto* model =
+        static_cast<const QFileSystemModel*>(test::child<QTreeView>(d, "tree")->model());
+    EXPECT_EQ(model->filePath(test::child<QTreeView>(d, "tree")->currentIndex()).toStdString(),
+              dir);
 }
 
 TEST(FolderChooser, withoutASelectionTheHomeFolderIsSelected) {
@@ -255,14 +264,16 @@ TEST(FolderChooser, withoutASelectionTheHomeFolderIsSelected) {
     QuietPlatform platform;
     FolderChooserDialog d(platform, FolderRequest{});
     d.show();
-    const auto* model = static_cast<const QFileSystemModel*>(d.tree()->model());
-    EXPECT_EQ(model->filePath(d.tree()->currentIndex()), QDir::homePath());
-    EXPECT_EQ(d.pathEdit()->text(), QDir::homePath());
+    const auto* model =
+        static_cast<const QFileSystemModel*>(test::child<QTreeView>(d, "tree")->model());
+    EXPECT_EQ(model->filePath(test::child<QTreeView>(d, "tree")->currentIndex()), QDir::homePath());
+    EXPECT_EQ(test::child<QLineEdit>(d, "path")->text(), QDir::homePath());
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < 500) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    const QRect shown = d.tree()->visualRect(d.tree()->currentIndex());
-    EXPECT_TRUE(d.tree()->viewport()->rect().intersects(shown));
+    const QRect shown = test::child<QTreeView>(d, "tree")->visualRect(
+        test::child<QTreeView>(d, "tree")->currentIndex());
+    EXPECT_TRUE(test::child<QTreeView>(d, "tree")->viewport()->rect().intersects(shown));
     test::saveScreenshot(d, "folder_chooser_home");
 }
 
