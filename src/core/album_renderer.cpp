@@ -233,11 +233,13 @@ bool AlbumRenderer::step() {
 
 void AlbumRenderer::writePages() {
     std::string& footer = m_model.footer;
+    m_startFile = "index.html";
     if (footer.find("autoviewer") != std::string::npos) {
         footer = replaceAll(footer, "autoviewer", "");
         if (!writeHtmlAlbum(m_model, m_sizes)) ++m_failedWrites;
         if (!writeAutoViewerGallery(m_model, m_sizes, "gallerydata.xml")) ++m_failedWrites;
     } else if (footer.find("philipsxml") != std::string::npos) {
+        m_startFile = "slideshow.alb";
         if (!writeSlideshow(m_model, "slideshow.alb")) ++m_failedWrites;
     } else {
         if (!writeHtmlAlbum(m_model, m_sizes)) ++m_failedWrites;

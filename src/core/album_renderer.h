@@ -91,6 +91,10 @@ public:
     /// albumdef.js, viewer files, the album information file). The run goes on past
     /// them; the front ends report a non-zero count when the run is over.
     int failedWrites() const { return m_failedWrites; }
+    /// The page the finished album opens with, as written by the run: "index.html", or
+    /// "slideshow.alb" when the footer's photo-frame word made that file alone; "" until
+    /// the pages are written.
+    const std::string& startFile() const { return m_startFile; }
     /// Counts a failed write made on the run's behalf outside the renderer.
     void addFailedWrite() { ++m_failedWrites; }
 
@@ -115,6 +119,7 @@ private:
     bool m_finished = false;
     int m_decodes = 0;
     int m_failedWrites = 0;
+    std::string m_startFile;
     SizeLists m_sizes;
     std::vector<bool> m_reused;
     // Last member: destroyed (workers joined) before anything they might look at.

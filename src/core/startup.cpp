@@ -16,6 +16,7 @@
 namespace kavlo::core {
 
 using model::AlbumModel;
+using model::AlbumSettings;
 using model::defaultAlbumSettings;
 using storage::readAlbumInfo;
 using storage::readSettings;
@@ -113,6 +114,22 @@ std::string defaultFooter(const StartupEnvironment& env) {
     return "\xC2\xA9 " + name + std::to_string(year) + " - Powered by Kavlo";
 }
 
+AlbumSettings newAlbumSettings(const StartupEnvironment& env) {
+    AlbumSettings settings = defaultAlbumSettings();
+    settings.linktext = envValue(env, "KAVLO_LINK_TXT");
+    settings.linkurl = envValue(env, "KAVLO_LINK_URL");
+    if (fileExists(env.settingsPath)) {
+        // Keys present in the file replace the defaults; the file holds no link keys,
+        // so the values from the environment survive.
+        const std::string linktext = settings.linktext;
+        const std::string linkurl = settings.linkurl;
+        readSettings(settings, env.settingsPath);
+        settings.linktext = linktext;
+        settings.linkurl = linkurl;
+    }
+    return settings;
+}
+
 std::string albumInfoFileOf(const std::string& folder) {
     const std::string current = folder + "/ext/xml/albuminfo.xml";
     if (fileExists(current)) return current;
@@ -199,21 +216,10 @@ bool Startup::openImageFolder(const std::string& folder, AlbumModel& model) {
     model.title = folderNameOf(folder);
     model.footer = defaultFooter(m_env);
     model.rendererKind = "default";
-    model.settings = defaultAlbumSettings();
-    model.settings.linktext = envValue(m_env, "KAVLO_LINK_TXT");
-    model.settings.linkurl = envValue(m_env, "KAVLO_LINK_URL");
+    model.settings = newAlbumSettings(m_env);
     model.inputdir = folder;
     model.destdir = folder + "/album";
     model.appendFiles(images);
-    if (fileExists(m_env.settingsPath)) {
-        // Keys present in the file replace the defaults; the file holds no link keys,
-        // so the values from the environment survive.
-        const std::string linktext = model.settings.linktext;
-        const std::string linkurl = model.settings.linkurl;
-        readSettings(model.settings, m_env.settingsPath);
-        model.settings.linktext = linktext;
-        model.settings.linkurl = linkurl;
-    }
     return true;
 }
 

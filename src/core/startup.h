@@ -49,6 +49,10 @@ StartupEnvironment systemEnvironment();
 /// "© [NAME ]YEAR - Powered by Kavlo" with NAME from KAVLO_FOOTER_NAME.
 std::string defaultFooter(const StartupEnvironment& env);
 
+/// The settings of a new album: the defaults, the link from KAVLO_LINK_TXT and
+/// KAVLO_LINK_URL, then the keys the settings file holds.
+model::AlbumSettings newAlbumSettings(const StartupEnvironment& env);
+
 /// The album information file of a folder: "ext/xml/albuminfo.xml", failing that the
 /// older "albuminfo.xml"; "" when the folder holds neither.
 std::string albumInfoFileOf(const std::string& folder);

@@ -9,6 +9,7 @@
 #include "qt/app_icon.h"
 #include "qt/main_window.h"
 #include "qt/qt_platform.h"
+#include "ui/command_line.h"
 #include "ui/main_dialog.h"
 
 namespace kavlo::qt {
@@ -18,11 +19,12 @@ using core::Startup;
 using core::StartupEnvironment;
 using core::StartupResult;
 using core::StartupStatus;
-using core::systemEnvironment;
 using model::AlbumModel;
+using ui::applyCommandLine;
 using ui::MainDialog;
 using ui::MainDialogOptions;
 using ui::ProgramOptions;
+using ui::runEnvironment;
 
 int runQtFrontEnd(int argc, char** argv, const ProgramOptions& options) {
     QApplication app(argc, argv);
@@ -37,12 +39,14 @@ int runQtFrontEnd(int argc, char** argv, const ProgramOptions& options) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     QtPlatform platform;
-    const StartupEnvironment env = systemEnvironment();
+    const StartupEnvironment env = runEnvironment(options);
     AlbumModel model;
     Startup startup(platform, env);
     const StartupResult result = startup.run(options.album, model);
     if (result.status == StartupStatus::ReadFailed) return 255;
     if (result.status != StartupStatus::Ready) return 0;
+    // The command line's title, footer and settings; corrected sizes are told in boxes.
+    const auto exifpos = applyCommandLine(options, model, platform);
 
     AlbumRenderer renderer(model);
     if (options.jobs > 0) renderer.setJobs(options.jobs);
@@ -54,6 +58,7 @@ int runQtFrontEnd(int argc, char** argv, const ProgramOptions& options) {
 
     MainWindow window(logic, platform);
     window.open();
+    if (exifpos) logic.setExifpos(*exifpos);
     // Not exec(): an application-modal main window would lock the modeless album
     // editor out of input.
     QEventLoop loop;

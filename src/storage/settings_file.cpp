@@ -220,13 +220,19 @@ std::string settingsFilePath() {
     return base + "/kavlo/kavlo_settings.xml";
 }
 
-bool saveSettingsFile(const std::string& path, ExifCaptionPlace exifpos,
-                      const std::string& inputdir, const AlbumSettings& settings) {
+std::string settingsFileText(ExifCaptionPlace exifpos, const std::string& inputdir,
+                             const AlbumSettings& settings, bool withLinks) {
     std::string text = kResourceHeader;
     text += format("  exifpos        = \"%i\"\n", static_cast<int>(exifpos));
     text += format("  inputdir       = \"%s\"\n", xmlAttributeText(inputdir).c_str());
-    text += writeSettings(settings, false, false);
+    text += writeSettings(settings, false, withLinks);
     text += kResourceFooter;
+    return text;
+}
+
+bool saveSettingsFile(const std::string& path, ExifCaptionPlace exifpos,
+                      const std::string& inputdir, const AlbumSettings& settings) {
+    const std::string text = settingsFileText(exifpos, inputdir, settings);
     const std::string folder = parentFolderOf(path);
     if (!folder.empty() && !createFolder(folder)) return false;
     return writeTextFile(path, text);

@@ -31,6 +31,11 @@ std::string writeSettings(const model::AlbumSettings& settings, bool withEnvelop
 /// $XDG_CONFIG_HOME/kavlo/kavlo_settings.xml, by default ~/.config/kavlo/kavlo_settings.xml.
 std::string settingsFilePath();
 
+/// The whole settings file (exifpos, inputdir, the block without link keys, or with
+/// them when `withLinks`), one line per key ending in "\n".
+std::string settingsFileText(model::ExifCaptionPlace exifpos, const std::string& inputdir,
+                             const model::AlbumSettings& settings, bool withLinks = false);
+
 /// Writes the whole settings file (exifpos, inputdir, the block without link keys),
 /// creating its folder and replacing the old file atomically. False on any failure;
 /// the old file is then intact.

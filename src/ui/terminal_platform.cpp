@@ -10,14 +10,19 @@ using core::FolderRequest;
 using core::Message;
 using core::MessageAnswer;
 using core::MessageButtons;
+using core::MessageIcon;
 using core::MessageTopic;
 using util::Colour;
 
-TerminalPlatform::TerminalPlatform(UnattendedAnswers answers, std::FILE* err)
-    : m_answers(answers), m_err(err) {}
+TerminalPlatform::TerminalPlatform(UnattendedAnswers answers, std::FILE* err, bool quiet)
+    : m_answers(answers), m_err(err), m_quiet(quiet) {}
 
 MessageAnswer TerminalPlatform::messageBox(const Message& m) {
-    std::fprintf(m_err, "%s: %s\n", m.caption.c_str(), m.text.c_str());
+    const bool shown = !m_quiet || m.icon == MessageIcon::Error;
+    if (shown) {
+        if (m_beforeMessage) m_beforeMessage();
+        std::fprintf(m_err, "%s: %s\n", m.caption.c_str(), m.text.c_str());
+    }
     m_lastTopic = m.topic;
     m_lastCaption = m.caption;
     MessageAnswer answer = MessageAnswer::Ok;
@@ -48,7 +53,7 @@ MessageAnswer TerminalPlatform::messageBox(const Message& m) {
         }
         break;
     }
-    if (m.buttons != MessageButtons::Ok) {
+    if (shown && m.buttons != MessageButtons::Ok) {
         const char* name = answer == MessageAnswer::Yes      ? "Yes"
                            : answer == MessageAnswer::No     ? "No"
                            : answer == MessageAnswer::Cancel ? "Cancel"
@@ -84,7 +89,7 @@ std::optional<Colour> TerminalPlatform::chooseColour(Colour, CustomColours&) {
 }
 
 bool TerminalPlatform::openWithDefaultProgram(const std::string& target) {
-    std::fprintf(m_err, "Open: %s\n", target.c_str());
+    if (!m_quiet) std::fprintf(m_err, "Open: %s\n", target.c_str());
     return false;
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "core/platform.h"
@@ -21,7 +22,12 @@ struct UnattendedAnswers {
 
 class TerminalPlatform : public core::Platform {
 public:
-    explicit TerminalPlatform(UnattendedAnswers answers, std::FILE* err = stderr);
+    /// `quiet`: only messages with the error icon are printed (the answers stay the same).
+    explicit TerminalPlatform(UnattendedAnswers answers, std::FILE* err = stderr,
+                              bool quiet = false);
+
+    /// Called before a message is printed (the progress line makes room for it).
+    void setBeforeMessage(std::function<void()> hook) { m_beforeMessage = std::move(hook); }
 
     core::MessageAnswer messageBox(const core::Message& message) override;
     core::FolderChoice chooseFolder(const core::FolderRequest& request) override;
@@ -36,6 +42,8 @@ public:
 private:
     UnattendedAnswers m_answers;
     std::FILE* m_err;
+    bool m_quiet;
+    std::function<void()> m_beforeMessage;
     core::MessageTopic m_lastTopic = core::MessageTopic::Notice;
     std::string m_lastCaption;
     std::string m_stopReason;

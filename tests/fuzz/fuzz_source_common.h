@@ -13,7 +13,7 @@
 namespace kavlo::fuzz {
 
 inline void checkDecoded(kavlo::imaging::DecodedImage& d) {
-    kavlo::RasterImage& img = d.picture;
+    kavlo::imaging::RasterImage& img = d.picture;
     if (img.width > 0) {
         if (img.height <= 0 || img.pixels == nullptr || img.bitsPerPixel != 24) __builtin_trap();
         volatile std::uint8_t last =
@@ -23,7 +23,7 @@ inline void checkDecoded(kavlo::imaging::DecodedImage& d) {
     } else if (img.height != 0 || img.pixels != nullptr) {
         __builtin_trap();
     }
-    kavlo::RPfree(img);
+    kavlo::imaging::RPfree(img);
 }
 
 }  // namespace kavlo::fuzz
