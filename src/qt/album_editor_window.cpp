@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDrag>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QKeyEvent>
@@ -14,7 +15,9 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <limits>
@@ -39,6 +42,7 @@ namespace {
 
 constexpr const char* kRowMime = "application/x-kavlo-editor-row";
 constexpr int kLabelRow = 26;  // label row and gap under each picture
+constexpr const char* kSizeKey = "AlbumEditor/size";
 
 // Drag data: "<process id>:<row>", so that a drag from another program (or another
 // Kavlo with another album) is never taken for one of this list's rows.
@@ -63,8 +67,10 @@ QImage toImage(const Picture& p) {
 
 // The stand-in for a thumbnail that has not been made yet: a pale frame with a
 // sketched landscape, on the white square every thumbnail has.
-QPixmap makePlaceholder() {
-    QPixmap pm(kThumbnailSize, kThumbnailSize);
+QPixmap makePlaceholder(qreal pixelRatio) {
+    const int pixels = qRound(kThumbnailSize * pixelRatio);
+    QPixmap pm(pixels, pixels);
+    pm.setDevicePixelRatio(pixelRatio);
     pm.fill(Qt::white);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -86,6 +92,13 @@ QPixmap makePlaceholder() {
     return pm;
 }
 
+// Window sizes the user chose, in $XDG_CONFIG_HOME/kavlo/windows.ini (beside the
+// settings file, which they leave alone).
+QSettings windowSettings() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kavlo"),
+                     QStringLiteral("windows"));
+}
+
 QLabel* plainLabel(const char* text, QWidget* parent) {
     auto* label = new QLabel(qs(text), parent);
     label->setTextFormat(Qt::PlainText);
@@ -98,7 +111,14 @@ QLabel* plainLabel(const char* text, QWidget* parent) {
 // ---------------------------------------------------------------- list model
 
 ThumbnailListModel::ThumbnailListModel(const AlbumEditorDialog& editor, QObject* parent)
-    : QAbstractListModel(parent), m_editor(editor), m_placeholder(makePlaceholder()) {}
+    : QAbstractListModel(parent), m_editor(editor) {
+    setPixelRatio(1.0);
+}
+
+void ThumbnailListModel::setPixelRatio(qreal ratio) {
+    if (!m_placeholder.isNull() && ratio == m_placeholder.devicePixelRatio()) return;
+    m_placeholder = makePlaceholder(ratio);
+}
 
 int ThumbnailListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_editor.imageCount();
@@ -111,7 +131,10 @@ QVariant ThumbnailListModel::data(const QModelIndex& index, int role) const {
     case Qt::DecorationRole: {
         auto picture = m_editor.thumbnail(index.row());
         if (!picture) return m_placeholder;
-        return QPixmap::fromImage(toImage(*picture));
+        // Made at device pixels: shown 80 units wide whatever its pixel count.
+        QPixmap pixmap = QPixmap::fromImage(toImage(*picture));
+        pixmap.setDevicePixelRatio(static_cast<qreal>(picture->width) / kThumbnailSize);
+        return pixmap;
     }
     default: return {};
     }
@@ -240,13 +263,17 @@ PreviewArea::PreviewArea(QWidget* parent) : QLabel(parent) {
     setAlignment(Qt::AlignCenter);
     setFrameShape(QFrame::StyledPanel);
     setFrameShadow(QFrame::Sunken);
-    setMinimumSize(320, 240);
+    setMinimumSize(200, 150);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(64, 64, 64));
     setPalette(pal);
 }
+
+QSize PreviewArea::sizeHint() const { return minimumSize(); }
+
+QSize PreviewArea::minimumSizeHint() const { return minimumSize(); }
 
 void PreviewArea::mouseDoubleClickEvent(QMouseEvent* event) {
     emit doubleClicked();
@@ -280,7 +307,31 @@ AlbumEditorWindow::AlbumEditorWindow(AlbumModel& model, Platform& platform, QWid
     right->addLayout(buildButtonRows());
     root->addLayout(right, 1);
     connectWidgets();
-    resize(820, 680);
+    // The layout decides how small the window may be: the preview gives way, the
+    // caption rows and buttons do not.
+    root->activate();
+    const int minWidth = root->totalMinimumSize().width();
+    const int minHeight = root->hasHeightForWidth() ? root->totalMinimumHeightForWidth(minWidth)
+                                                    : root->totalMinimumSize().height();
+    setMinimumSize(minWidth, minHeight);
+    restoreSize();
+}
+
+// The size the user chose last, or 820 x 680; never more than the screen has room for.
+void AlbumEditorWindow::restoreSize() {
+    QSize wanted = windowSettings().value(kSizeKey).toSize();
+    if (!wanted.isValid()) wanted = QSize(820, 680);
+    const QScreen* where = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (where) {
+        // Room for the window frame the window manager adds.
+        const QSize room = where->availableGeometry().size() - QSize(16, 48);
+        wanted = wanted.boundedTo(room);
+    }
+    resize(wanted.expandedTo(minimumSize()));
+}
+
+void AlbumEditorWindow::saveSize() {
+    if (m_shownOnce) windowSettings().setValue(kSizeKey, size());
 }
 
 QLayout* AlbumEditorWindow::buildCaptionRows() {
@@ -379,10 +430,17 @@ AlbumEditorWindow::~AlbumEditorWindow() {
     m_editor->setView(nullptr);
 }
 
-void AlbumEditorWindow::showEditor(bool autorotate) { m_editor->showEditor(autorotate); }
+void AlbumEditorWindow::showEditor(bool autorotate) {
+    // Thumbnails are made at the screen's device pixels, so they are sharp at 200 %.
+    const qreal ratio = devicePixelRatioF();
+    m_listModel->setPixelRatio(ratio);
+    m_editor->setThumbnailPixels(qRound(kThumbnailSize * ratio));
+    m_editor->showEditor(autorotate);
+}
 
 void AlbumEditorWindow::showWindow() {
     updateButtons();
+    m_shownOnce = true;
     show();
     raise();
     activateWindow();
@@ -391,7 +449,10 @@ void AlbumEditorWindow::showWindow() {
     updatePreview(false);
 }
 
-void AlbumEditorWindow::hideWindow() { hide(); }
+void AlbumEditorWindow::hideWindow() {
+    saveSize();
+    hide();
+}
 
 void AlbumEditorWindow::listReset() {
     m_previewPath.clear();  // a new fill may show the image with another rotation
@@ -456,8 +517,15 @@ void AlbumEditorWindow::postRefreshThumbnails() {
 }
 
 void AlbumEditorWindow::updateButtons() {
-    m_previous->setEnabled(m_editor->previousEnabled());
-    m_next->setEnabled(m_editor->nextEnabled());
+    // A button that is switched off while it has the focus would pass it on to the
+    // next one in the chain ("Close", whose next Space hides the editor): the list
+    // takes it instead, where the keys still move through the album.
+    const bool previous = m_editor->previousEnabled();
+    const bool next = m_editor->nextEnabled();
+    if ((!previous && m_previous->hasFocus()) || (!next && m_next->hasFocus()))
+        m_list->setFocus(Qt::OtherFocusReason);
+    m_previous->setEnabled(previous);
+    m_next->setEnabled(next);
     m_rebuild->setVisible(m_editor->rebuildVisible());
     m_rebuildNote->setVisible(m_editor->rebuildVisible());
 }
@@ -468,6 +536,7 @@ void AlbumEditorWindow::updatePreview(bool force) {
         return;
     }
     const std::string path = m_editor->selectedPath();
+    const qreal ratio = m_preview->devicePixelRatioF();
     const QSize area = m_preview->contentsRect().size();
     if (!force && path == m_previewPath && area == m_previewSize) return;
     m_previewPath = path;
@@ -476,8 +545,12 @@ void AlbumEditorWindow::updatePreview(bool force) {
         m_preview->clear();
         return;
     }
-    const Picture picture = m_editor->preview(area.width(), area.height());
-    m_preview->setPixmap(QPixmap::fromImage(toImage(picture)));
+    // Decoded at device pixels and shown at the area's size in units.
+    const Picture picture =
+        m_editor->preview(qRound(area.width() * ratio), qRound(area.height() * ratio));
+    QPixmap pixmap = QPixmap::fromImage(toImage(picture));
+    pixmap.setDevicePixelRatio(ratio);
+    m_preview->setPixmap(pixmap);
 }
 
 QMenu* AlbumEditorWindow::contextMenuFor(int row) {
@@ -530,6 +603,11 @@ bool AlbumEditorWindow::eventFilter(QObject* watched, QEvent* event) {
         else if (ctrl && key->key() == Qt::Key_Delete) command = EditorKey::CtrlDelete;
         if (command) {
             m_editor->key(*command);
+            return true;
+        }
+        // Escape closes the editor as Close does (the captions are committed).
+        if (plain && key->key() == Qt::Key_Escape) {
+            m_editor->close();
             return true;
         }
     }

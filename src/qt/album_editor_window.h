@@ -41,6 +41,8 @@ public:
     void endMove();
     void beginRemove(int row);
     void endRemove();
+    /// Device pixels per unit of the screen the list is on (the placeholder's).
+    void setPixelRatio(qreal ratio);
     /// The picture standing in for thumbnails not yet made.
     const QPixmap& placeholder() const { return m_placeholder; }
 
@@ -76,11 +78,15 @@ private:
     int m_dragMoves = 0;
 };
 
-/// The preview area: shows a picture centred; a double click opens the image.
+/// The preview area: shows a picture centred (made at the screen's device pixels); a
+/// double click opens the image.
 class PreviewArea : public QLabel {
     Q_OBJECT
 public:
     explicit PreviewArea(QWidget* parent);
+    /// The picture never asks for room: it is made for the room it gets.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 signals:
     void doubleClicked();
@@ -131,6 +137,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void restoreSize();
+    void saveSize();
     QLayout* buildCaptionRows();
     QLayout* buildButtonRows();
     void connectWidgets();
@@ -152,6 +160,7 @@ private:
     QPushButton* m_next = nullptr;
     QPushButton* m_closeButton = nullptr;
     bool m_syncing = false;
+    bool m_shownOnce = false;
     std::string m_previewPath;
     QSize m_previewSize;
 };

@@ -157,7 +157,8 @@ void FolderChooserDialog::makeNewFolder() {
 
 void FolderChooserDialog::accept() {
     const std::string path = resolveTypedFolder(u8(m_path->text()), currentFolder());
-    if (!path.empty() && !folderExists(path)) {
+    // A new folder may be named: Start makes it, as long as its parent is there.
+    if (!path.empty() && !folderExists(path) && !folderExists(parentFolderOf(path))) {
         m_platform.messageBox(makeMessage("The typed-in directory does not exist.", "Warning",
                                           MessageButtons::Ok, MessageIcon::Warning));
         m_path->setFocus();

@@ -10,7 +10,9 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTest>
 #include <chrono>
 #include <deque>
@@ -103,6 +105,10 @@ protected:
         test::ensureApplication();
         for (const char* p : kPhotos) model.images.push_back({test::testPhoto(p), "", ""});
         model.settings.reuseimages = true;
+        makeWindow();
+    }
+
+    void makeWindow() {
         window = std::make_unique<TestEditorWindow>(model, platform);
         list = widget<ThumbnailListView>("thumbnailList");
         listModel = list->model();
@@ -137,7 +143,7 @@ TEST_F(AlbumEditorWindowTest, showsEveryThumbnailAndTheFirstImage) {
         EXPECT_TRUE(window->logic().thumbnail(row)) << row;
         const auto pm =
             qvariant_cast<QPixmap>(listModel->data(listModel->index(row, 0), Qt::DecorationRole));
-        EXPECT_EQ(pm.size(), QSize(80, 80));
+        EXPECT_EQ(pm.deviceIndependentSize(), QSizeF(80, 80));
     }
     EXPECT_EQ(listModel->data(listModel->index(0, 0), Qt::DisplayRole).toString(),
               QString("landscape_1..."));
@@ -289,6 +295,79 @@ TEST_F(AlbumEditorWindowTest, closeCommitsAndHides) {
     window->showEditor(true);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(minorCaption->text(), QString("tooltip"));
+}
+
+TEST_F(AlbumEditorWindowTest, nextAtTheEndKeepsTheFocusInTheListAndEscapeCloses) {
+    openAndLoad();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->logic().select(6);
+    QPushButton* next = widget("next");
+    next->setFocus();
+    QTest::keyClick(next, Qt::Key_Space);
+    EXPECT_EQ(window->logic().selected(), 7);
+    EXPECT_FALSE(next->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    QTest::keyClick(list, Qt::Key_Space);  // a second Space leaves the editor open
+    EXPECT_TRUE(window->isVisible());
+
+    // Escape from a caption box commits it, as Close does.
+    QTest::keyClicks(minorCaption, "by the sea");
+    QTest::keyClick(minorCaption, Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(model.images[7].micap, "by the sea");
+}
+
+TEST_F(AlbumEditorWindowTest, fitsTheScreenKeepsItsRowsApartAndRemembersItsSize) {
+    QSettings(QSettings::IniFormat, QSettings::UserScope, "kavlo", "windows").clear();
+    makeWindow();
+    openAndLoad();
+    const QRect room = window->screen()->availableGeometry();
+    EXPECT_LE(window->width(), room.width());
+    EXPECT_LE(window->height(), room.height());
+    EXPECT_LE(window->minimumWidth(), room.width());
+    EXPECT_LE(window->minimumHeight(), room.height());
+    test::saveScreenshot(*window, "album_editor_fitted");
+
+    // Shrunk as far as it goes: the preview never reaches the caption rows and every
+    // button stays inside the window.
+    window->resize(10, 10);
+    QTest::qWait(20);
+    EXPECT_EQ(window->size(), window->minimumSize());
+    const QRect preview = widget<PreviewArea>("preview")->geometry();
+    EXPECT_LT(preview.bottom(), majorCaption->geometry().top());
+    EXPECT_LT(majorCaption->geometry().bottom(), minorCaption->geometry().top());
+    for (const char* name : {"previous", "next", "close", "extractCaptions", "rebuild"}) {
+        EXPECT_TRUE(window->rect().contains(widget(name)->geometry())) << name;
+        EXPECT_GE(widget(name)->height(), widget(name)->minimumSizeHint().height()) << name;
+    }
+    test::saveScreenshot(*window, "album_editor_smallest");
+
+    const QSize chosen = window->minimumSize() + QSize(40, 30);
+    window->resize(chosen);
+    widget("close")->click();
+    TestEditorWindow again(model, platform);
+    EXPECT_EQ(again.size(), chosen);
+}
+
+TEST_F(AlbumEditorWindowTest, thumbnailsAndPreviewAreMadeAtDevicePixels) {
+    openAndLoad();
+    const qreal ratio = window->devicePixelRatioF();
+    const auto picture = window->logic().thumbnail(0);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, qRound(80 * ratio));
+    const auto pm = qvariant_cast<QPixmap>(listModel->index(0, 0).data(Qt::DecorationRole));
+    EXPECT_EQ(pm.deviceIndependentSize(), QSizeF(80, 80));
+    EXPECT_EQ(pm.devicePixelRatio(), ratio);
+    const auto* preview = widget<PreviewArea>("preview");
+    const QPixmap shown = preview->pixmap();
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(shown.devicePixelRatio(), ratio);
+    // The photo fills the area in one direction, counted in device pixels.
+    const QSize area = preview->contentsRect().size() * ratio;
+    EXPECT_TRUE(std::abs(shown.width() - area.width()) <= 1 ||
+                std::abs(shown.height() - area.height()) <= 1)
+        << shown.width() << "x" << shown.height() << " in " << area.width() << "x" << area.height();
 }
 
 TEST_F(AlbumEditorWindowTest, rebuildIsHiddenForNewAlbums) {

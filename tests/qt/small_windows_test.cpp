@@ -86,7 +86,8 @@ TEST(AppIcon, comesFromTheShippedIconFilesAndTheDrawingMatchesThem) {
     // must look like the icon files (rendered from the same SVG).
     for (int size : {48, 128}) {
         const QImage drawn = kavloPixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
-        const QImage file = icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage file =
+            icon.pixmap(QSize(size, size), 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
         ASSERT_EQ(drawn.size(), QSize(size, size));
         ASSERT_EQ(file.size(), QSize(size, size));
         double diff = 0;
@@ -204,25 +205,33 @@ TEST(FolderChooser, typedPathsAreResolvedAndCleaned) {
     EXPECT_EQ(resolveTypedFolder("   ", "/x"), "");
 }
 
-TEST(FolderChooser, aTypedFolderThatDoesNotExistKeepsTheChooserOpen) {
+TEST(FolderChooser, aNewFolderUnderAnExistingOneIsAcceptedAndADeeperOneRefused) {
     test::ensureApplication();
     QuietPlatform platform;
     const std::string dir = scratch("chooser");
     FolderRequest request;
     request.title = "Select directory for the generated photo album.";
-    request.initialSelection = dir;
+    request.initialSelection = dir + "/album";  // proposed, not made yet
+    {
+        FolderChooserDialog d(platform, request);
+        QLineEdit* path = test::child<QLineEdit>(d, "path");
+        EXPECT_EQ(path->text().toStdString(), dir + "/album");
+        EXPECT_EQ(d.findChild<QPushButton*>("newFolder"), nullptr);
+        test::saveScreenshot(d, "folder_chooser");
+        d.accept();  // the proposal itself is taken
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+        EXPECT_EQ(d.chosenPath(), dir + "/album");
+        EXPECT_FALSE(folderExists(dir + "/album"));  // made by Start, not by choosing
+    }
     FolderChooserDialog d(platform, request);
-    EXPECT_EQ(test::child<QLineEdit>(d, "path")->text().toStdString(), dir);
-    EXPECT_EQ(d.findChild<QPushButton*>("newFolder"), nullptr);
-    test::saveScreenshot(d, "folder_chooser");
-
-    test::child<QLineEdit>(d, "path")->setText(QString::fromStdString(dir + "/missing"));
+    QLineEdit* path = test::child<QLineEdit>(d, "path");
+    path->setText(QString::fromStdString(dir + "/missing/album"));
     platform.expectMessage("Warning", "The typed-in directory does not exist.");
     d.accept();
     EXPECT_TRUE(platform.finished());
     EXPECT_NE(d.result(), QDialog::Accepted);
 
-    test::child<QLineEdit>(d, "path")->setText(QString::fromStdString(dir + "/"));
+    path->setText(QString::fromStdString(dir + "/"));
     d.accept();
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(d.chosenPath(), dir);
