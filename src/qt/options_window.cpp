@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -111,26 +112,41 @@ QLayout* OptionsWindow::buildPageRows() {
     return pages;
 }
 
+QCheckBox* OptionsWindow::switchBox(QWidget* parent, const QString& text, const char* name,
+                                    bool OptionsControls::*value) {
+    QCheckBox* box = named(new QCheckBox(text, parent), name);
+    m_switches.push_back({box, value});
+    return box;
+}
+
+QCheckBox* OptionsWindow::addSwitch(QGridLayout* grid, const QString& text, const char* name,
+                                    bool OptionsControls::*value, QWidget* beside) {
+    const int row = grid->count() == 0 ? 0 : grid->rowCount();
+    QCheckBox* box = switchBox(this, text, name, value);
+    if (beside) {
+        grid->addWidget(box, row, 0);
+        grid->addWidget(beside, row, 1);
+    } else {
+        grid->addWidget(box, row, 0, 1, 2);
+    }
+    return box;
+}
+
+// One row per switch of the album; a new one is one addSwitch() line (and its field in
+// OptionsControls).
 QLayout* OptionsWindow::buildSwitches() {
     auto* switches = new QGridLayout;
-    m_autorotate =
-        named(new QCheckBox(tr("Auto-rotate i&mages according to Exif-info"), this), "autorotate");
-    m_simpleviewer =
-        named(new QCheckBox(tr("Use Simple&Viewer as primary album viewer"), this), "simpleviewer");
     m_svOptions = named(new QPushButton(tr("Optio&ns"), this), "svOptions");
-    m_imagetext =
-        named(new QCheckBox(tr("Add watermar&ks to main (and large) images"), this), "imagetext");
     m_watermarkEdit = named(new QPushButton(tr("E&dit"), this), "watermarkEdit");
-    m_orgfilenames =
-        named(new QCheckBox(
-                  tr("Include the ori&ginal image filenames into the album image filenames"), this),
-              "orgfilenames");
-    switches->addWidget(m_autorotate, 0, 0, 1, 2);
-    switches->addWidget(m_simpleviewer, 1, 0);
-    switches->addWidget(m_svOptions, 1, 1);
-    switches->addWidget(m_imagetext, 2, 0);
-    switches->addWidget(m_watermarkEdit, 2, 1);
-    switches->addWidget(m_orgfilenames, 3, 0, 1, 2);
+    m_autorotate = addSwitch(switches, tr("Auto-rotate i&mages according to Exif-info"),
+                             "autorotate", &OptionsControls::autorotate);
+    m_simpleviewer = addSwitch(switches, tr("Use Simple&Viewer as primary album viewer"),
+                               "simpleviewer", &OptionsControls::simpleviewer, m_svOptions);
+    m_imagetext = addSwitch(switches, tr("Add watermar&ks to main (and large) images"), "imagetext",
+                            &OptionsControls::imagetext, m_watermarkEdit);
+    m_orgfilenames = addSwitch(
+        switches, tr("Include the ori&ginal image filenames into the album image filenames"),
+        "orgfilenames", &OptionsControls::orgfilenames);
     switches->setColumnStretch(0, 1);
     return switches;
 }
@@ -138,10 +154,11 @@ QLayout* OptionsWindow::buildSwitches() {
 QWidget* OptionsWindow::buildThumbnailGroup() {
     auto* thumbs = new QGroupBox(tr("Thumbnails"), this);
     auto* tg = new QGridLayout(thumbs);
-    m_small = named(new QCheckBox(tr("S&how"), thumbs), "small");
+    m_small = switchBox(thumbs, tr("S&how"), "small", &OptionsControls::small);
     m_smallSize = named(makeNumberBox(thumbs), "smallSize");
     m_smallQuality = named(makeList(thumbs, qualityItems()), "smallQuality");
-    m_smallSharpen = named(new QCheckBox(tr("Sh&arpen "), thumbs), "smallSharpen");
+    m_smallSharpen =
+        switchBox(thumbs, tr("Sh&arpen "), "smallSharpen", &OptionsControls::smallSharpen);
     m_smallPosition = named(makeList(thumbs, {"Left", "Right", "Top", "Bottom"}), "smallPosition");
     tg->addWidget(m_small, 0, 0, 1, 2);
     tg->addWidget(makeLabel("S&ize", m_smallSize, thumbs), 1, 0);
@@ -161,7 +178,7 @@ QWidget* OptionsWindow::buildMainGroup() {
     m_mainWidth = named(makeNumberBox(mains), "mainWidth");
     m_mainHeight = named(makeNumberBox(mains), "mainHeight");
     m_mainQuality = named(makeList(mains, qualityItems()), "mainQuality");
-    m_mainSharpen = named(new QCheckBox(tr("Sha&rpen "), mains), "mainSharpen");
+    m_mainSharpen = switchBox(mains, tr("Sha&rpen "), "mainSharpen", &OptionsControls::mainSharpen);
     mg->addWidget(makeLabel("Si&ze (width/height)", m_mainWidth, mains), 0, 0, 1, 2);
     auto* sizeRow = new QHBoxLayout;
     sizeRow->addWidget(m_mainWidth);
@@ -179,11 +196,13 @@ QWidget* OptionsWindow::buildMainGroup() {
 QWidget* OptionsWindow::buildLargeGroup() {
     auto* larges = new QGroupBox(tr("Large Images"), this);
     auto* lg = new QGridLayout(larges);
-    m_large = named(new QCheckBox(tr("Sho&w"), larges), "large");
+    m_large = switchBox(larges, tr("Sho&w"), "large", &OptionsControls::large);
     m_largeSize = named(makeNumberBox(larges), "largeSize");
     m_largeQuality = named(makeList(larges, qualityItems()), "largeQuality");
-    m_largeSharpen = named(new QCheckBox(tr("Shar&pen"), larges), "largeSharpen");
-    m_copyhires = named(new QCheckBox(tr("Use input &files"), larges), "copyhires");
+    m_largeSharpen =
+        switchBox(larges, tr("Shar&pen"), "largeSharpen", &OptionsControls::largeSharpen);
+    m_copyhires =
+        switchBox(larges, tr("Use input &files"), "copyhires", &OptionsControls::copyhires);
     lg->addWidget(m_large, 0, 0, 1, 2);
     lg->addWidget(makeLabel("Siz&e", m_largeSize, larges), 1, 0);
     lg->addWidget(m_largeSize, 1, 1, Qt::AlignLeft);
@@ -235,8 +254,28 @@ void OptionsWindow::connectActions() {
                                                     {m_largeSize, SizeBox::Large},
                                                     {m_mainWidth, SizeBox::MainWidth},
                                                     {m_mainHeight, SizeBox::MainHeight}};
-    for (const auto& [edit, box] : boxes)
+    for (const auto& [edit, box] : boxes) {
         connect(edit, &QLineEdit::editingFinished, this, [this, box = box] { sizeEdited(box); });
+        edit->installEventFilter(this);
+    }
+    // A corrected size is in its box while its message is read.
+    m_logic.setBeforeMessage([this] { push(); });
+}
+
+bool OptionsWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) return QDialog::eventFilter(watched, event);
+    const std::pair<QObject*, SizeBox> boxes[] = {{m_smallSize, SizeBox::Thumbnails},
+                                                  {m_largeSize, SizeBox::Large},
+                                                  {m_mainWidth, SizeBox::MainWidth},
+                                                  {m_mainHeight, SizeBox::MainHeight}};
+    for (const auto& [edit, box] : boxes) {
+        // Enter checks the box first: a corrected value is shown, not accepted unseen
+        // by the OK button that Enter would press next.
+        if (watched == edit && sizeEdited(box)) return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 template <typename F>
@@ -251,8 +290,10 @@ void OptionsWindow::handle(F&& handler) {
     m_busy = false;
 }
 
-void OptionsWindow::sizeEdited(SizeBox box) {
-    handle([this, box] { m_logic.checkSize(box); });
+bool OptionsWindow::sizeEdited(SizeBox box) {
+    bool corrected = false;
+    handle([this, box, &corrected] { corrected = m_logic.checkSize(box); });
+    return corrected;
 }
 
 void OptionsWindow::pull() {
@@ -260,24 +301,15 @@ void OptionsWindow::pull() {
     c.skin = listText(m_skin);
     c.language = listText(m_language);
     c.exifIndex = std::max(m_exif->currentIndex(), 0);
-    c.autorotate = m_autorotate->isChecked();
-    c.simpleviewer = m_simpleviewer->isChecked();
-    c.imagetext = m_imagetext->isChecked();
-    c.orgfilenames = m_orgfilenames->isChecked();
-    c.small = m_small->isChecked();
+    for (const Switch& s : m_switches) c.*s.value = s.box->isChecked();
     c.smallSize = u8(m_smallSize->text());
     c.smallQuality = std::max(m_smallQuality->currentIndex(), 0);
-    c.smallSharpen = m_smallSharpen->isChecked();
     c.smallPosition = std::max(m_smallPosition->currentIndex(), 0);
     c.mainWidth = u8(m_mainWidth->text());
     c.mainHeight = u8(m_mainHeight->text());
     c.mainQuality = std::max(m_mainQuality->currentIndex(), 0);
-    c.mainSharpen = m_mainSharpen->isChecked();
-    c.large = m_large->isChecked();
     c.largeSize = u8(m_largeSize->text());
     c.largeQuality = std::max(m_largeQuality->currentIndex(), 0);
-    c.largeSharpen = m_largeSharpen->isChecked();
-    c.copyhires = m_copyhires->isChecked();
 }
 
 void OptionsWindow::push() {
@@ -285,24 +317,15 @@ void OptionsWindow::push() {
     setList(m_skin, c.skin);
     setList(m_language, c.language);
     m_exif->setCurrentIndex(c.exifIndex);
-    m_autorotate->setChecked(c.autorotate);
-    m_simpleviewer->setChecked(c.simpleviewer);
-    m_imagetext->setChecked(c.imagetext);
-    m_orgfilenames->setChecked(c.orgfilenames);
-    m_small->setChecked(c.small);
+    for (const Switch& s : m_switches) s.box->setChecked(c.*s.value);
     m_smallSize->setText(qs(c.smallSize));
     m_smallQuality->setCurrentIndex(c.smallQuality);
-    m_smallSharpen->setChecked(c.smallSharpen);
     m_smallPosition->setCurrentIndex(c.smallPosition);
     m_mainWidth->setText(qs(c.mainWidth));
     m_mainHeight->setText(qs(c.mainHeight));
     m_mainQuality->setCurrentIndex(c.mainQuality);
-    m_mainSharpen->setChecked(c.mainSharpen);
-    m_large->setChecked(c.large);
     m_largeSize->setText(qs(c.largeSize));
     m_largeQuality->setCurrentIndex(c.largeQuality);
-    m_largeSharpen->setChecked(c.largeSharpen);
-    m_copyhires->setChecked(c.copyhires);
 
     const OptionsEnabled e = m_logic.enabled();
     m_svOptions->setEnabled(e.svOptions);

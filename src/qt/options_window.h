@@ -4,11 +4,13 @@
 #pragma once
 
 #include <QDialog>
+#include <vector>
 
 #include "ui/options_dialog.h"
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLayout;
 class QLineEdit;
 class QPushButton;
@@ -38,8 +40,21 @@ public:
 protected:
     /// Runs a sub-window modally; true when it was accepted (tests override it).
     virtual bool runSubWindow(QDialog& window);
+    /// Enter in a size box whose value had to be corrected stays in the window.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// A check box shown from and copied into one field of the logic's controls.
+    struct Switch {
+        QCheckBox* box;
+        bool ui::OptionsControls::*value;
+    };
+    /// A check box tied to `value` (pull() and push() copy it), named `name`.
+    QCheckBox* switchBox(QWidget* parent, const QString& text, const char* name,
+                         bool ui::OptionsControls::*value);
+    /// switchBox() on the next row of `grid`, with `beside` (a button) to its right.
+    QCheckBox* addSwitch(QGridLayout* grid, const QString& text, const char* name,
+                         bool ui::OptionsControls::*value, QWidget* beside = nullptr);
     QLayout* buildPageRows();
     QLayout* buildSwitches();
     QWidget* buildThumbnailGroup();
@@ -50,11 +65,13 @@ private:
     /// Runs a handler between pull() and push().
     template <typename F>
     void handle(F&& handler);
-    void sizeEdited(ui::SizeBox box);
+    /// Range check of a size box; true when its value was corrected (and told).
+    bool sizeEdited(ui::SizeBox box);
 
     ui::OptionsDialog& m_logic;
     core::Platform& m_platform;
     bool m_busy = false;
+    std::vector<Switch> m_switches;
     QComboBox* m_skin = nullptr;
     CLinkLabel* m_examples = nullptr;
     QComboBox* m_language = nullptr;

@@ -157,6 +157,62 @@ TEST(OptionsWindow, numberBoxesTakeDigitsOnlyAndAreCheckedWhenLeft) {
     EXPECT_EQ(test::child<QLineEdit>(w, "mainWidth")->text(), "2048");
 }
 
+namespace {
+
+/// Notes what a number box shows at the moment each message box opens.
+class WatchingPlatform : public QuietPlatform {
+public:
+    QLineEdit* watched = nullptr;
+    QStringList shownWithMessage;
+    MessageAnswer messageBox(const core::Message& m) override {
+        if (watched) shownWithMessage << watched->text();
+        return QuietPlatform::messageBox(m);
+    }
+};
+
+}  // namespace
+
+TEST(OptionsWindow, enterOnAnOutOfRangeSizeShowsTheCorrectionAndKeepsTheWindowOpen) {
+    Fixture f;
+    WatchingPlatform platform;
+    OptionsDialog logic(f.settings, f.exifpos, f.album, platform, kCss);
+    OptionsWindow w(logic, platform);
+    w.prepare();
+    w.show();
+    QLineEdit* width = test::child<QLineEdit>(w, "mainWidth");
+    platform.watched = width;
+    width->setFocus();
+    width->setText("9000");
+    platform.expectMessage("Information", "Main images must have a size between 81 and 2048.");
+    QTest::keyClick(width, Qt::Key_Return);
+    EXPECT_TRUE(platform.finished());
+    EXPECT_EQ(platform.shownWithMessage, QStringList{"2048"});
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_NE(w.result(), QDialog::Accepted);
+    EXPECT_EQ(f.settings.mhsize, 552);  // nothing written before OK
+
+    // A value in range: Enter is OK, with no message.
+    QTest::keyClick(width, Qt::Key_Return);
+    EXPECT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    EXPECT_EQ(f.settings.mhsize, 2048);
+}
+
+TEST(OptionsWindow, theSimpleViewerQuestionIsWrappedByTheBoxNotByLineBreaks) {
+    Fixture f;
+    OptionsDialog logic(f.settings, f.exifpos, f.album, f.platform, kCss);
+    OptionsWindow w(logic, f.platform);
+    w.prepare();
+    f.platform.expectMessage("SimpleViewer Information", "SimpleViewer will add",
+                             MessageAnswer::No);
+    test::child<QCheckBox>(w, "simpleviewer")->click();
+    ASSERT_EQ(f.platform.messages.size(), 1u);
+    // Paragraph breaks only: every single line break is half of a blank line.
+    const std::string& text = f.platform.messages[0].text;
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
+        EXPECT_EQ(text.compare(at, 2, "\n\n"), 0) << text.substr(0, at);
+}
+
 TEST(OptionsWindow, simpleViewerYesLocksTheThumbnailSizeAtSixtyFive) {
     Fixture f;
     OptionsDialog logic(f.settings, f.exifpos, f.album, f.platform, kCss);

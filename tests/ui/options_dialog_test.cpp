@@ -331,8 +331,8 @@ TEST(OptionsSimpleViewer, yesSetsTheSquareThumbnailSizeAndLocksTheBox) {
     dlg.controls.simpleviewer = true;
     f.platform.expectMessage("SimpleViewer Information",
                              "SimpleViewer will add image fades, better image caching and in "
-                             "general provide a\nmore dynamic experience for users with the Flash "
-                             "plugin. Users without this will\nsee the standard Kavlo album.\n\n",
+                             "general provide a more dynamic experience for users with the Flash "
+                             "plugin. Users without this will see the standard Kavlo album.\n\n",
                              MessageAnswer::Yes);
     dlg.clickedSimpleViewer();
     ASSERT_TRUE(f.platform.finished());
