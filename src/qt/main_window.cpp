@@ -4,6 +4,7 @@
 #include <QContextMenuEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -23,6 +24,25 @@
 #include "ui/options_dialog.h"
 
 namespace kavlo::qt {
+
+namespace {
+
+constexpr int kStripThumbnails = 6;
+constexpr int kStripThumbnailSize = 80;  // the album's thumbnail box, in units
+
+// An album image fitted into the thumbnail box at the screen's device pixels.
+QPixmap stripPicture(const QString& path, qreal ratio) {
+    QImageReader reader(path);
+    const int box = qRound(kStripThumbnailSize * ratio);
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > box || size.height() > box))
+        reader.setScaledSize(size.scaled(box, box, Qt::KeepAspectRatio));
+    QPixmap pixmap = QPixmap::fromImage(reader.read());
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
+}
+
+}  // namespace
 
 using core::Platform;
 using model::AlbumModel;
@@ -69,7 +89,7 @@ MainWindow::MainWindow(MainDialog& logic, Platform& platform, QWidget* parent)
     setWindowFlag(Qt::WindowMinimizeButtonHint, true);
     auto* root = new QVBoxLayout(this);
     root->addLayout(buildFields());
-    root->addLayout(buildDestinationRow());
+    root->addLayout(buildDestinationRows());
 
     m_progress = named(new TextProgressBar(this), "progress");
     QSizePolicy keep = m_progress->sizePolicy();
@@ -77,6 +97,7 @@ MainWindow::MainWindow(MainDialog& logic, Platform& platform, QWidget* parent)
     m_progress->setSizePolicy(keep);
     m_progress->hide();
     root->addWidget(m_progress);
+    root->addWidget(buildAlbumStrip());
     root->addLayout(buildButtons());
 
     // The help command (F1) opens the help page, as the About window's "&Help" does.
@@ -90,8 +111,13 @@ MainWindow::MainWindow(MainDialog& logic, Platform& platform, QWidget* parent)
 
     // Wider paths want a wider window; more height has nothing to show.
     const int width = fontMetrics().averageCharWidth() * 90;
-    setFixedHeight(sizeHint().height());
+    fitHeight();
     resize(std::max(width, sizeHint().width()), sizeHint().height());
+}
+
+void MainWindow::fitHeight() {
+    if (layout()) layout()->activate();
+    setFixedHeight(sizeHint().height());
 }
 
 QLayout* MainWindow::buildFields() {
@@ -110,15 +136,36 @@ QLayout* MainWindow::buildFields() {
     return fields;
 }
 
-QLayout* MainWindow::buildDestinationRow() {
-    auto* destRow = new QHBoxLayout;
-    destRow->addWidget(new QLabel(tr("Destination:"), this));
+// "Photos:" (how many, from where) and "Destination:" (where the album goes).
+QLayout* MainWindow::buildDestinationRows() {
+    auto* rows = new QGridLayout;
+    m_photos = named(new DestinationLabel(this), "photos");
+    rows->addWidget(new QLabel(tr("Photos:"), this), 0, 0);
+    rows->addWidget(m_photos, 0, 1, 1, 2);
+    rows->addWidget(new QLabel(tr("Destination:"), this), 1, 0);
     m_destination = named(new DestinationLabel(this), "destination");
     m_destination->setPath(tr("(output dir)"));
-    destRow->addWidget(m_destination, 1);
+    rows->addWidget(m_destination, 1, 1);
     m_change = named(new CLinkLabel(tr("change"), std::string(), nullptr, this), "change");
-    destRow->addWidget(m_change);
-    return destRow;
+    rows->addWidget(m_change, 1, 2);
+    rows->setColumnStretch(1, 1);
+    return rows;
+}
+
+// The album's first thumbnails, shown once the run is done.
+QWidget* MainWindow::buildAlbumStrip() {
+    m_albumStrip = named(new QWidget(this), "albumThumbnails");
+    auto* strip = new QHBoxLayout(m_albumStrip);
+    strip->setContentsMargins(0, 4, 0, 4);
+    for (int i = 0; i < kStripThumbnails; ++i) {
+        auto* picture = named(new QLabel(m_albumStrip), "albumThumbnail");
+        picture->setFixedSize(kStripThumbnailSize, kStripThumbnailSize);
+        picture->setAlignment(Qt::AlignCenter);
+        strip->addWidget(picture);
+    }
+    strip->addStretch(1);
+    m_albumStrip->hide();
+    return m_albumStrip;
 }
 
 QLayout* MainWindow::buildButtons() {
@@ -162,15 +209,31 @@ void MainWindow::open() {
     if (startNow) QTimer::singleShot(0, this, &MainWindow::start);
 }
 
+void MainWindow::keepFocusFrom(const MainDialogState& s) {
+    // Qt would pass the focus on to the next control in the chain: the Title box, whose
+    // text would stay selected for the whole run.
+    const std::pair<QPushButton*, bool> buttons[] = {
+        {m_startButton, s.startEnabled},
+        {m_editAlbumButton, s.editAlbumVisible && s.editAlbumEnabled},
+        {m_optionsButton, s.optionsVisible && s.optionsEnabled},
+        {m_aboutButton, s.aboutVisible && s.aboutEnabled}};
+    for (const auto& [button, usable] : buttons) {
+        if (button->hasFocus() && !usable) setFocus(Qt::OtherFocusReason);
+    }
+}
+
 void MainWindow::sync() {
     const MainDialogState& s = m_logic.state();
+    keepFocusFrom(s);
     setWindowTitle(qs(s.windowTitle));
     if (u8(m_title->text()) != s.titleText) m_title->setText(qs(s.titleText));
     if (u8(m_footer->text()) != s.footerText) m_footer->setText(qs(s.footerText));
     m_title->setReadOnly(s.editsReadOnly);
     m_footer->setReadOnly(s.editsReadOnly);
+    m_photos->setPath(qs(m_logic.photoSummary()));
     m_destination->setPath(qs(s.destinationText));
     m_change->setVisible(s.changeVisible);
+    if (m_logic.done() && !m_stripFilled) showAlbumThumbnails();
 
     m_progress->setVisible(s.progressVisible);
     m_progress->setTexts(qs(s.progressLeft), qs(s.progressCentre), qs(s.progressRight));
@@ -184,6 +247,23 @@ void MainWindow::sync() {
     m_aboutButton->setEnabled(s.aboutEnabled);
     m_startButton->setText(qs(s.startText));
     m_startButton->setEnabled(s.startEnabled);
+}
+
+void MainWindow::showAlbumThumbnails() {
+    m_stripFilled = true;
+    const qreal ratio = devicePixelRatioF();
+    // On a high-density screen the main images give a sharp picture.
+    const std::vector<std::string> paths = m_logic.albumThumbnails(kStripThumbnails, ratio > 1.0);
+    const QList<QLabel*> pictures =
+        m_albumStrip->findChildren<QLabel*>(QStringLiteral("albumThumbnail"));
+    for (int i = 0; i < pictures.size(); ++i) {
+        const bool used = i < static_cast<int>(paths.size());
+        if (used) pictures[i]->setPixmap(stripPicture(qs(paths[i]), ratio));
+        pictures[i]->setVisible(used);
+    }
+    if (paths.empty()) return;
+    m_albumStrip->show();
+    fitHeight();
 }
 
 bool MainWindow::runDialog(QDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
@@ -262,6 +342,11 @@ void MainWindow::reject() {
         if (m_editor) m_editor->hide();
         QDialog::reject();
     }
+}
+
+bool MainWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && !m_closing) sync();
+    return QDialog::event(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

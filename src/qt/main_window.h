@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The Qt view of the main window over MainDialog: title and footer, the destination
-// with "change", the progress bar, the four buttons, and the run driven one image per
-// event-loop turn so the window stays responsive.
+// The Qt view of the main window over MainDialog: title and footer, the photos of the
+// album, the destination with "change", the progress bar, after a run the album's first
+// thumbnails, the four buttons, and the run driven one image per event-loop turn so the
+// window stays responsive.
 #pragma once
 
 #include <QDialog>
@@ -67,6 +68,8 @@ public slots:
     void reject() override;
 
 protected:
+    /// Back from the album editor: the number of photos may have changed.
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     /// Runs a modal window (Options, About); true when accepted. Tests override it.
@@ -74,8 +77,14 @@ protected:
 
 private:
     QLayout* buildFields();
-    QLayout* buildDestinationRow();
+    QLayout* buildDestinationRows();
+    QWidget* buildAlbumStrip();
     QLayout* buildButtons();
+    /// Keeps the keyboard focus in the window (on the window itself) when the control
+    /// that has it is about to be switched off or hidden by the state `s`.
+    void keepFocusFrom(const ui::MainDialogState& s);
+    void showAlbumThumbnails();
+    void fitHeight();
     void connectWidgets();
     void step();
     void scheduleStep();
@@ -87,7 +96,10 @@ private:
     bool m_closing = false;
     QLineEdit* m_title = nullptr;
     QLineEdit* m_footer = nullptr;
+    DestinationLabel* m_photos = nullptr;
     DestinationLabel* m_destination = nullptr;
+    QWidget* m_albumStrip = nullptr;
+    bool m_stripFilled = false;
     CLinkLabel* m_change = nullptr;
     TextProgressBar* m_progress = nullptr;
     QPushButton* m_editAlbumButton = nullptr;

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
+#include <functional>
 
 #include "core/album_renderer.h"
 #include "qt/link_label.h"
@@ -51,6 +52,16 @@ std::string photoFolder(const std::string& name, int count) {
     return dir.string();
 }
 
+/// QuietPlatform that lets a test look at the window while a message box is open.
+class WatchedPlatform : public QuietPlatform {
+public:
+    std::function<void()> onMessage;
+    MessageAnswer messageBox(const core::Message& m) override {
+        if (onMessage) onMessage();
+        return QuietPlatform::messageBox(m);
+    }
+};
+
 /// The main window with its modal windows (Options, About) declined at once.
 class TestMainWindow : public MainWindow {
 public:
@@ -75,7 +86,7 @@ struct Album {
         logic = std::make_unique<MainDialog>(platform, model, renderer, options);
         window = std::make_unique<TestMainWindow>(*logic, platform);
     }
-    QuietPlatform platform;
+    WatchedPlatform platform;
     AlbumModel model;
     AlbumRenderer renderer{model};
     std::unique_ptr<MainDialog> logic;
@@ -155,6 +166,92 @@ TEST(MainWindow, aRunAdvancesThroughTheEventLoopAndOffersTheAlbum) {
     ASSERT_EQ(a.platform.opened.size(), 1u);
     EXPECT_EQ(a.platform.opened[0], a.model.destdir + "/index.html");
     EXPECT_FALSE(w.isVisible());
+}
+
+TEST(MainWindow, startKeepsTheFocusInTheWindowAndTheTitleUnselected) {
+    Album a("focus", 3);
+    a.window->open();
+    a.window->show();
+    a.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(a.window.get()));
+    auto* title = test::child<QLineEdit>(*a.window, "title");
+    auto* start = test::child<QPushButton>(*a.window, "start");
+    start->setFocus();
+    QTest::keyClick(start, Qt::Key_Space);
+    ASSERT_TRUE(a.logic->running());
+    EXPECT_FALSE(start->isEnabled());
+    EXPECT_NE(QApplication::focusWidget(), title);
+    EXPECT_EQ(title->selectedText(), QString());
+    EXPECT_TRUE(a.window->isActiveWindow());
+    ASSERT_TRUE(spinUntil([&] { return a.logic->done(); }));
+    EXPECT_EQ(QApplication::focusWidget(), start);  // "Show Album" is one key away
+    EXPECT_EQ(title->selectedText(), QString());
+}
+
+TEST(MainWindow, showsItsPhotosAndAfterTheRunTheAlbumsFirstThumbnails) {
+    Album a("strip", 8);
+    a.window->open();
+    a.window->show();
+    MainWindow& w = *a.window;
+    EXPECT_EQ(test::child<DestinationLabel>(w, "photos")->toolTip().toStdString(),
+              "8 photos in " + a.model.inputdir);
+    auto* strip = test::child<QWidget>(w, "albumThumbnails");
+    EXPECT_FALSE(strip->isVisible());
+    const int idleHeight = w.height();
+
+    test::child<QPushButton>(w, "start")->click();
+    ASSERT_TRUE(spinUntil([&] { return a.logic->done(); }));
+    ASSERT_TRUE(strip->isVisible());
+    const QList<QLabel*> pictures = strip->findChildren<QLabel*>("albumThumbnail");
+    ASSERT_EQ(pictures.size(), 6);  // the first six of eight
+    const qreal ratio = w.devicePixelRatioF();
+    for (QLabel* picture : pictures) {
+        ASSERT_TRUE(picture->isVisible());
+        const QPixmap pm = picture->pixmap();
+        ASSERT_FALSE(pm.isNull());
+        EXPECT_EQ(pm.devicePixelRatio(), ratio);
+        // Fitted into the 80-unit box, at device pixels.
+        EXPECT_EQ(std::max(pm.width(), pm.height()), qRound(80 * ratio));
+    }
+    // The window grew to show them, and every control is inside it.
+    EXPECT_GT(w.height(), idleHeight);
+    for (const char* name : {"start", "about", "title"})
+        EXPECT_TRUE(w.rect().contains(test::child<QWidget>(w, name)->geometry())) << name;
+    EXPECT_EQ(test::child<QPushButton>(w, "start")->text(), "Show Album");
+    test::saveScreenshot(w, "main_window_album");
+
+    // An album of two shows two.
+    Album small("strip-two", 2);
+    small.window->open();
+    small.window->show();
+    test::child<QPushButton>(*small.window, "start")->click();
+    ASSERT_TRUE(spinUntil([&] { return small.logic->done(); }));
+    int shown = 0;
+    for (QLabel* picture : small.window->findChildren<QLabel*>("albumThumbnail"))
+        shown += picture->isVisible();
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(small.logic->photoSummary(), "2 photos in " + small.model.inputdir);
+}
+
+TEST(MainWindow, noImagesLeftIsToldOverTheIdleWindowWithoutTheWaitCursor) {
+    Album a("no-images-left", 2);
+    a.window->open();
+    a.window->show();
+    for (const auto& entry : fs::directory_iterator(a.model.inputdir))
+        if (entry.is_regular_file()) fs::remove(entry.path());
+    bool waitCursor = true, startEnabled = false, progressShown = true;
+    a.platform.onMessage = [&] {
+        waitCursor = a.platform.waitCursor;
+        startEnabled = test::child<QPushButton>(*a.window, "start")->isEnabled();
+        progressShown = test::child<TextProgressBar>(*a.window, "progress")->isVisible();
+    };
+    a.platform.expectMessage("Warning", "No JPEG/TIFF images were found");
+    test::child<QPushButton>(*a.window, "start")->click();
+    EXPECT_TRUE(a.platform.finished());
+    EXPECT_FALSE(waitCursor);
+    EXPECT_TRUE(startEnabled);
+    EXPECT_FALSE(progressShown);
+    EXPECT_FALSE(a.window->isVisible());  // Kavlo ends
 }
 
 TEST(MainWindow, anUnattendedRunStartsAndClosesByItself) {
