@@ -6,8 +6,10 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QStyle>
+#include <QTextDocument>
 #include <QVBoxLayout>
+#include <QtMath>
+#include <algorithm>
 
 #include "qt/intro_link_window.h"
 #include "qt/qt_platform.h"
@@ -37,20 +39,13 @@ IptcFormatWindow::IptcFormatWindow(IptcFormatDialog& logic, QWidget* parent)
     m_fields->setReadOnly(true);
     m_fields->setPlainText(qs(IptcFormatDialog::fieldListText()));
     m_fields->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_fields->setMinimumWidth(m_fields->fontMetrics().horizontalAdvance(
-                                  QStringLiteral("%original_transmission_reference%")) +
-                              m_fields->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24);
+    fitFieldList();
     auto* fieldsLabel = new QLabel(tr("Available IPTC &Fields"), this);
     fieldsLabel->setBuddy(m_fields);
     grid->addWidget(fieldsLabel, 0, 1);
     grid->addWidget(m_fields, 1, 1, 3, 1);
 
-    m_example = named(new QLabel(qs(IptcFormatDialog::exampleText()), this), "example");
-    m_example->setTextFormat(Qt::PlainText);
-    m_example->setWordWrap(true);
-    m_example->setFrameShape(QFrame::StyledPanel);
-    m_example->setMargin(6);
-    grid->addWidget(m_example, 2, 0);
+    grid->addWidget(buildExample(), 2, 0);
 
     m_macRoman =
         named(new QCheckBox(tr("Convert IPTC text from the &Macintosh format"), this), "macRoman");
@@ -66,6 +61,36 @@ IptcFormatWindow::IptcFormatWindow(IptcFormatDialog& logic, QWidget* parent)
     grid->setColumnStretch(1, 2);
     grid->setRowStretch(1, 1);
     resize(fontMetrics().averageCharWidth() * 100, fontMetrics().height() * 24);
+}
+
+// Every field in view: the list is as high and as wide as its lines.
+void IptcFormatWindow::fitFieldList() {
+    const QFontMetrics metrics = m_fields->fontMetrics();
+    int widest = 0;
+    for (const std::string& field : IptcFormatDialog::fields())
+        widest = std::max(widest, metrics.horizontalAdvance(qs(field)));
+    const auto lines = static_cast<int>(IptcFormatDialog::fields().size());
+    const int frame = 2 * m_fields->frameWidth();
+    const int margin = 2 * qCeil(m_fields->document()->documentMargin());
+    // Room for the cursor, the viewport's own margins and the rounding of line heights.
+    m_fields->setMinimumSize(widest + frame + margin + 2 * metrics.averageCharWidth() + 8,
+                             (lines + 1) * metrics.lineSpacing() + frame + margin);
+}
+
+// The example, line by line: a line that holds placeholders is never wrapped (it
+// would break inside one), the caption it gives wraps to the width.
+QWidget* IptcFormatWindow::buildExample() {
+    auto* example = named(new QFrame(this), "example");
+    example->setFrameShape(QFrame::StyledPanel);
+    auto* lines = new QVBoxLayout(example);
+    lines->setSpacing(2);
+    for (const QString& line : qs(IptcFormatDialog::exampleText()).split(QLatin1Char('\n'))) {
+        auto* label = new QLabel(line, example);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(!line.contains(QLatin1Char('%')));
+        lines->addWidget(label);
+    }
+    return example;
 }
 
 void IptcFormatWindow::takeText() {

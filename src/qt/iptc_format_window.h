@@ -6,7 +6,6 @@
 #include <string>
 
 class QCheckBox;
-class QLabel;
 class QPlainTextEdit;
 
 namespace kavlo::ui {
@@ -23,6 +22,8 @@ public:
     void accept() override;
 
 private:
+    void fitFieldList();
+    QWidget* buildExample();
     void takeText();
     void macRomanClicked();
 
@@ -30,7 +31,6 @@ private:
     std::string m_shownEdit;  // the box's text as last filled from the format
     QPlainTextEdit* m_format = nullptr;
     QPlainTextEdit* m_fields = nullptr;
-    QLabel* m_example = nullptr;
     QCheckBox* m_macRoman = nullptr;
 };
 

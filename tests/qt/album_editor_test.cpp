@@ -39,12 +39,6 @@ using util::Colour;
 
 namespace {
 
-QString outputFolder() {
-    const QString dir = QString::fromUtf8(KAVLO_TEST_OUTPUT) + "/qt";
-    QDir().mkpath(dir);
-    return dir;
-}
-
 class QuietPlatform : public Platform {
 public:
     std::deque<MessageAnswer> answers;
@@ -120,7 +114,7 @@ protected:
         window->showEditor(true);
         // Before the event loop runs, every item shows the placeholder.
         if (window->logic().thumbnailsShown() == 0)
-            window->grab().save(outputFolder() + "/album_editor_loading.png");
+            test::saveScreenshot(*window, "album_editor_loading");
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (window->logic().loadingThumbnails() && std::chrono::steady_clock::now() < deadline)
             QTest::qWait(10);
@@ -155,7 +149,7 @@ TEST_F(AlbumEditorWindowTest, showsEveryThumbnailAndTheFirstImage) {
 
     window->logic().select(1);
     QTest::qWait(20);
-    EXPECT_TRUE(window->grab().save(outputFolder() + "/album_editor.png"));
+    test::saveScreenshot(*window, "album_editor");
 }
 
 TEST_F(AlbumEditorWindowTest, keysWorkFromTheListAndTheCaptionBoxes) {

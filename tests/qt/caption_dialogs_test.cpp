@@ -7,9 +7,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
 #include <functional>
 
@@ -41,11 +43,9 @@ protected:
 };
 
 void screenshot(QWidget& w, const char* name) {
-    const QString dir = QString::fromUtf8(KAVLO_TEST_OUTPUT) + "/qt";
-    QDir().mkpath(dir);
     w.show();
     QTest::qWait(20);
-    EXPECT_TRUE(w.grab().save(dir + "/" + name));
+    test::saveScreenshot(w, name);
 }
 
 }  // namespace
@@ -63,7 +63,7 @@ TEST(CaptionExtractionWindow, formatButtonsFollowTheSourceList) {
     EXPECT_FALSE(test::child<QPushButton>(w, "exifFormat")->isEnabled());
     EXPECT_TRUE(test::child<QRadioButton>(w, "major")->isChecked());
     EXPECT_TRUE(test::child<QRadioButton>(w, "current")->isChecked());
-    screenshot(w, "caption_extraction.png");
+    screenshot(w, "caption_extraction");
 
     test::child<QComboBox>(w, "source")->setCurrentIndex(1);
     EXPECT_FALSE(test::child<QPushButton>(w, "iptcFormat")->isEnabled());
@@ -97,7 +97,7 @@ TEST(IptcFormatWindow, macintoshBoxRewritesTheBox) {
     IptcFormatWindow w(logic);
     EXPECT_FALSE(test::child<QCheckBox>(w, "macRoman")->isChecked());
     EXPECT_EQ(test::child<QPlainTextEdit>(w, "fields")->toPlainText().split('\n').size(), 19);
-    screenshot(w, "iptc_format.png");
+    screenshot(w, "iptc_format");
     test::child<QCheckBox>(w, "macRoman")->click();
     EXPECT_TRUE(test::child<QCheckBox>(w, "macRoman")->isChecked());
     EXPECT_EQ(test::child<QPlainTextEdit>(w, "format")->toPlainText(),
@@ -110,6 +110,33 @@ TEST(IptcFormatWindow, macintoshBoxRewritesTheBox) {
     EXPECT_EQ(logic.format(), "%headline%\r\n%city%");
 }
 
+TEST(IptcFormatWindow, everyFieldIsInViewAndNoPlaceholderIsWrapped) {
+    test::ensureApplication();
+    IptcFormatDialog logic("%caption_abstract%");
+    IptcFormatWindow w(logic);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    // At the size it opens with and shrunk as far as it goes.
+    for (const QSize size : {w.size(), QSize(1, 1)}) {
+        w.resize(size);
+        QTest::qWait(20);
+        auto* fields = test::child<QPlainTextEdit>(w, "fields");
+        EXPECT_EQ(fields->verticalScrollBar()->maximum(), 0) << size.height();
+        EXPECT_EQ(fields->horizontalScrollBar()->maximum(), 0) << size.width();
+        auto* example = test::child<QWidget>(w, "example");
+        EXPECT_TRUE(w.rect().contains(example->geometry()));
+        int placeholderLines = 0;
+        for (const QLabel* line : example->findChildren<QLabel*>()) {
+            if (!line->text().contains('%')) continue;
+            ++placeholderLines;
+            EXPECT_FALSE(line->wordWrap()) << line->text().toStdString();
+            EXPECT_GE(line->width(), line->sizeHint().width()) << line->text().toStdString();
+        }
+        EXPECT_EQ(placeholderLines, 1);
+    }
+    test::saveScreenshot(w, "iptc_format_smallest");
+}
+
 TEST(ExifFormatWindow, okRebuildsTheLetters) {
     test::ensureApplication();
     ExifFormatDialog logic("fae");
@@ -117,7 +144,7 @@ TEST(ExifFormatWindow, okRebuildsTheLetters) {
     EXPECT_TRUE(test::child<QCheckBox>(w, "field0")->isChecked());
     EXPECT_FALSE(test::child<QCheckBox>(w, "field2")->isChecked());
     EXPECT_EQ(test::child<QCheckBox>(w, "field6")->text(), QString("Camera Ma&ke"));
-    screenshot(w, "exif_format.png");
+    screenshot(w, "exif_format");
     w.accept();
     EXPECT_EQ(logic.format(), "eaf");
     test::child<QCheckBox>(w, "field0")->setChecked(false);
