@@ -8,6 +8,7 @@
 
 class QLabel;
 class QPushButton;
+class QWidget;
 
 namespace kavlo::qt {
 
@@ -19,11 +20,14 @@ public:
     AboutWindow(core::Platform& platform, QWidget* parent = nullptr);
 
 private:
+    QWidget* buildAboutGroup();
+    QWidget* buildCreditsGroup();
+
     ui::AboutDialog m_logic;
     core::Platform& m_platform;
     QLabel* m_version = nullptr;
-    CLinkLabel* m_homepage = nullptr;
-    CLinkLabel* m_support = nullptr;
+    CLinkLabel* m_helpPage = nullptr;
+    CLinkLabel* m_readme = nullptr;
     CLinkLabel* m_simpleViewer = nullptr;
     QPushButton* m_help = nullptr;
     QPushButton* m_ok = nullptr;

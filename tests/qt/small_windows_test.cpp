@@ -50,7 +50,7 @@ std::string scratch(const std::string& name) {
 
 }  // namespace
 
-TEST(AboutWindow, showsTheVersionAndOpensLinksAndHelp) {
+TEST(AboutWindow, showsTheVersionAndOpensTheShippedPagesAndHelp) {
     test::ensureApplication();
     QuietPlatform platform;
     AboutWindow w(platform);
@@ -59,14 +59,42 @@ TEST(AboutWindow, showsTheVersionAndOpensLinksAndHelp) {
               "Kavlo  -  version " + versionString("ProductVersion"));
     EXPECT_EQ(test::child<QPushButton>(w, "help")->text(), "&Help");
     EXPECT_EQ(test::child<QPushButton>(w, "ok")->text(), "&OK");
-    QTest::mouseClick(test::child<CLinkLabel>(w, "homepage"), Qt::LeftButton);
+    QTest::mouseClick(test::child<CLinkLabel>(w, "helpPage"), Qt::LeftButton);
+    QTest::mouseClick(test::child<CLinkLabel>(w, "readme"), Qt::LeftButton);
     QTest::mouseClick(test::child<CLinkLabel>(w, "simpleViewer"), Qt::LeftButton);
     test::child<QPushButton>(w, "help")->click();
-    ASSERT_EQ(platform.opened.size(), 3u);
-    EXPECT_EQ(platform.opened[0], AboutDialog::homepage().target);
-    EXPECT_EQ(platform.opened[1], AboutDialog::simpleViewer().target);
-    EXPECT_EQ(platform.opened[2], dataFolder() + "readme.html");
+    ASSERT_EQ(platform.opened.size(), 4u);
+    EXPECT_EQ(platform.opened[0], dataFolder() + "readme.html");
+    EXPECT_EQ(platform.opened[1], dataFolder() + "README.md");
+    EXPECT_EQ(platform.opened[2], AboutDialog::simpleViewer().target);
+    EXPECT_EQ(platform.opened[3], dataFolder() + "readme.html");
+    // Both pages are put beside the built program (and installed beside each other).
+    const QString program = QFileInfo(QStringLiteral(KAVLO_PROGRAM)).path();
+    EXPECT_TRUE(QFileInfo::exists(program + "/readme.html"));
+    EXPECT_TRUE(QFileInfo::exists(program + "/README.md"));
     test::saveScreenshot(w, "about");
+}
+
+TEST(AboutWindow, creditsTheRealLibrariesFontsAndPhotosAndNoInventedAddresses) {
+    test::ensureApplication();
+    QuietPlatform platform;
+    AboutWindow w(platform);
+    QStringList texts;
+    for (const QLabel* label : w.findChildren<QLabel*>()) texts << label->text();
+    const QString all = texts.join('\n');
+    for (const char* library :
+         {"libjpeg-turbo", "LibTIFF", "Expat", "FreeType", "Fontconfig", "Qt 6", "Little CMS",
+          "libheif", "libpng", "libwebp", "DejaVu fonts"})
+        EXPECT_TRUE(texts.contains(library)) << library;
+    EXPECT_TRUE(texts.contains("LGPL-3.0"));
+    EXPECT_TRUE(all.contains("Wikimedia Commons"));
+    EXPECT_FALSE(all.contains(".example"));
+    EXPECT_FALSE(all.contains("Volunteer"));
+    // Every library has its licence beside it.
+    for (const ui::Credit& credit : AboutDialog::credits()) {
+        EXPECT_FALSE(credit.licence.empty()) << credit.name;
+        EXPECT_TRUE(texts.contains(QString::fromStdString(credit.licence))) << credit.name;
+    }
 }
 
 TEST(AppIcon, comesFromTheShippedIconFilesAndTheDrawingMatchesThem) {
