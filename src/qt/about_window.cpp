@@ -94,17 +94,18 @@ QWidget* AboutWindow::buildCreditsGroup() {
     auto* table = new QGridLayout;
     table->setHorizontalSpacing(16);
     table->setContentsMargins(12, 0, 0, 0);
-    int row = 0;
-    for (const ui::Credit& credit : AboutDialog::credits()) {
-        auto* name = new QLabel(qs(credit.name), thanks);
+    // Two columns of name and licence: the window fits a 200 % screen.
+    const std::vector<ui::Credit> credits = AboutDialog::credits();
+    const int rows = static_cast<int>((credits.size() + 1) / 2);
+    for (int i = 0; i < static_cast<int>(credits.size()); ++i) {
+        auto* name = new QLabel(qs(credits[i].name), thanks);
         name->setTextFormat(Qt::PlainText);
-        auto* licence = new QLabel(qs(credit.licence), thanks);
+        auto* licence = new QLabel(qs(credits[i].licence), thanks);
         licence->setTextFormat(Qt::PlainText);
-        table->addWidget(name, row, 0);
-        table->addWidget(licence, row, 1);
-        ++row;
+        table->addWidget(name, i % rows, 2 * (i / rows));
+        table->addWidget(licence, i % rows, 2 * (i / rows) + 1);
     }
-    table->setColumnStretch(1, 1);
+    table->setColumnStretch(3, 1);
     tg->addLayout(table);
     tg->addWidget(named(paragraph(AboutDialog::testPhotoCredit(), thanks), "testPhotos"));
     auto* viewer = new QHBoxLayout;

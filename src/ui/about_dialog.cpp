@@ -55,7 +55,7 @@ std::vector<Credit> AboutDialog::credits() {
         {"FreeType", "FreeType licence (FTL)"},
         {"Fontconfig", "MIT-style licence"},
         {"Qt 6", "LGPL-3.0"},
-        {"DejaVu fonts", "Bitstream Vera licence, DejaVu changes public domain"},
+        {"DejaVu fonts", "Bitstream Vera licence"},
     };
 }
 

@@ -7,9 +7,11 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTreeView>
 #include <cstdio>
@@ -90,6 +92,11 @@ TEST(AboutWindow, creditsTheRealLibrariesFontsAndPhotosAndNoInventedAddresses) {
     EXPECT_TRUE(all.contains("Wikimedia Commons"));
     EXPECT_FALSE(all.contains(".example"));
     EXPECT_FALSE(all.contains("Volunteer"));
+    // It opens whole on the screen, at 100 % and at 200 %.
+    w.adjustSize();
+    const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(w.height(), room.height());
+    EXPECT_LE(w.width(), room.width());
     // Every library has its licence beside it.
     for (const ui::Credit& credit : AboutDialog::credits()) {
         EXPECT_FALSE(credit.licence.empty()) << credit.name;
