@@ -449,9 +449,12 @@ void AlbumEditorWindow::showWindow() {
     updatePreview(false);
 }
 
-void AlbumEditorWindow::hideWindow() {
+void AlbumEditorWindow::hideWindow() { hide(); }
+
+void AlbumEditorWindow::hideEvent(QHideEvent* event) {
+    // Closed, hidden for a run or with the main window: the size is kept for next time.
     saveSize();
-    hide();
+    QWidget::hideEvent(event);
 }
 
 void AlbumEditorWindow::listReset() {
