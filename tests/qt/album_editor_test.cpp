@@ -215,8 +215,12 @@ TEST_F(AlbumEditorWindowTest, draggingNearTheBottomScrollsOnEveryThirdMove) {
     for (int move = 1; move <= 6; ++move) {
         QDragMoveEvent ev(nearBottom, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(list->viewport(), &ev);
-        if (move == 2) EXPECT_EQ(bar->value(), start);
-        if (move == 3) EXPECT_EQ(bar->value(), start + list->itemHeight());
+        if (move == 2) {
+            EXPECT_EQ(bar->value(), start);
+        }
+        if (move == 3) {
+            EXPECT_EQ(bar->value(), start + list->itemHeight());
+        }
     }
     EXPECT_EQ(bar->value(), start + 2 * list->itemHeight());
 
