@@ -97,6 +97,12 @@ protected:
 
     void SetUp() override {
         test::ensureApplication();
+        // The remembered window size lives in this process's own folder and starts
+        // empty: editor tests running side by side never see each other's sizes.
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                           QString(KAVLO_TEST_OUTPUT "/qt-editor-config-%1")
+                               .arg(QCoreApplication::applicationPid()));
+        QSettings(QSettings::IniFormat, QSettings::UserScope, "kavlo", "windows").clear();
         for (const char* p : kPhotos) model.images.push_back({test::testPhoto(p), "", ""});
         model.settings.reuseimages = true;
         makeWindow();
@@ -317,7 +323,6 @@ TEST_F(AlbumEditorWindowTest, nextAtTheEndKeepsTheFocusInTheListAndEscapeCloses)
 }
 
 TEST_F(AlbumEditorWindowTest, fitsTheScreenKeepsItsRowsApartAndRemembersItsSize) {
-    QSettings(QSettings::IniFormat, QSettings::UserScope, "kavlo", "windows").clear();
     makeWindow();
     openAndLoad();
     const QRect room = window->screen()->availableGeometry();
