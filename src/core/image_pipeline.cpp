@@ -22,11 +22,11 @@ using imaging::orientationSwapsSides;
 using imaging::RPcropInPlace;
 using imaging::RPfastScale;
 using imaging::RPfillColour;
+using imaging::RPorientUpright;
 using imaging::RPpaste;
 using imaging::RPreadJpeg;
 using imaging::RPreadJpegInfo;
 using imaging::RPreadTiff;
-using imaging::RPorientUpright;
 using imaging::RPsharpenInPlace;
 using imaging::RPwriteJpeg;
 using imaging::scaleCascade;
@@ -153,9 +153,9 @@ ExpectedSizes expectedSizes(const ImagePlan& plan, const SourcePicture& source, 
     e.large = plan.copyLarge ? std::pair<int, int>{w0, h0}
                              : fitBox(plan.large.boxWidth, plan.large.boxHeight, w0, h0);
     // A copied large image is the source file itself, stored unturned.
-    e.largeFile =
-        plan.copyLarge && orientationSwapsSides(source.orientation) ? std::pair<int, int>{h0, w0}
-                                                                    : e.large;
+    e.largeFile = plan.copyLarge && orientationSwapsSides(source.orientation)
+                      ? std::pair<int, int>{h0, w0}
+                      : e.large;
     return e;
 }
 

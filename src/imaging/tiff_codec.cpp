@@ -203,8 +203,8 @@ RasterImage readTiff(const std::string& path, const char* reader, imaging::Decod
     if (!rows.complete()) {
         // As a JPEG that ends early: the rows read, grey below, and a warning.
         reportFile(Severity::warning, ErrorCode::truncated, reader, path,
-                   format("truncated: %i of %i rows read, grey below%s%s", rows.rowsRead,
-                          rows.rows, errors.first[0] ? ": " : "", errors.first));
+                   format("truncated: %i of %i rows read, grey below%s%s", rows.rowsRead, rows.rows,
+                          errors.first[0] ? ": " : "", errors.first));
         if (error != nullptr) *error = ErrorCode::truncated;
         return image.release();
     }
