@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "imaging/codecs.h"
+#include "imaging/orientation.h"
 #include "metadata/exif.h"
 #include "util/files.h"
 #include "util/text.h"
@@ -16,14 +17,16 @@
 namespace kavlo::core {
 
 using imaging::Image;
+using imaging::orientationNeedsTurn;
+using imaging::orientationSwapsSides;
 using imaging::RPcropInPlace;
 using imaging::RPfastScale;
 using imaging::RPfillColour;
+using imaging::RPorientUpright;
 using imaging::RPpaste;
 using imaging::RPreadJpeg;
 using imaging::RPreadJpegInfo;
 using imaging::RPreadTiff;
-using imaging::RProtate;
 using imaging::RPsharpenInPlace;
 using imaging::RPwriteJpeg;
 using imaging::scaleCascade;
@@ -37,10 +40,14 @@ using model::ImageEntry;
 using util::Colour;
 using util::copyFile;
 using util::DiagnosticCapture;
+using util::ErrorCode;
 using util::fileNameOf;
 using util::format;
 using util::isJpegFile;
 using util::isTiffFile;
+using util::repairUtf8;
+using util::reportFile;
+using util::Severity;
 using util::stripExtension;
 
 namespace {
@@ -52,8 +59,6 @@ bool sizeWithin(const ImageReaders& readers, const std::string& path, std::pair<
     return std::abs(w - expected.first) <= tolerance && std::abs(h - expected.second) <= tolerance;
 }
 
-bool turnsSideways(int orientation) { return orientation == 6 || orientation == 8; }
-
 /// The stored size of the source for the reuse test, upright: from the JPEG header, or
 /// by decoding a TIFF (kept in `source` for the decode step). False when unknown.
 bool storedSizeForReuse(const ImagePlan& plan, const ImageReaders& readers, SourcePicture& source,
@@ -64,7 +69,7 @@ bool storedSizeForReuse(const ImagePlan& plan, const ImageReaders& readers, Sour
         // here serves the decode step as well.
         if (plan.autorotate) {
             source.orientation = readers.readOrientation(plan.source);
-            if (turnsSideways(source.orientation)) std::swap(w0, h0);
+            if (orientationSwapsSides(source.orientation)) std::swap(w0, h0);
         }
         return true;
     }
@@ -148,8 +153,9 @@ ExpectedSizes expectedSizes(const ImagePlan& plan, const SourcePicture& source, 
     e.large = plan.copyLarge ? std::pair<int, int>{w0, h0}
                              : fitBox(plan.large.boxWidth, plan.large.boxHeight, w0, h0);
     // A copied large image is the source file itself, stored unturned.
-    e.largeFile =
-        plan.copyLarge && turnsSideways(source.orientation) ? std::pair<int, int>{h0, w0} : e.large;
+    e.largeFile = plan.copyLarge && orientationSwapsSides(source.orientation)
+                      ? std::pair<int, int>{h0, w0}
+                      : e.large;
     return e;
 }
 
@@ -191,6 +197,9 @@ std::string albumImageName(const AlbumSettings& settings, const ImageEntry& entr
     if (!settings.orgfilenames) return format("%04i.jpg", number);
     std::string base = stripExtension(fileNameOf(entry.path));
     base.erase(std::remove(base.begin(), base.end(), '#'), base.end());
+    // The pages name the file in UTF-8, repaired as all text from outside is: the file
+    // on disk must have that very name.
+    base = repairUtf8(base);
     return format("%s-%03i.jpg", base.c_str(), number);
 }
 
@@ -223,7 +232,9 @@ ImagePlan planImage(const AlbumSettings& s, const std::string& destdir, const Im
     const int mainBox = std::max(s.mhsize, s.mvsize);
     plan.decodeTarget = (s.large && !s.copyhires && largeBox > mainBox) ? largeBox : mainBox;
     if (s.imagetext) {
-        plan.comment = s.itfrommicap ? entry.micap : s.ittext;
+        // Text with bytes that are not UTF-8 (a Latin-1 camera make in the caption) is
+        // repaired as the pages repair it; the comment holds what was stamped.
+        plan.comment = repairUtf8(s.itfrommicap ? entry.micap : s.ittext);
         plan.watermark =
             WatermarkStyle{s.itfontfile, s.itfontsize, s.itposition, s.ittransp, s.itcolor};
     }
@@ -270,12 +281,8 @@ void decodeUpright(const ImagePlan& plan, const ImageReaders& readers, SourcePic
     source.readable = !source.picture.empty();
     if (plan.autorotate && plan.kind == SourceKind::jpeg && source.readable) {
         if (source.orientation < 0) source.orientation = readers.readOrientation(plan.source);
-        if (source.orientation == 3) {
-            RProtate(source.picture.record(), 180);
-        } else if (turnsSideways(source.orientation)) {
-            RProtate(source.picture.record(), source.orientation == 6 ? 90 : -90);
-            std::swap(w0, h0);
-        }
+        RPorientUpright(source.picture.record(), source.orientation);
+        if (orientationSwapsSides(source.orientation)) std::swap(w0, h0);
     }
     if (!source.readable) {
         // An unreadable source becomes a 3 x 2 black picture with its own aspect.
@@ -316,7 +323,7 @@ ScaledSizes scaleSizes(const ImagePlan& plan, const SourcePicture& source,
     return sizes;
 }
 
-void finishSizes(const ImagePlan& plan, const SizeTargets& targets, const Image& picture,
+bool finishSizes(const ImagePlan& plan, const SizeTargets& targets, const Image& picture,
                  ScaledSizes& sizes) {
     const bool scaledLarge = plan.large.wanted && !plan.copyLarge;
     const int w = picture.width(), h = picture.height();
@@ -333,12 +340,18 @@ void finishSizes(const ImagePlan& plan, const SizeTargets& targets, const Image&
 
     if (plan.square.wanted && !sizes.small.empty()) squareThumbnail(plan.square, sizes.small);
 
-    if (plan.watermark) {
-        if (!sizes.medium.empty())
-            stampWatermark(*plan.watermark, plan.comment, sizes.medium.record());
-        if (scaledLarge && !sizes.large.empty())
-            stampWatermark(*plan.watermark, plan.comment, sizes.large.record());
+    if (!plan.watermark) return true;
+    bool stamped = true;
+    if (!sizes.medium.empty())
+        stamped = stampWatermark(*plan.watermark, plan.comment, sizes.medium.record());
+    if (scaledLarge && !sizes.large.empty())
+        stamped = stampWatermark(*plan.watermark, plan.comment, sizes.large.record()) && stamped;
+    if (!stamped) {
+        reportFile(Severity::warning, ErrorCode::unsupported, "stampWatermark", plan.source,
+                   format("the watermark \"%s\" could not be stamped with the font %s",
+                          plan.comment.c_str(), plan.watermark->fontFile.c_str()));
     }
+    return stamped;
 }
 
 ImageResult writeSizes(const ImagePlan& plan, const SourcePicture& source,
@@ -356,9 +369,11 @@ ImageResult writeSizes(const ImagePlan& plan, const SourcePicture& source,
     }
     r.mainW = sizes.medium.width();
     r.mainH = sizes.medium.height();
-    // A source that needs no resizing is published as it is.
-    const bool mainIsSource = copyable && !plan.watermark && r.mainW == source.storedWidth &&
-                              r.mainH == source.storedHeight;
+    // A source that needs no resizing is published as it is, unless it is stored other
+    // than upright (the copy would be sideways or mirrored).
+    const bool turned = plan.autorotate && orientationNeedsTurn(source.orientation);
+    const bool mainIsSource = copyable && !turned && !plan.watermark &&
+                              r.mainW == source.storedWidth && r.mainH == source.storedHeight;
     if (!(mainIsSource && copyFile(plan.source, plan.main.path)) &&
         !writeJpeg(plan.main.path, plan.main.quality, comment, sizes.medium)) {
         ++r.failedWrites;
@@ -397,8 +412,9 @@ ImageResult processAlbumImage(const AlbumSettings& settings, const std::string& 
     decodeUpright(plan, readers, source);
     const SizeTargets targets = targetsFor(plan, source.picture);
     ScaledSizes sizes = scaleSizes(plan, source, targets);
-    finishSizes(plan, targets, source.picture, sizes);
+    const bool stamped = finishSizes(plan, targets, source.picture, sizes);
     ImageResult result = writeSizes(plan, source, sizes);
+    result.watermarkMissing = !stamped;
     result.diagnostics = capture.take();
     return result;
 }
