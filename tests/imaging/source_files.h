@@ -323,7 +323,7 @@ struct HeifSpec {
     int quality = 90;
 };
 
-/// The picture as a libheif image of the spec's depth (samples scaled to it).
+/// The picture as a libheif image at the file's bit depth (samples scaled to it).
 inline heif_image* heifImage(const Rgba& p, int bitDepth, bool alpha) {
     heif_image* img = nullptr;
     const bool deep = bitDepth > 8;
