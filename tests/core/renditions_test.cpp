@@ -9,19 +9,19 @@ namespace kavlo::core {
 using model::AlbumSettings;
 
 TEST(Renditions, stepsStopAtThePhotoAndSkipWhatAddsLittle) {
-    ASSERT_EQ(renditionSteps(), (std::vector<int>{1280, 1920, 2560, 3840}));
+    ASSERT_EQ(renditionSteps(), (std::vector<int>{1280, 1920, 3840}));
     // A big photo gets every step; none is larger than the photo.
-    EXPECT_EQ(renditionTargets(6000, 552), (std::vector<int>{1280, 1920, 2560, 3840}));
-    EXPECT_EQ(renditionTargets(3264, 552), (std::vector<int>{1280, 1920, 2560, 3264}));
+    EXPECT_EQ(renditionTargets(6000, 552), (std::vector<int>{1280, 1920, 3840}));
+    EXPECT_EQ(renditionTargets(3264, 552), (std::vector<int>{1280, 1920, 3264}));
     // The last file is the photo's own size, if clearly larger than the one below.
-    EXPECT_EQ(renditionTargets(2048, 552), (std::vector<int>{1280, 1920, 0, 0}));
-    EXPECT_EQ(renditionTargets(2200, 552), (std::vector<int>{1280, 1920, 2200, 0}));
-    EXPECT_EQ(renditionTargets(1000, 552), (std::vector<int>{1000, 0, 0, 0}));
-    EXPECT_EQ(renditionTargets(600, 552), (std::vector<int>{0, 0, 0, 0}));
-    EXPECT_EQ(renditionTargets(0, 552), (std::vector<int>{0, 0, 0, 0}));
-    // Steps not above the main image are left out.
-    EXPECT_EQ(renditionTargets(4000, 1600), (std::vector<int>{0, 1920, 2560, 3840}));
-    EXPECT_EQ(renditionTargets(4000, 4000), (std::vector<int>{0, 0, 0, 0}));
+    EXPECT_EQ(renditionTargets(2048, 552), (std::vector<int>{1280, 1920, 0}));
+    EXPECT_EQ(renditionTargets(2200, 552), (std::vector<int>{1280, 1920, 2200}));
+    EXPECT_EQ(renditionTargets(1000, 552), (std::vector<int>{1000, 0, 0}));
+    EXPECT_EQ(renditionTargets(600, 552), (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(renditionTargets(0, 552), (std::vector<int>{0, 0, 0}));
+    // Steps not above the main (or large) image are left out.
+    EXPECT_EQ(renditionTargets(4000, 1600), (std::vector<int>{0, 1920, 3840}));
+    EXPECT_EQ(renditionTargets(4000, 4000), (std::vector<int>{0, 0, 0}));
 
     EXPECT_EQ(thumbnail2xTarget(4000, 80), 160);
     EXPECT_EQ(thumbnail2xTarget(120, 80), 120);
@@ -32,15 +32,14 @@ TEST(Renditions, stepsStopAtThePhotoAndSkipWhatAddsLittle) {
 TEST(Renditions, scriptListsFoldersSizesAndTwiceThumbnails) {
     AlbumSettings s;
     RenditionSizes sizes;
-    sizes.steps = {{{1280, 853}, {1920, 1280}, {2048, 1365}, {0, 0}},
-                   {{1280, 960}, {0, 0}, {0, 0}, {0, 0}}};
+    sizes.steps = {{{1280, 853}, {1920, 1280}, {2200, 1467}}, {{1280, 960}, {0, 0}, {0, 0}}};
     sizes.thumb2x = {{160, 107}, {0, 0}};
     EXPECT_EQ(renditionsScript(s, sizes),
               "var renditions = {\n"
-              "  \"dirs\": [\"hd/1280\", \"hd/1920\", \"hd/2560\", \"hd/3840\"],\n"
+              "  \"dirs\": [\"hd/1280\", \"hd/1920\", \"hd/3840\"],\n"
               "  \"sizes\": [\n"
-              "    [[1280, 853], [1920, 1280], [2048, 1365], null],\n"
-              "    [[1280, 960], null, null, null]\n"
+              "    [[1280, 853], [1920, 1280], [2200, 1467]],\n"
+              "    [[1280, 960], null, null]\n"
               "  ],\n"
               "  \"thumb2xDir\": \"small2x\",\n"
               "  \"thumb2x\": [[160, 107], null]\n"
