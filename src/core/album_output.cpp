@@ -71,6 +71,26 @@ long long copyWhole(const std::string& source, const std::string& path) {
     return regularFileSize(path);
 }
 
+bool writeAlbumFile(const std::string& albumFolder, RecordedFile file, int quality,
+                    const std::string& comment, const RasterImage& image, ImageRecordEntry& entry) {
+    const long long bytes = writeJpegWhole(albumFolder + "/" + file.path, quality, comment, image);
+    if (bytes < 0) return false;
+    file.bytes = static_cast<std::uint64_t>(bytes);
+    file.copy = false;
+    entry.files.push_back(std::move(file));
+    return true;
+}
+
+bool copyAlbumFile(const std::string& albumFolder, RecordedFile file, const std::string& source,
+                   ImageRecordEntry& entry) {
+    const long long bytes = copyWhole(source, albumFolder + "/" + file.path);
+    if (bytes < 0) return false;
+    file.bytes = static_cast<std::uint64_t>(bytes);
+    file.copy = true;
+    entry.files.push_back(std::move(file));
+    return true;
+}
+
 bool isTemporaryName(const std::string& name) {
     // ".<name>.tmp-<pid>-<counter>"
     if (name.size() < 2 || name[0] != '.') return false;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/image_record.h"
 #include "imaging/raster_image.h"
 
 namespace kavlo::core {
@@ -19,6 +20,15 @@ long long writeJpegWhole(const std::string& path, int quality, const std::string
 
 /// Copies `source` over `path` the same way. Returns the byte size, or -1 on failure.
 long long copyWhole(const std::string& source, const std::string& path);
+
+/// Writes `image` whole as the album file `file.path` (relative to `albumFolder`) and
+/// adds `file` to `entry` with the bytes written; false when it could not be written.
+bool writeAlbumFile(const std::string& albumFolder, RecordedFile file, int quality,
+                    const std::string& comment, const imaging::RasterImage& image,
+                    ImageRecordEntry& entry);
+/// Copies the photo `source` whole as the album file `file.path` the same way.
+bool copyAlbumFile(const std::string& albumFolder, RecordedFile file, const std::string& source,
+                   ImageRecordEntry& entry);
 
 /// True when `name` is a temporary file of an atomic write (".<name>.tmp-<pid>-<n>").
 bool isTemporaryName(const std::string& name);

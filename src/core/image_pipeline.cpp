@@ -172,7 +172,8 @@ std::string albumImageName(const AlbumSettings& settings, const ImageEntry& entr
 }
 
 ImageResult processAlbumImage(const AlbumSettings& s, const std::string& destdir,
-                              const ImageEntry& entry, int index, const ImageReaders& readers) {
+                              const ImageEntry& entry, int index, const ImageReaders& readers,
+                              const ImageHistory& history) {
     ImageResult r;
     const std::string name = albumImageName(s, entry, index);
     const std::string smallPath = destdir + "/" + s.sdir + "/" + name;

@@ -8,10 +8,13 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
 
+#include "core/image_record.h"
+#include "core/renditions.h"
 #include "imaging/raster_image.h"
 #include "model/album_model.h"
 
@@ -55,6 +58,13 @@ struct ImageResult {
     int largeW = 0, largeH = 0;
     int decodes = 0;       ///< times the source was decoded (0 or 1)
     int failedWrites = 0;  ///< album files of this image that could not be written
+    /// The size of each rendition step's file ({0, 0} where there is none), and of the
+    /// 2x thumbnail; empty without renditions.
+    std::vector<PixelSize> renditions;
+    PixelSize thumb2x{0, 0};
+    /// The image record's new entry for the files written; none when nothing was
+    /// written (reused) or a file could not be written.
+    std::optional<ImageRecordEntry> record;
 };
 
 /// Produces the thumbnail, main and large files of image `index` of the album in
@@ -62,6 +72,7 @@ struct ImageResult {
 /// the result.
 ImageResult processAlbumImage(const model::AlbumSettings& settings, const std::string& destdir,
                               const model::ImageEntry& entry, int index,
-                              const ImageReaders& readers);
+                              const ImageReaders& readers,
+                              const ImageHistory& history = ImageHistory{});
 
 }  // namespace kavlo::core

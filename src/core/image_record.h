@@ -73,6 +73,32 @@ std::uint64_t shapeFingerprint(const model::AlbumSettings& settings,
 /// (two bytes read from the end of the file; nothing is decoded).
 bool isWholeFile(const std::string& albumFolder, const RecordedFile& file);
 
+/// What the run knows of an image before making it: its source file's stamp, the
+/// fingerprint of the settings that shape its files, and the image record's entry of
+/// the files an earlier run made for it (or null).
+struct ImageHistory {
+    std::optional<SourceStamp> stamp;
+    std::uint64_t shape = 0;
+    const ImageRecordEntry* earlier = nullptr;
+};
+
+/// The earlier entry when the files it lists may be kept: it was made from this very
+/// source file with the same settings, each file is where this run would put it
+/// (`expectedPath(kind, step)`, relative to the album) and whole. Null otherwise.
+template <typename ExpectedPath>
+const ImageRecordEntry* keptFiles(const ImageHistory& history, const std::string& albumFolder,
+                                  ExpectedPath expectedPath) {
+    const ImageRecordEntry* e = history.earlier;
+    if (e == nullptr || !history.stamp || e->source != *history.stamp ||
+        e->shape != history.shape || e->find(AlbumFileKind::main) == nullptr) {
+        return nullptr;
+    }
+    for (const RecordedFile& f : e->files) {
+        if (f.path != expectedPath(f.kind, f.step) || !isWholeFile(albumFolder, f)) return nullptr;
+    }
+    return e;
+}
+
 class ImageRecord {
 public:
     /// ext/xml/imagerecord.txt of the album folder.

@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "core/image_record.h"
 #include "test_support.h"
 
@@ -182,6 +184,48 @@ TEST(ImageRecord, stampTellsSourcesApart) {
     EXPECT_NE(*a, *b);
     EXPECT_FALSE(stampOf(dir + "/none.jpg"));
     EXPECT_FALSE(stampOf(dir));
+}
+
+}  // namespace kavlo::core
+
+namespace kavlo::core {
+
+TEST(ImageRecord, filesAreKeptOnlyForTheSameSourceSettingsPlacesAndWholeFiles) {
+    const std::string dir = test::scratchFolder("record-kept");
+    std::filesystem::create_directories(dir + "/medium");
+    ASSERT_TRUE(test::writeTestJpeg(dir + "/medium/0001.jpg", 100, 80));
+    const std::uint64_t bytes = std::filesystem::file_size(dir + "/medium/0001.jpg");
+    ImageRecordEntry e;
+    e.number = 1;
+    e.source = {"/photos/a.jpg", 10, 20};
+    e.shape = 7;
+    e.files = {{AlbumFileKind::main, 0, "medium/0001.jpg", 100, 80, bytes, false}};
+    ImageHistory h{e.source, 7, &e};
+    const auto at = [](AlbumFileKind, int) { return std::string("medium/0001.jpg"); };
+    EXPECT_EQ(keptFiles(h, dir, at), &e);
+
+    ImageHistory other = h;
+    other.stamp->mtimeNs = 21;
+    EXPECT_EQ(keptFiles(other, dir, at), nullptr);
+    other = h;
+    other.stamp.reset();  // the photo cannot be read any more
+    EXPECT_EQ(keptFiles(other, dir, at), nullptr);
+    other = h;
+    other.shape = 8;
+    EXPECT_EQ(keptFiles(other, dir, at), nullptr);
+    other = h;
+    other.earlier = nullptr;
+    EXPECT_EQ(keptFiles(other, dir, at), nullptr);
+    // The run would name the file differently (another folder, original names).
+    EXPECT_EQ(keptFiles(h, dir, [](AlbumFileKind, int) { return std::string("main/0001.jpg"); }),
+              nullptr);
+    // An entry without a main image is no album image.
+    ImageRecordEntry noMain = e;
+    noMain.files[0].kind = AlbumFileKind::thumbnail;
+    other.earlier = &noMain;
+    EXPECT_EQ(keptFiles(other, dir, at), nullptr);
+    std::filesystem::resize_file(dir + "/medium/0001.jpg", bytes - 1);
+    EXPECT_EQ(keptFiles(h, dir, at), nullptr);
 }
 
 }  // namespace kavlo::core
