@@ -263,6 +263,10 @@ void AlbumRenderer::prepareRecord(const AlbumSettings& runSettings,
     // vouch for a file the run is about to replace. The pruned record is on disk
     // before the first image is written.
     const std::string path = ImageRecord::pathIn(m_model.destdir);
+    for (const char* sub : {"/ext", "/ext/xml"}) {
+        unlinkLinkedFolder(m_model.destdir + sub);
+        createFolder(m_model.destdir + sub);
+    }
     m_record.load(path);
     m_record.keepIf(static_cast<int>(images.size()), [&](const ImageRecordEntry& e) {
         const ImageHistory& h = history[static_cast<std::size_t>(e.number - 1)];
