@@ -5,40 +5,39 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <tuple>
+#include <utility>
 
+#include "core/album_output.h"
 #include "imaging/codecs.h"
-#include "imaging/scale.h"
-#include "imaging/watermark.h"
+#include "imaging/scale_steps.h"
 #include "metadata/exif.h"
 #include "util/files.h"
 #include "util/text.h"
 
 namespace kavlo::core {
 
-using imaging::RasterImage;
-using imaging::RPcreate;
+using imaging::Image;
 using imaging::RPcropInPlace;
 using imaging::RPfastScale;
-using imaging::RPfastScaleTriple;
-using imaging::RPfastScaleTwin;
+using imaging::RPfastScaleSteps;
 using imaging::RPfillColour;
-using imaging::RPfree;
 using imaging::RPpaste;
 using imaging::RPreadJpeg;
 using imaging::RPreadJpegInfo;
 using imaging::RPreadTiff;
 using imaging::RProtate;
 using imaging::RPsharpenInPlace;
-using imaging::RPwriteJpeg;
+using imaging::scaleCascade;
+using imaging::ScaledSizes;
+using imaging::ScaleTargets;
 using imaging::stampWatermark;
 using imaging::WatermarkStyle;
-using metadata::ExifInfo;
-using metadata::freeExif;
 using metadata::readExif;
 using model::AlbumSettings;
 using model::ImageEntry;
 using util::Colour;
-using util::copyFile;
+using util::DiagnosticCapture;
 using util::fileNameOf;
 using util::format;
 using util::isJpegFile;
@@ -47,63 +46,32 @@ using util::stripExtension;
 
 namespace {
 
-/// Owns one RasterImage for the length of a scope and frees it exactly once.
-class OwnedImage {
-public:
-    OwnedImage() = default;
-    explicit OwnedImage(RasterImage img) : m_img(img) {}
-    ~OwnedImage() { reset(); }
-    OwnedImage(const OwnedImage&) = delete;
-    OwnedImage& operator=(const OwnedImage&) = delete;
+bool turnsSideways(int orientation) { return orientation == 6 || orientation == 8; }
 
-    RasterImage& get() { return m_img; }
-    const RasterImage& get() const { return m_img; }
-    RasterImage* out() {
-        reset();
-        return &m_img;
-    }
-    void reset(RasterImage img = RasterImage{}) {
-        RPfree(m_img);
-        m_img = img;
-    }
-    bool empty() const { return m_img.width <= 0 || m_img.height <= 0 || m_img.pixels == nullptr; }
-    int width() const { return m_img.width; }
-    int height() const { return m_img.height; }
-
-private:
-    RasterImage m_img{};
-};
-
-bool sizeWithin(const ImageReaders& readers, const std::string& path, std::pair<int, int> expected,
-                int tolerance) {
-    int w = 0, h = 0;
-    if (!readers.readJpegSize(path, &w, &h)) return false;
-    return std::abs(w - expected.first) <= tolerance && std::abs(h - expected.second) <= tolerance;
-}
-
-/// Scales `source` so that its longer side is `target`; used when the cascade refuses
+/// Scales `picture` so that its longer side is `target`; used when the cascade refuses
 /// the size combination (settings from a file are not range-checked).
-void scaleAlone(const RasterImage& source, int target, double aspect, OwnedImage& out) {
+void scaleAlone(const SourcePicture& source, int target, Image& out) {
     if (!out.empty()) return;
-    out.reset(RPfastScale(source, std::max(target, 1), true, aspect, nullptr));
+    out = Image(
+        RPfastScale(source.picture.record(), std::max(target, 1), true, source.aspect(), nullptr));
 }
 
 /// Sharpening that makes up for the blur of resampling: only sizes whose target
 /// divides neither side of the decoded picture were resampled.
-void compensate(OwnedImage& img, int target, int w, int h) {
+void compensate(Image& img, int target, int w, int h) {
     if (img.empty() || target <= 0) return;
-    if (w % target != 0 && h % target != 0) RPsharpenInPlace(img.get(), 0);
+    if (w % target != 0 && h % target != 0) RPsharpenInPlace(img.record(), 0);
 }
 
 /// Puts the thumbnail centred on a size x size canvas of `background`; the parts that
 /// overhang the canvas are cut away first so nothing is written outside it.
-void padThumbnail(OwnedImage& thumb, int size, Colour background) {
+void padThumbnail(Image& thumb, int size, Colour background) {
     const int ws = thumb.width(), hs = thumb.height();
     const int x = static_cast<int>((size - ws + 1) * 0.5);
     const int y = static_cast<int>((size - hs + 1) * 0.5);
-    OwnedImage canvas(RPcreate(size, size, 24));
+    Image canvas = Image::create(size, size, 24);
     if (canvas.empty()) return;
-    RPfillColour(canvas.get(), static_cast<unsigned char>((background >> 16) & 0xFF),
+    RPfillColour(canvas.record(), static_cast<unsigned char>((background >> 16) & 0xFF),
                  static_cast<unsigned char>((background >> 8) & 0xFF),
                  static_cast<unsigned char>(background & 0xFF), 0);
     const int cropX = x < 0 ? -x : 0;
@@ -111,18 +79,70 @@ void padThumbnail(OwnedImage& thumb, int size, Colour background) {
     const int cropW = std::min(ws - cropX, size);
     const int cropH = std::min(hs - cropY, size);
     if (cropX > 0 || cropY > 0 || cropW < ws || cropH < hs) {
-        RPcropInPlace(thumb.get(), cropX, cropY, cropW, cropH);
+        RPcropInPlace(thumb.record(), cropX, cropY, cropW, cropH);
     }
-    RPpaste(canvas.get(), std::max(x, 0), std::max(y, 0), thumb.get());
-    RasterImage done = canvas.get();
-    canvas.get() = RasterImage{};
-    thumb.reset(done);
+    RPpaste(canvas.record(), std::max(x, 0), std::max(y, 0), thumb.record());
+    thumb = std::move(canvas);
 }
 
-bool writeJpeg(const std::string& path, int quality, const std::string& comment,
-               const RasterImage& img) {
-    // A failed write does not stop the run; it is counted for the end of the run.
-    return RPwriteJpeg(path, quality, &comment, img) == 0;
+/// The square SimpleViewer thumbnail: cropped to the square when asked and large
+/// enough, else centred on the background.
+void squareThumbnail(const SquarePlan& square, Image& thumb) {
+    const int sv = square.size;
+    if (square.crop && thumb.width() >= sv && thumb.height() >= sv) {
+        const int x = std::max(0, static_cast<int>((thumb.width() - sv + 1) * 0.5));
+        const int y = std::max(0, static_cast<int>((thumb.height() - sv + 1) * 0.5));
+        RPcropInPlace(thumb.record(), x, y, sv, sv);
+    } else {
+        padThumbnail(thumb, sv, square.background);
+    }
+}
+
+/// The sharpening of the main image, given to every picture shown in its place (the
+/// renditions): what resampling blurred, then the user's choice.
+void sharpenLikeMain(const ImagePlan& plan, Image& img, int target, int w, int h) {
+    compensate(img, target, w, h);
+    if (plan.main.sharpen && !img.empty()) RPsharpenInPlace(img.record(), 1);
+}
+
+/// The path of a file of the image relative to the album, "" when the plan has no such file.
+std::string albumPath(const ImagePlan& plan, AlbumFileKind kind, int step) {
+    const std::string* path = nullptr;
+    switch (kind) {
+    case AlbumFileKind::thumbnail: path = plan.small.wanted ? &plan.small.path : nullptr; break;
+    case AlbumFileKind::main: path = &plan.main.path; break;
+    case AlbumFileKind::large: path = plan.large.wanted ? &plan.large.path : nullptr; break;
+    case AlbumFileKind::thumbnail2x: path = &plan.renditions.thumb2xPath; break;
+    case AlbumFileKind::rendition:
+        if (step >= 0 && static_cast<std::size_t>(step) < plan.renditions.paths.size())
+            path = &plan.renditions.paths[static_cast<std::size_t>(step)];
+        break;
+    }
+    const std::size_t prefix = plan.albumFolder.size() + 1;
+    if (path == nullptr || path->size() <= prefix) return std::string();
+    return path->substr(prefix);
+}
+
+PixelSize sizeOf(const RecordedFile* f) {
+    return f != nullptr ? PixelSize{f->width, f->height} : PixelSize{0, 0};
+}
+
+/// Writes one album file whole and records it; a failure is counted.
+void writeFile(const ImagePlan& plan, AlbumFileKind kind, int step, int quality, const Image& img,
+               ImageRecordEntry& written, ImageResult& r) {
+    RecordedFile file{kind, step, albumPath(plan, kind, step), img.width(), img.height()};
+    if (!writeAlbumFile(plan.albumFolder, file, quality, plan.comment, img.record(), written))
+        ++r.failedWrites;
+}
+
+/// Copies the source whole as one album file (reported as w x h) and records it; when
+/// that fails, writes `img` instead; a failure of both is counted.
+void copyOrWriteFile(const ImagePlan& plan, AlbumFileKind kind, int quality, PixelSize size,
+                     const Image& img, ImageRecordEntry& written, ImageResult& r) {
+    RecordedFile file{kind, 0, albumPath(plan, kind, 0), size.first, size.second};
+    if (copyAlbumFile(plan.albumFolder, file, plan.source, written)) return;
+    if (!writeAlbumFile(plan.albumFolder, file, quality, plan.comment, img.record(), written))
+        ++r.failedWrites;
 }
 
 }  // namespace
@@ -130,7 +150,7 @@ bool writeJpeg(const std::string& path, int quality, const std::string& comment,
 ImageReaders defaultImageReaders() {
     ImageReaders r;
     r.readJpeg = [](const std::string& path, int target, int* w, int* h) {
-        return RPreadJpeg(path, nullptr, target, w, h);
+        return Image(RPreadJpeg(path, nullptr, target, w, h));
     };
     r.readJpegSize = [](const std::string& path, int* w, int* h) {
         int hh = 0, ww = 0;
@@ -140,13 +160,8 @@ ImageReaders defaultImageReaders() {
         *h = hh;
         return true;
     };
-    r.readTiff = [](const std::string& path) { return RPreadTiff(path); };
-    r.readOrientation = [](const std::string& path) {
-        ExifInfo info = readExif(path, false);
-        const int o = info.orientation;
-        freeExif(info);
-        return o;
-    };
+    r.readTiff = [](const std::string& path) { return Image(RPreadTiff(path)); };
+    r.readOrientation = [](const std::string& path) { return readExif(path, false).orientation; };
     return r;
 }
 
@@ -171,215 +186,302 @@ std::string albumImageName(const AlbumSettings& settings, const ImageEntry& entr
     return format("%s-%03i.jpg", base.c_str(), number);
 }
 
-ImageResult processAlbumImage(const AlbumSettings& s, const std::string& destdir,
-                              const ImageEntry& entry, int index, const ImageReaders& readers,
-                              const ImageHistory& history) {
-    ImageResult r;
+double SourcePicture::aspect() const {
+    return readable && storedWidth > 0 && storedHeight > 0
+               ? static_cast<double>(storedHeight) / storedWidth
+               : 2.0 / 3.0;
+}
+
+ImagePlan planImage(const AlbumSettings& s, const std::string& destdir, const ImageEntry& entry,
+                    int index) {
+    ImagePlan plan;
+    plan.source = entry.path;
+    plan.albumFolder = destdir;
+    plan.kind = isJpegFile(entry.path)   ? SourceKind::jpeg
+                : isTiffFile(entry.path) ? SourceKind::tiff
+                                         : SourceKind::other;
+    plan.index = index;
     const std::string name = albumImageName(s, entry, index);
-    const std::string smallPath = destdir + "/" + s.sdir + "/" + name;
-    const std::string mainPath = destdir + "/" + s.mdir + "/" + name;
-    const std::string largePath = destdir + "/" + s.ldir + "/" + name;
-    const std::string& source = entry.path;
-    const bool jpeg = isJpegFile(source);
-    const bool tiff = isTiffFile(source);
-    const bool scaledLarge = s.large && !s.copyhires;
+    plan.small = {s.small,   destdir + "/" + s.sdir + "/" + name, s.shsize, s.svsize, s.squality,
+                  s.ssharpen};
+    plan.main = {true,      destdir + "/" + s.mdir + "/" + name, s.mhsize, s.mvsize, s.mquality,
+                 s.msharpen};
+    plan.large = {s.large,   destdir + "/" + s.ldir + "/" + name, s.lhsize, s.lvsize, s.lquality,
+                  s.lsharpen};
+    plan.copyLarge = s.large && s.copyhires;
+    plan.square = {s.small && s.simpleviewer, s.svthumbsize, s.svcropthumbs, s.svbgcolor};
+    // The image record holds the watermark text each image was stamped with, so even
+    // watermarks from the captions allow the files to be kept.
+    plan.tryReuse = s.reuseimages;
+    plan.renditions.wanted = s.renditions;
+    if (s.renditions) {
+        for (std::size_t k = 0; k < renditionSteps().size(); ++k)
+            plan.renditions.paths.push_back(destdir + "/" + renditionFolder(k) + "/" + name);
+        if (s.small)
+            plan.renditions.thumb2xPath = destdir + "/" + thumbnail2xFolder(s) + "/" + name;
+    }
+    plan.autorotate = s.autorotate;
+    const int largeBox = std::max(s.lhsize, s.lvsize);
+    const int mainBox = std::max(s.mhsize, s.mvsize);
+    plan.decodeTarget = (s.large && !s.copyhires && largeBox > mainBox) ? largeBox : mainBox;
+    // Renditions up to the largest step come from the same decode (never above the photo).
+    if (s.renditions) plan.decodeTarget = std::max(plan.decodeTarget, renditionSteps().back());
+    if (s.imagetext) {
+        plan.comment = s.itfrommicap ? entry.micap : s.ittext;
+        plan.watermark =
+            WatermarkStyle{s.itfontfile, s.itfontsize, s.itposition, s.ittransp, s.itcolor};
+    }
+    return plan;
+}
 
-    OwnedImage img;
-    bool decoded = false;
-    int orientation = -1;  // -1: not read yet
+std::optional<ImageResult> reuseEarlierFiles(const ImagePlan& plan, const ImageHistory& history) {
+    if (!plan.tryReuse) return std::nullopt;
+    const ImageRecordEntry* kept =
+        keptFiles(history, plan.albumFolder,
+                  [&](AlbumFileKind kind, int step) { return albumPath(plan, kind, step); });
+    if (kept == nullptr) return std::nullopt;
+    ImageResult r;
+    r.reused = true;
+    if (plan.small.wanted)
+        std::tie(r.smallW, r.smallH) = sizeOf(kept->find(AlbumFileKind::thumbnail));
+    std::tie(r.mainW, r.mainH) = sizeOf(kept->find(AlbumFileKind::main));
+    if (plan.large.wanted) std::tie(r.largeW, r.largeH) = sizeOf(kept->find(AlbumFileKind::large));
+    if (plan.renditions.wanted) {
+        for (std::size_t k = 0; k < plan.renditions.paths.size(); ++k)
+            r.renditions.push_back(
+                sizeOf(kept->find(AlbumFileKind::rendition, static_cast<int>(k))));
+        r.thumb2x = sizeOf(kept->find(AlbumFileKind::thumbnail2x));
+    }
+    return r;
+}
+
+void decodeUpright(const ImagePlan& plan, const ImageReaders& readers, SourcePicture& source) {
     int w0 = 0, h0 = 0;
-
-    // 1. Reuse: the files of an earlier run stay when they have the expected sizes.
-    if (s.reuseimages && !(s.imagetext && s.itfrommicap)) {
-        bool known = false;
-        if (jpeg) {
-            known = readers.readJpegSize(source, &w0, &h0);
-            // Album images of a turned photo have the turned size; the orientation read
-            // here serves the decode below as well.
-            if (known && s.autorotate) {
-                orientation = readers.readOrientation(source);
-                if (orientation == 6 || orientation == 8) std::swap(w0, h0);
-            }
-        } else if (tiff) {
-            img.reset(readers.readTiff(source));
-            decoded = true;
-            ++r.decodes;
-            w0 = img.width();
-            h0 = img.height();
-            known = !img.empty();
+    if (plan.kind == SourceKind::jpeg) {
+        // Reduced by DCT scaling no further than the largest size needed.
+        source.picture = readers.readJpeg(plan.source, plan.decodeTarget, &w0, &h0);
+        ++source.decodes;
+    } else if (plan.kind == SourceKind::tiff) {
+        if (!source.decoded) {
+            source.picture = readers.readTiff(plan.source);
+            ++source.decodes;
         }
-        if (known && w0 > 0 && h0 > 0) {
-            const int sv = s.svthumbsize;
-            const auto expSmall =
-                s.simpleviewer ? std::pair<int, int>{sv, sv} : fitBox(s.shsize, s.svsize, w0, h0);
-            const auto expMain = fitBox(s.mhsize, s.mvsize, w0, h0);
-            // A copied large image is the source file itself, stored unturned.
-            const bool turned = orientation == 6 || orientation == 8;
-            const auto largeFile =
-                s.copyhires && turned ? std::pair<int, int>{h0, w0} : std::pair<int, int>{w0, h0};
-            const auto expLarge =
-                s.copyhires ? std::pair<int, int>{w0, h0} : fitBox(s.lhsize, s.lvsize, w0, h0);
-            const int tol = jpeg ? 1 : 0;
-            const bool ok = (!s.small || sizeWithin(readers, smallPath, expSmall, tol)) &&
-                            sizeWithin(readers, mainPath, expMain, tol) &&
-                            (!s.large || sizeWithin(readers, largePath,
-                                                    s.copyhires ? largeFile : expLarge, tol));
-            if (ok) {
-                r.reused = true;
-                r.smallW = expSmall.first;
-                r.smallH = expSmall.second;
-                r.mainW = expMain.first;
-                r.mainH = expMain.second;
-                if (s.large) {
-                    r.largeW = expLarge.first;
-                    r.largeH = expLarge.second;
-                }
-                return r;
-            }
-        }
-        w0 = h0 = 0;
+        w0 = source.picture.width();
+        h0 = source.picture.height();
     }
-
-    // 2. Decode, reduced by DCT scaling no further than the largest size needed.
-    if (jpeg) {
-        const int largeBox = std::max(s.lhsize, s.lvsize);
-        const int mainBox = std::max(s.mhsize, s.mvsize);
-        const int target = (s.large && !s.copyhires && largeBox > mainBox) ? largeBox : mainBox;
-        img.reset(readers.readJpeg(source, target, &w0, &h0));
-        ++r.decodes;
-    } else if (tiff) {
-        if (!decoded) {
-            img.reset(readers.readTiff(source));
-            ++r.decodes;
-        }
-        w0 = img.width();
-        h0 = img.height();
-    }
-    const bool readable = !img.empty();
-
-    // 3. Turn upright by the Exif orientation.
-    if (s.autorotate && jpeg && readable) {
-        if (orientation < 0) orientation = readers.readOrientation(source);
-        if (orientation == 3) {
-            RProtate(img.get(), 180);
-        } else if (orientation == 6 || orientation == 8) {
-            RProtate(img.get(), orientation == 6 ? 90 : -90);
+    source.decoded = true;
+    source.readable = !source.picture.empty();
+    if (plan.autorotate && plan.kind == SourceKind::jpeg && source.readable) {
+        if (source.orientation < 0) source.orientation = readers.readOrientation(plan.source);
+        if (source.orientation == 3) {
+            RProtate(source.picture.record(), 180);
+        } else if (turnsSideways(source.orientation)) {
+            RProtate(source.picture.record(), source.orientation == 6 ? 90 : -90);
             std::swap(w0, h0);
         }
     }
-
-    // 4./5. An unreadable source becomes a 3 x 2 black picture with its own aspect.
-    double aspect = (readable && w0 > 0 && h0 > 0) ? static_cast<double>(h0) / w0 : 2.0 / 3.0;
-    if (!readable) {
-        img.reset(RPcreate(3, 2, 24));
-        RPfillColour(img.get(), 0, 0, 0, 0);
+    if (!source.readable) {
+        // An unreadable source becomes a 3 x 2 black picture with its own aspect.
+        source.picture = Image::create(3, 2, 24);
+        RPfillColour(source.picture.record(), 0, 0, 0, 0);
         w0 = h0 = 0;
     }
-    const int w = img.width(), h = img.height();
+    source.storedWidth = w0;
+    source.storedHeight = h0;
+}
 
-    // 6. Targets.
-    int tSmall;
-    if (s.simpleviewer && s.svcropthumbs) {
+SizeTargets targetsFor(const ImagePlan& plan, const Image& picture) {
+    const int w = picture.width(), h = picture.height();
+    SizeTargets t;
+    if (plan.square.wanted && plan.square.crop) {
+        // The shorter side becomes the square's edge.
         const double ratio = static_cast<double>(std::min(w, h)) / std::max(w, h);
-        tSmall = static_cast<int>(std::floor(s.svthumbsize / ratio + 0.5));
+        t.small = static_cast<int>(std::floor(plan.square.size / ratio + 0.5));
     } else {
-        tSmall = fitTarget(s.shsize, s.svsize, w, h);
+        t.small = fitTarget(plan.small.boxWidth, plan.small.boxHeight, w, h);
     }
-    const int tMain = fitTarget(s.mhsize, s.mvsize, w, h);
-    const int tLarge = fitTarget(s.lhsize, s.lvsize, w, h);
+    t.main = fitTarget(plan.main.boxWidth, plan.main.boxHeight, w, h);
+    t.large = fitTarget(plan.large.boxWidth, plan.large.boxHeight, w, h);
+    if (plan.renditions.wanted) {
+        // Renditions start above the largest size the album already has (a copied
+        // large image is the photo itself: renditions still spare visitors that file).
+        const bool scaledLarge = plan.large.wanted && !plan.copyLarge;
+        t.renditions =
+            renditionTargets(std::max(w, h), scaledLarge ? std::max(t.main, t.large) : t.main);
+        if (!plan.renditions.thumb2xPath.empty())
+            t.thumb2x = thumbnail2xTarget(std::max(w, h), t.small);
+    }
+    return t;
+}
 
-    // 7. One cascade of halvings for all sizes.
-    OwnedImage thumb, main, large;
-    if (scaledLarge && s.small) {
-        RPfastScaleTriple(img.get(), tSmall, tMain, tLarge, true, aspect, thumb.out(), main.out(),
-                          large.out());
-    } else if (scaledLarge) {
-        RPfastScaleTwin(img.get(), tMain, tLarge, true, aspect, main.out(), large.out());
-    } else if (s.small) {
-        RPfastScaleTwin(img.get(), tSmall, tMain, true, aspect, thumb.out(), main.out());
+Image scaleRenditions(const SourcePicture& source, const SizeTargets& targets,
+                      RenditionPictures& renditions) {
+    renditions.steps.clear();
+    renditions.steps.resize(targets.renditions.size());
+    // Largest first, each from the halved picture of the one before.
+    std::vector<int> wanted;
+    std::vector<std::size_t> step;
+    for (std::size_t k = targets.renditions.size(); k-- > 0;) {
+        if (targets.renditions[k] <= 0) continue;
+        wanted.push_back(targets.renditions[k]);
+        step.push_back(k);
+    }
+    if (wanted.empty()) return Image();
+    std::vector<imaging::RasterImage> made;
+    Image rest(RPfastScaleSteps(source.picture.record(), wanted, true, source.aspect(), made));
+    for (std::size_t i = 0; i < made.size(); ++i) renditions.steps[step[i]] = Image(made[i]);
+    return rest;
+}
+
+ScaledSizes scaleSizes(const ImagePlan& plan, const SourcePicture& source, const Image& from,
+                       const SizeTargets& targets, RenditionPictures& renditions) {
+    const bool scaledLarge = plan.large.wanted && !plan.copyLarge;
+    ScaleTargets wanted;
+    wanted.medium = static_cast<unsigned>(targets.main);
+    if (plan.small.wanted) wanted.small = static_cast<unsigned>(targets.small);
+    if (scaledLarge) wanted.large = static_cast<unsigned>(targets.large);
+    ScaledSizes sizes = scaleCascade(from.record(), wanted, true, source.aspect());
+    if (plan.small.wanted) scaleAlone(source, targets.small, sizes.small);
+    scaleAlone(source, targets.main, sizes.medium);
+    if (scaledLarge) scaleAlone(source, targets.large, sizes.large);
+    if (targets.thumb2x > 0) {
+        const bool fromMain =
+            std::max(sizes.medium.width(), sizes.medium.height()) >= targets.thumb2x;
+        const Image& base = fromMain ? sizes.medium : source.picture;
+        renditions.thumb2x = Image(RPfastScale(
+            base.record(), static_cast<unsigned>(targets.thumb2x), true, source.aspect(), nullptr));
+    }
+    return sizes;
+}
+
+void finishSizes(const ImagePlan& plan, const SizeTargets& targets, const Image& picture,
+                 ScaledSizes& sizes, RenditionPictures& renditions) {
+    const bool scaledLarge = plan.large.wanted && !plan.copyLarge;
+    const int w = picture.width(), h = picture.height();
+    if (plan.small.wanted) compensate(sizes.small, targets.small, w, h);
+    if (scaledLarge) compensate(sizes.large, targets.large, w, h);
+    if (!renditions.thumb2x.empty()) compensate(renditions.thumb2x, targets.thumb2x, w, h);
+
+    // Sharpening chosen by the user: full strength for thumbnails, mild for the others.
+    if (plan.small.wanted && plan.small.sharpen && !sizes.small.empty())
+        RPsharpenInPlace(sizes.small.record(), 0);
+    sharpenLikeMain(plan, sizes.medium, targets.main, w, h);
+    for (std::size_t k = 0; k < renditions.steps.size(); ++k)
+        sharpenLikeMain(plan, renditions.steps[k], targets.renditions[k], w, h);
+    if (plan.small.sharpen && !renditions.thumb2x.empty())
+        RPsharpenInPlace(renditions.thumb2x.record(), 0);
+    if (scaledLarge && plan.large.sharpen && !sizes.large.empty())
+        RPsharpenInPlace(sizes.large.record(), 1);
+
+    if (plan.square.wanted && !sizes.small.empty()) squareThumbnail(plan.square, sizes.small);
+    if (plan.square.wanted && !renditions.thumb2x.empty()) {
+        SquarePlan twice = plan.square;
+        twice.size *= 2;
+        squareThumbnail(twice, renditions.thumb2x);
+    }
+
+    if (plan.watermark) {
+        if (!sizes.medium.empty())
+            stampWatermark(*plan.watermark, plan.comment, sizes.medium.record());
+        if (scaledLarge && !sizes.large.empty())
+            stampWatermark(*plan.watermark, plan.comment, sizes.large.record());
+        // The renditions show the photo in the main image's place: they carry it too.
+        for (Image& r : renditions.steps)
+            if (!r.empty()) stampWatermark(*plan.watermark, plan.comment, r.record());
+    }
+}
+
+ImageResult writeSizes(const ImagePlan& plan, const SourcePicture& source, const ScaledSizes& sizes,
+                       const RenditionPictures& renditions, ImageRecordEntry& written) {
+    ImageResult r;
+    r.decodes = source.decodes;
+    // Only a JPEG source that decoded as an image is ever copied into the album; a TIFF
+    // is always written as a JPEG.
+    const bool copyable = plan.kind == SourceKind::jpeg && source.readable;
+    if (plan.small.wanted) {
+        r.smallW = sizes.small.width();
+        r.smallH = sizes.small.height();
+        writeFile(plan, AlbumFileKind::thumbnail, 0, plan.small.quality, sizes.small, written, r);
+    }
+    r.mainW = sizes.medium.width();
+    r.mainH = sizes.medium.height();
+    // A source that needs no resizing is published as it is.
+    const bool mainIsSource = copyable && !plan.watermark && r.mainW == source.storedWidth &&
+                              r.mainH == source.storedHeight;
+    if (mainIsSource) {
+        copyOrWriteFile(plan, AlbumFileKind::main, plan.main.quality, {r.mainW, r.mainH},
+                        sizes.medium, written, r);
     } else {
-        main.reset(RPfastScale(img.get(), std::max(tMain, 1), true, aspect, nullptr));
+        writeFile(plan, AlbumFileKind::main, 0, plan.main.quality, sizes.medium, written, r);
     }
-    if (s.small) scaleAlone(img.get(), tSmall, aspect, thumb);
-    scaleAlone(img.get(), tMain, aspect, main);
-    if (scaledLarge) scaleAlone(img.get(), tLarge, aspect, large);
-
-    // 8. Compensating sharpening of resampled sizes.
-    if (s.small) compensate(thumb, tSmall, w, h);
-    compensate(main, tMain, w, h);
-    if (scaledLarge) compensate(large, tLarge, w, h);
-
-    // 9. Sharpening chosen by the user.
-    if (s.small && s.ssharpen && !thumb.empty()) RPsharpenInPlace(thumb.get(), 0);
-    if (s.msharpen && !main.empty()) RPsharpenInPlace(main.get(), 1);
-    if (scaledLarge && s.lsharpen && !large.empty()) RPsharpenInPlace(large.get(), 1);
-
-    // 10. Square SimpleViewer thumbnails.
-    if (s.small && s.simpleviewer && !thumb.empty()) {
-        const int sv = s.svthumbsize;
-        if (s.svcropthumbs) {
-            const int ws = thumb.width(), hs = thumb.height();
-            const int x = std::max(0, static_cast<int>((ws - sv + 1) * 0.5));
-            const int y = std::max(0, static_cast<int>((hs - sv + 1) * 0.5));
-            if (ws >= sv && hs >= sv) {
-                RPcropInPlace(thumb.get(), x, y, sv, sv);
-            } else {
-                padThumbnail(thumb, sv, s.svbgcolor);
-            }
-        } else {
-            padThumbnail(thumb, sv, s.svbgcolor);
-        }
-    }
-
-    // 11. Watermark; its text is the comment of every file of the image.
-    std::string comment;
-    if (s.imagetext) {
-        comment = s.itfrommicap ? entry.micap : s.ittext;
-        WatermarkStyle style;
-        style.fontFile = s.itfontfile;
-        style.fontSize = s.itfontsize;
-        style.position = s.itposition;
-        style.transparency = s.ittransp;
-        style.colour = s.itcolor;
-        if (!main.empty()) stampWatermark(style, comment, main.get());
-        if (scaledLarge && !large.empty()) stampWatermark(style, comment, large.get());
-    }
-
-    // 12./13. Write. Only a JPEG source that decoded as an image is ever copied into
-    // the album; a TIFF is always written as a JPEG.
-    const bool copyable = jpeg && readable;
-    if (s.small) {
-        r.smallW = thumb.width();
-        r.smallH = thumb.height();
-        if (!writeJpeg(smallPath, s.squality, comment, thumb.get())) ++r.failedWrites;
-    }
-    r.mainW = main.width();
-    r.mainH = main.height();
-    const bool mainIsSource = copyable && !s.imagetext && r.mainW == w0 && r.mainH == h0;
-    if (!(mainIsSource && copyFile(source, mainPath)) &&
-        !writeJpeg(mainPath, s.mquality, comment, main.get())) {
-        ++r.failedWrites;
-    }
-    if (s.large) {
-        if (scaledLarge) {
-            r.largeW = large.width();
-            r.largeH = large.height();
-            if (!writeJpeg(largePath, s.lquality, comment, large.get())) ++r.failedWrites;
+    if (plan.large.wanted) {
+        if (!plan.copyLarge) {
+            r.largeW = sizes.large.width();
+            r.largeH = sizes.large.height();
+            writeFile(plan, AlbumFileKind::large, 0, plan.large.quality, sizes.large, written, r);
         } else if (copyable) {
-            r.largeW = w0;
-            r.largeH = h0;
-            if (!copyFile(source, largePath) &&
-                !writeJpeg(largePath, s.lquality, comment, img.get())) {
-                ++r.failedWrites;
-            }
+            r.largeW = source.storedWidth;
+            r.largeH = source.storedHeight;
+            copyOrWriteFile(plan, AlbumFileKind::large, plan.large.quality, {r.largeW, r.largeH},
+                            source.picture, written, r);
         } else {
             // TIFF or unreadable source: the full-size picture is written as a JPEG.
-            r.largeW = img.width();
-            r.largeH = img.height();
-            if (!writeJpeg(largePath, s.lquality, comment, img.get())) ++r.failedWrites;
+            r.largeW = source.picture.width();
+            r.largeH = source.picture.height();
+            writeFile(plan, AlbumFileKind::large, 0, plan.large.quality, source.picture, written,
+                      r);
         }
     }
+    if (!plan.renditions.wanted) return r;
+    for (std::size_t k = 0; k < plan.renditions.paths.size(); ++k) {
+        const Image* img = k < renditions.steps.size() ? &renditions.steps[k] : nullptr;
+        if (img == nullptr || img->empty()) {
+            r.renditions.emplace_back(0, 0);
+            continue;
+        }
+        r.renditions.emplace_back(img->width(), img->height());
+        writeFile(plan, AlbumFileKind::rendition, static_cast<int>(k), plan.main.quality, *img,
+                  written, r);
+    }
+    if (!renditions.thumb2x.empty()) {
+        r.thumb2x = {renditions.thumb2x.width(), renditions.thumb2x.height()};
+        writeFile(plan, AlbumFileKind::thumbnail2x, 0, plan.small.quality, renditions.thumb2x,
+                  written, r);
+    }
     return r;
+}
+
+ImageResult processAlbumImage(const AlbumSettings& settings, const std::string& destdir,
+                              const ImageEntry& entry, int index, const ImageReaders& readers,
+                              const ImageHistory& history) {
+    DiagnosticCapture capture;
+    const ImagePlan plan = planImage(settings, destdir, entry, index);
+    SourcePicture source;
+    if (std::optional<ImageResult> kept = reuseEarlierFiles(plan, history)) {
+        kept->diagnostics = capture.take();
+        return std::move(*kept);
+    }
+    decodeUpright(plan, readers, source);
+    const SizeTargets targets = targetsFor(plan, source.picture);
+    RenditionPictures renditions;
+    ScaledSizes sizes;
+    {
+        const Image rest = scaleRenditions(source, targets, renditions);
+        sizes = scaleSizes(plan, source, rest.empty() ? source.picture : rest, targets, renditions);
+    }
+    finishSizes(plan, targets, source.picture, sizes, renditions);
+    ImageRecordEntry written;
+    ImageResult result = writeSizes(plan, source, sizes, renditions, written);
+    // The record vouches only for an image whose files were all written, made from a
+    // source whose stamp was taken before it was read.
+    if (result.failedWrites == 0 && history.stamp) {
+        written.number = index + 1;
+        written.source = *history.stamp;
+        written.shape = history.shape;
+        result.record = std::move(written);
+    }
+    result.diagnostics = capture.take();
+    return result;
 }
 
 }  // namespace kavlo::core

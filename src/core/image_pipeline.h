@@ -1,10 +1,20 @@
 // SPDX-License-Identifier: MIT
-// The work on one album image: reuse test, decode, rotation, the scaling cascade,
-// sharpening, SimpleViewer thumbnail, watermark and writing.
+// The work on one album image, in named steps driven by one plan:
 //
-// processAlbumImage() depends only on its arguments and touches no shared mutable
-// state, so several images may be processed on worker threads at once; the results
-// are put into the size lists in album order by the caller.
+//   planImage        what the image needs, from the settings and its entry alone
+//   reuseEarlierFiles  the files of an earlier run still fit: nothing else is done
+//   decodeUpright    the source decoded (reduced as far as the sizes allow) and turned
+//                    upright, with what the source said about itself
+//   targetsFor       the longer side of every size, from the decoded picture
+//   scaleSizes       all sizes from one cascade of halvings
+//   finishSizes      sharpening, the square SimpleViewer thumbnail, the watermark
+//   writeSizes       the album files (or copies of the source where it fits as it is),
+//                    each written whole, with the image record's entry for them
+//
+// processAlbumImage() runs them in that order. It depends only on its arguments and
+// touches no shared mutable state, so several images may be processed on worker
+// threads at once; the results are put into the size lists in album order by the
+// caller.
 #pragma once
 
 #include <functional>
@@ -12,11 +22,15 @@
 #include <string>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "core/image_record.h"
 #include "core/renditions.h"
-#include "imaging/raster_image.h"
+#include "imaging/image.h"
+#include "imaging/scale.h"
+#include "imaging/watermark.h"
 #include "model/album_model.h"
+#include "util/diagnostics.h"
 
 namespace kavlo::core {
 
@@ -25,12 +39,11 @@ namespace kavlo::core {
 struct ImageReaders {
     /// Decodes a JPEG reduced by DCT scaling no further than `target`; the stored
     /// size goes to *w, *h. Failure gives the empty image.
-    std::function<imaging::RasterImage(const std::string& path, int target, int* w, int* h)>
-        readJpeg;
+    std::function<imaging::Image(const std::string& path, int target, int* w, int* h)> readJpeg;
     /// Reads the stored size of a JPEG from its header; false when that fails.
     std::function<bool(const std::string& path, int* w, int* h)> readJpegSize;
     /// Decodes a TIFF; failure gives the empty image.
-    std::function<imaging::RasterImage(const std::string& path)> readTiff;
+    std::function<imaging::Image(const std::string& path)> readTiff;
     /// Exif orientation of a JPEG (0 when there is none).
     std::function<int(const std::string& path)> readOrientation;
 };
@@ -58,18 +71,137 @@ struct ImageResult {
     int largeW = 0, largeH = 0;
     int decodes = 0;       ///< times the source was decoded (0 or 1)
     int failedWrites = 0;  ///< album files of this image that could not be written
+    /// What the lower layers reported while this image was made, in order.
+    std::vector<util::Diagnostic> diagnostics;
     /// The size of each rendition step's file ({0, 0} where there is none), and of the
     /// 2x thumbnail; empty without renditions.
     std::vector<PixelSize> renditions;
     PixelSize thumb2x{0, 0};
     /// The image record's new entry for the files written; none when nothing was
-    /// written (reused) or a file could not be written.
+    /// written (reused), a file could not be written or the source has no stamp.
     std::optional<ImageRecordEntry> record;
 };
 
+/// How the source of an image is read, told by its name as the album lists it.
+enum class SourceKind { jpeg, tiff, other };
+
+/// One size of an album image: where its file goes and how it is made.
+struct SizePlan {
+    bool wanted = false;  ///< the settings call for this file
+    std::string path;     ///< the album file
+    int boxWidth = 0;     ///< the box the picture is fitted into, in pixels
+    int boxHeight = 0;
+    int quality = 0;       ///< JPEG quality
+    bool sharpen = false;  ///< sharpening chosen by the user
+};
+
+/// The square thumbnail of the SimpleViewer gallery.
+struct SquarePlan {
+    bool wanted = false;
+    int size = 0;                 ///< edge in pixels
+    bool crop = false;            ///< cut the thumbnail to the square (else pad it)
+    util::Colour background = 0;  ///< colour around a padded thumbnail
+};
+
+/// The extra renditions of an image: one file per rendition step and the 2x thumbnail.
+struct RenditionPlan {
+    bool wanted = false;
+    std::vector<std::string> paths;  ///< per step of renditionSteps()
+    std::string thumb2xPath;         ///< "" without thumbnails
+};
+
+/// What one album image needs, worked out from the settings and its entry before
+/// anything is read. Every later step reads only the plan (and what earlier steps
+/// gave), never the settings.
+struct ImagePlan {
+    std::string source;       ///< the photo
+    std::string albumFolder;  ///< the album the files go to
+    SourceKind kind = SourceKind::other;
+    int index = 0;   ///< 0-based position in the album
+    SizePlan small;  ///< thumbnail
+    SizePlan main;   ///< main image (always wanted)
+    SizePlan large;  ///< large image
+    /// The large file is the source itself (copyhires), not a scaled size.
+    bool copyLarge = false;
+    SquarePlan square;
+    RenditionPlan renditions;
+    /// Earlier album files may be kept when the image record says they fit.
+    bool tryReuse = false;
+    /// Turn the picture upright by its Exif orientation.
+    bool autorotate = false;
+    /// Longer side a JPEG is decoded at, at least: the largest size made from it.
+    int decodeTarget = 0;
+    /// The watermark of the main and large images; none without one.
+    std::optional<imaging::WatermarkStyle> watermark;
+    /// The JPEG comment of every file of the image: the watermark text, or "".
+    std::string comment;
+};
+
+ImagePlan planImage(const model::AlbumSettings& settings, const std::string& destdir,
+                    const model::ImageEntry& entry, int index);
+
+/// A source photo as the decode step gives it: the picture turned upright, and what the
+/// source said about it (later steps ask nothing of the file again).
+struct SourcePicture {
+    imaging::Image picture;  ///< upright; a 3 x 2 black picture when unreadable
+    bool readable = false;   ///< the source decoded to a picture
+    int storedWidth = 0;     ///< the source's size as stored (upright), 0 when unreadable
+    int storedHeight = 0;
+    int orientation = -1;  ///< the Exif orientation read (0 none); -1 when not read
+    bool decoded = false;  ///< the source was decoded (by the reuse test, for a TIFF)
+    int decodes = 0;       ///< times the source was decoded
+    /// Height / width of the picture as shown.
+    double aspect() const;
+};
+
+/// The longer side of each size for a decoded picture of w x h.
+struct SizeTargets {
+    int small = 0;
+    int main = 0;
+    int large = 0;
+    std::vector<int> renditions;  ///< per rendition step; 0 where the image gets none
+    int thumb2x = 0;              ///< 0: no 2x thumbnail
+};
+
+/// The extra renditions of one image, made with the other sizes.
+struct RenditionPictures {
+    std::vector<imaging::Image> steps;  ///< per rendition step; empty where none
+    imaging::Image thumb2x;
+};
+
+/// The files of an earlier run stay when the image record's entry for them was made from
+/// this very source file with the same settings and every file is whole: the result
+/// with the recorded sizes, nothing read or written.
+std::optional<ImageResult> reuseEarlierFiles(const ImagePlan& plan, const ImageHistory& history);
+/// Decodes the source (unless the reuse test did) and turns it upright; an unreadable
+/// source becomes a 3 x 2 black picture.
+void decodeUpright(const ImagePlan& plan, const ImageReaders& readers, SourcePicture& source);
+/// The longer side of every size for the decoded picture.
+SizeTargets targetsFor(const ImagePlan& plan, const imaging::Image& picture);
+/// The renditions the targets call for, largest first, along the cascade of halvings;
+/// returns the picture the smaller sizes go on from (empty: the source picture itself).
+imaging::Image scaleRenditions(const SourcePicture& source, const SizeTargets& targets,
+                               RenditionPictures& renditions);
+/// Every size the plan wants, from one cascade going on from `from` (the source picture
+/// or what the renditions left); sizes the cascade refuses are made from the picture
+/// alone. The 2x thumbnail comes from the main image before it is finished.
+imaging::ScaledSizes scaleSizes(const ImagePlan& plan, const SourcePicture& source,
+                                const imaging::Image& from, const SizeTargets& targets,
+                                RenditionPictures& renditions);
+/// Sharpening (what resampling blurred, and what the user chose), the square thumbnail
+/// and the watermark.
+void finishSizes(const ImagePlan& plan, const SizeTargets& targets, const imaging::Image& picture,
+                 imaging::ScaledSizes& sizes, RenditionPictures& renditions);
+/// Writes the album files, each whole (a temporary file renamed into place), and gives
+/// their sizes and the files written (into `written`). A file that cannot be written
+/// does not stop the run; it is counted in the result.
+ImageResult writeSizes(const ImagePlan& plan, const SourcePicture& source,
+                       const imaging::ScaledSizes& sizes, const RenditionPictures& renditions,
+                       ImageRecordEntry& written);
+
 /// Produces the thumbnail, main and large files of image `index` of the album in
-/// `destdir`. A file that cannot be written does not stop the run; it is counted in
-/// the result.
+/// `destdir`, through the steps above. What the lower layers report meanwhile is
+/// collected in the result, not passed on.
 ImageResult processAlbumImage(const model::AlbumSettings& settings, const std::string& destdir,
                               const model::ImageEntry& entry, int index,
                               const ImageReaders& readers,

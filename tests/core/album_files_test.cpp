@@ -251,7 +251,7 @@ TEST(AlbumFiles, renditionsFollowTheSettingAndTheirScriptStatesTheFiles) {
                       "  \"thumb2xDir\": \"small2x\",\n"
                       "  \"thumb2x\": [[160, 80], [107, 160], [160, 128]]\n"
                       "};\n");
-    EXPECT_NE(readAll(album + "index.html").find("renditions.js"), std::string::npos);
+    EXPECT_NE(readAll(album + "ext/html/medium.html").find("renditions.js"), std::string::npos);
     // Kept as they are by the next run, renditions and script alike.
     const std::string kept = inodeOf(album + "hd/3840/0001.jpg");
     EXPECT_EQ(run(m, true), (std::vector<bool>{true, true, true}));
@@ -267,7 +267,7 @@ TEST(AlbumFiles, renditionsFollowTheSettingAndTheirScriptStatesTheFiles) {
     EXPECT_FALSE(fs::exists(album + "ext/js/renditions.js"));
     EXPECT_FALSE(fs::exists(album + "hd/1280/0001.jpg"));
     EXPECT_FALSE(fs::exists(album + "small2x/0001.jpg"));
-    EXPECT_EQ(readAll(album + "index.html").find("renditions.js"), std::string::npos);
+    EXPECT_EQ(readAll(album + "ext/html/medium.html").find("renditions.js"), std::string::npos);
 }
 
 }  // namespace kavlo::core
