@@ -111,15 +111,9 @@ std::vector<std::string> AlbumRenderer::imageFolders() const {
     return folders;
 }
 
-void AlbumRenderer::begin() {
-    AlbumSettings& s = m_model.settings;
+void AlbumRenderer::prepareFolders() {
+    const AlbumSettings& s = m_model.settings;
     const std::string& dest = m_model.destdir;
-    if (m_model.footer.find("autoviewer") != std::string::npos) s.mdir = "images";
-    keepInsideAlbum(s.sdir, "small");
-    keepInsideAlbum(s.mdir, "medium");
-    keepInsideAlbum(s.ldir, "large");
-    // Renditions serve the album pages; the photo-frame file alone has no use for them.
-    m_renditions = s.renditions && m_model.footer.find("philipsxml") == std::string::npos;
     const std::string smallDir = dest + "/" + s.sdir;
     const std::string mainDir = dest + "/" + s.mdir;
     const std::string largeDir = dest + "/" + s.ldir;
@@ -150,6 +144,18 @@ void AlbumRenderer::begin() {
         removeTemporaryFiles(dest + folder);
     }
     for (const std::string& folder : imageFolders()) removeTemporaryFiles(dest + "/" + folder);
+}
+
+void AlbumRenderer::begin() {
+    AlbumSettings& s = m_model.settings;
+    const std::string& dest = m_model.destdir;
+    if (m_model.footer.find("autoviewer") != std::string::npos) s.mdir = "images";
+    keepInsideAlbum(s.sdir, "small");
+    keepInsideAlbum(s.mdir, "medium");
+    keepInsideAlbum(s.ldir, "large");
+    // Renditions serve the album pages; the photo-frame file alone has no use for them.
+    m_renditions = s.renditions && m_model.footer.find("philipsxml") == std::string::npos;
+    prepareFolders();
 
     if (s.imagetext && (s.itfontfile.empty() || !fileExists(s.itfontfile))) {
         const auto fonts = installedFontFiles();

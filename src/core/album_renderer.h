@@ -111,6 +111,9 @@ public:
 
 private:
     void takeImage();
+    /// Creates the folders of the sizes and renditions made, empties those of the ones
+    /// not made, and removes temporary files a killed run left.
+    void prepareFolders();
     void prepareRecord(const model::AlbumSettings& runSettings, std::vector<ImageHistory>& history);
     void finishImageFiles();
     void writePages();
