@@ -78,7 +78,7 @@ for ((k = 1; k <= kills; k++)); do
     rm -rf "$album"
   fi
 done
-inodes() { find "$album/medium" -maxdepth 1 -name '*.jpg' -printf '%i %f\n' 2>/dev/null | sort; }
+inodes() { { find "$album/medium" -maxdepth 1 -name '*.jpg' -printf '%i %f\n' 2>/dev/null || true; } | sort; }
 inodes >"$work/before.txt"
 start_run
 wait "$pid" || { echo "crash.sh: the last run failed" >&2; cat "$work/runs.log" >&2; exit 1; }
