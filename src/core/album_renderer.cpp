@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "core/album_output.h"
+#include "core/decode_budget.h"
 #include "core/page_writers.h"
 #include "storage/album_info.h"
 #include "util/diagnostics.h"
@@ -170,6 +171,7 @@ void AlbumRenderer::begin() {
     m_finished = false;
     m_decodes = 0;
     m_failedWrites = 0;
+    m_missingWatermarks = 0;
     m_sizes = SizeLists{};
     m_reused.clear();
     m_record = ImageRecord();
@@ -210,8 +212,12 @@ void AlbumRenderer::begin() {
     stop();
     m_running = true;
     m_work = std::make_unique<OrderedImageWork>(m_jobs, 2 * m_jobs, m_count, [in](int index) {
+        // The decoded picture of each image counts against the budget all jobs share
+        // until the image is done (decode_budget.h).
+        DecodeHold hold(sharedDecodeBudget());
         return processAlbumImage(in->settings, in->destdir, in->images[static_cast<size_t>(index)],
-                                 index, in->readers, in->history[static_cast<size_t>(index)]);
+                                 index, budgetedReaders(in->readers, hold),
+                                 in->history[static_cast<size_t>(index)]);
     });
     step();
 }
@@ -232,6 +238,7 @@ void AlbumRenderer::takeImage() {
     const AlbumSettings& s = m_model.settings;
     m_decodes += r.decodes;
     m_failedWrites += r.failedWrites;
+    if (r.watermarkMissing) ++m_missingWatermarks;
     m_reused.push_back(r.reused);
     if (s.small) {
         m_sizes.smallW.push_back(r.smallW);

@@ -103,6 +103,10 @@ public:
     /// "slideshow.alb" when the footer's photo-frame word made that file alone; "" until
     /// the pages are written.
     const std::string& startFile() const { return m_startFile; }
+    /// Images of this run whose watermark could not be stamped (no usable font, a text
+    /// that renders to nothing); each was written without it and named on a diagnostic
+    /// line. The front ends report a non-zero count when the run is over.
+    int missingWatermarks() const { return m_missingWatermarks; }
     /// Counts a failed write made on the run's behalf outside the renderer.
     void addFailedWrite() { ++m_failedWrites; }
 
@@ -134,6 +138,7 @@ private:
     bool m_finished = false;
     int m_decodes = 0;
     int m_failedWrites = 0;
+    int m_missingWatermarks = 0;
     std::string m_startFile;
     bool m_renditions = false;         // this run makes renditions
     std::vector<std::string> m_names;  // album file name of every image

@@ -10,6 +10,7 @@
 
 #include "core/album_output.h"
 #include "imaging/codecs.h"
+#include "imaging/orientation.h"
 #include "imaging/scale_steps.h"
 #include "metadata/exif.h"
 #include "util/files.h"
@@ -18,15 +19,17 @@
 namespace kavlo::core {
 
 using imaging::Image;
+using imaging::orientationNeedsTurn;
+using imaging::orientationSwapsSides;
 using imaging::RPcropInPlace;
 using imaging::RPfastScale;
 using imaging::RPfastScaleSteps;
 using imaging::RPfillColour;
+using imaging::RPorientUpright;
 using imaging::RPpaste;
 using imaging::RPreadJpeg;
 using imaging::RPreadJpegInfo;
 using imaging::RPreadTiff;
-using imaging::RProtate;
 using imaging::RPsharpenInPlace;
 using imaging::scaleCascade;
 using imaging::ScaledSizes;
@@ -38,15 +41,17 @@ using model::AlbumSettings;
 using model::ImageEntry;
 using util::Colour;
 using util::DiagnosticCapture;
+using util::ErrorCode;
 using util::fileNameOf;
 using util::format;
 using util::isJpegFile;
 using util::isTiffFile;
+using util::repairUtf8;
+using util::reportFile;
+using util::Severity;
 using util::stripExtension;
 
 namespace {
-
-bool turnsSideways(int orientation) { return orientation == 6 || orientation == 8; }
 
 /// Scales `picture` so that its longer side is `target`; used when the cascade refuses
 /// the size combination (settings from a file are not range-checked).
@@ -183,6 +188,9 @@ std::string albumImageName(const AlbumSettings& settings, const ImageEntry& entr
     if (!settings.orgfilenames) return format("%04i.jpg", number);
     std::string base = stripExtension(fileNameOf(entry.path));
     base.erase(std::remove(base.begin(), base.end(), '#'), base.end());
+    // The pages name the file in UTF-8, repaired as all text from outside is: the file
+    // on disk must have that very name.
+    base = repairUtf8(base);
     return format("%s-%03i.jpg", base.c_str(), number);
 }
 
@@ -227,7 +235,9 @@ ImagePlan planImage(const AlbumSettings& s, const std::string& destdir, const Im
     // Renditions up to the largest step come from the same decode (never above the photo).
     if (s.renditions) plan.decodeTarget = std::max(plan.decodeTarget, renditionSteps().back());
     if (s.imagetext) {
-        plan.comment = s.itfrommicap ? entry.micap : s.ittext;
+        // Text with bytes that are not UTF-8 (a Latin-1 camera make in the caption) is
+        // repaired as the pages repair it; the comment holds what was stamped.
+        plan.comment = repairUtf8(s.itfrommicap ? entry.micap : s.ittext);
         plan.watermark =
             WatermarkStyle{s.itfontfile, s.itfontsize, s.itposition, s.ittransp, s.itcolor};
     }
@@ -273,12 +283,8 @@ void decodeUpright(const ImagePlan& plan, const ImageReaders& readers, SourcePic
     source.readable = !source.picture.empty();
     if (plan.autorotate && plan.kind == SourceKind::jpeg && source.readable) {
         if (source.orientation < 0) source.orientation = readers.readOrientation(plan.source);
-        if (source.orientation == 3) {
-            RProtate(source.picture.record(), 180);
-        } else if (turnsSideways(source.orientation)) {
-            RProtate(source.picture.record(), source.orientation == 6 ? 90 : -90);
-            std::swap(w0, h0);
-        }
+        RPorientUpright(source.picture.record(), source.orientation);
+        if (orientationSwapsSides(source.orientation)) std::swap(w0, h0);
     }
     if (!source.readable) {
         // An unreadable source becomes a 3 x 2 black picture with its own aspect.
@@ -354,7 +360,7 @@ ScaledSizes scaleSizes(const ImagePlan& plan, const SourcePicture& source, const
     return sizes;
 }
 
-void finishSizes(const ImagePlan& plan, const SizeTargets& targets, const Image& picture,
+bool finishSizes(const ImagePlan& plan, const SizeTargets& targets, const Image& picture,
                  ScaledSizes& sizes, RenditionPictures& renditions) {
     const bool scaledLarge = plan.large.wanted && !plan.copyLarge;
     const int w = picture.width(), h = picture.height();
@@ -380,15 +386,22 @@ void finishSizes(const ImagePlan& plan, const SizeTargets& targets, const Image&
         squareThumbnail(twice, renditions.thumb2x);
     }
 
-    if (plan.watermark) {
-        if (!sizes.medium.empty())
-            stampWatermark(*plan.watermark, plan.comment, sizes.medium.record());
-        if (scaledLarge && !sizes.large.empty())
-            stampWatermark(*plan.watermark, plan.comment, sizes.large.record());
-        // The renditions show the photo in the main image's place: they carry it too.
-        for (Image& r : renditions.steps)
-            if (!r.empty()) stampWatermark(*plan.watermark, plan.comment, r.record());
+    if (!plan.watermark) return true;
+    bool stamped = true;
+    if (!sizes.medium.empty())
+        stamped = stampWatermark(*plan.watermark, plan.comment, sizes.medium.record());
+    if (scaledLarge && !sizes.large.empty())
+        stamped = stampWatermark(*plan.watermark, plan.comment, sizes.large.record()) && stamped;
+    // The renditions show the photo in the main image's place: they carry it too.
+    for (Image& r : renditions.steps)
+        if (!r.empty())
+            stamped = stampWatermark(*plan.watermark, plan.comment, r.record()) && stamped;
+    if (!stamped) {
+        reportFile(Severity::warning, ErrorCode::unsupported, "stampWatermark", plan.source,
+                   format("the watermark \"%s\" could not be stamped with the font %s",
+                          plan.comment.c_str(), plan.watermark->fontFile.c_str()));
     }
+    return stamped;
 }
 
 ImageResult writeSizes(const ImagePlan& plan, const SourcePicture& source, const ScaledSizes& sizes,
@@ -405,9 +418,11 @@ ImageResult writeSizes(const ImagePlan& plan, const SourcePicture& source, const
     }
     r.mainW = sizes.medium.width();
     r.mainH = sizes.medium.height();
-    // A source that needs no resizing is published as it is.
-    const bool mainIsSource = copyable && !plan.watermark && r.mainW == source.storedWidth &&
-                              r.mainH == source.storedHeight;
+    // A source that needs no resizing is published as it is, unless it is stored other
+    // than upright (the copy would be sideways or mirrored).
+    const bool turned = plan.autorotate && orientationNeedsTurn(source.orientation);
+    const bool mainIsSource = copyable && !turned && !plan.watermark &&
+                              r.mainW == source.storedWidth && r.mainH == source.storedHeight;
     if (mainIsSource) {
         copyOrWriteFile(plan, AlbumFileKind::main, plan.main.quality, {r.mainW, r.mainH},
                         sizes.medium, written, r);
@@ -469,9 +484,10 @@ ImageResult processAlbumImage(const AlbumSettings& settings, const std::string& 
         const Image rest = scaleRenditions(source, targets, renditions);
         sizes = scaleSizes(plan, source, rest.empty() ? source.picture : rest, targets, renditions);
     }
-    finishSizes(plan, targets, source.picture, sizes, renditions);
+    const bool stamped = finishSizes(plan, targets, source.picture, sizes, renditions);
     ImageRecordEntry written;
     ImageResult result = writeSizes(plan, source, sizes, renditions, written);
+    result.watermarkMissing = !stamped;
     // The record vouches only for an image whose files were all written, made from a
     // source whose stamp was taken before it was read.
     if (result.failedWrites == 0 && history.stamp) {

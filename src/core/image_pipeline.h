@@ -59,7 +59,8 @@ std::pair<int, int> fitBox(int boxW, int boxH, int w, int h);
 int fitTarget(int boxW, int boxH, int w, int h);
 
 /// File name of image `index` (0-based) in the thumbnail, main and large folders:
-/// "0001.jpg", or with orgfilenames "<source name without '#'>-001.jpg".
+/// "0001.jpg", or with orgfilenames "<source name without '#'>-001.jpg", the name
+/// repaired to UTF-8 (repairUtf8) as the pages write it.
 std::string albumImageName(const model::AlbumSettings& settings, const model::ImageEntry& entry,
                            int index);
 
@@ -73,6 +74,8 @@ struct ImageResult {
     int failedWrites = 0;  ///< album files of this image that could not be written
     /// What the lower layers reported while this image was made, in order.
     std::vector<util::Diagnostic> diagnostics;
+    /// The watermark could not be stamped (a warning diagnostic says so).
+    bool watermarkMissing = false;
     /// The size of each rendition step's file ({0, 0} where there is none), and of the
     /// 2x thumbnail; empty without renditions.
     std::vector<PixelSize> renditions;
@@ -189,8 +192,9 @@ imaging::ScaledSizes scaleSizes(const ImagePlan& plan, const SourcePicture& sour
                                 const imaging::Image& from, const SizeTargets& targets,
                                 RenditionPictures& renditions);
 /// Sharpening (what resampling blurred, and what the user chose), the square thumbnail
-/// and the watermark.
-void finishSizes(const ImagePlan& plan, const SizeTargets& targets, const imaging::Image& picture,
+/// and the watermark. False, with a warning diagnostic, when the plan's watermark could
+/// not be stamped (the sizes are then written without it).
+bool finishSizes(const ImagePlan& plan, const SizeTargets& targets, const imaging::Image& picture,
                  imaging::ScaledSizes& sizes, RenditionPictures& renditions);
 /// Writes the album files, each whole (a temporary file renamed into place), and gives
 /// their sizes and the files written (into `written`). A file that cannot be written

@@ -44,7 +44,7 @@ enum class ThumbnailSource { ExifThumbnail, DecodedJpeg, Tiff, Placeholder };
 /// embedded Exif thumbnail when that has the image's orientation (wider than high or
 /// not), else the image decoded at reduced size; a TIFF file decoded whole; anything
 /// unreadable a small grey placeholder. With `autorotate` JPEG pictures are turned
-/// upright by their Exif orientation (3: 180, 6: 90, 8: -90 degrees). The picture is
+/// upright by their Exif orientation (all eight values, RPorientUpright). The picture is
 /// reduced so that its longer side is `size`, then centred. `source` (may be null)
 /// tells what it was made from.
 Picture makeThumbnail(const std::string& path, int size, bool autorotate,
