@@ -8,7 +8,8 @@
 //   targetsFor       the longer side of every size, from the decoded picture
 //   scaleSizes       all sizes from one cascade of halvings
 //   finishSizes      sharpening, the square SimpleViewer thumbnail, the watermark
-//   writeSizes       the album files (or copies of the source where it fits as it is)
+//   writeSizes       the album files (or copies of the source where it fits as it is),
+//                    each written whole, with the image record's entry for them
 //
 // processAlbumImage() runs them in that order. It depends only on its arguments and
 // touches no shared mutable state, so several images may be processed on worker
@@ -23,6 +24,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/image_record.h"
+#include "core/renditions.h"
 #include "imaging/image.h"
 #include "imaging/scale.h"
 #include "imaging/watermark.h"
@@ -73,6 +76,13 @@ struct ImageResult {
     std::vector<util::Diagnostic> diagnostics;
     /// The watermark could not be stamped (a warning diagnostic says so).
     bool watermarkMissing = false;
+    /// The size of each rendition step's file ({0, 0} where there is none), and of the
+    /// 2x thumbnail; empty without renditions.
+    std::vector<PixelSize> renditions;
+    PixelSize thumb2x{0, 0};
+    /// The image record's new entry for the files written; none when nothing was
+    /// written (reused), a file could not be written or the source has no stamp.
+    std::optional<ImageRecordEntry> record;
 };
 
 /// How the source of an image is read, told by its name as the album lists it.
@@ -96,11 +106,19 @@ struct SquarePlan {
     util::Colour background = 0;  ///< colour around a padded thumbnail
 };
 
+/// The extra renditions of an image: one file per rendition step and the 2x thumbnail.
+struct RenditionPlan {
+    bool wanted = false;
+    std::vector<std::string> paths;  ///< per step of renditionSteps()
+    std::string thumb2xPath;         ///< "" without thumbnails
+};
+
 /// What one album image needs, worked out from the settings and its entry before
 /// anything is read. Every later step reads only the plan (and what earlier steps
 /// gave), never the settings.
 struct ImagePlan {
-    std::string source;  ///< the photo
+    std::string source;       ///< the photo
+    std::string albumFolder;  ///< the album the files go to
     SourceKind kind = SourceKind::other;
     int index = 0;   ///< 0-based position in the album
     SizePlan small;  ///< thumbnail
@@ -109,7 +127,8 @@ struct ImagePlan {
     /// The large file is the source itself (copyhires), not a scaled size.
     bool copyLarge = false;
     SquarePlan square;
-    /// Earlier album files may be kept when they fit.
+    RenditionPlan renditions;
+    /// Earlier album files may be kept when the image record says they fit.
     bool tryReuse = false;
     /// Turn the picture upright by its Exif orientation.
     bool autorotate = false;
@@ -143,37 +162,53 @@ struct SizeTargets {
     int small = 0;
     int main = 0;
     int large = 0;
+    std::vector<int> renditions;  ///< per rendition step; 0 where the image gets none
+    int thumb2x = 0;              ///< 0: no 2x thumbnail
 };
 
-/// The files of an earlier run stay when each has the size the plan gives the source:
-/// the result with those sizes, nothing written. `source` keeps what the test read
-/// (the orientation; a TIFF's decoded picture) for the decode step.
-std::optional<ImageResult> reuseEarlierFiles(const ImagePlan& plan, const ImageReaders& readers,
-                                             SourcePicture& source);
+/// The extra renditions of one image, made with the other sizes.
+struct RenditionPictures {
+    std::vector<imaging::Image> steps;  ///< per rendition step; empty where none
+    imaging::Image thumb2x;
+};
+
+/// The files of an earlier run stay when the image record's entry for them was made from
+/// this very source file with the same settings and every file is whole: the result
+/// with the recorded sizes, nothing read or written.
+std::optional<ImageResult> reuseEarlierFiles(const ImagePlan& plan, const ImageHistory& history);
 /// Decodes the source (unless the reuse test did) and turns it upright; an unreadable
 /// source becomes a 3 x 2 black picture.
 void decodeUpright(const ImagePlan& plan, const ImageReaders& readers, SourcePicture& source);
 /// The longer side of every size for the decoded picture.
 SizeTargets targetsFor(const ImagePlan& plan, const imaging::Image& picture);
-/// Every size the plan wants, from one cascade; sizes the cascade refuses are made
-/// from the picture alone.
+/// The renditions the targets call for, largest first, along the cascade of halvings;
+/// returns the picture the smaller sizes go on from (empty: the source picture itself).
+imaging::Image scaleRenditions(const SourcePicture& source, const SizeTargets& targets,
+                               RenditionPictures& renditions);
+/// Every size the plan wants, from one cascade going on from `from` (the source picture
+/// or what the renditions left); sizes the cascade refuses are made from the picture
+/// alone. The 2x thumbnail comes from the main image before it is finished.
 imaging::ScaledSizes scaleSizes(const ImagePlan& plan, const SourcePicture& source,
-                                const SizeTargets& targets);
+                                const imaging::Image& from, const SizeTargets& targets,
+                                RenditionPictures& renditions);
 /// Sharpening (what resampling blurred, and what the user chose), the square thumbnail
 /// and the watermark. False, with a warning diagnostic, when the plan's watermark could
 /// not be stamped (the sizes are then written without it).
 bool finishSizes(const ImagePlan& plan, const SizeTargets& targets, const imaging::Image& picture,
-                 imaging::ScaledSizes& sizes);
-/// Writes the album files and gives their sizes. A file that cannot be written does not
-/// stop the run; it is counted in the result.
+                 imaging::ScaledSizes& sizes, RenditionPictures& renditions);
+/// Writes the album files, each whole (a temporary file renamed into place), and gives
+/// their sizes and the files written (into `written`). A file that cannot be written
+/// does not stop the run; it is counted in the result.
 ImageResult writeSizes(const ImagePlan& plan, const SourcePicture& source,
-                       const imaging::ScaledSizes& sizes);
+                       const imaging::ScaledSizes& sizes, const RenditionPictures& renditions,
+                       ImageRecordEntry& written);
 
 /// Produces the thumbnail, main and large files of image `index` of the album in
 /// `destdir`, through the steps above. What the lower layers report meanwhile is
 /// collected in the result, not passed on.
 ImageResult processAlbumImage(const model::AlbumSettings& settings, const std::string& destdir,
                               const model::ImageEntry& entry, int index,
-                              const ImageReaders& readers);
+                              const ImageReaders& readers,
+                              const ImageHistory& history = ImageHistory{});
 
 }  // namespace kavlo::core

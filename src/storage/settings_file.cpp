@@ -156,6 +156,7 @@ void readSettings(AlbumSettings& s, const ResourceValues& v, const std::string& 
     readColour(v, "svtextcolor", s.svtextcolor);
     readColour(v, "svframecolor", s.svframecolor);
     readFlag(v, "svcropthumbs", s.svcropthumbs);
+    readFlag(v, "renditions", s.renditions);
 }
 
 bool readSettings(AlbumSettings& settings, const std::string& path, ErrorCode* error) {
@@ -216,6 +217,7 @@ std::string writeSettings(const AlbumSettings& s, bool withEnvelope, bool withLi
     out += format("  itcolor        = \"%s\"\n", colorToHex(s.itcolor).c_str());
     out += format("  ittransp       = \"%i\"\n", s.ittransp);
     out += format("  orgfilenames   = \"%s\"\n", flag(s.orgfilenames).c_str());
+    out += format("  renditions     = \"%s\"\n", flag(s.renditions).c_str());
     if (withEnvelope) out += kResourceFooter;
     return out;
 }

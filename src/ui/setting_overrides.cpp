@@ -143,6 +143,7 @@ const std::vector<KeyRule>& keyTable() {
         {"itcolor", Kind::Colour, &S::itcolor, 0, 0, Effect::Reuse},
         {"ittransp", Kind::Number, &S::ittransp, 0, 9, Effect::Reuse},
         {"orgfilenames", Kind::Flag, &S::orgfilenames, 0, 0, Effect::Names},
+        {"renditions", Kind::Flag, &S::renditions, 0, 0, Effect::Reuse},
         {"ssize", Kind::SizePair, &S::shsize, 0, 0, Effect::None, kThumbnails, &S::svsize},
         {"msize", Kind::SizePair, &S::mhsize, 0, 0, Effect::None, kMainWidth | kMainHeight,
          &S::mvsize},
@@ -358,6 +359,8 @@ std::string settingKeysHelp(const SettingChoices& choices) {
            "  copyhires         yes or no: the large images are copies of the photos\n"
            "  autorotate        yes or no: turn photos upright by their Exif orientation\n"
            "  orgfilenames      yes or no: the photos' names in the album's file names\n"
+           "  renditions        yes or no: extra sizes of every photo for sharp views on\n"
+           "                    dense and large screens (on for new albums)\n"
            "  exifpos           Exif captions of a new album: 0 tooltips, 1 captions, 2 none\n"
            "  exifformat        Exif items by letter: e exposure, a aperture, x bias,\n"
            "                    f focal length, i ISO, u flash, k make, m model, d date\n"

@@ -82,14 +82,19 @@ TEST(AlbumImages, aSourceOfTheMainSizeIsCopiedOnlyWhenItNeedsNoTurn) {
         ASSERT_TRUE(test::writeOrientedJpeg(source, upright, o));
         const ImageEntry entry{source, "", ""};
         const std::string main = root + "/album/medium/" + albumImageName(s, entry, o);
-        ImageResult r = processAlbumImage(s, root + "/album", entry, o, defaultImageReaders());
+        const ImageHistory first{stampOf(source), shapeFingerprint(s, entry), nullptr};
+        ImageResult r =
+            processAlbumImage(s, root + "/album", entry, o, defaultImageReaders(), first);
         EXPECT_EQ(r.mainW, 96);
         EXPECT_EQ(r.mainH, 64);
         EXPECT_EQ(readAll(main) == readAll(source), o == 1) << o;
         EXPECT_TRUE(uprightFile(main, 96, 64)) << o;
-        // The file has the size the album lists, so the next run keeps it.
+        // The file is what the image record says was made, so the next run keeps it.
+        ASSERT_TRUE(r.record) << o;
+        const ImageRecordEntry made = *r.record;
         s.reuseimages = true;
-        r = processAlbumImage(s, root + "/album", entry, o, defaultImageReaders());
+        r = processAlbumImage(s, root + "/album", entry, o, defaultImageReaders(),
+                              ImageHistory{first.stamp, first.shape, &made});
         EXPECT_TRUE(r.reused) << o;
         s.reuseimages = false;
     }

@@ -106,6 +106,7 @@ TEST(SettingsFile, everyBlockFieldSurvivesAWriteAndReadExceptTheLinks) {
     s.svtextcolor = 0x00FF00;
     s.svframecolor = 0xFF0000;
     s.svcropthumbs = false;
+    s.renditions = false;
 
     const std::string path = scratch("roundtrip") + "/kavlo_settings.xml";
     ASSERT_TRUE(saveSettingsFile(path, ExifCaptionPlace::none, "/in", s));
@@ -171,6 +172,7 @@ TEST(SettingsFile, readingFollowsTheKeyRules) {
     EXPECT_EQ(s.ittext, "a &amp; b");  // entities are decoded once only
     EXPECT_EQ(s.language, "fr");
     EXPECT_EQ(s.appearance, "dim");
+    EXPECT_TRUE(s.renditions);  // files from before the key: on
 
     AlbumSettings untouched;
     untouched.mdir = "keep";
