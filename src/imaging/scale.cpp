@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "imaging/scale_steps.h"
 #include "util/diagnostics.h"
 
 namespace kavlo::imaging {
@@ -609,6 +610,27 @@ RasterImage RPfastScale(const RasterImage& image, unsigned target, bool useScale
     Image result = fastScaleStep(image, target, useScale, aspect, &from);
     *intermediate = from.take();
     return result.release();
+}
+
+RasterImage RPfastScaleSteps(const RasterImage& image, const std::vector<int>& targets,
+                             bool useScale, double aspect, std::vector<RasterImage>& sizes) {
+    sizes.assign(targets.size(), RasterImage{});
+    if (!hasRaster(image)) return RPclone(image);
+    // Where the next size starts: the input, or the halved picture the last size was
+    // made from.
+    Halved current;
+    current.share(image);
+    int previous = 0;
+    for (std::size_t k = 0; k < targets.size(); ++k) {
+        const int target = targets[k];
+        if (target <= 0 || (previous > 0 && target > previous)) continue;
+        previous = target;
+        Halved next;
+        sizes[k] = fastScaleStep(current.picture(), unsigned(target), useScale, aspect, &next)
+                       .release();
+        if (!next.sharesInput()) current = std::move(next);
+    }
+    return current.take();
 }
 
 void RPfastScaleTwin(const RasterImage& image, unsigned smallTarget, unsigned largeTarget,
