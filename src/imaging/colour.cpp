@@ -136,7 +136,9 @@ ProfilePtr openSourceProfile(std::span<const std::uint8_t> bytes, std::string& r
         reason = errors.error("not a valid ICC profile");
         return nullptr;
     }
-    switch (cmsGetDeviceClass(profile.get())) {
+    // Signatures are compared as numbers: a hostile profile holds values the enum does
+    // not name, and such a value must not be loaded as the enum.
+    switch (static_cast<cmsUInt32Number>(cmsGetDeviceClass(profile.get()))) {
     case cmsSigInputClass:
     case cmsSigDisplayClass:
     case cmsSigOutputClass:
@@ -154,7 +156,7 @@ Prepared prepareProfile(void* profile, Use use) {
         p.error = errors.error("no sRGB profile");
         return p;
     }
-    const cmsColorSpaceSignature space = cmsGetColorSpace(profile);
+    const auto space = static_cast<cmsUInt32Number>(cmsGetColorSpace(profile));
     switch (use) {
     case Use::Picture: {
         if (space == cmsSigGrayData) {
