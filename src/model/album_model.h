@@ -77,6 +77,10 @@ struct AlbumSettings {
     util::Colour svframecolor = 0x555555;
     bool svcropthumbs = true;
 
+    /// Published originals (copyhires) are copied without their GPS position. Stored
+    /// in the settings and album information files only when on, after the other keys.
+    bool striplocation = false;
+
     // Not stored in the settings file.
     std::string templatedir;   ///< root of the template set (dataFolder() + "templates")
     int svthumbsize = 65;      ///< edge of the square SimpleViewer thumbnails

@@ -144,6 +144,7 @@ void readSettings(AlbumSettings& s, const ResourceValues& v, const std::string& 
     readColour(v, "svtextcolor", s.svtextcolor);
     readColour(v, "svframecolor", s.svframecolor);
     readFlag(v, "svcropthumbs", s.svcropthumbs);
+    readFlag(v, "striplocation", s.striplocation);
 }
 
 bool readSettings(AlbumSettings& settings, const std::string& path) {
@@ -204,6 +205,8 @@ std::string writeSettings(const AlbumSettings& s, bool withEnvelope, bool withLi
     out += format("  itcolor        = \"%s\"\n", colorToHex(s.itcolor).c_str());
     out += format("  ittransp       = \"%i\"\n", s.ittransp);
     out += format("  orgfilenames   = \"%s\"\n", flag(s.orgfilenames).c_str());
+    // Written only when on, so that files of albums without it stay as they were.
+    if (s.striplocation) out += format("  striplocation  = \"%s\"\n", flag(true).c_str());
     if (withEnvelope) out += kResourceFooter;
     return out;
 }

@@ -34,6 +34,7 @@ using util::fileExists;
 using util::format;
 using util::isFolderWritable;
 using util::listImages;
+using util::photoFormatNames;
 using util::stripTrailingSeparator;
 
 std::string progressWindowTitle(double percent) { return format("Kavlo  [%.0f%%]", percent); }
@@ -146,9 +147,10 @@ StartOutcome MainDialog::pressStart() {
     m_state.progressVisible = true;
     // 6. The input folder must still hold images.
     if (listImages(m_model.inputdir, false).empty()) {
-        m_platform.messageBox(makeMessage(
-            "No JPEG/TIFF images were found in the specified directory.\n\nKavlo will exit.",
-            "Warning", MessageButtons::Ok, MessageIcon::Warning));
+        m_platform.messageBox(makeMessage(std::string("No photos (") + photoFormatNames() +
+                                              ") were found in the specified directory.\n\n"
+                                              "Kavlo will exit.",
+                                          "Warning", MessageButtons::Ok, MessageIcon::Warning));
         m_platform.setWaitCursor(false);
         m_state.waitCursor = false;
         m_closed = true;

@@ -143,6 +143,7 @@ const std::vector<KeySpec>& keyTable() {
         {"itcolor", Kind::Colour, &S::itcolor, 0, 0, Effect::Reuse},
         {"ittransp", Kind::Number, &S::ittransp, 0, 9, Effect::Reuse},
         {"orgfilenames", Kind::Flag, &S::orgfilenames, 0, 0, Effect::Names},
+        {"striplocation", Kind::Flag, &S::striplocation, 0, 0, Effect::Reuse},
         {"ssize", Kind::SizePair, &S::shsize, 0, 0, Effect::None, kThumbnails, &S::svsize},
         {"msize", Kind::SizePair, &S::mhsize, 0, 0, Effect::None, kMainWidth | kMainHeight,
          &S::mvsize},
@@ -356,6 +357,8 @@ std::string settingKeysHelp(const SettingChoices& choices) {
            "  smallpos          where the thumbnails sit: left, right, top or bottom\n"
            "  sdir, mdir, ldir  folder names of the thumbnails, main and large images\n"
            "  copyhires         yes or no: the large images are copies of the photos\n"
+           "  striplocation     yes or no: copies of the photos leave out their GPS\n"
+           "                    position (also --strip-location)\n"
            "  autorotate        yes or no: turn photos upright by their Exif orientation\n"
            "  orgfilenames      yes or no: the photos' names in the album's file names\n"
            "  exifpos           Exif captions of a new album: 0 tooltips, 1 captions, 2 none\n"

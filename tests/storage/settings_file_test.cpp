@@ -126,6 +126,33 @@ TEST(SettingsFile, everyBlockFieldSurvivesAWriteAndReadExceptTheLinks) {
     EXPECT_EQ(v.getString("appearance"), s.appearance);
 }
 
+TEST(SettingsFile, locationRemovalIsWrittenAfterEveryOtherKeyAndOnlyWhenOn) {
+    AlbumSettings s = fixedDefaults();
+    const std::string off = writeSettings(s, true, false);
+    EXPECT_EQ(off.find("striplocation"), std::string::npos);
+    s.striplocation = true;
+    const std::string on = writeSettings(s, true, false);
+    const std::string line = "  striplocation  = \"yes\"\n";
+    // The same file with one line more, just before the end of the values.
+    ASSERT_NE(on.find(line), std::string::npos);
+    EXPECT_EQ(std::string(on).erase(on.find(line), line.size()), off);
+    EXPECT_LT(on.find("orgfilenames"), on.find(line));
+
+    const std::string path = scratch("striplocation") + "/kavlo_settings.xml";
+    ASSERT_TRUE(saveSettingsFile(path, ExifCaptionPlace::none, "/in", s));
+    AlbumSettings r;
+    ASSERT_TRUE(readSettings(r, path));
+    EXPECT_TRUE(r.striplocation);
+    // Files written before the key existed open with it off.
+    AlbumSettings older;
+    older.striplocation = true;
+    ASSERT_TRUE(readSettings(older, settingsWith("no_striplocation", "  large = \"yes\"\r\n")));
+    EXPECT_TRUE(older.striplocation) << "a missing key keeps the value it had";
+    AlbumSettings fresh;
+    ASSERT_TRUE(readSettings(fresh, settingsWith("no_striplocation", "  large = \"yes\"\r\n")));
+    EXPECT_FALSE(fresh.striplocation);
+}
+
 TEST(SettingsFile, numbersOutsideTheNamedChoicesAreWrittenBackAsRead) {
     const std::string path = settingsWith("odd_numbers", "  itposition = \"9\"\r\n");
     AlbumSettings s;

@@ -253,7 +253,8 @@ TEST(MainDialog, inputFolderWithoutImagesEndsTheProgram) {
     ScriptedPlatform ui;
     ui.expectMessage(
         "Warning",
-        "No JPEG/TIFF images were found in the specified directory.\n\nKavlo will exit.");
+        "No photos (JPEG, TIFF, HEIC/HEIF, AVIF, PNG or WebP) were found in the specified "
+        "directory.\n\nKavlo will exit.");
     MainDialog d(ui, f.model, *f.renderer, f.options());
     d.open();
     EXPECT_EQ(d.pressStart(), StartOutcome::NoImages);
