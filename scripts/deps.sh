@@ -4,11 +4,12 @@
 # installed are not fetched again, and apt-get runs only when something is missing.
 #   scripts/deps.sh build   compiler, CMake and the libraries (enough to build and run)
 #   scripts/deps.sh test    everything above plus the test tools (browser, fonts, clang)
+#   scripts/deps.sh bench   the build packages plus the tools the benchmarks measure against
 set -euo pipefail
 mode="${1:-build}"
 
 build_pkgs=(build-essential cmake ninja-build pkg-config
-  libjpeg62-turbo-dev libtiff-dev libexpat1-dev libfreetype-dev libfontconfig-dev
+  libjpeg62-turbo-dev libtiff-dev libexpat1-dev zlib1g-dev libfreetype-dev libfontconfig-dev
   liblcms2-dev libpng-dev libwebp-dev libheif-dev libde265-0 libdav1d6
   qt6-base-dev libgtest-dev libbenchmark-dev fonts-dejavu-core help2man)
 # llvm brings the unversioned llvm-symbolizer, without which sanitizer and fuzzer reports
@@ -16,9 +17,14 @@ build_pkgs=(build-essential cmake ninja-build pkg-config
 # libheif's encoders come from x265 and aom.
 test_pkgs=(chromium nodejs clang libclang-rt-14-dev llvm xvfb xauth
   desktop-file-utils appstream file libvips-tools libx265-199 libaom3)
+# bench/album.sh times ImageMagick and vipsthumbnail with GNU time; bench/quality.sh
+# compares the album images with ImageMagick's Lanczos resize.
+bench_pkgs=(imagemagick libvips-tools time)
 
 pkgs=("${build_pkgs[@]}")
-if [ "$mode" = "test" ]; then
+if [ "$mode" = "bench" ]; then
+  pkgs+=("${bench_pkgs[@]}")
+elif [ "$mode" = "test" ]; then
   pkgs+=("${test_pkgs[@]}")
   # Debian's nodejs comes without npm; a Node.js from elsewhere usually brings its own.
   command -v npm >/dev/null 2>&1 || pkgs+=(npm)

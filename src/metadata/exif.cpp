@@ -6,6 +6,8 @@
 // The Exif block is walked through ByteReader, whose reads return nothing on overrun;
 // all sums of offsets and lengths are done in 64 bits.
 #include "metadata/exif.h"
+#include "metadata/jpeg_sections.h"
+#include "metadata/tiff_block.h"
 #include "util/files.h"
 
 #include <algorithm>
@@ -23,6 +25,18 @@
 
 namespace kavlo::metadata {
 
+using detail::ByteReader;
+using detail::ByteSource;
+using detail::FileSource;
+using detail::get16;
+using detail::get32;
+using detail::IfdEntry;
+using detail::ifdEntry;
+using detail::IfdLayout;
+using detail::ifdLayout;
+using detail::JpegSection;
+using detail::MemorySource;
+using detail::SectionUse;
 using util::FilePtr;
 using util::openRegularFile;
 
@@ -36,7 +50,6 @@ constexpr std::size_t kMaxModel = 39;
 constexpr std::size_t kMaxDate = 19;
 constexpr std::size_t kMaxSectionComment = 1999;
 constexpr std::size_t kMaxUserComment = 199;
-constexpr int kMaxSections = 200;
 constexpr int kMaxDateCopies = 10;
 constexpr int kMaxNesting = 4;
 // A legal block of at most 65527 bytes holds at most 5460 non-overlapping entries; the
@@ -59,47 +72,6 @@ float toFloat(double v) {
     if (v < -FLT_MAX) return -std::numeric_limits<float>::infinity();
     return static_cast<float>(v);
 }
-
-std::uint16_t get16(const std::uint8_t* p, bool motorola) {
-    return motorola ? static_cast<std::uint16_t>((p[0] << 8) | p[1])
-                    : static_cast<std::uint16_t>((p[1] << 8) | p[0]);
-}
-
-std::uint32_t get32(const std::uint8_t* p, bool motorola) {
-    return motorola ? (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
-                          (std::uint32_t{p[2]} << 8) | p[3]
-                    : (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[2]} << 16) |
-                          (std::uint32_t{p[1]} << 8) | p[0];
-}
-
-/// Bounded view of an Exif (TIFF) block: every read checks its range first (64-bit
-/// sums) and returns nothing, or an empty span, on overrun.
-class ByteReader {
-public:
-    ByteReader(ByteSpan bytes, bool motorola) : m_bytes(bytes), m_motorola(motorola) {}
-
-    std::uint64_t size() const { return m_bytes.size(); }
-    bool motorola() const { return m_motorola; }
-    bool fits(std::uint64_t offset, std::uint64_t length) const {
-        return offset <= m_bytes.size() && length <= m_bytes.size() - offset;
-    }
-    std::optional<std::uint16_t> u16(std::uint64_t offset) const {
-        if (!fits(offset, 2)) return std::nullopt;
-        return get16(m_bytes.data() + offset, m_motorola);
-    }
-    std::optional<std::uint32_t> u32(std::uint64_t offset) const {
-        if (!fits(offset, 4)) return std::nullopt;
-        return get32(m_bytes.data() + offset, m_motorola);
-    }
-    ByteSpan sub(std::uint64_t offset, std::uint64_t length) const {
-        if (!fits(offset, length)) return {};
-        return m_bytes.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length));
-    }
-
-private:
-    ByteSpan m_bytes;
-    bool m_motorola;
-};
 
 double convertSpan(int format, ByteSpan value, bool motorola) {
     const int size = exifFormatSize(format);
@@ -198,53 +170,6 @@ const TagInfo* findTag(std::uint16_t tag) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Byte sources for the section loop.
-
-class ByteSource {
-public:
-    virtual ~ByteSource() = default;
-    /// Next byte, or -1 at the end.
-    virtual int get() = 0;
-    /// Reads exactly n bytes; false when the source ends first.
-    virtual bool read(std::uint8_t* out, std::size_t n) = 0;
-};
-
-class FileSource final : public ByteSource {
-public:
-    explicit FileSource(std::FILE* f) : m_file(f) {}
-    int get() override {
-        int c = std::getc(m_file);
-        return c == EOF ? -1 : c;
-    }
-    bool read(std::uint8_t* out, std::size_t n) override {
-        return n == 0 || std::fread(out, 1, n, m_file) == n;
-    }
-
-private:
-    std::FILE* m_file;
-};
-
-class MemorySource final : public ByteSource {
-public:
-    MemorySource(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
-    int get() override { return m_pos < m_size ? m_data[m_pos++] : -1; }
-    bool read(std::uint8_t* out, std::size_t n) override {
-        if (n > m_size - m_pos) {
-            m_pos = m_size;
-            return false;
-        }
-        if (n) std::memcpy(out, m_data + m_pos, n);
-        m_pos += n;
-        return true;
-    }
-
-private:
-    const std::uint8_t* m_data;
-    std::size_t m_size;
-    std::size_t m_pos = 0;
-};
-
-// ---------------------------------------------------------------------------------------
 // One read: the record being filled and the state of the Exif block being walked.
 
 struct ReadState {
@@ -276,42 +201,25 @@ public:
 private:
     void walkDirectory(std::uint64_t start, int level) {
         if (level > kMaxNesting) return;
-        const std::optional<std::uint16_t> entries = m_block.u16(start);
-        if (!entries) return;
+        const std::optional<IfdLayout> dir = ifdLayout(m_block, start);
+        if (!dir) return;
         // A directory reached twice (a link or sub-directory pointing back) is walked once.
         if (!m_visited.insert(start).second) return;
-
-        const std::uint64_t count = *entries;
-        const std::uint64_t dirEnd = start + 2 + 12 * count;
-        const std::uint64_t blockLen = m_block.size();
-        // TIFF 6.0 section 2: the entries are followed by a 4-byte link; some writers omit
-        // it (or half of it) in the last directory of the block.
-        if (dirEnd + 4 > blockLen && dirEnd != blockLen && dirEnd + 2 != blockLen) return;
+        if (!dir->legal) return;
 
         std::uint64_t thumbOffset = 0, thumbLength = 0;
-        for (std::uint64_t i = 0; i < count; ++i) {
+        for (std::uint64_t i = 0; i < dir->count; ++i) {
             if (++m_entriesSeen > kMaxEntriesPerBlock) return;
-            const ByteReader entry(m_block.sub(start + 2 + 12 * i, 12), m_block.motorola());
-            const std::uint16_t tag = entry.u16(0).value_or(0);
-            const int format = entry.u16(2).value_or(0);
-            const std::uint64_t components = entry.u32(4).value_or(0);
-            if (format > kExifFormatCount) continue;
-            const std::uint64_t byteCount =
-                components * static_cast<std::uint64_t>(exifFormatSize(format));
-            ByteSpan value;
-            if (byteCount > 4) {
-                const std::uint64_t offset = entry.u32(8).value_or(0);
-                if (!m_block.fits(offset, byteCount)) continue;
-                value = m_block.sub(offset, byteCount);
-            } else {
-                value = entry.sub(8, byteCount);
-            }
-            const TagInfo* info = findTag(tag);
+            const std::optional<IfdEntry> entry = ifdEntry(m_block, *dir, i);
+            if (!entry || entry->format > kExifFormatCount || !entry->valueInBlock) continue;
+            const TagInfo* info = findTag(entry->tag);
             if (!info) continue;
-            handleTag(*info, format, value, level, thumbOffset, thumbLength);
+            handleTag(*info, entry->format, m_block.sub(entry->valueOffset, entry->byteCount),
+                      level, thumbOffset, thumbLength);
         }
 
-        if (const std::optional<std::uint32_t> next = m_block.u32(dirEnd);
+        const std::uint64_t blockLen = m_block.size();
+        if (const std::optional<std::uint32_t> next = m_block.u32(dir->end);
             next && *next != 0 && *next < blockLen)
             walkDirectory(*next, level + 1);
 
@@ -448,19 +356,19 @@ private:
     std::unordered_set<std::uint64_t> m_visited;
 };
 
+/// A TIFF block (from its byte-order mark on) into the record being filled; a block
+/// without a valid TIFF header is ignored.
+void processTiffBlock(ReadState& state, ByteSpan bytes) {
+    const std::optional<ByteReader> block = detail::openTiffBlock(bytes);
+    if (!block) return;
+    ExifBlockWalker walker(state, *block);
+    walker.walk(block->u32(4).value_or(0));
+}
+
 /// APP1 section bytes (length bytes included) holding "Exif\0\0" and a TIFF block.
 void processExif(ReadState& state, ByteSpan section) {
     if (section.size() < 8 || std::memcmp(section.data() + 2, "Exif\0\0", 6) != 0) return;
-    const ByteSpan bytes = section.subspan(8);
-    if (bytes.size() < 8) return;
-    bool motorola;
-    if (bytes[0] == 'I' && bytes[1] == 'I') motorola = false;
-    else if (bytes[0] == 'M' && bytes[1] == 'M') motorola = true;
-    else return;
-    const ByteReader block(bytes, motorola);
-    if (block.u16(2) != 42) return;
-    ExifBlockWalker walker(state, block);
-    walker.walk(block.u32(4).value_or(0));
+    processTiffBlock(state, section.subspan(8));
 }
 
 /// Comment section bytes (length bytes included).
@@ -484,65 +392,32 @@ bool isStartOfFrame(int marker) {
 /// Reads the sections of a JPEG stream up to the start of scan. False when the stream is
 /// not a (complete enough) JPEG file.
 bool readSections(ByteSource& src, ReadState& state) {
-    if (src.get() != 0xFF || src.get() != 0xD8) return false;
-    int kept = 0;
-    std::vector<std::uint8_t> section;
-    for (;;) {
-        if (kept >= kMaxSections) return false;
-        int marker = 0;
-        for (int a = 0;; ++a) {
-            marker = src.get();
-            if (marker < 0) return false;  // cut off before the next marker
-            if (marker != 0xFF) break;
-            if (a >= 6) {
-                std::fputs("too many padding bytes\n", stdout);
-                return false;
-            }
-        }
-        const int hi = src.get();
-        const int lo = src.get();
-        if (hi < 0 || lo < 0) return false;
-        const std::size_t length = static_cast<std::size_t>((hi << 8) | lo);
-        if (length < 2) return false;
-        section.resize(length);
-        section[0] = static_cast<std::uint8_t>(hi);
-        section[1] = static_cast<std::uint8_t>(lo);
-        if (!src.read(section.data() + 2, length - 2)) return false;
-        ByteSpan bytes(section);
-        ++kept;
-
-        if (isStartOfFrame(marker)) {
-            if (length >= 8) {
+    return detail::walkJpegSections(src, [&state](const JpegSection& s) {
+        const ByteSpan bytes = s.bytes;
+        if (isStartOfFrame(s.marker)) {
+            if (bytes.size() >= 8) {
                 state.info.height = (bytes[3] << 8) | bytes[4];
                 state.info.width = (bytes[5] << 8) | bytes[6];
                 state.info.isColour = bytes[7] == 3 ? 1 : 0;
-                state.info.process = marker;
+                state.info.process = s.marker;
             }
-            continue;
+            return SectionUse::kept;
         }
-        switch (marker) {
-        case 0xDA:  // start of scan: the image data follows
-            return true;
-        case 0xD9:  // end of image
-            std::fputs("No image in jpeg!\n", stdout);
-            return false;
-        case 0xE0: --kept; break;
+        switch (s.marker) {
+        case 0xE0: return SectionUse::dropped;
         case 0xE1:
-            if (length >= 6 && std::memcmp(bytes.data() + 2, "Exif", 4) == 0)
-                processExif(state, bytes);
-            else --kept;
-            break;
+            if (bytes.size() < 6 || std::memcmp(bytes.data() + 2, "Exif", 4) != 0)
+                return SectionUse::dropped;
+            processExif(state, bytes);
+            return SectionUse::kept;
         case 0xFE:
-            if (!state.commentSectionSeen) {
-                state.commentSectionSeen = true;
-                processComment(state, bytes);
-            } else {
-                --kept;
-            }
-            break;
-        default: break;
+            if (state.commentSectionSeen) return SectionUse::dropped;
+            state.commentSectionSeen = true;
+            processComment(state, bytes);
+            return SectionUse::kept;
+        default: return SectionUse::kept;
         }
-    }
+    });
 }
 
 /// The record of one stream; the zero record (and the "Not JPEG" line) when it is not a
@@ -564,11 +439,7 @@ ExifInfo readFrom(ByteSource& src, const std::string& name, bool withThumbnail, 
 
 }  // namespace
 
-int exifFormatSize(int format) {
-    static constexpr std::array<int, 13> kSizes = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
-    return (format >= 0 && format <= kExifFormatCount) ? kSizes[static_cast<std::size_t>(format)]
-                                                       : 0;
-}
+int exifFormatSize(int format) { return detail::tiffFormatSize(format); }
 
 double convertValue(int format, const std::uint8_t* bytes, bool motorola) {
     switch (format) {
@@ -609,6 +480,19 @@ ExifInfo readExif(const std::string& path, bool withThumbnail) {
     ExifInfo info = readFrom(src, path, withThumbnail, ok);
     if (ok) info.fileName = path.substr(0, kMaxFileName);
     return info;
+}
+
+ExifInfo readExifBlock(std::span<const std::uint8_t> block, bool withThumbnail) {
+    static constexpr std::uint8_t kExifId[6] = {'E', 'x', 'i', 'f', 0, 0};
+    if (block.size() >= 6 && std::memcmp(block.data(), kExifId, 6) == 0) block = block.subspan(6);
+    ReadState state;
+    state.withThumbnail = withThumbnail;
+    processTiffBlock(state, block);
+    if (!withThumbnail) {
+        state.info.thumbnail.clear();
+        state.info.thumbnailSize = 0;
+    }
+    return std::move(state.info);
 }
 
 ExifInfo readExifMemory(const std::uint8_t* data, std::size_t size, bool withThumbnail) {

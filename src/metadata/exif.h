@@ -11,10 +11,12 @@
 // - All working state lives in the call: several threads may read metadata at once.
 // - Failure is the all-zero record (see readExif); a file that is not a JPEG file also
 //   prints "Not JPEG: <path>" on the standard output.
+// - The Exif blocks of other containers go through the same parser (readExifBlock).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -70,6 +72,13 @@ ExifInfo readExif(const std::string& path, bool withThumbnail);
 /// The same parse over bytes in memory (the whole file). fileName stays empty; the
 /// "Not JPEG" line names no file.
 ExifInfo readExifMemory(const std::uint8_t* data, std::size_t size, bool withThumbnail);
+
+/// The recording data of an Exif block as other containers carry it (PNG eXIf, WebP
+/// EXIF, the HEIF Exif item after its offset field): starting at its TIFF header, or at
+/// "Exif\0\0" followed by it. The same rules as for a JPEG file's APP1 block; what only
+/// a JPEG header holds (width, height, isColour, process, fileName) stays zero. A block
+/// that is not Exif gives the zero record, without a message.
+ExifInfo readExifBlock(std::span<const std::uint8_t> block, bool withThumbnail);
 
 /// Releases the thumbnail and the date copies and sets the whole record to zero.
 void freeExif(ExifInfo& info);

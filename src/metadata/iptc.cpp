@@ -4,6 +4,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -152,6 +153,16 @@ const char* iptcPlaceholder(IptcField field) {
 bool readIptc(const std::string& path, IptcRecord& record) {
     FilePtr file = openRegularFile(path);
     if (!file) return false;
+    static constexpr std::uint8_t kIntel[4] = {'I', 'I', 42, 0};
+    static constexpr std::uint8_t kMotorola[4] = {'M', 'M', 0, 42};
+    static constexpr std::uint8_t kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::uint8_t head[8] = {};
+    if (std::fread(head, 1, sizeof head, file.get()) == sizeof head) {
+        if (std::memcmp(head, kIntel, 4) == 0 || std::memcmp(head, kMotorola, 4) == 0)
+            return readTiffIptc(path, record);
+        if (std::memcmp(head, kPng, 8) == 0) return readPngIptc(path, record);
+    }
+    std::rewind(file.get());
     std::vector<std::uint8_t> app13;
     bool found = false;
     if (!readFirstApp13(file.get(), app13, found)) return false;

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: MIT
-// IPTC record-2 text fields of a JPEG file's APP13 section, and captions made from them
-// through a template with placeholders such as "%caption_abstract%".
+// IPTC record-2 text fields of a photo (a JPEG file's APP13 section, a TIFF file's
+// IPTC-NAA tag, a PNG file's raw IPTC profile), and captions made from them through a
+// template with placeholders such as "%caption_abstract%".
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace kavlo::metadata {
 
@@ -46,10 +50,28 @@ struct IptcRecord {
 /// creation date (it has none) and for numbers outside the twenty fields.
 const char* iptcPlaceholder(IptcField field);
 
-/// Reads the first APP13 section of the JPEG file at `path` (through libjpeg) into
-/// `record`. True when the file was opened and its header read, whether or not it holds
-/// IPTC data; false when it cannot be opened or libjpeg rejects it (record untouched).
+/// Reads the IPTC data of the photo at `path` into `record`, by the file's first bytes:
+/// a TIFF file through readTiffIptc, a PNG file through readPngIptc, anything else as a
+/// JPEG file: its first APP13 section, through libjpeg. True when the file was opened and
+/// its header read, whether or not it holds IPTC data; false when it cannot be opened or
+/// its header is rejected (record untouched).
 bool readIptc(const std::string& path, IptcRecord& record);
+
+/// The IPTC-NAA tag (33723) of a TIFF file's first directory, whatever its declared
+/// type (bytes, undefined or 32-bit numbers: the data is one byte stream). False when
+/// the file cannot be opened or has no readable TIFF header and first directory.
+bool readTiffIptc(const std::string& path, IptcRecord& record);
+
+/// The first tEXt, zTXt or iTXt chunk of a PNG file whose keyword is "Raw profile type
+/// iptc" (or "8bim", "APP13", any letter case), decoded with decodeRawProfile. Chunks
+/// with a wrong CRC are skipped; the image data is never read. False when the file
+/// cannot be opened or is not a PNG file.
+bool readPngIptc(const std::string& path, IptcRecord& record);
+
+/// The bytes of a "Raw profile type" text: a line with the profile's name, its length in
+/// bytes as a decimal number, then that many bytes as hexadecimal digits, white space
+/// anywhere between them. Nothing when the text is malformed or holds fewer digits.
+std::optional<std::vector<std::uint8_t>> decodeRawProfile(std::string_view text);
 
 /// Fills `record` from the bytes of one APP13 section: every record-2 dataset
 /// (0x1C 0x02 number length-high length-low value) found by a byte-wise scan. A dataset

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Makes the seed files of the photo-format and colour fuzz targets with the formats'
 // own encoders: small PNG, WebP, HEIF/AVIF and JPEG files of every kind the readers
-// know, and ICC profiles made with Little CMS.
+// know, and ICC profiles made with Little CMS; and the metadata targets' seeds (Exif
+// blocks, JPEG files with GPS data, TIFF and PNG files with IPTC data), built byte by byte.
 //   make_fuzz_seeds FOLDER   writes FOLDER/fuzz_<target>/<seed>
 #include <cstdio>
 #include <filesystem>
@@ -9,8 +10,10 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <zlib.h>
 
 #include "heif_builder.h"
+#include "location_builder.h"
 #include "source_files.h"
 #include "test_profiles.h"
 
@@ -165,6 +168,81 @@ void jpegSeeds(const Bytes& adobe, const Bytes& cmyk) {
               {iccChunk(1, 3, adobe, 0, half), iccChunk(2, 3, adobe, half, adobe.size())}, false);
 }
 
+// Metadata seeds: Exif blocks, JPEG files with GPS data in every place it can stand,
+// and TIFF and PNG files with IPTC data, built byte by byte.
+namespace t = kavlo::testing;
+
+Bytes iptcDatasets() {
+    Bytes out;
+    for (const auto& [number, text] : std::vector<std::pair<std::uint8_t, std::string>>{
+             {120, "Harbour at dawn."}, {80, "Staff"}, {25, "sea"}}) {
+        out.insert(out.end(), {0x1C, 2, number, 0, std::uint8_t(text.size())});
+        out.insert(out.end(), text.begin(), text.end());
+    }
+    return out;
+}
+
+Bytes pngChunk(const char* type, const Bytes& data) {
+    Bytes out{std::uint8_t(data.size() >> 24), std::uint8_t(data.size() >> 16),
+              std::uint8_t(data.size() >> 8), std::uint8_t(data.size())};
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), data.begin(), data.end());
+    const uLong crc =
+        crc32(crc32(0, reinterpret_cast<const Bytef*>(type), 4), data.data(), uInt(data.size()));
+    out.insert(out.end(), {std::uint8_t(crc >> 24), std::uint8_t(crc >> 16), std::uint8_t(crc >> 8),
+                           std::uint8_t(crc)});
+    return out;
+}
+
+void metadataSeeds() {
+    for (const bool motorola : {false, true}) {
+        t::TiffBuilder b(motorola);
+        b.ascii(t::TiffBuilder::ifd0, 271, "Apple")
+            .u16(t::TiffBuilder::ifd0, 274, 6)
+            .rational(t::TiffBuilder::exif, 33434, 1, 250)
+            .ascii(t::TiffBuilder::exif, 36867, "2024:06:01 12:00:00")
+            .thumbnail({0xFF, 0xD8, 0xFF, 0xD9});
+        const Bytes block = b.build();
+        const std::string order = motorola ? "mm" : "ii";
+        put("fuzz_exif_block", order + ".tiff", block);
+        Bytes prefixed{'E', 'x', 'i', 'f', 0, 0};
+        prefixed.insert(prefixed.end(), block.begin(), block.end());
+        put("fuzz_exif_block", order + "_prefixed.bin", prefixed);
+
+        const Bytes jpeg = t::jpegWith({t::exifSection(block)});
+        const Bytes gps = t::addGps(jpeg, 48.85, 2.29);
+        put("fuzz_location", order + "_gps.jpg", gps);
+        put("fuzz_location", order + "_second_image.jpg", t::withSecondImage(jpeg, gps));
+
+        b.add(t::TiffBuilder::ifd0, 33723, 7, std::uint32_t(iptcDatasets().size()), iptcDatasets());
+        put("fuzz_iptc_containers", order + "_iptc.tif", b.build());
+    }
+    put("fuzz_location", "xmp.jpg",
+        t::jpegWith({t::xmpSection(t::xmpPacket(" exif:GPSLatitude=\"48,51N\"",
+                                                "<exif:GPSAltitude>3/1</exif:GPSAltitude>\n"))}));
+
+    // A 1 x 1 grey PNG with the IPTC profile in a tEXt chunk.
+    std::string profile = "\niptc\n" + std::to_string(iptcDatasets().size()) + "\n";
+    for (const std::uint8_t b : iptcDatasets()) {
+        static const char kHex[] = "0123456789abcdef";
+        profile += kHex[b >> 4];
+        profile += kHex[b & 15];
+    }
+    Bytes text{'R', 'a', 'w', ' ', 'p', 'r', 'o', 'f', 'i', 'l', 'e',
+               ' ', 't', 'y', 'p', 'e', ' ', 'i', 'p', 't', 'c', 0};
+    text.insert(text.end(), profile.begin(), profile.end());
+    Bytes pixels{0, 128};  // filter byte, one grey sample
+    Bytes packed(compressBound(uLong(pixels.size())));
+    uLongf packedSize = uLongf(packed.size());
+    compress(packed.data(), &packedSize, pixels.data(), uLong(pixels.size()));
+    packed.resize(packedSize);
+    Bytes png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    for (const Bytes& c : {pngChunk("IHDR", {0, 0, 0, 1, 0, 0, 0, 1, 8, 0, 0, 0, 0}),
+                           pngChunk("tEXt", text), pngChunk("IDAT", packed), pngChunk("IEND", {})})
+        png.insert(png.end(), c.begin(), c.end());
+    put("fuzz_iptc_containers", "iptc.png", png);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -186,6 +264,7 @@ int main(int argc, char** argv) {
         webpSeeds(adobe);
         heifSeeds(p3);
         jpegSeeds(adobe, cmyk);
+        metadataSeeds();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_fuzz_seeds: %s\n", e.what());
         return 1;
