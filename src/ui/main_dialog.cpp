@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/caption_extraction.h"
+#include "core/published_originals.h"
 #include "storage/resource_values.h"
 #include "storage/settings_file.h"
 #include "util/files.h"
@@ -17,6 +18,7 @@ using core::ExifOrientations;
 using core::FolderChoice;
 using core::FolderRequest;
 using core::generate;
+using core::locationNotice;
 using core::makeMessage;
 using core::Message;
 using core::MessageAnswer;
@@ -170,7 +172,9 @@ StartOutcome MainDialog::pressStart() {
     if (!m_options.settingsPath.empty()) {
         saveSettingsFile(m_options.settingsPath, m_exifpos, m_model.inputdir, m_model.settings);
     }
-    // 10. Album information file, folders and the first image.
+    // 10. Originals about to be published with the place they were taken: said once.
+    if (auto notice = locationNotice(m_model)) m_platform.notify(*notice);
+    // 11. Album information file, folders and the first image.
     m_running = true;
     updateProgress();
     generate(m_model, m_renderer);
