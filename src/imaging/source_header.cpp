@@ -3,15 +3,17 @@
 #include "imaging/source_header.h"
 
 #include <algorithm>
+#include <csetjmp>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
-#include "imaging/codecs.h"
 #include "imaging/source_internal.h"
 #include "util/files.h"
 
+#include <jpeglib.h>
 #include <libheif/heif.h>
 #include <tiffio.h>
 #include <webp/demux.h>
@@ -147,14 +149,60 @@ void readTiffHeader(const std::string& path, SourceHeader& header) {
     header.known = true;
 }
 
+struct JpegErrors {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+};
+
+extern "C" {
+void jpegErrorExit(j_common_ptr cinfo) {
+    std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1);
+}
+void jpegSilence(j_common_ptr, int) {}
+}
+
+// The markers before the first scan, through libjpeg: the frame's size, the first APP1
+// Exif block and the ICC profile assembled from the APP2 chunks.
 void readJpegHeader(const std::string& path, SourceHeader& header) {
-    int w = 0, h = 0;
-    if (RPreadJpegInfo(path, nullptr, &h, &w) != 0 ||
-        !positiveSize(std::uint64_t(std::max(w, 0)), std::uint64_t(std::max(h, 0))))
+    FilePtr file = openRegularFile(path);
+    if (!file) return;
+    jpeg_decompress_struct cinfo{};
+    JpegErrors errors{};
+    cinfo.err = jpeg_std_error(&errors.pub);
+    errors.pub.error_exit = jpegErrorExit;
+    errors.pub.emit_message = jpegSilence;
+    // libjpeg's own memory is released by jpeg_destroy_decompress on either path.
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        const SourceFormat format = header.format;
+        header = SourceHeader{};
+        header.format = format;
         return;
-    header.width = w;
-    header.height = h;
-    header.known = true;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);
+    jpeg_stdio_src(&cinfo, file.get());
+    jpeg_read_header(&cinfo, TRUE);
+    if (positiveSize(cinfo.image_width, cinfo.image_height)) {
+        header.width = int(cinfo.image_width);
+        header.height = int(cinfo.image_height);
+        header.known = true;
+    }
+    for (jpeg_saved_marker_ptr m = cinfo.marker_list; m != nullptr; m = m->next)
+        if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 &&
+            std::memcmp(m->data, "Exif\0", 6) == 0) {
+            header.exif = detail::exifBlockFrom({m->data, m->data_length});
+            break;
+        }
+    JOCTET* icc = nullptr;
+    unsigned length = 0;
+    // Chunks that do not form one profile are left out, as the decoder leaves them.
+    if (jpeg_read_icc_profile(&cinfo, &icc, &length) && icc != nullptr &&
+        length <= kMaxIccProfileBytes)
+        header.iccProfile.assign(icc, icc + length);
+    std::free(icc);
+    jpeg_destroy_decompress(&cinfo);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // What a photo's container says before any pixel is decoded: the format, the size as
-// the picture will be decoded, and for PNG, WebP and HEIF the Exif block. Caption
-// extraction and the reuse test use it, where a full decode (a HEIC costs many times a
-// JPEG) would be wasted.
+// the picture will be decoded, the Exif block, and for JPEG the ICC profile. Caption
+// extraction, the reuse test and the editor's thumbnails use it, where a full decode (a
+// HEIC costs many times a JPEG) would be wasted.
 //
 // Common rules:
 // - Only the container's structure is read: PNG chunk headers, the WebP chunk list,
@@ -30,9 +30,14 @@ struct SourceHeader {
     bool known = false;  ///< the size below was read
     int width = 0;       ///< size of the decoded picture at full scale: for HEIF after
     int height = 0;      ///<   the container's rotation, for the others as stored
-    /// PNG (eXIf), WebP (EXIF) and HEIF (the primary image's Exif item): the block from
-    /// its TIFF header on; empty for JPEG and TIFF and when there is none.
+    /// JPEG (APP1), PNG (eXIf), WebP (EXIF) and HEIF (the primary image's Exif item):
+    /// the block from its TIFF header on; empty for TIFF and when there is none.
     std::vector<std::uint8_t> exif;
+    /// JPEG only: the ICC profile assembled from its APP2 chunks (empty when there is
+    /// none or the chunks do not form one), for pictures taken from elsewhere in the
+    /// file, such as the Exif thumbnail. The other readers give their profile with the
+    /// decoded picture.
+    std::vector<std::uint8_t> iccProfile;
     /// HEIF: the container turns and mirrors the picture itself, so the Exif
     /// orientation does not apply (as DecodedImage::orientationApplied).
     bool orientationApplied = false;

@@ -11,6 +11,7 @@
 #include "heif_builder.h"
 #include "imaging/codecs.h"
 #include "source_files.h"
+#include "support/test_photos.h"
 
 namespace kavlo::imaging {
 namespace {
@@ -37,6 +38,7 @@ void expectSameAsDecoded(const std::string& path, SourceFormat format) {
     EXPECT_EQ(h.height, full.d.picture.height) << path;
     EXPECT_EQ(h.exif, full.d.exif) << path;
     EXPECT_EQ(h.orientationApplied, full.d.orientationApplied) << path;
+    if (format == SourceFormat::Jpeg) EXPECT_EQ(h.iccProfile, full.d.iccProfile) << path;
 }
 
 // The PNG file's eXIf chunk moved behind the image data, as some writers store it.
@@ -106,6 +108,8 @@ TEST(SourceHeader, sizeAndExifOfEveryContainerAreTheFullReadersOnes) {
     ASSERT_EQ(RPwriteJpeg(jpeg, 80, nullptr, img), 0);
     RPfree(img);
     expectSameAsDecoded(jpeg, SourceFormat::Jpeg);
+    for (const char* camera : {"cameras/Canon_40D.jpg", "cameras/Canon_40D_photoshop_import.jpg"})
+        expectSameAsDecoded(test::testPhoto(camera), SourceFormat::Jpeg);
 }
 
 // A phone's layout: tiles, the turn in the container and in the Exif block.
