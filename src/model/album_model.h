@@ -86,6 +86,9 @@ struct AlbumSettings {
     int svthumbsize = 65;      ///< edge of the square SimpleViewer thumbnails
     bool reuseimages = false;  ///< album images already in the destination may be kept
     bool cleardirs = false;    ///< delete the album images before the run
+    /// The skin's page colour, under the transparent pixels of PNG, WebP, HEIF and AVIF
+    /// photos; set by the run from the skin's style sheet.
+    util::Colour skinbg = 0xFFFFFF;
 };
 
 /// AlbumSettings with the platform defaults filled in: the watermark font is the
