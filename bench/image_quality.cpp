@@ -14,22 +14,24 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "image_metrics.h"
 #include "imaging/codecs.h"
+#include "imaging/image.h"
 #include "imaging/source_image.h"
 
 namespace {
 
+using kavlo::imaging::Image;
 using kavlo::imaging::RasterImage;
 
 /// The picture of the file at `path`, 24-bit; the empty image (with a message) when it
 /// cannot be read.
-RasterImage load(const std::string& path) {
+Image load(const std::string& path) {
     kavlo::imaging::DecodedImage d = kavlo::imaging::readSourceImage(path, {});
-    if (d.picture.pixels == nullptr)
-        std::fprintf(stderr, "image_quality: cannot read %s\n", path.c_str());
-    return d.picture;
+    if (d.picture.empty()) std::fprintf(stderr, "image_quality: cannot read %s\n", path.c_str());
+    return std::move(d.picture);
 }
 
 int usage() {
@@ -39,11 +41,13 @@ int usage() {
 }
 
 int compare(int count, char** paths) {
-    RasterImage reference = load(paths[0]);
-    if (reference.pixels == nullptr) return 2;
+    const Image referenceImage = load(paths[0]);
+    if (referenceImage.empty()) return 2;
+    const RasterImage& reference = referenceImage.record();
     int status = 0;
     for (int i = 1; i < count; ++i) {
-        RasterImage picture = load(paths[i]);
+        const Image pictureImage = load(paths[i]);
+        const RasterImage& picture = pictureImage.record();
         int turn = 0;
         const auto s = kavlo::bench::compareTurned(reference, picture, &turn);
         if (!s && picture.pixels != nullptr)
@@ -59,9 +63,7 @@ int compare(int count, char** paths) {
         } else {
             status = 2;
         }
-        kavlo::imaging::RPfree(picture);
     }
-    kavlo::imaging::RPfree(reference);
     return status;
 }
 
@@ -80,10 +82,8 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     if (command == "compare" && argc >= 4) return compare(argc - 2, argv + 2);
     if (command == "encode" && argc == 5) {
-        RasterImage picture = load(argv[3]);
-        const int status = picture.pixels ? write(picture, std::atoi(argv[2]), argv[4]) : 2;
-        kavlo::imaging::RPfree(picture);
-        return status;
+        const Image picture = load(argv[3]);
+        return picture.empty() ? 2 : write(picture.record(), std::atoi(argv[2]), argv[4]);
     }
     return usage();
 }

@@ -30,6 +30,7 @@
 #include <libheif/heif.h>
 
 #include "imaging/codecs.h"
+#include "imaging/image.h"
 #include "imaging/scale.h"
 #include "imaging/source_image.h"
 
@@ -59,19 +60,19 @@ constexpr int kMain = 552;
 constexpr int kThumb = 80;
 
 // The generation run's work after the decode: two sizes, sharpened, written.
-void albumWork(RasterImage& decoded, const fs::path& dir) {
-    const double aspect = double(decoded.height) / double(decoded.width);
-    RasterImage small{}, main{};
-    RPfastScaleTwin(decoded, kThumb, kMain, true, aspect, &small, &main);
-    RPsharpenInPlace(small, 0);
-    RPsharpenInPlace(main, 0);
-    RPsharpenInPlace(small, 0);
-    RPsharpenInPlace(main, 1);
+void albumWork(const Image& decoded, const fs::path& dir) {
+    const double aspect = double(decoded.height()) / double(decoded.width());
+    ScaleTargets targets;
+    targets.small = kThumb;
+    targets.medium = kMain;
+    ScaledSizes sizes = scaleCascade(decoded.record(), targets, true, aspect);
+    RPsharpenInPlace(sizes.small.record(), 0);
+    RPsharpenInPlace(sizes.medium.record(), 0);
+    RPsharpenInPlace(sizes.small.record(), 0);
+    RPsharpenInPlace(sizes.medium.record(), 1);
     const std::string empty;
-    RPwriteJpeg((dir / "thumb.jpg").string(), 85, &empty, small);
-    RPwriteJpeg((dir / "main.jpg").string(), 85, &empty, main);
-    RPfree(small);
-    RPfree(main);
+    RPwriteJpeg((dir / "thumb.jpg").string(), 85, &empty, sizes.small.record());
+    RPwriteJpeg((dir / "main.jpg").string(), 85, &empty, sizes.medium.record());
 }
 
 std::vector<std::uint8_t> adobeRgbProfile() {
@@ -182,27 +183,22 @@ int main(int argc, char** argv) {
                 "ratio", "photo", "photo tag", "ratio", "tag, half", "ratio");
     double sum[5] = {};
     for (const fs::path& in : inputs) {
-        RasterImage full = RPreadJpeg(in.string(), nullptr, 0, nullptr, nullptr);
+        Image full(RPreadJpeg(in.string(), nullptr, 0, nullptr, nullptr));
         const std::string plain = (dir / "plain.jpg").string(),
                           tagged = (dir / "tagged.jpg").string();
-        toProfile(full, adobe);
-        writeJpeg(plain, full, {});
-        writeJpeg(tagged, full, adobe);
-        RPfree(full);
+        toProfile(full.record(), adobe);
+        writeJpeg(plain, full.record(), {});
+        writeJpeg(tagged, full.record(), adobe);
         auto read = [&](const std::string& path, bool album) {
             DecodedImage d = readJpegImage(path, forMain);
             convertToSrgb(d, path);
             if (album) albumWork(d.picture, dir);
-            RPfree(d.picture);
         };
         auto halfFirst = [&] {
             DecodedImage d = readJpegImage(tagged, forMain);
-            RasterImage half = RPhalveTimes(d.picture, 1);
-            RPfree(d.picture);
-            d.picture = half;
+            d.picture = Image(RPhalveTimes(d.picture.record(), 1));
             convertToSrgb(d, tagged);
             albumWork(d.picture, dir);
-            RPfree(d.picture);
         };
         const double t[5] = {best(rounds, [&] { read(plain, false); }),
                              best(rounds, [&] { read(tagged, false); }),
@@ -226,11 +222,10 @@ int main(int argc, char** argv) {
                 "jpeg full", "heic/it");
     double hsum[5] = {};
     for (const fs::path& in : inputs) {
-        RasterImage full = RPreadJpeg(in.string(), nullptr, 0, nullptr, nullptr);
+        const Image full(RPreadJpeg(in.string(), nullptr, 0, nullptr, nullptr));
         const std::string jpeg = (dir / "photo.jpg").string(), heic = (dir / "photo.heic").string();
-        writeJpeg(jpeg, full, {});
-        const bool ok = writeHeic(heic, full);
-        RPfree(full);
+        writeJpeg(jpeg, full.record(), {});
+        const bool ok = writeHeic(heic, full.record());
         if (!ok) {
             std::printf("%-20s libheif could not encode HEIC\n", in.filename().c_str());
             continue;
@@ -239,14 +234,12 @@ int main(int argc, char** argv) {
             DecodedImage d = isHeic ? readHeifImage(path, forMain) : readJpegImage(path, forMain);
             convertToSrgb(d, path);
             if (album) albumWork(d.picture, dir);
-            RPfree(d.picture);
         };
         const double t[5] = {best(rounds, [&] { read(jpeg, false, false); }),
                              best(rounds, [&] { read(heic, true, false); }),
                              best(rounds, [&] { read(jpeg, false, true); }),
                              best(rounds, [&] { read(heic, true, true); }), best(rounds, [&] {
-                                 RasterImage f = RPreadJpeg(jpeg, nullptr, 0, nullptr, nullptr);
-                                 RPfree(f);
+                                 const Image f(RPreadJpeg(jpeg, nullptr, 0, nullptr, nullptr));
                              })};
         for (int i = 0; i < 5; ++i) hsum[i] += t[i];
         std::printf("%-20s %8ju %8ju | %10.2f %10.2f %7.3f | %10.2f %10.2f %7.3f | %10.2f %7.3f\n",

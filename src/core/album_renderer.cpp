@@ -9,6 +9,7 @@
 
 #include "core/page_writers.h"
 #include "storage/album_info.h"
+#include "util/diagnostics.h"
 #include "util/files.h"
 #include "util/fonts.h"
 #include "util/text.h"
@@ -21,10 +22,12 @@ using model::ImageEntry;
 using storage::writeAlbumInfo;
 using util::createFolder;
 using util::deleteImages;
+using util::Diagnostic;
 using util::fileExists;
 using util::installedFontFiles;
 using util::isPlainFolderName;
 using util::replaceAll;
+using util::report;
 
 namespace {
 
@@ -180,6 +183,9 @@ void AlbumRenderer::takeImage() {
         stop();
         throw;
     }
+    // What the lower layers reported while the image was made on a worker, told now,
+    // in album order.
+    for (const Diagnostic& d : r.diagnostics) report(d);
     const AlbumSettings& s = m_model.settings;
     m_decodes += r.decodes;
     m_failedWrites += r.failedWrites;

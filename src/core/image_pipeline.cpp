@@ -5,24 +5,20 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <tuple>
+#include <utility>
 
 #include "imaging/codecs.h"
-#include "imaging/scale.h"
-#include "imaging/watermark.h"
 #include "metadata/exif.h"
 #include "util/files.h"
 #include "util/text.h"
 
 namespace kavlo::core {
 
-using imaging::RasterImage;
-using imaging::RPcreate;
+using imaging::Image;
 using imaging::RPcropInPlace;
 using imaging::RPfastScale;
-using imaging::RPfastScaleTriple;
-using imaging::RPfastScaleTwin;
 using imaging::RPfillColour;
-using imaging::RPfree;
 using imaging::RPpaste;
 using imaging::RPreadJpeg;
 using imaging::RPreadJpegInfo;
@@ -30,15 +26,17 @@ using imaging::RPreadTiff;
 using imaging::RProtate;
 using imaging::RPsharpenInPlace;
 using imaging::RPwriteJpeg;
+using imaging::scaleCascade;
+using imaging::ScaledSizes;
+using imaging::ScaleTargets;
 using imaging::stampWatermark;
 using imaging::WatermarkStyle;
-using metadata::ExifInfo;
-using metadata::freeExif;
 using metadata::readExif;
 using model::AlbumSettings;
 using model::ImageEntry;
 using util::Colour;
 using util::copyFile;
+using util::DiagnosticCapture;
 using util::fileNameOf;
 using util::format;
 using util::isJpegFile;
@@ -47,33 +45,6 @@ using util::stripExtension;
 
 namespace {
 
-/// Owns one RasterImage for the length of a scope and frees it exactly once.
-class OwnedImage {
-public:
-    OwnedImage() = default;
-    explicit OwnedImage(RasterImage img) : m_img(img) {}
-    ~OwnedImage() { reset(); }
-    OwnedImage(const OwnedImage&) = delete;
-    OwnedImage& operator=(const OwnedImage&) = delete;
-
-    RasterImage& get() { return m_img; }
-    const RasterImage& get() const { return m_img; }
-    RasterImage* out() {
-        reset();
-        return &m_img;
-    }
-    void reset(RasterImage img = RasterImage{}) {
-        RPfree(m_img);
-        m_img = img;
-    }
-    bool empty() const { return m_img.width <= 0 || m_img.height <= 0 || m_img.pixels == nullptr; }
-    int width() const { return m_img.width; }
-    int height() const { return m_img.height; }
-
-private:
-    RasterImage m_img{};
-};
-
 bool sizeWithin(const ImageReaders& readers, const std::string& path, std::pair<int, int> expected,
                 int tolerance) {
     int w = 0, h = 0;
@@ -81,29 +52,57 @@ bool sizeWithin(const ImageReaders& readers, const std::string& path, std::pair<
     return std::abs(w - expected.first) <= tolerance && std::abs(h - expected.second) <= tolerance;
 }
 
-/// Scales `source` so that its longer side is `target`; used when the cascade refuses
+bool turnsSideways(int orientation) { return orientation == 6 || orientation == 8; }
+
+/// The stored size of the source for the reuse test, upright: from the JPEG header, or
+/// by decoding a TIFF (kept in `source` for the decode step). False when unknown.
+bool storedSizeForReuse(const ImagePlan& plan, const ImageReaders& readers, SourcePicture& source,
+                        int& w0, int& h0) {
+    if (plan.kind == SourceKind::jpeg) {
+        if (!readers.readJpegSize(plan.source, &w0, &h0)) return false;
+        // Album images of a turned photo have the turned size; the orientation read
+        // here serves the decode step as well.
+        if (plan.autorotate) {
+            source.orientation = readers.readOrientation(plan.source);
+            if (turnsSideways(source.orientation)) std::swap(w0, h0);
+        }
+        return true;
+    }
+    if (plan.kind == SourceKind::tiff) {
+        source.picture = readers.readTiff(plan.source);
+        source.decoded = true;
+        ++source.decodes;
+        w0 = source.picture.width();
+        h0 = source.picture.height();
+        return !source.picture.empty();
+    }
+    return false;
+}
+
+/// Scales `picture` so that its longer side is `target`; used when the cascade refuses
 /// the size combination (settings from a file are not range-checked).
-void scaleAlone(const RasterImage& source, int target, double aspect, OwnedImage& out) {
+void scaleAlone(const SourcePicture& source, int target, Image& out) {
     if (!out.empty()) return;
-    out.reset(RPfastScale(source, std::max(target, 1), true, aspect, nullptr));
+    out = Image(
+        RPfastScale(source.picture.record(), std::max(target, 1), true, source.aspect(), nullptr));
 }
 
 /// Sharpening that makes up for the blur of resampling: only sizes whose target
 /// divides neither side of the decoded picture were resampled.
-void compensate(OwnedImage& img, int target, int w, int h) {
+void compensate(Image& img, int target, int w, int h) {
     if (img.empty() || target <= 0) return;
-    if (w % target != 0 && h % target != 0) RPsharpenInPlace(img.get(), 0);
+    if (w % target != 0 && h % target != 0) RPsharpenInPlace(img.record(), 0);
 }
 
 /// Puts the thumbnail centred on a size x size canvas of `background`; the parts that
 /// overhang the canvas are cut away first so nothing is written outside it.
-void padThumbnail(OwnedImage& thumb, int size, Colour background) {
+void padThumbnail(Image& thumb, int size, Colour background) {
     const int ws = thumb.width(), hs = thumb.height();
     const int x = static_cast<int>((size - ws + 1) * 0.5);
     const int y = static_cast<int>((size - hs + 1) * 0.5);
-    OwnedImage canvas(RPcreate(size, size, 24));
+    Image canvas = Image::create(size, size, 24);
     if (canvas.empty()) return;
-    RPfillColour(canvas.get(), static_cast<unsigned char>((background >> 16) & 0xFF),
+    RPfillColour(canvas.record(), static_cast<unsigned char>((background >> 16) & 0xFF),
                  static_cast<unsigned char>((background >> 8) & 0xFF),
                  static_cast<unsigned char>(background & 0xFF), 0);
     const int cropX = x < 0 ? -x : 0;
@@ -111,18 +110,47 @@ void padThumbnail(OwnedImage& thumb, int size, Colour background) {
     const int cropW = std::min(ws - cropX, size);
     const int cropH = std::min(hs - cropY, size);
     if (cropX > 0 || cropY > 0 || cropW < ws || cropH < hs) {
-        RPcropInPlace(thumb.get(), cropX, cropY, cropW, cropH);
+        RPcropInPlace(thumb.record(), cropX, cropY, cropW, cropH);
     }
-    RPpaste(canvas.get(), std::max(x, 0), std::max(y, 0), thumb.get());
-    RasterImage done = canvas.get();
-    canvas.get() = RasterImage{};
-    thumb.reset(done);
+    RPpaste(canvas.record(), std::max(x, 0), std::max(y, 0), thumb.record());
+    thumb = std::move(canvas);
 }
 
-bool writeJpeg(const std::string& path, int quality, const std::string& comment,
-               const RasterImage& img) {
+/// The square SimpleViewer thumbnail: cropped to the square when asked and large
+/// enough, else centred on the background.
+void squareThumbnail(const SquarePlan& square, Image& thumb) {
+    const int sv = square.size;
+    if (square.crop && thumb.width() >= sv && thumb.height() >= sv) {
+        const int x = std::max(0, static_cast<int>((thumb.width() - sv + 1) * 0.5));
+        const int y = std::max(0, static_cast<int>((thumb.height() - sv + 1) * 0.5));
+        RPcropInPlace(thumb.record(), x, y, sv, sv);
+    } else {
+        padThumbnail(thumb, sv, square.background);
+    }
+}
+
+bool writeJpeg(const std::string& path, int quality, const std::string& comment, const Image& img) {
     // A failed write does not stop the run; it is counted for the end of the run.
-    return RPwriteJpeg(path, quality, &comment, img) == 0;
+    return RPwriteJpeg(path, quality, &comment, img.record()) == 0;
+}
+
+/// The sizes the reuse test expects for a source stored as w0 x h0 (upright).
+struct ExpectedSizes {
+    std::pair<int, int> small, main, large, largeFile;
+};
+
+ExpectedSizes expectedSizes(const ImagePlan& plan, const SourcePicture& source, int w0, int h0) {
+    ExpectedSizes e;
+    const int sv = plan.square.size;
+    e.small = plan.square.wanted ? std::pair<int, int>{sv, sv}
+                                 : fitBox(plan.small.boxWidth, plan.small.boxHeight, w0, h0);
+    e.main = fitBox(plan.main.boxWidth, plan.main.boxHeight, w0, h0);
+    e.large = plan.copyLarge ? std::pair<int, int>{w0, h0}
+                             : fitBox(plan.large.boxWidth, plan.large.boxHeight, w0, h0);
+    // A copied large image is the source file itself, stored unturned.
+    e.largeFile =
+        plan.copyLarge && turnsSideways(source.orientation) ? std::pair<int, int>{h0, w0} : e.large;
+    return e;
 }
 
 }  // namespace
@@ -130,7 +158,7 @@ bool writeJpeg(const std::string& path, int quality, const std::string& comment,
 ImageReaders defaultImageReaders() {
     ImageReaders r;
     r.readJpeg = [](const std::string& path, int target, int* w, int* h) {
-        return RPreadJpeg(path, nullptr, target, w, h);
+        return Image(RPreadJpeg(path, nullptr, target, w, h));
     };
     r.readJpegSize = [](const std::string& path, int* w, int* h) {
         int hh = 0, ww = 0;
@@ -140,13 +168,8 @@ ImageReaders defaultImageReaders() {
         *h = hh;
         return true;
     };
-    r.readTiff = [](const std::string& path) { return RPreadTiff(path); };
-    r.readOrientation = [](const std::string& path) {
-        ExifInfo info = readExif(path, false);
-        const int o = info.orientation;
-        freeExif(info);
-        return o;
-    };
+    r.readTiff = [](const std::string& path) { return Image(RPreadTiff(path)); };
+    r.readOrientation = [](const std::string& path) { return readExif(path, false).orientation; };
     return r;
 }
 
@@ -171,214 +194,213 @@ std::string albumImageName(const AlbumSettings& settings, const ImageEntry& entr
     return format("%s-%03i.jpg", base.c_str(), number);
 }
 
-ImageResult processAlbumImage(const AlbumSettings& s, const std::string& destdir,
-                              const ImageEntry& entry, int index, const ImageReaders& readers) {
-    ImageResult r;
+double SourcePicture::aspect() const {
+    return readable && storedWidth > 0 && storedHeight > 0
+               ? static_cast<double>(storedHeight) / storedWidth
+               : 2.0 / 3.0;
+}
+
+ImagePlan planImage(const AlbumSettings& s, const std::string& destdir, const ImageEntry& entry,
+                    int index) {
+    ImagePlan plan;
+    plan.source = entry.path;
+    plan.kind = isJpegFile(entry.path)   ? SourceKind::jpeg
+                : isTiffFile(entry.path) ? SourceKind::tiff
+                                         : SourceKind::other;
+    plan.index = index;
     const std::string name = albumImageName(s, entry, index);
-    const std::string smallPath = destdir + "/" + s.sdir + "/" + name;
-    const std::string mainPath = destdir + "/" + s.mdir + "/" + name;
-    const std::string largePath = destdir + "/" + s.ldir + "/" + name;
-    const std::string& source = entry.path;
-    const bool jpeg = isJpegFile(source);
-    const bool tiff = isTiffFile(source);
-    const bool scaledLarge = s.large && !s.copyhires;
+    plan.small = {s.small,   destdir + "/" + s.sdir + "/" + name, s.shsize, s.svsize, s.squality,
+                  s.ssharpen};
+    plan.main = {true,      destdir + "/" + s.mdir + "/" + name, s.mhsize, s.mvsize, s.mquality,
+                 s.msharpen};
+    plan.large = {s.large,   destdir + "/" + s.ldir + "/" + name, s.lhsize, s.lvsize, s.lquality,
+                  s.lsharpen};
+    plan.copyLarge = s.large && s.copyhires;
+    plan.square = {s.small && s.simpleviewer, s.svthumbsize, s.svcropthumbs, s.svbgcolor};
+    plan.tryReuse = s.reuseimages && !(s.imagetext && s.itfrommicap);
+    plan.autorotate = s.autorotate;
+    const int largeBox = std::max(s.lhsize, s.lvsize);
+    const int mainBox = std::max(s.mhsize, s.mvsize);
+    plan.decodeTarget = (s.large && !s.copyhires && largeBox > mainBox) ? largeBox : mainBox;
+    if (s.imagetext) {
+        plan.comment = s.itfrommicap ? entry.micap : s.ittext;
+        plan.watermark =
+            WatermarkStyle{s.itfontfile, s.itfontsize, s.itposition, s.ittransp, s.itcolor};
+    }
+    return plan;
+}
 
-    OwnedImage img;
-    bool decoded = false;
-    int orientation = -1;  // -1: not read yet
+std::optional<ImageResult> reuseEarlierFiles(const ImagePlan& plan, const ImageReaders& readers,
+                                             SourcePicture& source) {
+    if (!plan.tryReuse) return std::nullopt;
     int w0 = 0, h0 = 0;
+    if (!storedSizeForReuse(plan, readers, source, w0, h0) || w0 <= 0 || h0 <= 0)
+        return std::nullopt;
+    const ExpectedSizes e = expectedSizes(plan, source, w0, h0);
+    const int tol = plan.kind == SourceKind::jpeg ? 1 : 0;
+    const bool fits =
+        (!plan.small.wanted || sizeWithin(readers, plan.small.path, e.small, tol)) &&
+        sizeWithin(readers, plan.main.path, e.main, tol) &&
+        (!plan.large.wanted || sizeWithin(readers, plan.large.path, e.largeFile, tol));
+    if (!fits) return std::nullopt;
+    ImageResult r;
+    r.reused = true;
+    r.decodes = source.decodes;
+    std::tie(r.smallW, r.smallH) = e.small;
+    std::tie(r.mainW, r.mainH) = e.main;
+    if (plan.large.wanted) std::tie(r.largeW, r.largeH) = e.large;
+    return r;
+}
 
-    // 1. Reuse: the files of an earlier run stay when they have the expected sizes.
-    if (s.reuseimages && !(s.imagetext && s.itfrommicap)) {
-        bool known = false;
-        if (jpeg) {
-            known = readers.readJpegSize(source, &w0, &h0);
-            // Album images of a turned photo have the turned size; the orientation read
-            // here serves the decode below as well.
-            if (known && s.autorotate) {
-                orientation = readers.readOrientation(source);
-                if (orientation == 6 || orientation == 8) std::swap(w0, h0);
-            }
-        } else if (tiff) {
-            img.reset(readers.readTiff(source));
-            decoded = true;
-            ++r.decodes;
-            w0 = img.width();
-            h0 = img.height();
-            known = !img.empty();
+void decodeUpright(const ImagePlan& plan, const ImageReaders& readers, SourcePicture& source) {
+    int w0 = 0, h0 = 0;
+    if (plan.kind == SourceKind::jpeg) {
+        // Reduced by DCT scaling no further than the largest size needed.
+        source.picture = readers.readJpeg(plan.source, plan.decodeTarget, &w0, &h0);
+        ++source.decodes;
+    } else if (plan.kind == SourceKind::tiff) {
+        if (!source.decoded) {
+            source.picture = readers.readTiff(plan.source);
+            ++source.decodes;
         }
-        if (known && w0 > 0 && h0 > 0) {
-            const int sv = s.svthumbsize;
-            const auto expSmall =
-                s.simpleviewer ? std::pair<int, int>{sv, sv} : fitBox(s.shsize, s.svsize, w0, h0);
-            const auto expMain = fitBox(s.mhsize, s.mvsize, w0, h0);
-            // A copied large image is the source file itself, stored unturned.
-            const bool turned = orientation == 6 || orientation == 8;
-            const auto largeFile =
-                s.copyhires && turned ? std::pair<int, int>{h0, w0} : std::pair<int, int>{w0, h0};
-            const auto expLarge =
-                s.copyhires ? std::pair<int, int>{w0, h0} : fitBox(s.lhsize, s.lvsize, w0, h0);
-            const int tol = jpeg ? 1 : 0;
-            const bool ok = (!s.small || sizeWithin(readers, smallPath, expSmall, tol)) &&
-                            sizeWithin(readers, mainPath, expMain, tol) &&
-                            (!s.large || sizeWithin(readers, largePath,
-                                                    s.copyhires ? largeFile : expLarge, tol));
-            if (ok) {
-                r.reused = true;
-                r.smallW = expSmall.first;
-                r.smallH = expSmall.second;
-                r.mainW = expMain.first;
-                r.mainH = expMain.second;
-                if (s.large) {
-                    r.largeW = expLarge.first;
-                    r.largeH = expLarge.second;
-                }
-                return r;
-            }
-        }
-        w0 = h0 = 0;
+        w0 = source.picture.width();
+        h0 = source.picture.height();
     }
-
-    // 2. Decode, reduced by DCT scaling no further than the largest size needed.
-    if (jpeg) {
-        const int largeBox = std::max(s.lhsize, s.lvsize);
-        const int mainBox = std::max(s.mhsize, s.mvsize);
-        const int target = (s.large && !s.copyhires && largeBox > mainBox) ? largeBox : mainBox;
-        img.reset(readers.readJpeg(source, target, &w0, &h0));
-        ++r.decodes;
-    } else if (tiff) {
-        if (!decoded) {
-            img.reset(readers.readTiff(source));
-            ++r.decodes;
-        }
-        w0 = img.width();
-        h0 = img.height();
-    }
-    const bool readable = !img.empty();
-
-    // 3. Turn upright by the Exif orientation.
-    if (s.autorotate && jpeg && readable) {
-        if (orientation < 0) orientation = readers.readOrientation(source);
-        if (orientation == 3) {
-            RProtate(img.get(), 180);
-        } else if (orientation == 6 || orientation == 8) {
-            RProtate(img.get(), orientation == 6 ? 90 : -90);
+    source.decoded = true;
+    source.readable = !source.picture.empty();
+    if (plan.autorotate && plan.kind == SourceKind::jpeg && source.readable) {
+        if (source.orientation < 0) source.orientation = readers.readOrientation(plan.source);
+        if (source.orientation == 3) {
+            RProtate(source.picture.record(), 180);
+        } else if (turnsSideways(source.orientation)) {
+            RProtate(source.picture.record(), source.orientation == 6 ? 90 : -90);
             std::swap(w0, h0);
         }
     }
-
-    // 4./5. An unreadable source becomes a 3 x 2 black picture with its own aspect.
-    double aspect = (readable && w0 > 0 && h0 > 0) ? static_cast<double>(h0) / w0 : 2.0 / 3.0;
-    if (!readable) {
-        img.reset(RPcreate(3, 2, 24));
-        RPfillColour(img.get(), 0, 0, 0, 0);
+    if (!source.readable) {
+        // An unreadable source becomes a 3 x 2 black picture with its own aspect.
+        source.picture = Image::create(3, 2, 24);
+        RPfillColour(source.picture.record(), 0, 0, 0, 0);
         w0 = h0 = 0;
     }
-    const int w = img.width(), h = img.height();
+    source.storedWidth = w0;
+    source.storedHeight = h0;
+}
 
-    // 6. Targets.
-    int tSmall;
-    if (s.simpleviewer && s.svcropthumbs) {
+SizeTargets targetsFor(const ImagePlan& plan, const Image& picture) {
+    const int w = picture.width(), h = picture.height();
+    SizeTargets t;
+    if (plan.square.wanted && plan.square.crop) {
+        // The shorter side becomes the square's edge.
         const double ratio = static_cast<double>(std::min(w, h)) / std::max(w, h);
-        tSmall = static_cast<int>(std::floor(s.svthumbsize / ratio + 0.5));
+        t.small = static_cast<int>(std::floor(plan.square.size / ratio + 0.5));
     } else {
-        tSmall = fitTarget(s.shsize, s.svsize, w, h);
+        t.small = fitTarget(plan.small.boxWidth, plan.small.boxHeight, w, h);
     }
-    const int tMain = fitTarget(s.mhsize, s.mvsize, w, h);
-    const int tLarge = fitTarget(s.lhsize, s.lvsize, w, h);
+    t.main = fitTarget(plan.main.boxWidth, plan.main.boxHeight, w, h);
+    t.large = fitTarget(plan.large.boxWidth, plan.large.boxHeight, w, h);
+    return t;
+}
 
-    // 7. One cascade of halvings for all sizes.
-    OwnedImage thumb, main, large;
-    if (scaledLarge && s.small) {
-        RPfastScaleTriple(img.get(), tSmall, tMain, tLarge, true, aspect, thumb.out(), main.out(),
-                          large.out());
-    } else if (scaledLarge) {
-        RPfastScaleTwin(img.get(), tMain, tLarge, true, aspect, main.out(), large.out());
-    } else if (s.small) {
-        RPfastScaleTwin(img.get(), tSmall, tMain, true, aspect, thumb.out(), main.out());
-    } else {
-        main.reset(RPfastScale(img.get(), std::max(tMain, 1), true, aspect, nullptr));
+ScaledSizes scaleSizes(const ImagePlan& plan, const SourcePicture& source,
+                       const SizeTargets& targets) {
+    const bool scaledLarge = plan.large.wanted && !plan.copyLarge;
+    ScaleTargets wanted;
+    wanted.medium = static_cast<unsigned>(targets.main);
+    if (plan.small.wanted) wanted.small = static_cast<unsigned>(targets.small);
+    if (scaledLarge) wanted.large = static_cast<unsigned>(targets.large);
+    ScaledSizes sizes = scaleCascade(source.picture.record(), wanted, true, source.aspect());
+    if (plan.small.wanted) scaleAlone(source, targets.small, sizes.small);
+    scaleAlone(source, targets.main, sizes.medium);
+    if (scaledLarge) scaleAlone(source, targets.large, sizes.large);
+    return sizes;
+}
+
+void finishSizes(const ImagePlan& plan, const SizeTargets& targets, const Image& picture,
+                 ScaledSizes& sizes) {
+    const bool scaledLarge = plan.large.wanted && !plan.copyLarge;
+    const int w = picture.width(), h = picture.height();
+    if (plan.small.wanted) compensate(sizes.small, targets.small, w, h);
+    compensate(sizes.medium, targets.main, w, h);
+    if (scaledLarge) compensate(sizes.large, targets.large, w, h);
+
+    // Sharpening chosen by the user: full strength for thumbnails, mild for the others.
+    if (plan.small.wanted && plan.small.sharpen && !sizes.small.empty())
+        RPsharpenInPlace(sizes.small.record(), 0);
+    if (plan.main.sharpen && !sizes.medium.empty()) RPsharpenInPlace(sizes.medium.record(), 1);
+    if (scaledLarge && plan.large.sharpen && !sizes.large.empty())
+        RPsharpenInPlace(sizes.large.record(), 1);
+
+    if (plan.square.wanted && !sizes.small.empty()) squareThumbnail(plan.square, sizes.small);
+
+    if (plan.watermark) {
+        if (!sizes.medium.empty())
+            stampWatermark(*plan.watermark, plan.comment, sizes.medium.record());
+        if (scaledLarge && !sizes.large.empty())
+            stampWatermark(*plan.watermark, plan.comment, sizes.large.record());
     }
-    if (s.small) scaleAlone(img.get(), tSmall, aspect, thumb);
-    scaleAlone(img.get(), tMain, aspect, main);
-    if (scaledLarge) scaleAlone(img.get(), tLarge, aspect, large);
+}
 
-    // 8. Compensating sharpening of resampled sizes.
-    if (s.small) compensate(thumb, tSmall, w, h);
-    compensate(main, tMain, w, h);
-    if (scaledLarge) compensate(large, tLarge, w, h);
-
-    // 9. Sharpening chosen by the user.
-    if (s.small && s.ssharpen && !thumb.empty()) RPsharpenInPlace(thumb.get(), 0);
-    if (s.msharpen && !main.empty()) RPsharpenInPlace(main.get(), 1);
-    if (scaledLarge && s.lsharpen && !large.empty()) RPsharpenInPlace(large.get(), 1);
-
-    // 10. Square SimpleViewer thumbnails.
-    if (s.small && s.simpleviewer && !thumb.empty()) {
-        const int sv = s.svthumbsize;
-        if (s.svcropthumbs) {
-            const int ws = thumb.width(), hs = thumb.height();
-            const int x = std::max(0, static_cast<int>((ws - sv + 1) * 0.5));
-            const int y = std::max(0, static_cast<int>((hs - sv + 1) * 0.5));
-            if (ws >= sv && hs >= sv) {
-                RPcropInPlace(thumb.get(), x, y, sv, sv);
-            } else {
-                padThumbnail(thumb, sv, s.svbgcolor);
-            }
-        } else {
-            padThumbnail(thumb, sv, s.svbgcolor);
-        }
+ImageResult writeSizes(const ImagePlan& plan, const SourcePicture& source,
+                       const ScaledSizes& sizes) {
+    ImageResult r;
+    r.decodes = source.decodes;
+    // Only a JPEG source that decoded as an image is ever copied into the album; a TIFF
+    // is always written as a JPEG.
+    const bool copyable = plan.kind == SourceKind::jpeg && source.readable;
+    const std::string& comment = plan.comment;
+    if (plan.small.wanted) {
+        r.smallW = sizes.small.width();
+        r.smallH = sizes.small.height();
+        if (!writeJpeg(plan.small.path, plan.small.quality, comment, sizes.small)) ++r.failedWrites;
     }
-
-    // 11. Watermark; its text is the comment of every file of the image.
-    std::string comment;
-    if (s.imagetext) {
-        comment = s.itfrommicap ? entry.micap : s.ittext;
-        WatermarkStyle style;
-        style.fontFile = s.itfontfile;
-        style.fontSize = s.itfontsize;
-        style.position = s.itposition;
-        style.transparency = s.ittransp;
-        style.colour = s.itcolor;
-        if (!main.empty()) stampWatermark(style, comment, main.get());
-        if (scaledLarge && !large.empty()) stampWatermark(style, comment, large.get());
-    }
-
-    // 12./13. Write. Only a JPEG source that decoded as an image is ever copied into
-    // the album; a TIFF is always written as a JPEG.
-    const bool copyable = jpeg && readable;
-    if (s.small) {
-        r.smallW = thumb.width();
-        r.smallH = thumb.height();
-        if (!writeJpeg(smallPath, s.squality, comment, thumb.get())) ++r.failedWrites;
-    }
-    r.mainW = main.width();
-    r.mainH = main.height();
-    const bool mainIsSource = copyable && !s.imagetext && r.mainW == w0 && r.mainH == h0;
-    if (!(mainIsSource && copyFile(source, mainPath)) &&
-        !writeJpeg(mainPath, s.mquality, comment, main.get())) {
+    r.mainW = sizes.medium.width();
+    r.mainH = sizes.medium.height();
+    // A source that needs no resizing is published as it is.
+    const bool mainIsSource = copyable && !plan.watermark && r.mainW == source.storedWidth &&
+                              r.mainH == source.storedHeight;
+    if (!(mainIsSource && copyFile(plan.source, plan.main.path)) &&
+        !writeJpeg(plan.main.path, plan.main.quality, comment, sizes.medium)) {
         ++r.failedWrites;
     }
-    if (s.large) {
-        if (scaledLarge) {
-            r.largeW = large.width();
-            r.largeH = large.height();
-            if (!writeJpeg(largePath, s.lquality, comment, large.get())) ++r.failedWrites;
-        } else if (copyable) {
-            r.largeW = w0;
-            r.largeH = h0;
-            if (!copyFile(source, largePath) &&
-                !writeJpeg(largePath, s.lquality, comment, img.get())) {
-                ++r.failedWrites;
-            }
-        } else {
-            // TIFF or unreadable source: the full-size picture is written as a JPEG.
-            r.largeW = img.width();
-            r.largeH = img.height();
-            if (!writeJpeg(largePath, s.lquality, comment, img.get())) ++r.failedWrites;
+    if (!plan.large.wanted) return r;
+    if (!plan.copyLarge) {
+        r.largeW = sizes.large.width();
+        r.largeH = sizes.large.height();
+        if (!writeJpeg(plan.large.path, plan.large.quality, comment, sizes.large)) ++r.failedWrites;
+    } else if (copyable) {
+        r.largeW = source.storedWidth;
+        r.largeH = source.storedHeight;
+        if (!copyFile(plan.source, plan.large.path) &&
+            !writeJpeg(plan.large.path, plan.large.quality, comment, source.picture)) {
+            ++r.failedWrites;
         }
+    } else {
+        // TIFF or unreadable source: the full-size picture is written as a JPEG.
+        r.largeW = source.picture.width();
+        r.largeH = source.picture.height();
+        if (!writeJpeg(plan.large.path, plan.large.quality, comment, source.picture))
+            ++r.failedWrites;
     }
     return r;
+}
+
+ImageResult processAlbumImage(const AlbumSettings& settings, const std::string& destdir,
+                              const ImageEntry& entry, int index, const ImageReaders& readers) {
+    DiagnosticCapture capture;
+    const ImagePlan plan = planImage(settings, destdir, entry, index);
+    SourcePicture source;
+    if (std::optional<ImageResult> kept = reuseEarlierFiles(plan, readers, source)) {
+        kept->diagnostics = capture.take();
+        return std::move(*kept);
+    }
+    decodeUpright(plan, readers, source);
+    const SizeTargets targets = targetsFor(plan, source.picture);
+    ScaledSizes sizes = scaleSizes(plan, source, targets);
+    finishSizes(plan, targets, source.picture, sizes);
+    ImageResult result = writeSizes(plan, source, sizes);
+    result.diagnostics = capture.take();
+    return result;
 }
 
 }  // namespace kavlo::core

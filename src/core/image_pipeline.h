@@ -1,19 +1,33 @@
 // SPDX-License-Identifier: MIT
-// The work on one album image: reuse test, decode, rotation, the scaling cascade,
-// sharpening, SimpleViewer thumbnail, watermark and writing.
+// The work on one album image, in named steps driven by one plan:
 //
-// processAlbumImage() depends only on its arguments and touches no shared mutable
-// state, so several images may be processed on worker threads at once; the results
-// are put into the size lists in album order by the caller.
+//   planImage        what the image needs, from the settings and its entry alone
+//   reuseEarlierFiles  the files of an earlier run still fit: nothing else is done
+//   decodeUpright    the source decoded (reduced as far as the sizes allow) and turned
+//                    upright, with what the source said about itself
+//   targetsFor       the longer side of every size, from the decoded picture
+//   scaleSizes       all sizes from one cascade of halvings
+//   finishSizes      sharpening, the square SimpleViewer thumbnail, the watermark
+//   writeSizes       the album files (or copies of the source where it fits as it is)
+//
+// processAlbumImage() runs them in that order. It depends only on its arguments and
+// touches no shared mutable state, so several images may be processed on worker
+// threads at once; the results are put into the size lists in album order by the
+// caller.
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
-#include "imaging/raster_image.h"
+#include "imaging/image.h"
+#include "imaging/scale.h"
+#include "imaging/watermark.h"
 #include "model/album_model.h"
+#include "util/diagnostics.h"
 
 namespace kavlo::core {
 
@@ -22,12 +36,11 @@ namespace kavlo::core {
 struct ImageReaders {
     /// Decodes a JPEG reduced by DCT scaling no further than `target`; the stored
     /// size goes to *w, *h. Failure gives the empty image.
-    std::function<imaging::RasterImage(const std::string& path, int target, int* w, int* h)>
-        readJpeg;
+    std::function<imaging::Image(const std::string& path, int target, int* w, int* h)> readJpeg;
     /// Reads the stored size of a JPEG from its header; false when that fails.
     std::function<bool(const std::string& path, int* w, int* h)> readJpegSize;
     /// Decodes a TIFF; failure gives the empty image.
-    std::function<imaging::RasterImage(const std::string& path)> readTiff;
+    std::function<imaging::Image(const std::string& path)> readTiff;
     /// Exif orientation of a JPEG (0 when there is none).
     std::function<int(const std::string& path)> readOrientation;
 };
@@ -55,11 +68,106 @@ struct ImageResult {
     int largeW = 0, largeH = 0;
     int decodes = 0;       ///< times the source was decoded (0 or 1)
     int failedWrites = 0;  ///< album files of this image that could not be written
+    /// What the lower layers reported while this image was made, in order.
+    std::vector<util::Diagnostic> diagnostics;
 };
 
+/// How the source of an image is read, told by its name as the album lists it.
+enum class SourceKind { jpeg, tiff, other };
+
+/// One size of an album image: where its file goes and how it is made.
+struct SizePlan {
+    bool wanted = false;  ///< the settings call for this file
+    std::string path;     ///< the album file
+    int boxWidth = 0;     ///< the box the picture is fitted into, in pixels
+    int boxHeight = 0;
+    int quality = 0;       ///< JPEG quality
+    bool sharpen = false;  ///< sharpening chosen by the user
+};
+
+/// The square thumbnail of the SimpleViewer gallery.
+struct SquarePlan {
+    bool wanted = false;
+    int size = 0;                 ///< edge in pixels
+    bool crop = false;            ///< cut the thumbnail to the square (else pad it)
+    util::Colour background = 0;  ///< colour around a padded thumbnail
+};
+
+/// What one album image needs, worked out from the settings and its entry before
+/// anything is read. Every later step reads only the plan (and what earlier steps
+/// gave), never the settings.
+struct ImagePlan {
+    std::string source;  ///< the photo
+    SourceKind kind = SourceKind::other;
+    int index = 0;   ///< 0-based position in the album
+    SizePlan small;  ///< thumbnail
+    SizePlan main;   ///< main image (always wanted)
+    SizePlan large;  ///< large image
+    /// The large file is the source itself (copyhires), not a scaled size.
+    bool copyLarge = false;
+    SquarePlan square;
+    /// Earlier album files may be kept when they fit.
+    bool tryReuse = false;
+    /// Turn the picture upright by its Exif orientation.
+    bool autorotate = false;
+    /// Longer side a JPEG is decoded at, at least: the largest size made from it.
+    int decodeTarget = 0;
+    /// The watermark of the main and large images; none without one.
+    std::optional<imaging::WatermarkStyle> watermark;
+    /// The JPEG comment of every file of the image: the watermark text, or "".
+    std::string comment;
+};
+
+ImagePlan planImage(const model::AlbumSettings& settings, const std::string& destdir,
+                    const model::ImageEntry& entry, int index);
+
+/// A source photo as the decode step gives it: the picture turned upright, and what the
+/// source said about it (later steps ask nothing of the file again).
+struct SourcePicture {
+    imaging::Image picture;  ///< upright; a 3 x 2 black picture when unreadable
+    bool readable = false;   ///< the source decoded to a picture
+    int storedWidth = 0;     ///< the source's size as stored (upright), 0 when unreadable
+    int storedHeight = 0;
+    int orientation = -1;  ///< the Exif orientation read (0 none); -1 when not read
+    bool decoded = false;  ///< the source was decoded (by the reuse test, for a TIFF)
+    int decodes = 0;       ///< times the source was decoded
+    /// Height / width of the picture as shown.
+    double aspect() const;
+};
+
+/// The longer side of each size for a decoded picture of w x h.
+struct SizeTargets {
+    int small = 0;
+    int main = 0;
+    int large = 0;
+};
+
+/// The files of an earlier run stay when each has the size the plan gives the source:
+/// the result with those sizes, nothing written. `source` keeps what the test read
+/// (the orientation; a TIFF's decoded picture) for the decode step.
+std::optional<ImageResult> reuseEarlierFiles(const ImagePlan& plan, const ImageReaders& readers,
+                                             SourcePicture& source);
+/// Decodes the source (unless the reuse test did) and turns it upright; an unreadable
+/// source becomes a 3 x 2 black picture.
+void decodeUpright(const ImagePlan& plan, const ImageReaders& readers, SourcePicture& source);
+/// The longer side of every size for the decoded picture.
+SizeTargets targetsFor(const ImagePlan& plan, const imaging::Image& picture);
+/// Every size the plan wants, from one cascade; sizes the cascade refuses are made
+/// from the picture alone.
+imaging::ScaledSizes scaleSizes(const ImagePlan& plan, const SourcePicture& source,
+                                const SizeTargets& targets);
+/// Sharpening (what resampling blurred, and what the user chose), the square thumbnail
+/// and the watermark.
+void finishSizes(const ImagePlan& plan, const SizeTargets& targets, const imaging::Image& picture,
+                 imaging::ScaledSizes& sizes);
+/// Writes the album files and gives their sizes. A file that cannot be written does not
+/// stop the run; it is counted in the result.
+ImageResult writeSizes(const ImagePlan& plan, const SourcePicture& source,
+                       const imaging::ScaledSizes& sizes);
+
 /// Produces the thumbnail, main and large files of image `index` of the album in
-/// `destdir`. A file that cannot be written does not stop the run; it is counted in
-/// the result.
+/// `destdir`, through the steps above. What the lower layers report meanwhile is
+/// collected in the result, not passed on.
 ImageResult processAlbumImage(const model::AlbumSettings& settings, const std::string& destdir,
                               const model::ImageEntry& entry, int index,
                               const ImageReaders& readers);

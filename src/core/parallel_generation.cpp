@@ -62,7 +62,7 @@ void OrderedImageWork::runOne(std::unique_lock<std::mutex>& lock) {
     lock.lock();
     Slot& slot = m_slots[static_cast<size_t>(index % m_window)];
     slot.index = index;
-    slot.result = result;
+    slot.result = std::move(result);
     slot.error = error;
     slot.ready = true;
 }
@@ -96,7 +96,7 @@ ImageResult OrderedImageWork::takeNext() {
         }
         m_resultReady.wait(lock);
     }
-    const ImageResult result = slot.result;
+    ImageResult result = std::move(slot.result);
     const std::exception_ptr error = slot.error;
     slot.ready = false;
     slot.error = nullptr;

@@ -24,6 +24,8 @@
 
 #include <lcms2.h>
 
+#include "util/diagnostics.h"
+
 namespace kavlo::imaging {
 
 namespace {
@@ -262,8 +264,9 @@ std::shared_ptr<const Prepared> prepared(std::span<const std::uint8_t> bytes, Us
 
 // ---- Applying ----
 
-void printIgnored(const std::string& name, const std::string& reason) {
-    std::printf("convertToSrgb: %s: colour profile ignored: %s\n", name.c_str(), reason.c_str());
+void reportIgnored(const std::string& name, const std::string& reason) {
+    util::reportFile(util::Severity::warning, util::ErrorCode::unsupported, "convertToSrgb", name,
+                     "colour profile ignored: " + reason);
 }
 
 bool usablePicture(const RasterImage& picture) {
@@ -282,7 +285,7 @@ bool isGreyPicture(const RasterImage& picture) {
 
 ColourOutcome apply(RasterImage& picture, const Prepared& p, const std::string& name) {
     if (!p.error.empty()) {
-        printIgnored(name, p.error);
+        reportIgnored(name, p.error);
         return ColourOutcome::Ignored;
     }
     if (p.srgb) return ColourOutcome::Unchanged;
@@ -409,7 +412,7 @@ ColourOutcome convertToSrgb(RasterImage& picture, std::span<const std::uint8_t> 
     if (profile.empty() || !usablePicture(picture)) return ColourOutcome::Unchanged;
     const auto p = prepared(profile, Use::Picture);
     if (p->error.empty() && p->grey && !isGreyPicture(picture)) {
-        printIgnored(name, "a grey profile for a colour picture");
+        reportIgnored(name, "a grey profile for a colour picture");
         return ColourOutcome::Ignored;
     }
     return apply(picture, *p, name);
@@ -423,7 +426,7 @@ ColourOutcome convertToSrgb(RasterImage& picture, const NclxColour& nclx, const 
         char text[96];
         std::snprintf(text, sizeof text, "colour primaries %u with transfer %u are not converted",
                       unsigned(nclx.primaries), unsigned(nclx.transfer));
-        printIgnored(name, text);
+        reportIgnored(name, text);
         return ColourOutcome::Ignored;
     }
     const bool srgbPrimaries = nclx.primaries == 1 || nclx.primaries == 2;

@@ -11,8 +11,9 @@
 //   identity on a grid of colours, so sRGB profiles of every vendor and version pass).
 // - A profile that cannot be used (truncated, refused by Little CMS, for another
 //   colour model than the picture's, larger than kMaxIccProfileBytes) is ignored: the
-//   picture stays as decoded and one diagnostic line naming `name` is printed on the
-//   standard output. Nothing here throws or aborts on outside bytes.
+//   picture stays as decoded and one warning naming `name` is reported
+//   (util/diagnostics.h, ErrorCode::unsupported). Nothing here throws or aborts on
+//   outside bytes.
 // - Thread-safe: every call uses its own Little CMS context; the only shared state is a
 //   small, locked cache of sRGB verdicts keyed by the profile bytes.
 #pragma once
@@ -44,7 +45,7 @@ struct NclxColour {
 enum class ColourOutcome {
     Unchanged,  ///< the source is sRGB (or carries no description): pixels untouched
     Converted,  ///< the pixels were converted to sRGB
-    Ignored,    ///< the description was unusable: pixels untouched, one line printed
+    Ignored,    ///< the description was unusable: pixels untouched, one warning reported
 };
 
 /// True when `profile` is a usable RGB profile whose colours are those of sRGB (every

@@ -4,7 +4,7 @@
 // Every libjpeg call runs inside a JpegDecoder/JpegEncoder method that arms setjmp
 // first; the error-exit routine jumps back there, so no exception and no C++ object
 // with a destructor ever crosses a libjpeg frame. Library warnings are collected, not
-// printed; one line naming the operation and the file is printed per failure.
+// printed; one diagnostic naming the operation and the file is reported per failure.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,9 +22,12 @@
 
 #include "imaging/codecs.h"
 #include "imaging/colour.h"
+#include "imaging/image.h"
 #include "imaging/source_image.h"
 #include "imaging/source_internal.h"
+#include "util/diagnostics.h"
 #include "util/files.h"
+#include "util/text.h"
 
 // jpeglib.h needs FILE and size_t declared first.
 #include <jerror.h>
@@ -32,8 +35,12 @@
 
 namespace kavlo::imaging {
 
+using util::ErrorCode;
 using util::FilePtr;
+using util::openFailureOf;
 using util::openRegularFile;
+using util::reportFile;
+using util::Severity;
 
 namespace {
 
@@ -47,6 +54,7 @@ struct ErrorMgr {
     char message[JMSG_LENGTH_MAX];
     char warning[JMSG_LENGTH_MAX];
     int warnings;
+    int errorCode;  // libjpeg's message code of the error, for its ErrorCode
     bool prematureEnd;
 };
 
@@ -54,6 +62,7 @@ extern "C" {
 [[noreturn]] void errorExit(j_common_ptr cinfo) {
     auto* err = reinterpret_cast<ErrorMgr*>(cinfo->err);
     (*cinfo->err->format_message)(cinfo, err->message);
+    err->errorCode = cinfo->err->msg_code;
     std::longjmp(err->jump, 1);
 }
 
@@ -94,6 +103,7 @@ void initErrorMgr(ErrorMgr& err) {
     err.message[0] = '\0';
     err.warning[0] = '\0';
     err.warnings = 0;
+    err.errorCode = 0;
     err.prematureEnd = false;
 }
 
@@ -207,7 +217,7 @@ public:
     // Decodes at the scale chosen for `target` into a new 24-bit image (blue, green,
     // red). CMYK rows go through `cmykProfile` when given, else the generic formula.
     // False, with errorText() set, on any library error or a raster beyond the
-    // limits; `out` then holds whatever was allocated, for the caller to free.
+    // limits; `out` then holds whatever was allocated, which its owner frees.
     bool readPixels(int target, RasterImage& out,
                     const imaging::CmykToSrgb* cmykProfile = nullptr) {
         if (setjmp(m_err.jump)) return false;
@@ -224,6 +234,7 @@ public:
         jpeg_calc_output_dimensions(&m_cinfo);
         const std::uint64_t pixels = std::uint64_t{m_cinfo.output_width} * m_cinfo.output_height;
         if (pixels > kMaxRasterPixels || pixels * 3 > kMaxRasterBytes) {
+            m_code = ErrorCode::tooLarge;
             std::snprintf(m_err.message, sizeof m_err.message,
                           "image of %u x %u pixels exceeds the decoding limit",
                           m_cinfo.output_width, m_cinfo.output_height);
@@ -232,6 +243,7 @@ public:
         jpeg_start_decompress(&m_cinfo);
         out = RPcreate(m_cinfo.output_width, m_cinfo.output_height, 24);
         if (out.status != 0 || out.pixels == nullptr) {
+            m_code = ErrorCode::outOfMemory;
             std::snprintf(m_err.message, sizeof m_err.message, "out of memory for %u x %u pixels",
                           m_cinfo.output_width, m_cinfo.output_height);
             return false;
@@ -276,6 +288,18 @@ public:
 
     j_decompress_ptr cinfo() { return &m_cinfo; }
     const char* errorText() const { return m_err.message; }
+    // Why the last step failed: the decoder's own verdict (limits, memory), else what
+    // libjpeg's error says.
+    ErrorCode errorCode() const {
+        if (m_code != ErrorCode::none) return m_code;
+        switch (m_err.errorCode) {
+        case JERR_INPUT_EOF: return ErrorCode::truncated;
+        case JERR_OUT_OF_MEMORY: return ErrorCode::outOfMemory;
+        case JERR_IMAGE_TOO_BIG:
+        case JERR_WIDTH_OVERFLOW: return ErrorCode::tooLarge;
+        default: return ErrorCode::corrupt;
+        }
+    }
     bool truncated() const { return m_err.prematureEnd; }
     const char* warningText() const { return m_err.warning; }
 
@@ -284,57 +308,82 @@ private:
     ErrorMgr m_err{};
     jpeg_source_mgr m_source{};
     bool m_created = false;
+    ErrorCode m_code = ErrorCode::none;
 };
+
+void setError(ErrorCode* error, ErrorCode code) {
+    if (error != nullptr) *error = code;
+}
 
 RasterImage decode(std::FILE* file, const std::uint8_t* data, std::size_t size,
                    const char* operation, const std::string& name, std::string* comment, int target,
-                   int* width, int* height) {
+                   int* width, int* height, ErrorCode* error) {
     JpegDecoder decoder;
-    RasterImage image{};
+    Image image;
     if (!decoder.readHeader(file, data, size, comment != nullptr)) {
-        std::printf("%s: %s: %s\n", operation, name.c_str(), decoder.errorText());
-        return image;
+        reportFile(Severity::error, decoder.errorCode(), operation, name, decoder.errorText());
+        setError(error, decoder.errorCode());
+        return RasterImage{};
     }
     if (comment != nullptr) *comment = commentOf(decoder.cinfo());
     if (width != nullptr) *width = static_cast<int>(decoder.cinfo()->image_width);
     if (height != nullptr) *height = static_cast<int>(decoder.cinfo()->image_height);
-    if (!decoder.readPixels(target, image)) {
-        std::printf("%s: %s: %s\n", operation, name.c_str(), decoder.errorText());
-        RPfree(image);
-        return image;
+    if (!decoder.readPixels(target, image.record())) {
+        reportFile(Severity::error, decoder.errorCode(), operation, name, decoder.errorText());
+        setError(error, decoder.errorCode());
+        return RasterImage{};
     }
-    if (decoder.truncated())
-        std::printf("%s: %s: %s\n", operation, name.c_str(), decoder.warningText());
-    return image;
+    if (decoder.truncated()) {
+        reportFile(Severity::warning, ErrorCode::truncated, operation, name, decoder.warningText());
+        setError(error, ErrorCode::truncated);
+        return image.release();
+    }
+    setError(error, ErrorCode::none);
+    return image.release();
 }
 
 }  // namespace
 
 RasterImage RPreadJpeg(const std::string& path, std::string* comment, int targetSize, int* width,
-                       int* height) {
+                       int* height, ErrorCode* error) {
     FilePtr file = openRegularFile(path);
-    if (!file) return RasterImage{};
-    return decode(file.get(), nullptr, 0, "RPreadJpeg", path, comment, targetSize, width, height);
+    if (!file) {
+        setError(error, openFailureOf(path));
+        return RasterImage{};
+    }
+    return decode(file.get(), nullptr, 0, "RPreadJpeg", path, comment, targetSize, width, height,
+                  error);
 }
 
-RasterImage RPreadJpegMemory(const std::uint8_t* data, std::size_t size, int targetSize) {
-    if (data == nullptr) return RasterImage{};
+RasterImage RPreadJpegMemory(const std::uint8_t* data, std::size_t size, int targetSize,
+                             ErrorCode* error) {
+    if (data == nullptr) {
+        setError(error, ErrorCode::invalidArgument);
+        return RasterImage{};
+    }
     return decode(nullptr, data, size, "RPreadJpegMemory", "(memory)", nullptr, targetSize, nullptr,
-                  nullptr);
+                  nullptr, error);
 }
 
-int RPreadJpegInfo(const std::string& path, std::string* comment, int* height, int* width) {
+int RPreadJpegInfo(const std::string& path, std::string* comment, int* height, int* width,
+                   ErrorCode* error) {
     FilePtr file = openRegularFile(path);
-    if (!file) return -1;
+    if (!file) {
+        setError(error, openFailureOf(path));
+        return -1;
+    }
     if (comment != nullptr) comment->clear();
     JpegDecoder decoder;
     if (!decoder.readHeader(file.get(), nullptr, 0, comment != nullptr)) {
-        std::printf("RPreadJpegInfo: %s: %s\n", path.c_str(), decoder.errorText());
+        reportFile(Severity::error, decoder.errorCode(), "RPreadJpegInfo", path,
+                   decoder.errorText());
+        setError(error, decoder.errorCode());
         return 0;
     }
     if (comment != nullptr) *comment = commentOf(decoder.cinfo());
     if (height != nullptr) *height = static_cast<int>(decoder.cinfo()->image_height);
     if (width != nullptr) *width = static_cast<int>(decoder.cinfo()->image_width);
+    setError(error, ErrorCode::none);
     return 0;
 }
 
@@ -412,12 +461,14 @@ std::string fitComment(const std::string& text) {
 }  // namespace
 
 int RPwriteJpeg(const std::string& path, int quality, const std::string* comment,
-                const RasterImage& image) {
+                const RasterImage& image, ErrorCode* error) {
     if ((image.bitsPerPixel != 24 && image.bitsPerPixel != 32) || image.pixels == nullptr ||
         image.width <= 0 || image.height <= 0 || image.width > JPEG_MAX_DIMENSION ||
         image.height > JPEG_MAX_DIMENSION) {
-        std::printf("RPwriteJpeg: %s: no 24- or 32-bit image of %i x %i pixels to write\n",
-                    path.c_str(), image.width, image.height);
+        reportFile(Severity::error, ErrorCode::invalidArgument, "RPwriteJpeg", path,
+                   util::format("no 24- or 32-bit image of %i x %i pixels to write", image.width,
+                                image.height));
+        setError(error, ErrorCode::invalidArgument);
         return -1;
     }
     // A symbolic link in place of the file is not followed but replaced: an album
@@ -433,8 +484,12 @@ int RPwriteJpeg(const std::string& path, int quality, const std::string* comment
         if (file == nullptr) ::close(fd);
     }
     if (file == nullptr) {
-        std::printf("No openo los filos!\n");
-        std::printf("RPwriteJpeg: %s: %s\n", path.c_str(), std::strerror(errno));
+        const std::string why = std::strerror(errno);
+        util::Diagnostic d =
+            util::fileDiagnostic(Severity::error, ErrorCode::writeFailed, "RPwriteJpeg", path, why);
+        d.text = "No openo los filos!\n" + d.text;  // the historic first line
+        util::report(d);
+        setError(error, ErrorCode::writeFailed);
         return -1;
     }
     // A failed write leaves no partial file behind, but only a regular file is removed
@@ -444,22 +499,24 @@ int RPwriteJpeg(const std::string& path, int quality, const std::string* comment
     std::string text;
     if (comment != nullptr) text = fitComment(*comment);
     bool ok;
-    std::string error;
+    std::string failure;
     {
         JpegEncoder encoder;
         ok = encoder.write(file, quality, comment != nullptr ? text.c_str() : nullptr,
                            text.size() + 1, image);
-        if (!ok) error = encoder.errorText();
+        if (!ok) failure = encoder.errorText();
     }
     if (std::fclose(file) != 0 && ok) {
         ok = false;
-        error = std::strerror(errno);
+        failure = std::strerror(errno);
     }
     if (!ok) {
-        std::printf("RPwriteJpeg: %s: %s\n", path.c_str(), error.c_str());
+        reportFile(Severity::error, ErrorCode::writeFailed, "RPwriteJpeg", path, failure);
+        setError(error, ErrorCode::writeFailed);
         if (regular) std::remove(path.c_str());
         return -1;
     }
+    setError(error, ErrorCode::none);
     return 0;
 }
 
@@ -467,19 +524,17 @@ DecodedImage readJpegImage(const std::string& path, const ReadOptions& options) 
     constexpr const char* kReader = "readJpegImage";
     DecodedImage result;
     FilePtr file = openRegularFile(path);
-    if (!file) return result;
+    if (!file) return detail::missing(path);
     JpegDecoder decoder;
-    if (!decoder.readHeader(file.get(), nullptr, 0, false, true)) {
-        detail::diagnostic(kReader, path, decoder.errorText());
-        return result;
-    }
+    if (!decoder.readHeader(file.get(), nullptr, 0, false, true))
+        return detail::failure(kReader, path, decoder.errorCode(), decoder.errorText());
     j_decompress_ptr cinfo = decoder.cinfo();
     result.storedWidth = static_cast<int>(cinfo->image_width);
     result.storedHeight = static_cast<int>(cinfo->image_height);
     result.exif = decoder.exifBlock();
     if (!decoder.readIccProfile(result.iccProfile)) {
         result.iccProfile.clear();
-        detail::diagnostic(kReader, path,
+        detail::diagnostic(kReader, path, ErrorCode::corrupt,
                            "colour profile ignored: its ICC chunks do not form one profile");
     }
     // Inks do not survive in the picture: CMYK is converted now, through the profile
@@ -491,16 +546,17 @@ DecodedImage readJpegImage(const std::string& path, const ReadOptions& options) 
         converter =
             std::make_unique<CmykToSrgb>(result.iccProfile, cinfo->saw_Adobe_marker != 0, &why);
         if (!converter->valid()) {
-            detail::diagnostic(kReader, path, "colour profile ignored: " + why);
+            detail::diagnostic(kReader, path, ErrorCode::unsupported,
+                               "colour profile ignored: " + why);
             converter.reset();
         }
     }
-    if (!decoder.readPixels(options.targetSize, result.picture, converter.get())) {
-        detail::diagnostic(kReader, path, decoder.errorText());
-        RPfree(result.picture);
-        return result;
+    if (!decoder.readPixels(options.targetSize, result.picture.record(), converter.get()))
+        return detail::failure(kReader, path, decoder.errorCode(), decoder.errorText());
+    if (decoder.truncated()) {
+        detail::diagnostic(kReader, path, ErrorCode::truncated, decoder.warningText());
+        result.error = ErrorCode::truncated;
     }
-    if (decoder.truncated()) detail::diagnostic(kReader, path, decoder.warningText());
     result.colourDone = cmyk;
     return result;
 }

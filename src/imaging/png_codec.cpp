@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "imaging/source_image.h"
@@ -20,6 +21,7 @@
 
 namespace kavlo::imaging {
 
+using util::ErrorCode;
 using util::FilePtr;
 using util::openRegularFile;
 
@@ -144,42 +146,31 @@ DecodedImage readPngImage(const std::string& path, const ReadOptions& options) {
     constexpr const char* kReader = "readPngImage";
     DecodedImage result;
     FilePtr file = openRegularFile(path);
-    if (!file) return result;
+    if (!file) return detail::missing(path);
     PngDecoder decoder;
-    if (!decoder.readInfo(file.get())) {
-        detail::diagnostic(kReader, path, decoder.errorText());
-        return result;
-    }
+    if (!decoder.readInfo(file.get()))
+        return detail::failure(kReader, path, ErrorCode::corrupt, decoder.errorText());
     const bool alpha = decoder.hasAlpha();
     std::string why;
-    if (!detail::rasterFits(decoder.width(), decoder.height(), alpha ? 4 : 3, why)) {
-        detail::diagnostic(kReader, path, why);
-        return result;
-    }
-    if (!decoder.setUp()) {
-        detail::diagnostic(kReader, path, decoder.errorText());
-        return result;
-    }
+    if (!detail::rasterFits(decoder.width(), decoder.height(), alpha ? 4 : 3, why))
+        return detail::failure(kReader, path, ErrorCode::tooLarge, why);
+    if (!decoder.setUp())
+        return detail::failure(kReader, path, ErrorCode::unsupported, decoder.errorText());
     result.storedWidth = int(decoder.width());
     result.storedHeight = int(decoder.height());
-    RasterImage picture = RPcreate(decoder.width(), decoder.height(), alpha ? 32 : 24);
-    if (picture.status != 0 || picture.pixels == nullptr) {
-        detail::diagnostic(kReader, path, "out of memory for the picture");
-        RPfree(picture);
-        return result;
-    }
-    if (!decoder.readRows(picture)) {
-        detail::diagnostic(kReader, path, decoder.errorText());
-        RPfree(picture);
-        return result;
-    }
+    Image picture = Image::create(decoder.width(), decoder.height(), alpha ? 32 : 24);
+    if (picture.empty())
+        return detail::failure(kReader, path, ErrorCode::outOfMemory,
+                               "out of memory for the picture");
+    if (!decoder.readRows(picture.record()))
+        return detail::failure(kReader, path, ErrorCode::corrupt, decoder.errorText());
     // The picture is whole; trouble after it (a cut-off end) costs only late chunks.
     if (!decoder.readEnd())
-        detail::diagnostic(kReader, path,
+        detail::diagnostic(kReader, path, ErrorCode::truncated,
                            std::string("after the image data: ") + decoder.errorText());
-    if (alpha) detail::flattenBgraOnto(picture, options.background);
+    if (alpha) detail::flattenBgraOnto(picture.record(), options.background);
     decoder.metadata(result);
-    result.picture = picture;
+    result.picture = std::move(picture);
     return result;
 }
 

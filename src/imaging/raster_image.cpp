@@ -6,10 +6,29 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "util/diagnostics.h"
+#include "util/text.h"
 
 namespace kavlo::imaging {
 
+using util::ErrorCode;
+using util::format;
+using util::report;
+using util::Severity;
+using util::textDiagnostic;
+
 namespace {
+
+// "<operation> does not support this bitdepth: <n> BPP", the refusal of the operations
+// that address whole bytes.
+void reportDepth(const char* operation, const char* wording, int bitsPerPixel) {
+    report(textDiagnostic(
+        Severity::error, ErrorCode::invalidArgument, operation,
+        format("%i bits per pixel are not supported", bitsPerPixel),
+        format("%s does not support this bitdepth: %i BPP\n", wording, bitsPerPixel)));
+}
 
 // Raster bytes for a size, or false when the raster would exceed the limits. All
 // arithmetic in 64 bits: width and height are at most 2^32 - 1 and the pixel limit is
@@ -144,7 +163,7 @@ std::size_t RPstride(std::uint32_t width, int bitsPerPixel) {
 std::uint8_t* RPgetScanline(std::uint32_t width, int bitsPerPixel, std::uint8_t* pixels,
                             std::uint32_t y) {
     if (bitsPerPixel % 8 != 0) {
-        std::printf("RPgetScanline does not support this bitdepth: %i BPP\n", bitsPerPixel);
+        reportDepth("RPgetScanline", "RPgetScanline", bitsPerPixel);
         return nullptr;
     }
     if (pixels == nullptr) return nullptr;
@@ -154,7 +173,7 @@ std::uint8_t* RPgetScanline(std::uint32_t width, int bitsPerPixel, std::uint8_t*
 std::uint8_t* RPgetPixel(std::uint32_t width, int bitsPerPixel, std::uint8_t* pixels,
                          std::uint32_t x, std::uint32_t y) {
     if (bitsPerPixel % 8 != 0) {
-        std::printf("RPgetPixel does not support this bitdepth: %i BPP\n", bitsPerPixel);
+        reportDepth("RPgetPixel", "RPgetPixel", bitsPerPixel);
         return nullptr;
     }
     if (pixels == nullptr) return nullptr;
@@ -310,7 +329,10 @@ RasterImage RPexpandPalette(const RasterImage& image, int bitsPerPixel) {
     RPallocPixels(out, static_cast<std::uint32_t>(std::max(image.width, 0)),
                   static_cast<std::uint32_t>(std::max(image.height, 0)));
     if (bitsPerPixel != 24 && bitsPerPixel != 32) {
-        std::printf("Pics can only be expanded to 24 or 32 bit");
+        // The historic text has no line end.
+        report(textDiagnostic(Severity::error, ErrorCode::invalidArgument, "RPexpandPalette",
+                              "only 24 or 32 bits can be the target",
+                              "Pics can only be expanded to 24 or 32 bit"));
         return out;
     }
     if (!hasRaster(out) || !hasRaster(image) || image.bitsPerPixel != 8) {
@@ -336,7 +358,7 @@ RasterImage RPexpandPalette(const RasterImage& image, int bitsPerPixel) {
 
 void HFlip(RasterImage& image) {
     if (image.bitsPerPixel % 8 != 0) {
-        std::printf("HFlip operation does not support this bitdepth: %i BPP\n", image.bitsPerPixel);
+        reportDepth("HFlip", "HFlip operation", image.bitsPerPixel);
         return;
     }
     if (!hasRaster(image) || image.bitsPerPixel == 0) return;
@@ -354,7 +376,7 @@ void HFlip(RasterImage& image) {
 
 void VFlip(RasterImage& image) {
     if (image.bitsPerPixel % 8 != 0) {
-        std::printf("VFlip operation does not support this bitdepth: %i BPP\n", image.bitsPerPixel);
+        reportDepth("VFlip", "VFlip operation", image.bitsPerPixel);
         return;
     }
     if (!hasRaster(image)) return;
@@ -475,21 +497,25 @@ void RPprintInfo(const RasterImage& image) {
     char info[81];
     std::memcpy(info, image.info, 80);
     info[80] = '\0';
-    std::printf("Status              : %i\n", image.status);
-    std::printf("Info string         : %s\n", info[0] ? info : "None");
-    std::printf("Width               : %i\n", image.width);
-    std::printf("Height              : %i\n", image.height);
-    std::printf("X offset            : %i\n", image.xOffset);
-    std::printf("Y offset            : %i\n", image.yOffset);
-    std::printf("# pixels            : %li\n", static_cast<long>(image.pixelCount));
-    std::printf("Bits per pixel      : %i\n", image.bitsPerPixel);
-    std::printf("Pixel format        : %i\n", image.pixelFormat);
-    std::printf("EPI included        : %s\n", image.epiSize ? "Yes" : "No");
-    std::printf("Palette included    : %s\n", image.paletteSize ? "Yes" : "No");
-    std::printf("Palette size        : %i (%i bytes)\n", image.paletteSize, image.paletteSize * 3);
-    std::printf("Extension included  : %s\n", image.extensionSize ? "Yes" : "No");
-    std::printf("Extension size      : %i\n", image.extensionSize);
-    std::printf("Extension type      : %i\n", image.extensionType);
+    std::string text;
+    text += format("Status              : %i\n", image.status);
+    text += format("Info string         : %s\n", info[0] ? info : "None");
+    text += format("Width               : %i\n", image.width);
+    text += format("Height              : %i\n", image.height);
+    text += format("X offset            : %i\n", image.xOffset);
+    text += format("Y offset            : %i\n", image.yOffset);
+    text += format("# pixels            : %li\n", static_cast<long>(image.pixelCount));
+    text += format("Bits per pixel      : %i\n", image.bitsPerPixel);
+    text += format("Pixel format        : %i\n", image.pixelFormat);
+    text += format("EPI included        : %s\n", image.epiSize ? "Yes" : "No");
+    text += format("Palette included    : %s\n", image.paletteSize ? "Yes" : "No");
+    text +=
+        format("Palette size        : %i (%i bytes)\n", image.paletteSize, image.paletteSize * 3);
+    text += format("Extension included  : %s\n", image.extensionSize ? "Yes" : "No");
+    text += format("Extension size      : %i\n", image.extensionSize);
+    text += format("Extension type      : %i\n", image.extensionType);
+    report(textDiagnostic(Severity::info, ErrorCode::none, "RPprintInfo", "the image record",
+                          std::move(text)));
 }
 
 }  // namespace kavlo::imaging

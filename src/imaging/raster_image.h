@@ -16,6 +16,10 @@
 // - Allocation failure, or a raster larger than kMaxRasterPixels pixels or
 //   kMaxRasterBytes bytes, gives a record with status 42 and no raster (width,
 //   height and pixelCount 0), never a size without pixels.
+// - Refusals (depths that are not whole bytes, ...) are reported as diagnostics
+//   (util/diagnostics.h) with ErrorCode::invalidArgument.
+// - Above the RP operations, pictures are held in an Image (imaging/image.h), which
+//   frees its record exactly once.
 // - Operations that read an image never modify it. Nothing here keeps global state:
 //   different records may be used on different threads at the same time.
 #pragma once
@@ -128,7 +132,8 @@ void VFlip(RasterImage& image);
 /// shears into an enlarged image with background bytes 255. Other depths unchanged.
 void RProtate(RasterImage& image, double angle);
 
-/// Prints the record to the standard output, one field a line.
+/// Reports the record, one field a line, as an info diagnostic (which the default
+/// sink prints to the standard output).
 void RPprintInfo(const RasterImage& image);
 
 }  // namespace kavlo::imaging

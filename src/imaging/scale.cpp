@@ -7,9 +7,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
+#include <utility>
 #include <vector>
 
+#include "util/diagnostics.h"
+
 namespace kavlo::imaging {
+
+using util::ErrorCode;
+using util::report;
+using util::Severity;
+using util::textDiagnostic;
 
 namespace {
 
@@ -290,24 +299,17 @@ RasterImage RPhalveHeight(const RasterImage& image) {
 
 RasterImage RPhalveTimes(const RasterImage& image, int n) {
     if (n <= 0) return RPclone(image);
+    Image work;
     const RasterImage* current = &image;
-    RasterImage work{};
-    bool halved = false;
     for (int i = 0; i < n && current->width >= 3; ++i) {
-        RasterImage next = RPhalveWidth(*current);
-        if (halved) RPfree(work);
-        work = next;
-        current = &work;
-        halved = true;
+        work = Image(RPhalveWidth(*current));
+        current = &work.record();
     }
     for (int i = 0; i < n && current->height >= 3; ++i) {
-        RasterImage next = RPhalveHeight(*current);
-        if (halved) RPfree(work);
-        work = next;
-        current = &work;
-        halved = true;
+        work = Image(RPhalveHeight(*current));
+        current = &work.record();
     }
-    return halved ? work : RPclone(image);
+    return current == &image ? RPclone(image) : work.release();
 }
 
 namespace {
@@ -374,7 +376,8 @@ RasterImage RPgaussianBlur(const RasterImage& image, int kernelSize, double vari
     try {
         blurInto(image, kernelSize, variance, out);
     } catch (const std::bad_alloc&) {
-        std::printf("Error: RPgaussianBlur() out of memory.\n");
+        report(textDiagnostic(Severity::error, ErrorCode::outOfMemory, "RPgaussianBlur",
+                              "out of memory", "Error: RPgaussianBlur() out of memory.\n"));
         clearRaster(out);
     }
     return out;
@@ -438,7 +441,9 @@ RasterImage RPbilinearResampling(const RasterImage& image, int newWidth, int new
     const std::uint32_t outW = static_cast<std::uint32_t>(std::max(newWidth, 0));
     const std::uint32_t outH = static_cast<std::uint32_t>(std::max(newHeight, 0));
     if (image.bitsPerPixel < 24) {
-        std::printf("Error: RPbilinearResampling() input must be 24/32 bit.\n");
+        report(textDiagnostic(Severity::error, ErrorCode::invalidArgument, "RPbilinearResampling",
+                              "input must be 24/32 bit",
+                              "Error: RPbilinearResampling() input must be 24/32 bit.\n"));
         RasterImage out = newLike(image, outW, outH);
         clearRaster(out);
         return out;
@@ -452,7 +457,8 @@ RasterImage RPbilinearResampling(const RasterImage& image, int newWidth, int new
     try {
         bilinearInto(image, out);
     } catch (const std::bad_alloc&) {
-        std::printf("Error: RPbilinearResampling() out of memory.\n");
+        report(textDiagnostic(Severity::error, ErrorCode::outOfMemory, "RPbilinearResampling",
+                              "out of memory", "Error: RPbilinearResampling() out of memory.\n"));
         clearRaster(out);
     }
     return out;
@@ -462,7 +468,9 @@ RasterImage RPscale(const RasterImage& image, int newWidth, int newHeight) {
     newWidth = std::max(newWidth, 1);
     newHeight = std::max(newHeight, 1);
     if (image.bitsPerPixel < 24) {
-        std::printf("Error: RPscale() input must be 24/32 bit.\n");
+        report(textDiagnostic(Severity::error, ErrorCode::invalidArgument, "RPscale",
+                              "input must be 24/32 bit",
+                              "Error: RPscale() input must be 24/32 bit.\n"));
         RasterImage out = newLike(image, std::uint32_t(newWidth), std::uint32_t(newHeight));
         clearRaster(out);
         return out;
@@ -472,25 +480,48 @@ RasterImage RPscale(const RasterImage& image, int newWidth, int newHeight) {
         const double s = 0.43333333333333335 * r;
         const double variance = s * s;
         const int kernel = variance < 1.0 ? 3 : variance < 3.0 ? 5 : 7;
-        RasterImage blurred = RPgaussianBlur(image, kernel, variance);
-        RasterImage out = RPbilinearResampling(blurred, newWidth, newHeight);
-        RPfree(blurred);
-        return out;
+        const Image blurred(RPgaussianBlur(image, kernel, variance));
+        return RPbilinearResampling(blurred.record(), newWidth, newHeight);
     }
     return RPbilinearResampling(image, newWidth, newHeight);
 }
 
 namespace {
 
-// RPfastScale, with one saving for the cascades: when `borrowed` is given and no halving
-// is needed, the halved picture H is the input itself rather than a copy of it (the
-// pixels are the same). *borrowed then tells the caller not to free *intermediate.
-RasterImage fastScaleStep(const RasterImage& image, unsigned target, bool useScale, double aspect,
-                          RasterImage* intermediate, bool* borrowed) {
-    if (borrowed != nullptr) *borrowed = false;
+// The picture a size was made from, where the next smaller size of a cascade starts:
+// the input itself when no halving was needed (its pixels are the same), or the
+// halved copy it owns.
+class Halved {
+public:
+    void share(const RasterImage& input) {
+        m_owned.reset();
+        m_shared = &input;
+    }
+    void own(Image picture) {
+        m_owned = std::move(picture);
+        m_shared = nullptr;
+    }
+    bool sharesInput() const { return m_shared != nullptr; }
+    const RasterImage& picture() const {
+        return m_shared != nullptr ? *m_shared : m_owned.record();
+    }
+    /// A record of the caller's own: the shared input is copied.
+    RasterImage take() {
+        if (m_shared != nullptr) return RPclone(*std::exchange(m_shared, nullptr));
+        return m_owned.release();
+    }
+
+private:
+    const RasterImage* m_shared = nullptr;
+    Image m_owned;
+};
+
+// RPfastScale. `from`, when given, receives the halved picture the result was made from.
+Image fastScaleStep(const RasterImage& image, unsigned target, bool useScale, double aspect,
+                    Halved* from) {
     if (!hasRaster(image)) {
-        if (intermediate != nullptr) *intermediate = RPclone(image);
-        return RPclone(image);
+        if (from != nullptr) from->own(Image(RPclone(image)));
+        return Image(RPclone(image));
     }
     if (target == 0) target = 1;  // a longer side of 0 pixels cannot be made
     const auto width = static_cast<std::uint32_t>(image.width);
@@ -499,16 +530,13 @@ RasterImage fastScaleStep(const RasterImage& image, unsigned target, bool useSca
     const double S = std::log(double(target) / double(m)) / std::log(0.5);
     int U = static_cast<int>(std::floor(S));
     if (target == 1) U = std::max(U - 1, 1);
-    const bool view = borrowed != nullptr && intermediate != nullptr && U <= 0;
-    RasterImage halved = view ? image : RPhalveTimes(image, U);
-    if (view) *borrowed = true;
+    Halved local;
+    Halved& halved = from != nullptr ? *from : local;
+    if (U <= 0) halved.share(image);
+    else halved.own(Image(RPhalveTimes(image, U)));
     if (S == double(U) && U >= 0) {
-        if (view) {
-            *intermediate = image;
-            return RPclone(image);
-        }
-        if (intermediate != nullptr) *intermediate = RPclone(halved);
-        return halved;
+        // The halvings reach the target exactly.
+        return from != nullptr ? Image(RPclone(halved.picture())) : Image(halved.take());
     }
     // A missing or absurd aspect falls back to the picture's own proportions.
     if (!(aspect > 0.0) || !std::isfinite(aspect)) aspect = double(height) / double(width);
@@ -523,68 +551,113 @@ RasterImage fastScaleStep(const RasterImage& image, unsigned target, bool useSca
     const double limit = double(kMaxRasterPixels);
     const int w = static_cast<int>(std::clamp(newW, 0.0, limit));
     const int h = static_cast<int>(std::clamp(newH, 0.0, limit));
-    RasterImage result = useScale ? RPscale(halved, w, h) : RPbilinearResampling(halved, w, h);
-    if (intermediate != nullptr) *intermediate = halved;
-    else RPfree(halved);
-    return result;
+    const RasterImage& base = halved.picture();
+    return Image(useScale ? RPscale(base, w, h) : RPbilinearResampling(base, w, h));
+}
+
+struct TwinSizes {
+    Image small;
+    Image large;
+};
+
+// The large size from the picture, the small one from the picture the large one was
+// made from. Nothing when the large target is below the small one.
+std::optional<TwinSizes> twin(const RasterImage& image, unsigned smallTarget, unsigned largeTarget,
+                              bool useScale, double aspect) {
+    if (largeTarget < smallTarget) {
+        report(textDiagnostic(Severity::error, ErrorCode::invalidArgument, "RPfastScaleTwin",
+                              "the large size is below the small one",
+                              "RPfastScaleTwin: Error largeSize<smallSize!\n"));
+        return std::nullopt;
+    }
+    TwinSizes out;
+    Halved from;
+    out.large = fastScaleStep(image, largeTarget, useScale, aspect, &from);
+    out.small = fastScaleStep(from.picture(), smallTarget, useScale, aspect, nullptr);
+    return out;
+}
+
+// Each size from the picture the next larger one was made from. Nothing unless
+// small < medium <= large.
+std::optional<ScaledSizes> triple(const RasterImage& image, unsigned smallTarget,
+                                  unsigned mediumTarget, unsigned largeTarget, bool useScale,
+                                  double aspect) {
+    const auto s = static_cast<int>(smallTarget), m = static_cast<int>(mediumTarget),
+               l = static_cast<int>(largeTarget);
+    if (s >= m || m > l) {
+        report(textDiagnostic(Severity::error, ErrorCode::invalidArgument, "RPfastScaleTriple",
+                              "the sizes are not in order",
+                              "RPfastScaleTriple: Error in sizes.\n"));
+        return std::nullopt;
+    }
+    ScaledSizes out;
+    Halved forMedium;
+    out.large = fastScaleStep(image, largeTarget, useScale, aspect, &forMedium);
+    if (m == l) {
+        out.medium = out.large.clone();
+        out.small = fastScaleStep(forMedium.picture(), smallTarget, useScale, aspect, nullptr);
+        return out;
+    }
+    Halved forSmall;
+    out.medium = fastScaleStep(forMedium.picture(), mediumTarget, useScale, aspect, &forSmall);
+    // The large size's halved picture is done with, unless the small size starts from it.
+    if (!forSmall.sharesInput()) forMedium = Halved();
+    out.small = fastScaleStep(forSmall.picture(), smallTarget, useScale, aspect, nullptr);
+    return out;
 }
 
 }  // namespace
 
 RasterImage RPfastScale(const RasterImage& image, unsigned target, bool useScale, double aspect,
                         RasterImage* intermediate) {
-    return fastScaleStep(image, target, useScale, aspect, intermediate, nullptr);
+    if (intermediate == nullptr)
+        return fastScaleStep(image, target, useScale, aspect, nullptr).release();
+    Halved from;
+    Image result = fastScaleStep(image, target, useScale, aspect, &from);
+    *intermediate = from.take();
+    return result.release();
 }
 
 void RPfastScaleTwin(const RasterImage& image, unsigned smallTarget, unsigned largeTarget,
                      bool useScale, double aspect, RasterImage* outSmall, RasterImage* outLarge) {
-    if (largeTarget < smallTarget) {
-        std::printf("RPfastScaleTwin: Error largeSize<smallSize!\n");
-        return;
-    }
-    RasterImage intermediate{};
-    bool borrowed = false;
-    RasterImage large =
-        fastScaleStep(image, largeTarget, useScale, aspect, &intermediate, &borrowed);
-    if (outLarge != nullptr) *outLarge = large;
-    else RPfree(large);
-    if (outSmall != nullptr) *outSmall = RPfastScale(intermediate, smallTarget, useScale, aspect);
-    if (!borrowed) RPfree(intermediate);
+    std::optional<TwinSizes> sizes = twin(image, smallTarget, largeTarget, useScale, aspect);
+    if (!sizes) return;
+    if (outLarge != nullptr) *outLarge = sizes->large.release();
+    if (outSmall != nullptr) *outSmall = sizes->small.release();
 }
 
 void RPfastScaleTriple(const RasterImage& image, unsigned smallTarget, unsigned mediumTarget,
                        unsigned largeTarget, bool useScale, double aspect, RasterImage* outSmall,
                        RasterImage* outMedium, RasterImage* outLarge) {
-    const auto s = static_cast<int>(smallTarget), m = static_cast<int>(mediumTarget),
-               l = static_cast<int>(largeTarget);
-    if (s >= m || m > l) {
-        std::printf("RPfastScaleTriple: Error in sizes.\n");
-        return;
-    }
-    RasterImage i1{};
-    bool borrowed1 = false;
-    RasterImage large = fastScaleStep(image, largeTarget, useScale, aspect, &i1, &borrowed1);
-    RasterImage medium{};
-    if (m == l) {
-        medium = RPclone(large);
-        if (outSmall != nullptr) *outSmall = RPfastScale(i1, smallTarget, useScale, aspect);
+    std::optional<ScaledSizes> sizes =
+        triple(image, smallTarget, mediumTarget, largeTarget, useScale, aspect);
+    if (!sizes) return;
+    if (outSmall != nullptr) *outSmall = sizes->small.release();
+    if (outMedium != nullptr) *outMedium = sizes->medium.release();
+    if (outLarge != nullptr) *outLarge = sizes->large.release();
+}
+
+ScaledSizes scaleCascade(const RasterImage& image, const ScaleTargets& targets, bool useScale,
+                         double aspect) {
+    ScaledSizes out;
+    if (targets.small && targets.large) {
+        if (auto sizes =
+                triple(image, *targets.small, targets.medium, *targets.large, useScale, aspect))
+            out = std::move(*sizes);
+    } else if (targets.large) {
+        if (auto sizes = twin(image, targets.medium, *targets.large, useScale, aspect)) {
+            out.medium = std::move(sizes->small);
+            out.large = std::move(sizes->large);
+        }
+    } else if (targets.small) {
+        if (auto sizes = twin(image, *targets.small, targets.medium, useScale, aspect)) {
+            out.small = std::move(sizes->small);
+            out.medium = std::move(sizes->large);
+        }
     } else {
-        RasterImage i2{};
-        bool borrowed2 = false;
-        medium = fastScaleStep(i1, mediumTarget, useScale, aspect, &i2, &borrowed2);
-        // I2 may be I1 itself; otherwise I1 is done with before the small size is made.
-        if (!borrowed2 && !borrowed1) RPfree(i1);
-        if (outSmall != nullptr) *outSmall = RPfastScale(i2, smallTarget, useScale, aspect);
-        if (!borrowed2) RPfree(i2);
-        if (borrowed2 && !borrowed1) RPfree(i1);
-        i1 = RasterImage{};
-        borrowed1 = true;
+        out.medium = fastScaleStep(image, std::max(targets.medium, 1u), useScale, aspect, nullptr);
     }
-    if (!borrowed1) RPfree(i1);
-    if (outMedium != nullptr) *outMedium = medium;
-    else RPfree(medium);
-    if (outLarge != nullptr) *outLarge = large;
-    else RPfree(large);
+    return out;
 }
 
 namespace {
@@ -619,7 +692,9 @@ KAVLO_ROW_KERNEL(sharpenRow,
 
 RasterImage RPsharpen(const RasterImage& image, int mild) {
     if (image.bitsPerPixel != 24) {
-        std::printf("Error: RPsharpen() input must be 24 bit.\n");
+        report(textDiagnostic(Severity::error, ErrorCode::invalidArgument, "RPsharpen",
+                              "input must be 24 bit",
+                              "Error: RPsharpen() input must be 24 bit.\n"));
         return RPclone(image);
     }
     if (!hasRaster(image) || image.width < 3 || image.height < 3) return RPclone(image);

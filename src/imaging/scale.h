@@ -5,9 +5,13 @@
 // halvings in integer arithmetic; only the last factor below two is resampled (3 x 3
 // Gaussian pre-blur plus bilinear interpolation, or bilinear alone). Several sizes reuse
 // the halved intermediate of the next larger one. Inputs are never modified; every
-// result is a new image for RPfree. Messages go to the standard output.
+// result is a new image for RPfree (or an Image, for scaleCascade). Refused inputs are
+// reported as diagnostics (util/diagnostics.h) with ErrorCode::invalidArgument.
 #pragma once
 
+#include <optional>
+
+#include "imaging/image.h"
 #include "imaging/raster_image.h"
 
 namespace kavlo::imaging {
@@ -40,6 +44,26 @@ void RPfastScaleTwin(const RasterImage& image, unsigned smallTarget, unsigned la
 void RPfastScaleTriple(const RasterImage& image, unsigned smallTarget, unsigned mediumTarget,
                        unsigned largeTarget, bool useScale, double aspect, RasterImage* outSmall,
                        RasterImage* outMedium, RasterImage* outLarge);
+
+/// Longer sides of the sizes one cascade makes, in pixels. The medium size is always
+/// made; small and large only when given.
+struct ScaleTargets {
+    std::optional<unsigned> small;
+    unsigned medium = 0;
+    std::optional<unsigned> large;
+};
+/// The sizes of one cascade; a size not asked for, or refused, is empty.
+struct ScaledSizes {
+    Image small;
+    Image medium;
+    Image large;
+};
+/// The sizes of one album image from one cascade of halvings: all three as
+/// RPfastScaleTriple, medium and large or small and medium as RPfastScaleTwin, the
+/// medium size alone as RPfastScale (a target of 0 makes 1). Sizes out of order are
+/// refused as those operations refuse them: every size is then empty.
+ScaledSizes scaleCascade(const RasterImage& image, const ScaleTargets& targets, bool useScale,
+                         double aspect);
 
 /// 4-neighbour sharpening of a 24-bit image (border copied): v = (8c - n) / 4, with
 /// mild v = (c + v) / 2, clamped to 0..255. Other depths: a clone, with a message.

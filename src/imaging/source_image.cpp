@@ -13,37 +13,41 @@
 
 namespace kavlo::imaging {
 
+using util::ErrorCode;
 using util::fileExists;
 using util::FilePtr;
+using util::openFailureOf;
 using util::openRegularFile;
+using util::reportFile;
+using util::Severity;
 
 namespace detail {
 
-FileRead readFileBytes(const std::string& path, std::vector<std::uint8_t>& out,
-                       std::string& error) {
+ErrorCode readFileBytes(const std::string& path, std::vector<std::uint8_t>& out,
+                        std::string& error) {
     out.clear();
     FilePtr file = openRegularFile(path);
-    if (!file) return FileRead::Missing;
+    if (!file) return openFailureOf(path);
     if (std::fseek(file.get(), 0, SEEK_END) != 0) {
         error = "cannot be read";
-        return FileRead::Failed;
+        return ErrorCode::unreadable;
     }
     const long size = std::ftell(file.get());
     if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) {
         error = "cannot be read";
-        return FileRead::Failed;
+        return ErrorCode::unreadable;
     }
     if (std::uint64_t(size) > kMaxSourceFileBytes) {
         error = "file of " + std::to_string(size) + " bytes exceeds the decoding limit";
-        return FileRead::Failed;
+        return ErrorCode::tooLarge;
     }
     out.resize(std::size_t(size));
     if (size > 0 && std::fread(out.data(), 1, out.size(), file.get()) != out.size()) {
         out.clear();
         error = "cannot be read";
-        return FileRead::Failed;
+        return ErrorCode::unreadable;
     }
-    return FileRead::Ok;
+    return ErrorCode::none;
 }
 
 bool rasterFits(std::uint64_t width, std::uint64_t height, unsigned bytesPerPixel,
@@ -84,8 +88,23 @@ void flattenBgraOnto(RasterImage& image, std::uint32_t background) {
     image.bitsPerPixel = 24;
 }
 
-void diagnostic(const char* reader, const std::string& path, const std::string& text) {
-    std::printf("%s: %s: %s\n", reader, path.c_str(), text.c_str());
+void diagnostic(const char* reader, const std::string& path, ErrorCode code,
+                const std::string& text, Severity severity) {
+    reportFile(severity, code, reader, path, text);
+}
+
+DecodedImage failure(const char* reader, const std::string& path, ErrorCode code,
+                     const std::string& text) {
+    reportFile(Severity::error, code, reader, path, text);
+    DecodedImage result;
+    result.error = code;
+    return result;
+}
+
+DecodedImage missing(const std::string& path) {
+    DecodedImage result;
+    result.error = openFailureOf(path);
+    return result;
 }
 
 }  // namespace detail
@@ -131,18 +150,18 @@ DecodedImage readSourceImage(const std::string& path, const ReadOptions& options
     case SourceFormat::Heif: return readHeifImage(path, options);
     case SourceFormat::Unknown: break;
     }
-    if (fileExists(path))
-        detail::diagnostic("readSourceImage", path, "not a photo format Kavlo reads");
-    return {};
+    if (!fileExists(path)) return detail::missing(path);
+    return detail::failure("readSourceImage", path, ErrorCode::unsupported,
+                           "not a photo format Kavlo reads");
 }
 
 ColourOutcome convertToSrgb(DecodedImage& image, const std::string& name) {
     if (image.colourDone) return ColourOutcome::Unchanged;
     ColourOutcome outcome = ColourOutcome::Unchanged;
     if (!image.iccProfile.empty()) {
-        outcome = convertToSrgb(image.picture, image.iccProfile, name);
+        outcome = convertToSrgb(image.picture.record(), image.iccProfile, name);
     } else if (image.nclx) {
-        outcome = convertToSrgb(image.picture, *image.nclx, name);
+        outcome = convertToSrgb(image.picture.record(), *image.nclx, name);
     }
     image.colourDone = true;
     return outcome;

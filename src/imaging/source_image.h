@@ -8,10 +8,11 @@
 // - Pictures are 24-bit, blue, green, red, rows top first (RasterImage). Transparent
 //   sources are flattened onto ReadOptions::background; nothing is left with alpha.
 // - Readers give the picture with the empty image on any failure: missing file (no
-//   message), or corrupt, truncated or hostile data and rasters beyond kMaxRasterPixels /
-//   kMaxRasterBytes (one diagnostic line naming the reader and the file on the standard
-//   output). Sizes are checked before any pixel buffer is allocated. Only regular files
-//   are read (a FIFO named like a photo is not waited on).
+//   diagnostic), or corrupt, truncated or hostile data and rasters beyond
+//   kMaxRasterPixels / kMaxRasterBytes (one diagnostic naming the reader and the file,
+//   util/diagnostics.h). DecodedImage::error says why. Sizes are checked before any
+//   pixel buffer is allocated. Only regular files are read (a FIFO named like a photo
+//   is not waited on).
 // - Colours come as stored, with the profile or nclx description beside them;
 //   convertToSrgb(DecodedImage&) makes them sRGB. CMYK sources are the exception: their
 //   inks do not fit the picture, so they are converted while decoding (through their
@@ -27,7 +28,9 @@
 #include <vector>
 
 #include "imaging/colour.h"
+#include "imaging/image.h"
 #include "imaging/raster_image.h"
+#include "util/diagnostics.h"
 
 namespace kavlo::imaging {
 
@@ -53,9 +56,9 @@ struct ReadOptions {
 
 /// A decoded photo and what its container says about it.
 struct DecodedImage {
-    RasterImage picture;   ///< 24-bit; the empty image on failure. Free it with RPfree.
-    int storedWidth = 0;   ///< size as stored, before DCT scaling
-    int storedHeight = 0;  ///<   (HEIF: after the container's rotation)
+    Image picture;                         ///< 24-bit; the empty image on failure
+    int storedWidth = 0;                   ///< size as stored, before DCT scaling
+    int storedHeight = 0;                  ///<   (HEIF: after the container's rotation)
     std::vector<std::uint8_t> iccProfile;  ///< embedded ICC profile as stored; empty = none
     std::optional<NclxColour> nclx;        ///< HEIF/AVIF colour description without a profile
     /// The picture's colours are already final: a CMYK source, converted while decoding.
@@ -67,6 +70,9 @@ struct DecodedImage {
     /// orientation must not be applied a second time. False for JPEG, TIFF, PNG, WebP,
     /// whose Exif orientation still has to be applied.
     bool orientationApplied = false;
+    /// Why the picture is empty (or, for ErrorCode::truncated, only partly decoded);
+    /// ErrorCode::none when it was read whole.
+    util::ErrorCode error = util::ErrorCode::none;
 };
 
 /// JPEG: the picture as RPreadJpeg gives it (DCT scaling by options.targetSize), the

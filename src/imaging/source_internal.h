@@ -10,18 +10,19 @@
 #include <vector>
 
 #include "imaging/raster_image.h"
+#include "imaging/source_image.h"
+#include "util/diagnostics.h"
 
 namespace kavlo::imaging::detail {
 
 /// Largest source file read whole into memory (WebP, HEIF).
 inline constexpr std::uint64_t kMaxSourceFileBytes = 1ull << 30;
 
-enum class FileRead { Ok, Missing, Failed };
-
-/// Reads the regular file at `path` whole. Missing: it cannot be opened or is not a
-/// regular file (no message is due). Failed: a read error or a file beyond
-/// kMaxSourceFileBytes, with `error` set.
-FileRead readFileBytes(const std::string& path, std::vector<std::uint8_t>& out, std::string& error);
+/// Reads the regular file at `path` whole. ErrorCode::fileMissing or unreadable: it
+/// cannot be opened or is not a regular file (no diagnostic is due); unreadable or
+/// tooLarge with `error` set: a read error or a file beyond kMaxSourceFileBytes.
+util::ErrorCode readFileBytes(const std::string& path, std::vector<std::uint8_t>& out,
+                              std::string& error);
 
 /// True when a width x height raster of `bytesPerPixel` bytes a pixel stays within
 /// kMaxRasterPixels and kMaxRasterBytes (and is not empty); otherwise `error` says why.
@@ -38,7 +39,14 @@ std::vector<std::uint8_t> exifBlockFrom(std::span<const std::uint8_t> bytes);
 /// rounded. The raster shrinks to the 24-bit size.
 void flattenBgraOnto(RasterImage& image, std::uint32_t background);
 
-/// Prints the one diagnostic line of a failed or partial read.
-void diagnostic(const char* reader, const std::string& path, const std::string& text);
+/// Reports the one diagnostic of a partial read, or of a problem the read survived.
+void diagnostic(const char* reader, const std::string& path, util::ErrorCode code,
+                const std::string& text, util::Severity severity = util::Severity::warning);
+/// Reports the one diagnostic of a failed read and gives the failure's result: the
+/// empty picture with `code` as its error.
+DecodedImage failure(const char* reader, const std::string& path, util::ErrorCode code,
+                     const std::string& text);
+/// The result of a file that could not be opened (no diagnostic).
+DecodedImage missing(const std::string& path);
 
 }  // namespace kavlo::imaging::detail

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 // TIFF reading through libtiff's RGBA interface, which converts every photometric
 // interpretation, depth, planar configuration and orientation.
-#include <sys/stat.h>
-
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -13,11 +11,23 @@
 
 #include "imaging/codecs.h"
 #include "imaging/colour.h"
+#include "imaging/image.h"
 #include "imaging/source_image.h"
+#include "util/diagnostics.h"
+#include "util/files.h"
+#include "util/text.h"
 
 #include <tiffio.h>
 
 namespace kavlo::imaging {
+
+using util::ErrorCode;
+using util::FilePtr;
+using util::format;
+using util::openFailureOf;
+using util::openRegularFile;
+using util::reportFile;
+using util::Severity;
 
 namespace {
 
@@ -83,86 +93,54 @@ bool readCmykRows(TIFF* tiff, const imaging::CmykToSrgb& converter, RasterImage&
     return true;
 }
 
-// The first page as 24-bit. With `extra`, also its ICC profile, and an 8-bit CMYK page
-// with a usable CMYK profile is converted through it.
-RasterImage readTiff(const std::string& path, const char* reader, imaging::DecodedImage* extra) {
-    {
-        // A missing or unreadable file is not worth a diagnostic line. Only regular
-        // files are read: opening a FIFO named like a photo would wait forever.
-        struct stat st {};
-        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return RasterImage{};
-        std::FILE* probe = std::fopen(path.c_str(), "rb");
-        if (probe == nullptr) return RasterImage{};
-        std::fclose(probe);
-    }
-    TiffErrors errors;
-    OptionsPtr options(TIFFOpenOptionsAlloc());
-    if (!options) return RasterImage{};
-    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), tiffError, &errors);
-    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), tiffWarning, &errors);
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(kMaxRasterBytes));
-    TiffPtr tiff(TIFFOpenExt(path.c_str(), "r", options.get()));
-    if (!tiff) {
-        std::printf("%s: %s: %s\n", reader, path.c_str(),
-                    errors.first[0] ? errors.first : "not a TIFF file");
-        return RasterImage{};
-    }
-    std::uint32_t width = 0, height = 0;
-    TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
-    TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
-    const std::uint64_t count = std::uint64_t{width} * height;
-    if (width == 0 || height == 0 || count > kMaxRasterPixels || count * 4 > kMaxRasterBytes) {
-        std::printf("%s: %s: image of %u x %u pixels is empty or exceeds the decoding limit\n",
-                    reader, path.c_str(), width, height);
-        return RasterImage{};
-    }
-    // The RGBA words are read into a 32-bit raster and packed down to 24 bits in place
-    // (each pixel moves to a lower or equal address), so one buffer serves both.
-    RasterImage image = RPcreate(width, height, 32);
-    if (image.status != 0 || image.pixels == nullptr) {
-        std::printf("%s: %s: out of memory for %u x %u pixels\n", reader, path.c_str(), width,
-                    height);
-        RPfree(image);
-        return RasterImage{};
-    }
-    if (extra != nullptr) {
-        std::uint32_t size = 0;
-        const std::uint8_t* profile = nullptr;
-        if (TIFFGetField(tiff.get(), TIFFTAG_ICCPROFILE, &size, &profile) && profile != nullptr &&
-            size > 0)
-            extra->iccProfile.assign(profile, profile + size);
-        std::uint16_t photometric = 0;
-        TIFFGetField(tiff.get(), TIFFTAG_PHOTOMETRIC, &photometric);
-        extra->colourDone = photometric == PHOTOMETRIC_SEPARATED;
-        if (extra->colourDone && !extra->iccProfile.empty()) {
-            std::string why;
-            imaging::CmykToSrgb converter(extra->iccProfile, false, &why);
-            if (converter.valid() && !plainCmyk(tiff.get()))
-                why = "only 8-bit interleaved CMYK in strips is converted through its profile";
-            if (converter.valid() && why.empty()) {
-                image.bitsPerPixel = 24;
-                if (readCmykRows(tiff.get(), converter, image)) {
-                    const std::size_t bytes = std::size_t(count) * 3;
-                    if (auto* shrunk =
-                            static_cast<std::uint8_t*>(std::realloc(image.pixels, bytes)))
-                        image.pixels = shrunk;
-                    return image;
-                }
-                std::printf("%s: %s: %s\n", reader, path.c_str(),
-                            errors.first[0] ? errors.first : "cannot be decoded");
-                RPfree(image);
-                return RasterImage{};
-            }
-            std::printf("%s: %s: colour profile ignored: %s\n", reader, path.c_str(), why.c_str());
-        }
-    }
-    auto* words = reinterpret_cast<std::uint32_t*>(image.pixels);
-    if (!TIFFReadRGBAImageOriented(tiff.get(), width, height, words, ORIENTATION_TOPLEFT, 0)) {
-        std::printf("%s: %s: %s\n", reader, path.c_str(),
-                    errors.first[0] ? errors.first : "cannot be decoded");
-        RPfree(image);
-        return RasterImage{};
-    }
+// Reports the failure of a read and gives its result, the empty image.
+RasterImage failed(const char* reader, const std::string& path, ErrorCode code,
+                   const std::string& text, ErrorCode* error) {
+    reportFile(Severity::error, code, reader, path, text);
+    if (error != nullptr) *error = code;
+    return RasterImage{};
+}
+
+// The ICC profile of the page, and whether it is a CMYK page (whose inks cannot stay
+// in the picture, so its colours are final once decoded).
+void readColour(TIFF* tiff, imaging::DecodedImage& extra) {
+    std::uint32_t size = 0;
+    const std::uint8_t* profile = nullptr;
+    if (TIFFGetField(tiff, TIFFTAG_ICCPROFILE, &size, &profile) && profile != nullptr && size > 0)
+        extra.iccProfile.assign(profile, profile + size);
+    std::uint16_t photometric = 0;
+    TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
+    extra.colourDone = photometric == PHOTOMETRIC_SEPARATED;
+}
+
+// The converter for an 8-bit CMYK page with a usable CMYK profile; otherwise none, with
+// a diagnostic when the profile was there but cannot serve.
+std::unique_ptr<CmykToSrgb> cmykConverter(TIFF* tiff, const imaging::DecodedImage& extra,
+                                          const char* reader, const std::string& path) {
+    if (!extra.colourDone || extra.iccProfile.empty()) return nullptr;
+    std::string why;
+    auto converter = std::make_unique<CmykToSrgb>(extra.iccProfile, false, &why);
+    if (converter->valid() && !plainCmyk(tiff))
+        why = "only 8-bit interleaved CMYK in strips is converted through its profile";
+    if (converter->valid() && why.empty()) return converter;
+    reportFile(Severity::warning, ErrorCode::unsupported, reader, path,
+               "colour profile ignored: " + why);
+    return nullptr;
+}
+
+// Shrinks a raster whose pixels were packed from 4 to 3 bytes to its 24-bit size.
+void shrinkTo24(RasterImage& image) {
+    const std::size_t bytes = std::size_t(image.width) * std::size_t(image.height) * 3;
+    if (auto* shrunk = static_cast<std::uint8_t*>(std::realloc(image.pixels, bytes)))
+        image.pixels = shrunk;
+    image.bitsPerPixel = 24;
+}
+
+// Packs libtiff's RGBA words (in place, each pixel to a lower or equal address) into
+// blue, green, red.
+void packRgbaWords(RasterImage& image) {
+    const auto* words = reinterpret_cast<const std::uint32_t*>(image.pixels);
+    const std::uint64_t count = std::uint64_t(image.width) * std::uint64_t(image.height);
     std::uint8_t* out = image.pixels;
     for (std::uint64_t i = 0; i < count; ++i, out += 3) {
         const std::uint32_t abgr = words[i];
@@ -170,22 +148,90 @@ RasterImage readTiff(const std::string& path, const char* reader, imaging::Decod
         out[1] = static_cast<std::uint8_t>(TIFFGetG(abgr));
         out[2] = static_cast<std::uint8_t>(TIFFGetR(abgr));
     }
-    if (auto* shrunk = static_cast<std::uint8_t*>(std::realloc(image.pixels, count * 3)))
-        image.pixels = shrunk;
-    image.bitsPerPixel = 24;
-    return image;
+    shrinkTo24(image);
+}
+
+// Opens the file with the per-file error handler; null when it cannot be opened.
+TiffPtr openTiff(const std::string& path, TiffErrors& errors) {
+    OptionsPtr options(TIFFOpenOptionsAlloc());
+    if (!options) return nullptr;
+    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), tiffError, &errors);
+    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), tiffWarning, &errors);
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(kMaxRasterBytes));
+    return TiffPtr(TIFFOpenExt(path.c_str(), "r", options.get()));
+}
+
+// The first page as 24-bit. With `extra`, also its ICC profile, and an 8-bit CMYK page
+// with a usable CMYK profile is converted through it.
+RasterImage readTiff(const std::string& path, const char* reader, imaging::DecodedImage* extra,
+                     ErrorCode* error) {
+    {
+        // A missing or unreadable file is not worth a diagnostic line. Only regular
+        // files are read: opening a FIFO named like a photo would wait forever.
+        FilePtr probe = openRegularFile(path);
+        if (!probe) {
+            if (error != nullptr) *error = openFailureOf(path);
+            return RasterImage{};
+        }
+    }
+    TiffErrors errors;
+    TiffPtr tiff = openTiff(path, errors);
+    if (!tiff)
+        return failed(reader, path, ErrorCode::corrupt,
+                      errors.first[0] ? errors.first : "not a TIFF file", error);
+    std::uint32_t width = 0, height = 0;
+    TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
+    const std::uint64_t count = std::uint64_t{width} * height;
+    if (width == 0 || height == 0 || count > kMaxRasterPixels || count * 4 > kMaxRasterBytes)
+        return failed(
+            reader, path, width == 0 || height == 0 ? ErrorCode::corrupt : ErrorCode::tooLarge,
+            format("image of %u x %u pixels is empty or exceeds the decoding limit", width, height),
+            error);
+    // The RGBA words are read into a 32-bit raster and packed down to 24 bits in place,
+    // so one buffer serves both.
+    Image image = Image::create(width, height, 32);
+    if (image.empty())
+        return failed(reader, path, ErrorCode::outOfMemory,
+                      format("out of memory for %u x %u pixels", width, height), error);
+    if (extra != nullptr) {
+        readColour(tiff.get(), *extra);
+        if (auto converter = cmykConverter(tiff.get(), *extra, reader, path)) {
+            image.record().bitsPerPixel = 24;
+            if (!readCmykRows(tiff.get(), *converter, image.record()))
+                return failed(reader, path, ErrorCode::corrupt,
+                              errors.first[0] ? errors.first : "cannot be decoded", error);
+            shrinkTo24(image.record());
+            if (error != nullptr) *error = ErrorCode::none;
+            return image.release();
+        }
+    }
+    auto* words = reinterpret_cast<std::uint32_t*>(image.pixels());
+    if (!TIFFReadRGBAImageOriented(tiff.get(), width, height, words, ORIENTATION_TOPLEFT, 0))
+        return failed(reader, path, ErrorCode::corrupt,
+                      errors.first[0] ? errors.first : "cannot be decoded", error);
+    packRgbaWords(image.record());
+    if (error != nullptr) *error = ErrorCode::none;
+    return image.release();
 }
 
 }  // namespace
 
-RasterImage RPreadTiff(const std::string& path) { return readTiff(path, "RPreadTiff", nullptr); }
+RasterImage RPreadTiff(const std::string& path, ErrorCode* error) {
+    return readTiff(path, "RPreadTiff", nullptr, error);
+}
 
 DecodedImage readTiffImage(const std::string& path, const ReadOptions&) {
     DecodedImage result;
-    result.picture = readTiff(path, "readTiffImage", &result);
-    result.storedWidth = result.picture.width;
-    result.storedHeight = result.picture.height;
-    if (result.picture.width == 0) result = DecodedImage{};
+    ErrorCode error = ErrorCode::none;
+    result.picture = Image(readTiff(path, "readTiffImage", &result, &error));
+    if (result.picture.width() == 0) {
+        result = DecodedImage{};
+        result.error = error;
+        return result;
+    }
+    result.storedWidth = result.picture.width();
+    result.storedHeight = result.picture.height();
     return result;
 }
 

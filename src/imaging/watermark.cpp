@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "imaging/watermark.h"
 
+#include "imaging/image.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -187,12 +189,9 @@ RasterImage renderTextCoverage(const std::string& text, const std::string& fontF
     const long width = 2L * margin + maxRight - minLeft + 1;
     const long height = 2L * margin + maxTop - minBottom + 1;
     if (width <= 0 || height <= 0 || width > 65535 || height > 65535) return RasterImage{};
-    RasterImage image = RPcreate(std::uint32_t(width), std::uint32_t(height), 8);
-    if (image.status != 0 || image.pixels == nullptr || RPsetGreyPalette(image) != 0) {
-        RPfree(image);
-        return RasterImage{};
-    }
-    RPfillIndex(image, 255);
+    Image image = Image::create(std::uint32_t(width), std::uint32_t(height), 8);
+    if (image.empty() || RPsetGreyPalette(image.record()) != 0) return RasterImage{};
+    RPfillIndex(image.record(), 255);
 
     // Drawing pass: same pen, glyph rows placed from the common baseline.
     pen = double(margin - minLeft);
@@ -205,7 +204,7 @@ RasterImage renderTextCoverage(const std::string& text, const std::string& fontF
         for (unsigned k = 0; k < g->bitmap.rows; ++k) {
             const long y = baseRow - g->bitmap_top + long(k);
             if (y < 0 || y >= height) continue;
-            std::uint8_t* row = image.pixels + std::size_t(y) * std::size_t(width);
+            std::uint8_t* row = image.pixels() + std::size_t(y) * std::size_t(width);
             for (unsigned j = 0; j < g->bitmap.width; ++j) {
                 const long x = x0 + long(j);
                 if (x < 0 || x >= width) continue;
@@ -215,48 +214,34 @@ RasterImage renderTextCoverage(const std::string& text, const std::string& fontF
         }
         pen += g->advance.x / 64.0;
     }
-    return image;
+    return image.release();
 }
 
 RasterImage renderTextLine(int size, const std::string& text, const std::string& fontFile) {
     static const std::string alphabet = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
-    RasterImage letters = renderTextCoverage(alphabet, fontFile, size, size);
-    if (letters.width == 0 || letters.height == 0) {
-        RPfree(letters);
-        return RasterImage{};
-    }
-    const InkBox a = inkBounds(letters);
-    RPfree(letters);
-    RasterImage line = renderTextCoverage(text, fontFile, size, size);
-    if (line.width == 0 || line.height == 0) {
-        RPfree(line);
-        return RasterImage{};
-    }
-    const InkBox t = inkBounds(line);
+    const Image letters(renderTextCoverage(alphabet, fontFile, size, size));
+    if (letters.width() == 0 || letters.height() == 0) return RasterImage{};
+    const InkBox a = inkBounds(letters.record());
+    Image line(renderTextCoverage(text, fontFile, size, size));
+    if (line.width() == 0 || line.height() == 0) return RasterImage{};
+    const InkBox t = inkBounds(line.record());
     // The alphabet's depth can reach below a short text's own render: clip to it.
     const int top = std::min(t.top, a.top);
-    const int bottom = std::min(std::max(a.bottom, t.bottom), line.height - 1);
-    RPcropInPlace(line, t.left, top, t.right - t.left + 1, bottom - top + 1);
-    return line;
+    const int bottom = std::min(std::max(a.bottom, t.bottom), line.height() - 1);
+    RPcropInPlace(line.record(), t.left, top, t.right - t.left + 1, bottom - top + 1);
+    return line.release();
 }
 
 RasterImage renderTextOverlay(const std::string& text, const std::string& fontFile, int size,
                               std::uint8_t c0, std::uint8_t c1, std::uint8_t c2) {
-    RasterImage line = renderTextLine(size, text, fontFile);
-    if (line.width == 0 || line.height == 0) {
-        RPfree(line);
-        return RasterImage{};
-    }
-    RasterImage overlay = RPcreate(std::uint32_t(line.width), std::uint32_t(line.height), 32);
-    if (overlay.status != 0 || overlay.pixels == nullptr) {
-        RPfree(line);
-        RPfree(overlay);
-        return RasterImage{};
-    }
-    RPfillColour(overlay, c0, c1, c2, 0);
-    RPsetChannel(overlay, std::uint32_t(line.width), std::uint32_t(line.height), 8, line.pixels, 3);
-    RPfree(line);
-    return overlay;
+    const Image line(renderTextLine(size, text, fontFile));
+    if (line.width() == 0 || line.height() == 0) return RasterImage{};
+    Image overlay = Image::create(std::uint32_t(line.width()), std::uint32_t(line.height()), 32);
+    if (overlay.empty()) return RasterImage{};
+    RPfillColour(overlay.record(), c0, c1, c2, 0);
+    RPsetChannel(overlay.record(), std::uint32_t(line.width()), std::uint32_t(line.height()), 8,
+                 line.pixels(), 3);
+    return overlay.release();
 }
 
 void applyTransparency(RasterImage& overlay, int percent) {
@@ -275,30 +260,23 @@ void applyTransparency(RasterImage& overlay, int percent) {
 
 bool stampWatermark(const WatermarkStyle& style, const std::string& text, RasterImage& image) {
     if (text.empty()) return true;
-    const int grey = watermarkShadowGrey(style.colour);
-    const auto g = static_cast<std::uint8_t>(grey);
-    RasterImage shadow = renderTextOverlay(text, style.fontFile, style.fontSize, g, g, g);
-    if (shadow.width == 0 || shadow.height == 0) {
-        RPfree(shadow);
-        return false;
-    }
+    const auto g = static_cast<std::uint8_t>(watermarkShadowGrey(style.colour));
+    Image shadow(renderTextOverlay(text, style.fontFile, style.fontSize, g, g, g));
+    if (shadow.width() == 0 || shadow.height() == 0) return false;
     const WatermarkPoint at = watermarkPlacement(style.position, style.fontSize, image.width,
-                                                 image.height, shadow.width, shadow.height);
+                                                 image.height, shadow.width(), shadow.height());
     const int percent = style.transparency * 10;
-    applyTransparency(shadow, percent);
-    RPblend(image, at.x + 1, at.y + 1, shadow.width, shadow.height, 32, shadow.pixels);
-    RPfree(shadow);
+    applyTransparency(shadow.record(), percent);
+    RPblend(image, at.x + 1, at.y + 1, shadow.width(), shadow.height(), 32, shadow.pixels());
+    shadow.reset();
     const auto red = static_cast<std::uint8_t>(style.colour & 0xFF);
     const auto green = static_cast<std::uint8_t>((style.colour >> 8) & 0xFF);
     const auto blue = static_cast<std::uint8_t>((style.colour >> 16) & 0xFF);
-    RasterImage ink = renderTextOverlay(text, style.fontFile, style.fontSize, blue, green, red);
-    if (ink.width == 0 || ink.height == 0) {
-        RPfree(ink);
-        return true;  // the shadow rendered, so the text did too; nothing more to do
-    }
-    applyTransparency(ink, percent);
-    RPblend(image, at.x, at.y, ink.width, ink.height, 32, ink.pixels);
-    RPfree(ink);
+    Image ink(renderTextOverlay(text, style.fontFile, style.fontSize, blue, green, red));
+    // The shadow rendered, so the text did too; an empty one has nothing more to add.
+    if (ink.width() == 0 || ink.height() == 0) return true;
+    applyTransparency(ink.record(), percent);
+    RPblend(image, at.x, at.y, ink.width(), ink.height(), 32, ink.pixels());
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "imaging/source_image.h"
@@ -14,6 +15,8 @@
 #include <webp/demux.h>
 
 namespace kavlo::imaging {
+
+using util::ErrorCode;
 
 namespace {
 
@@ -88,17 +91,17 @@ DecodedImage readWebpImage(const std::string& path, const ReadOptions& options) 
     DecodedImage result;
     std::vector<std::uint8_t> bytes;
     std::string error;
-    switch (detail::readFileBytes(path, bytes, error)) {
-    case detail::FileRead::Missing: return result;
-    case detail::FileRead::Failed: detail::diagnostic(kReader, path, error); return result;
-    case detail::FileRead::Ok: break;
+    switch (const ErrorCode code = detail::readFileBytes(path, bytes, error)) {
+    case ErrorCode::none: break;
+    case ErrorCode::fileMissing: return detail::missing(path);
+    default:
+        if (error.empty()) return detail::missing(path);
+        return detail::failure(kReader, path, code, error);
     }
     const WebPData data{bytes.data(), bytes.size()};
     std::unique_ptr<WebPDemuxer, DemuxDelete> demux(WebPDemux(&data));
-    if (!demux) {
-        detail::diagnostic(kReader, path, "not a WebP file, or truncated");
-        return result;
-    }
+    if (!demux)
+        return detail::failure(kReader, path, ErrorCode::corrupt, "not a WebP file, or truncated");
     const std::uint32_t width = WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_WIDTH);
     const std::uint32_t height = WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_HEIGHT);
     const std::uint32_t flags = WebPDemuxGetI(demux.get(), WEBP_FF_FORMAT_FLAGS);
@@ -106,33 +109,27 @@ DecodedImage readWebpImage(const std::string& path, const ReadOptions& options) 
     bool alpha = animated;  // frames may leave parts of the canvas transparent
     if (!animated) {
         WebPBitstreamFeatures features;
-        if (WebPGetFeatures(data.bytes, data.size, &features) != VP8_STATUS_OK) {
-            detail::diagnostic(kReader, path, "the picture's header cannot be read");
-            return result;
-        }
+        if (WebPGetFeatures(data.bytes, data.size, &features) != VP8_STATUS_OK)
+            return detail::failure(kReader, path, ErrorCode::corrupt,
+                                   "the picture's header cannot be read");
         alpha = features.has_alpha != 0;
-        if (std::uint32_t(features.width) != width || std::uint32_t(features.height) != height) {
-            detail::diagnostic(kReader, path, "picture and canvas sizes differ");
-            return result;
-        }
+        if (std::uint32_t(features.width) != width || std::uint32_t(features.height) != height)
+            return detail::failure(kReader, path, ErrorCode::corrupt,
+                                   "picture and canvas sizes differ");
     }
-    if (!detail::rasterFits(width, height, alpha ? 4 : 3, error)) {
-        detail::diagnostic(kReader, path, error);
-        return result;
-    }
-    RasterImage picture = RPcreate(width, height, alpha ? 32 : 24);
-    if (picture.status != 0 || picture.pixels == nullptr) {
-        detail::diagnostic(kReader, path, "out of memory for the picture");
-        RPfree(picture);
-        return result;
-    }
-    if (!(animated ? firstFrame(data, picture, error) : still(data, picture, error))) {
-        detail::diagnostic(kReader, path, error);
-        RPfree(picture);
-        return result;
-    }
-    if (alpha) detail::flattenBgraOnto(picture, options.background);
-    result.picture = picture;
+    if (!detail::rasterFits(width, height, alpha ? 4 : 3, error))
+        return detail::failure(kReader, path, ErrorCode::tooLarge, error);
+    Image picture = Image::create(width, height, alpha ? 32 : 24);
+    if (picture.empty())
+        return detail::failure(kReader, path, ErrorCode::outOfMemory,
+                               "out of memory for the picture");
+    if (!(animated ? firstFrame(data, picture.record(), error)
+                   : still(data, picture.record(), error)))
+        return detail::failure(
+            kReader, path, error == "truncated data" ? ErrorCode::truncated : ErrorCode::corrupt,
+            error);
+    if (alpha) detail::flattenBgraOnto(picture.record(), options.background);
+    result.picture = std::move(picture);
     result.storedWidth = int(width);
     result.storedHeight = int(height);
     if (flags & ICCP_FLAG) result.iccProfile = chunk(demux.get(), "ICCP");

@@ -8,6 +8,7 @@
 #include "metadata/exif.h"
 #include "metadata/jpeg_sections.h"
 #include "metadata/tiff_block.h"
+#include "util/diagnostics.h"
 #include "util/files.h"
 
 #include <algorithm>
@@ -37,8 +38,14 @@ using detail::ifdLayout;
 using detail::JpegSection;
 using detail::MemorySource;
 using detail::SectionUse;
+using util::Diagnostic;
+using util::ErrorCode;
 using util::FilePtr;
+using util::openFailureOf;
 using util::openRegularFile;
+using util::report;
+using util::Severity;
+using util::textDiagnostic;
 
 namespace {
 
@@ -389,45 +396,53 @@ bool isStartOfFrame(int marker) {
            (marker >= 0xC9 && marker <= 0xCB) || (marker >= 0xCD && marker <= 0xCF);
 }
 
-/// Reads the sections of a JPEG stream up to the start of scan. False when the stream is
-/// not a (complete enough) JPEG file.
-bool readSections(ByteSource& src, ReadState& state) {
-    return detail::walkJpegSections(src, [&state](const JpegSection& s) {
-        const ByteSpan bytes = s.bytes;
-        if (isStartOfFrame(s.marker)) {
-            if (bytes.size() >= 8) {
-                state.info.height = (bytes[3] << 8) | bytes[4];
-                state.info.width = (bytes[5] << 8) | bytes[6];
-                state.info.isColour = bytes[7] == 3 ? 1 : 0;
-                state.info.process = s.marker;
+/// Reads the sections of a JPEG stream up to the start of scan. ErrorCode::none, or why
+/// the stream is not a (complete enough) JPEG file.
+ErrorCode readSections(ByteSource& src, ReadState& state) {
+    ErrorCode error = ErrorCode::none;
+    detail::walkJpegSections(
+        src,
+        [&state](const JpegSection& s) {
+            const ByteSpan bytes = s.bytes;
+            if (isStartOfFrame(s.marker)) {
+                if (bytes.size() >= 8) {
+                    state.info.height = (bytes[3] << 8) | bytes[4];
+                    state.info.width = (bytes[5] << 8) | bytes[6];
+                    state.info.isColour = bytes[7] == 3 ? 1 : 0;
+                    state.info.process = s.marker;
+                }
+                return SectionUse::kept;
             }
-            return SectionUse::kept;
-        }
-        switch (s.marker) {
-        case 0xE0: return SectionUse::dropped;
-        case 0xE1:
-            if (bytes.size() < 6 || std::memcmp(bytes.data() + 2, "Exif", 4) != 0)
-                return SectionUse::dropped;
-            processExif(state, bytes);
-            return SectionUse::kept;
-        case 0xFE:
-            if (state.commentSectionSeen) return SectionUse::dropped;
-            state.commentSectionSeen = true;
-            processComment(state, bytes);
-            return SectionUse::kept;
-        default: return SectionUse::kept;
-        }
-    });
+            switch (s.marker) {
+            case 0xE0: return SectionUse::dropped;
+            case 0xE1:
+                if (bytes.size() < 6 || std::memcmp(bytes.data() + 2, "Exif", 4) != 0)
+                    return SectionUse::dropped;
+                processExif(state, bytes);
+                return SectionUse::kept;
+            case 0xFE:
+                if (state.commentSectionSeen) return SectionUse::dropped;
+                state.commentSectionSeen = true;
+                processComment(state, bytes);
+                return SectionUse::kept;
+            default: return SectionUse::kept;
+            }
+        },
+        nullptr, &error);
+    return error;
 }
 
-/// The record of one stream; the zero record (and the "Not JPEG" line) when it is not a
-/// JPEG file. `ok` tells the two apart.
-ExifInfo readFrom(ByteSource& src, const std::string& name, bool withThumbnail, bool& ok) {
+/// The record of one stream; the zero record (and the "Not JPEG" diagnostic) when it is
+/// not a JPEG file, with `error` saying why.
+ExifInfo readFrom(ByteSource& src, const std::string& name, bool withThumbnail, ErrorCode& error) {
     ReadState state;
     state.withThumbnail = withThumbnail;
-    ok = readSections(src, state);
-    if (!ok) {
-        std::printf("Not JPEG: %s\n", name.c_str());
+    error = readSections(src, state);
+    if (error != ErrorCode::none) {
+        Diagnostic d = textDiagnostic(Severity::error, error, "readExif", "not a JPEG file",
+                                      "Not JPEG: " + name + "\n");
+        d.file = name;
+        report(d);
         return ExifInfo{};
     }
     if (!withThumbnail) {
@@ -472,13 +487,17 @@ double convertValue(int format, const std::uint8_t* bytes, bool motorola) {
     }
 }
 
-ExifInfo readExif(const std::string& path, bool withThumbnail) {
+ExifInfo readExif(const std::string& path, bool withThumbnail, ErrorCode* error) {
     FilePtr file = openRegularFile(path);
-    if (!file) return ExifInfo{};
+    if (!file) {
+        if (error != nullptr) *error = openFailureOf(path);
+        return ExifInfo{};
+    }
     FileSource src(file.get());
-    bool ok = false;
-    ExifInfo info = readFrom(src, path, withThumbnail, ok);
-    if (ok) info.fileName = path.substr(0, kMaxFileName);
+    ErrorCode code = ErrorCode::none;
+    ExifInfo info = readFrom(src, path, withThumbnail, code);
+    if (code == ErrorCode::none) info.fileName = path.substr(0, kMaxFileName);
+    if (error != nullptr) *error = code;
     return info;
 }
 
@@ -495,11 +514,14 @@ ExifInfo readExifBlock(std::span<const std::uint8_t> block, bool withThumbnail) 
     return std::move(state.info);
 }
 
-ExifInfo readExifMemory(const std::uint8_t* data, std::size_t size, bool withThumbnail) {
+ExifInfo readExifMemory(const std::uint8_t* data, std::size_t size, bool withThumbnail,
+                        ErrorCode* error) {
     if (!data) size = 0;
     MemorySource src(data, size);
-    bool ok = false;
-    return readFrom(src, "", withThumbnail, ok);
+    ErrorCode code = ErrorCode::none;
+    ExifInfo info = readFrom(src, "", withThumbnail, code);
+    if (error != nullptr) *error = code;
+    return info;
 }
 
 void freeExif(ExifInfo& info) { info = ExifInfo{}; }

@@ -9,8 +9,9 @@
 //   is read outside its section or the file, and directory walks are bounded (depth
 //   cap and visited-offset set).
 // - All working state lives in the call: several threads may read metadata at once.
-// - Failure is the all-zero record (see readExif); a file that is not a JPEG file also
-//   prints "Not JPEG: <path>" on the standard output.
+// - Failure is the all-zero record (see readExif); a file that is not a JPEG file is
+//   also reported as a diagnostic (util/diagnostics.h) whose line is "Not JPEG: <path>".
+//   `error`, when given, receives why (ErrorCode::none when the header was read).
 // - The Exif blocks of other containers go through the same parser (readExifBlock).
 #pragma once
 
@@ -19,6 +20,8 @@
 #include <span>
 #include <string>
 #include <vector>
+
+#include "util/diagnostics.h"
 
 namespace kavlo::metadata {
 
@@ -64,14 +67,16 @@ int exifFormatSize(int format);
 
 /// Reads the header sections of the JPEG file at `path`. With `withThumbnail` the record
 /// owns a copy of the embedded thumbnail. A file that cannot be opened gives the zero
-/// record (even fileName empty); a file that is not a JPEG file (bad start bytes, too
-/// many fill bytes, end of image before the scan, a truncated or undersized section,
-/// more than 200 kept sections) gives the zero record and prints "Not JPEG: <path>\n".
-ExifInfo readExif(const std::string& path, bool withThumbnail);
+/// record (even fileName empty; ErrorCode::fileMissing or unreadable); a file that is
+/// not a JPEG file (bad start bytes, too many fill bytes, end of image before the scan,
+/// a truncated or undersized section, more than 200 kept sections) gives the zero
+/// record and reports "Not JPEG: <path>" (ErrorCode::corrupt, truncated or tooLarge).
+ExifInfo readExif(const std::string& path, bool withThumbnail, util::ErrorCode* error = nullptr);
 
 /// The same parse over bytes in memory (the whole file). fileName stays empty; the
 /// "Not JPEG" line names no file.
-ExifInfo readExifMemory(const std::uint8_t* data, std::size_t size, bool withThumbnail);
+ExifInfo readExifMemory(const std::uint8_t* data, std::size_t size, bool withThumbnail,
+                        util::ErrorCode* error = nullptr);
 
 /// The recording data of an Exif block as other containers carry it (PNG eXIf, WebP
 /// EXIF, the HEIF Exif item after its offset field): starting at its TIFF header, or at

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "metadata/jpeg_sections.h"
 
+#include "util/diagnostics.h"
+
 #include <cstring>
 #include <vector>
 
@@ -27,34 +29,48 @@ bool MemorySource::read(std::uint8_t* out, std::size_t n) {
     return true;
 }
 
+namespace {
+
+bool fail(util::ErrorCode* error, util::ErrorCode code) {
+    if (error != nullptr) *error = code;
+    return false;
+}
+
+}  // namespace
+
 bool walkJpegSections(ByteSource& src, const std::function<SectionUse(const JpegSection&)>& visit,
-                      std::uint64_t* scanData) {
-    if (src.get() != 0xFF || src.get() != 0xD8) return false;
+                      std::uint64_t* scanData, util::ErrorCode* error) {
+    using util::ErrorCode;
+    if (error != nullptr) *error = ErrorCode::none;
+    if (src.get() != 0xFF || src.get() != 0xD8) return fail(error, ErrorCode::corrupt);
     std::uint64_t pos = 2;
     int kept = 0;
     std::vector<std::uint8_t> section;
     for (;;) {
-        if (kept >= kMaxKeptSections) return false;
+        if (kept >= kMaxKeptSections) return fail(error, ErrorCode::tooLarge);
         int marker = 0;
         for (int a = 0;; ++a) {
             marker = src.get();
-            if (marker < 0) return false;  // cut off before the next marker
+            if (marker < 0)
+                return fail(error, ErrorCode::truncated);  // cut off before the next marker
             ++pos;
             if (marker != 0xFF) break;
             if (a >= 6) {
-                std::fputs("too many padding bytes\n", stdout);
-                return false;
+                util::report(util::textDiagnostic(util::Severity::error, ErrorCode::corrupt,
+                                                  "readExif", "too many padding bytes",
+                                                  "too many padding bytes\n"));
+                return fail(error, ErrorCode::corrupt);
             }
         }
         const int hi = src.get();
         const int lo = src.get();
-        if (hi < 0 || lo < 0) return false;
+        if (hi < 0 || lo < 0) return fail(error, ErrorCode::truncated);
         const std::size_t length = static_cast<std::size_t>((hi << 8) | lo);
-        if (length < 2) return false;
+        if (length < 2) return fail(error, ErrorCode::corrupt);
         section.resize(length);
         section[0] = static_cast<std::uint8_t>(hi);
         section[1] = static_cast<std::uint8_t>(lo);
-        if (!src.read(section.data() + 2, length - 2)) return false;
+        if (!src.read(section.data() + 2, length - 2)) return fail(error, ErrorCode::truncated);
         const std::uint64_t offset = pos;
         pos += length;
 
@@ -63,8 +79,10 @@ bool walkJpegSections(ByteSource& src, const std::function<SectionUse(const Jpeg
             return true;
         }
         if (marker == 0xD9) {  // end of image
-            std::fputs("No image in jpeg!\n", stdout);
-            return false;
+            util::report(util::textDiagnostic(util::Severity::error, ErrorCode::corrupt, "readExif",
+                                              "end of image before the image data",
+                                              "No image in jpeg!\n"));
+            return fail(error, ErrorCode::corrupt);
         }
         if (visit({marker, section, offset}) == SectionUse::kept) ++kept;
     }

@@ -10,6 +10,8 @@
 #include <functional>
 #include <span>
 
+#include "util/diagnostics.h"
+
 namespace kavlo::metadata::detail {
 
 /// Sequential bytes of a stream.
@@ -65,8 +67,10 @@ constexpr int kMaxKeptSections = 200;
 /// bytes, more than six fill bytes before a marker: "too many padding bytes", the end
 /// of image before any scan: "No image in jpeg!", a section cut off or shorter than its
 /// length bytes, more than kMaxKeptSections kept sections). `scanData`, when given,
-/// receives the position of the first byte after the start-of-scan section.
+/// receives the position of the first byte after the start-of-scan section; `error`, when
+/// given, why the walk failed (corrupt, truncated, tooLarge) or none. The two messages
+/// quoted above go to the diagnostics sink.
 bool walkJpegSections(ByteSource& src, const std::function<SectionUse(const JpegSection&)>& visit,
-                      std::uint64_t* scanData = nullptr);
+                      std::uint64_t* scanData = nullptr, util::ErrorCode* error = nullptr);
 
 }  // namespace kavlo::metadata::detail

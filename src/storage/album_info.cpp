@@ -76,9 +76,9 @@ bool writeAlbumInfo(const AlbumModel& model, const std::string& path) {
     return writeTextFile(path, albumInfoText(model));
 }
 
-bool readAlbumInfo(AlbumModel& m, const std::string& path) {
+bool readAlbumInfo(AlbumModel& m, const std::string& path, util::ErrorCode* error) {
     ResourceValues v;
-    if (!v.load(path)) return false;
+    if (!v.load(path, error)) return false;
 
     const auto text = [](const std::string& s) { return repairUtf8(s); };
     readInto(v, "title", m.title, text);

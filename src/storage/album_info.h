@@ -7,6 +7,7 @@
 #include <string>
 
 #include "model/album_model.h"
+#include "util/diagnostics.h"
 
 namespace kavlo::storage {
 
@@ -20,10 +21,11 @@ std::string albumInfoText(const model::AlbumModel& model);
 bool writeAlbumInfo(const model::AlbumModel& model, const std::string& path);
 
 /// Fills the model from the file. False when the file cannot be loaded (the model is
-/// then unchanged). Absent keys keep their field; the image list is replaced by the
-/// images numbered from 0 up to the first gap. A renderer kind other than "default"
+/// then unchanged; `error`, when given, says why). Absent keys keep their field; the image list is
+/// replaced by the images numbered from 0 up to the first gap. A renderer kind other than "default"
 /// is read as "default"; either resets the settings to the defaults before the
 /// settings block of the file is read. A file without destdir keeps model.destdir.
-bool readAlbumInfo(model::AlbumModel& model, const std::string& path);
+bool readAlbumInfo(model::AlbumModel& model, const std::string& path,
+                   util::ErrorCode* error = nullptr);
 
 }  // namespace kavlo::storage

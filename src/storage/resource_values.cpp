@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The resource/values store over Expat.
 #include "storage/resource_values.h"
+
+#include "util/diagnostics.h"
 #include "util/files.h"
 
 #include <expat.h>
@@ -12,11 +14,19 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace kavlo::storage {
 
+using util::Diagnostic;
+using util::ErrorCode;
 using util::FilePtr;
+using util::openFailureOf;
 using util::openRegularFile;
+using util::report;
+using util::Severity;
+using util::Stream;
+using util::textDiagnostic;
 
 namespace {
 
@@ -31,6 +41,8 @@ constexpr std::size_t kBlockSize = 10000;
 // to this cap keep the total work proportional to the file size; with fixed blocks a
 // file of a million images did not finish in ten minutes.
 constexpr std::size_t kMaxBlockSize = std::size_t{16} << 20;
+
+constexpr const char* kLimitRefusal = "resource file exceeds its size limits";
 
 }  // namespace
 
@@ -51,7 +63,7 @@ struct ResourceParser {
         if (self->refusal || std::strcmp(name, "values") != 0) return;
         for (const XML_Char** a = attributes; a[0] && a[1]; a += 2) {
             if (!self->store->add(a[0], a[1])) {
-                self->refuse("resource file exceeds its size limits");
+                self->refuse(kLimitRefusal);
                 return;
             }
         }
@@ -86,9 +98,41 @@ bool ResourceValues::add(const char* key, const char* value) {
     return true;
 }
 
-bool ResourceValues::load(const std::string& path) {
+namespace {
+
+// The line a missing or unreadable resource file has always printed.
+ErrorCode notFound(const std::string& path, ErrorCode code) {
+    Diagnostic d = textDiagnostic(Severity::error, code, "ResourceValues::load",
+                                  "resource file not found", "Error: resource file not found.\n");
+    d.file = path;
+    report(d);
+    return code;
+}
+
+// The line of a file that does not parse: "<reason> at line <n>" on standard error.
+ErrorCode parseFailure(const std::string& path, const char* reason, int line, bool limits) {
+    const std::string why = reason ? reason : "parse error";
+    Diagnostic d = textDiagnostic(
+        Severity::error, limits ? ErrorCode::tooLarge : ErrorCode::corrupt, "ResourceValues::load",
+        why, why + " at line " + std::to_string(line) + "\n");
+    d.file = path;
+    d.stream = Stream::standardError;
+    report(d);
+    return d.code;
+}
+
+void setError(ErrorCode* error, ErrorCode code) {
+    if (error != nullptr) *error = code;
+}
+
+}  // namespace
+
+bool ResourceValues::load(const std::string& path, ErrorCode* error) {
     ParserPtr parser(XML_ParserCreate(nullptr));
-    if (!parser) return false;
+    if (!parser) {
+        setError(error, ErrorCode::outOfMemory);
+        return false;
+    }
     ResourceParser handler;
     handler.store = this;
     handler.parser = parser.get();
@@ -99,7 +143,7 @@ bool ResourceValues::load(const std::string& path) {
 
     FilePtr file = openRegularFile(path);
     if (!file) {
-        std::fputs("Error: resource file not found.\n", stdout);
+        setError(error, notFound(path, openFailureOf(path)));
         return false;
     }
     std::size_t block = kBlockSize;
@@ -108,7 +152,7 @@ bool ResourceValues::load(const std::string& path) {
         const std::size_t n = std::fread(buffer.get(), 1, block, file.get());
         if (std::ferror(file.get())) {
             // Opened but unreadable (a folder, an I/O error): as good as missing.
-            std::fputs("Error: resource file not found.\n", stdout);
+            setError(error, notFound(path, ErrorCode::unreadable));
             return false;
         }
         const bool last = n < block;
@@ -116,11 +160,15 @@ bool ResourceValues::load(const std::string& path) {
                       last ? XML_TRUE : XML_FALSE) == XML_STATUS_ERROR) {
             const char* reason =
                 handler.refusal ? handler.refusal : XML_ErrorString(XML_GetErrorCode(parser.get()));
-            std::fprintf(stderr, "%s at line %d\n", reason ? reason : "parse error",
-                         static_cast<int>(XML_GetCurrentLineNumber(parser.get())));
+            setError(error, parseFailure(path, reason,
+                                         static_cast<int>(XML_GetCurrentLineNumber(parser.get())),
+                                         handler.refusal == kLimitRefusal));
             return false;
         }
-        if (last) return true;
+        if (last) {
+            setError(error, ErrorCode::none);
+            return true;
+        }
         if (block < kMaxBlockSize) {
             block *= 2;
             buffer.reset(new char[block]);

@@ -12,6 +12,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "util/diagnostics.h"
+
 namespace kavlo::storage {
 
 /// Thrown by ResourceValues::getString and getInt when a key is absent (or, for
@@ -36,10 +38,12 @@ public:
 
     /// Parses the file and appends the attributes of every element named exactly
     /// "values", in document order. True when the whole file parsed without error.
-    /// A missing file prints "Error: resource file not found." on stdout; a parse
-    /// error prints "<reason> at line <n>" on stderr. Documents with a DOCTYPE or
-    /// entity declarations, and documents beyond the limits, are refused.
-    bool load(const std::string& path);
+    /// A missing file is reported as a diagnostic whose line is "Error: resource file
+    /// not found." (standard output), a parse error as "<reason> at line <n>" (standard
+    /// error). Documents with a DOCTYPE or entity declarations (ErrorCode::corrupt), and
+    /// documents beyond the limits (tooLarge), are refused. `error`, when given,
+    /// receives why the file was not read (none when it was).
+    bool load(const std::string& path, util::ErrorCode* error = nullptr);
     /// Copies the value of the first pair with exactly this key into `value`; false
     /// (value unchanged) when there is none. Never throws.
     bool find(const std::string& key, std::string& value) const;

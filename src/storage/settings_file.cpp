@@ -7,6 +7,7 @@
 
 #include "storage/resource_values.h"
 #include "storage/xml_text.h"
+#include "util/diagnostics.h"
 #include "util/files.h"
 #include "util/positions.h"
 #include "util/text.h"
@@ -18,15 +19,21 @@ using model::ExifCaptionPlace;
 using util::colorToHex;
 using util::Colour;
 using util::createFolder;
+using util::Diagnostic;
+using util::ErrorCode;
 using util::format;
 using util::hexToColor;
 using util::isPlainFolderName;
 using util::parentFolderOf;
 using util::repairUtf8;
+using util::report;
+using util::Severity;
+using util::Stream;
 using util::StripPosition;
 using util::stripPositionFromName;
 using util::stripPositionName;
 using util::stripTrailingSeparator;
+using util::textDiagnostic;
 using util::WatermarkPosition;
 using util::writeTextFile;
 
@@ -80,9 +87,14 @@ void readFolderName(const ResourceValues& v, const char* key, std::string& field
         if (isPlainFolderName(name)) {
             field = name;
         } else {
-            std::fprintf(stderr,
-                         "Warning: %s%s%s does not hold a plain folder name; keeping \"%s\".\n",
-                         key, source.empty() ? "" : " in ", source.c_str(), field.c_str());
+            Diagnostic d = textDiagnostic(
+                Severity::warning, ErrorCode::invalidArgument, "readSettings",
+                format("%s does not hold a plain folder name", key),
+                format("Warning: %s%s%s does not hold a plain folder name; keeping \"%s\".\n", key,
+                       source.empty() ? "" : " in ", source.c_str(), field.c_str()));
+            d.file = source;
+            d.stream = Stream::standardError;
+            report(d);
         }
     } catch (const MissingKey&) {}
 }
@@ -147,9 +159,9 @@ void readSettings(AlbumSettings& s, const ResourceValues& v, const std::string& 
     readFlag(v, "striplocation", s.striplocation);
 }
 
-bool readSettings(AlbumSettings& settings, const std::string& path) {
+bool readSettings(AlbumSettings& settings, const std::string& path, ErrorCode* error) {
     ResourceValues values;
-    if (!values.load(path)) return false;
+    if (!values.load(path, error)) return false;
     readSettings(settings, values, path);
     return true;
 }

@@ -7,18 +7,22 @@
 #include <string>
 
 #include "model/album_model.h"
+#include "util/diagnostics.h"
 
 namespace kavlo::storage {
 
 class ResourceValues;
 
 /// Loads the file and sets every AlbumSettings field whose key it holds (see
-/// readSettings below). False when the file cannot be loaded; no field changes then.
-bool readSettings(model::AlbumSettings& settings, const std::string& path);
+/// readSettings below). False when the file cannot be loaded (`error`, when given,
+/// says why); no field changes then.
+bool readSettings(model::AlbumSettings& settings, const std::string& path,
+                  util::ErrorCode* error = nullptr);
 /// Sets the fields from an already loaded store. Absent keys keep their field; an
 /// integer that cannot be read, a colour that is not six hexadecimal digits, an
 /// unknown position word, and a folder name (sdir, mdir, ldir) that is not one plain
-/// folder name keep their field too (the last with a warning line on stderr).
+/// folder name keep their field too (the last with a warning diagnostic, printed by
+/// default on standard error).
 /// `source` names the file in that warning.
 void readSettings(model::AlbumSettings& settings, const ResourceValues& values,
                   const std::string& source = std::string());

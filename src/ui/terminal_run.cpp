@@ -9,6 +9,7 @@
 #include "storage/settings_file.h"
 #include "ui/main_dialog.h"
 #include "ui/terminal_progress.h"
+#include "util/diagnostics.h"
 #include "util/files.h"
 #include "util/text.h"
 
@@ -24,8 +25,11 @@ using model::AlbumModel;
 using model::ExifCaptionPlace;
 using storage::ResourceValues;
 using storage::settingsFileText;
+using util::Diagnostic;
 using util::fileExists;
+using util::printDiagnostic;
 using util::repairUtf8;
+using util::ScopedDiagnosticSink;
 
 namespace {
 
@@ -74,6 +78,14 @@ int runInTerminal(const ProgramOptions& options, const StartupEnvironment& env, 
     TerminalProgress progress(err, style, tty ? TerminalProgress::columnsOf(err) : 80);
     TerminalPlatform platform(options.answers, err, options.quiet);
     platform.setBeforeMessage([&progress] { progress.interrupt(); });
+    // What the lower layers report (a photo that cannot be decoded, a settings file
+    // that does not parse) is printed as always, with the progress line put aside
+    // first. Every report of a run arrives on this thread: the images' diagnostics are
+    // told by the run when it takes each image.
+    const ScopedDiagnosticSink diagnostics([&progress](const Diagnostic& d) {
+        progress.interrupt();
+        printDiagnostic(d);
+    });
 
     AlbumModel model;
     bool openedAlbum = false;

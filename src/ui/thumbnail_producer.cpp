@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "imaging/codecs.h"
+#include "imaging/image.h"
 #include "imaging/raster_image.h"
 #include "imaging/scale.h"
 #include "metadata/exif.h"
@@ -17,11 +18,10 @@
 
 namespace kavlo::ui {
 
+using imaging::Image;
 using imaging::RasterImage;
-using imaging::RPcreate;
 using imaging::RPfastScale;
 using imaging::RPfillColour;
-using imaging::RPfree;
 using imaging::RPpaste;
 using imaging::RPreadJpeg;
 using imaging::RPreadJpegInfo;
@@ -38,43 +38,18 @@ using util::isTiffFile;
 
 namespace {
 
-// Owns one RasterImage for the length of a scope, so that every exit frees it once.
-class Raster {
-public:
-    Raster() = default;
-    explicit Raster(RasterImage image) : m_image(image) {}
-    ~Raster() { RPfree(m_image); }
-    Raster(const Raster&) = delete;
-    Raster& operator=(const Raster&) = delete;
-
-    void reset(RasterImage image) {
-        RPfree(m_image);
-        m_image = image;
-    }
-    RasterImage& get() { return m_image; }
-    const RasterImage& get() const { return m_image; }
-    bool empty() const {
-        return m_image.width <= 0 || m_image.height <= 0 || m_image.pixels == nullptr;
-    }
-    int width() const { return m_image.width; }
-    int height() const { return m_image.height; }
-
-private:
-    RasterImage m_image{};
-};
-
-RasterImage filledPlaceholder(std::uint8_t grey) {
-    RasterImage p = RPcreate(3, 2, 24);
-    if (p.pixels) RPfillColour(p, grey, grey, grey, 0);
+Image filledPlaceholder(std::uint8_t grey) {
+    Image p = Image::create(3, 2, 24);
+    if (!p.empty()) RPfillColour(p.record(), grey, grey, grey, 0);
     return p;
 }
 
 // Turns a picture upright by its Exif orientation, as the generation run does.
-void rotateUpright(Raster& picture, int orientation) {
+void rotateUpright(Image& picture, int orientation) {
     switch (orientation) {
-    case 3: RProtate(picture.get(), 180); break;
-    case 6: RProtate(picture.get(), 90); break;
-    case 8: RProtate(picture.get(), -90); break;
+    case 3: RProtate(picture.record(), 180); break;
+    case 6: RProtate(picture.record(), 90); break;
+    case 8: RProtate(picture.record(), -90); break;
     default: break;
     }
 }
@@ -112,7 +87,7 @@ Picture toPicture(const RasterImage& image) {
 
 // Decodes the picture a JPEG thumbnail is made from: the embedded Exif thumbnail when
 // its orientation agrees with the image's, else the image at reduced size.
-void decodeJpegForThumbnail(const std::string& path, int size, Raster& picture, int& orientation,
+void decodeJpegForThumbnail(const std::string& path, int size, Image& picture, int& orientation,
                             ThumbnailSource& source) {
     // One header read gives the embedded thumbnail, the orientation and the stored size.
     ExifInfo info = readExif(path, true);
@@ -127,7 +102,7 @@ void decodeJpegForThumbnail(const std::string& path, int size, Raster& picture, 
         if (!picture.empty() && (picture.width() > picture.height()) == (imageW > imageH)) {
             source = ThumbnailSource::ExifThumbnail;
         } else {
-            picture.reset(RasterImage{});
+            picture.reset();
         }
     }
     freeExif(info);
@@ -143,7 +118,7 @@ Picture makeThumbnail(const std::string& path, int size, bool autorotate,
                       ThumbnailSource* sourceOut) {
     if (size <= 0) return {};
     ThumbnailSource source = ThumbnailSource::Placeholder;
-    Raster picture;
+    Image picture;
     int orientation = 0;
     if (isJpegFile(path)) {
         decodeJpegForThumbnail(path, size, picture, orientation, source);
@@ -152,7 +127,7 @@ Picture makeThumbnail(const std::string& path, int size, bool autorotate,
         source = ThumbnailSource::Tiff;
     }
     if (picture.empty()) {
-        picture.reset(filledPlaceholder(0xC0));
+        picture = filledPlaceholder(0xC0);
         source = ThumbnailSource::Placeholder;
         orientation = 0;
     }
@@ -162,23 +137,23 @@ Picture makeThumbnail(const std::string& path, int size, bool autorotate,
     // to be `size` is reduced too, so it is never cut off on the square.
     if (std::max(picture.width(), picture.height()) != size) {
         const double aspect = static_cast<double>(picture.height()) / picture.width();
-        picture.reset(RPfastScale(picture.get(), static_cast<unsigned>(size), false, aspect));
-        if (picture.empty()) picture.reset(filledPlaceholder(0xC0));
+        picture.reset(RPfastScale(picture.record(), static_cast<unsigned>(size), false, aspect));
+        if (picture.empty()) picture = filledPlaceholder(0xC0);
     }
 
-    Raster square(RPcreate(size, size, 24));
+    Image square = Image::create(size, size, 24);
     if (square.empty()) return {};
-    RPfillColour(square.get(), 255, 255, 255, 0);
-    RPpaste(square.get(), floorHalf(size - picture.width()), floorHalf(size - picture.height()),
-            picture.get());
+    RPfillColour(square.record(), 255, 255, 255, 0);
+    RPpaste(square.record(), floorHalf(size - picture.width()), floorHalf(size - picture.height()),
+            picture.record());
     if (sourceOut) *sourceOut = source;
-    return toPicture(square.get());
+    return toPicture(square.record());
 }
 
 Picture makePreview(const std::string& path, int areaWidth, int areaHeight, bool autorotate) {
     if (areaWidth <= 0 || areaHeight <= 0) return {};
     const int n = std::max(areaWidth, areaHeight);
-    Raster picture;
+    Image picture;
     if (isJpegFile(path)) {
         picture.reset(RPreadJpeg(path, nullptr, n, nullptr, nullptr));
         if (autorotate && !picture.empty()) {
@@ -191,7 +166,7 @@ Picture makePreview(const std::string& path, int areaWidth, int areaHeight, bool
     }
     // An unreadable file shows the black placeholder instead of dividing by a zero
     // height below.
-    if (picture.empty()) picture.reset(filledPlaceholder(0));
+    if (picture.empty()) picture = filledPlaceholder(0);
     if (picture.empty()) return {};
 
     const double a = static_cast<double>(picture.width()) / picture.height();
@@ -206,8 +181,8 @@ Picture makePreview(const std::string& path, int areaWidth, int areaHeight, bool
     }
     const int target = std::max(1, std::max(fitW, fitH));
     const double aspect = static_cast<double>(picture.height()) / picture.width();
-    Raster fitted(RPfastScale(picture.get(), static_cast<unsigned>(target), false, aspect));
-    return toPicture(fitted.get());
+    Image fitted(RPfastScale(picture.record(), static_cast<unsigned>(target), false, aspect));
+    return toPicture(fitted.record());
 }
 
 std::string thumbnailLabel(const std::string& path) {

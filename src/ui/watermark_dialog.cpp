@@ -3,6 +3,7 @@
 
 #include <strings.h>
 #include <algorithm>
+#include <utility>
 
 #include "imaging/watermark.h"
 #include "ui/options_dialog.h"
@@ -13,12 +14,10 @@ namespace kavlo::ui {
 using core::Platform;
 using imaging::applyTransparency;
 using imaging::fontNameFromFile;
-using imaging::RasterImage;
+using imaging::Image;
 using imaging::renderTextOverlay;
 using imaging::RPblend;
-using imaging::RPcreate;
 using imaging::RPfillColour;
-using imaging::RPfree;
 using util::fileNameOf;
 
 WatermarkDialog::WatermarkDialog(Platform& platform, const Values& in,
@@ -28,7 +27,7 @@ WatermarkDialog::WatermarkDialog(Platform& platform, const Values& in,
       colour(in.colour & 0xFFFFFF), m_platform(platform), m_fontFiles(std::move(fontFiles)),
       m_fontFile(in.fontFile) {}
 
-WatermarkDialog::~WatermarkDialog() { RPfree(m_preview); }
+WatermarkDialog::~WatermarkDialog() = default;
 
 const std::vector<std::string>& WatermarkDialog::sizeItems() {
     static const std::vector<std::string> items = {
@@ -74,7 +73,7 @@ void WatermarkDialog::open() {
     updatePreview();
 }
 
-void WatermarkDialog::clearPreview() { RPfree(m_preview); }
+void WatermarkDialog::clearPreview() { m_preview.reset(); }
 
 void WatermarkDialog::updatePreview() {
     if (text.empty()) {
@@ -89,27 +88,22 @@ void WatermarkDialog::updatePreview() {
     const auto red = static_cast<std::uint8_t>(colour & 0xFF);
     const auto green = static_cast<std::uint8_t>((colour >> 8) & 0xFF);
     const auto blue = static_cast<std::uint8_t>((colour >> 16) & 0xFF);
-    RasterImage overlay = renderTextOverlay(text, m_fontFile, size, blue, green, red);
-    if (overlay.pixels == nullptr || overlay.width <= 1 || overlay.height <= 1) {
-        RPfree(overlay);
+    Image overlay(renderTextOverlay(text, m_fontFile, size, blue, green, red));
+    if (overlay.pixels() == nullptr || overlay.width() <= 1 || overlay.height() <= 1) {
         clearPreview();
         return;
     }
-    applyTransparency(overlay, transparency * 10);
+    applyTransparency(overlay.record(), transparency * 10);
     // Light text on black, dark text on white, so the preview always shows it.
     const std::uint8_t back = (red + green + blue) / 3 < 127 ? 255 : 0;
-    RasterImage backdrop = RPcreate(overlay.width, overlay.height, 24);
-    if (backdrop.pixels == nullptr) {
-        RPfree(overlay);
-        RPfree(backdrop);
+    Image backdrop = Image::create(overlay.width(), overlay.height(), 24);
+    if (backdrop.pixels() == nullptr) {
         clearPreview();
         return;
     }
-    RPfillColour(backdrop, back, back, back, 0);
-    RPblend(backdrop, 0, 0, overlay.width, overlay.height, 32, overlay.pixels);
-    RPfree(overlay);
-    clearPreview();
-    m_preview = backdrop;
+    RPfillColour(backdrop.record(), back, back, back, 0);
+    RPblend(backdrop.record(), 0, 0, overlay.width(), overlay.height(), 32, overlay.pixels());
+    m_preview = std::move(backdrop);
 }
 
 bool WatermarkDialog::chooseColour() {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/platform.h"
+#include "imaging/image.h"
 #include "imaging/raster_image.h"
 
 namespace kavlo::ui {
@@ -68,7 +69,7 @@ public:
 
     /// The preview: 24-bit (blue, green, red) text on a white or black backdrop, or the
     /// empty image when there is nothing to show.
-    const imaging::RasterImage& preview() const { return m_preview; }
+    const imaging::RasterImage& preview() const { return m_preview.record(); }
     /// The font file as it stands (bare name until a preview found the font).
     const std::string& fontFile() const { return m_fontFile; }
 
@@ -83,7 +84,7 @@ private:
     std::map<std::string, std::string> m_fontMap;
     std::vector<std::string> m_fontItems;
     std::string m_fontFile;
-    imaging::RasterImage m_preview{};
+    imaging::Image m_preview;
 };
 
 }  // namespace kavlo::ui

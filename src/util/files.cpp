@@ -268,6 +268,13 @@ FilePtr openRegularFile(const std::string& path) {
     return FilePtr(f);
 }
 
+ErrorCode openFailureOf(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return ErrorCode::fileMissing;
+    return ErrorCode::unreadable;
+}
+
 bool fileExists(const std::string& path) {
     if (path.empty()) return false;
     struct stat st {};

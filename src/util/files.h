@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "util/diagnostics.h"
+
 namespace kavlo::util {
 
 /// Ordered list of bare names or full paths, sorted by plain byte comparison.
@@ -66,6 +68,10 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 /// missing or names a folder, a FIFO or a device (reading those would block or never
 /// end, so a FIFO named like a photo or an album file must not hang Kavlo).
 FilePtr openRegularFile(const std::string& path);
+
+/// Why openRegularFile(path) gave null: fileMissing when no regular file is there,
+/// unreadable when there is one that cannot be opened.
+ErrorCode openFailureOf(const std::string& path);
 
 /// True when the path names a regular file that can be opened for reading.
 bool fileExists(const std::string& path);

@@ -13,8 +13,7 @@
 
 namespace kavlo::core {
 
-using imaging::RasterImage;
-using imaging::RPfree;
+using imaging::Image;
 using imaging::RPreadJpeg;
 using imaging::RPstride;
 using model::AlbumModel;
@@ -135,10 +134,9 @@ TEST(Renderer, sourcesThatNeedNoResizingAreCopiedOnlyWhenJpeg) {
     ASSERT_TRUE(writeTestJpeg(root + "/photos/a.jpg", 552, 368));
     // The same picture as TIFF: it must be published as a JPEG, never as the TIFF bytes.
     int w = 0, h = 0;
-    RasterImage img = RPreadJpeg(root + "/photos/a.jpg", nullptr, 0, &w, &h);
-    ASSERT_GT(img.width, 0);
-    ASSERT_TRUE(test::writeTestTiff(root + "/photos/b.tif", img));
-    RPfree(img);
+    const Image img(RPreadJpeg(root + "/photos/a.jpg", nullptr, 0, &w, &h));
+    ASSERT_GT(img.width(), 0);
+    ASSERT_TRUE(test::writeTestTiff(root + "/photos/b.tif", img.record()));
     AlbumModel m = makeAlbum(root, {root + "/photos/a.jpg", root + "/photos/b.tif"});
     m.settings.large = true;
     m.settings.copyhires = true;
@@ -275,15 +273,14 @@ TEST(Renderer, uncroppedThumbnailIsCentredOnItsBackground) {
     AlbumRenderer r(m);
     runAll(r);
     int w = 0, h = 0;
-    RasterImage t = RPreadJpeg(root + "/album/small/0001.jpg", nullptr, 0, &w, &h);
-    ASSERT_EQ(t.width, 65);
-    ASSERT_EQ(t.height, 65);
+    const Image t(RPreadJpeg(root + "/album/small/0001.jpg", nullptr, 0, &w, &h));
+    ASSERT_EQ(t.width(), 65);
+    ASSERT_EQ(t.height(), 65);
     // 80 x 20 thumbnail centred: rows above y = 22 are background (blue, green, red).
-    const std::uint8_t* p = t.pixels + 2 * RPstride(65, 24) + 32 * 3;
+    const std::uint8_t* p = t.pixels() + 2 * RPstride(65, 24) + 32 * 3;
     EXPECT_LT(p[0], 40);
     EXPECT_LT(p[1], 40);
     EXPECT_GT(p[2], 200);
-    RPfree(t);
 }
 
 TEST(Renderer, remainingTimeEstimate) {
@@ -372,9 +369,8 @@ TEST(Renderer, tiffIsDecodedOnceEvenWhenTheReuseTestFails) {
     fs::create_directories(root + "/photos");
     ASSERT_TRUE(writeTestJpeg(root + "/photos/a.jpg", 640, 480));
     int w = 0, h = 0;
-    RasterImage img = RPreadJpeg(root + "/photos/a.jpg", nullptr, 0, &w, &h);
-    ASSERT_TRUE(test::writeTestTiff(root + "/photos/a.tif", img));
-    RPfree(img);
+    const Image img(RPreadJpeg(root + "/photos/a.jpg", nullptr, 0, &w, &h));
+    ASSERT_TRUE(test::writeTestTiff(root + "/photos/a.tif", img.record()));
     AlbumModel m = makeAlbum(root, {root + "/photos/a.tif"});
     m.settings.reuseimages = true;  // no earlier files: the reuse test fails
     CountingReaders counts;

@@ -17,16 +17,15 @@
 #include "metadata/exif.h"
 #include "support/test_photos.h"
 #include "test_support.h"
+#include "util/diagnostics.h"
 #include "util/files.h"
 #include "util/fonts.h"
 #include "util/text.h"
 
 namespace kavlo::core {
 
-using imaging::RasterImage;
-using imaging::RPcreate;
+using imaging::Image;
 using imaging::RPfillColour;
-using imaging::RPfree;
 using metadata::ExifInfo;
 using metadata::freeExif;
 using metadata::readExif;
@@ -62,10 +61,9 @@ AlbumModel mixedAlbum(const std::string& root) {
         for (const std::string& p : listImages(test::testPhotoFolder(sub), false))
             paths.push_back(p);
     }
-    RasterImage img = RPcreate(300, 200, 24);
-    RPfillColour(img, 10, 120, 200, 0);
-    EXPECT_TRUE(test::writeTestTiff(root + "/photos/t.tif", img));
-    RPfree(img);
+    Image img = Image::create(300, 200, 24);
+    RPfillColour(img.record(), 10, 120, 200, 0);
+    EXPECT_TRUE(test::writeTestTiff(root + "/photos/t.tif", img.record()));
     paths.push_back(root + "/photos/t.tif");
     test::writeAll(root + "/photos/broken.jpg", "not a picture");
     paths.push_back(root + "/photos/broken.jpg");
@@ -154,6 +152,42 @@ TEST(ParallelGeneration, albumIsByteIdenticalForOneAndFourThreads) {
     expectSameAlbum(reusedOne, reusedThree);
     EXPECT_EQ(reusedThree.decodes, 2);  // only the TIFF and the unreadable file
     EXPECT_EQ(fresh.files, reusedThree.files);
+}
+
+TEST(ParallelGeneration, whatImagesReportIsToldInAlbumOrderByTheRun) {
+    const std::string root = scratchFolder("parallel_diagnostics");
+    fs::create_directories(root + "/photos");
+    std::vector<std::string> paths, broken;
+    for (int i = 0; i < 12; ++i) {
+        paths.push_back(root + format("/photos/%02d.jpg", i));
+        if (i % 3 == 1) {
+            test::writeAll(paths.back(), "not a picture");
+            broken.push_back(paths.back());
+        } else {
+            ASSERT_TRUE(test::writeTestJpeg(paths.back(), 300 + 40 * i, 200));
+        }
+    }
+    AlbumModel m;
+    m.inputdir = root + "/photos";
+    m.destdir = root + "/album";
+    m.settings.templatedir = std::string(KAVLO_FIXTURES) + "/core/templates";
+    m.appendFiles(paths);
+    util::DiagnosticLog log;
+    const util::ScopedDiagnosticSink scoped(log.sink());
+    AlbumRenderer r(m, defaultImageReaders());
+    r.setJobs(3);
+    generate(m, r);
+    while (r.step()) {}
+    ASSERT_TRUE(r.finished());
+    // One decode failure per broken photo, through the sink of the process (never
+    // printed by a worker), in album order whatever thread made the image.
+    std::vector<std::string> files;
+    for (const util::Diagnostic& d : log.diagnostics()) {
+        EXPECT_EQ(d.code, util::ErrorCode::corrupt) << d.line();
+        EXPECT_EQ(d.severity, util::Severity::error);
+        files.push_back(d.file);
+    }
+    EXPECT_EQ(files, broken);
 }
 
 TEST(ParallelGeneration, stoppingMidRunJoinsWorkersAndWritesNoPages) {

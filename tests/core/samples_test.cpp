@@ -12,8 +12,7 @@
 
 namespace kavlo::core {
 
-using imaging::RasterImage;
-using imaging::RPfree;
+using imaging::Image;
 using imaging::RPreadJpeg;
 using imaging::RPreadTiff;
 using metadata::ExifInfo;
@@ -36,10 +35,9 @@ void checkSampleFolder(const std::string& dir) {
     for (const std::string& path : images) {
         EXPECT_LT(fs::file_size(path), 150u * 1024) << path;
         if (isTiffFile(path)) {
-            RasterImage t = RPreadTiff(path);
-            EXPECT_EQ(t.width, 480);
-            EXPECT_EQ(t.height, 320);
-            RPfree(t);
+            const Image t(RPreadTiff(path));
+            EXPECT_EQ(t.width(), 480);
+            EXPECT_EQ(t.height(), 320);
             continue;
         }
         ExifInfo e = readExif(path, false);
@@ -63,10 +61,9 @@ void checkSampleFolder(const std::string& dir) {
         EXPECT_FALSE(r.fields[4].empty()) << "keywords of " << path;
         std::string comment;
         int w = 0, h = 0;
-        RasterImage img = RPreadJpeg(path, &comment, 0, &w, &h);
-        EXPECT_EQ(img.width, 960);
+        const Image img(RPreadJpeg(path, &comment, 0, &w, &h));
+        EXPECT_EQ(img.width(), 960);
         EXPECT_FALSE(comment.empty());
-        RPfree(img);
     }
     EXPECT_EQ(sideways, 1);
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "imaging/codecs.h"
+#include "imaging/image.h"
 #include "imaging/raster_image.h"
 
 namespace kavlo::test {
@@ -23,22 +24,20 @@ inline std::string scratchFolder(const std::string& name) {
 
 /// Writes a w x h JPEG with a smooth gradient (so resampling has something to do).
 inline bool writeTestJpeg(const std::string& path, int w, int h, int quality = 80) {
-    imaging::RasterImage img =
-        imaging::RPcreate(static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h), 24);
-    if (!img.pixels) return false;
+    imaging::Image img =
+        imaging::Image::create(static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h), 24);
+    if (!img.pixels()) return false;
     const std::size_t stride = imaging::RPstride(static_cast<std::uint32_t>(w), 24);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            std::uint8_t* p =
-                img.pixels + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 3;
+            std::uint8_t* p = img.pixels() + static_cast<std::size_t>(y) * stride +
+                              static_cast<std::size_t>(x) * 3;
             p[0] = static_cast<std::uint8_t>(x * 255 / std::max(1, w - 1));
             p[1] = static_cast<std::uint8_t>(y * 255 / std::max(1, h - 1));
             p[2] = static_cast<std::uint8_t>(((x / 16 + y / 16) % 2) * 120 + 60);
         }
     }
-    const bool ok = imaging::RPwriteJpeg(path, quality, nullptr, img) == 0;
-    imaging::RPfree(img);
-    return ok;
+    return imaging::RPwriteJpeg(path, quality, nullptr, img.record()) == 0;
 }
 
 /// Writes a 24-bit image (blue, green, red) as an uncompressed RGB TIFF.

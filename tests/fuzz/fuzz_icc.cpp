@@ -7,13 +7,14 @@
 #include <span>
 
 #include "imaging/colour.h"
+#include "imaging/image.h"
 #include "imaging/raster_image.h"
 
 namespace {
 
-kavlo::imaging::RasterImage picture(bool grey) {
-    kavlo::imaging::RasterImage img = kavlo::imaging::RPcreate(9, 7, 24);
-    for (int i = 0; i < 9 * 7 * 3; ++i) img.pixels[i] = std::uint8_t(grey ? (i / 3) * 4 : i * 37);
+kavlo::imaging::Image picture(bool grey) {
+    kavlo::imaging::Image img = kavlo::imaging::Image::create(9, 7, 24);
+    for (int i = 0; i < 9 * 7 * 3; ++i) img.pixels()[i] = std::uint8_t(grey ? (i / 3) * 4 : i * 37);
     return img;
 }
 
@@ -23,9 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::span<const std::uint8_t> profile(data, size);
     (void)kavlo::imaging::isSrgbProfile(profile);
     for (bool grey : {false, true}) {
-        kavlo::imaging::RasterImage img = picture(grey);
-        kavlo::imaging::convertToSrgb(img, profile, "fuzz");
-        kavlo::imaging::RPfree(img);
+        kavlo::imaging::Image img = picture(grey);
+        kavlo::imaging::convertToSrgb(img.record(), profile, "fuzz");
     }
     kavlo::imaging::CmykToSrgb cmyk(profile, size > 0 && (data[0] & 1), nullptr);
     if (cmyk.valid()) {
@@ -35,10 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         cmyk.convert(inks, bgr, 5);
     }
     if (size >= 2) {
-        kavlo::imaging::RasterImage img = picture(false);
-        kavlo::imaging::convertToSrgb(img, kavlo::imaging::NclxColour{data[0], data[1], 0, true},
-                                      "fuzz");
-        kavlo::imaging::RPfree(img);
+        kavlo::imaging::Image img = picture(false);
+        kavlo::imaging::convertToSrgb(
+            img.record(), kavlo::imaging::NclxColour{data[0], data[1], 0, true}, "fuzz");
     }
     return 0;
 }

@@ -9,6 +9,7 @@
 
 #include "fuzz_input_file.h"
 #include "imaging/codecs.h"
+#include "imaging/image.h"
 #include "imaging/raster_image.h"
 
 namespace {
@@ -22,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string comment = "unchanged";
     int w = -1, h = -1;
-    kavlo::imaging::RasterImage img = kavlo::imaging::RPreadJpeg(path, &comment, target, &w, &h);
+    const kavlo::imaging::Image owner(kavlo::imaging::RPreadJpeg(path, &comment, target, &w, &h));
+    const kavlo::imaging::RasterImage& img = owner.record();
     if (comment.size() >= 512) __builtin_trap();
     if (img.width > 0) {
         // A decoded picture is never larger than the stored size, and a reduction
@@ -36,7 +38,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (img.height != 0 || img.pixels) {
         __builtin_trap();
     }
-    kavlo::imaging::RPfree(img);
 
     std::string infoComment;
     int ih = -1, iw = -1;

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "imaging/codecs.h"
+#include "imaging/image.h"
 #include "imaging/raster_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -14,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[size ? size : 1]);
     if (size) std::memcpy(copy.get(), data, size);
     const int target = size ? (data[size - 1] & 1 ? 0 : 96) : 0;
-    kavlo::imaging::RasterImage img = kavlo::imaging::RPreadJpegMemory(copy.get(), size, target);
+    const kavlo::imaging::Image owner(kavlo::imaging::RPreadJpegMemory(copy.get(), size, target));
+    const kavlo::imaging::RasterImage& img = owner.record();
     if (img.width > 0) {
         if (img.height <= 0 || !img.pixels) __builtin_trap();
         volatile std::uint8_t last =
@@ -23,6 +25,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (img.height != 0 || img.pixels) {
         __builtin_trap();
     }
-    kavlo::imaging::RPfree(img);
     return 0;
 }

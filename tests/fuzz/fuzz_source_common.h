@@ -7,13 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "imaging/raster_image.h"
 #include "imaging/source_image.h"
 
 namespace kavlo::fuzz {
 
 inline void checkDecoded(kavlo::imaging::DecodedImage& d) {
-    kavlo::imaging::RasterImage& img = d.picture;
+    const kavlo::imaging::RasterImage& img = d.picture.record();
     if (img.width > 0) {
         if (img.height <= 0 || img.pixels == nullptr || img.bitsPerPixel != 24) __builtin_trap();
         volatile std::uint8_t last =
@@ -23,7 +22,6 @@ inline void checkDecoded(kavlo::imaging::DecodedImage& d) {
     } else if (img.height != 0 || img.pixels != nullptr) {
         __builtin_trap();
     }
-    kavlo::imaging::RPfree(img);
 }
 
 }  // namespace kavlo::fuzz

@@ -7,6 +7,7 @@
 
 #include "fuzz_input_file.h"
 #include "imaging/codecs.h"
+#include "imaging/image.h"
 #include "imaging/raster_image.h"
 
 namespace {
@@ -15,7 +16,8 @@ kavlo::fuzz::ScratchCleanup cleanup{".tif"};
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string& path = kavlo::fuzz::writeInput(data, size, ".tif");
-    kavlo::imaging::RasterImage img = kavlo::imaging::RPreadTiff(path);
+    const kavlo::imaging::Image owner(kavlo::imaging::RPreadTiff(path));
+    const kavlo::imaging::RasterImage& img = owner.record();
     if (img.width > 0) {
         if (img.height <= 0 || !img.pixels) __builtin_trap();
         volatile std::uint8_t last =
@@ -24,6 +26,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (img.height != 0 || img.pixels) {
         __builtin_trap();
     }
-    kavlo::imaging::RPfree(img);
     return 0;
 }

@@ -20,6 +20,7 @@
 #include <webp/encode.h>
 #include <webp/mux.h>
 
+#include "imaging/image.h"
 #include "imaging/raster_image.h"
 
 namespace kavlo::test {
@@ -132,6 +133,10 @@ inline double meanDifference(const RasterImage& got, const Rgba& expected,
             }
         }
     return sum / (3.0 * got.width * got.height);
+}
+inline double meanDifference(const imaging::Image& got, const Rgba& expected,
+                             std::uint32_t background = 0xFFFFFF) {
+    return meanDifference(got.record(), expected, background);
 }
 
 /// An Exif block (TIFF header first, little-endian) holding only IFD0 with the tag
