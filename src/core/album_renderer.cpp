@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "core/page_writers.h"
+#include "core/skin_background.h"
 #include "storage/album_info.h"
 #include "util/diagnostics.h"
 #include "util/files.h"
@@ -125,6 +126,7 @@ void AlbumRenderer::begin() {
     if (s.large) createFolder(largeDir);
     else deleteImages(largeDir);
 
+    s.skinbg = skinBackground(s.templatedir, s.appearance);
     if (s.imagetext && (s.itfontfile.empty() || !fileExists(s.itfontfile))) {
         const auto fonts = installedFontFiles();
         s.itfontfile = fonts.empty() ? std::string() : fonts.front();

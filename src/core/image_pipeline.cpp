@@ -8,14 +8,24 @@
 #include <tuple>
 #include <utility>
 
+#include "core/skin_background.h"
 #include "imaging/codecs.h"
+#include "imaging/colour.h"
 #include "metadata/exif.h"
+#include "metadata/location.h"
 #include "util/files.h"
 #include "util/text.h"
 
 namespace kavlo::core {
 
+using imaging::convertToSrgb;
+using imaging::DecodedImage;
 using imaging::Image;
+using imaging::readJpegImage;
+using imaging::ReadOptions;
+using imaging::readSourceHeader;
+using imaging::readSourceImage;
+using imaging::readTiffImage;
 using imaging::RPcropInPlace;
 using imaging::RPfastScale;
 using imaging::RPfillColour;
@@ -29,18 +39,24 @@ using imaging::RPwriteJpeg;
 using imaging::scaleCascade;
 using imaging::ScaledSizes;
 using imaging::ScaleTargets;
+using imaging::SourceHeader;
 using imaging::stampWatermark;
 using imaging::WatermarkStyle;
+using metadata::copyJpegWithoutLocation;
 using metadata::readExif;
+using metadata::readExifBlock;
 using model::AlbumSettings;
 using model::ImageEntry;
 using util::Colour;
 using util::copyFile;
 using util::DiagnosticCapture;
+using util::ErrorCode;
 using util::fileNameOf;
 using util::format;
 using util::isJpegFile;
 using util::isTiffFile;
+using util::reportFile;
+using util::Severity;
 using util::stripExtension;
 
 namespace {
@@ -53,6 +69,38 @@ bool sizeWithin(const ImageReaders& readers, const std::string& path, std::pair<
 }
 
 bool turnsSideways(int orientation) { return orientation == 6 || orientation == 8; }
+
+/// Takes the picture and what the source says about its colours.
+void takeDecoded(DecodedImage decoded, SourcePicture& source) {
+    source.picture = std::move(decoded.picture);
+    source.iccProfile = std::move(decoded.iccProfile);
+    source.nclx = decoded.nclx;
+    source.colourDone = decoded.colourDone;
+    source.turnedByContainer = decoded.orientationApplied;
+}
+
+/// `image` in sRGB, from the colours the source describes (nothing for sRGB sources).
+void toSrgb(const SourcePicture& source, const std::string& name, Image& image) {
+    if (source.colourDone || image.empty()) return;
+    if (!source.iccProfile.empty()) {
+        convertToSrgb(image.record(), source.iccProfile, name);
+    } else if (source.nclx) {
+        convertToSrgb(image.record(), *source.nclx, name);
+    }
+}
+
+/// Copies the source into the album: as it is, or without its GPS position. False when
+/// the copy cannot be made (the caller then writes the picture instead).
+bool copySource(const ImagePlan& plan, const std::string& destination) {
+    if (!plan.stripLocation) return copyFile(plan.source, destination);
+    std::string error;
+    if (copyJpegWithoutLocation(plan.source, destination, error)) return true;
+    // Refused (GPS data in a form that cannot be removed losslessly) or unreadable: the
+    // picture is written instead, without any of the source's metadata.
+    reportFile(Severity::warning, ErrorCode::unsupported, "copyJpegWithoutLocation", plan.source,
+               error);
+    return false;
+}
 
 /// The stored size of the source for the reuse test, upright: from the JPEG header, or
 /// by decoding a TIFF (kept in `source` for the decode step). False when unknown.
@@ -69,14 +117,22 @@ bool storedSizeForReuse(const ImagePlan& plan, const ImageReaders& readers, Sour
         return true;
     }
     if (plan.kind == SourceKind::tiff) {
-        source.picture = readers.readTiff(plan.source);
+        takeDecoded(readers.readTiff(plan.source), source);
         source.decoded = true;
         ++source.decodes;
         w0 = source.picture.width();
         h0 = source.picture.height();
         return !source.picture.empty();
     }
-    return false;
+    // Other formats: the container's header, without a decode (a HEIC costs many JPEGs).
+    const SourceHeader header = readers.readHeader(plan.source);
+    if (!header.known) return false;
+    w0 = header.width;
+    h0 = header.height;
+    if (plan.autorotate && !header.orientationApplied &&
+        turnsSideways(readExifBlock(header.exif, false).orientation))
+        std::swap(w0, h0);
+    return true;
 }
 
 /// Scales `picture` so that its longer side is `target`; used when the cascade refuses
@@ -157,9 +213,6 @@ ExpectedSizes expectedSizes(const ImagePlan& plan, const SourcePicture& source, 
 
 ImageReaders defaultImageReaders() {
     ImageReaders r;
-    r.readJpeg = [](const std::string& path, int target, int* w, int* h) {
-        return Image(RPreadJpeg(path, nullptr, target, w, h));
-    };
     r.readJpegSize = [](const std::string& path, int* w, int* h) {
         int hh = 0, ww = 0;
         if (RPreadJpegInfo(path, nullptr, &hh, &ww) != 0) return false;
@@ -168,7 +221,19 @@ ImageReaders defaultImageReaders() {
         *h = hh;
         return true;
     };
-    r.readTiff = [](const std::string& path) { return Image(RPreadTiff(path)); };
+    r.readJpeg = [](const std::string& path, int target, int* w, int* h) {
+        ReadOptions options;
+        options.targetSize = target;
+        DecodedImage d = readJpegImage(path, options);
+        if (w) *w = d.storedWidth;
+        if (h) *h = d.storedHeight;
+        return d;
+    };
+    r.readTiff = [](const std::string& path) { return readTiffImage(path, {}); };
+    r.readOther = [](const std::string& path, const ReadOptions& options) {
+        return readSourceImage(path, options);
+    };
+    r.readHeader = [](const std::string& path) { return readSourceHeader(path); };
     r.readOrientation = [](const std::string& path) { return readExif(path, false).orientation; };
     return r;
 }
@@ -219,6 +284,8 @@ ImagePlan planImage(const AlbumSettings& s, const std::string& destdir, const Im
     plan.square = {s.small && s.simpleviewer, s.svthumbsize, s.svcropthumbs, s.svbgcolor};
     plan.tryReuse = s.reuseimages && !(s.imagetext && s.itfrommicap);
     plan.autorotate = s.autorotate;
+    plan.background = s.skinbg;
+    plan.stripLocation = s.striplocation;
     const int largeBox = std::max(s.lhsize, s.lvsize);
     const int mainBox = std::max(s.mhsize, s.mvsize);
     plan.decodeTarget = (s.large && !s.copyhires && largeBox > mainBox) ? largeBox : mainBox;
@@ -254,21 +321,38 @@ std::optional<ImageResult> reuseEarlierFiles(const ImagePlan& plan, const ImageR
 
 void decodeUpright(const ImagePlan& plan, const ImageReaders& readers, SourcePicture& source) {
     int w0 = 0, h0 = 0;
+    std::vector<std::uint8_t> exif;  // of the other formats, for their orientation
     if (plan.kind == SourceKind::jpeg) {
         // Reduced by DCT scaling no further than the largest size needed.
-        source.picture = readers.readJpeg(plan.source, plan.decodeTarget, &w0, &h0);
+        takeDecoded(readers.readJpeg(plan.source, plan.decodeTarget, &w0, &h0), source);
         ++source.decodes;
     } else if (plan.kind == SourceKind::tiff) {
         if (!source.decoded) {
-            source.picture = readers.readTiff(plan.source);
+            takeDecoded(readers.readTiff(plan.source), source);
             ++source.decodes;
         }
+        w0 = source.picture.width();
+        h0 = source.picture.height();
+    } else {
+        ReadOptions options;
+        options.background = plan.background;
+        DecodedImage decoded = readers.readOther(plan.source, options);
+        exif = std::move(decoded.exif);
+        takeDecoded(std::move(decoded), source);
+        ++source.decodes;
         w0 = source.picture.width();
         h0 = source.picture.height();
     }
     source.decoded = true;
     source.readable = !source.picture.empty();
-    if (plan.autorotate && plan.kind == SourceKind::jpeg && source.readable) {
+    // PNG and WebP carry an Exif orientation like JPEG; HEIF and AVIF turn the picture
+    // in the container, and the orientation in their Exif block then says the same turn
+    // again: it is not applied a second time.
+    if (plan.kind == SourceKind::other && !source.turnedByContainer)
+        source.orientation = readExifBlock(exif, false).orientation;
+    const bool orientable = plan.kind == SourceKind::jpeg ||
+                            (plan.kind == SourceKind::other && !source.turnedByContainer);
+    if (plan.autorotate && orientable && source.readable) {
         if (source.orientation < 0) source.orientation = readers.readOrientation(plan.source);
         if (source.orientation == 3) {
             RProtate(source.picture.record(), 180);
@@ -300,6 +384,13 @@ SizeTargets targetsFor(const ImagePlan& plan, const Image& picture) {
     t.main = fitTarget(plan.main.boxWidth, plan.main.boxHeight, w, h);
     t.large = fitTarget(plan.large.boxWidth, plan.large.boxHeight, w, h);
     return t;
+}
+
+void convertSizes(const ImagePlan& plan, const SourcePicture& source, ScaledSizes& sizes) {
+    if (source.colourDone) return;
+    toSrgb(source, plan.source, sizes.small);
+    toSrgb(source, plan.source, sizes.medium);
+    toSrgb(source, plan.source, sizes.large);
 }
 
 ScaledSizes scaleSizes(const ImagePlan& plan, const SourcePicture& source,
@@ -341,8 +432,7 @@ void finishSizes(const ImagePlan& plan, const SizeTargets& targets, const Image&
     }
 }
 
-ImageResult writeSizes(const ImagePlan& plan, const SourcePicture& source,
-                       const ScaledSizes& sizes) {
+ImageResult writeSizes(const ImagePlan& plan, SourcePicture& source, const ScaledSizes& sizes) {
     ImageResult r;
     r.decodes = source.decodes;
     // Only a JPEG source that decoded as an image is ever copied into the album; a TIFF
@@ -359,7 +449,7 @@ ImageResult writeSizes(const ImagePlan& plan, const SourcePicture& source,
     // A source that needs no resizing is published as it is.
     const bool mainIsSource = copyable && !plan.watermark && r.mainW == source.storedWidth &&
                               r.mainH == source.storedHeight;
-    if (!(mainIsSource && copyFile(plan.source, plan.main.path)) &&
+    if (!(mainIsSource && copySource(plan, plan.main.path)) &&
         !writeJpeg(plan.main.path, plan.main.quality, comment, sizes.medium)) {
         ++r.failedWrites;
     }
@@ -368,15 +458,13 @@ ImageResult writeSizes(const ImagePlan& plan, const SourcePicture& source,
         r.largeW = sizes.large.width();
         r.largeH = sizes.large.height();
         if (!writeJpeg(plan.large.path, plan.large.quality, comment, sizes.large)) ++r.failedWrites;
-    } else if (copyable) {
+    } else if (copyable && copySource(plan, plan.large.path)) {
         r.largeW = source.storedWidth;
         r.largeH = source.storedHeight;
-        if (!copyFile(plan.source, plan.large.path) &&
-            !writeJpeg(plan.large.path, plan.large.quality, comment, source.picture)) {
-            ++r.failedWrites;
-        }
     } else {
-        // TIFF or unreadable source: the full-size picture is written as a JPEG.
+        // Not a JPEG (a non-JPEG source is never copied), unreadable, or a copy that
+        // failed: the decoded picture is written as a JPEG, in sRGB, with its own size.
+        toSrgb(source, plan.source, source.picture);
         r.largeW = source.picture.width();
         r.largeH = source.picture.height();
         if (!writeJpeg(plan.large.path, plan.large.quality, comment, source.picture))
@@ -397,6 +485,7 @@ ImageResult processAlbumImage(const AlbumSettings& settings, const std::string& 
     decodeUpright(plan, readers, source);
     const SizeTargets targets = targetsFor(plan, source.picture);
     ScaledSizes sizes = scaleSizes(plan, source, targets);
+    convertSizes(plan, source, sizes);
     finishSizes(plan, targets, source.picture, sizes);
     ImageResult result = writeSizes(plan, source, sizes);
     result.diagnostics = capture.take();

@@ -25,6 +25,8 @@
 
 #include "imaging/image.h"
 #include "imaging/scale.h"
+#include "imaging/source_header.h"
+#include "imaging/source_image.h"
 #include "imaging/watermark.h"
 #include "model/album_model.h"
 #include "util/diagnostics.h"
@@ -34,13 +36,20 @@ namespace kavlo::core {
 /// The readers the pipeline uses. Tests wrap them to count decodes; the default
 /// set calls the codecs and the Exif reader.
 struct ImageReaders {
-    /// Decodes a JPEG reduced by DCT scaling no further than `target`; the stored
-    /// size goes to *w, *h. Failure gives the empty image.
-    std::function<imaging::Image(const std::string& path, int target, int* w, int* h)> readJpeg;
+    /// Decodes a JPEG reduced by DCT scaling no further than `target`, with its colour
+    /// profile; the stored size goes to *w, *h. Failure gives the empty picture.
+    std::function<imaging::DecodedImage(const std::string& path, int target, int* w, int* h)>
+        readJpeg;
     /// Reads the stored size of a JPEG from its header; false when that fails.
     std::function<bool(const std::string& path, int* w, int* h)> readJpegSize;
-    /// Decodes a TIFF; failure gives the empty image.
-    std::function<imaging::Image(const std::string& path)> readTiff;
+    /// Decodes a TIFF with its colour profile; failure gives the empty picture.
+    std::function<imaging::DecodedImage(const std::string& path)> readTiff;
+    /// Decodes any other photo (PNG, WebP, HEIF/HEIC, AVIF: found by its first bytes),
+    /// transparent pixels flattened onto the options' background.
+    std::function<imaging::DecodedImage(const std::string& path, const imaging::ReadOptions&)>
+        readOther;
+    /// The header of any photo: its size and Exif block without a decode.
+    std::function<imaging::SourceHeader(const std::string& path)> readHeader;
     /// Exif orientation of a JPEG (0 when there is none).
     std::function<int(const std::string& path)> readOrientation;
 };
@@ -116,6 +125,10 @@ struct ImagePlan {
     std::optional<imaging::WatermarkStyle> watermark;
     /// The JPEG comment of every file of the image: the watermark text, or "".
     std::string comment;
+    /// Colour under the transparent pixels of a source: the skin's page colour.
+    util::Colour background = 0xFFFFFF;
+    /// Copies of the source published in the album leave out its GPS position.
+    bool stripLocation = false;
 };
 
 ImagePlan planImage(const model::AlbumSettings& settings, const std::string& destdir,
@@ -131,6 +144,14 @@ struct SourcePicture {
     int orientation = -1;  ///< the Exif orientation read (0 none); -1 when not read
     bool decoded = false;  ///< the source was decoded (by the reuse test, for a TIFF)
     int decodes = 0;       ///< times the source was decoded
+    /// The source's colours as its container describes them: the ICC profile, else the
+    /// nclx description of HEIF and AVIF; neither for sRGB. `colourDone`: the picture's
+    /// colours are final (sRGB, or converted while decoding).
+    std::vector<std::uint8_t> iccProfile;
+    std::optional<imaging::NclxColour> nclx;
+    bool colourDone = false;
+    /// The container turned the picture itself (HEIF): no Exif orientation applies.
+    bool turnedByContainer = false;
     /// Height / width of the picture as shown.
     double aspect() const;
 };
@@ -156,13 +177,19 @@ SizeTargets targetsFor(const ImagePlan& plan, const imaging::Image& picture);
 /// from the picture alone.
 imaging::ScaledSizes scaleSizes(const ImagePlan& plan, const SourcePicture& source,
                                 const SizeTargets& targets);
+/// Brings the sizes of a source tagged with another colour space than sRGB to sRGB.
+/// The conversion runs on the scaled sizes rather than on the decoded picture: the
+/// same colours for a fraction of the pixels. Untagged and sRGB sources are untouched.
+void convertSizes(const ImagePlan& plan, const SourcePicture& source, imaging::ScaledSizes& sizes);
 /// Sharpening (what resampling blurred, and what the user chose), the square thumbnail
 /// and the watermark.
 void finishSizes(const ImagePlan& plan, const SizeTargets& targets, const imaging::Image& picture,
                  imaging::ScaledSizes& sizes);
 /// Writes the album files and gives their sizes. A file that cannot be written does not
 /// stop the run; it is counted in the result.
-ImageResult writeSizes(const ImagePlan& plan, const SourcePicture& source,
+/// A source written in place of a copy (the picture at full size) is brought to sRGB
+/// first.
+ImageResult writeSizes(const ImagePlan& plan, SourcePicture& source,
                        const imaging::ScaledSizes& sizes);
 
 /// Produces the thumbnail, main and large files of image `index` of the album in

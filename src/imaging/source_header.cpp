@@ -79,7 +79,7 @@ void readPngHeader(const std::string& path, SourceHeader& header) {
 void readWebpHeader(const std::string& path, SourceHeader& header) {
     std::vector<std::uint8_t> bytes;
     std::string error;
-    if (detail::readFileBytes(path, bytes, error) != detail::FileRead::Ok) return;
+    if (detail::readFileBytes(path, bytes, error) != util::ErrorCode::none) return;
     const WebPData data{bytes.data(), bytes.size()};
     std::unique_ptr<WebPDemuxer, void (*)(WebPDemuxer*)> demux(WebPDemux(&data), WebPDemuxDelete);
     if (!demux) return;

@@ -20,25 +20,16 @@ using test::pattern;
 using test::Rgba;
 using test::scratchFile;
 
-// The full read of the same file, for comparison.
-struct Decoded {
-    DecodedImage d;
-    explicit Decoded(const std::string& path) : d(readSourceImage(path, {})) {}
-    ~Decoded() { RPfree(d.picture); }
-    Decoded(const Decoded&) = delete;
-    Decoded& operator=(const Decoded&) = delete;
-};
-
 void expectSameAsDecoded(const std::string& path, SourceFormat format) {
     const SourceHeader h = readSourceHeader(path);
-    Decoded full(path);
+    const DecodedImage full = readSourceImage(path, {});
     EXPECT_EQ(h.format, format) << path;
     ASSERT_TRUE(h.known) << path;
-    EXPECT_EQ(h.width, full.d.picture.width) << path;
-    EXPECT_EQ(h.height, full.d.picture.height) << path;
-    EXPECT_EQ(h.exif, full.d.exif) << path;
-    EXPECT_EQ(h.orientationApplied, full.d.orientationApplied) << path;
-    if (format == SourceFormat::Jpeg) EXPECT_EQ(h.iccProfile, full.d.iccProfile) << path;
+    EXPECT_EQ(h.width, full.picture.width()) << path;
+    EXPECT_EQ(h.height, full.picture.height()) << path;
+    EXPECT_EQ(h.exif, full.exif) << path;
+    EXPECT_EQ(h.orientationApplied, full.orientationApplied) << path;
+    if (format == SourceFormat::Jpeg) EXPECT_EQ(h.iccProfile, full.iccProfile) << path;
 }
 
 // The PNG file's eXIf chunk moved behind the image data, as some writers store it.
