@@ -143,11 +143,17 @@ void scaleAlone(const SourcePicture& source, int target, Image& out) {
         RPfastScale(source.picture.record(), std::max(target, 1), true, source.aspect(), nullptr));
 }
 
-/// Sharpening that makes up for the blur of resampling: only sizes whose target
-/// divides neither side of the decoded picture were resampled.
-void compensate(Image& img, int target, int w, int h) {
+/// One sharpening at most: the one the user chose when it is on (`chosenMild` is its
+/// strength), which makes up for the blur of resampling as well; otherwise the
+/// compensating one at full strength, for sizes that were resampled (those whose target
+/// divides neither side of the decoded picture). Sharpening twice drew dark halos.
+void sharpenOnce(Image& img, bool chosen, int chosenMild, int target, int w, int h) {
     if (img.empty() || target <= 0) return;
-    if (w % target != 0 && h % target != 0) RPsharpenInPlace(img.record(), 0);
+    if (chosen) {
+        RPsharpenInPlace(img.record(), chosenMild);
+    } else if (w % target != 0 && h % target != 0) {
+        RPsharpenInPlace(img.record(), 0);
+    }
 }
 
 /// Puts the thumbnail centred on a size x size canvas of `background`; the parts that
@@ -411,16 +417,10 @@ void finishSizes(const ImagePlan& plan, const SizeTargets& targets, const Image&
                  ScaledSizes& sizes) {
     const bool scaledLarge = plan.large.wanted && !plan.copyLarge;
     const int w = picture.width(), h = picture.height();
-    if (plan.small.wanted) compensate(sizes.small, targets.small, w, h);
-    compensate(sizes.medium, targets.main, w, h);
-    if (scaledLarge) compensate(sizes.large, targets.large, w, h);
-
-    // Sharpening chosen by the user: full strength for thumbnails, mild for the others.
-    if (plan.small.wanted && plan.small.sharpen && !sizes.small.empty())
-        RPsharpenInPlace(sizes.small.record(), 0);
-    if (plan.main.sharpen && !sizes.medium.empty()) RPsharpenInPlace(sizes.medium.record(), 1);
-    if (scaledLarge && plan.large.sharpen && !sizes.large.empty())
-        RPsharpenInPlace(sizes.large.record(), 1);
+    // The user's sharpening: full strength for thumbnails, mild for the others.
+    if (plan.small.wanted) sharpenOnce(sizes.small, plan.small.sharpen, 0, targets.small, w, h);
+    sharpenOnce(sizes.medium, plan.main.sharpen, 1, targets.main, w, h);
+    if (scaledLarge) sharpenOnce(sizes.large, plan.large.sharpen, 1, targets.large, w, h);
 
     if (plan.square.wanted && !sizes.small.empty()) squareThumbnail(plan.square, sizes.small);
 
