@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "imaging/codecs.h"
+#include "imaging/image.h"
 #include "imaging/raster_image.h"
 #include "qt/album_editor_window.h"
 #include "ui/thumbnail_producer.h"
@@ -34,7 +35,6 @@ using kavlo::core::Message;
 using kavlo::core::MessageAnswer;
 using kavlo::core::Platform;
 using kavlo::imaging::RasterImage;
-using kavlo::imaging::RPfree;
 using kavlo::imaging::RPreadJpeg;
 using kavlo::model::AlbumModel;
 using kavlo::qt::AlbumEditorWindow;
@@ -88,9 +88,8 @@ int main(int argc, char** argv) {
     // Baseline: every thumbnail decoded from the photo on this thread.
     const auto b0 = Clock::now();
     for (int i = 0; i < sample; ++i) {
-        RasterImage img =
-            RPreadJpeg(model.images[i].path, nullptr, kThumbnailSize, nullptr, nullptr);
-        RPfree(img);
+        const kavlo::imaging::Image img(
+            RPreadJpeg(model.images[i].path, nullptr, kThumbnailSize, nullptr, nullptr));
     }
     const double baselinePer = ms(Clock::now() - b0) / sample;
     const double baselineAll = baselinePer * count;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "image_metrics.h"
 
+#include "imaging/image.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -132,9 +134,9 @@ std::optional<Similarity> compareTurned(const RasterImage& reference, const Rast
         if ((swap ? picture.height : picture.width) != reference.width ||
             (swap ? picture.width : picture.height) != reference.height)
             continue;
-        RasterImage candidate = t == 0 ? picture : turned(picture, t);
-        const std::optional<Similarity> s = compareImages(reference, candidate);
-        if (t != 0) imaging::RPfree(candidate);
+        const imaging::Image turnedCopy(t == 0 ? RasterImage{} : turned(picture, t));
+        const std::optional<Similarity> s =
+            compareImages(reference, t == 0 ? picture : turnedCopy.record());
         if (s && (!best || s->psnr > best->psnr)) {
             best = s;
             if (transform) *transform = t;

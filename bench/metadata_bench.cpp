@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "imaging/codecs.h"
+#include "imaging/image.h"
 #include "metadata/exif.h"
 #include "metadata/iptc.h"
 
@@ -144,9 +145,8 @@ int main() {
     int check = 0;
     const Result decode = measure(5, [&] {
         int w = 0, h = 0;
-        kavlo::imaging::RasterImage img = kavlo::imaging::RPreadJpeg(path, nullptr, 0, &w, &h);
-        check += img.width;
-        kavlo::imaging::RPfree(img);
+        const kavlo::imaging::Image img(kavlo::imaging::RPreadJpeg(path, nullptr, 0, &w, &h));
+        check += img.width();
     });
     const Result exifRead = measure(51, [&] {
         kavlo::metadata::ExifInfo info = kavlo::metadata::readExif(path, true);

@@ -14,9 +14,11 @@ build_pkgs=(build-essential cmake ninja-build pkg-config
   qt6-base-dev libgtest-dev libbenchmark-dev fonts-dejavu-core help2man)
 # llvm brings the unversioned llvm-symbolizer, without which sanitizer and fuzzer reports
 # show bare addresses instead of files and lines. The tests make HEIC and AVIF files:
-# libheif's encoders come from x265 and aom.
+# libheif's encoders come from x265 and aom. The desktop stage drives the windows by
+# keyboard on Xvfb under openbox with xdotool (x11-utils for looking at windows).
 test_pkgs=(chromium nodejs clang libclang-rt-14-dev llvm xvfb xauth
-  desktop-file-utils appstream file libvips-tools libx265-199 libaom3)
+  desktop-file-utils appstream file libvips-tools libx265-199 libaom3
+  openbox xdotool x11-utils)
 # bench/album.sh times ImageMagick and vipsthumbnail with GNU time; bench/quality.sh
 # compares the album images with ImageMagick's Lanczos resize.
 bench_pkgs=(imagemagick libvips-tools time)

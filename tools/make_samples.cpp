@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "imaging/codecs.h"
+#include "imaging/image.h"
 #include "imaging/raster_image.h"
 
 namespace {
@@ -417,12 +418,11 @@ int main(int argc, char** argv) {
     };
     int failures = 0;
     for (const Job& j : jobs) {
-        kavlo::imaging::RasterImage img = paint(j.w, j.h, j.sideways, j.painter);
-        if (!writeJpegWithMetadata(out + "/" + j.name, img, j.info)) {
+        const kavlo::imaging::Image img(paint(j.w, j.h, j.sideways, j.painter));
+        if (!writeJpegWithMetadata(out + "/" + j.name, img.record(), j.info)) {
             std::fprintf(stderr, "make_samples: cannot write %s\n", j.name);
             ++failures;
         }
-        kavlo::imaging::RPfree(img);
     }
     if (!writeTiff(out + "/05 Blossoms.tif", 480, 320, blossoms)) {
         std::fprintf(stderr, "make_samples: cannot write the TIFF\n");

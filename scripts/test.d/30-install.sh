@@ -51,7 +51,7 @@ album_from_samples() {
 # --- the install tree
 prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for f in bin/kavlo share/kavlo/templates/js2/index.html share/kavlo/readme.html \
+for f in bin/kavlo share/kavlo/templates/js2/index.html share/kavlo/readme.html share/kavlo/README.md \
          share/kavlo/skins/index.html share/man/man1/kavlo.1 \
          "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml" \
          "share/icons/hicolor/scalable/apps/$id.svg"; do

@@ -2,7 +2,9 @@
 # SPDX-License-Identifier: MIT
 # The desktop front end on a real X server (Xvfb): "kavlo FOLDER -Automation" with a
 # display must open the Qt main window, run by itself and close at the end, leaving
-# the album behind; the same command without a display runs in the terminal.
+# the album behind; the same command without a display runs in the terminal. Then a
+# person's session by keyboard under a window manager (scripts/desktop-keyboard.sh) on
+# a 1600 x 1000 screen, at 100 % and at 200 %.
 #   scripts/test.d/50-desktop.sh REPO_ROOT
 set -euo pipefail
 root="$(cd "${1:-$(dirname "$0")/../..}" && pwd)"
@@ -48,5 +50,17 @@ out="$(env -u DISPLAY -u WAYLAND_DISPLAY timeout 300 "$program" "$work/terminal"
 (cd "$work/terminal/album" && find . -type f ! -name albuminfo.xml | sort) >"$work/terminal.list"
 diff -u "$work/desktop.list" "$work/terminal.list" || { echo "50-desktop: the two runs wrote different files"; status=1; }
 
-[ $status -eq 0 ] && echo "50-desktop: desktop and terminal runs made the album"
+# By keyboard: the destination chooser, the album editor, Start and Escape.
+for scale in 1 2; do
+  folder="$work/keyboard-$scale"
+  mkdir -p "$folder"
+  cp "$testdata"/photos/cameras/Canon_40D.jpg "$testdata"/photos/cameras/Nikon_D70.jpg \
+     "$testdata"/photos/cameras/Pentax_K10D.jpg "$folder/"
+  rm -rf "$work/config/kavlo"
+  QT_SCALE_FACTOR=$scale timeout 300 xvfb-run -a -s "-screen 0 1600x1000x24" \
+    bash "$root/scripts/desktop-keyboard.sh" "$program" "$folder" || {
+    echo "50-desktop: the keyboard session at scale $scale failed"; status=1; }
+done
+
+[ $status -eq 0 ] && echo "50-desktop: desktop and terminal runs made the album; the keyboard sessions passed"
 exit $status

@@ -8,6 +8,7 @@
 
 class QLabel;
 class QPushButton;
+class QWidget;
 
 namespace kavlo::qt {
 
@@ -18,16 +19,18 @@ class AboutWindow : public QDialog {
 public:
     AboutWindow(core::Platform& platform, QWidget* parent = nullptr);
 
-    QLabel* version = nullptr;
-    CLinkLabel* homepage = nullptr;
-    CLinkLabel* support = nullptr;
-    CLinkLabel* simpleViewer = nullptr;
-    QPushButton* help = nullptr;
-    QPushButton* ok = nullptr;
-
 private:
+    QWidget* buildAboutGroup();
+    QWidget* buildCreditsGroup();
+
     ui::AboutDialog m_logic;
     core::Platform& m_platform;
+    QLabel* m_version = nullptr;
+    CLinkLabel* m_helpPage = nullptr;
+    CLinkLabel* m_readme = nullptr;
+    CLinkLabel* m_simpleViewer = nullptr;
+    QPushButton* m_help = nullptr;
+    QPushButton* m_ok = nullptr;
 };
 
 }  // namespace kavlo::qt

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDrag>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QKeyEvent>
@@ -14,7 +15,9 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <limits>
@@ -39,6 +42,7 @@ namespace {
 
 constexpr const char* kRowMime = "application/x-kavlo-editor-row";
 constexpr int kLabelRow = 26;  // label row and gap under each picture
+constexpr const char* kSizeKey = "AlbumEditor/size";
 
 // Drag data: "<process id>:<row>", so that a drag from another program (or another
 // Kavlo with another album) is never taken for one of this list's rows.
@@ -63,8 +67,10 @@ QImage toImage(const Picture& p) {
 
 // The stand-in for a thumbnail that has not been made yet: a pale frame with a
 // sketched landscape, on the white square every thumbnail has.
-QPixmap makePlaceholder() {
-    QPixmap pm(kThumbnailSize, kThumbnailSize);
+QPixmap makePlaceholder(qreal pixelRatio) {
+    const int pixels = qRound(kThumbnailSize * pixelRatio);
+    QPixmap pm(pixels, pixels);
+    pm.setDevicePixelRatio(pixelRatio);
     pm.fill(Qt::white);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -86,6 +92,13 @@ QPixmap makePlaceholder() {
     return pm;
 }
 
+// Window sizes the user chose, in $XDG_CONFIG_HOME/kavlo/windows.ini (beside the
+// settings file, which they leave alone).
+QSettings windowSettings() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kavlo"),
+                     QStringLiteral("windows"));
+}
+
 QLabel* plainLabel(const char* text, QWidget* parent) {
     auto* label = new QLabel(qs(text), parent);
     label->setTextFormat(Qt::PlainText);
@@ -98,7 +111,14 @@ QLabel* plainLabel(const char* text, QWidget* parent) {
 // ---------------------------------------------------------------- list model
 
 ThumbnailListModel::ThumbnailListModel(const AlbumEditorDialog& editor, QObject* parent)
-    : QAbstractListModel(parent), m_editor(editor), m_placeholder(makePlaceholder()) {}
+    : QAbstractListModel(parent), m_editor(editor) {
+    setPixelRatio(1.0);
+}
+
+void ThumbnailListModel::setPixelRatio(qreal ratio) {
+    if (!m_placeholder.isNull() && ratio == m_placeholder.devicePixelRatio()) return;
+    m_placeholder = makePlaceholder(ratio);
+}
 
 int ThumbnailListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_editor.imageCount();
@@ -111,7 +131,10 @@ QVariant ThumbnailListModel::data(const QModelIndex& index, int role) const {
     case Qt::DecorationRole: {
         auto picture = m_editor.thumbnail(index.row());
         if (!picture) return m_placeholder;
-        return QPixmap::fromImage(toImage(*picture));
+        // Made at device pixels: shown 80 units wide whatever its pixel count.
+        QPixmap pixmap = QPixmap::fromImage(toImage(*picture));
+        pixmap.setDevicePixelRatio(static_cast<qreal>(picture->width) / kThumbnailSize);
+        return pixmap;
     }
     default: return {};
     }
@@ -131,6 +154,20 @@ void ThumbnailListModel::thumbnailChanged(int row) {
     const QModelIndex i = index(row);
     emit dataChanged(i, i, {Qt::DecorationRole});
 }
+
+void ThumbnailListModel::beginMove(int from, int to) {
+    // Qt counts the destination before the move: below the source it is one further.
+    m_moving = beginMoveRows(QModelIndex(), from, from, QModelIndex(), to > from ? to + 1 : to);
+}
+
+void ThumbnailListModel::endMove() {
+    if (m_moving) endMoveRows();
+    m_moving = false;
+}
+
+void ThumbnailListModel::beginRemove(int row) { beginRemoveRows(QModelIndex(), row, row); }
+
+void ThumbnailListModel::endRemove() { endRemoveRows(); }
 
 // ---------------------------------------------------------------- list view
 
@@ -217,7 +254,7 @@ void ThumbnailListView::dropEvent(QDropEvent* event) {
 void ThumbnailListView::dropAt(int sourceRow, const QPoint& pos) {
     const int below = indexAt(pos + QPoint(0, itemHeight() / 2)).row();
     const int under = indexAt(pos).row();
-    if (dropped) dropped(sourceRow, below, under);
+    emit dropped(sourceRow, below, under);
 }
 
 // ---------------------------------------------------------------- preview
@@ -226,7 +263,7 @@ PreviewArea::PreviewArea(QWidget* parent) : QLabel(parent) {
     setAlignment(Qt::AlignCenter);
     setFrameShape(QFrame::StyledPanel);
     setFrameShadow(QFrame::Sunken);
-    setMinimumSize(320, 240);
+    setMinimumSize(200, 150);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -234,14 +271,18 @@ PreviewArea::PreviewArea(QWidget* parent) : QLabel(parent) {
     setPalette(pal);
 }
 
+QSize PreviewArea::sizeHint() const { return minimumSize(); }
+
+QSize PreviewArea::minimumSizeHint() const { return minimumSize(); }
+
 void PreviewArea::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (doubleClicked) doubleClicked();
+    emit doubleClicked();
     QLabel::mouseDoubleClickEvent(event);
 }
 
 void PreviewArea::resizeEvent(QResizeEvent* event) {
     QLabel::resizeEvent(event);
-    if (resized) resized();
+    emit resized();
 }
 
 // ---------------------------------------------------------------- window
@@ -252,98 +293,135 @@ AlbumEditorWindow::AlbumEditorWindow(AlbumModel& model, Platform& platform, QWid
     setWindowTitle(qs(m_editor->title()));
 
     auto* root = new QHBoxLayout(this);
-    list = new ThumbnailListView(this);
-    listModel = new ThumbnailListModel(*m_editor, this);
-    list->setModel(listModel);
-    root->addWidget(list);
+    m_list = named(new ThumbnailListView(this), "thumbnailList");
+    m_listModel = new ThumbnailListModel(*m_editor, this);
+    m_list->setModel(m_listModel);
+    root->addWidget(m_list);
 
     auto* right = new QVBoxLayout;
     right->addWidget(plainLabel(AlbumEditorDialog::navigationHint(), this));
     right->addWidget(plainLabel(AlbumEditorDialog::reorderHint(), this));
-    preview = new PreviewArea(this);
-    right->addWidget(preview, 1);
+    m_preview = named(new PreviewArea(this), "preview");
+    right->addWidget(m_preview, 1);
+    right->addLayout(buildCaptionRows());
+    right->addLayout(buildButtonRows());
+    root->addLayout(right, 1);
+    connectWidgets();
+    // The layout decides how small the window may be: the preview gives way, the
+    // caption rows and buttons do not.
+    root->activate();
+    const int minWidth = root->totalMinimumSize().width();
+    const int minHeight = root->hasHeightForWidth() ? root->totalMinimumHeightForWidth(minWidth)
+                                                    : root->totalMinimumSize().height();
+    setMinimumSize(minWidth, minHeight);
+    restoreSize();
+}
 
+// The size the user chose last, or 820 x 680; never more than the screen has room for.
+void AlbumEditorWindow::restoreSize() {
+    QSize wanted = windowSettings().value(kSizeKey).toSize();
+    if (!wanted.isValid()) wanted = QSize(820, 680);
+    const QScreen* where = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (where) {
+        // Room for the window frame the window manager adds.
+        const QSize room = where->availableGeometry().size() - QSize(16, 48);
+        wanted = wanted.boundedTo(room);
+    }
+    resize(wanted.expandedTo(minimumSize()));
+}
+
+void AlbumEditorWindow::saveSize() {
+    if (m_shownOnce) windowSettings().setValue(kSizeKey, size());
+}
+
+QLayout* AlbumEditorWindow::buildCaptionRows() {
     auto* captions = new QGridLayout;
-    majorCaption = new QLineEdit(this);
-    minorCaption = new QLineEdit(this);
+    m_majorCaption = named(new QLineEdit(this), "majorCaption");
+    m_minorCaption = named(new QLineEdit(this), "minorCaption");
     // Long captions are shown whole, so that an edit never commits a cut text.
-    majorCaption->setMaxLength(std::numeric_limits<int>::max());
-    minorCaption->setMaxLength(std::numeric_limits<int>::max());
+    m_majorCaption->setMaxLength(std::numeric_limits<int>::max());
+    m_minorCaption->setMaxLength(std::numeric_limits<int>::max());
     auto* majorLabel = new QLabel(tr("&Major Caption"), this);
-    majorLabel->setBuddy(majorCaption);
+    majorLabel->setBuddy(m_majorCaption);
     auto* minorLabel = new QLabel(tr("M&inor Caption"), this);
-    minorLabel->setBuddy(minorCaption);
+    minorLabel->setBuddy(m_minorCaption);
     captions->addWidget(majorLabel, 0, 0);
-    captions->addWidget(majorCaption, 0, 1);
+    captions->addWidget(m_majorCaption, 0, 1);
     captions->addWidget(plainLabel(AlbumEditorDialog::majorCaptionNote(), this), 1, 1);
     captions->addWidget(minorLabel, 2, 0);
-    captions->addWidget(minorCaption, 2, 1);
+    captions->addWidget(m_minorCaption, 2, 1);
     captions->addWidget(plainLabel(AlbumEditorDialog::minorCaptionNote(), this), 3, 1);
-    right->addLayout(captions);
+    return captions;
+}
 
+QLayout* AlbumEditorWindow::buildButtonRows() {
+    auto* rows = new QVBoxLayout;
     auto* tools = new QHBoxLayout;
-    extractCaptions = new QPushButton(tr("&Extract Captions"), this);
-    introduction = new QPushButton(tr("Intro&duction and Album Link"), this);
-    tools->addWidget(extractCaptions);
-    tools->addWidget(introduction);
+    m_extractCaptions = named(new QPushButton(tr("&Extract Captions"), this), "extractCaptions");
+    m_introduction =
+        named(new QPushButton(tr("Intro&duction and Album Link"), this), "introduction");
+    tools->addWidget(m_extractCaptions);
+    tools->addWidget(m_introduction);
     tools->addStretch(1);
-    right->addLayout(tools);
+    rows->addLayout(tools);
     auto* rebuildLine = new QHBoxLayout;
-    rebuild = new QPushButton(tr("&Rebuild Album Images"), this);
-    rebuildNote = new QLabel(qs(AlbumEditorDialog::rebuildNote()), this);
-    rebuildNote->setTextFormat(Qt::PlainText);
-    rebuildLine->addWidget(rebuild);
-    rebuildLine->addWidget(rebuildNote, 1);
-    right->addLayout(rebuildLine);
-    right->addSpacing(6);
+    m_rebuild = named(new QPushButton(tr("&Rebuild Album Images"), this), "rebuild");
+    m_rebuildNote = named(new QLabel(qs(AlbumEditorDialog::rebuildNote()), this), "rebuildNote");
+    m_rebuildNote->setTextFormat(Qt::PlainText);
+    rebuildLine->addWidget(m_rebuild);
+    rebuildLine->addWidget(m_rebuildNote, 1);
+    rows->addLayout(rebuildLine);
+    rows->addSpacing(6);
 
     auto* navigation = new QHBoxLayout;
-    previous = new QPushButton(tr("< &Previous"), this);
-    next = new QPushButton(tr("&Next >"), this);
-    closeButton = new QPushButton(tr("&Close"), this);
+    m_previous = named(new QPushButton(tr("< &Previous"), this), "previous");
+    m_next = named(new QPushButton(tr("&Next >"), this), "next");
+    m_closeButton = named(new QPushButton(tr("&Close"), this), "close");
     navigation->addStretch(1);
-    navigation->addWidget(previous);
-    navigation->addWidget(next);
+    navigation->addWidget(m_previous);
+    navigation->addWidget(m_next);
     navigation->addSpacing(16);
-    navigation->addWidget(closeButton);
-    right->addLayout(navigation);
-    root->addLayout(right, 1);
+    navigation->addWidget(m_closeButton);
+    rows->addLayout(navigation);
+    return rows;
+}
 
-    connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this,
+void AlbumEditorWindow::connectWidgets() {
+    AlbumEditorDialog* editor = m_editor.get();
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (!m_syncing && current.isValid()) m_editor->select(current.row());
             });
-    list->dropped = [this](int source, int below, int under) {
-        m_editor->drop(source, below, under);
-    };
-    connect(list, &QWidget::customContextMenuRequested, this, &AlbumEditorWindow::showContextMenu);
-    connect(majorCaption, &QLineEdit::textEdited, this,
-            [this](const QString& text) { m_editor->setMajorText(u8(text)); });
-    connect(minorCaption, &QLineEdit::textEdited, this,
-            [this](const QString& text) { m_editor->setMinorText(u8(text)); });
-    connect(extractCaptions, &QPushButton::clicked, this, [this] { m_editor->extractCaptions(); });
-    connect(introduction, &QPushButton::clicked, this, [this] { m_editor->editIntroduction(); });
-    connect(rebuild, &QPushButton::clicked, this, [this] { m_editor->rebuildAlbumImages(); });
-    connect(previous, &QPushButton::clicked, this, [this] { m_editor->previous(); });
-    connect(next, &QPushButton::clicked, this, [this] { m_editor->next(); });
-    connect(closeButton, &QPushButton::clicked, this, [this] { m_editor->close(); });
-    preview->doubleClicked = [this] { m_editor->openImage(); };
+    connect(m_list, &ThumbnailListView::dropped, this,
+            [editor](int source, int below, int under) { editor->drop(source, below, under); });
+    connect(m_list, &QWidget::customContextMenuRequested, this,
+            &AlbumEditorWindow::showContextMenu);
+    connect(m_majorCaption, &QLineEdit::textEdited, this,
+            [editor](const QString& text) { editor->setMajorText(u8(text)); });
+    connect(m_minorCaption, &QLineEdit::textEdited, this,
+            [editor](const QString& text) { editor->setMinorText(u8(text)); });
+    connect(m_extractCaptions, &QPushButton::clicked, this,
+            [editor] { editor->extractCaptions(); });
+    connect(m_introduction, &QPushButton::clicked, this, [editor] { editor->editIntroduction(); });
+    connect(m_rebuild, &QPushButton::clicked, this, [editor] { editor->rebuildAlbumImages(); });
+    connect(m_previous, &QPushButton::clicked, this, [editor] { editor->previous(); });
+    connect(m_next, &QPushButton::clicked, this, [editor] { editor->next(); });
+    connect(m_closeButton, &QPushButton::clicked, this, [editor] { editor->close(); });
+    connect(m_preview, &PreviewArea::doubleClicked, this, [editor] { editor->openImage(); });
 
     // The preview is decoded again once a resize has settled, not on every step.
     auto* resizeTimer = new QTimer(this);
     resizeTimer->setSingleShot(true);
     resizeTimer->setInterval(120);
     connect(resizeTimer, &QTimer::timeout, this, [this] { updatePreview(false); });
-    preview->resized = [resizeTimer] { resizeTimer->start(); };
+    connect(m_preview, &PreviewArea::resized, resizeTimer, qOverload<>(&QTimer::start));
 
     // The editor's keys work wherever the focus is inside the window.
     installEventFilter(this);
-    for (QWidget* w : std::initializer_list<QWidget*>{list, majorCaption, minorCaption,
-                                                      extractCaptions, introduction, rebuild,
-                                                      previous, next, closeButton, preview})
+    for (QWidget* w : std::initializer_list<QWidget*>{m_list, m_majorCaption, m_minorCaption,
+                                                      m_extractCaptions, m_introduction, m_rebuild,
+                                                      m_previous, m_next, m_closeButton, m_preview})
         w->installEventFilter(this);
-
-    resize(820, 680);
 }
 
 AlbumEditorWindow::~AlbumEditorWindow() {
@@ -352,10 +430,17 @@ AlbumEditorWindow::~AlbumEditorWindow() {
     m_editor->setView(nullptr);
 }
 
-void AlbumEditorWindow::showEditor(bool autorotate) { m_editor->showEditor(autorotate); }
+void AlbumEditorWindow::showEditor(bool autorotate) {
+    // Thumbnails are made at the screen's device pixels, so they are sharp at 200 %.
+    const qreal ratio = devicePixelRatioF();
+    m_listModel->setPixelRatio(ratio);
+    m_editor->setThumbnailPixels(qRound(kThumbnailSize * ratio));
+    m_editor->showEditor(autorotate);
+}
 
 void AlbumEditorWindow::showWindow() {
     updateButtons();
+    m_shownOnce = true;
     show();
     raise();
     activateWindow();
@@ -366,26 +451,36 @@ void AlbumEditorWindow::showWindow() {
 
 void AlbumEditorWindow::hideWindow() { hide(); }
 
-void AlbumEditorWindow::listReset() {
-    m_previewPath.clear();  // a new fill may show the image with another rotation
-    listModel->reset();
+void AlbumEditorWindow::hideEvent(QHideEvent* event) {
+    // Closed, hidden for a run or with the main window: the size is kept for next time.
+    saveSize();
+    QWidget::hideEvent(event);
 }
 
-void AlbumEditorWindow::itemMoved(int, int) { listModel->reset(); }
+void AlbumEditorWindow::listReset() {
+    m_previewPath.clear();  // a new fill may show the image with another rotation
+    m_listModel->reset();
+}
 
-void AlbumEditorWindow::itemRemoved(int) { listModel->reset(); }
+void AlbumEditorWindow::itemAboutToMove(int from, int to) { m_listModel->beginMove(from, to); }
 
-void AlbumEditorWindow::thumbnailChanged(int row) { listModel->thumbnailChanged(row); }
+void AlbumEditorWindow::itemMoved(int, int) { m_listModel->endMove(); }
+
+void AlbumEditorWindow::itemAboutToBeRemoved(int row) { m_listModel->beginRemove(row); }
+
+void AlbumEditorWindow::itemRemoved(int) { m_listModel->endRemove(); }
+
+void AlbumEditorWindow::thumbnailChanged(int row) { m_listModel->thumbnailChanged(row); }
 
 void AlbumEditorWindow::selectionChanged() {
     const int row = m_editor->selected();
     m_syncing = true;
     if (row >= 0) {
-        const QModelIndex index = listModel->index(row);
-        list->setCurrentIndex(index);
-        list->scrollTo(index);
+        const QModelIndex index = m_listModel->index(row);
+        m_list->setCurrentIndex(index);
+        m_list->scrollTo(index);
     } else {
-        list->clearSelection();
+        m_list->clearSelection();
     }
     m_syncing = false;
     updateButtons();
@@ -393,8 +488,8 @@ void AlbumEditorWindow::selectionChanged() {
 }
 
 void AlbumEditorWindow::captionsChanged() {
-    majorCaption->setText(qs(m_editor->majorText()));
-    minorCaption->setText(qs(m_editor->minorText()));
+    m_majorCaption->setText(qs(m_editor->majorText()));
+    m_minorCaption->setText(qs(m_editor->minorText()));
 }
 
 void AlbumEditorWindow::titleChanged() {
@@ -403,18 +498,16 @@ void AlbumEditorWindow::titleChanged() {
 }
 
 void AlbumEditorWindow::setFrozen(bool frozen) {
-    list->setUpdatesEnabled(!frozen);
-    if (!frozen) list->viewport()->update();
+    m_list->setUpdatesEnabled(!frozen);
+    if (!frozen) m_list->viewport()->update();
 }
 
 bool AlbumEditorWindow::runCaptionExtraction(CaptionExtractionDialog& dlg) {
-    if (captionExtractionRunner) return captionExtractionRunner(dlg);
     CaptionExtractionWindow window(dlg, this);
     return window.exec() == QDialog::Accepted;
 }
 
 bool AlbumEditorWindow::runIntroductionLink(IntroLinkDialog& dlg) {
-    if (introductionRunner) return introductionRunner(dlg);
     IntroLinkWindow window(dlg, this);
     return window.exec() == QDialog::Accepted;
 }
@@ -427,10 +520,17 @@ void AlbumEditorWindow::postRefreshThumbnails() {
 }
 
 void AlbumEditorWindow::updateButtons() {
-    previous->setEnabled(m_editor->previousEnabled());
-    next->setEnabled(m_editor->nextEnabled());
-    rebuild->setVisible(m_editor->rebuildVisible());
-    rebuildNote->setVisible(m_editor->rebuildVisible());
+    // A button that is switched off while it has the focus would pass it on to the
+    // next one in the chain ("Close", whose next Space hides the editor): the list
+    // takes it instead, where the keys still move through the album.
+    const bool previous = m_editor->previousEnabled();
+    const bool next = m_editor->nextEnabled();
+    if ((!previous && m_previous->hasFocus()) || (!next && m_next->hasFocus()))
+        m_list->setFocus(Qt::OtherFocusReason);
+    m_previous->setEnabled(previous);
+    m_next->setEnabled(next);
+    m_rebuild->setVisible(m_editor->rebuildVisible());
+    m_rebuildNote->setVisible(m_editor->rebuildVisible());
 }
 
 void AlbumEditorWindow::updatePreview(bool force) {
@@ -439,16 +539,21 @@ void AlbumEditorWindow::updatePreview(bool force) {
         return;
     }
     const std::string path = m_editor->selectedPath();
-    const QSize area = preview->contentsRect().size();
+    const qreal ratio = m_preview->devicePixelRatioF();
+    const QSize area = m_preview->contentsRect().size();
     if (!force && path == m_previewPath && area == m_previewSize) return;
     m_previewPath = path;
     m_previewSize = area;
     if (path.empty()) {
-        preview->clear();
+        m_preview->clear();
         return;
     }
-    const Picture picture = m_editor->preview(area.width(), area.height());
-    preview->setPixmap(QPixmap::fromImage(toImage(picture)));
+    // Decoded at device pixels and shown at the area's size in units.
+    const Picture picture =
+        m_editor->preview(qRound(area.width() * ratio), qRound(area.height() * ratio));
+    QPixmap pixmap = QPixmap::fromImage(toImage(picture));
+    pixmap.setDevicePixelRatio(ratio);
+    m_preview->setPixmap(pixmap);
 }
 
 QMenu* AlbumEditorWindow::contextMenuFor(int row) {
@@ -472,12 +577,12 @@ QMenu* AlbumEditorWindow::contextMenuFor(int row) {
 }
 
 void AlbumEditorWindow::showContextMenu(const QPoint& pos) {
-    const QModelIndex index = list->indexAt(pos);
+    const QModelIndex index = m_list->indexAt(pos);
     if (!index.isValid()) return;  // empty list space shows nothing
     m_editor->select(index.row());
     QMenu* menu = contextMenuFor(index.row());
     if (!menu) return;
-    menu->exec(list->viewport()->mapToGlobal(pos));
+    menu->exec(m_list->viewport()->mapToGlobal(pos));
     menu->deleteLater();
 }
 
@@ -501,6 +606,11 @@ bool AlbumEditorWindow::eventFilter(QObject* watched, QEvent* event) {
         else if (ctrl && key->key() == Qt::Key_Delete) command = EditorKey::CtrlDelete;
         if (command) {
             m_editor->key(*command);
+            return true;
+        }
+        // Escape closes the editor as Close does (the captions are committed).
+        if (plain && key->key() == Qt::Key_Escape) {
+            m_editor->close();
             return true;
         }
     }

@@ -9,11 +9,11 @@
 #include <QListView>
 #include <QPixmap>
 #include <QWidget>
-#include <functional>
 #include <memory>
 
 #include "ui/album_editor_dialog.h"
 
+class QLayout;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -24,7 +24,8 @@ class Platform;
 
 namespace kavlo::qt {
 
-/// The thumbnails in album order, read straight from the editor logic.
+/// The thumbnails in album order, read straight from the editor logic. Moves and
+/// removals are announced before the logic changes the album and completed after.
 class ThumbnailListModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -35,12 +36,20 @@ public:
 
     void reset();
     void thumbnailChanged(int row);
+    /// The item at `from` is to land at row `to`.
+    void beginMove(int from, int to);
+    void endMove();
+    void beginRemove(int row);
+    void endRemove();
+    /// Device pixels per unit of the screen the list is on (the placeholder's).
+    void setPixelRatio(qreal ratio);
     /// The picture standing in for thumbnails not yet made.
     const QPixmap& placeholder() const { return m_placeholder; }
 
 private:
     const ui::AlbumEditorDialog& m_editor;
     QPixmap m_placeholder;
+    bool m_moving = false;
 };
 
 /// The list: one column of 80 x 80 pictures with their labels, dragging an item
@@ -53,10 +62,11 @@ public:
     /// Height of one item (picture, label row and gap).
     int itemHeight() const;
 
-    /// Called with (source row, row half an item below the mouse, row under the mouse).
-    std::function<void(int, int, int)> dropped;
-    /// A drop of `sourceRow` at `pos` (viewport coordinates).
+    /// A drop of `sourceRow` at `pos` (viewport coordinates): emits dropped().
     void dropAt(int sourceRow, const QPoint& pos);
+
+signals:
+    void dropped(int sourceRow, int rowHalfItemBelow, int rowUnderMouse);
 
 protected:
     void startDrag(Qt::DropActions supportedActions) override;
@@ -68,13 +78,19 @@ private:
     int m_dragMoves = 0;
 };
 
-/// The preview area: shows a picture centred; a double click opens the image.
+/// The preview area: shows a picture centred (made at the screen's device pixels); a
+/// double click opens the image.
 class PreviewArea : public QLabel {
     Q_OBJECT
 public:
     explicit PreviewArea(QWidget* parent);
-    std::function<void()> doubleClicked;
-    std::function<void()> resized;
+    /// The picture never asks for room: it is made for the room it gets.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+signals:
+    void doubleClicked();
+    void resized();
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -99,48 +115,53 @@ public:
     void showWindow() override;
     void hideWindow() override;
     void listReset() override;
+    void itemAboutToMove(int from, int to) override;
     void itemMoved(int from, int to) override;
+    void itemAboutToBeRemoved(int row) override;
     void itemRemoved(int row) override;
     void thumbnailChanged(int row) override;
     void selectionChanged() override;
     void captionsChanged() override;
     void titleChanged() override;
     void setFrozen(bool frozen) override;
+    /// Run the two dialogs modally (tests override them).
     bool runCaptionExtraction(ui::CaptionExtractionDialog& dlg) override;
     bool runIntroductionLink(ui::IntroLinkDialog& dlg) override;
     void postRefreshThumbnails() override;
 
-    /// Replace how the modal dialogs are shown (tests).
-    std::function<bool(ui::CaptionExtractionDialog&)> captionExtractionRunner;
-    std::function<bool(ui::IntroLinkDialog&)> introductionRunner;
-
     /// The context menu for the item at `row` (null for empty list space).
     QMenu* contextMenuFor(int row);
-
-    ThumbnailListView* list = nullptr;
-    ThumbnailListModel* listModel = nullptr;
-    PreviewArea* preview = nullptr;
-    QLineEdit* majorCaption = nullptr;
-    QLineEdit* minorCaption = nullptr;
-    QPushButton* extractCaptions = nullptr;
-    QPushButton* introduction = nullptr;
-    QPushButton* rebuild = nullptr;
-    QLabel* rebuildNote = nullptr;
-    QPushButton* previous = nullptr;
-    QPushButton* next = nullptr;
-    QPushButton* closeButton = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    void restoreSize();
+    void saveSize();
+    QLayout* buildCaptionRows();
+    QLayout* buildButtonRows();
+    void connectWidgets();
     void updatePreview(bool force);
     void updateButtons();
     void showContextMenu(const QPoint& pos);
 
     std::unique_ptr<ui::AlbumEditorDialog> m_editor;
+    ThumbnailListView* m_list = nullptr;
+    ThumbnailListModel* m_listModel = nullptr;
+    PreviewArea* m_preview = nullptr;
+    QLineEdit* m_majorCaption = nullptr;
+    QLineEdit* m_minorCaption = nullptr;
+    QPushButton* m_extractCaptions = nullptr;
+    QPushButton* m_introduction = nullptr;
+    QPushButton* m_rebuild = nullptr;
+    QLabel* m_rebuildNote = nullptr;
+    QPushButton* m_previous = nullptr;
+    QPushButton* m_next = nullptr;
+    QPushButton* m_closeButton = nullptr;
     bool m_syncing = false;
+    bool m_shownOnce = false;
     std::string m_previewPath;
     QSize m_previewSize;
 };

@@ -24,52 +24,44 @@ using ui::IptcFormatDialog;
 CaptionExtractionWindow::CaptionExtractionWindow(CaptionExtractionDialog& logic, QWidget* parent)
     : QDialog(parent), m_logic(logic) {
     setWindowTitle(tr("Caption Extraction"));
-    runIptcFormat = [this](IptcFormatDialog& dlg) {
-        IptcFormatWindow window(dlg, this);
-        return window.exec() == QDialog::Accepted;
-    };
-    runExifFormat = [this](ExifFormatDialog& dlg) {
-        ExifFormatWindow window(dlg, this);
-        return window.exec() == QDialog::Accepted;
-    };
 
     auto* root = new QVBoxLayout(this);
-    source = new QComboBox(this);
-    for (const char* text : CaptionExtractionDialog::sourceTexts()) source->addItem(qs(text));
-    source->setCurrentIndex(static_cast<int>(logic.source()));
+    m_source = named(new QComboBox(this), "source");
+    for (const char* text : CaptionExtractionDialog::sourceTexts()) m_source->addItem(qs(text));
+    m_source->setCurrentIndex(static_cast<int>(logic.source()));
     auto* sourceLabel = new QLabel(tr("&Source"), this);
-    sourceLabel->setBuddy(source);
+    sourceLabel->setBuddy(m_source);
     auto* sourceLine = new QHBoxLayout;
     sourceLine->addWidget(sourceLabel);
-    sourceLine->addWidget(source, 1);
+    sourceLine->addWidget(m_source, 1);
     root->addLayout(sourceLine);
 
     auto* formatLine = new QHBoxLayout;
-    iptcFormat = new QPushButton(tr("I&PTC Format"), this);
-    exifFormat = new QPushButton(tr("&Exif Format"), this);
-    iptcFormat->setAutoDefault(false);
-    exifFormat->setAutoDefault(false);
+    m_iptcFormat = named(new QPushButton(tr("I&PTC Format"), this), "iptcFormat");
+    m_exifFormat = named(new QPushButton(tr("&Exif Format"), this), "exifFormat");
+    m_iptcFormat->setAutoDefault(false);
+    m_exifFormat->setAutoDefault(false);
     formatLine->addStretch(1);
-    formatLine->addWidget(iptcFormat);
-    formatLine->addWidget(exifFormat);
+    formatLine->addWidget(m_iptcFormat);
+    formatLine->addWidget(m_exifFormat);
     root->addLayout(formatLine);
 
     auto* groups = new QHBoxLayout;
     auto* destination = new QGroupBox(tr("Destination"), this);
     auto* dl = new QVBoxLayout(destination);
-    major = new QRadioButton(tr("&Major caption"), destination);
-    minor = new QRadioButton(tr("M&inor caption"), destination);
-    (logic.destination() == 0 ? major : minor)->setChecked(true);
-    dl->addWidget(major);
-    dl->addWidget(minor);
+    m_major = named(new QRadioButton(tr("&Major caption"), destination), "major");
+    m_minor = named(new QRadioButton(tr("M&inor caption"), destination), "minor");
+    (logic.destination() == 0 ? m_major : m_minor)->setChecked(true);
+    dl->addWidget(m_major);
+    dl->addWidget(m_minor);
     groups->addWidget(destination);
     auto* range = new QGroupBox(tr("Range"), this);
     auto* rl = new QVBoxLayout(range);
-    current = new QRadioButton(tr("Apply to c&urrent image"), range);
-    all = new QRadioButton(tr("Apply to &all images"), range);
-    (logic.range() == 0 ? current : all)->setChecked(true);
-    rl->addWidget(current);
-    rl->addWidget(all);
+    m_current = named(new QRadioButton(tr("Apply to c&urrent image"), range), "current");
+    m_all = named(new QRadioButton(tr("Apply to &all images"), range), "all");
+    (logic.range() == 0 ? m_current : m_all)->setChecked(true);
+    rl->addWidget(m_current);
+    rl->addWidget(m_all);
     groups->addWidget(range);
     root->addLayout(groups);
 
@@ -82,32 +74,43 @@ CaptionExtractionWindow::CaptionExtractionWindow(CaptionExtractionDialog& logic,
     connect(buttons, &QDialogButtonBox::rejected, this, &CaptionExtractionWindow::reject);
     root->addWidget(buttons);
 
-    connect(source, &QComboBox::currentIndexChanged, this, &CaptionExtractionWindow::sourceChanged);
-    connect(iptcFormat, &QPushButton::clicked, this, &CaptionExtractionWindow::editIptcFormat);
-    connect(exifFormat, &QPushButton::clicked, this, &CaptionExtractionWindow::editExifFormat);
-    sourceChanged(source->currentIndex());
+    connect(m_source, &QComboBox::currentIndexChanged, this,
+            &CaptionExtractionWindow::sourceChanged);
+    connect(m_iptcFormat, &QPushButton::clicked, this, &CaptionExtractionWindow::editIptcFormat);
+    connect(m_exifFormat, &QPushButton::clicked, this, &CaptionExtractionWindow::editExifFormat);
+    sourceChanged(m_source->currentIndex());
 }
 
 void CaptionExtractionWindow::sourceChanged(int index) {
     m_logic.setSource(static_cast<core::CaptionSource>(index));
-    iptcFormat->setEnabled(m_logic.iptcButtonEnabled());
-    exifFormat->setEnabled(m_logic.exifButtonEnabled());
+    m_iptcFormat->setEnabled(m_logic.iptcButtonEnabled());
+    m_exifFormat->setEnabled(m_logic.exifButtonEnabled());
+}
+
+bool CaptionExtractionWindow::runIptcFormat(IptcFormatDialog& dialog) {
+    IptcFormatWindow window(dialog, this);
+    return window.exec() == QDialog::Accepted;
+}
+
+bool CaptionExtractionWindow::runExifFormat(ExifFormatDialog& dialog) {
+    ExifFormatWindow window(dialog, this);
+    return window.exec() == QDialog::Accepted;
 }
 
 void CaptionExtractionWindow::editIptcFormat() {
     IptcFormatDialog dlg = m_logic.iptcEditor();
-    if (runIptcFormat && runIptcFormat(dlg)) m_logic.acceptIptcEditor(dlg);
+    if (runIptcFormat(dlg)) m_logic.acceptIptcEditor(dlg);
 }
 
 void CaptionExtractionWindow::editExifFormat() {
     ExifFormatDialog dlg = m_logic.exifEditor();
-    if (runExifFormat && runExifFormat(dlg)) m_logic.acceptExifEditor(dlg);
+    if (runExifFormat(dlg)) m_logic.acceptExifEditor(dlg);
 }
 
 void CaptionExtractionWindow::accept() {
-    m_logic.setSource(static_cast<core::CaptionSource>(source->currentIndex()));
-    m_logic.setDestination(minor->isChecked() ? 1 : 0);
-    m_logic.setRange(all->isChecked() ? 1 : 0);
+    m_logic.setSource(static_cast<core::CaptionSource>(m_source->currentIndex()));
+    m_logic.setDestination(m_minor->isChecked() ? 1 : 0);
+    m_logic.setRange(m_all->isChecked() ? 1 : 0);
     QDialog::accept();
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QDialog>
-#include <functional>
 
 class QComboBox;
 class QPushButton;
@@ -24,18 +23,10 @@ public:
     /// OK: source, destination and range go back to the logic.
     void accept() override;
 
-    /// How the two format dialogs are shown; tests replace them. The defaults run
-    /// IptcFormatWindow / ExifFormatWindow modally and return true on OK.
-    std::function<bool(ui::IptcFormatDialog&)> runIptcFormat;
-    std::function<bool(ui::ExifFormatDialog&)> runExifFormat;
-
-    QComboBox* source = nullptr;
-    QPushButton* iptcFormat = nullptr;
-    QPushButton* exifFormat = nullptr;
-    QRadioButton* major = nullptr;
-    QRadioButton* minor = nullptr;
-    QRadioButton* current = nullptr;
-    QRadioButton* all = nullptr;
+protected:
+    /// Run IptcFormatWindow / ExifFormatWindow modally; true on OK (tests override them).
+    virtual bool runIptcFormat(ui::IptcFormatDialog& dialog);
+    virtual bool runExifFormat(ui::ExifFormatDialog& dialog);
 
 private:
     void sourceChanged(int index);
@@ -43,6 +34,13 @@ private:
     void editExifFormat();
 
     ui::CaptionExtractionDialog& m_logic;
+    QComboBox* m_source = nullptr;
+    QPushButton* m_iptcFormat = nullptr;
+    QPushButton* m_exifFormat = nullptr;
+    QRadioButton* m_major = nullptr;
+    QRadioButton* m_minor = nullptr;
+    QRadioButton* m_current = nullptr;
+    QRadioButton* m_all = nullptr;
 };
 
 }  // namespace kavlo::qt

@@ -23,17 +23,18 @@ ExifFormatWindow::ExifFormatWindow(ExifFormatDialog& logic, QWidget* parent)
     auto* fieldGroup = new QGroupBox(tr("Exif Fields"), this);
     auto* fieldLayout = new QVBoxLayout(fieldGroup);
     const auto& table = ExifFormatDialog::fieldBoxes();
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        boxes[i] = new QCheckBox(qs(table[i].text), fieldGroup);
-        boxes[i]->setChecked(logic.checked(i));
-        fieldLayout->addWidget(boxes[i]);
+    for (std::size_t i = 0; i < m_boxes.size(); ++i) {
+        m_boxes[i] = new QCheckBox(qs(table[i].text), fieldGroup);
+        m_boxes[i]->setObjectName(QStringLiteral("field%1").arg(i));
+        m_boxes[i]->setChecked(logic.checked(i));
+        fieldLayout->addWidget(m_boxes[i]);
     }
     fieldLayout->addStretch(1);
     groups->addWidget(fieldGroup);
 
     auto* infoGroup = new QGroupBox(tr("Information"), this);
     auto* infoLayout = new QVBoxLayout(infoGroup);
-    information = new QLabel(qs(ExifFormatDialog::informationText()), infoGroup);
+    auto* information = new QLabel(qs(ExifFormatDialog::informationText()), infoGroup);
     information->setTextFormat(Qt::PlainText);
     information->setWordWrap(true);
     information->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -50,7 +51,7 @@ ExifFormatWindow::ExifFormatWindow(ExifFormatDialog& logic, QWidget* parent)
 }
 
 void ExifFormatWindow::accept() {
-    for (std::size_t i = 0; i < boxes.size(); ++i) m_logic.setChecked(i, boxes[i]->isChecked());
+    for (std::size_t i = 0; i < m_boxes.size(); ++i) m_logic.setChecked(i, m_boxes[i]->isChecked());
     QDialog::accept();
 }
 

@@ -8,7 +8,6 @@
 #include "ui/exif_format_dialog.h"
 
 class QCheckBox;
-class QLabel;
 
 namespace kavlo::qt {
 
@@ -19,11 +18,10 @@ public:
     /// OK: the ticks go back to the logic.
     void accept() override;
 
-    std::array<QCheckBox*, ui::ExifFormatDialog::kFieldCount> boxes{};
-    QLabel* information = nullptr;
-
 private:
     ui::ExifFormatDialog& m_logic;
+    /// One tick box per field, named "field0", "field1", ...
+    std::array<QCheckBox*, ui::ExifFormatDialog::kFieldCount> m_boxes{};
 };
 
 }  // namespace kavlo::qt

@@ -54,7 +54,7 @@ FolderChooserDialog::FolderChooserDialog(Platform& platform, const FolderRequest
     m_model->setReadOnly(false);  // lets a new folder be renamed in place
     m_model->setRootPath("/");
 
-    m_tree = new QTreeView(this);
+    m_tree = named(new QTreeView(this), "tree");
     m_tree->setModel(m_model);
     for (int column = 1; column < m_model->columnCount(); ++column) m_tree->hideColumn(column);
     m_tree->header()->hide();
@@ -63,18 +63,19 @@ FolderChooserDialog::FolderChooserDialog(Platform& platform, const FolderRequest
     layout->addWidget(m_tree, 1);
 
     auto* pathLabel = new QLabel(tr("F&older:"), this);
-    m_path = new QLineEdit(this);
+    m_path = named(new QLineEdit(this), "path");
     pathLabel->setBuddy(m_path);
     layout->addWidget(pathLabel);
     layout->addWidget(m_path);
 
     auto* buttons = new QDialogButtonBox(this);
     if (request.newFolderButton) {
-        m_newFolder = buttons->addButton(tr("&Make New Folder"), QDialogButtonBox::ActionRole);
+        m_newFolder = named(
+            buttons->addButton(tr("&Make New Folder"), QDialogButtonBox::ActionRole), "newFolder");
         connect(m_newFolder, &QPushButton::clicked, this, &FolderChooserDialog::makeNewFolder);
     }
-    buttons->addButton(QDialogButtonBox::Ok)->setText(tr("&OK"));
-    buttons->addButton(QDialogButtonBox::Cancel)->setText(tr("&Cancel"));
+    named(buttons->addButton(QDialogButtonBox::Ok), "ok")->setText(tr("&OK"));
+    named(buttons->addButton(QDialogButtonBox::Cancel), "cancel")->setText(tr("&Cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &FolderChooserDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &FolderChooserDialog::reject);
     layout->addWidget(buttons);
@@ -156,7 +157,8 @@ void FolderChooserDialog::makeNewFolder() {
 
 void FolderChooserDialog::accept() {
     const std::string path = resolveTypedFolder(u8(m_path->text()), currentFolder());
-    if (!path.empty() && !folderExists(path)) {
+    // A new folder may be named: Start makes it, as long as its parent is there.
+    if (!path.empty() && !folderExists(path) && !folderExists(parentFolderOf(path))) {
         m_platform.messageBox(makeMessage("The typed-in directory does not exist.", "Warning",
                                           MessageButtons::Ok, MessageIcon::Warning));
         m_path->setFocus();

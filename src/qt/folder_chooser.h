@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The folder chooser: a folder tree and an editable path. A typed path that does not
-// exist is refused with a warning and the chooser stays open; optionally a button
-// makes a new folder under the selected one.
+// The folder chooser: a folder tree and an editable path. A typed path may name a
+// folder that does not exist yet when its parent does (it is made when needed); one
+// whose parent is missing too is refused with a warning and the chooser stays open.
+// Optionally a button makes a new folder under the selected one.
 #pragma once
 
 #include <QDialog>
@@ -30,10 +31,6 @@ public:
 
     /// The chosen folder after the dialog was accepted ("" when the path was empty).
     const std::string& chosenPath() const { return m_chosen; }
-
-    QLineEdit* pathEdit() const { return m_path; }
-    QTreeView* tree() const { return m_tree; }
-    QPushButton* newFolderButton() const { return m_newFolder; }
 
     void accept() override;
 

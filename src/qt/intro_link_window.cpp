@@ -45,43 +45,43 @@ IntroLinkWindow::IntroLinkWindow(IntroLinkDialog& logic, QWidget* parent)
     setWindowTitle(tr("Introduction and Link Editor"));
     auto* root = new QVBoxLayout(this);
 
-    introduction = new QPlainTextEdit(this);
-    introduction->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    introduction->setTabChangesFocus(true);
-    setMultiLineText(introduction, logic.intro());
-    m_shownIntro = multiLineText(introduction);
+    m_introduction = named(new QPlainTextEdit(this), "introduction");
+    m_introduction->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_introduction->setTabChangesFocus(true);
+    setMultiLineText(m_introduction, logic.intro());
+    m_shownIntro = multiLineText(m_introduction);
     auto* introLabel = new QLabel(tr("&Introduction"), this);
-    introLabel->setBuddy(introduction);
+    introLabel->setBuddy(m_introduction);
     root->addWidget(introLabel);
-    root->addWidget(introduction, 1);
+    root->addWidget(m_introduction, 1);
     root->addWidget(note(IntroLinkDialog::introductionNote(), this));
     root->addSpacing(8);
 
-    linkText = new QLineEdit(qs(logic.linkText()), this);
-    linkText->setMaxLength(std::numeric_limits<int>::max());
-    m_shownLinkText = linkText->text();
+    m_linkText = named(new QLineEdit(qs(logic.linkText()), this), "linkText");
+    m_linkText->setMaxLength(std::numeric_limits<int>::max());
+    m_shownLinkText = m_linkText->text();
     auto* textLabel = new QLabel(tr("Link &Text"), this);
-    textLabel->setBuddy(linkText);
+    textLabel->setBuddy(m_linkText);
     root->addWidget(textLabel);
-    root->addWidget(linkText);
+    root->addWidget(m_linkText);
 
-    linkUrl = new QLineEdit(qs(logic.linkUrl()), this);
-    linkUrl->setMaxLength(std::numeric_limits<int>::max());
-    m_shownLinkUrl = linkUrl->text();
-    linkUrl->setPlaceholderText(QStringLiteral("https://www.example.com"));
+    m_linkUrl = named(new QLineEdit(qs(logic.linkUrl()), this), "linkUrl");
+    m_linkUrl->setMaxLength(std::numeric_limits<int>::max());
+    m_shownLinkUrl = m_linkUrl->text();
+    m_linkUrl->setPlaceholderText(QStringLiteral("https://www.example.com"));
     auto* urlLine = new QHBoxLayout;
     auto* urlLabel = new QLabel(tr("Link &URL"), this);
-    urlLabel->setBuddy(linkUrl);
-    urlHint = new QLabel(qs(IntroLinkDialog::urlHint()), this);
-    urlHint->setTextFormat(Qt::PlainText);
-    QPalette hintPalette = urlHint->palette();
+    urlLabel->setBuddy(m_linkUrl);
+    m_urlHint = named(new QLabel(qs(IntroLinkDialog::urlHint()), this), "urlHint");
+    m_urlHint->setTextFormat(Qt::PlainText);
+    QPalette hintPalette = m_urlHint->palette();
     hintPalette.setColor(QPalette::WindowText,
                          hintPalette.color(QPalette::Disabled, QPalette::WindowText));
-    urlHint->setPalette(hintPalette);
+    m_urlHint->setPalette(hintPalette);
     urlLine->addWidget(urlLabel);
-    urlLine->addWidget(urlHint, 1);
+    urlLine->addWidget(m_urlHint, 1);
     root->addLayout(urlLine);
-    root->addWidget(linkUrl);
+    root->addWidget(m_linkUrl);
     root->addWidget(note(IntroLinkDialog::linkNote(), this));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -92,10 +92,10 @@ IntroLinkWindow::IntroLinkWindow(IntroLinkDialog& logic, QWidget* parent)
 }
 
 void IntroLinkWindow::accept() {
-    const std::string intro = multiLineText(introduction);
+    const std::string intro = multiLineText(m_introduction);
     if (intro != m_shownIntro) m_logic.setIntroFromEdit(intro);
-    if (linkText->text() != m_shownLinkText) m_logic.setLinkText(u8(linkText->text()));
-    if (linkUrl->text() != m_shownLinkUrl) m_logic.setLinkUrl(u8(linkUrl->text()));
+    if (m_linkText->text() != m_shownLinkText) m_logic.setLinkText(u8(m_linkText->text()));
+    if (m_linkUrl->text() != m_shownLinkUrl) m_logic.setLinkUrl(u8(m_linkUrl->text()));
     QDialog::accept();
 }
 

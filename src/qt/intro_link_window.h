@@ -29,11 +29,6 @@ public:
     /// OK: the three texts go back to the logic.
     void accept() override;
 
-    QPlainTextEdit* introduction = nullptr;
-    QLineEdit* linkText = nullptr;
-    QLineEdit* linkUrl = nullptr;
-    QLabel* urlHint = nullptr;
-
 private:
     ui::IntroLinkDialog& m_logic;
     // The texts as first shown: a box the user did not change gives back the stored
@@ -41,6 +36,10 @@ private:
     std::string m_shownIntro;
     QString m_shownLinkText;
     QString m_shownLinkUrl;
+    QPlainTextEdit* m_introduction = nullptr;
+    QLineEdit* m_linkText = nullptr;
+    QLineEdit* m_linkUrl = nullptr;
+    QLabel* m_urlHint = nullptr;
 };
 
 }  // namespace kavlo::qt

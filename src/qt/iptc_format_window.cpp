@@ -6,8 +6,10 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QStyle>
+#include <QTextDocument>
 #include <QVBoxLayout>
+#include <QtMath>
+#include <algorithm>
 
 #include "qt/intro_link_window.h"
 #include "qt/qt_platform.h"
@@ -24,38 +26,32 @@ IptcFormatWindow::IptcFormatWindow(IptcFormatDialog& logic, QWidget* parent)
     setWindowTitle(tr("IPTC Format"));
     auto* grid = new QGridLayout(this);
 
-    format = new QPlainTextEdit(this);
-    format->setTabChangesFocus(true);
-    setMultiLineText(format, logic.text());
-    m_shownEdit = multiLineText(format);
+    m_format = named(new QPlainTextEdit(this), "format");
+    m_format->setTabChangesFocus(true);
+    setMultiLineText(m_format, logic.text());
+    m_shownEdit = multiLineText(m_format);
     auto* formatLabel = new QLabel(tr("&IPTC Format"), this);
-    formatLabel->setBuddy(format);
+    formatLabel->setBuddy(m_format);
     grid->addWidget(formatLabel, 0, 0);
-    grid->addWidget(format, 1, 0);
+    grid->addWidget(m_format, 1, 0);
 
-    fields = new QPlainTextEdit(this);
-    fields->setReadOnly(true);
-    fields->setPlainText(qs(IptcFormatDialog::fieldListText()));
-    fields->setLineWrapMode(QPlainTextEdit::NoWrap);
-    fields->setMinimumWidth(fields->fontMetrics().horizontalAdvance(
-                                QStringLiteral("%original_transmission_reference%")) +
-                            fields->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24);
+    m_fields = named(new QPlainTextEdit(this), "fields");
+    m_fields->setReadOnly(true);
+    m_fields->setPlainText(qs(IptcFormatDialog::fieldListText()));
+    m_fields->setLineWrapMode(QPlainTextEdit::NoWrap);
+    fitFieldList();
     auto* fieldsLabel = new QLabel(tr("Available IPTC &Fields"), this);
-    fieldsLabel->setBuddy(fields);
+    fieldsLabel->setBuddy(m_fields);
     grid->addWidget(fieldsLabel, 0, 1);
-    grid->addWidget(fields, 1, 1, 3, 1);
+    grid->addWidget(m_fields, 1, 1, 3, 1);
 
-    example = new QLabel(qs(IptcFormatDialog::exampleText()), this);
-    example->setTextFormat(Qt::PlainText);
-    example->setWordWrap(true);
-    example->setFrameShape(QFrame::StyledPanel);
-    example->setMargin(6);
-    grid->addWidget(example, 2, 0);
+    grid->addWidget(buildExample(), 2, 0);
 
-    macRoman = new QCheckBox(tr("Convert IPTC text from the &Macintosh format"), this);
-    macRoman->setChecked(logic.macRoman());
-    connect(macRoman, &QCheckBox::clicked, this, &IptcFormatWindow::macRomanClicked);
-    grid->addWidget(macRoman, 3, 0);
+    m_macRoman =
+        named(new QCheckBox(tr("Convert IPTC text from the &Macintosh format"), this), "macRoman");
+    m_macRoman->setChecked(logic.macRoman());
+    connect(m_macRoman, &QCheckBox::clicked, this, &IptcFormatWindow::macRomanClicked);
+    grid->addWidget(m_macRoman, 3, 0);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &IptcFormatWindow::accept);
@@ -67,8 +63,38 @@ IptcFormatWindow::IptcFormatWindow(IptcFormatDialog& logic, QWidget* parent)
     resize(fontMetrics().averageCharWidth() * 100, fontMetrics().height() * 24);
 }
 
+// Every field in view: the list is as high and as wide as its lines.
+void IptcFormatWindow::fitFieldList() {
+    const QFontMetrics metrics = m_fields->fontMetrics();
+    int widest = 0;
+    for (const std::string& field : IptcFormatDialog::fields())
+        widest = std::max(widest, metrics.horizontalAdvance(qs(field)));
+    const auto lines = static_cast<int>(IptcFormatDialog::fields().size());
+    const int frame = 2 * m_fields->frameWidth();
+    const int margin = 2 * qCeil(m_fields->document()->documentMargin());
+    // Room for the cursor, the viewport's own margins and the rounding of line heights.
+    m_fields->setMinimumSize(widest + frame + margin + 2 * metrics.averageCharWidth() + 8,
+                             (lines + 1) * metrics.lineSpacing() + frame + margin);
+}
+
+// The example, line by line: a line that holds placeholders is never wrapped (it
+// would break inside one), the caption it gives wraps to the width.
+QWidget* IptcFormatWindow::buildExample() {
+    auto* example = named(new QFrame(this), "example");
+    example->setFrameShape(QFrame::StyledPanel);
+    auto* lines = new QVBoxLayout(example);
+    lines->setSpacing(2);
+    for (const QString& line : qs(IptcFormatDialog::exampleText()).split(QLatin1Char('\n'))) {
+        auto* label = new QLabel(line, example);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(!line.contains(QLatin1Char('%')));
+        lines->addWidget(label);
+    }
+    return example;
+}
+
 void IptcFormatWindow::takeText() {
-    const std::string text = multiLineText(format);
+    const std::string text = multiLineText(m_format);
     // Unchanged text keeps its stored bytes; typed line breaks become CR LF.
     if (text != m_shownEdit) m_logic.setText(IntroLinkDialog::fromEditText(text));
 }
@@ -76,9 +102,9 @@ void IptcFormatWindow::takeText() {
 void IptcFormatWindow::macRomanClicked() {
     takeText();
     m_logic.toggleMacRoman();
-    setMultiLineText(format, m_logic.text());
-    m_shownEdit = multiLineText(format);
-    macRoman->setChecked(m_logic.macRoman());
+    setMultiLineText(m_format, m_logic.text());
+    m_shownEdit = multiLineText(m_format);
+    m_macRoman->setChecked(m_logic.macRoman());
 }
 
 void IptcFormatWindow::accept() {

@@ -6,7 +6,6 @@
 #include <string>
 
 class QCheckBox;
-class QLabel;
 class QPlainTextEdit;
 
 namespace kavlo::ui {
@@ -22,17 +21,17 @@ public:
     /// OK: the box's text becomes the format.
     void accept() override;
 
-    QPlainTextEdit* format = nullptr;
-    QPlainTextEdit* fields = nullptr;
-    QLabel* example = nullptr;
-    QCheckBox* macRoman = nullptr;
-
 private:
+    void fitFieldList();
+    QWidget* buildExample();
     void takeText();
     void macRomanClicked();
 
     ui::IptcFormatDialog& m_logic;
     std::string m_shownEdit;  // the box's text as last filled from the format
+    QPlainTextEdit* m_format = nullptr;
+    QPlainTextEdit* m_fields = nullptr;
+    QCheckBox* m_macRoman = nullptr;
 };
 
 }  // namespace kavlo::qt

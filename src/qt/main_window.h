@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: MIT
-// The Qt view of the main window over MainDialog: title and footer, the destination
-// with "change", the progress bar, the four buttons, and the run driven one image per
-// event-loop turn so the window stays responsive.
+// The Qt view of the main window over MainDialog: title and footer, the photos of the
+// album, the destination with "change", the progress bar, after a run the album's first
+// thumbnails, the four buttons, and the run driven one image per event-loop turn so the
+// window stays responsive.
 #pragma once
 
 #include <QDialog>
 #include <QLabel>
-#include <functional>
 #include <memory>
 
 #include "ui/main_dialog.h"
 
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QMenu;
@@ -28,8 +29,10 @@ class DestinationLabel : public QLabel {
 public:
     explicit DestinationLabel(QWidget* parent = nullptr);
     void setPath(const QString& path);
-    std::function<void()> doubleClicked;
     QSize minimumSizeHint() const override;
+
+signals:
+    void doubleClicked();
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -58,39 +61,51 @@ public:
     void about();
     void changeDestination();
 
-    /// How the modal windows are run; tests replace these to avoid blocking.
-    std::function<bool(QDialog&)> runModal;
-
     /// The window menu with "&About Kavlo..." (the context menu of the window).
     QMenu* windowMenu() const { return m_menu; }
-
-    QLineEdit* title = nullptr;
-    QLineEdit* footer = nullptr;
-    DestinationLabel* destination = nullptr;
-    CLinkLabel* change = nullptr;
-    TextProgressBar* progress = nullptr;
-    QPushButton* editAlbumButton = nullptr;
-    QPushButton* optionsButton = nullptr;
-    QPushButton* aboutButton = nullptr;
-    QPushButton* startButton = nullptr;
 
 public slots:
     void reject() override;
 
 protected:
+    /// Back from the album editor: the number of photos may have changed.
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    /// Runs a modal window (Options, About); true when accepted. Tests override it.
+    virtual bool runDialog(QDialog& dialog);
 
 private:
+    QLayout* buildFields();
+    QLayout* buildDestinationRows();
+    QWidget* buildAlbumStrip();
+    QLayout* buildButtons();
+    /// Keeps the keyboard focus in the window (on the window itself) when the control
+    /// that has it is about to be switched off or hidden by the state `s`.
+    void keepFocusFrom(const ui::MainDialogState& s);
+    void showAlbumThumbnails();
+    void fitHeight();
+    void connectWidgets();
     void step();
     void scheduleStep();
-    bool runDialog(QDialog& dialog);
 
     ui::MainDialog& m_logic;
     core::Platform& m_platform;
     QMenu* m_menu = nullptr;
     std::unique_ptr<AlbumEditorWindow> m_editor;
     bool m_closing = false;
+    QLineEdit* m_title = nullptr;
+    QLineEdit* m_footer = nullptr;
+    DestinationLabel* m_photos = nullptr;
+    DestinationLabel* m_destination = nullptr;
+    QWidget* m_albumStrip = nullptr;
+    bool m_stripFilled = false;
+    CLinkLabel* m_change = nullptr;
+    TextProgressBar* m_progress = nullptr;
+    QPushButton* m_editAlbumButton = nullptr;
+    QPushButton* m_optionsButton = nullptr;
+    QPushButton* m_aboutButton = nullptr;
+    QPushButton* m_startButton = nullptr;
 };
 
 }  // namespace kavlo::qt

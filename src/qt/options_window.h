@@ -4,12 +4,14 @@
 #pragma once
 
 #include <QDialog>
-#include <functional>
+#include <vector>
 
 #include "ui/options_dialog.h"
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 
@@ -35,47 +37,65 @@ public:
     void pull();
     void push();
 
-    // The widgets, for tests and for the screenshots.
-    QComboBox* skin = nullptr;
-    CLinkLabel* examples = nullptr;
-    QComboBox* language = nullptr;
-    QComboBox* exif = nullptr;
-    QCheckBox* autorotate = nullptr;
-    QCheckBox* simpleviewer = nullptr;
-    QPushButton* svOptions = nullptr;
-    QCheckBox* imagetext = nullptr;
-    QPushButton* watermarkEdit = nullptr;
-    QCheckBox* orgfilenames = nullptr;
-    QCheckBox* small = nullptr;
-    QLineEdit* smallSize = nullptr;
-    QComboBox* smallQuality = nullptr;
-    QCheckBox* smallSharpen = nullptr;
-    QComboBox* smallPosition = nullptr;
-    QLineEdit* mainWidth = nullptr;
-    QLineEdit* mainHeight = nullptr;
-    QComboBox* mainQuality = nullptr;
-    QCheckBox* mainSharpen = nullptr;
-    QCheckBox* large = nullptr;
-    QLineEdit* largeSize = nullptr;
-    QComboBox* largeQuality = nullptr;
-    QCheckBox* largeSharpen = nullptr;
-    QCheckBox* copyhires = nullptr;
-    QPushButton* okButton = nullptr;
-    QPushButton* cancelButton = nullptr;
-
-    /// When set, sub-windows are only built and handed to this hook (tests and
-    /// screenshots) instead of being run modally; its result is the window's result.
-    std::function<bool(QDialog&)> subWindowHook;
+protected:
+    /// Runs a sub-window modally; true when it was accepted (tests override it).
+    virtual bool runSubWindow(QDialog& window);
+    /// Enter in a size box whose value had to be corrected stays in the window.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// A check box shown from and copied into one field of the logic's controls.
+    struct Switch {
+        QCheckBox* box;
+        bool ui::OptionsControls::*value;
+    };
+    /// A check box tied to `value` (pull() and push() copy it), named `name`.
+    QCheckBox* switchBox(QWidget* parent, const QString& text, const char* name,
+                         bool ui::OptionsControls::*value);
+    /// switchBox() on the next row of `grid`, with `beside` (a button) to its right.
+    QCheckBox* addSwitch(QGridLayout* grid, const QString& text, const char* name,
+                         bool ui::OptionsControls::*value, QWidget* beside = nullptr);
+    QLayout* buildPageRows();
+    QLayout* buildSwitches();
+    QWidget* buildThumbnailGroup();
+    QWidget* buildMainGroup();
+    QWidget* buildLargeGroup();
+    QWidget* buildButtons();
+    void connectActions();
     /// Runs a handler between pull() and push().
     template <typename F>
     void handle(F&& handler);
-    void sizeEdited(ui::SizeBox box);
+    /// Range check of a size box; true when its value was corrected (and told).
+    bool sizeEdited(ui::SizeBox box);
 
     ui::OptionsDialog& m_logic;
     core::Platform& m_platform;
     bool m_busy = false;
+    std::vector<Switch> m_switches;
+    QComboBox* m_skin = nullptr;
+    CLinkLabel* m_examples = nullptr;
+    QComboBox* m_language = nullptr;
+    QComboBox* m_exif = nullptr;
+    QCheckBox* m_autorotate = nullptr;
+    QCheckBox* m_simpleviewer = nullptr;
+    QPushButton* m_svOptions = nullptr;
+    QCheckBox* m_imagetext = nullptr;
+    QPushButton* m_watermarkEdit = nullptr;
+    QCheckBox* m_orgfilenames = nullptr;
+    QCheckBox* m_small = nullptr;
+    QLineEdit* m_smallSize = nullptr;
+    QComboBox* m_smallQuality = nullptr;
+    QCheckBox* m_smallSharpen = nullptr;
+    QComboBox* m_smallPosition = nullptr;
+    QLineEdit* m_mainWidth = nullptr;
+    QLineEdit* m_mainHeight = nullptr;
+    QComboBox* m_mainQuality = nullptr;
+    QCheckBox* m_mainSharpen = nullptr;
+    QCheckBox* m_large = nullptr;
+    QLineEdit* m_largeSize = nullptr;
+    QComboBox* m_largeQuality = nullptr;
+    QCheckBox* m_largeSharpen = nullptr;
+    QCheckBox* m_copyhires = nullptr;
 };
 
 }  // namespace kavlo::qt

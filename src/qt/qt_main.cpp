@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <cstdio>
 
 #include "core/album_renderer.h"
 #include "core/startup.h"
@@ -25,6 +26,27 @@ using ui::MainDialog;
 using ui::MainDialogOptions;
 using ui::ProgramOptions;
 using ui::runEnvironment;
+
+namespace {
+
+// An unattended run has no one to read a message box: like the terminal run, it
+// reports an album that was not made, or made incomplete, through its exit status.
+int unattendedStatus(const MainDialog& logic, const AlbumModel& model,
+                     const AlbumRenderer& renderer) {
+    if (!logic.done()) {
+        std::fprintf(stderr, "kavlo: the album was not generated\n");
+        return 1;
+    }
+    if (renderer.failedWrites() > 0) {
+        std::fprintf(stderr, "Error: %i album files could not be written to '%s'.\n",
+                     renderer.failedWrites(), model.destdir.c_str());
+        std::fprintf(stderr, "kavlo: the album is incomplete\n");
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
 
 int runQtFrontEnd(int argc, char** argv, const ProgramOptions& options) {
     QApplication app(argc, argv);
@@ -65,7 +87,7 @@ int runQtFrontEnd(int argc, char** argv, const ProgramOptions& options) {
     QObject::connect(&window, &QDialog::finished, &loop, &QEventLoop::quit);
     window.show();
     if (!logic.closed()) loop.exec();
-    return 0;
+    return result.unattended ? unattendedStatus(logic, model, renderer) : 0;
 }
 
 }  // namespace kavlo::qt

@@ -18,6 +18,13 @@ inline QString qs(const std::string& text) {
 }
 inline std::string u8(const QString& text) { return text.toUtf8().toStdString(); }
 
+/// Gives a widget its object name (how tests and scripts find it) and returns it.
+template <typename Widget>
+Widget* named(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
 class QtPlatform : public core::Platform {
 public:
     /// Dialogs open over the active window of the application.

@@ -67,50 +67,50 @@ SimpleViewerOptionsWindow::SimpleViewerOptionsWindow(SimpleViewerOptionsDialog& 
 
     auto* colours = new QGroupBox(tr("Colors"), this);
     auto* cg = new QGridLayout(colours);
-    background = new QPushButton(tr("&Background Color"), colours);
-    text = new QPushButton(tr("&Text Color"), colours);
-    frame = new QPushButton(tr("&Frame Color"), colours);
-    cg->addWidget(background, 0, 0);
-    cg->addWidget(text, 0, 1);
-    cg->addWidget(frame, 0, 2);
-    sample = new ColourSample(logic, colours);
-    cg->addWidget(sample, 1, 0, 1, 3);
+    m_background = named(new QPushButton(tr("&Background Color"), colours), "background");
+    m_text = named(new QPushButton(tr("&Text Color"), colours), "text");
+    m_frame = named(new QPushButton(tr("&Frame Color"), colours), "frame");
+    cg->addWidget(m_background, 0, 0);
+    cg->addWidget(m_text, 0, 1);
+    cg->addWidget(m_frame, 0, 2);
+    m_sample = named(new ColourSample(logic, colours), "sample");
+    cg->addWidget(m_sample, 1, 0, 1, 3);
     root->addWidget(colours);
 
     auto* layout = new QGroupBox(tr("Layout"), this);
     auto* lg = new QGridLayout(layout);
-    frameSize = makeList(layout, SimpleViewerOptionsDialog::frameSizeItems());
-    stagePadding = new QLineEdit(layout);
-    stagePadding->setValidator(
-        new QRegularExpressionValidator(QRegularExpression("[0-9]*"), stagePadding));
-    stagePadding->setMaxLength(9);
-    stagePadding->setAlignment(Qt::AlignRight);
-    stagePadding->setMaximumWidth(stagePadding->fontMetrics().horizontalAdvance("0") * 7 +
-                                  stagePadding->fontMetrics().height());
-    rows = makeList(layout, SimpleViewerOptionsDialog::matrixItems());
-    columns = makeList(layout, SimpleViewerOptionsDialog::matrixItems());
-    scaling = makeList(layout, SimpleViewerOptionsDialog::scalingItems());
+    m_frameSize = named(makeList(layout, SimpleViewerOptionsDialog::frameSizeItems()), "frameSize");
+    m_stagePadding = named(new QLineEdit(layout), "stagePadding");
+    m_stagePadding->setValidator(
+        new QRegularExpressionValidator(QRegularExpression("[0-9]*"), m_stagePadding));
+    m_stagePadding->setMaxLength(9);
+    m_stagePadding->setAlignment(Qt::AlignRight);
+    m_stagePadding->setMaximumWidth(m_stagePadding->fontMetrics().horizontalAdvance("0") * 7 +
+                                    m_stagePadding->fontMetrics().height());
+    m_rows = named(makeList(layout, SimpleViewerOptionsDialog::matrixItems()), "rows");
+    m_columns = named(makeList(layout, SimpleViewerOptionsDialog::matrixItems()), "columns");
+    m_scaling = named(makeList(layout, SimpleViewerOptionsDialog::scalingItems()), "scaling");
     auto label = [layout](const char* caption, QWidget* buddy) {
         auto* l = new QLabel(QString::fromUtf8(caption), layout);
         l->setBuddy(buddy);
         return l;
     };
-    lg->addWidget(label("Frame &Size:", frameSize), 0, 0);
-    lg->addWidget(frameSize, 0, 1, Qt::AlignLeft);
-    lg->addWidget(label("Stage &Padding:", stagePadding), 1, 0);
-    lg->addWidget(stagePadding, 1, 1, Qt::AlignLeft);
+    lg->addWidget(label("Frame &Size:", m_frameSize), 0, 0);
+    lg->addWidget(m_frameSize, 0, 1, Qt::AlignLeft);
+    lg->addWidget(label("Stage &Padding:", m_stagePadding), 1, 0);
+    lg->addWidget(m_stagePadding, 1, 1, Qt::AlignLeft);
     auto* note = new QLabel(tr("This controls the main image margin."), layout);
     lg->addWidget(note, 1, 2);
-    lg->addWidget(label("Thumbnail &Rows:", rows), 2, 0);
-    lg->addWidget(rows, 2, 1, Qt::AlignLeft);
-    lg->addWidget(label("Thumbnail Colu&mns:", columns), 3, 0);
-    lg->addWidget(columns, 3, 1, Qt::AlignLeft);
-    lg->addWidget(label("Th&umbnail Scaling:", scaling), 4, 0);
-    lg->addWidget(scaling, 4, 1, Qt::AlignLeft);
+    lg->addWidget(label("Thumbnail &Rows:", m_rows), 2, 0);
+    lg->addWidget(m_rows, 2, 1, Qt::AlignLeft);
+    lg->addWidget(label("Thumbnail Colu&mns:", m_columns), 3, 0);
+    lg->addWidget(m_columns, 3, 1, Qt::AlignLeft);
+    lg->addWidget(label("Th&umbnail Scaling:", m_scaling), 4, 0);
+    lg->addWidget(m_scaling, 4, 1, Qt::AlignLeft);
     lg->setColumnStretch(2, 1);
-    hint = new QLabel(qs(logic.matrixHint()), layout);
-    hint->setWordWrap(true);
-    lg->addWidget(hint, 5, 0, 1, 3);
+    m_hint = named(new QLabel(qs(logic.matrixHint()), layout), "hint");
+    m_hint->setWordWrap(true);
+    lg->addWidget(m_hint, 5, 0, 1, 3);
     root->addWidget(layout);
 
     auto* buttons = new QDialogButtonBox(this);
@@ -120,16 +120,16 @@ SimpleViewerOptionsWindow::SimpleViewerOptionsWindow(SimpleViewerOptionsDialog& 
     connect(buttons, &QDialogButtonBox::rejected, this, &SimpleViewerOptionsWindow::reject);
     root->addWidget(buttons);
 
-    connect(background, &QPushButton::clicked, this, [this] {
-        if (m_logic.chooseBackgroundColour()) sample->update();
+    connect(m_background, &QPushButton::clicked, this, [this] {
+        if (m_logic.chooseBackgroundColour()) m_sample->update();
     });
-    connect(text, &QPushButton::clicked, this, [this] {
-        if (m_logic.chooseTextColour()) sample->update();
+    connect(m_text, &QPushButton::clicked, this, [this] {
+        if (m_logic.chooseTextColour()) m_sample->update();
     });
-    connect(frame, &QPushButton::clicked, this, [this] {
-        if (m_logic.chooseFrameColour()) sample->update();
+    connect(m_frame, &QPushButton::clicked, this, [this] {
+        if (m_logic.chooseFrameColour()) m_sample->update();
     });
-    connect(stagePadding, &QLineEdit::editingFinished, this,
+    connect(m_stagePadding, &QLineEdit::editingFinished, this,
             &SimpleViewerOptionsWindow::paddingEdited);
     push();
 }
@@ -144,21 +144,21 @@ void SimpleViewerOptionsWindow::paddingEdited() {
 }
 
 void SimpleViewerOptionsWindow::pull() {
-    m_logic.frameSize = std::max(frameSize->currentIndex(), 0);
-    m_logic.stagePadding = u8(stagePadding->text());
-    m_logic.rowIndex = std::max(rows->currentIndex(), 0);
-    m_logic.columnIndex = std::max(columns->currentIndex(), 0);
-    m_logic.scaling = scaling->currentIndex() < 0 ? std::string() : u8(scaling->currentText());
+    m_logic.frameSize = std::max(m_frameSize->currentIndex(), 0);
+    m_logic.stagePadding = u8(m_stagePadding->text());
+    m_logic.rowIndex = std::max(m_rows->currentIndex(), 0);
+    m_logic.columnIndex = std::max(m_columns->currentIndex(), 0);
+    m_logic.scaling = m_scaling->currentIndex() < 0 ? std::string() : u8(m_scaling->currentText());
 }
 
 void SimpleViewerOptionsWindow::push() {
-    frameSize->setCurrentIndex(m_logic.frameSize);
-    stagePadding->setText(qs(m_logic.stagePadding));
-    rows->setCurrentIndex(m_logic.rowIndex);
-    columns->setCurrentIndex(m_logic.columnIndex);
-    scaling->setCurrentIndex(scaling->findText(qs(m_logic.scaling)));
-    hint->setText(qs(m_logic.matrixHint()));
-    sample->update();
+    m_frameSize->setCurrentIndex(m_logic.frameSize);
+    m_stagePadding->setText(qs(m_logic.stagePadding));
+    m_rows->setCurrentIndex(m_logic.rowIndex);
+    m_columns->setCurrentIndex(m_logic.columnIndex);
+    m_scaling->setCurrentIndex(m_scaling->findText(qs(m_logic.scaling)));
+    m_hint->setText(qs(m_logic.matrixHint()));
+    m_sample->update();
 }
 
 void SimpleViewerOptionsWindow::accept() {

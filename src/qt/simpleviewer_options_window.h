@@ -38,22 +38,21 @@ public:
     void pull();
     void push();
 
-    QPushButton* background = nullptr;
-    QPushButton* text = nullptr;
-    QPushButton* frame = nullptr;
-    ColourSample* sample = nullptr;
-    QComboBox* frameSize = nullptr;
-    QLineEdit* stagePadding = nullptr;
-    QComboBox* rows = nullptr;
-    QComboBox* columns = nullptr;
-    QComboBox* scaling = nullptr;
-    QLabel* hint = nullptr;
-
 private:
     void paddingEdited();
 
     ui::SimpleViewerOptionsDialog& m_logic;
     bool m_busy = false;
+    QPushButton* m_background = nullptr;
+    QPushButton* m_text = nullptr;
+    QPushButton* m_frame = nullptr;
+    ColourSample* m_sample = nullptr;
+    QComboBox* m_frameSize = nullptr;
+    QLineEdit* m_stagePadding = nullptr;
+    QComboBox* m_rows = nullptr;
+    QComboBox* m_columns = nullptr;
+    QComboBox* m_scaling = nullptr;
+    QLabel* m_hint = nullptr;
 };
 
 }  // namespace kavlo::qt

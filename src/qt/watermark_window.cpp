@@ -60,33 +60,34 @@ WatermarkWindow::WatermarkWindow(WatermarkDialog& logic, QWidget* parent)
     auto* root = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
 
-    text = new QLineEdit(this);
-    minorCaption = new QCheckBox(tr("Use &minor caption as watermark"), this);
-    font = makeList(this, logic.fontItems());
-    size = makeList(this, WatermarkDialog::sizeItems());
-    position = makeList(this, WatermarkDialog::positionItems());
-    transparency = makeList(this, WatermarkDialog::transparencyItems());
-    colour = new QPushButton(tr("Colo&r"), this);
-    font->setMinimumContentsLength(24);
-    font->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_text = named(new QLineEdit(this), "text");
+    m_minorCaption =
+        named(new QCheckBox(tr("Use &minor caption as watermark"), this), "minorCaption");
+    m_font = named(makeList(this, logic.fontItems()), "font");
+    m_size = named(makeList(this, WatermarkDialog::sizeItems()), "size");
+    m_position = named(makeList(this, WatermarkDialog::positionItems()), "position");
+    m_transparency = named(makeList(this, WatermarkDialog::transparencyItems()), "transparency");
+    m_colour = named(new QPushButton(tr("Colo&r"), this), "colour");
+    m_font->setMinimumContentsLength(24);
+    m_font->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
     auto label = [this](const char* caption, QWidget* buddy) {
         auto* l = new QLabel(QString::fromUtf8(caption), this);
         l->setBuddy(buddy);
         return l;
     };
-    grid->addWidget(label("&Text", text), 0, 0);
-    grid->addWidget(text, 0, 1, 1, 5);
-    grid->addWidget(minorCaption, 1, 1, 1, 5);
-    grid->addWidget(label("&Font", font), 2, 0);
-    grid->addWidget(font, 2, 1);
-    grid->addWidget(label("&Size", size), 2, 2);
-    grid->addWidget(size, 2, 3);
-    grid->addWidget(colour, 2, 4, 1, 2);
-    grid->addWidget(label("&Position", position), 3, 0);
-    grid->addWidget(position, 3, 1);
-    grid->addWidget(label("Transparenc&y", transparency), 3, 2);
-    grid->addWidget(transparency, 3, 3);
+    grid->addWidget(label("&Text", m_text), 0, 0);
+    grid->addWidget(m_text, 0, 1, 1, 5);
+    grid->addWidget(m_minorCaption, 1, 1, 1, 5);
+    grid->addWidget(label("&Font", m_font), 2, 0);
+    grid->addWidget(m_font, 2, 1);
+    grid->addWidget(label("&Size", m_size), 2, 2);
+    grid->addWidget(m_size, 2, 3);
+    grid->addWidget(m_colour, 2, 4, 1, 2);
+    grid->addWidget(label("&Position", m_position), 3, 0);
+    grid->addWidget(m_position, 3, 1);
+    grid->addWidget(label("Transparenc&y", m_transparency), 3, 2);
+    grid->addWidget(m_transparency, 3, 3);
     grid->setColumnStretch(1, 1);
     root->addLayout(grid);
 
@@ -94,12 +95,12 @@ WatermarkWindow::WatermarkWindow(WatermarkDialog& logic, QWidget* parent)
     frame->setFrameShape(QFrame::StyledPanel);
     frame->setFrameShadow(QFrame::Sunken);
     auto* frameLayout = new QVBoxLayout(frame);
-    preview = new QLabel(frame);
-    preview->setAlignment(Qt::AlignCenter);
-    // A large font must not blow the window up: the preview is clipped to its area.
-    preview->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    preview->setMinimumHeight(fontMetrics().height() * 6);
-    frameLayout->addWidget(preview);
+    m_preview = named(new QLabel(frame), "preview");
+    m_preview->setAlignment(Qt::AlignCenter);
+    // A large m_font must not blow the window up: the m_preview is clipped to its area.
+    m_preview->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    m_preview->setMinimumHeight(fontMetrics().height() * 6);
+    frameLayout->addWidget(m_preview);
     root->addWidget(frame, 1);
 
     auto* buttons = new QDialogButtonBox(this);
@@ -114,16 +115,16 @@ WatermarkWindow::WatermarkWindow(WatermarkDialog& logic, QWidget* parent)
         m_logic.updatePreview();
         refreshPreview();
     };
-    connect(text, &QLineEdit::textEdited, this, update);
-    connect(font, &QComboBox::activated, this, update);
-    connect(size, &QComboBox::activated, this, update);
-    connect(transparency, &QComboBox::activated, this, update);
-    connect(position, &QComboBox::activated, this, [this] { pull(); });
-    connect(minorCaption, &QCheckBox::clicked, this, [this] {
+    connect(m_text, &QLineEdit::textEdited, this, update);
+    connect(m_font, &QComboBox::activated, this, update);
+    connect(m_size, &QComboBox::activated, this, update);
+    connect(m_transparency, &QComboBox::activated, this, update);
+    connect(m_position, &QComboBox::activated, this, [this] { pull(); });
+    connect(m_minorCaption, &QCheckBox::clicked, this, [this] {
         pull();
-        text->setEnabled(m_logic.textEnabled());
+        m_text->setEnabled(m_logic.textEnabled());
     });
-    connect(colour, &QPushButton::clicked, this, [this] {
+    connect(m_colour, &QPushButton::clicked, this, [this] {
         pull();
         if (m_logic.chooseColour()) refreshPreview();
     });
@@ -132,33 +133,33 @@ WatermarkWindow::WatermarkWindow(WatermarkDialog& logic, QWidget* parent)
 }
 
 void WatermarkWindow::pull() {
-    m_logic.text = u8(text->text());
-    m_logic.useMinorCaption = minorCaption->isChecked();
-    m_logic.fontName = listText(font);
-    m_logic.sizeText = listText(size);
-    m_logic.position = std::max(position->currentIndex(), 0);
-    m_logic.transparency = std::max(transparency->currentIndex(), 0);
+    m_logic.text = u8(m_text->text());
+    m_logic.useMinorCaption = m_minorCaption->isChecked();
+    m_logic.fontName = listText(m_font);
+    m_logic.sizeText = listText(m_size);
+    m_logic.position = std::max(m_position->currentIndex(), 0);
+    m_logic.transparency = std::max(m_transparency->currentIndex(), 0);
 }
 
 void WatermarkWindow::push() {
-    text->setText(qs(m_logic.text));
-    minorCaption->setChecked(m_logic.useMinorCaption);
-    setList(font, m_logic.fontName);
-    setList(size, m_logic.sizeText);
-    position->setCurrentIndex(m_logic.position);
-    transparency->setCurrentIndex(m_logic.transparency);
-    text->setEnabled(m_logic.textEnabled());
+    m_text->setText(qs(m_logic.text));
+    m_minorCaption->setChecked(m_logic.useMinorCaption);
+    setList(m_font, m_logic.fontName);
+    setList(m_size, m_logic.sizeText);
+    m_position->setCurrentIndex(m_logic.position);
+    m_transparency->setCurrentIndex(m_logic.transparency);
+    m_text->setEnabled(m_logic.textEnabled());
     refreshPreview();
 }
 
 void WatermarkWindow::refreshPreview() {
     const QImage image = toQImage(m_logic.preview());
     if (image.isNull()) {
-        preview->clear();
+        m_preview->clear();
     } else {
-        // At the size the album's pages show it: browsers scale album images by the
-        // display's scale factor, so the preview is scaled the same way.
-        preview->setPixmap(QPixmap::fromImage(image));
+        // At the m_size the album's pages show it: browsers scale album images by the
+        // display's scale factor, so the m_preview is scaled the same way.
+        m_preview->setPixmap(QPixmap::fromImage(image));
     }
     const Colour c = m_logic.colour;
     const int edge = fontMetrics().height();
@@ -169,7 +170,7 @@ void WatermarkWindow::refreshPreview() {
         const QColor shown(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
         painter.fillRect(1, 1, edge - 2, edge - 2, shown);
     }
-    colour->setIcon(QIcon(swatch));
+    m_colour->setIcon(QIcon(swatch));
 }
 
 void WatermarkWindow::accept() {

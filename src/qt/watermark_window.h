@@ -30,19 +30,18 @@ public:
     void pull();
     void push();
 
-    QLineEdit* text = nullptr;
-    QCheckBox* minorCaption = nullptr;
-    QComboBox* font = nullptr;
-    QComboBox* size = nullptr;
-    QComboBox* position = nullptr;
-    QComboBox* transparency = nullptr;
-    QPushButton* colour = nullptr;
-    QLabel* preview = nullptr;
-
 private:
     void refreshPreview();
 
     ui::WatermarkDialog& m_logic;
+    QLineEdit* m_text = nullptr;
+    QCheckBox* m_minorCaption = nullptr;
+    QComboBox* m_font = nullptr;
+    QComboBox* m_size = nullptr;
+    QComboBox* m_position = nullptr;
+    QComboBox* m_transparency = nullptr;
+    QPushButton* m_colour = nullptr;
+    QLabel* m_preview = nullptr;
 };
 
 }  // namespace kavlo::qt

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/about_dialog.h"
 
-#include "ui/options_dialog.h"
 #include "util/files.h"
 
 namespace kavlo::ui {
@@ -12,16 +11,16 @@ using util::versionString;
 
 std::string helpPagePath() { return dataFolder() + "readme.html"; }
 
+std::string readmePath() { return dataFolder() + "README.md"; }
+
 void openHelp(Platform& platform) { platform.openWithDefaultProgram(helpPagePath()); }
 
 AboutDialog::AboutDialog()
     : m_versionLine("Kavlo  -  version " + versionString("ProductVersion")) {}
 
-LinkTarget AboutDialog::homepage() { return {"https://kavlo.example/", "https://kavlo.example/"}; }
+LinkTarget AboutDialog::helpPage() { return {"readme.html", helpPagePath()}; }
 
-LinkTarget AboutDialog::support() {
-    return {"https://kavlo.example/support/", "https://kavlo.example/support/"};
-}
+LinkTarget AboutDialog::readme() { return {"README.md", readmePath()}; }
 
 LinkTarget AboutDialog::simpleViewer() {
     return {"Airtight Interactive.", "https://simpleviewer.net/"};
@@ -30,8 +29,8 @@ LinkTarget AboutDialog::simpleViewer() {
 std::string AboutDialog::authorLine() { return "Copyright \xC2\xA9 2007 The Kavlo developers."; }
 
 std::string AboutDialog::licenceText() {
-    return "Kavlo is free software. You may use, copy and distribute it, and the albums you "
-           "make with it are entirely yours.";
+    return "Kavlo is free software under the MIT licence. You may use, copy and distribute it, "
+           "and the albums you make with it are entirely yours.";
 }
 
 std::string AboutDialog::disclaimerText() {
@@ -40,24 +39,33 @@ std::string AboutDialog::disclaimerText() {
 }
 
 std::string AboutDialog::acknowledgementText() {
-    return "Kavlo uses the libjpeg library of the Independent JPEG Group, the LibTIFF library, "
-           "the Expat XML parser, FreeType and Qt.";
+    return "Kavlo is built on these libraries and uses these fonts, each under its own "
+           "licence:";
+}
+
+std::vector<Credit> AboutDialog::credits() {
+    return {
+        {"libjpeg-turbo", "IJG, BSD-3-Clause and zlib licences"},
+        {"LibTIFF", "libtiff licence"},
+        {"libpng", "PNG Reference Library licence v2"},
+        {"libwebp", "BSD-3-Clause"},
+        {"libheif", "LGPL-3.0"},
+        {"Little CMS", "MIT"},
+        {"Expat", "MIT"},
+        {"FreeType", "FreeType licence (FTL)"},
+        {"Fontconfig", "MIT-style licence"},
+        {"Qt 6", "LGPL-3.0"},
+        {"DejaVu fonts", "Bitstream Vera licence"},
+    };
+}
+
+std::string AboutDialog::testPhotoCredit() {
+    return "The photographs Kavlo is tested with come from Wikimedia Commons, through the "
+           "exif-samples collection; each keeps its author's licence.";
 }
 
 std::string AboutDialog::simpleViewerCredit() {
     return "The SimpleViewer gallery style is credited to its original author and company,";
-}
-
-std::string AboutDialog::translatorsHeading() {
-    return "All languages, except for English and Danish, have kindly been contributed by:";
-}
-
-std::vector<std::string> AboutDialog::translatorCredits() {
-    // Every language of the album pages but the two the project wrote itself.
-    std::vector<std::string> credits;
-    for (const std::string& name : sortedDisplayNames(languageTable()))
-        if (name != "English" && name != "Danish") credits.push_back("Volunteer (" + name + ")");
-    return credits;
 }
 
 }  // namespace kavlo::ui

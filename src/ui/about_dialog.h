@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The "About" window and the help page: product name and version, links to the
-// project's pages, acknowledgements, and "&Help", which opens readme.html beside
-// the program in the browser.
+// The "About" window and the help page: product name and version, links to the help
+// page and the read-me shipped with Kavlo, the libraries, fonts and test photographs
+// it owes with their licences, and "&Help", which opens readme.html in the browser.
 #pragma once
 
 #include <string>
@@ -17,8 +17,16 @@ struct LinkTarget {
     std::string target;
 };
 
-/// Full path of the help page beside the program.
+/// One acknowledgement: what Kavlo uses and under which licence.
+struct Credit {
+    std::string name;
+    std::string licence;
+};
+
+/// Full path of the help page beside the program (or under share/kavlo).
 std::string helpPagePath();
+/// Full path of the project's read-me shipped beside the help page.
+std::string readmePath();
 /// Opens the help page with the default program; a missing page or a failing open is
 /// not reported.
 void openHelp(core::Platform& platform);
@@ -30,8 +38,9 @@ public:
     /// "Kavlo  -  version " followed by the product version, built once.
     const std::string& versionLine() const { return m_versionLine; }
 
-    static LinkTarget homepage();
-    static LinkTarget support();
+    /// The help page and the read-me, as files on this computer.
+    static LinkTarget helpPage();
+    static LinkTarget readme();
     /// The SimpleViewer product page, shown after the viewer credit line.
     static LinkTarget simpleViewer();
 
@@ -39,12 +48,12 @@ public:
     static std::string licenceText();
     static std::string disclaimerText();
     static std::string acknowledgementText();
+    /// The libraries Kavlo is built on and the fonts it uses, with their licences.
+    static std::vector<Credit> credits();
+    /// Where the test photographs come from.
+    static std::string testPhotoCredit();
     /// The line crediting the SimpleViewer author; the simpleViewer() link follows it.
     static std::string simpleViewerCredit();
-    static std::string translatorsHeading();
-    /// The translator credits, one entry per contributed language, shown in three
-    /// columns.
-    static std::vector<std::string> translatorCredits();
 
 private:
     std::string m_versionLine;

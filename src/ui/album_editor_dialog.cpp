@@ -147,7 +147,7 @@ void AlbumEditorDialog::fill() {
     if (m_view) m_view->listReset();
 
     AlbumEditorView* view = m_view;  // the producer's thread sees only this pointer
-    m_producer.start(m_generation, std::move(jobs), kThumbnailSize, m_autorotate, [view] {
+    m_producer.start(m_generation, std::move(jobs), m_thumbnailPixels, m_autorotate, [view] {
         if (view) view->postRefreshThumbnails();
     });
     if (n > 0) {
@@ -226,9 +226,10 @@ void AlbumEditorDialog::moveImage(int from, int to) {
     m_rearranging = true;
     if (m_view) m_view->setFrozen(true);
 
+    const int landed = from < to ? to - 1 : to;
+    if (m_view) m_view->itemAboutToMove(from, landed);
     moveElement(m_model.images, from, to);
     moveElement(m_items, from, to);
-    const int landed = from < to ? to - 1 : to;
     m_model.settings.reuseimages = false;
     rebuildKeyIndex();
     if (m_view) m_view->itemMoved(from, landed);
@@ -292,6 +293,7 @@ void AlbumEditorDialog::exclude() {
     // The selection goes to the next image, or to the previous one for the last
     // image. The excluded image's captions need no commit: its entry is erased.
     const int next = row == n - 1 ? row - 1 : row + 1;
+    if (m_view) m_view->itemAboutToBeRemoved(row);
     m_model.images.erase(m_model.images.begin() + row);
     m_items.erase(m_items.begin() + row);
     rebuildKeyIndex();

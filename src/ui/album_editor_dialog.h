@@ -36,8 +36,12 @@ public:
     virtual void hideWindow() {}
     /// The whole list changed (fill, reversal): count, labels and pictures.
     virtual void listReset() {}
+    /// The item at row `from` is about to move to row `to` (the album is unchanged yet).
+    virtual void itemAboutToMove(int from, int to) { (void)from, (void)to; }
     /// The item at row `from` now stands at row `to`; the rows between shifted by one.
     virtual void itemMoved(int from, int to) { (void)from, (void)to; }
+    /// The item at `row` is about to be removed (the album is unchanged yet).
+    virtual void itemAboutToBeRemoved(int row) { (void)row; }
     /// The item at `row` was removed.
     virtual void itemRemoved(int row) { (void)row; }
     /// The thumbnail of the item at `row` arrived.
@@ -89,6 +93,13 @@ public:
     /// The view must outlive the thumbnail producer: call stopBackgroundWork() before
     /// destroying it.
     void setView(AlbumEditorView* view) { m_view = view; }
+
+    /// Pixels per side of the thumbnails made from the next fill on (kThumbnailSize
+    /// times the screen's device pixel ratio; the list shows them kThumbnailSize wide).
+    void setThumbnailPixels(int pixels) {
+        m_thumbnailPixels = pixels > 0 ? pixels : kThumbnailSize;
+    }
+    int thumbnailPixels() const { return m_thumbnailPixels; }
 
     /// "&Edit Album...": shows the editor. `autorotate` is the album's current
     /// setting; when it differs from the one the thumbnails were made with, they are
@@ -190,6 +201,7 @@ private:
     bool m_autorotate = true;
     bool m_rebuildVisible = false;
     bool m_rearranging = false;
+    int m_thumbnailPixels = kThumbnailSize;
     std::vector<Item> m_items;    // parallel to m_model.images
     std::vector<int> m_rowOfKey;  // key -> row, -1 once excluded
     int m_selected = -1;

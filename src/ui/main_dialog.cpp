@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/caption_extraction.h"
+#include "core/image_pipeline.h"
 #include "core/published_originals.h"
 #include "storage/resource_values.h"
 #include "storage/settings_file.h"
@@ -13,6 +14,7 @@
 
 namespace kavlo::ui {
 
+using core::albumImageName;
 using core::AlbumRenderer;
 using core::ExifOrientations;
 using core::FolderChoice;
@@ -135,9 +137,20 @@ StartOutcome MainDialog::pressStart() {
                         MessageButtons::Ok, MessageIcon::Warning));
         return StartOutcome::Unwritable;
     }
-    // 4. No thumbnail loading while images are written.
+    // 4. The input folder must still hold images. Checked before the controls change for
+    //    the run, so that the warning is read over the idle window, without the wait
+    //    cursor.
+    if (listImages(m_model.inputdir, false).empty()) {
+        m_platform.messageBox(makeMessage(std::string("No photos (") + photoFormatNames() +
+                                              ") were found in the specified directory.\n\n"
+                                              "Kavlo will exit.",
+                                          "Warning", MessageButtons::Ok, MessageIcon::Warning));
+        m_closed = true;
+        return StartOutcome::NoImages;
+    }
+    // 5. No thumbnail loading while images are written.
     if (m_editor) m_editor->stopBackgroundWork();
-    // 5. Controls for the run.
+    // 6. Controls for the run.
     m_platform.setWaitCursor(true);
     m_state.waitCursor = true;
     m_state.startEnabled = false;
@@ -147,17 +160,6 @@ StartOutcome MainDialog::pressStart() {
     m_state.editsReadOnly = true;
     m_state.changeVisible = false;
     m_state.progressVisible = true;
-    // 6. The input folder must still hold images.
-    if (listImages(m_model.inputdir, false).empty()) {
-        m_platform.messageBox(makeMessage(std::string("No photos (") + photoFormatNames() +
-                                              ") were found in the specified directory.\n\n"
-                                              "Kavlo will exit.",
-                                          "Warning", MessageButtons::Ok, MessageIcon::Warning));
-        m_platform.setWaitCursor(false);
-        m_state.waitCursor = false;
-        m_closed = true;
-        return StartOutcome::NoImages;
-    }
     // 7. Texts from the edits.
     m_model.title = m_state.titleText;
     m_model.footer = m_state.footerText;
@@ -216,6 +218,29 @@ void MainDialog::finishRun() {
                    m_renderer.failedWrites(), m_model.destdir.c_str()),
             "Error", MessageButtons::Ok, MessageIcon::Error));
     }
+}
+
+std::string MainDialog::photoSummary() const {
+    const std::size_t n = m_model.images.size();
+    const std::string count = n == 0   ? std::string("No photos")
+                              : n == 1 ? std::string("1 photo")
+                                       : format("%zu photos", n);
+    return m_model.inputdir.empty() ? count : count + " in " + m_model.inputdir;
+}
+
+std::vector<std::string> MainDialog::albumThumbnails(int count, bool mainImages) const {
+    std::vector<std::string> paths;
+    if (!m_done) return paths;
+    const model::AlbumSettings& s = m_model.settings;
+    const std::string folder =
+        m_model.destdir + "/" + (s.small && !mainImages ? s.sdir : s.mdir) + "/";
+    for (int i = 0;
+         i < static_cast<int>(m_model.images.size()) && static_cast<int>(paths.size()) < count;
+         ++i) {
+        const std::string path = folder + albumImageName(s, m_model.images[i], i);
+        if (fileExists(path)) paths.push_back(path);
+    }
+    return paths;
 }
 
 bool MainDialog::requestQuit() {

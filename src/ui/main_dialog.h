@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/album_renderer.h"
 #include "core/platform.h"
@@ -103,6 +104,14 @@ public:
     /// True once the dialog has decided to close (no images, unattended run over,
     /// Show Album, Quit).
     bool closed() const { return m_closed; }
+
+    /// What the album holds: "12 photos in /the/input/folder" ("1 photo", "No photos").
+    std::string photoSummary() const;
+    /// After the run: the files of the album's first `count` thumbnails that are on
+    /// disk, in album order (its main images with `mainImages` or when it has no
+    /// thumbnails, for a sharper picture on a high-density screen); nothing before the
+    /// run is done.
+    std::vector<std::string> albumThumbnails(int count, bool mainImages = false) const;
 
     model::AlbumModel& model() { return m_model; }
     core::AlbumRenderer& renderer() { return m_renderer; }

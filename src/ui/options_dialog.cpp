@@ -284,6 +284,7 @@ bool OptionsDialog::checkSize(SizeBox box) {
     // A negative bound (main sizes below 9 make the thumbnail maximum negative) can
     // not be typed into a digits-only box; 0 is the closest value it can show.
     *text = std::to_string(std::max(closestInRange(v, min, max), 0));
+    if (m_beforeMessage) m_beforeMessage();
     showRangeMessage(m_platform, label, min, max);
     return true;
 }
@@ -311,8 +312,9 @@ void OptionsDialog::clickedImageText() {
 void OptionsDialog::clickedSimpleViewer() {
     if (controls.simpleviewer) {
         Message question = makeMessage(
-            "SimpleViewer will add image fades, better image caching and in general provide a\n"
-            "more dynamic experience for users with the Flash plugin. Users without this will\n"
+            // Paragraphs only: the message box wraps the lines to its own width.
+            "SimpleViewer will add image fades, better image caching and in general provide a "
+            "more dynamic experience for users with the Flash plugin. Users without this will "
             "see the standard Kavlo album.\n\n"
             "The SimpleViewer gallery style is credited to its original author and company.\n\n"
             "Would you like use SimpleViewer as the primary album viewer?",

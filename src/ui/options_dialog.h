@@ -10,6 +10,7 @@
 // two sub-windows return); OK writes the rest, Cancel writes nothing more.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -158,6 +159,11 @@ public:
     void simpleViewerOptions(OptionsSubWindows& windows);
     /// "E&dit": the watermark editor, under the wait cursor until it closes.
     void editWatermark(OptionsSubWindows& windows);
+    /// Called before a message about a corrected value, so that a view shows the
+    /// corrected `controls` while the message is read.
+    void setBeforeMessage(std::function<void()> showControls) {
+        m_beforeMessage = std::move(showControls);
+    }
     /// Font files the watermark editor lists (default: the installed fonts).
     void setFontFiles(std::vector<std::string> files) { m_fontFiles = std::move(files); }
 
@@ -179,6 +185,7 @@ private:
     core::Platform& m_platform;
     std::map<std::string, std::string> m_skins;
     std::optional<std::vector<std::string>> m_fontFiles;
+    std::function<void()> m_beforeMessage;
 };
 
 }  // namespace kavlo::ui

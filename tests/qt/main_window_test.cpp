@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
+#include <functional>
 
 #include "core/album_renderer.h"
 #include "qt/link_label.h"
@@ -51,6 +52,25 @@ std::string photoFolder(const std::string& name, int count) {
     return dir.string();
 }
 
+/// QuietPlatform that lets a test look at the window while a message box is open.
+class WatchedPlatform : public QuietPlatform {
+public:
+    std::function<void()> onMessage;
+    MessageAnswer messageBox(const core::Message& m) override {
+        if (onMessage) onMessage();
+        return QuietPlatform::messageBox(m);
+    }
+};
+
+/// The main window with its modal windows (Options, About) declined at once.
+class TestMainWindow : public MainWindow {
+public:
+    using MainWindow::MainWindow;
+
+protected:
+    bool runDialog(QDialog&) override { return false; }
+};
+
 struct Album {
     explicit Album(const std::string& name, int count = 4, bool unattended = false) {
         test::ensureApplication();
@@ -64,14 +84,13 @@ struct Album {
         options.settingsPath = std::string(KAVLO_TEST_OUTPUT) + "/qt-main/" + name + ".xml";
         options.unattended = unattended;
         logic = std::make_unique<MainDialog>(platform, model, renderer, options);
-        window = std::make_unique<MainWindow>(*logic, platform);
-        window->runModal = [](QDialog&) { return false; };
+        window = std::make_unique<TestMainWindow>(*logic, platform);
     }
-    QuietPlatform platform;
+    WatchedPlatform platform;
     AlbumModel model;
     AlbumRenderer renderer{model};
     std::unique_ptr<MainDialog> logic;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<TestMainWindow> window;
 };
 
 /// Lets the event loop run until `done` or 60 seconds.
@@ -92,16 +111,17 @@ TEST(MainWindow, opensWithTheAlbumTextsAndItsControls) {
     a.window->show();
     MainWindow& w = *a.window;
     EXPECT_EQ(w.windowTitle(), "Kavlo");
-    EXPECT_EQ(w.title->text(), "Trip");
-    EXPECT_EQ(w.footer->text(), "Footer text");
-    EXPECT_EQ(w.destination->toolTip().toStdString(), a.model.destdir);
-    EXPECT_EQ(w.change->text(), "change");
-    EXPECT_EQ(w.editAlbumButton->text(), "&Edit Album...");
-    EXPECT_EQ(w.optionsButton->text(), "&Options...");
-    EXPECT_EQ(w.aboutButton->text(), "&About/Help...");
-    EXPECT_EQ(w.startButton->text(), "&Start");
-    EXPECT_TRUE(w.startButton->isDefault());
-    EXPECT_FALSE(w.progress->isVisible());
+    EXPECT_EQ(test::child<QLineEdit>(w, "title")->text(), "Trip");
+    EXPECT_EQ(test::child<QLineEdit>(w, "footer")->text(), "Footer text");
+    EXPECT_EQ(test::child<DestinationLabel>(w, "destination")->toolTip().toStdString(),
+              a.model.destdir);
+    EXPECT_EQ(test::child<CLinkLabel>(w, "change")->text(), "change");
+    EXPECT_EQ(test::child<QPushButton>(w, "editAlbum")->text(), "&Edit Album...");
+    EXPECT_EQ(test::child<QPushButton>(w, "options")->text(), "&Options...");
+    EXPECT_EQ(test::child<QPushButton>(w, "about")->text(), "&About/Help...");
+    EXPECT_EQ(test::child<QPushButton>(w, "start")->text(), "&Start");
+    EXPECT_TRUE(test::child<QPushButton>(w, "start")->isDefault());
+    EXPECT_FALSE(test::child<TextProgressBar>(w, "progress")->isVisible());
     QStringList labels;
     for (const QLabel* l : w.findChildren<QLabel*>()) labels << l->text();
     EXPECT_TRUE(labels.contains("&Title"));
@@ -117,34 +137,121 @@ TEST(MainWindow, aRunAdvancesThroughTheEventLoopAndOffersTheAlbum) {
     a.window->open();
     a.window->show();
     MainWindow& w = *a.window;
-    QTest::keyClicks(w.title, " 2026");
-    w.startButton->click();
+    QTest::keyClicks(test::child<QLineEdit>(w, "title"), " 2026");
+    test::child<QPushButton>(w, "start")->click();
     // Straight after Start the controls are locked and the progress shows.
-    EXPECT_TRUE(w.progress->isVisible());
-    EXPECT_FALSE(w.startButton->isEnabled());
-    EXPECT_FALSE(w.optionsButton->isVisible());
-    EXPECT_FALSE(w.change->isVisible());
-    EXPECT_TRUE(w.title->isReadOnly());
+    EXPECT_TRUE(test::child<TextProgressBar>(w, "progress")->isVisible());
+    EXPECT_FALSE(test::child<QPushButton>(w, "start")->isEnabled());
+    EXPECT_FALSE(test::child<QPushButton>(w, "options")->isVisible());
+    EXPECT_FALSE(test::child<CLinkLabel>(w, "change")->isVisible());
+    EXPECT_TRUE(test::child<QLineEdit>(w, "title")->isReadOnly());
     EXPECT_EQ(w.windowTitle(), "Kavlo  [25%]");
-    EXPECT_EQ(w.progress->rightText(), "25% completed");
+    EXPECT_EQ(test::child<TextProgressBar>(w, "progress")->rightText(), "25% completed");
     test::saveScreenshot(w, "main_window_running");
 
     ASSERT_TRUE(spinUntil([&] { return a.logic->done(); }));
     EXPECT_EQ(w.windowTitle(), "Kavlo  [100%]");
-    EXPECT_EQ(w.startButton->text(), "Show Album");
-    EXPECT_TRUE(w.startButton->isEnabled());
-    EXPECT_EQ(w.progress->position(), 100);
-    EXPECT_EQ(w.progress->leftText(), " ");
-    EXPECT_TRUE(w.progress->centreText().startsWith("Total time: "));
+    EXPECT_EQ(test::child<QPushButton>(w, "start")->text(), "Show Album");
+    EXPECT_TRUE(test::child<QPushButton>(w, "start")->isEnabled());
+    EXPECT_EQ(test::child<TextProgressBar>(w, "progress")->position(), 100);
+    EXPECT_EQ(test::child<TextProgressBar>(w, "progress")->leftText(), " ");
+    EXPECT_TRUE(
+        test::child<TextProgressBar>(w, "progress")->centreText().startsWith("Total time: "));
     EXPECT_EQ(a.model.title, "Trip 2026");
     EXPECT_TRUE(fileExists(a.model.destdir + "/index.html"));
     EXPECT_FALSE(a.platform.waitCursor);
     test::saveScreenshot(w, "main_window_done");
 
-    w.startButton->click();
+    test::child<QPushButton>(w, "start")->click();
     ASSERT_EQ(a.platform.opened.size(), 1u);
     EXPECT_EQ(a.platform.opened[0], a.model.destdir + "/index.html");
     EXPECT_FALSE(w.isVisible());
+}
+
+TEST(MainWindow, startKeepsTheFocusInTheWindowAndTheTitleUnselected) {
+    Album a("focus", 3);
+    a.window->open();
+    a.window->show();
+    a.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(a.window.get()));
+    auto* title = test::child<QLineEdit>(*a.window, "title");
+    auto* start = test::child<QPushButton>(*a.window, "start");
+    start->setFocus();
+    QTest::keyClick(start, Qt::Key_Space);
+    ASSERT_TRUE(a.logic->running());
+    EXPECT_FALSE(start->isEnabled());
+    EXPECT_NE(QApplication::focusWidget(), title);
+    EXPECT_EQ(title->selectedText(), QString());
+    EXPECT_TRUE(a.window->isActiveWindow());
+    ASSERT_TRUE(spinUntil([&] { return a.logic->done(); }));
+    EXPECT_EQ(QApplication::focusWidget(), start);  // "Show Album" is one key away
+    EXPECT_EQ(title->selectedText(), QString());
+}
+
+TEST(MainWindow, showsItsPhotosAndAfterTheRunTheAlbumsFirstThumbnails) {
+    Album a("strip", 8);
+    a.window->open();
+    a.window->show();
+    MainWindow& w = *a.window;
+    EXPECT_EQ(test::child<DestinationLabel>(w, "photos")->toolTip().toStdString(),
+              "8 photos in " + a.model.inputdir);
+    auto* strip = test::child<QWidget>(w, "albumThumbnails");
+    EXPECT_FALSE(strip->isVisible());
+    const int idleHeight = w.height();
+
+    test::child<QPushButton>(w, "start")->click();
+    ASSERT_TRUE(spinUntil([&] { return a.logic->done(); }));
+    ASSERT_TRUE(strip->isVisible());
+    const QList<QLabel*> pictures = strip->findChildren<QLabel*>("albumThumbnail");
+    ASSERT_EQ(pictures.size(), 6);  // the first six of eight
+    const qreal ratio = w.devicePixelRatioF();
+    for (QLabel* picture : pictures) {
+        ASSERT_TRUE(picture->isVisible());
+        const QPixmap pm = picture->pixmap();
+        ASSERT_FALSE(pm.isNull());
+        EXPECT_EQ(pm.devicePixelRatio(), ratio);
+        // Fitted into the 80-unit box, at device pixels.
+        EXPECT_EQ(std::max(pm.width(), pm.height()), qRound(80 * ratio));
+    }
+    // The window grew to show them, and every control is inside it.
+    EXPECT_GT(w.height(), idleHeight);
+    for (const char* name : {"start", "about", "title"})
+        EXPECT_TRUE(w.rect().contains(test::child<QWidget>(w, name)->geometry())) << name;
+    EXPECT_EQ(test::child<QPushButton>(w, "start")->text(), "Show Album");
+    test::saveScreenshot(w, "main_window_album");
+
+    // An album of two shows two.
+    Album small("strip-two", 2);
+    small.window->open();
+    small.window->show();
+    test::child<QPushButton>(*small.window, "start")->click();
+    ASSERT_TRUE(spinUntil([&] { return small.logic->done(); }));
+    int shown = 0;
+    for (QLabel* picture : small.window->findChildren<QLabel*>("albumThumbnail"))
+        shown += picture->isVisible();
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(small.logic->photoSummary(), "2 photos in " + small.model.inputdir);
+}
+
+TEST(MainWindow, noImagesLeftIsToldOverTheIdleWindowWithoutTheWaitCursor) {
+    Album a("no-images-left", 2);
+    a.window->open();
+    a.window->show();
+    for (const auto& entry : fs::directory_iterator(a.model.inputdir))
+        if (entry.is_regular_file()) fs::remove(entry.path());
+    bool waitCursor = true, startEnabled = false, progressShown = true;
+    a.platform.onMessage = [&] {
+        waitCursor = a.platform.waitCursor;
+        startEnabled = test::child<QPushButton>(*a.window, "start")->isEnabled();
+        progressShown = test::child<TextProgressBar>(*a.window, "progress")->isVisible();
+    };
+    a.platform.expectMessage("Warning", "No photos (JPEG, TIFF, HEIC/HEIF, AVIF, PNG or WebP) were found");
+    test::child<QPushButton>(*a.window, "start")->click();
+    EXPECT_TRUE(a.platform.finished());
+    EXPECT_FALSE(waitCursor);
+    EXPECT_TRUE(startEnabled);
+    EXPECT_FALSE(progressShown);
+    EXPECT_FALSE(a.window->isVisible());  // Kavlo ends
 }
 
 TEST(MainWindow, anUnattendedRunStartsAndClosesByItself) {
@@ -161,7 +268,7 @@ TEST(MainWindow, closingDuringTheRunStopsItAtOnce) {
     Album a("close-running", 6);
     a.window->open();
     a.window->show();
-    a.window->startButton->click();
+    test::child<QPushButton>(*a.window, "start")->click();
     ASSERT_TRUE(a.logic->running());
     QCoreApplication::processEvents();  // the window repaints between images
     a.window->close();
@@ -186,7 +293,7 @@ TEST(MainWindow, quittingAsksOnlyOnceTheAlbumEditorWasOpened) {
     Album a("asked-quit", 1);
     a.window->open();
     a.window->show();
-    a.window->editAlbumButton->click();  // the album editor window opens
+    test::child<QPushButton>(*a.window, "editAlbum")->click();  // the album editor window opens
     EXPECT_TRUE(a.logic->editorOpened());
     a.platform.expectMessage("Quit", "Quitting Kavlo will discard all captions etc.",
                              MessageAnswer::No);
@@ -206,17 +313,18 @@ TEST(MainWindow, changeChoosesTheDestinationWithTheNewFolderButton) {
     const std::string target = a.model.inputdir + "/elsewhere";
     a.platform.expectFolder(FolderChoice::chosen(target),
                             "Select directory for the generated photo album.");
-    QTest::mouseClick(a.window->change, Qt::LeftButton);
+    QTest::mouseClick(test::child<CLinkLabel>(*a.window, "change"), Qt::LeftButton);
     ASSERT_TRUE(a.platform.finished());
     EXPECT_TRUE(a.platform.folders.at(0).newFolderButton);
     EXPECT_EQ(a.model.destdir, target);
-    EXPECT_EQ(a.window->destination->toolTip().toStdString(), target);
+    EXPECT_EQ(test::child<DestinationLabel>(*a.window, "destination")->toolTip().toStdString(),
+              target);
 }
 
 TEST(MainWindow, doubleClickOnTheDestinationOpensTheImageFolder) {
     Album a("doubleclick", 1);
     a.window->open();
-    QTest::mouseDClick(a.window->destination, Qt::LeftButton);
+    QTest::mouseDClick(test::child<DestinationLabel>(*a.window, "destination"), Qt::LeftButton);
     ASSERT_EQ(a.platform.opened.size(), 1u);
     EXPECT_EQ(a.platform.opened[0], a.model.inputdir);
 }

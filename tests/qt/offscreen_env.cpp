@@ -1,7 +1,29 @@
 // SPDX-License-Identifier: MIT
 // The Qt tests draw off screen unless told otherwise: set before any QApplication.
+// The screen is a 1600 x 1000 desktop (under QT_SCALE_FACTOR=2: 800 x 500 units), so
+// windows are checked against a real screen's room rather than the plugin's default.
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
-const bool kOffscreen = [] { return ::setenv("QT_QPA_PLATFORM", "offscreen", 0) == 0; }();
+
+const bool kOffscreen = [] {
+    // Written aside and renamed into place: tests start side by side, and none may
+    // read a half-written file.
+    const std::string config = std::string(KAVLO_TEST_OUTPUT) + "/offscreen-screen.json";
+    const std::string aside = config + "." + std::to_string(::getpid());
+    if (std::FILE* f = std::fopen(aside.c_str(), "w")) {
+        std::fputs("{\"screens\": [{\"name\": \"desktop\", \"x\": 0, \"y\": 0, \"width\": 1600, "
+                   "\"height\": 1000, \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}\n",
+                   f);
+        if (std::fclose(f) != 0 || std::rename(aside.c_str(), config.c_str()) != 0)
+            std::remove(aside.c_str());
+    }
+    const std::string platform = "offscreen:configfile=" + config;
+    return ::setenv("QT_QPA_PLATFORM", platform.c_str(), 0) == 0;
+}();
+
 }  // namespace

@@ -9,7 +9,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <functional>
 
+#include "qt/link_label.h"
 #include "qt/options_window.h"
 #include "qt/simpleviewer_options_window.h"
 #include "qt/watermark_window.h"
@@ -44,6 +46,16 @@ struct Fixture {
     QuietPlatform platform;
 };
 
+/// The window with its sub-windows handed to the test instead of run modally.
+class TestOptionsWindow : public OptionsWindow {
+public:
+    using OptionsWindow::OptionsWindow;
+    std::function<bool(QDialog&)> onSubWindow;
+
+protected:
+    bool runSubWindow(QDialog& window) override { return onSubWindow && onSubWindow(window); }
+};
+
 QStringList labelTexts(const QWidget& w) {
     QStringList texts;
     for (const QLabel* l : w.findChildren<QLabel*>()) texts << l->text();
@@ -64,28 +76,31 @@ TEST(OptionsWindow, showsEveryControlWithItsMnemonic) {
          {"&Skin", "&Language", "E&xposure Information (Exif)", "S&ize", "&Quality", "Posi&tion",
           "Si&ze (width/height)", "Q&uality", "Siz&e", "Qualit&y", "[examples]"})
         EXPECT_TRUE(labels.contains(text)) << text;
-    EXPECT_EQ(w.autorotate->text(), "Auto-rotate i&mages according to Exif-info");
-    EXPECT_EQ(w.simpleviewer->text(), "Use Simple&Viewer as primary album viewer");
-    EXPECT_EQ(w.svOptions->text(), "Optio&ns");
-    EXPECT_EQ(w.imagetext->text(), "Add watermar&ks to main (and large) images");
-    EXPECT_EQ(w.watermarkEdit->text(), "E&dit");
-    EXPECT_EQ(w.small->text(), "S&how");
-    EXPECT_EQ(w.large->text(), "Sho&w");
-    EXPECT_EQ(w.copyhires->text(), "Use input &files");
-    EXPECT_EQ(w.okButton->text(), "&OK");
-    EXPECT_EQ(w.cancelButton->text(), "&Cancel");
+    EXPECT_EQ(test::child<QCheckBox>(w, "autorotate")->text(),
+              "Auto-rotate i&mages according to Exif-info");
+    EXPECT_EQ(test::child<QCheckBox>(w, "simpleviewer")->text(),
+              "Use Simple&Viewer as primary album viewer");
+    EXPECT_EQ(test::child<QPushButton>(w, "svOptions")->text(), "Optio&ns");
+    EXPECT_EQ(test::child<QCheckBox>(w, "imagetext")->text(),
+              "Add watermar&ks to main (and large) images");
+    EXPECT_EQ(test::child<QPushButton>(w, "watermarkEdit")->text(), "E&dit");
+    EXPECT_EQ(test::child<QCheckBox>(w, "small")->text(), "S&how");
+    EXPECT_EQ(test::child<QCheckBox>(w, "large")->text(), "Sho&w");
+    EXPECT_EQ(test::child<QCheckBox>(w, "copyhires")->text(), "Use input &files");
+    EXPECT_EQ(test::child<QPushButton>(w, "ok")->text(), "&OK");
+    EXPECT_EQ(test::child<QPushButton>(w, "cancel")->text(), "&Cancel");
 
-    EXPECT_EQ(w.language->count(), 28);
-    EXPECT_EQ(w.language->currentText(), "English");
-    EXPECT_EQ(w.language->itemText(0), "Croatian");
-    EXPECT_EQ(w.skin->currentText(), "Dim");
-    EXPECT_EQ(w.exif->itemText(0), "Show as hovering tooltips ");
-    EXPECT_EQ(w.mainQuality->currentText(), "Medium");
-    EXPECT_EQ(w.mainWidth->text(), "552");
+    EXPECT_EQ(test::child<QComboBox>(w, "language")->count(), 28);
+    EXPECT_EQ(test::child<QComboBox>(w, "language")->currentText(), "English");
+    EXPECT_EQ(test::child<QComboBox>(w, "language")->itemText(0), "Croatian");
+    EXPECT_EQ(test::child<QComboBox>(w, "skin")->currentText(), "Dim");
+    EXPECT_EQ(test::child<QComboBox>(w, "exif")->itemText(0), "Show as hovering tooltips ");
+    EXPECT_EQ(test::child<QComboBox>(w, "mainQuality")->currentText(), "Medium");
+    EXPECT_EQ(test::child<QLineEdit>(w, "mainWidth")->text(), "552");
     // Defaults: large images off, so their controls rest.
-    EXPECT_FALSE(w.largeSize->isEnabled());
-    EXPECT_FALSE(w.copyhires->isEnabled());
-    EXPECT_FALSE(w.svOptions->isEnabled());
+    EXPECT_FALSE(test::child<QLineEdit>(w, "largeSize")->isEnabled());
+    EXPECT_FALSE(test::child<QCheckBox>(w, "copyhires")->isEnabled());
+    EXPECT_FALSE(test::child<QPushButton>(w, "svOptions")->isEnabled());
     test::saveScreenshot(w, "options");
 }
 
@@ -96,9 +111,9 @@ TEST(OptionsWindow, okWritesTheWidgetsAndCancelDoesNot) {
         OptionsDialog logic(f.settings, f.exifpos, f.album, f.platform, kCss);
         OptionsWindow w(logic, f.platform);
         w.prepare();
-        w.mainWidth->setText("700");
-        w.exif->setCurrentIndex(2);
-        w.cancelButton->click();
+        test::child<QLineEdit>(w, "mainWidth")->setText("700");
+        test::child<QComboBox>(w, "exif")->setCurrentIndex(2);
+        test::child<QPushButton>(w, "cancel")->click();
         EXPECT_EQ(w.result(), QDialog::Rejected);
     }
     EXPECT_EQ(f.settings.mhsize, before.mhsize);
@@ -107,15 +122,15 @@ TEST(OptionsWindow, okWritesTheWidgetsAndCancelDoesNot) {
     OptionsDialog logic(f.settings, f.exifpos, f.album, f.platform, kCss);
     OptionsWindow w(logic, f.platform);
     w.prepare();
-    w.mainWidth->setText("700");
-    w.mainHeight->setText("500");
-    w.exif->setCurrentIndex(2);
-    w.mainQuality->setCurrentIndex(2);
-    w.smallPosition->setCurrentIndex(2);
-    w.language->setCurrentText("Dutch");
-    w.large->click();
-    w.largeSize->setText("1400");
-    w.okButton->click();
+    test::child<QLineEdit>(w, "mainWidth")->setText("700");
+    test::child<QLineEdit>(w, "mainHeight")->setText("500");
+    test::child<QComboBox>(w, "exif")->setCurrentIndex(2);
+    test::child<QComboBox>(w, "mainQuality")->setCurrentIndex(2);
+    test::child<QComboBox>(w, "smallPosition")->setCurrentIndex(2);
+    test::child<QComboBox>(w, "language")->setCurrentText("Dutch");
+    test::child<QCheckBox>(w, "large")->click();
+    test::child<QLineEdit>(w, "largeSize")->setText("1400");
+    test::child<QPushButton>(w, "ok")->click();
     EXPECT_EQ(w.result(), QDialog::Accepted);
     EXPECT_EQ(f.settings.mhsize, 700);
     EXPECT_EQ(f.settings.mvsize, 500);
@@ -133,13 +148,69 @@ TEST(OptionsWindow, numberBoxesTakeDigitsOnlyAndAreCheckedWhenLeft) {
     OptionsDialog logic(f.settings, f.exifpos, f.album, f.platform, kCss);
     OptionsWindow w(logic, f.platform);
     w.prepare();
-    w.mainWidth->clear();
-    QTest::keyClicks(w.mainWidth, "3x0-00");
-    EXPECT_EQ(w.mainWidth->text(), "3000");
+    test::child<QLineEdit>(w, "mainWidth")->clear();
+    QTest::keyClicks(test::child<QLineEdit>(w, "mainWidth"), "3x0-00");
+    EXPECT_EQ(test::child<QLineEdit>(w, "mainWidth")->text(), "3000");
     f.platform.expectMessage("Information", "Main images must have a size between 81 and 2048.");
-    QTest::keyClick(w.mainWidth, Qt::Key_Return);
+    QTest::keyClick(test::child<QLineEdit>(w, "mainWidth"), Qt::Key_Return);
     EXPECT_TRUE(f.platform.finished());
-    EXPECT_EQ(w.mainWidth->text(), "2048");
+    EXPECT_EQ(test::child<QLineEdit>(w, "mainWidth")->text(), "2048");
+}
+
+namespace {
+
+/// Notes what a number box shows at the moment each message box opens.
+class WatchingPlatform : public QuietPlatform {
+public:
+    QLineEdit* watched = nullptr;
+    QStringList shownWithMessage;
+    MessageAnswer messageBox(const core::Message& m) override {
+        if (watched) shownWithMessage << watched->text();
+        return QuietPlatform::messageBox(m);
+    }
+};
+
+}  // namespace
+
+TEST(OptionsWindow, enterOnAnOutOfRangeSizeShowsTheCorrectionAndKeepsTheWindowOpen) {
+    Fixture f;
+    WatchingPlatform platform;
+    OptionsDialog logic(f.settings, f.exifpos, f.album, platform, kCss);
+    OptionsWindow w(logic, platform);
+    w.prepare();
+    w.show();
+    QLineEdit* width = test::child<QLineEdit>(w, "mainWidth");
+    platform.watched = width;
+    width->setFocus();
+    width->setText("9000");
+    platform.expectMessage("Information", "Main images must have a size between 81 and 2048.");
+    QTest::keyClick(width, Qt::Key_Return);
+    EXPECT_TRUE(platform.finished());
+    EXPECT_EQ(platform.shownWithMessage, QStringList{"2048"});
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_NE(w.result(), QDialog::Accepted);
+    EXPECT_EQ(f.settings.mhsize, 552);  // nothing written before OK
+
+    // A value in range: Enter is OK, with no message.
+    QTest::keyClick(width, Qt::Key_Return);
+    EXPECT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    EXPECT_EQ(f.settings.mhsize, 2048);
+}
+
+TEST(OptionsWindow, theSimpleViewerQuestionIsWrappedByTheBoxNotByLineBreaks) {
+    Fixture f;
+    OptionsDialog logic(f.settings, f.exifpos, f.album, f.platform, kCss);
+    OptionsWindow w(logic, f.platform);
+    w.prepare();
+    f.platform.expectMessage("SimpleViewer Information", "SimpleViewer will add",
+                             MessageAnswer::No);
+    test::child<QCheckBox>(w, "simpleviewer")->click();
+    ASSERT_EQ(f.platform.messages.size(), 1u);
+    // Paragraph breaks only: every single line break is half of a blank line.
+    const std::string& text = f.platform.messages[0].text;
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
+        EXPECT_EQ(text.compare(at, 2, "\n\n"), 0) << text.substr(0, at);
 }
 
 TEST(OptionsWindow, simpleViewerYesLocksTheThumbnailSizeAtSixtyFive) {
@@ -149,19 +220,19 @@ TEST(OptionsWindow, simpleViewerYesLocksTheThumbnailSizeAtSixtyFive) {
     w.prepare();
     f.platform.expectMessage("SimpleViewer Information", "SimpleViewer will add",
                              MessageAnswer::Yes);
-    w.simpleviewer->click();
+    test::child<QCheckBox>(w, "simpleviewer")->click();
     EXPECT_TRUE(f.platform.finished());
-    EXPECT_TRUE(w.simpleviewer->isChecked());
-    EXPECT_EQ(w.smallSize->text(), "65");
-    EXPECT_FALSE(w.smallSize->isEnabled());
-    EXPECT_TRUE(w.svOptions->isEnabled());
+    EXPECT_TRUE(test::child<QCheckBox>(w, "simpleviewer")->isChecked());
+    EXPECT_EQ(test::child<QLineEdit>(w, "smallSize")->text(), "65");
+    EXPECT_FALSE(test::child<QLineEdit>(w, "smallSize")->isEnabled());
+    EXPECT_TRUE(test::child<QPushButton>(w, "svOptions")->isEnabled());
 
     f.platform.expectMessage("SimpleViewer Information", "SimpleViewer will add",
                              MessageAnswer::No);
-    w.simpleviewer->click();  // unchecking asks nothing
-    w.simpleviewer->click();  // checking again: answered No
-    EXPECT_FALSE(w.simpleviewer->isChecked());
-    EXPECT_TRUE(w.smallSize->isEnabled());
+    test::child<QCheckBox>(w, "simpleviewer")->click();  // unchecking asks nothing
+    test::child<QCheckBox>(w, "simpleviewer")->click();  // checking again: answered No
+    EXPECT_FALSE(test::child<QCheckBox>(w, "simpleviewer")->isChecked());
+    EXPECT_TRUE(test::child<QLineEdit>(w, "smallSize")->isEnabled());
 }
 
 TEST(OptionsWindow, subWindowsShowTheirValuesAndReturnThem) {
@@ -175,39 +246,39 @@ TEST(OptionsWindow, subWindowsShowTheirValuesAndReturnThem) {
     OptionsDialog logic(f.settings, f.exifpos, f.album, f.platform, kCss);
     logic.setFontFiles({"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
                         "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf"});
-    OptionsWindow w(logic, f.platform);
+    TestOptionsWindow w(logic, f.platform);
     w.prepare();
 
-    w.subWindowHook = [](QDialog& d) {
+    w.onSubWindow = [](QDialog& d) {
         auto& sv = dynamic_cast<SimpleViewerOptionsWindow&>(d);
-        EXPECT_EQ(sv.hint->text(),
+        EXPECT_EQ(test::child<QLabel>(sv, "hint")->text(),
                   "Showing all 36 images requires a thumbnail matrix size of 1x36, 2x18, 3x12, "
                   "4x9 or 6x6.");
-        EXPECT_EQ(sv.rows->currentText(), "3");
-        EXPECT_EQ(sv.scaling->currentText(), "Crop");
+        EXPECT_EQ(test::child<QComboBox>(sv, "rows")->currentText(), "3");
+        EXPECT_EQ(test::child<QComboBox>(sv, "scaling")->currentText(), "Crop");
         test::saveScreenshot(sv, "simpleviewer_options");
-        sv.columns->setCurrentIndex(5);
-        sv.scaling->setCurrentText("Fit");
+        test::child<QComboBox>(sv, "columns")->setCurrentIndex(5);
+        test::child<QComboBox>(sv, "scaling")->setCurrentText("Fit");
         sv.accept();
         return sv.result() == QDialog::Accepted;
     };
-    w.svOptions->click();
+    test::child<QPushButton>(w, "svOptions")->click();
     EXPECT_EQ(f.settings.svthumbcols, 6);
     EXPECT_FALSE(f.settings.svcropthumbs);
 
-    w.subWindowHook = [](QDialog& d) {
+    w.onSubWindow = [](QDialog& d) {
         auto& wm = dynamic_cast<WatermarkWindow&>(d);
         EXPECT_EQ(wm.windowTitle(), "Watermark Editor");
-        EXPECT_EQ(wm.font->currentText(), "DejaVu Sans");
-        EXPECT_EQ(wm.size->currentText(), "16");
-        EXPECT_FALSE(wm.preview->pixmap().isNull());
+        EXPECT_EQ(test::child<QComboBox>(wm, "font")->currentText(), "DejaVu Sans");
+        EXPECT_EQ(test::child<QComboBox>(wm, "size")->currentText(), "16");
+        EXPECT_FALSE(test::child<QLabel>(wm, "preview")->pixmap().isNull());
         test::saveScreenshot(wm, "watermark_editor");
-        wm.size->setCurrentText("32");
-        wm.position->setCurrentIndex(1);
+        test::child<QComboBox>(wm, "size")->setCurrentText("32");
+        test::child<QComboBox>(wm, "position")->setCurrentIndex(1);
         wm.accept();
         return true;
     };
-    w.watermarkEdit->click();
+    test::child<QPushButton>(w, "watermarkEdit")->click();
     EXPECT_EQ(f.settings.itfontsize, 32);
     EXPECT_EQ(f.settings.itposition, WatermarkPosition::topCentre);
     EXPECT_EQ(f.settings.itfontfile, "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");

@@ -88,7 +88,7 @@ TEST(QtPlatform, folderChooserReturnsTheTypedFolderOrCancel) {
     whenModal([&](QWidget* w) {
         auto* chooser = qobject_cast<FolderChooserDialog*>(w);
         ASSERT_NE(chooser, nullptr);
-        chooser->pathEdit()->setText(QString::fromStdString(dir + "/"));
+        test::child<QLineEdit>(*chooser, "path")->setText(QString::fromStdString(dir + "/"));
         chooser->accept();
     });
     FolderChoice choice = platform.chooseFolder(request);

@@ -3,9 +3,12 @@
 // platform that answers from a script without showing anything.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QDir>
 #include <QWidget>
+#include <stdexcept>
+#include <string>
 
 #include "../core/scripted_platform.h"
 
@@ -18,6 +21,14 @@ inline void ensureApplication() {
         static char* argv[] = {arg0, nullptr};
         new QApplication(argc, argv);
     }
+}
+
+/// The child of `parent` named `name` (its objectName); a missing child fails the test.
+template <typename T>
+T* child(const QObject& parent, const char* name) {
+    T* found = parent.findChild<T*>(QString::fromLatin1(name));
+    if (!found) throw std::runtime_error(std::string("no child widget named ") + name);
+    return found;
 }
 
 /// build/test-output/qt/<name>.png: every window's picture, to look at.

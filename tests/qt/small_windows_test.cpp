@@ -7,9 +7,11 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTreeView>
 #include <cstdio>
@@ -50,23 +52,56 @@ std::string scratch(const std::string& name) {
 
 }  // namespace
 
-TEST(AboutWindow, showsTheVersionAndOpensLinksAndHelp) {
+TEST(AboutWindow, showsTheVersionAndOpensTheShippedPagesAndHelp) {
     test::ensureApplication();
     QuietPlatform platform;
     AboutWindow w(platform);
     EXPECT_EQ(w.windowTitle(), "About");
-    EXPECT_EQ(w.version->text().toStdString(),
+    EXPECT_EQ(test::child<QLabel>(w, "version")->text().toStdString(),
               "Kavlo  -  version " + versionString("ProductVersion"));
-    EXPECT_EQ(w.help->text(), "&Help");
-    EXPECT_EQ(w.ok->text(), "&OK");
-    QTest::mouseClick(w.homepage, Qt::LeftButton);
-    QTest::mouseClick(w.simpleViewer, Qt::LeftButton);
-    w.help->click();
-    ASSERT_EQ(platform.opened.size(), 3u);
-    EXPECT_EQ(platform.opened[0], AboutDialog::homepage().target);
-    EXPECT_EQ(platform.opened[1], AboutDialog::simpleViewer().target);
-    EXPECT_EQ(platform.opened[2], dataFolder() + "readme.html");
+    EXPECT_EQ(test::child<QPushButton>(w, "help")->text(), "&Help");
+    EXPECT_EQ(test::child<QPushButton>(w, "ok")->text(), "&OK");
+    QTest::mouseClick(test::child<CLinkLabel>(w, "helpPage"), Qt::LeftButton);
+    QTest::mouseClick(test::child<CLinkLabel>(w, "readme"), Qt::LeftButton);
+    QTest::mouseClick(test::child<CLinkLabel>(w, "simpleViewer"), Qt::LeftButton);
+    test::child<QPushButton>(w, "help")->click();
+    ASSERT_EQ(platform.opened.size(), 4u);
+    EXPECT_EQ(platform.opened[0], dataFolder() + "readme.html");
+    EXPECT_EQ(platform.opened[1], dataFolder() + "README.md");
+    EXPECT_EQ(platform.opened[2], AboutDialog::simpleViewer().target);
+    EXPECT_EQ(platform.opened[3], dataFolder() + "readme.html");
+    // Both pages are put beside the built program (and installed beside each other).
+    const QString program = QFileInfo(QStringLiteral(KAVLO_PROGRAM)).path();
+    EXPECT_TRUE(QFileInfo::exists(program + "/readme.html"));
+    EXPECT_TRUE(QFileInfo::exists(program + "/README.md"));
     test::saveScreenshot(w, "about");
+}
+
+TEST(AboutWindow, creditsTheRealLibrariesFontsAndPhotosAndNoInventedAddresses) {
+    test::ensureApplication();
+    QuietPlatform platform;
+    AboutWindow w(platform);
+    QStringList texts;
+    for (const QLabel* label : w.findChildren<QLabel*>()) texts << label->text();
+    const QString all = texts.join('\n');
+    for (const char* library :
+         {"libjpeg-turbo", "LibTIFF", "Expat", "FreeType", "Fontconfig", "Qt 6", "Little CMS",
+          "libheif", "libpng", "libwebp", "DejaVu fonts"})
+        EXPECT_TRUE(texts.contains(library)) << library;
+    EXPECT_TRUE(texts.contains("LGPL-3.0"));
+    EXPECT_TRUE(all.contains("Wikimedia Commons"));
+    EXPECT_FALSE(all.contains(".example"));
+    EXPECT_FALSE(all.contains("Volunteer"));
+    // It opens whole on the screen, at 100 % and at 200 %.
+    w.adjustSize();
+    const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(w.height(), room.height());
+    EXPECT_LE(w.width(), room.width());
+    // Every library has its licence beside it.
+    for (const ui::Credit& credit : AboutDialog::credits()) {
+        EXPECT_FALSE(credit.licence.empty()) << credit.name;
+        EXPECT_TRUE(texts.contains(QString::fromStdString(credit.licence))) << credit.name;
+    }
 }
 
 TEST(AppIcon, comesFromTheShippedIconFilesAndTheDrawingMatchesThem) {
@@ -86,7 +121,8 @@ TEST(AppIcon, comesFromTheShippedIconFilesAndTheDrawingMatchesThem) {
     // must look like the icon files (rendered from the same SVG).
     for (int size : {48, 128}) {
         const QImage drawn = kavloPixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
-        const QImage file = icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage file =
+            icon.pixmap(QSize(size, size), 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
         ASSERT_EQ(drawn.size(), QSize(size, size));
         ASSERT_EQ(file.size(), QSize(size, size));
         double diff = 0;
@@ -128,32 +164,32 @@ TEST(WatermarkWindow, previewFollowsTheTextAndTheCaptionSwitchLocksIt) {
     WatermarkDialog logic(platform, in, {kDejaVu});
     logic.open();
     WatermarkWindow w(logic);
-    EXPECT_EQ(w.minorCaption->text(), "Use &minor caption as watermark");
-    EXPECT_EQ(w.colour->text(), "Colo&r");
-    EXPECT_EQ(w.position->count(), 7);
-    EXPECT_EQ(w.transparency->count(), 10);
-    ASSERT_FALSE(w.preview->pixmap().isNull());
-    const int wide = w.preview->pixmap().width();
+    EXPECT_EQ(test::child<QCheckBox>(w, "minorCaption")->text(), "Use &minor caption as watermark");
+    EXPECT_EQ(test::child<QPushButton>(w, "colour")->text(), "Colo&r");
+    EXPECT_EQ(test::child<QComboBox>(w, "position")->count(), 7);
+    EXPECT_EQ(test::child<QComboBox>(w, "transparency")->count(), 10);
+    ASSERT_FALSE(test::child<QLabel>(w, "preview")->pixmap().isNull());
+    const int wide = test::child<QLabel>(w, "preview")->pixmap().width();
 
-    QTest::keyClicks(w.text, " album");
+    QTest::keyClicks(test::child<QLineEdit>(w, "text"), " album");
     EXPECT_EQ(logic.text, "Kavlo album");
-    EXPECT_GT(w.preview->pixmap().width(), wide);
+    EXPECT_GT(test::child<QLabel>(w, "preview")->pixmap().width(), wide);
 
-    w.text->selectAll();
-    QTest::keyClick(w.text, Qt::Key_Backspace);
-    EXPECT_TRUE(w.preview->pixmap().isNull());
+    test::child<QLineEdit>(w, "text")->selectAll();
+    QTest::keyClick(test::child<QLineEdit>(w, "text"), Qt::Key_Backspace);
+    EXPECT_TRUE(test::child<QLabel>(w, "preview")->pixmap().isNull());
 
-    w.minorCaption->click();
-    EXPECT_FALSE(w.text->isEnabled());
-    w.minorCaption->click();
-    EXPECT_TRUE(w.text->isEnabled());
+    test::child<QCheckBox>(w, "minorCaption")->click();
+    EXPECT_FALSE(test::child<QLineEdit>(w, "text")->isEnabled());
+    test::child<QCheckBox>(w, "minorCaption")->click();
+    EXPECT_TRUE(test::child<QLineEdit>(w, "text")->isEnabled());
 
     platform.colourAnswer = 0x000000;
-    QTest::keyClicks(w.text, "Black");
-    w.colour->click();
+    QTest::keyClicks(test::child<QLineEdit>(w, "text"), "Black");
+    test::child<QPushButton>(w, "colour")->click();
     EXPECT_EQ(platform.colourCalls, 1);
     EXPECT_EQ(logic.colour, 0u);
-    const QImage shown = w.preview->pixmap().toImage();
+    const QImage shown = test::child<QLabel>(w, "preview")->pixmap().toImage();
     EXPECT_EQ(shown.pixelColor(0, 0), QColor(255, 255, 255));  // dark text on white
 }
 
@@ -162,24 +198,32 @@ TEST(SimpleViewerOptionsWindow, paddingIsCheckedAndColoursRepaintTheSample) {
     QuietPlatform platform;
     SimpleViewerOptionsDialog logic(platform, 7);
     SimpleViewerOptionsWindow w(logic);
-    EXPECT_EQ(w.hint->text(), "Showing all 7 images requires a thumbnail matrix size of 1x7.");
-    EXPECT_EQ(w.background->text(), "&Background Color");
-    EXPECT_EQ(w.frameSize->count(), 31);
-    EXPECT_EQ(w.stagePadding->text(), "35");
+    EXPECT_EQ(test::child<QLabel>(w, "hint")->text(),
+              "Showing all 7 images requires a thumbnail matrix size of 1x7.");
+    EXPECT_EQ(test::child<QPushButton>(w, "background")->text(), "&Background Color");
+    EXPECT_EQ(test::child<QComboBox>(w, "frameSize")->count(), 31);
+    EXPECT_EQ(test::child<QLineEdit>(w, "stagePadding")->text(), "35");
 
-    w.stagePadding->setText("250");
+    test::child<QLineEdit>(w, "stagePadding")->setText("250");
     platform.expectMessage("Information", "Stage padding must have a size between 0 and 100.");
-    QTest::keyClick(w.stagePadding, Qt::Key_Return);
-    EXPECT_EQ(w.stagePadding->text(), "100");
+    QTest::keyClick(test::child<QLineEdit>(w, "stagePadding"), Qt::Key_Return);
+    EXPECT_EQ(test::child<QLineEdit>(w, "stagePadding")->text(), "100");
     EXPECT_TRUE(platform.finished());
 
-    w.sample->resize(w.sample->sizeHint());
-    QImage before = w.sample->grab().toImage().scaled(w.sample->size());
+    test::child<ColourSample>(w, "sample")
+        ->resize(test::child<ColourSample>(w, "sample")->sizeHint());
+    QImage before = test::child<ColourSample>(w, "sample")
+                        ->grab()
+                        .toImage()
+                        .scaled(test::child<ColourSample>(w, "sample")->size());
     EXPECT_EQ(before.pixelColor(0, 0), QColor(0x55, 0x55, 0x55));  // frame
     EXPECT_EQ(before.pixelColor(3, before.height() - 3), QColor(0x19, 0x19, 0x19));
     platform.colourAnswer = 0x0000FF;  // red
-    w.background->click();
-    QImage after = w.sample->grab().toImage().scaled(w.sample->size());
+    test::child<QPushButton>(w, "background")->click();
+    QImage after = test::child<ColourSample>(w, "sample")
+                       ->grab()
+                       .toImage()
+                       .scaled(test::child<ColourSample>(w, "sample")->size());
     EXPECT_EQ(after.pixelColor(3, after.height() - 3), QColor(255, 0, 0));
     w.accept();
     EXPECT_EQ(w.result(), QDialog::Accepted);
@@ -196,25 +240,33 @@ TEST(FolderChooser, typedPathsAreResolvedAndCleaned) {
     EXPECT_EQ(resolveTypedFolder("   ", "/x"), "");
 }
 
-TEST(FolderChooser, aTypedFolderThatDoesNotExistKeepsTheChooserOpen) {
+TEST(FolderChooser, aNewFolderUnderAnExistingOneIsAcceptedAndADeeperOneRefused) {
     test::ensureApplication();
     QuietPlatform platform;
     const std::string dir = scratch("chooser");
     FolderRequest request;
     request.title = "Select directory for the generated photo album.";
-    request.initialSelection = dir;
+    request.initialSelection = dir + "/album";  // proposed, not made yet
+    {
+        FolderChooserDialog d(platform, request);
+        QLineEdit* path = test::child<QLineEdit>(d, "path");
+        EXPECT_EQ(path->text().toStdString(), dir + "/album");
+        EXPECT_EQ(d.findChild<QPushButton*>("newFolder"), nullptr);
+        test::saveScreenshot(d, "folder_chooser");
+        d.accept();  // the proposal itself is taken
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+        EXPECT_EQ(d.chosenPath(), dir + "/album");
+        EXPECT_FALSE(folderExists(dir + "/album"));  // made by Start, not by choosing
+    }
     FolderChooserDialog d(platform, request);
-    EXPECT_EQ(d.pathEdit()->text().toStdString(), dir);
-    EXPECT_EQ(d.newFolderButton(), nullptr);
-    test::saveScreenshot(d, "folder_chooser");
-
-    d.pathEdit()->setText(QString::fromStdString(dir + "/missing"));
+    QLineEdit* path = test::child<QLineEdit>(d, "path");
+    path->setText(QString::fromStdString(dir + "/missing/album"));
     platform.expectMessage("Warning", "The typed-in directory does not exist.");
     d.accept();
     EXPECT_TRUE(platform.finished());
     EXPECT_NE(d.result(), QDialog::Accepted);
 
-    d.pathEdit()->setText(QString::fromStdString(dir + "/"));
+    path->setText(QString::fromStdString(dir + "/"));
     d.accept();
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(d.chosenPath(), dir);
@@ -228,13 +280,12 @@ TEST(FolderChooser, theNewFolderButtonMakesANumberedFolder) {
     request.initialSelection = dir;
     request.newFolderButton = true;
     FolderChooserDialog d(platform, request);
-    ASSERT_NE(d.newFolderButton(), nullptr);
-    EXPECT_EQ(d.newFolderButton()->text(), "&Make New Folder");
-    d.newFolderButton()->click();
+    EXPECT_EQ(test::child<QPushButton>(d, "newFolder")->text(), "&Make New Folder");
+    test::child<QPushButton>(d, "newFolder")->click();
     EXPECT_TRUE(folderExists(dir + "/New Folder"));
-    EXPECT_EQ(d.pathEdit()->text().toStdString(), dir + "/New Folder");
-    d.pathEdit()->setText(QString::fromStdString(dir));
-    d.newFolderButton()->click();
+    EXPECT_EQ(test::child<QLineEdit>(d, "path")->text().toStdString(), dir + "/New Folder");
+    test::child<QLineEdit>(d, "path")->setText(QString::fromStdString(dir));
+    test::child<QPushButton>(d, "newFolder")->click();
     EXPECT_TRUE(folderExists(dir + "/New Folder (2)"));
 }
 
@@ -245,9 +296,11 @@ TEST(FolderChooser, aDestinationNotMadeYetShowsItsParentInTheTree) {
     FolderRequest request;
     request.initialSelection = dir + "/album/deeper";
     FolderChooserDialog d(platform, request);
-    EXPECT_EQ(d.pathEdit()->text().toStdString(), dir + "/album/deeper");
-    const auto* model = static_cast<const QFileSystemModel*>(d.tree()->model());
-    EXPECT_EQ(model->filePath(d.tree()->currentIndex()).toStdString(), dir);
+    EXPECT_EQ(test::child<QLineEdit>(d, "path")->text().toStdString(), dir + "/album/deeper");
+    const auto* model =
+        static_cast<const QFileSystemModel*>(test::child<QTreeView>(d, "tree")->model());
+    EXPECT_EQ(model->filePath(test::child<QTreeView>(d, "tree")->currentIndex()).toStdString(),
+              dir);
 }
 
 TEST(FolderChooser, withoutASelectionTheHomeFolderIsSelected) {
@@ -255,14 +308,16 @@ TEST(FolderChooser, withoutASelectionTheHomeFolderIsSelected) {
     QuietPlatform platform;
     FolderChooserDialog d(platform, FolderRequest{});
     d.show();
-    const auto* model = static_cast<const QFileSystemModel*>(d.tree()->model());
-    EXPECT_EQ(model->filePath(d.tree()->currentIndex()), QDir::homePath());
-    EXPECT_EQ(d.pathEdit()->text(), QDir::homePath());
+    const auto* model =
+        static_cast<const QFileSystemModel*>(test::child<QTreeView>(d, "tree")->model());
+    EXPECT_EQ(model->filePath(test::child<QTreeView>(d, "tree")->currentIndex()), QDir::homePath());
+    EXPECT_EQ(test::child<QLineEdit>(d, "path")->text(), QDir::homePath());
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < 500) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    const QRect shown = d.tree()->visualRect(d.tree()->currentIndex());
-    EXPECT_TRUE(d.tree()->viewport()->rect().intersects(shown));
+    const QRect shown = test::child<QTreeView>(d, "tree")->visualRect(
+        test::child<QTreeView>(d, "tree")->currentIndex());
+    EXPECT_TRUE(test::child<QTreeView>(d, "tree")->viewport()->rect().intersects(shown));
     test::saveScreenshot(d, "folder_chooser_home");
 }
 

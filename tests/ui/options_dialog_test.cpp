@@ -4,6 +4,8 @@
 // the two sub-windows' values.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -48,7 +50,8 @@ void touch(const std::string& path) { std::ofstream(path) << "body { color: blac
 /// A css folder holding the skins "dim" and "light".
 std::string cssFolder() {
     static const std::string dir = [] {
-        std::string d = scratch("css");
+        // One per process: the tests of this file run side by side under ctest.
+        std::string d = scratch("css-" + std::to_string(::getpid()));
         touch(d + "/appearance_dim.css");
         touch(d + "/appearance_light.css");
         return d;
@@ -342,8 +345,8 @@ TEST(OptionsSimpleViewer, yesSetsTheSquareThumbnailSizeAndLocksTheBox) {
     dlg.controls.simpleviewer = true;
     f.platform.expectMessage("SimpleViewer Information",
                              "SimpleViewer will add image fades, better image caching and in "
-                             "general provide a\nmore dynamic experience for users with the Flash "
-                             "plugin. Users without this will\nsee the standard Kavlo album.\n\n",
+                             "general provide a more dynamic experience for users with the Flash "
+                             "plugin. Users without this will see the standard Kavlo album.\n\n",
                              MessageAnswer::Yes);
     dlg.clickedSimpleViewer();
     ASSERT_TRUE(f.platform.finished());
