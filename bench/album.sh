@@ -6,14 +6,18 @@
 #
 # Copies every JPEG of PHOTO_FOLDER (default: the four large test photos of
 # tests/data/photos/large) COPIES times (default 10) into a temporary folder, then makes the
-# album's two default sizes from those photos -- thumbnail (fits 80 x 80) and main image
-# (fits 552 x 552), JPEG quality 85, optimised Huffman tables, no metadata, turned
-# upright -- with:
+# files of a default album from those photos -- thumbnail (fits 80 x 80) and main image
+# (fits 552 x 552), and with renditions (RENDITIONS=1, the default) also the 2x thumbnail
+# and every extra rendition the photo gets (up to 3840, never larger than the photo):
+# JPEG quality 85, optimised Huffman tables, no metadata, turned upright -- with:
 #   kavlo          the whole album (`kavlo DIR -Automation --no-gui --jobs N`: Exif
 #                  captions, images, pages), one process, 1 thread and all threads
-#   vipsthumbnail  two runs per photo (one per size), VIPS_CONCURRENCY=1
-#   convert        ImageMagick, one run per photo writing both sizes,
-#                  -define jpeg:size=552x552 (DCT scaling), -limit thread 1
+#   vipsthumbnail  one run per file (batch mode makes one size per run),
+#                  VIPS_CONCURRENCY=1
+#   convert        ImageMagick, one run per photo writing every size, largest first,
+#                  -define jpeg:size= the largest (DCT scaling), -limit thread 1
+# The sizes each photo gets come from `generation_bench --sizes`, so that every tool and
+# the floor make the same set of files as Kavlo.
 # Single-threaded the tools run one process after the other; "all cores" runs one
 # process per photo with `xargs -P $(nproc)` (each process single-threaded, the
 # fastest way to batch them). Every configuration runs ROUNDS times (default 3,
@@ -21,16 +25,16 @@
 # set of one process (GNU time's %M).
 #
 # It also prints the libjpeg-turbo floor of the same work (decode at the DCT scale for
-# 552 plus the two encodes, called directly on one thread; `generation_bench --floor`)
-# and Kavlo's single-threaded ratio to it, the load average, and how much faster the
+# the largest file plus every encode, called directly on one thread; `generation_bench
+# --floor`), Kavlo's single-threaded ratio to it and vipsthumbnail's to Kavlo, the load average, and how much faster the
 # floor's work runs split over all cores than in one process right now: on a shared
 # machine that capacity, not the program, bounds every "all cores" row (rerun when the
 # load is high).
 #
 # Missing tools are installed with apt-get (libvips-tools, imagemagick, time).
 # Kavlo and the benchmark are built in KAVLO_BUILD (default build-bench) as BUILD_TYPE
-# (default Release). Environment: ROUNDS, KAVLO_BUILD, BUILD_TYPE, KEEP=1 keeps the
-# temporary folder.
+# (default Release). Environment: ROUNDS, RENDITIONS, KAVLO_BUILD, BUILD_TYPE, KEEP=1
+# keeps the temporary folder.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 photos_in="${1:-$root/tests/data/photos/large}"
@@ -38,6 +42,8 @@ copies="${2:-10}"
 rounds="${ROUNDS:-3}"
 build="${KAVLO_BUILD:-$root/build-bench}"
 cores="$(nproc)"
+if [ "${RENDITIONS:-1}" = 1 ]; then rflag=(--renditions); kset=(--set renditions=yes)
+else rflag=(); kset=(--set renditions=no); fi
 
 need=()
 command -v vipsthumbnail >/dev/null 2>&1 || need+=(libvips-tools)
@@ -73,22 +79,29 @@ done
 [ "$n" -gt 0 ] || { echo "album.sh: no JPEG photos in '$photos_in'" >&2; exit 2; }
 cat "$tmp"/photos/* >/dev/null  # every tool reads from the page cache
 
+# The longer side of every file of each photo, one line per photo: "PHOTO side...".
+"$floor" --sizes "${rflag[@]}" "$tmp"/photos/*.jpg >"$tmp/sizes.txt"
+files="$(awk '{ n += NF - 1 } END { print n }' "$tmp/sizes.txt")"
+
 # One photo for each tool; every process's peak RSS goes to the file in $RSS_FILE.
 cat >"$tmp/vips_one.sh" <<'EOF'
 #!/bin/sh
 out="$OUT/$(basename "$1" .jpg)"
-VIPS_CONCURRENCY=1 /usr/bin/time -a -o "$RSS_FILE" -f %M \
-  vipsthumbnail "$1" -s 552 -o "${out}_m.jpg[Q=85,optimize_coding,strip]"
-VIPS_CONCURRENCY=1 /usr/bin/time -a -o "$RSS_FILE" -f %M \
-  vipsthumbnail "$1" -s 80 -o "${out}_s.jpg[Q=85,optimize_coding,strip]"
+for side in $(awk -v p="$1" 'substr($0, 1, length(p) + 1) == p " " { print substr($0, length(p) + 2) }' "$SIZES"); do
+  VIPS_CONCURRENCY=1 /usr/bin/time -a -o "$RSS_FILE" -f %M \
+    vipsthumbnail "$1" -s "$side" -o "${out}_${side}.jpg[Q=85,optimize_coding,strip]"
+done
 EOF
 cat >"$tmp/im_one.sh" <<EOF
 #!/bin/sh
 out="\$OUT/\$(basename "\$1" .jpg)"
+sides="\$(awk -v p="\$1" 'substr(\$0, 1, length(p) + 1) == p " " { print substr(\$0, length(p) + 2) }' "\$SIZES" | tr ' ' '\n' | sort -rn)"
+first="\$(echo "\$sides" | head -1)"
+args=""
+for side in \$sides; do args="\$args -resize \${side}x\${side} -write \${out}_\${side}.jpg"; done
 OMP_NUM_THREADS=1 MAGICK_THREAD_LIMIT=1 /usr/bin/time -a -o "\$RSS_FILE" -f %M \\
-  ${im[*]} -limit thread 1 -define jpeg:size=552x552 "\$1" -auto-orient -strip \\
-  -define jpeg:optimize-coding=true -quality 85 -resize 552x552 -write "\${out}_m.jpg" \\
-  -resize 80x80 "\${out}_s.jpg"
+  ${im[*]} -limit thread 1 -define jpeg:size=\${first}x\${first} "\$1" -auto-orient -strip \\
+  -define jpeg:optimize-coding=true -quality 85 \$args null:
 EOF
 chmod +x "$tmp/vips_one.sh" "$tmp/im_one.sh"
 
@@ -104,7 +117,7 @@ run_kavlo() {  # jobs
   local t0 t1
   t0="$(now)"
   XDG_CONFIG_HOME="$tmp/config" /usr/bin/time -o "$tmp/rss" -f %M \
-    "$kavlo" "$tmp/photos" -Automation --no-gui --jobs "$1" >/dev/null 2>"$tmp/kavlo.log" ||
+    "$kavlo" "$tmp/photos" -Automation --no-gui "${kset[@]}" --jobs "$1" >/dev/null 2>"$tmp/kavlo.log" ||
     { cat "$tmp/kavlo.log" >&2; exit 1; }
   t1="$(now)"
   [ "$(find "$tmp/photos/album/medium" -name '*.jpg' | wc -l)" -eq "$n" ] ||
@@ -116,7 +129,7 @@ run_one_photo() {  # kavlo's cost per run that does not depend on the number of 
   cp "$(find "$tmp/photos" -maxdepth 1 -name '*.jpg' | sort | head -1)" "$tmp/one/"
   local t0 t1
   t0="$(now)"
-  XDG_CONFIG_HOME="$tmp/config" "$kavlo" "$tmp/one" -Automation --no-gui --jobs 1 >/dev/null 2>&1
+  XDG_CONFIG_HOME="$tmp/config" "$kavlo" "$tmp/one" -Automation --no-gui "${kset[@]}" --jobs 1 >/dev/null 2>&1
   t1="$(now)"
   record "kavlo-one" "$(echo "$t1 - $t0" | bc -l)" 0
 }
@@ -126,9 +139,9 @@ run_tool() {  # name script parallel
   local t0 t1
   t0="$(now)"
   find "$tmp/photos" -maxdepth 1 -name '*.jpg' -print0 |
-    OUT="$tmp/out" RSS_FILE="$tmp/rss" xargs -0 -n 1 -P "$3" "$2"
+    OUT="$tmp/out" RSS_FILE="$tmp/rss" SIZES="$tmp/sizes.txt" xargs -0 -n 1 -P "$3" "$2"
   t1="$(now)"
-  [ "$(find "$tmp/out" -name '*_s.jpg' | wc -l)" -eq "$n" ] ||
+  [ "$(find "$tmp/out" -name '*.jpg' | wc -l)" -eq "$files" ] ||
     { echo "album.sh: $1 made the wrong number of images" >&2; exit 1; }
   record "$1/$3" "$(echo "$t1 - $t0" | bc -l)" "$(grep -E '^[0-9]+$' "$tmp/rss" | sort -n | tail -1)"
 }
@@ -145,20 +158,20 @@ for ((r = 1; r <= rounds; r++)); do
   run_tool convert "$tmp/im_one.sh" "$cores"
   run_one_photo
 done
-floor_ms="$("$floor" --floor "$rounds" "$tmp"/photos/*.jpg | awk '/floor_ms_per_photo/ {print $2}')"
+floor_ms="$("$floor" --floor "$rounds" "${rflag[@]}" "$tmp"/photos/*.jpg | awk '/floor_ms_per_photo/ {print $2}')"
 
 # What the machine gives to parallel work right now: the floor's work on all photos in
 # one process against the same work split over $cores processes at once. On a shared
 # machine this, not Kavlo, may bound every "all cores" row.
 capacity=""
 for ((r = 1; r <= rounds; r++)); do
-  t0="$(now)"; "$floor" --floor 1 "$tmp"/photos/*.jpg >/dev/null; t1="$(now)"
+  t0="$(now)"; "$floor" --floor 1 "${rflag[@]}" "$tmp"/photos/*.jpg >/dev/null; t1="$(now)"
   mapfile -t all < <(find "$tmp/photos" -maxdepth 1 -name '*.jpg' | sort)
   t2="$(now)"
   for ((p = 0; p < cores; p++)); do
     part=()
     for ((i = p; i < ${#all[@]}; i += cores)); do part+=("${all[$i]}"); done
-    "$floor" --floor 1 "${part[@]}" >/dev/null &
+    "$floor" --floor 1 "${rflag[@]}" "${part[@]}" >/dev/null &
   done
   wait
   t3="$(now)"
@@ -168,7 +181,9 @@ done
 load_after="$(cut -d' ' -f1-3 /proc/loadavg)"
 
 ms() { echo "${best[$1]} * 1000 / $n" | bc -l; }
-printf '\nThumbnail (80) + main image (552) of %d photos, best of %d rounds, wall clock\n' "$n" "$rounds"
+what="Thumbnail (80) + main image (552)"
+[ "${RENDITIONS:-1}" = 1 ] && what="Thumbnails (80, 160) + main image (552) + renditions"
+printf '\n%s of %d photos (%d files), best of %d rounds, wall clock\n' "$what" "$n" "$files" "$rounds"
 printf '%-26s %7s %10s %16s %13s\n' "tool" "threads" "ms/photo" "time / kavlo's" "peak RSS MB"
 for threads in 1 "$cores"; do
   k="$(ms "kavlo/$threads")"
@@ -187,4 +202,5 @@ printf '\nkavlo on a one-photo album (start-up, settings and album files, one ph
 printf 'kavlo, %d threads against 1: %.2fx faster\n' "$cores" "$(echo "$k1 / $(ms "kavlo/$cores")" | bc -l)"
 printf 'the machine now: the floor'"'"'s work split over %d processes runs %.2fx faster than in one\n' "$cores" "$capacity"
 printf 'kavlo, 1 thread, against the libjpeg-turbo floor: %.2fx the floor\n' "$(echo "$k1 / $floor_ms" | bc -l)"
+printf 'vipsthumbnail, 1 thread, against kavlo: %.2fx kavlo'"'"'s time\n' "$(echo "$(ms vipsthumbnail/1) / $k1" | bc -l)"
 printf 'load average before %s, after %s\n' "$load_before" "$load_after"

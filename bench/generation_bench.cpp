@@ -5,12 +5,17 @@
 // with one worker thread against one per core.
 //
 //   generation_bench [ROUNDS]
-//   generation_bench --floor ROUNDS PHOTO...
+//   generation_bench --floor ROUNDS [--renditions] PHOTO...
 //       the libjpeg-turbo floor of the default album's work on PHOTOs: the decode at
-//       the DCT scale the main image (552) needs plus the encodes of an 80 and a 552
-//       picture (quality 85, optimised Huffman tables, as the album files), called
-//       directly on one thread; prints "floor_ms_per_photo <ms>" (best of ROUNDS,
-//       wall clock). bench/album.sh sets Kavlo's time against it.
+//       the DCT scale the largest file needs plus the encodes of every file of the
+//       album -- an 80 and a 552 picture, and with --renditions also the 2x thumbnail
+//       and the extra renditions each photo gets (quality 85, optimised Huffman
+//       tables, as the album files) -- called directly on one thread; prints
+//       "floor_ms_per_photo <ms>" (best of ROUNDS, wall clock). bench/album.sh sets
+//       Kavlo's time against it.
+//   generation_bench --sizes [--renditions] PHOTO...
+//       the longer side of every file the floor writes for each PHOTO, one line per
+//       photo ("PHOTO 552 80 ..."), so that other tools can make the same set.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -24,6 +29,7 @@
 #include <jpeglib.h>
 
 #include "core/album_renderer.h"
+#include "core/renditions.h"
 #include "imaging/codecs.h"
 #include "util/files.h"
 
@@ -34,6 +40,8 @@ using kavlo::core::AlbumRenderer;
 using kavlo::core::defaultImageReaders;
 using kavlo::core::defaultJobCount;
 using kavlo::core::ImageReaders;
+using kavlo::core::renditionTargets;
+using kavlo::core::thumbnail2xTarget;
 using kavlo::imaging::RPreadJpeg;
 using kavlo::model::AlbumModel;
 using kavlo::util::listImages;
@@ -125,24 +133,67 @@ std::vector<unsigned char> pointSample(const std::vector<unsigned char>& src, un
     return out;
 }
 
-int floorMain(int rounds, const std::vector<std::string>& photos) {
+// The longer side of every file of the default album for a photo of w x h: the main
+// image and the thumbnail, then with renditions the 2x thumbnail and the renditions.
+std::vector<int> albumFileSides(unsigned w, unsigned h, bool renditions) {
+    const int longer = static_cast<int>(std::max(w, h));
+    std::vector<int> sides = {552, 80};
+    if (renditions) {
+        if (const int t2 = thumbnail2xTarget(longer, 80)) sides.push_back(t2);
+        for (int t : renditionTargets(longer, 552))
+            if (t > 0) sides.push_back(t);
+    }
+    return sides;
+}
+
+bool headerSize(const std::string& photo, unsigned& w, unsigned& h) {
+    int iw = 0, ih = 0;
+    if (kavlo::imaging::RPreadJpegInfo(photo, nullptr, &ih, &iw) != 0 || iw <= 0 || ih <= 0)
+        return false;
+    w = static_cast<unsigned>(iw);
+    h = static_cast<unsigned>(ih);
+    return true;
+}
+
+int sizesMain(bool renditions, const std::vector<std::string>& photos) {
+    for (const std::string& photo : photos) {
+        unsigned w = 0, h = 0;
+        if (!headerSize(photo, w, h)) continue;
+        std::printf("%s", photo.c_str());
+        for (int side : albumFileSides(w, h, renditions)) std::printf(" %d", side);
+        std::printf("\n");
+    }
+    return 0;
+}
+
+int floorMain(int rounds, bool renditions, const std::vector<std::string>& photos) {
     const fs::path work = fs::temp_directory_path() / ("kavlo-floor-" + std::to_string(::getpid()));
     fs::create_directories(work);
     double best = 1e30;
     for (int r = 0; r < rounds; ++r) {
         double total = 0;
         for (const std::string& photo : photos) {
+            unsigned sw = 0, sh = 0;
+            if (!headerSize(photo, sw, sh)) continue;
+            const std::vector<int> sides = albumFileSides(sw, sh, renditions);
+            const int largest = *std::max_element(sides.begin(), sides.end());
             const auto t0 = std::chrono::steady_clock::now();
             unsigned w = 0, h = 0;
-            const auto pixels = floorDecode(photo, 552, w, h);
+            const auto pixels = floorDecode(photo, largest, w, h);
             const auto t1 = std::chrono::steady_clock::now();
             if (pixels.empty()) continue;
-            unsigned mw = 0, mh = 0, sw = 0, sh = 0;
-            const auto main = pointSample(pixels, w, h, 552, mw, mh);
-            const auto thumb = pointSample(pixels, w, h, 80, sw, sh);
+            std::vector<std::vector<unsigned char>> files;
+            std::vector<std::pair<unsigned, unsigned>> dims;
+            for (int side : sides) {
+                unsigned fw = 0, fh = 0;
+                files.push_back(pointSample(pixels, w, h, side, fw, fh));
+                dims.emplace_back(fw, fh);
+            }
             const auto t2 = std::chrono::steady_clock::now();
-            floorEncode((work / "thumb.jpg").string(), thumb, sw, sh);
-            floorEncode((work / "main.jpg").string(), main, mw, mh);
+            for (std::size_t k = 0; k < files.size(); ++k) {
+                floorEncode((work / ("file" + std::to_string(k) + ".jpg")).string(), files[k],
+                            dims[k].first, dims[k].second);
+            }
             const auto t3 = std::chrono::steady_clock::now();
             total += std::chrono::duration<double>((t1 - t0) + (t3 - t2)).count();
         }
@@ -157,8 +208,14 @@ int floorMain(int rounds, const std::vector<std::string>& photos) {
 
 int main(int argc, char** argv) {
     if (argc >= 4 && std::string(argv[1]) == "--floor") {
-        return floorMain(std::max(1, std::atoi(argv[2])),
-                         std::vector<std::string>(argv + 3, argv + argc));
+        const bool renditions = std::string(argv[3]) == "--renditions";
+        return floorMain(std::max(1, std::atoi(argv[2])), renditions,
+                         std::vector<std::string>(argv + (renditions ? 4 : 3), argv + argc));
+    }
+    if (argc >= 3 && std::string(argv[1]) == "--sizes") {
+        const bool renditions = std::string(argv[2]) == "--renditions";
+        return sizesMain(renditions,
+                         std::vector<std::string>(argv + (renditions ? 3 : 2), argv + argc));
     }
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     const std::string data = std::string(KAVLO_TESTDATA) + "/photos/";

@@ -7,6 +7,8 @@
 
 #include <chrono>
 
+#include "core/album_output.h"
+#include "core/decode_budget.h"
 #include "core/page_writers.h"
 #include "core/skin_background.h"
 #include "storage/album_info.h"
@@ -24,11 +26,13 @@ using storage::writeAlbumInfo;
 using util::createFolder;
 using util::deleteImages;
 using util::Diagnostic;
+using util::Durability;
 using util::fileExists;
 using util::installedFontFiles;
 using util::isPlainFolderName;
 using util::replaceAll;
 using util::report;
+using util::writeTextFile;
 
 namespace {
 
@@ -102,22 +106,25 @@ double AlbumRenderer::percentDone() const {
     return m_processed * 100.0 / static_cast<double>(n);
 }
 
-void AlbumRenderer::begin() {
-    AlbumSettings& s = m_model.settings;
+std::vector<std::string> AlbumRenderer::imageFolders() const {
+    const AlbumSettings& s = m_model.settings;
+    std::vector<std::string> folders = {s.sdir, s.mdir, s.ldir, thumbnail2xFolder(s)};
+    for (std::size_t k = 0; k < renditionSteps().size(); ++k) folders.push_back(renditionFolder(k));
+    return folders;
+}
+
+void AlbumRenderer::prepareFolders() {
+    const AlbumSettings& s = m_model.settings;
     const std::string& dest = m_model.destdir;
-    if (m_model.footer.find("autoviewer") != std::string::npos) s.mdir = "images";
-    keepInsideAlbum(s.sdir, "small");
-    keepInsideAlbum(s.mdir, "medium");
-    keepInsideAlbum(s.ldir, "large");
     const std::string smallDir = dest + "/" + s.sdir;
     const std::string mainDir = dest + "/" + s.mdir;
     const std::string largeDir = dest + "/" + s.ldir;
-    for (const std::string* dir : {&smallDir, &mainDir, &largeDir}) unlinkLinkedFolder(*dir);
+    const std::string thumb2xDir = dest + "/" + thumbnail2xFolder(s);
+    unlinkLinkedFolder(dest + "/" + renditionsRoot());
+    for (const std::string& folder : imageFolders()) unlinkLinkedFolder(dest + "/" + folder);
 
     if (s.cleardirs) {
-        deleteImages(smallDir);
-        deleteImages(mainDir);
-        deleteImages(largeDir);
+        for (const std::string& folder : imageFolders()) deleteImages(dest + "/" + folder);
     }
     createFolder(dest);
     if (s.small) createFolder(smallDir);
@@ -125,6 +132,32 @@ void AlbumRenderer::begin() {
     createFolder(mainDir);
     if (s.large) createFolder(largeDir);
     else deleteImages(largeDir);
+    for (std::size_t k = 0; k < renditionSteps().size(); ++k) {
+        const std::string folder = dest + "/" + renditionFolder(k);
+        if (m_renditions) createFolder(folder);
+        else deleteImages(folder);
+    }
+    if (m_renditions && s.small) createFolder(thumb2xDir);
+    else deleteImages(thumb2xDir);
+    // A run killed while writing left temporary files; they go before anything else.
+    for (const std::string& folder :
+         {std::string(), std::string("/ext"), std::string("/ext/css"), std::string("/ext/html"),
+          std::string("/ext/js"), std::string("/ext/xml")}) {
+        removeTemporaryFiles(dest + folder);
+    }
+    for (const std::string& folder : imageFolders()) removeTemporaryFiles(dest + "/" + folder);
+}
+
+void AlbumRenderer::begin() {
+    AlbumSettings& s = m_model.settings;
+    const std::string& dest = m_model.destdir;
+    if (m_model.footer.find("autoviewer") != std::string::npos) s.mdir = "images";
+    keepInsideAlbum(s.sdir, "small");
+    keepInsideAlbum(s.mdir, "medium");
+    keepInsideAlbum(s.ldir, "large");
+    // Renditions serve the album pages; the photo-frame file alone has no use for them.
+    m_renditions = s.renditions && m_model.footer.find("philipsxml") == std::string::npos;
+    prepareFolders();
 
     s.skinbg = skinBackground(s.templatedir, s.appearance);
     if (s.imagetext && (s.itfontfile.empty() || !fileExists(s.itfontfile))) {
@@ -140,8 +173,11 @@ void AlbumRenderer::begin() {
     m_finished = false;
     m_decodes = 0;
     m_failedWrites = 0;
+    m_missingWatermarks = 0;
     m_sizes = SizeLists{};
     m_reused.clear();
+    m_record = ImageRecord();
+    m_recordWritable = false;
 
     // What the workers see: a copy of the run's inputs, fixed for the whole run, so
     // nothing they read is changed under them.
@@ -150,12 +186,21 @@ void AlbumRenderer::begin() {
         std::string destdir;
         std::vector<ImageEntry> images;
         ImageReaders readers;
+        ImageRecord record;
+        std::vector<ImageHistory> history;
     };
     auto input = std::make_shared<RunInput>();
     input->settings = s;
+    input->settings.renditions = m_renditions;
     input->destdir = dest;
     input->images = m_model.images;
     input->readers = m_readers;
+    prepareRecord(input->settings, input->history);
+    input->record = m_record;
+    for (ImageHistory& h : input->history) {
+        // Pointers into the run's own copy, which lives as long as the workers.
+        if (h.earlier != nullptr) h.earlier = input->record.find(h.earlier->number);
+    }
     if (m_knownOrientations && !m_knownOrientations->empty()) {
         auto known = m_knownOrientations;
         auto read = m_readers.readOrientation;
@@ -169,8 +214,12 @@ void AlbumRenderer::begin() {
     stop();
     m_running = true;
     m_work = std::make_unique<OrderedImageWork>(m_jobs, 2 * m_jobs, m_count, [in](int index) {
+        // The decoded picture of each image counts against the budget all jobs share
+        // until the image is done (decode_budget.h).
+        DecodeHold hold(sharedDecodeBudget());
         return processAlbumImage(in->settings, in->destdir, in->images[static_cast<size_t>(index)],
-                                 index, in->readers);
+                                 index, budgetedReaders(in->readers, hold),
+                                 in->history[static_cast<size_t>(index)]);
     });
     step();
 }
@@ -191,6 +240,7 @@ void AlbumRenderer::takeImage() {
     const AlbumSettings& s = m_model.settings;
     m_decodes += r.decodes;
     m_failedWrites += r.failedWrites;
+    if (r.watermarkMissing) ++m_missingWatermarks;
     m_reused.push_back(r.reused);
     if (s.small) {
         m_sizes.smallW.push_back(r.smallW);
@@ -201,6 +251,95 @@ void AlbumRenderer::takeImage() {
     if (s.large) {
         m_sizes.largeW.push_back(r.largeW);
         m_sizes.largeH.push_back(r.largeH);
+    }
+    if (m_renditions) {
+        std::vector<PixelSize> steps = r.renditions;
+        steps.resize(renditionSteps().size(), PixelSize{0, 0});
+        m_sizes.renditions.steps.push_back(steps);
+        if (s.small) m_sizes.renditions.thumb2x.push_back(r.thumb2x);
+    }
+    // The image's files are in place: now the record may vouch for them.
+    if (r.record) {
+        if (m_recordWritable &&
+            !ImageRecord::append(ImageRecord::pathIn(m_model.destdir), *r.record)) {
+            m_recordWritable = false;
+        }
+        m_record.set(std::move(*r.record));
+    } else if (!r.reused) {
+        m_record.erase(m_processed + 1);
+    }
+}
+
+void AlbumRenderer::prepareRecord(const AlbumSettings& runSettings,
+                                  std::vector<ImageHistory>& history) {
+    const std::vector<ImageEntry>& images = m_model.images;
+    m_names.clear();
+    history.assign(images.size(), ImageHistory{});
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        m_names.push_back(albumImageName(runSettings, images[i], static_cast<int>(i)));
+        history[i].stamp = stampOf(images[i].path);
+        history[i].shape = shapeFingerprint(runSettings, images[i]);
+    }
+    // Only entries that still describe what this run would make stay: no entry may
+    // vouch for a file the run is about to replace. The pruned record is on disk
+    // before the first image is written.
+    const std::string path = ImageRecord::pathIn(m_model.destdir);
+    for (const char* sub : {"/ext", "/ext/xml"}) {
+        unlinkLinkedFolder(m_model.destdir + sub);
+        createFolder(m_model.destdir + sub);
+    }
+    m_record.load(path);
+    m_record.keepIf(static_cast<int>(images.size()), [&](const ImageRecordEntry& e) {
+        const ImageHistory& h = history[static_cast<std::size_t>(e.number - 1)];
+        return h.stamp && e.source == *h.stamp && e.shape == h.shape;
+    });
+    m_recordWritable = m_record.save(path);
+    if (!m_recordWritable) {
+        // An old record that cannot be pruned must not vouch for anything later.
+        ::unlink(path.c_str());
+        m_record = ImageRecord();
+    }
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        history[i].earlier = m_record.find(static_cast<int>(i) + 1);
+    }
+}
+
+void AlbumRenderer::finishImageFiles() {
+    const AlbumSettings& s = m_model.settings;
+    const std::string& dest = m_model.destdir;
+    if (m_recordWritable) m_record.save(ImageRecord::pathIn(dest));
+    // Images numbered above the album's count, or named differently now, are stale; so
+    // is a rendition of an image that has none at that step any more.
+    for (const std::string& folder : {s.sdir, s.mdir, s.ldir}) {
+        removeStaleImages(dest + "/" + folder, m_names);
+    }
+    const RenditionSizes& made = m_sizes.renditions;
+    const auto namesWhere = [&](auto exists) {
+        std::vector<std::string> names(m_names.size());
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if (exists(i)) names[i] = m_names[i];
+        return names;
+    };
+    for (std::size_t k = 0; k < renditionSteps().size(); ++k) {
+        removeStaleImages(dest + "/" + renditionFolder(k), namesWhere([&](std::size_t i) {
+                              return i < made.steps.size() && made.steps[i][k].first > 0;
+                          }));
+    }
+    removeStaleImages(dest + "/" + thumbnail2xFolder(s), namesWhere([&](std::size_t i) {
+                          return i < made.thumb2x.size() && made.thumb2x[i].first > 0;
+                      }));
+    for (const std::string& folder : imageFolders()) removeTemporaryFiles(dest + "/" + folder);
+
+    // The page writer links renditions.js into the pages only when it exists.
+    const std::string script = dest + "/ext/js/renditions.js";
+    if (m_renditions) {
+        createFolder(dest + "/ext/js");
+        if (!writeTextFile(script, renditionsScript(s, m_sizes.renditions),
+                           Durability::RenameOnly)) {
+            ++m_failedWrites;
+        }
+    } else {
+        ::unlink(script.c_str());
     }
 }
 
@@ -214,6 +353,7 @@ bool AlbumRenderer::step() {
     if (m_processed >= n) {
         if (!m_finished) {
             // An album without images still gets its pages once.
+            finishImageFiles();
             writePages();
             m_clock.stop();
             m_finished = true;
@@ -227,6 +367,7 @@ bool AlbumRenderer::step() {
 
     if (m_processed >= n) {
         stop();  // every image is done: the workers end
+        finishImageFiles();
         writePages();
         m_clock.stop();
         m_finished = true;

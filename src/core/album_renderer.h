@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "core/image_pipeline.h"
+#include "core/image_record.h"
 #include "core/parallel_generation.h"
+#include "core/renditions.h"
 #include "model/album_model.h"
 
 namespace kavlo::core {
@@ -20,6 +22,8 @@ struct SizeLists {
     std::vector<int> smallW, smallH;
     std::vector<int> mainW, mainH;
     std::vector<int> largeW, largeH;
+    /// The extra renditions and 2x thumbnails (empty when the run makes none).
+    RenditionSizes renditions;
 };
 
 /// Run timer: seconds accumulated before the current start plus the time since the
@@ -69,10 +73,14 @@ public:
 
     const std::string& kind() const { return m_kind; }
 
-    /// Prepares the folders, starts the clock and processes the first image.
+    /// Prepares the folders (and clears away temporary files a killed run left), keeps
+    /// of the image record only what still fits this run's photos and settings, starts
+    /// the clock and processes the first image.
     void begin();
-    /// Processes the next image; after the last one writes the album pages. True while
-    /// images remain.
+    /// Processes the next image; after the last one finishes the album's image files
+    /// (the image record in album order, images that no longer belong to the album
+    /// removed, ext/js/renditions.js written or removed) and writes the album pages.
+    /// True while images remain.
     bool step();
 
     double elapsedSeconds() const { return m_clock.elapsed(); }
@@ -95,6 +103,10 @@ public:
     /// "slideshow.alb" when the footer's photo-frame word made that file alone; "" until
     /// the pages are written.
     const std::string& startFile() const { return m_startFile; }
+    /// Images of this run whose watermark could not be stamped (no usable font, a text
+    /// that renders to nothing); each was written without it and named on a diagnostic
+    /// line. The front ends report a non-zero count when the run is over.
+    int missingWatermarks() const { return m_missingWatermarks; }
     /// Counts a failed write made on the run's behalf outside the renderer.
     void addFailedWrite() { ++m_failedWrites; }
 
@@ -103,7 +115,14 @@ public:
 
 private:
     void takeImage();
+    /// Creates the folders of the sizes and renditions made, empties those of the ones
+    /// not made, and removes temporary files a killed run left.
+    void prepareFolders();
+    void prepareRecord(const model::AlbumSettings& runSettings, std::vector<ImageHistory>& history);
+    void finishImageFiles();
     void writePages();
+    /// The album folders that hold image files of this run, relative to the album.
+    std::vector<std::string> imageFolders() const;
 
     model::AlbumModel& m_model;
     ImageReaders m_readers;
@@ -119,7 +138,12 @@ private:
     bool m_finished = false;
     int m_decodes = 0;
     int m_failedWrites = 0;
+    int m_missingWatermarks = 0;
     std::string m_startFile;
+    bool m_renditions = false;         // this run makes renditions
+    std::vector<std::string> m_names;  // album file name of every image
+    ImageRecord m_record;              // the record as the run leaves it
+    bool m_recordWritable = false;     // the pruned record is on disk: lines may follow
     SizeLists m_sizes;
     std::vector<bool> m_reused;
     // Last member: destroyed (workers joined) before anything they might look at.

@@ -8,11 +8,12 @@
 #include <tuple>
 #include <utility>
 
-#include "core/skin_background.h"
+#include "core/album_output.h"
 #include "imaging/codecs.h"
 #include "imaging/colour.h"
+#include "imaging/orientation.h"
+#include "imaging/scale_steps.h"
 #include "metadata/exif.h"
-#include "metadata/location.h"
 #include "util/files.h"
 #include "util/text.h"
 
@@ -21,56 +22,45 @@ namespace kavlo::core {
 using imaging::convertToSrgb;
 using imaging::DecodedImage;
 using imaging::Image;
+using imaging::orientationNeedsTurn;
+using imaging::orientationSwapsSides;
+using imaging::RPcropInPlace;
+using imaging::RPfastScale;
+using imaging::RPfastScaleSteps;
+using imaging::RPfillColour;
+using imaging::RPorientUpright;
+using imaging::RPpaste;
 using imaging::readJpegImage;
 using imaging::ReadOptions;
 using imaging::readSourceHeader;
 using imaging::readSourceImage;
 using imaging::readTiffImage;
-using imaging::RPcropInPlace;
-using imaging::RPfastScale;
-using imaging::RPfillColour;
-using imaging::RPpaste;
-using imaging::RPreadJpeg;
 using imaging::RPreadJpegInfo;
-using imaging::RPreadTiff;
-using imaging::RProtate;
 using imaging::RPsharpenInPlace;
-using imaging::RPwriteJpeg;
 using imaging::scaleCascade;
 using imaging::ScaledSizes;
 using imaging::ScaleTargets;
-using imaging::SourceHeader;
 using imaging::stampWatermark;
 using imaging::WatermarkStyle;
-using metadata::copyJpegWithoutLocation;
 using metadata::readExif;
 using metadata::readExifBlock;
 using model::AlbumSettings;
 using model::ImageEntry;
 using util::Colour;
-using util::copyFile;
 using util::DiagnosticCapture;
 using util::ErrorCode;
 using util::fileNameOf;
 using util::format;
 using util::isJpegFile;
 using util::isTiffFile;
+using util::repairUtf8;
 using util::reportFile;
 using util::Severity;
 using util::stripExtension;
 
 namespace {
 
-bool sizeWithin(const ImageReaders& readers, const std::string& path, std::pair<int, int> expected,
-                int tolerance) {
-    int w = 0, h = 0;
-    if (!readers.readJpegSize(path, &w, &h)) return false;
-    return std::abs(w - expected.first) <= tolerance && std::abs(h - expected.second) <= tolerance;
-}
-
-bool turnsSideways(int orientation) { return orientation == 6 || orientation == 8; }
-
-/// Takes the picture and what the source says about its colours.
+/// Takes the picture and what the source says about its colours and orientation.
 void takeDecoded(DecodedImage decoded, SourcePicture& source) {
     source.picture = std::move(decoded.picture);
     source.iccProfile = std::move(decoded.iccProfile);
@@ -87,52 +77,6 @@ void toSrgb(const SourcePicture& source, const std::string& name, Image& image) 
     } else if (source.nclx) {
         convertToSrgb(image.record(), *source.nclx, name);
     }
-}
-
-/// Copies the source into the album: as it is, or without its GPS position. False when
-/// the copy cannot be made (the caller then writes the picture instead).
-bool copySource(const ImagePlan& plan, const std::string& destination) {
-    if (!plan.stripLocation) return copyFile(plan.source, destination);
-    std::string error;
-    if (copyJpegWithoutLocation(plan.source, destination, error)) return true;
-    // Refused (GPS data in a form that cannot be removed losslessly) or unreadable: the
-    // picture is written instead, without any of the source's metadata.
-    reportFile(Severity::warning, ErrorCode::unsupported, "copyJpegWithoutLocation", plan.source,
-               error);
-    return false;
-}
-
-/// The stored size of the source for the reuse test, upright: from the JPEG header, or
-/// by decoding a TIFF (kept in `source` for the decode step). False when unknown.
-bool storedSizeForReuse(const ImagePlan& plan, const ImageReaders& readers, SourcePicture& source,
-                        int& w0, int& h0) {
-    if (plan.kind == SourceKind::jpeg) {
-        if (!readers.readJpegSize(plan.source, &w0, &h0)) return false;
-        // Album images of a turned photo have the turned size; the orientation read
-        // here serves the decode step as well.
-        if (plan.autorotate) {
-            source.orientation = readers.readOrientation(plan.source);
-            if (turnsSideways(source.orientation)) std::swap(w0, h0);
-        }
-        return true;
-    }
-    if (plan.kind == SourceKind::tiff) {
-        takeDecoded(readers.readTiff(plan.source), source);
-        source.decoded = true;
-        ++source.decodes;
-        w0 = source.picture.width();
-        h0 = source.picture.height();
-        return !source.picture.empty();
-    }
-    // Other formats: the container's header, without a decode (a HEIC costs many JPEGs).
-    const SourceHeader header = readers.readHeader(plan.source);
-    if (!header.known) return false;
-    w0 = header.width;
-    h0 = header.height;
-    if (plan.autorotate && !header.orientationApplied &&
-        turnsSideways(readExifBlock(header.exif, false).orientation))
-        std::swap(w0, h0);
-    return true;
 }
 
 /// Scales `picture` so that its longer side is `target`; used when the cascade refuses
@@ -191,42 +135,57 @@ void squareThumbnail(const SquarePlan& square, Image& thumb) {
     }
 }
 
-bool writeJpeg(const std::string& path, int quality, const std::string& comment, const Image& img) {
-    // A failed write does not stop the run; it is counted for the end of the run.
-    return RPwriteJpeg(path, quality, &comment, img.record()) == 0;
+/// The path of a file of the image relative to the album, "" when the plan has no such file.
+std::string albumPath(const ImagePlan& plan, AlbumFileKind kind, int step) {
+    const std::string* path = nullptr;
+    switch (kind) {
+    case AlbumFileKind::thumbnail: path = plan.small.wanted ? &plan.small.path : nullptr; break;
+    case AlbumFileKind::main: path = &plan.main.path; break;
+    case AlbumFileKind::large: path = plan.large.wanted ? &plan.large.path : nullptr; break;
+    case AlbumFileKind::thumbnail2x: path = &plan.renditions.thumb2xPath; break;
+    case AlbumFileKind::rendition:
+        if (step >= 0 && static_cast<std::size_t>(step) < plan.renditions.paths.size())
+            path = &plan.renditions.paths[static_cast<std::size_t>(step)];
+        break;
+    }
+    const std::size_t prefix = plan.albumFolder.size() + 1;
+    if (path == nullptr || path->size() <= prefix) return std::string();
+    return path->substr(prefix);
 }
 
-/// The sizes the reuse test expects for a source stored as w0 x h0 (upright).
-struct ExpectedSizes {
-    std::pair<int, int> small, main, large, largeFile;
-};
+PixelSize sizeOf(const RecordedFile* f) {
+    return f != nullptr ? PixelSize{f->width, f->height} : PixelSize{0, 0};
+}
 
-ExpectedSizes expectedSizes(const ImagePlan& plan, const SourcePicture& source, int w0, int h0) {
-    ExpectedSizes e;
-    const int sv = plan.square.size;
-    e.small = plan.square.wanted ? std::pair<int, int>{sv, sv}
-                                 : fitBox(plan.small.boxWidth, plan.small.boxHeight, w0, h0);
-    e.main = fitBox(plan.main.boxWidth, plan.main.boxHeight, w0, h0);
-    e.large = plan.copyLarge ? std::pair<int, int>{w0, h0}
-                             : fitBox(plan.large.boxWidth, plan.large.boxHeight, w0, h0);
-    // A copied large image is the source file itself, stored unturned.
-    e.largeFile =
-        plan.copyLarge && turnsSideways(source.orientation) ? std::pair<int, int>{h0, w0} : e.large;
-    return e;
+/// Writes one album file whole and records it; a failure is counted.
+void writeFile(const ImagePlan& plan, AlbumFileKind kind, int step, int quality, const Image& img,
+               ImageRecordEntry& written, ImageResult& r) {
+    RecordedFile file{kind, step, albumPath(plan, kind, step), img.width(), img.height()};
+    if (!writeAlbumFile(plan.albumFolder, file, quality, plan.comment, img.record(), written))
+        ++r.failedWrites;
+}
+
+/// Copies the source whole as one album file (`size` is its picture's) and records it:
+/// as it is, or without its GPS position when the plan says so. False when the copy
+/// cannot be made (the caller then writes the picture instead).
+bool copySource(const ImagePlan& plan, AlbumFileKind kind, PixelSize size,
+                ImageRecordEntry& written) {
+    RecordedFile file{kind, 0, albumPath(plan, kind, 0), size.first, size.second};
+    if (!plan.stripLocation) return copyAlbumFile(plan.albumFolder, file, plan.source, written);
+    std::string error;
+    if (copyAlbumFileWithoutLocation(plan.albumFolder, file, plan.source, written, error))
+        return true;
+    // Refused (GPS data in a form that cannot be removed losslessly) or unreadable: the
+    // picture is written instead, without any of the source's metadata.
+    reportFile(Severity::warning, ErrorCode::unsupported, "copyJpegWithoutLocation", plan.source,
+               error);
+    return false;
 }
 
 }  // namespace
 
 ImageReaders defaultImageReaders() {
     ImageReaders r;
-    r.readJpegSize = [](const std::string& path, int* w, int* h) {
-        int hh = 0, ww = 0;
-        if (RPreadJpegInfo(path, nullptr, &hh, &ww) != 0) return false;
-        if (ww <= 0 || hh <= 0) return false;
-        *w = ww;
-        *h = hh;
-        return true;
-    };
     r.readJpeg = [](const std::string& path, int target, int* w, int* h) {
         ReadOptions options;
         options.targetSize = target;
@@ -234,6 +193,14 @@ ImageReaders defaultImageReaders() {
         if (w) *w = d.storedWidth;
         if (h) *h = d.storedHeight;
         return d;
+    };
+    r.readJpegSize = [](const std::string& path, int* w, int* h) {
+        int hh = 0, ww = 0;
+        if (RPreadJpegInfo(path, nullptr, &hh, &ww) != 0) return false;
+        if (ww <= 0 || hh <= 0) return false;
+        *w = ww;
+        *h = hh;
+        return true;
     };
     r.readTiff = [](const std::string& path) { return readTiffImage(path, {}); };
     r.readOther = [](const std::string& path, const ReadOptions& options) {
@@ -262,6 +229,9 @@ std::string albumImageName(const AlbumSettings& settings, const ImageEntry& entr
     if (!settings.orgfilenames) return format("%04i.jpg", number);
     std::string base = stripExtension(fileNameOf(entry.path));
     base.erase(std::remove(base.begin(), base.end(), '#'), base.end());
+    // The pages name the file in UTF-8, repaired as all text from outside is: the file
+    // on disk must have that very name.
+    base = repairUtf8(base);
     return format("%s-%03i.jpg", base.c_str(), number);
 }
 
@@ -275,6 +245,7 @@ ImagePlan planImage(const AlbumSettings& s, const std::string& destdir, const Im
                     int index) {
     ImagePlan plan;
     plan.source = entry.path;
+    plan.albumFolder = destdir;
     plan.kind = isJpegFile(entry.path)   ? SourceKind::jpeg
                 : isTiffFile(entry.path) ? SourceKind::tiff
                                          : SourceKind::other;
@@ -288,40 +259,52 @@ ImagePlan planImage(const AlbumSettings& s, const std::string& destdir, const Im
                   s.lsharpen};
     plan.copyLarge = s.large && s.copyhires;
     plan.square = {s.small && s.simpleviewer, s.svthumbsize, s.svcropthumbs, s.svbgcolor};
-    plan.tryReuse = s.reuseimages && !(s.imagetext && s.itfrommicap);
+    // The image record holds the watermark text each image was stamped with, so even
+    // watermarks from the captions allow the files to be kept.
+    plan.tryReuse = s.reuseimages;
+    plan.renditions.wanted = s.renditions;
+    if (s.renditions) {
+        for (std::size_t k = 0; k < renditionSteps().size(); ++k)
+            plan.renditions.paths.push_back(destdir + "/" + renditionFolder(k) + "/" + name);
+        if (s.small)
+            plan.renditions.thumb2xPath = destdir + "/" + thumbnail2xFolder(s) + "/" + name;
+    }
     plan.autorotate = s.autorotate;
     plan.background = s.skinbg;
     plan.stripLocation = s.striplocation;
     const int largeBox = std::max(s.lhsize, s.lvsize);
     const int mainBox = std::max(s.mhsize, s.mvsize);
     plan.decodeTarget = (s.large && !s.copyhires && largeBox > mainBox) ? largeBox : mainBox;
+    // Renditions up to the largest step come from the same decode (never above the photo).
+    if (s.renditions) plan.decodeTarget = std::max(plan.decodeTarget, renditionSteps().back());
     if (s.imagetext) {
-        plan.comment = s.itfrommicap ? entry.micap : s.ittext;
+        // Text with bytes that are not UTF-8 (a Latin-1 camera make in the caption) is
+        // repaired as the pages repair it; the comment holds what was stamped.
+        plan.comment = repairUtf8(s.itfrommicap ? entry.micap : s.ittext);
         plan.watermark =
             WatermarkStyle{s.itfontfile, s.itfontsize, s.itposition, s.ittransp, s.itcolor};
     }
     return plan;
 }
 
-std::optional<ImageResult> reuseEarlierFiles(const ImagePlan& plan, const ImageReaders& readers,
-                                             SourcePicture& source) {
+std::optional<ImageResult> reuseEarlierFiles(const ImagePlan& plan, const ImageHistory& history) {
     if (!plan.tryReuse) return std::nullopt;
-    int w0 = 0, h0 = 0;
-    if (!storedSizeForReuse(plan, readers, source, w0, h0) || w0 <= 0 || h0 <= 0)
-        return std::nullopt;
-    const ExpectedSizes e = expectedSizes(plan, source, w0, h0);
-    const int tol = plan.kind == SourceKind::jpeg ? 1 : 0;
-    const bool fits =
-        (!plan.small.wanted || sizeWithin(readers, plan.small.path, e.small, tol)) &&
-        sizeWithin(readers, plan.main.path, e.main, tol) &&
-        (!plan.large.wanted || sizeWithin(readers, plan.large.path, e.largeFile, tol));
-    if (!fits) return std::nullopt;
+    const ImageRecordEntry* kept =
+        keptFiles(history, plan.albumFolder,
+                  [&](AlbumFileKind kind, int step) { return albumPath(plan, kind, step); });
+    if (kept == nullptr) return std::nullopt;
     ImageResult r;
     r.reused = true;
-    r.decodes = source.decodes;
-    std::tie(r.smallW, r.smallH) = e.small;
-    std::tie(r.mainW, r.mainH) = e.main;
-    if (plan.large.wanted) std::tie(r.largeW, r.largeH) = e.large;
+    if (plan.small.wanted)
+        std::tie(r.smallW, r.smallH) = sizeOf(kept->find(AlbumFileKind::thumbnail));
+    std::tie(r.mainW, r.mainH) = sizeOf(kept->find(AlbumFileKind::main));
+    if (plan.large.wanted) std::tie(r.largeW, r.largeH) = sizeOf(kept->find(AlbumFileKind::large));
+    if (plan.renditions.wanted) {
+        for (std::size_t k = 0; k < plan.renditions.paths.size(); ++k)
+            r.renditions.push_back(
+                sizeOf(kept->find(AlbumFileKind::rendition, static_cast<int>(k))));
+        r.thumb2x = sizeOf(kept->find(AlbumFileKind::thumbnail2x));
+    }
     return r;
 }
 
@@ -353,19 +336,15 @@ void decodeUpright(const ImagePlan& plan, const ImageReaders& readers, SourcePic
     source.readable = !source.picture.empty();
     // PNG and WebP carry an Exif orientation like JPEG; HEIF and AVIF turn the picture
     // in the container, and the orientation in their Exif block then says the same turn
-    // again: it is not applied a second time.
+    // again: it is not applied a second time. A TIFF is turned by its reader.
     if (plan.kind == SourceKind::other && !source.turnedByContainer)
         source.orientation = readExifBlock(exif, false).orientation;
     const bool orientable = plan.kind == SourceKind::jpeg ||
                             (plan.kind == SourceKind::other && !source.turnedByContainer);
     if (plan.autorotate && orientable && source.readable) {
         if (source.orientation < 0) source.orientation = readers.readOrientation(plan.source);
-        if (source.orientation == 3) {
-            RProtate(source.picture.record(), 180);
-        } else if (turnsSideways(source.orientation)) {
-            RProtate(source.picture.record(), source.orientation == 6 ? 90 : -90);
-            std::swap(w0, h0);
-        }
+        RPorientUpright(source.picture.record(), source.orientation);
+        if (orientationSwapsSides(source.orientation)) std::swap(w0, h0);
     }
     if (!source.readable) {
         // An unreadable source becomes a 3 x 2 black picture with its own aspect.
@@ -389,105 +368,198 @@ SizeTargets targetsFor(const ImagePlan& plan, const Image& picture) {
     }
     t.main = fitTarget(plan.main.boxWidth, plan.main.boxHeight, w, h);
     t.large = fitTarget(plan.large.boxWidth, plan.large.boxHeight, w, h);
+    if (plan.renditions.wanted) {
+        // Renditions start above the largest size the album already has (a copied
+        // large image is the photo itself: renditions still spare visitors that file).
+        const bool scaledLarge = plan.large.wanted && !plan.copyLarge;
+        t.renditions =
+            renditionTargets(std::max(w, h), scaledLarge ? std::max(t.main, t.large) : t.main);
+        if (!plan.renditions.thumb2xPath.empty())
+            t.thumb2x = thumbnail2xTarget(std::max(w, h), t.small);
+    }
     return t;
 }
 
-void convertSizes(const ImagePlan& plan, const SourcePicture& source, ScaledSizes& sizes) {
+void convertSizes(const ImagePlan& plan, const SourcePicture& source, ScaledSizes& sizes,
+                  RenditionPictures& renditions) {
     if (source.colourDone) return;
     toSrgb(source, plan.source, sizes.small);
     toSrgb(source, plan.source, sizes.medium);
     toSrgb(source, plan.source, sizes.large);
+    for (Image& step : renditions.steps) toSrgb(source, plan.source, step);
+    toSrgb(source, plan.source, renditions.thumb2x);
 }
 
-ScaledSizes scaleSizes(const ImagePlan& plan, const SourcePicture& source,
-                       const SizeTargets& targets) {
+Image scaleRenditions(const SourcePicture& source, const SizeTargets& targets,
+                      RenditionPictures& renditions) {
+    renditions.steps.clear();
+    renditions.steps.resize(targets.renditions.size());
+    // Largest first, each from the halved picture of the one before.
+    std::vector<int> wanted;
+    std::vector<std::size_t> step;
+    for (std::size_t k = targets.renditions.size(); k-- > 0;) {
+        if (targets.renditions[k] <= 0) continue;
+        wanted.push_back(targets.renditions[k]);
+        step.push_back(k);
+    }
+    if (wanted.empty()) return Image();
+    std::vector<imaging::RasterImage> made;
+    Image rest(RPfastScaleSteps(source.picture.record(), wanted, true, source.aspect(), made));
+    for (std::size_t i = 0; i < made.size(); ++i) renditions.steps[step[i]] = Image(made[i]);
+    return rest;
+}
+
+ScaledSizes scaleSizes(const ImagePlan& plan, const SourcePicture& source, const Image& from,
+                       const SizeTargets& targets, RenditionPictures& renditions) {
     const bool scaledLarge = plan.large.wanted && !plan.copyLarge;
     ScaleTargets wanted;
     wanted.medium = static_cast<unsigned>(targets.main);
     if (plan.small.wanted) wanted.small = static_cast<unsigned>(targets.small);
     if (scaledLarge) wanted.large = static_cast<unsigned>(targets.large);
-    ScaledSizes sizes = scaleCascade(source.picture.record(), wanted, true, source.aspect());
+    ScaledSizes sizes = scaleCascade(from.record(), wanted, true, source.aspect());
     if (plan.small.wanted) scaleAlone(source, targets.small, sizes.small);
     scaleAlone(source, targets.main, sizes.medium);
     if (scaledLarge) scaleAlone(source, targets.large, sizes.large);
+    if (targets.thumb2x > 0) {
+        const bool fromMain =
+            std::max(sizes.medium.width(), sizes.medium.height()) >= targets.thumb2x;
+        const Image& base = fromMain ? sizes.medium : source.picture;
+        renditions.thumb2x = Image(RPfastScale(
+            base.record(), static_cast<unsigned>(targets.thumb2x), true, source.aspect(), nullptr));
+    }
     return sizes;
 }
 
-void finishSizes(const ImagePlan& plan, const SizeTargets& targets, const Image& picture,
-                 ScaledSizes& sizes) {
+bool finishSizes(const ImagePlan& plan, const SizeTargets& targets, const Image& picture,
+                 ScaledSizes& sizes, RenditionPictures& renditions) {
     const bool scaledLarge = plan.large.wanted && !plan.copyLarge;
     const int w = picture.width(), h = picture.height();
-    // The user's sharpening: full strength for thumbnails, mild for the others.
+    // The user's sharpening: full strength for thumbnails (the 2x one too), mild for the
+    // others; the renditions are shown in the main image's place and are sharpened as
+    // it is.
     if (plan.small.wanted) sharpenOnce(sizes.small, plan.small.sharpen, 0, targets.small, w, h);
     sharpenOnce(sizes.medium, plan.main.sharpen, 1, targets.main, w, h);
+    for (std::size_t k = 0; k < renditions.steps.size(); ++k)
+        sharpenOnce(renditions.steps[k], plan.main.sharpen, 1, targets.renditions[k], w, h);
+    sharpenOnce(renditions.thumb2x, plan.small.sharpen, 0, targets.thumb2x, w, h);
     if (scaledLarge) sharpenOnce(sizes.large, plan.large.sharpen, 1, targets.large, w, h);
 
     if (plan.square.wanted && !sizes.small.empty()) squareThumbnail(plan.square, sizes.small);
-
-    if (plan.watermark) {
-        if (!sizes.medium.empty())
-            stampWatermark(*plan.watermark, plan.comment, sizes.medium.record());
-        if (scaledLarge && !sizes.large.empty())
-            stampWatermark(*plan.watermark, plan.comment, sizes.large.record());
+    if (plan.square.wanted && !renditions.thumb2x.empty()) {
+        SquarePlan twice = plan.square;
+        twice.size *= 2;
+        squareThumbnail(twice, renditions.thumb2x);
     }
+
+    if (!plan.watermark) return true;
+    bool stamped = true;
+    if (!sizes.medium.empty())
+        stamped = stampWatermark(*plan.watermark, plan.comment, sizes.medium.record());
+    if (scaledLarge && !sizes.large.empty())
+        stamped = stampWatermark(*plan.watermark, plan.comment, sizes.large.record()) && stamped;
+    // The renditions show the photo in the main image's place: they carry it too.
+    for (Image& r : renditions.steps)
+        if (!r.empty())
+            stamped = stampWatermark(*plan.watermark, plan.comment, r.record()) && stamped;
+    if (!stamped) {
+        reportFile(Severity::warning, ErrorCode::unsupported, "stampWatermark", plan.source,
+                   format("the watermark \"%s\" could not be stamped with the font %s",
+                          plan.comment.c_str(), plan.watermark->fontFile.c_str()));
+    }
+    return stamped;
 }
 
-ImageResult writeSizes(const ImagePlan& plan, SourcePicture& source, const ScaledSizes& sizes) {
+ImageResult writeSizes(const ImagePlan& plan, SourcePicture& source, const ScaledSizes& sizes,
+                       const RenditionPictures& renditions, ImageRecordEntry& written) {
     ImageResult r;
     r.decodes = source.decodes;
-    // Only a JPEG source that decoded as an image is ever copied into the album; a TIFF
-    // is always written as a JPEG.
+    // Only a JPEG source that decoded as an image is ever copied into the album; every
+    // other format is always written as a JPEG.
     const bool copyable = plan.kind == SourceKind::jpeg && source.readable;
-    const std::string& comment = plan.comment;
     if (plan.small.wanted) {
         r.smallW = sizes.small.width();
         r.smallH = sizes.small.height();
-        if (!writeJpeg(plan.small.path, plan.small.quality, comment, sizes.small)) ++r.failedWrites;
+        writeFile(plan, AlbumFileKind::thumbnail, 0, plan.small.quality, sizes.small, written, r);
     }
     r.mainW = sizes.medium.width();
     r.mainH = sizes.medium.height();
-    // A source that needs no resizing is published as it is.
-    const bool mainIsSource = copyable && !plan.watermark && r.mainW == source.storedWidth &&
-                              r.mainH == source.storedHeight;
-    if (!(mainIsSource && copySource(plan, plan.main.path)) &&
-        !writeJpeg(plan.main.path, plan.main.quality, comment, sizes.medium)) {
-        ++r.failedWrites;
+    // A source that needs no resizing is published as it is, unless it is stored other
+    // than upright (the copy would be sideways or mirrored).
+    const bool turned = plan.autorotate && orientationNeedsTurn(source.orientation);
+    const bool mainIsSource = copyable && !turned && !plan.watermark &&
+                              r.mainW == source.storedWidth && r.mainH == source.storedHeight;
+    if (!(mainIsSource && copySource(plan, AlbumFileKind::main, {r.mainW, r.mainH}, written)))
+        writeFile(plan, AlbumFileKind::main, 0, plan.main.quality, sizes.medium, written, r);
+    if (plan.large.wanted) {
+        if (!plan.copyLarge) {
+            r.largeW = sizes.large.width();
+            r.largeH = sizes.large.height();
+            writeFile(plan, AlbumFileKind::large, 0, plan.large.quality, sizes.large, written, r);
+        } else if (copyable && copySource(plan, AlbumFileKind::large,
+                                          {source.storedWidth, source.storedHeight}, written)) {
+            r.largeW = source.storedWidth;
+            r.largeH = source.storedHeight;
+        } else {
+            // Not a JPEG (a non-JPEG source is never copied), unreadable, or a copy that
+            // failed: the decoded picture is written as a JPEG, in sRGB, with its own size
+            // (a JPEG may have been decoded reduced).
+            toSrgb(source, plan.source, source.picture);
+            r.largeW = source.picture.width();
+            r.largeH = source.picture.height();
+            writeFile(plan, AlbumFileKind::large, 0, plan.large.quality, source.picture, written,
+                      r);
+        }
     }
-    if (!plan.large.wanted) return r;
-    if (!plan.copyLarge) {
-        r.largeW = sizes.large.width();
-        r.largeH = sizes.large.height();
-        if (!writeJpeg(plan.large.path, plan.large.quality, comment, sizes.large)) ++r.failedWrites;
-    } else if (copyable && copySource(plan, plan.large.path)) {
-        r.largeW = source.storedWidth;
-        r.largeH = source.storedHeight;
-    } else {
-        // Not a JPEG (a non-JPEG source is never copied), unreadable, or a copy that
-        // failed: the decoded picture is written as a JPEG, in sRGB, with its own size.
-        toSrgb(source, plan.source, source.picture);
-        r.largeW = source.picture.width();
-        r.largeH = source.picture.height();
-        if (!writeJpeg(plan.large.path, plan.large.quality, comment, source.picture))
-            ++r.failedWrites;
+    if (!plan.renditions.wanted) return r;
+    for (std::size_t k = 0; k < plan.renditions.paths.size(); ++k) {
+        const Image* img = k < renditions.steps.size() ? &renditions.steps[k] : nullptr;
+        if (img == nullptr || img->empty()) {
+            r.renditions.emplace_back(0, 0);
+            continue;
+        }
+        r.renditions.emplace_back(img->width(), img->height());
+        writeFile(plan, AlbumFileKind::rendition, static_cast<int>(k), plan.main.quality, *img,
+                  written, r);
+    }
+    if (!renditions.thumb2x.empty()) {
+        r.thumb2x = {renditions.thumb2x.width(), renditions.thumb2x.height()};
+        writeFile(plan, AlbumFileKind::thumbnail2x, 0, plan.small.quality, renditions.thumb2x,
+                  written, r);
     }
     return r;
 }
 
 ImageResult processAlbumImage(const AlbumSettings& settings, const std::string& destdir,
-                              const ImageEntry& entry, int index, const ImageReaders& readers) {
+                              const ImageEntry& entry, int index, const ImageReaders& readers,
+                              const ImageHistory& history) {
     DiagnosticCapture capture;
     const ImagePlan plan = planImage(settings, destdir, entry, index);
     SourcePicture source;
-    if (std::optional<ImageResult> kept = reuseEarlierFiles(plan, readers, source)) {
+    if (std::optional<ImageResult> kept = reuseEarlierFiles(plan, history)) {
         kept->diagnostics = capture.take();
         return std::move(*kept);
     }
     decodeUpright(plan, readers, source);
     const SizeTargets targets = targetsFor(plan, source.picture);
-    ScaledSizes sizes = scaleSizes(plan, source, targets);
-    convertSizes(plan, source, sizes);
-    finishSizes(plan, targets, source.picture, sizes);
-    ImageResult result = writeSizes(plan, source, sizes);
+    RenditionPictures renditions;
+    ScaledSizes sizes;
+    {
+        const Image rest = scaleRenditions(source, targets, renditions);
+        sizes = scaleSizes(plan, source, rest.empty() ? source.picture : rest, targets, renditions);
+    }
+    convertSizes(plan, source, sizes, renditions);
+    const bool stamped = finishSizes(plan, targets, source.picture, sizes, renditions);
+    ImageRecordEntry written;
+    ImageResult result = writeSizes(plan, source, sizes, renditions, written);
+    result.watermarkMissing = !stamped;
+    // The record vouches only for an image whose files were all written, made from a
+    // source whose stamp was taken before it was read.
+    if (result.failedWrites == 0 && history.stamp) {
+        written.number = index + 1;
+        written.source = *history.stamp;
+        written.shape = history.shape;
+        result.record = std::move(written);
+    }
     result.diagnostics = capture.take();
     return result;
 }

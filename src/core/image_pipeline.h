@@ -6,9 +6,12 @@
 //   decodeUpright    the source decoded (reduced as far as the sizes allow) and turned
 //                    upright, with what the source said about itself
 //   targetsFor       the longer side of every size, from the decoded picture
+//   scaleRenditions  the extra renditions, largest first, along a cascade of halvings
 //   scaleSizes       all sizes from one cascade of halvings
-//   finishSizes      sharpening, the square SimpleViewer thumbnail, the watermark
-//   writeSizes       the album files (or copies of the source where it fits as it is)
+//   convertSizes     the scaled pictures of a tagged non-sRGB source brought to sRGB
+//   finishSizes      one sharpening each, the square SimpleViewer thumbnail, the watermark
+//   writeSizes       the album files (or copies of the source where it fits as it is),
+//                    each written whole, with the image record's entry for them
 //
 // processAlbumImage() runs them in that order. It depends only on its arguments and
 // touches no shared mutable state, so several images may be processed on worker
@@ -23,6 +26,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/image_record.h"
+#include "core/renditions.h"
 #include "imaging/image.h"
 #include "imaging/scale.h"
 #include "imaging/source_header.h"
@@ -65,7 +70,8 @@ std::pair<int, int> fitBox(int boxW, int boxH, int w, int h);
 int fitTarget(int boxW, int boxH, int w, int h);
 
 /// File name of image `index` (0-based) in the thumbnail, main and large folders:
-/// "0001.jpg", or with orgfilenames "<source name without '#'>-001.jpg".
+/// "0001.jpg", or with orgfilenames "<source name without '#'>-001.jpg", the name
+/// repaired to UTF-8 (repairUtf8) as the pages write it.
 std::string albumImageName(const model::AlbumSettings& settings, const model::ImageEntry& entry,
                            int index);
 
@@ -79,6 +85,15 @@ struct ImageResult {
     int failedWrites = 0;  ///< album files of this image that could not be written
     /// What the lower layers reported while this image was made, in order.
     std::vector<util::Diagnostic> diagnostics;
+    /// The watermark could not be stamped (a warning diagnostic says so).
+    bool watermarkMissing = false;
+    /// The size of each rendition step's file ({0, 0} where there is none), and of the
+    /// 2x thumbnail; empty without renditions.
+    std::vector<PixelSize> renditions;
+    PixelSize thumb2x{0, 0};
+    /// The image record's new entry for the files written; none when nothing was
+    /// written (reused), a file could not be written or the source has no stamp.
+    std::optional<ImageRecordEntry> record;
 };
 
 /// How the source of an image is read, told by its name as the album lists it.
@@ -102,11 +117,19 @@ struct SquarePlan {
     util::Colour background = 0;  ///< colour around a padded thumbnail
 };
 
+/// The extra renditions of an image: one file per rendition step and the 2x thumbnail.
+struct RenditionPlan {
+    bool wanted = false;
+    std::vector<std::string> paths;  ///< per step of renditionSteps()
+    std::string thumb2xPath;         ///< "" without thumbnails
+};
+
 /// What one album image needs, worked out from the settings and its entry before
 /// anything is read. Every later step reads only the plan (and what earlier steps
 /// gave), never the settings.
 struct ImagePlan {
-    std::string source;  ///< the photo
+    std::string source;       ///< the photo
+    std::string albumFolder;  ///< the album the files go to
     SourceKind kind = SourceKind::other;
     int index = 0;   ///< 0-based position in the album
     SizePlan small;  ///< thumbnail
@@ -115,7 +138,8 @@ struct ImagePlan {
     /// The large file is the source itself (copyhires), not a scaled size.
     bool copyLarge = false;
     SquarePlan square;
-    /// Earlier album files may be kept when they fit.
+    RenditionPlan renditions;
+    /// Earlier album files may be kept when the image record says they fit.
     bool tryReuse = false;
     /// Turn the picture upright by its Exif orientation.
     bool autorotate = false;
@@ -161,42 +185,61 @@ struct SizeTargets {
     int small = 0;
     int main = 0;
     int large = 0;
+    std::vector<int> renditions;  ///< per rendition step; 0 where the image gets none
+    int thumb2x = 0;              ///< 0: no 2x thumbnail
 };
 
-/// The files of an earlier run stay when each has the size the plan gives the source:
-/// the result with those sizes, nothing written. `source` keeps what the test read
-/// (the orientation; a TIFF's decoded picture) for the decode step.
-std::optional<ImageResult> reuseEarlierFiles(const ImagePlan& plan, const ImageReaders& readers,
-                                             SourcePicture& source);
+/// The extra renditions of one image, made with the other sizes.
+struct RenditionPictures {
+    std::vector<imaging::Image> steps;  ///< per rendition step; empty where none
+    imaging::Image thumb2x;
+};
+
+/// The files of an earlier run stay when the image record's entry for them was made from
+/// this very source file with the same settings and every file is whole: the result
+/// with the recorded sizes, nothing read or written.
+std::optional<ImageResult> reuseEarlierFiles(const ImagePlan& plan, const ImageHistory& history);
 /// Decodes the source (unless the reuse test did) and turns it upright; an unreadable
 /// source becomes a 3 x 2 black picture.
 void decodeUpright(const ImagePlan& plan, const ImageReaders& readers, SourcePicture& source);
 /// The longer side of every size for the decoded picture.
 SizeTargets targetsFor(const ImagePlan& plan, const imaging::Image& picture);
-/// Every size the plan wants, from one cascade; sizes the cascade refuses are made
-/// from the picture alone.
+/// The renditions the targets call for, largest first, along the cascade of halvings;
+/// returns the picture the smaller sizes go on from (empty: the source picture itself).
+imaging::Image scaleRenditions(const SourcePicture& source, const SizeTargets& targets,
+                               RenditionPictures& renditions);
+/// Every size the plan wants, from one cascade going on from `from` (the source picture
+/// or what the renditions left); sizes the cascade refuses are made from the picture
+/// alone. The 2x thumbnail comes from the main image before it is finished.
 imaging::ScaledSizes scaleSizes(const ImagePlan& plan, const SourcePicture& source,
-                                const SizeTargets& targets);
-/// Brings the sizes of a source tagged with another colour space than sRGB to sRGB.
-/// The conversion runs on the scaled sizes rather than on the decoded picture: the
-/// same colours for a fraction of the pixels. Untagged and sRGB sources are untouched.
-void convertSizes(const ImagePlan& plan, const SourcePicture& source, imaging::ScaledSizes& sizes);
-/// Sharpening (what resampling blurred, and what the user chose), the square thumbnail
-/// and the watermark.
-void finishSizes(const ImagePlan& plan, const SizeTargets& targets, const imaging::Image& picture,
-                 imaging::ScaledSizes& sizes);
-/// Writes the album files and gives their sizes. A file that cannot be written does not
-/// stop the run; it is counted in the result.
-/// A source written in place of a copy (the picture at full size) is brought to sRGB
-/// first.
+                                const imaging::Image& from, const SizeTargets& targets,
+                                RenditionPictures& renditions);
+/// Brings the sizes and renditions of a source tagged with another colour space than
+/// sRGB to sRGB. The conversion runs on the scaled pictures rather than on the decoded
+/// one: the same colours for a fraction of the pixels. Untagged and sRGB sources are
+/// untouched.
+void convertSizes(const ImagePlan& plan, const SourcePicture& source, imaging::ScaledSizes& sizes,
+                  RenditionPictures& renditions);
+/// One sharpening per picture (the user's choice when it is on, else the one that makes
+/// up for the blur of resampling), the square thumbnail and the watermark. False, with a
+/// warning diagnostic, when the plan's watermark could not be stamped (the sizes are
+/// then written without it).
+bool finishSizes(const ImagePlan& plan, const SizeTargets& targets, const imaging::Image& picture,
+                 imaging::ScaledSizes& sizes, RenditionPictures& renditions);
+/// Writes the album files, each whole (a temporary file renamed into place), and gives
+/// their sizes and the files written (into `written`). A file that cannot be written
+/// does not stop the run; it is counted in the result. A source written in place of a
+/// copy (the picture at full size) is brought to sRGB first.
 ImageResult writeSizes(const ImagePlan& plan, SourcePicture& source,
-                       const imaging::ScaledSizes& sizes);
+                       const imaging::ScaledSizes& sizes, const RenditionPictures& renditions,
+                       ImageRecordEntry& written);
 
 /// Produces the thumbnail, main and large files of image `index` of the album in
 /// `destdir`, through the steps above. What the lower layers report meanwhile is
 /// collected in the result, not passed on.
 ImageResult processAlbumImage(const model::AlbumSettings& settings, const std::string& destdir,
                               const model::ImageEntry& entry, int index,
-                              const ImageReaders& readers);
+                              const ImageReaders& readers,
+                              const ImageHistory& history = ImageHistory{});
 
 }  // namespace kavlo::core

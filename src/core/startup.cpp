@@ -120,15 +120,9 @@ AlbumSettings newAlbumSettings(const StartupEnvironment& env) {
     AlbumSettings settings = defaultAlbumSettings();
     settings.linktext = envValue(env, "KAVLO_LINK_TXT");
     settings.linkurl = envValue(env, "KAVLO_LINK_URL");
-    if (fileExists(env.settingsPath)) {
-        // Keys present in the file replace the defaults; the file holds no link keys,
-        // so the values from the environment survive.
-        const std::string linktext = settings.linktext;
-        const std::string linkurl = settings.linkurl;
-        readSettings(settings, env.settingsPath);
-        settings.linktext = linktext;
-        settings.linkurl = linkurl;
-    }
+    // Keys present in the file win over the defaults and over the environment's link
+    // (the file Start saves holds no link keys, so there the environment's survives).
+    if (fileExists(env.settingsPath)) readSettings(settings, env.settingsPath);
     return settings;
 }
 

@@ -4,7 +4,7 @@
 // Common rules:
 // - Readers return the empty image (all fields zero) on any failure: missing file,
 //   corrupt data, or a raster beyond kMaxRasterPixels / kMaxRasterBytes. A truncated
-//   JPEG whose rows decoded partly still gives an image (missing rows grey).
+//   JPEG or TIFF whose rows decoded partly still gives an image (missing rows grey).
 // - Failures other than a missing or unreadable input file are reported as one
 //   diagnostic (util/diagnostics.h) naming the operation and the file, a truncated
 //   file as a warning; the libraries' warnings are not reported.
@@ -45,7 +45,9 @@ int RPreadJpegInfo(const std::string& path, std::string* comment, int* height, i
 /// file cannot be written.
 int RPwriteJpeg(const std::string& path, int quality, const std::string* comment,
                 const RasterImage& image, util::ErrorCode* error = nullptr);
-/// Reads the first page of a TIFF file as 24-bit (alpha dropped, no compositing).
+/// Reads the first page of a TIFF file as 24-bit, turned upright by its Orientation tag
+/// (all eight values). An alpha channel is dropped without compositing: colours beside
+/// an unassociated alpha come out as stored, not darkened.
 RasterImage RPreadTiff(const std::string& path, util::ErrorCode* error = nullptr);
 
 }  // namespace kavlo::imaging

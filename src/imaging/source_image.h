@@ -66,9 +66,9 @@ struct DecodedImage {
     /// The Exif block, starting with its TIFF header ("II*\0" or "MM\0*"); empty when the
     /// container holds none (or none that starts with a TIFF header).
     std::vector<std::uint8_t> exif;
-    /// The container's own rotation and mirror (HEIF irot/imir) were applied: the Exif
-    /// orientation must not be applied a second time. False for JPEG, TIFF, PNG, WebP,
-    /// whose Exif orientation still has to be applied.
+    /// The container's own rotation and mirror (HEIF irot/imir, the TIFF Orientation
+    /// tag) were applied: the Exif orientation must not be applied a second time. False
+    /// for JPEG, PNG, WebP, whose Exif orientation still has to be applied.
     bool orientationApplied = false;
     /// Why the picture is empty (or, for ErrorCode::truncated, only partly decoded);
     /// ErrorCode::none when it was read whole.
@@ -81,8 +81,9 @@ struct DecodedImage {
 /// ignored with a diagnostic line. CMYK and YCCK files with a CMYK profile are converted
 /// through it; without a usable one, with the generic ink formula.
 DecodedImage readJpegImage(const std::string& path, const ReadOptions& options);
-/// TIFF: the first page, as RPreadTiff gives it, with the ICC profile (tag 34675). An
-/// 8-bit CMYK file with a CMYK profile is converted through the profile.
+/// TIFF: the first page, as RPreadTiff gives it (turned upright by its Orientation tag:
+/// orientationApplied), with the ICC profile (tag 34675). An 8-bit CMYK file with a CMYK
+/// profile is converted through the profile.
 DecodedImage readTiffImage(const std::string& path, const ReadOptions& options);
 /// PNG (libpng): 1 to 16 bits, palette, grey, grey and alpha, RGB, RGBA, interlaced;
 /// 16-bit samples are rounded to 8 bits. The iCCP profile and the eXIf block.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // TIFF reading through libtiff's RGBA interface, which converts every photometric
-// interpretation, depth, planar configuration and orientation.
+// interpretation, depth and planar configuration (tiff_raster.cpp turns the page
+// upright and keeps what a page that ends early held).
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include "imaging/colour.h"
 #include "imaging/image.h"
 #include "imaging/source_image.h"
+#include "imaging/tiff_raster.h"
 #include "util/diagnostics.h"
 #include "util/files.h"
 #include "util/text.h"
@@ -136,21 +138,6 @@ void shrinkTo24(RasterImage& image) {
     image.bitsPerPixel = 24;
 }
 
-// Packs libtiff's RGBA words (in place, each pixel to a lower or equal address) into
-// blue, green, red.
-void packRgbaWords(RasterImage& image) {
-    const auto* words = reinterpret_cast<const std::uint32_t*>(image.pixels);
-    const std::uint64_t count = std::uint64_t(image.width) * std::uint64_t(image.height);
-    std::uint8_t* out = image.pixels;
-    for (std::uint64_t i = 0; i < count; ++i, out += 3) {
-        const std::uint32_t abgr = words[i];
-        out[0] = static_cast<std::uint8_t>(TIFFGetB(abgr));
-        out[1] = static_cast<std::uint8_t>(TIFFGetG(abgr));
-        out[2] = static_cast<std::uint8_t>(TIFFGetR(abgr));
-    }
-    shrinkTo24(image);
-}
-
 // Opens the file with the per-file error handler; null when it cannot be opened.
 TiffPtr openTiff(const std::string& path, TiffErrors& errors) {
     OptionsPtr options(TIFFOpenOptionsAlloc());
@@ -206,11 +193,21 @@ RasterImage readTiff(const std::string& path, const char* reader, imaging::Decod
             return image.release();
         }
     }
-    auto* words = reinterpret_cast<std::uint32_t*>(image.pixels());
-    if (!TIFFReadRGBAImageOriented(tiff.get(), width, height, words, ORIENTATION_TOPLEFT, 0))
+    detail::TiffRows rows;
+    if (!detail::readTiffPageUpright(tiff.get(), image.record(), rows))
         return failed(reader, path, ErrorCode::corrupt,
-                      errors.first[0] ? errors.first : "cannot be decoded", error);
-    packRgbaWords(image.record());
+                      errors.first[0]         ? errors.first
+                      : !rows.problem.empty() ? rows.problem
+                                              : std::string("cannot be decoded"),
+                      error);
+    if (!rows.complete()) {
+        // As a JPEG that ends early: the rows read, grey below, and a warning.
+        reportFile(Severity::warning, ErrorCode::truncated, reader, path,
+                   format("truncated: %i of %i rows read, grey below%s%s", rows.rowsRead, rows.rows,
+                          errors.first[0] ? ": " : "", errors.first));
+        if (error != nullptr) *error = ErrorCode::truncated;
+        return image.release();
+    }
     if (error != nullptr) *error = ErrorCode::none;
     return image.release();
 }
@@ -232,6 +229,8 @@ DecodedImage readTiffImage(const std::string& path, const ReadOptions&) {
     }
     result.storedWidth = result.picture.width();
     result.storedHeight = result.picture.height();
+    result.orientationApplied = true;  // the page's Orientation tag
+    result.error = error;              // none, or truncated
     return result;
 }
 

@@ -66,6 +66,9 @@ struct AlbumSettings {
     util::Colour itcolor = 0xFFFFFF;
 
     bool orgfilenames = false;  ///< put the source file name into album image names
+    /// Extra renditions of every photo for sharp views on dense screens (the hd/ folders,
+    /// 2x thumbnails and ext/js/renditions.js).
+    bool renditions = true;
 
     bool simpleviewer = false;
     int svframesize = 1;

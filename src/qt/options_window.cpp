@@ -147,6 +147,8 @@ QLayout* OptionsWindow::buildSwitches() {
     m_orgfilenames = addSwitch(
         switches, tr("Include the ori&ginal image filenames into the album image filenames"),
         "orgfilenames", &OptionsControls::orgfilenames);
+    addSwitch(switches, tr("Extra sizes for sharp photos on &big and high-resolution screens"),
+              "renditions", &OptionsControls::renditions);
     addSwitch(switches, tr("Remove location from pu&blished originals"), "striplocation",
               &OptionsControls::striplocation);
     switches->setColumnStretch(0, 1);

@@ -35,11 +35,34 @@ using storage::ResourceValues;
 using storage::saveSettingsFile;
 using util::createFolder;
 using util::fileExists;
+using util::folderExists;
 using util::format;
 using util::isFolderWritable;
 using util::listImages;
+using util::parentFolderOf;
 using util::photoFormatNames;
 using util::stripTrailingSeparator;
+
+namespace {
+
+// Makes the album destination when it is missing, but only the destination itself: a
+// parent that is missing too means a mistyped path far more often than a wish for a
+// chain of new folders.
+bool makeDestination(const std::string& destination) {
+    if (destination.empty()) return false;
+    if (folderExists(destination)) return true;
+    std::string parent = parentFolderOf(stripTrailingSeparator(destination));
+    if (parent.empty()) parent = destination[0] == '/' ? "/" : ".";
+    return folderExists(parent) && createFolder(destination);
+}
+
+}  // namespace
+
+std::string missingWatermarkText(int images) {
+    return format("The watermark could not be stamped on %i %s: %s written without it.\n\n"
+                  "Choose a font in the watermark settings that has the characters of the text.",
+                  images, images == 1 ? "image" : "images", images == 1 ? "it was" : "they were");
+}
 
 std::string progressWindowTitle(double percent) { return format("Kavlo  [%.0f%%]", percent); }
 
@@ -130,7 +153,7 @@ StartOutcome MainDialog::pressStart() {
     if (m_editor) m_editor->hideWindow();
     // 3. The destination must exist and take files; a folder that exists but cannot be
     //    written would otherwise give an empty album reported as done.
-    const bool created = !m_model.destdir.empty() && createFolder(m_model.destdir);
+    const bool created = makeDestination(m_model.destdir);
     if (!created || !isFolderWritable(m_model.destdir)) {
         m_platform.messageBox(
             makeMessage("Please change the album destination to a writable directory.", "Error",
@@ -218,6 +241,9 @@ void MainDialog::finishRun() {
                    m_renderer.failedWrites(), m_model.destdir.c_str()),
             "Error", MessageButtons::Ok, MessageIcon::Error));
     }
+    if (m_renderer.missingWatermarks() > 0 && !m_options.unattended)
+        m_platform.messageBox(makeMessage(missingWatermarkText(m_renderer.missingWatermarks()),
+                                          "Warning", MessageButtons::Ok, MessageIcon::Warning));
 }
 
 std::string MainDialog::photoSummary() const {

@@ -136,5 +136,7 @@ private:
 
 /// "Kavlo  [50%]" for a run at 50 percent.
 std::string progressWindowTitle(double percent);
+/// The message after a run in which `images` images could not be watermarked.
+std::string missingWatermarkText(int images);
 
 }  // namespace kavlo::ui

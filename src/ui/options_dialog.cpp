@@ -168,6 +168,7 @@ OptionsDialog::OptionsDialog(AlbumSettings& settings, ExifCaptionPlace& exifpos,
     c.simpleviewer = settings.simpleviewer;
     c.imagetext = settings.imagetext;
     c.orgfilenames = settings.orgfilenames;
+    c.renditions = settings.renditions;
     c.small = settings.small;
     c.smallSize = std::to_string(std::max(settings.svsize, 0));
     c.smallQuality = qualityIndex(settings.squality);
@@ -434,6 +435,7 @@ bool OptionsDialog::ok() {
     s.simpleviewer = c.simpleviewer;
     s.imagetext = c.imagetext;
     s.orgfilenames = c.orgfilenames;
+    s.renditions = c.renditions;
     return true;
 }
 

@@ -66,6 +66,7 @@ struct OptionsControls {
     bool simpleviewer = false;
     bool imagetext = false;
     bool orgfilenames = false;
+    bool renditions = true;  ///< extra renditions for sharp views on dense screens
 
     bool small = true;      ///< thumbnails "S&how"
     std::string smallSize;  ///< number box text

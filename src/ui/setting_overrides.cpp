@@ -82,7 +82,7 @@ enum Boxes : unsigned {
 using Field = std::variant<std::monostate, bool S::*, int S::*, std::string S::*, Colour S::*,
                            StripPosition S::*, WatermarkPosition S::*>;
 
-struct KeySpec {
+struct KeyRule {
     const char* name;
     Kind kind;
     Field field;
@@ -93,8 +93,8 @@ struct KeySpec {
 };
 
 // The settings file's keys in its order, then the older single-size keys it still reads.
-const std::vector<KeySpec>& keyTable() {
-    static const std::vector<KeySpec> table = {
+const std::vector<KeyRule>& keyTable() {
+    static const std::vector<KeyRule> table = {
         {"exifpos", Kind::ExifPlace, {}, 0, 2},
         {"inputdir", Kind::Refused, {}},
         {"appearance", Kind::Skin, &S::appearance},
@@ -143,6 +143,7 @@ const std::vector<KeySpec>& keyTable() {
         {"itcolor", Kind::Colour, &S::itcolor, 0, 0, Effect::Reuse},
         {"ittransp", Kind::Number, &S::ittransp, 0, 9, Effect::Reuse},
         {"orgfilenames", Kind::Flag, &S::orgfilenames, 0, 0, Effect::Names},
+        {"renditions", Kind::Flag, &S::renditions, 0, 0, Effect::Reuse},
         {"striplocation", Kind::Flag, &S::striplocation, 0, 0, Effect::Reuse},
         {"ssize", Kind::SizePair, &S::shsize, 0, 0, Effect::None, kThumbnails, &S::svsize},
         {"msize", Kind::SizePair, &S::mhsize, 0, 0, Effect::None, kMainWidth | kMainHeight,
@@ -152,8 +153,8 @@ const std::vector<KeySpec>& keyTable() {
     return table;
 }
 
-const KeySpec* findKey(const std::string& name) {
-    for (const KeySpec& k : keyTable())
+const KeyRule* findKey(const std::string& name) {
+    for (const KeyRule& k : keyTable())
         if (name == k.name) return &k;
     return nullptr;
 }
@@ -220,7 +221,7 @@ SettingChoices SettingChoices::fromTemplates(const std::string& templateDir) {
 
 std::vector<std::string> settingKeys() {
     std::vector<std::string> keys;
-    for (const KeySpec& k : keyTable())
+    for (const KeyRule& k : keyTable())
         if (k.kind != Kind::Refused) keys.emplace_back(k.name);
     return keys;
 }
@@ -228,8 +229,8 @@ std::vector<std::string> settingKeys() {
 std::optional<SettingOverride> checkSetting(const std::string& keyText, const std::string& v,
                                             const SettingChoices& choices, std::string& error) {
     const std::string key = lower(keyText);
-    const KeySpec* spec = findKey(key);
-    if (!spec) {
+    const KeyRule* rule = findKey(key);
+    if (!rule) {
         error = "unknown settings key '" + keyText + "' (kavlo --help lists them)";
         return std::nullopt;
     }
@@ -239,7 +240,7 @@ std::optional<SettingOverride> checkSetting(const std::string& keyText, const st
     };
     auto good = [&](std::string value) { return SettingOverride{key, std::move(value)}; };
 
-    switch (spec->kind) {
+    switch (rule->kind) {
     case Kind::Flag:
         if (auto f = flagValue(v)) return good(*f);
         return bad("yes or no is needed");
@@ -253,10 +254,10 @@ std::optional<SettingOverride> checkSetting(const std::string& keyText, const st
     case Kind::Number:
     case Kind::ExifPlace: {
         const std::string needed =
-            format("a whole number from %i to %i is needed", spec->min, spec->max);
+            format("a whole number from %i to %i is needed", rule->min, rule->max);
         if (!allDigits(v) || v.size() > 9) return bad(needed);
         const int n = std::stoi(v);
-        if (n < spec->min || n > spec->max) return bad(needed);
+        if (n < rule->min || n > rule->max) return bad(needed);
         return good(std::to_string(n));
     }
     case Kind::Text: return good(repairUtf8(v));
@@ -361,6 +362,8 @@ std::string settingKeysHelp(const SettingChoices& choices) {
            "                    position (also --strip-location)\n"
            "  autorotate        yes or no: turn photos upright by their Exif orientation\n"
            "  orgfilenames      yes or no: the photos' names in the album's file names\n"
+           "  renditions        yes or no: extra sizes of every photo for sharp views on\n"
+           "                    dense and large screens (on for new albums)\n"
            "  exifpos           Exif captions of a new album: 0 tooltips, 1 captions, 2 none\n"
            "  exifformat        Exif items by letter: e exposure, a aperture, x bias,\n"
            "                    f focal length, i ISO, u flash, k make, m model, d date\n"
@@ -395,54 +398,54 @@ std::optional<ExifCaptionPlace> applySettingOverrides(const std::vector<SettingO
     const AlbumSettings before = s;
     unsigned boxes = kNoBox;
     bool stagePadding = false;
-    std::vector<const KeySpec*> given;
+    std::vector<const KeyRule*> given;
     for (const SettingOverride& o : overrides) {
-        const KeySpec* spec = findKey(o.key);
-        if (!spec) continue;  // checked when the command line was read
-        given.push_back(spec);
+        const KeyRule* rule = findKey(o.key);
+        if (!rule) continue;  // checked when the command line was read
+        given.push_back(rule);
         const int number = static_cast<int>(std::strtol(o.value.c_str(), nullptr, 10));
-        switch (spec->kind) {
+        switch (rule->kind) {
         case Kind::ExifPlace: exifpos = static_cast<ExifCaptionPlace>(number); break;
         case Kind::Refused: break;
         case Kind::Flag: {
-            bool& field = s.*std::get<bool S::*>(spec->field);
+            bool& field = s.*std::get<bool S::*>(rule->field);
             const bool on = o.value == "yes";
             // SimpleViewer thumbnails are square crops of a fixed size.
-            if (spec->effect == Effect::SimpleViewer && on && !field)
+            if (rule->effect == Effect::SimpleViewer && on && !field)
                 s.shsize = s.svsize = s.svthumbsize;
             field = on;
             break;
         }
         case Kind::Size:
         case Kind::Number:
-        case Kind::StagePadding: s.*std::get<int S::*>(spec->field) = number; break;
+        case Kind::StagePadding: s.*std::get<int S::*>(rule->field) = number; break;
         case Kind::SizePair:
-            s.*std::get<int S::*>(spec->field) = number;
-            s.*spec->second = number;
+            s.*std::get<int S::*>(rule->field) = number;
+            s.*rule->second = number;
             break;
         case Kind::Text:
         case Kind::Folder:
         case Kind::Skin:
         case Kind::Language:
         case Kind::Font:
-        case Kind::ExifLetters: s.*std::get<std::string S::*>(spec->field) = o.value; break;
+        case Kind::ExifLetters: s.*std::get<std::string S::*>(rule->field) = o.value; break;
         case Kind::StripPlace:
             if (auto p = stripPositionFromName(o.value))
-                s.*std::get<StripPosition S::*>(spec->field) = *p;
+                s.*std::get<StripPosition S::*>(rule->field) = *p;
             break;
         case Kind::WatermarkPlace:
-            s.*std::get<WatermarkPosition S::*>(spec->field) =
+            s.*std::get<WatermarkPosition S::*>(rule->field) =
                 static_cast<WatermarkPosition>(number);
             break;
-        case Kind::Colour: hexToColor(o.value, s.*std::get<Colour S::*>(spec->field)); break;
+        case Kind::Colour: hexToColor(o.value, s.*std::get<Colour S::*>(rule->field)); break;
         }
-        boxes |= spec->boxes;
-        stagePadding = stagePadding || spec->kind == Kind::StagePadding;
+        boxes |= rule->boxes;
+        stagePadding = stagePadding || rule->kind == Kind::StagePadding;
     }
 
     // What the window does on a change, for the keys whose value differs in the end
     // (a switch turned on and off again changes nothing).
-    for (const KeySpec* spec : given) {
+    for (const KeyRule* rule : given) {
         const bool changed = std::visit(
             [&](auto member) {
                 if constexpr (std::is_same_v<decltype(member), std::monostate>) {
@@ -451,9 +454,9 @@ std::optional<ExifCaptionPlace> applySettingOverrides(const std::vector<SettingO
                     return !(before.*member == s.*member);
                 }
             },
-            spec->field);
+            rule->field);
         if (!changed) continue;
-        switch (spec->effect) {
+        switch (rule->effect) {
         case Effect::None: break;
         case Effect::Reuse: s.reuseimages = false; break;
         case Effect::Names:

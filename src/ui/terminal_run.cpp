@@ -29,6 +29,7 @@ using util::Diagnostic;
 using util::fileExists;
 using util::printDiagnostic;
 using util::repairUtf8;
+using util::replaceAll;
 using util::ScopedDiagnosticSink;
 
 namespace {
@@ -122,6 +123,10 @@ int runInTerminal(const ProgramOptions& options, const StartupEnvironment& env, 
         return 1;
     }
     progress.finish(renderer.processed(), total, renderer.elapsedSeconds());
+    if (renderer.missingWatermarks() > 0)
+        std::fprintf(
+            err, "Warning: %s\n",
+            replaceAll(missingWatermarkText(renderer.missingWatermarks()), "\n\n", " ").c_str());
     if (renderer.failedWrites() > 0) {
         // The album is incomplete: say so rather than report success (a full disk, or
         // a destination that became unwritable during the run).

@@ -12,6 +12,7 @@
 #include "imaging/codecs.h"
 #include "imaging/colour.h"
 #include "imaging/image.h"
+#include "imaging/orientation.h"
 #include "imaging/raster_image.h"
 #include "imaging/scale.h"
 #include "imaging/source_header.h"
@@ -33,12 +34,12 @@ using imaging::readSourceImage;
 using imaging::readTiffImage;
 using imaging::RPfastScale;
 using imaging::RPfillColour;
+using imaging::RPorientUpright;
 using imaging::RPpaste;
 using imaging::RPreadJpeg;
 using imaging::RPreadJpegInfo;
 using imaging::RPreadJpegMemory;
 using imaging::RPreadTiff;
-using imaging::RProtate;
 using imaging::RPstride;
 using metadata::ExifInfo;
 using metadata::freeExif;
@@ -59,12 +60,7 @@ Image filledPlaceholder(std::uint8_t grey) {
 
 // Turns a picture upright by its Exif orientation, as the generation run does.
 void rotateUpright(Image& picture, int orientation) {
-    switch (orientation) {
-    case 3: RProtate(picture.record(), 180); break;
-    case 6: RProtate(picture.record(), 90); break;
-    case 8: RProtate(picture.record(), -90); break;
-    default: break;
-    }
+    RPorientUpright(picture.record(), orientation);
 }
 
 /// What a photo's file says about the colours of its picture.

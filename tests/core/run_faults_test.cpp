@@ -170,7 +170,7 @@ TEST_F(RunFaults, missingTemplatesAreReportedWhileTheImagesAreMade) {
     EXPECT_TRUE(fs::exists(photos + "/album/ext/xml/albuminfo.xml"));
 }
 
-TEST_F(RunFaults, aWatermarkWithoutAnyFontLeavesTheImagesUnmarked) {
+TEST_F(RunFaults, aWatermarkWithoutAnyFontLeavesTheImagesUnmarkedAndSaysSo) {
     const std::string root = scratchFolder("fault_fonts");
     const std::string photos = photoFolder(root);
     AlbumSettings s = defaultAlbumSettings();
@@ -184,6 +184,11 @@ TEST_F(RunFaults, aWatermarkWithoutAnyFontLeavesTheImagesUnmarked) {
     test::writeAll(root + "/fonts.conf", "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n");
     const ProgramRun r = kavlo(root, photos, "FONTCONFIG_FILE=" + quote(root + "/fonts.conf"));
     ASSERT_EQ(r.status, 0) << r.err;
+    // Said, not dropped in silence: a line per image and one at the end.
+    EXPECT_NE(r.err.find("Warning: The watermark could not be stamped on 3 images"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.out.find(photos + "/a.jpg"), std::string::npos) << r.out;
     for (const char* n : {"0001.jpg", "0002.jpg", "0003.jpg"}) {
         EXPECT_NE(jpegSize(photos + "/album/medium/" + n).first, 0) << n;
     }

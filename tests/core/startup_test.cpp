@@ -19,6 +19,7 @@ using model::AlbumModel;
 using model::AlbumSettings;
 using model::ExifCaptionPlace;
 using storage::saveSettingsFile;
+using storage::settingsFileText;
 using storage::writeAlbumInfo;
 
 namespace {
@@ -128,6 +129,26 @@ TEST(Startup, newAlbumFromAnImageFolder) {
     EXPECT_EQ(m.settings.linkurl, "http://h");
     EXPECT_EQ(m.settings.templatedir, "/templates-here");
     EXPECT_FALSE(m.settings.reuseimages);
+}
+
+TEST(Startup, linkKeysInTheSettingsFileWinOverTheEnvironment) {
+    const std::string root = scratchFolder("linkkeys");
+    touchImage(root + "/a.jpg");
+    AlbumSettings saved;
+    saved.linktext = "Club";
+    saved.linkurl = "http://club.example";
+    fs::create_directories(root + "/config");
+    writeAll(root + "/config/kavlo_settings.xml",
+             settingsFileText(ExifCaptionPlace::majorCaption, root, saved, true));
+    ScriptedPlatform ui;
+    AlbumModel m;
+    ASSERT_EQ(Startup(ui, testEnvironment(
+                              root, {{"KAVLO_LINK_TXT", "Home"}, {"KAVLO_LINK_URL", "http://h"}}))
+                  .run({root, true}, m)
+                  .status,
+              StartupStatus::Ready);
+    EXPECT_EQ(m.settings.linktext, "Club");
+    EXPECT_EQ(m.settings.linkurl, "http://club.example");
 }
 
 TEST(Startup, oneEmptyFileUsesTheSingularText) {

@@ -22,6 +22,7 @@
 
 #include "imaging/image.h"
 #include "imaging/raster_image.h"
+#include "../support/file_bytes.h"
 
 namespace kavlo::test {
 
@@ -41,11 +42,6 @@ inline std::string scratchFile(const std::string& name) {
     return (dir / name).string();
 }
 #endif
-
-inline std::vector<std::uint8_t> fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 inline void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -323,7 +319,7 @@ struct HeifSpec {
     int quality = 90;
 };
 
-/// The picture as a libheif image of the spec's depth (samples scaled to it).
+/// The picture as a libheif image at the file's bit depth (samples scaled to it).
 inline heif_image* heifImage(const Rgba& p, int bitDepth, bool alpha) {
     heif_image* img = nullptr;
     const bool deep = bitDepth > 8;

@@ -102,8 +102,8 @@ protected:
         png_write_row(png, row);
         png_write_row(png, row);
         png_write_end(png, end);
+        png_destroy_info_struct(png, &end);
         png_destroy_write_struct(&png, &info);
-        png_destroy_info_struct(nullptr, &end);
         std::fclose(f);
         return p;
     }

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The Qt tests draw off screen unless told otherwise: set before any QApplication.
+// A plain QT_QPA_PLATFORM=offscreen (as the sanitizer stage sets) gets the same screen;
+// any other platform, or offscreen with options of its own, is left as given.
 // The screen is a 1600 x 1000 desktop (under QT_SCALE_FACTOR=2: 800 x 500 units), so
 // windows are checked against a real screen's room rather than the plugin's default.
 #include <unistd.h>
@@ -23,7 +25,9 @@ const bool kOffscreen = [] {
             std::remove(aside.c_str());
     }
     const std::string platform = "offscreen:configfile=" + config;
-    return ::setenv("QT_QPA_PLATFORM", platform.c_str(), 0) == 0;
+    const char* given = std::getenv("QT_QPA_PLATFORM");
+    const bool replace = given == nullptr || std::string(given) == "offscreen";
+    return ::setenv("QT_QPA_PLATFORM", platform.c_str(), replace ? 1 : 0) == 0;
 }();
 
 }  // namespace

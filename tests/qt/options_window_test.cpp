@@ -84,6 +84,9 @@ TEST(OptionsWindow, showsEveryControlWithItsMnemonic) {
     EXPECT_EQ(test::child<QCheckBox>(w, "imagetext")->text(),
               "Add watermar&ks to main (and large) images");
     EXPECT_EQ(test::child<QPushButton>(w, "watermarkEdit")->text(), "E&dit");
+    EXPECT_EQ(test::child<QCheckBox>(w, "renditions")->text(),
+              "Extra sizes for sharp photos on &big and high-resolution screens");
+    EXPECT_TRUE(test::child<QCheckBox>(w, "renditions")->isChecked());
     EXPECT_EQ(test::child<QCheckBox>(w, "small")->text(), "S&how");
     EXPECT_EQ(test::child<QCheckBox>(w, "large")->text(), "Sho&w");
     EXPECT_EQ(test::child<QCheckBox>(w, "copyhires")->text(), "Use input &files");
@@ -130,6 +133,7 @@ TEST(OptionsWindow, okWritesTheWidgetsAndCancelDoesNot) {
     test::child<QComboBox>(w, "language")->setCurrentText("Dutch");
     test::child<QCheckBox>(w, "large")->click();
     test::child<QLineEdit>(w, "largeSize")->setText("1400");
+    test::child<QCheckBox>(w, "renditions")->click();
     test::child<QPushButton>(w, "ok")->click();
     EXPECT_EQ(w.result(), QDialog::Accepted);
     EXPECT_EQ(f.settings.mhsize, 700);
@@ -141,6 +145,7 @@ TEST(OptionsWindow, okWritesTheWidgetsAndCancelDoesNot) {
     EXPECT_TRUE(f.settings.large);
     EXPECT_EQ(f.settings.lhsize, 1400);
     EXPECT_EQ(f.settings.lvsize, 1400);
+    EXPECT_FALSE(f.settings.renditions);
 }
 
 TEST(OptionsWindow, numberBoxesTakeDigitsOnlyAndAreCheckedWhenLeft) {

@@ -106,6 +106,7 @@ TEST(SettingsFile, everyBlockFieldSurvivesAWriteAndReadExceptTheLinks) {
     s.svtextcolor = 0x00FF00;
     s.svframecolor = 0xFF0000;
     s.svcropthumbs = false;
+    s.renditions = false;
 
     const std::string path = scratch("roundtrip") + "/kavlo_settings.xml";
     ASSERT_TRUE(saveSettingsFile(path, ExifCaptionPlace::none, "/in", s));
@@ -126,31 +127,38 @@ TEST(SettingsFile, everyBlockFieldSurvivesAWriteAndReadExceptTheLinks) {
     EXPECT_EQ(v.getString("appearance"), s.appearance);
 }
 
-TEST(SettingsFile, locationRemovalIsWrittenAfterEveryOtherKeyAndOnlyWhenOn) {
+TEST(SettingsFile, addedKeysAreWrittenLastInTheOrderTheyWereAddedAndReadAsDefaultsWhenMissing) {
     AlbumSettings s = fixedDefaults();
-    const std::string off = writeSettings(s, true, false);
-    EXPECT_EQ(off.find("striplocation"), std::string::npos);
+    s.renditions = false;
     s.striplocation = true;
     const std::string on = writeSettings(s, true, false);
-    const std::string line = "  striplocation  = \"yes\"\n";
-    // The same file with one line more, just before the end of the values.
-    ASSERT_NE(on.find(line), std::string::npos);
-    EXPECT_EQ(std::string(on).erase(on.find(line), line.size()), off);
-    EXPECT_LT(on.find("orgfilenames"), on.find(line));
+    const std::string tail = "  orgfilenames   = \"no\"\n"
+                             "  renditions     = \"no\"\n"
+                             "  striplocation  = \"yes\"\n";
+    ASSERT_NE(on.find(tail), std::string::npos) << on;
+    // Nothing but the envelope's end after them.
+    EXPECT_EQ(on.find("=", on.find(tail) + tail.size()), std::string::npos);
+    s.striplocation = false;
+    EXPECT_NE(writeSettings(s, false, false).find("  striplocation  = \"no\"\n"),
+              std::string::npos);
 
     const std::string path = scratch("striplocation") + "/kavlo_settings.xml";
+    s.striplocation = true;
     ASSERT_TRUE(saveSettingsFile(path, ExifCaptionPlace::none, "/in", s));
     AlbumSettings r;
     ASSERT_TRUE(readSettings(r, path));
     EXPECT_TRUE(r.striplocation);
-    // Files written before the key existed open with it off.
+    EXPECT_FALSE(r.renditions);
+    // Files written before the keys existed open with their defaults (a missing key
+    // keeps the value the settings had).
     AlbumSettings older;
     older.striplocation = true;
-    ASSERT_TRUE(readSettings(older, settingsWith("no_striplocation", "  large = \"yes\"\r\n")));
-    EXPECT_TRUE(older.striplocation) << "a missing key keeps the value it had";
+    ASSERT_TRUE(readSettings(older, settingsWith("no_added_keys", "  large = \"yes\"\r\n")));
+    EXPECT_TRUE(older.striplocation);
     AlbumSettings fresh;
-    ASSERT_TRUE(readSettings(fresh, settingsWith("no_striplocation", "  large = \"yes\"\r\n")));
+    ASSERT_TRUE(readSettings(fresh, settingsWith("no_added_keys", "  large = \"yes\"\r\n")));
     EXPECT_FALSE(fresh.striplocation);
+    EXPECT_TRUE(fresh.renditions);
 }
 
 TEST(SettingsFile, numbersOutsideTheNamedChoicesAreWrittenBackAsRead) {
@@ -198,6 +206,7 @@ TEST(SettingsFile, readingFollowsTheKeyRules) {
     EXPECT_EQ(s.ittext, "a &amp; b");  // entities are decoded once only
     EXPECT_EQ(s.language, "fr");
     EXPECT_EQ(s.appearance, "dim");
+    EXPECT_TRUE(s.renditions);  // files from before the key: on
 
     AlbumSettings untouched;
     untouched.mdir = "keep";

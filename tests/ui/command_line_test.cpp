@@ -226,6 +226,11 @@ TEST(SettingOverrides, laterValuesWinAndChangesThatAlterImagesStopTheirReuse) {
         EXPECT_FALSE(b.s().reuseimages) << set;
         EXPECT_FALSE(b.s().cleardirs) << set;
     }
+    Applied r(true);
+    r.apply({"--set", "renditions=0"});
+    EXPECT_FALSE(r.s().renditions);
+    EXPECT_FALSE(r.s().reuseimages);
+
     Applied c(true);
     c.apply({"--set", "orgfilenames=yes"});
     EXPECT_TRUE(c.s().cleardirs);

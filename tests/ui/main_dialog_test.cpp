@@ -273,6 +273,46 @@ TEST(MainDialog, unwritableDestinationKeepsTheDialogIdle) {
     EXPECT_TRUE(ui.finished());
 }
 
+TEST(MainDialog, onlyTheDestinationItselfIsCreatedNeverItsMissingParents) {
+    Fixture f("md_parents");
+    f.model.destdir = f.root + "/missing/deeper/album";
+    ScriptedPlatform ui;
+    ui.expectMessage("Error", "Please change the album destination to a writable directory.");
+    MainDialog d(ui, f.model, *f.renderer, f.options());
+    d.open();
+    EXPECT_EQ(d.pressStart(), StartOutcome::Unwritable);
+    EXPECT_FALSE(fs::exists(f.root + "/missing"));
+    EXPECT_TRUE(ui.finished());
+
+    fs::create_directories(f.root + "/missing/deeper");
+    ScriptedPlatform again;
+    MainDialog made(again, f.model, *f.renderer, f.options());
+    made.open();
+    EXPECT_EQ(made.pressStart(), StartOutcome::Started);
+    EXPECT_TRUE(fs::is_directory(f.model.destdir));
+}
+
+TEST(MainDialog, aWatermarkThatCannotBeStampedIsReportedAfterTheRun) {
+    Fixture f("md_watermark");
+    f.model.settings.imagetext = true;
+    f.model.settings.ittext = std::string(2000, 'x');  // longer than any text rendered
+    ScriptedPlatform ui;
+    ui.expectMessage("Warning",
+                     "The watermark could not be stamped on 3 images: they were written without "
+                     "it.\n\nChoose a font in the watermark settings that has the characters of "
+                     "the text.");
+    MainDialog d(ui, f.model, *f.renderer, f.options());
+    d.open();
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(d.pressStart(), StartOutcome::Started);
+    runToEnd(d);
+    const std::string lines = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(d.done());
+    EXPECT_TRUE(ui.finished());
+    EXPECT_EQ(f.renderer->missingWatermarks(), 3);
+    EXPECT_NE(lines.find(f.model.images[2].path), std::string::npos) << lines;
+}
+
 TEST(MainDialog, inputFolderWithoutImagesEndsTheProgram) {
     Fixture f("md_noimages");
     for (const auto& e : f.model.images) fs::remove(e.path);

@@ -7,6 +7,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <mutex>
 #include <new>
 #include <thread>
@@ -14,6 +16,7 @@
 #include "imaging/codecs.h"
 #include "imaging/image.h"
 #include "source_files.h"
+#include "support/oriented_pictures.h"
 #include "support/test_photos.h"
 #include "ui/thumbnail_producer.h"
 
@@ -58,6 +61,15 @@ double difference(const Picture& a, const Picture& b) {
     double sum = 0;
     for (std::size_t i = 0; i < a.bgr.size(); ++i) sum += std::abs(a.bgr[i] - b.bgr[i]);
     return sum / a.bgr.size();
+}
+
+// The rows top .. top + height - 1 of a picture as a 24-bit image.
+imaging::RasterImage band(const Picture& p, int top, int height) {
+    imaging::RasterImage image =
+        imaging::RPcreate(std::uint32_t(p.width), std::uint32_t(height), 24);
+    std::memcpy(image.pixels, p.bgr.data() + std::size_t(top) * p.width * 3,
+                std::size_t(height) * p.width * 3);
+    return image;
 }
 
 }  // namespace
@@ -205,6 +217,34 @@ TEST(Thumbnail, everyPhotoFormatIsShownUprightInSrgb) {
         ASSERT_EQ(p.width, previewReference.width) << name;
         EXPECT_LT(difference(p, previewReference), 12.0) << name;
     }
+}
+
+TEST(Thumbnail, everyOrientationOfJpegAndTiffIsShownUpright) {
+    const std::string folder = std::string(KAVLO_TEST_OUTPUT) + "/ui";
+    std::filesystem::create_directories(folder);
+    imaging::RasterImage upright = test::quarterPicture(192, 128);
+    for (const char* kind : {"jpg", "tif"}) {
+        for (int o = 1; o <= 8; ++o) {
+            const std::string path = folder + "/oriented_" + std::to_string(o) + "." + kind;
+            ASSERT_TRUE(kind[0] == 'j' ? test::writeOrientedJpeg(path, upright, o)
+                                       : test::writeOrientedTiff(path, upright, o));
+            // The thumbnail: 96 x 64 in the middle of a 96 x 96 square.
+            const Picture thumb = makeThumbnail(path, 96, true);
+            ASSERT_EQ(thumb.width, 96);
+            imaging::RasterImage middle = band(thumb, 16, 64);
+            EXPECT_TRUE(test::showsQuartersUpright(middle)) << kind << " " << o;
+            EXPECT_TRUE(isWhite(thumb, 48, 4)) << kind << " " << o;
+            imaging::RPfree(middle);
+            // The preview fills a 150 x 100 area.
+            const Picture preview = makePreview(path, 150, 100, true);
+            ASSERT_EQ(preview.width, 150) << kind << " " << o;
+            ASSERT_EQ(preview.height, 100) << kind << " " << o;
+            imaging::RasterImage whole = band(preview, 0, 100);
+            EXPECT_TRUE(test::showsQuartersUpright(whole)) << kind << " " << o;
+            imaging::RPfree(whole);
+        }
+    }
+    imaging::RPfree(upright);
 }
 
 TEST(Thumbnail, unreadableFilesGetAPlaceholder) {

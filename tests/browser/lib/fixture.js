@@ -122,8 +122,78 @@ function scaled(src, box) {
 }
 process.on('exit', () => fs.rmSync(SCALED, { recursive: true, force: true }));
 
-// Steps of extra renditions (long-side boxes) the fixture's albums carry by default.
+// Steps of extra renditions (long-side boxes) of albums given a list of steps.
 const RENDITION_STEPS = [1280, 1920, 2560, 3264];
+
+// The program whose album writer makes the image files, the renditions and
+// ext/js/renditions.js of albums with `renditions: true` (KAVLO_PROGRAM, else the
+// build tree's); without one that knows the renditions key they are made here.
+const PROGRAM = process.env.KAVLO_PROGRAM || path.join(REPO, 'build', 'app', 'kavlo');
+let programKnowsRenditions;
+function programReady() {
+  if (programKnowsRenditions === undefined) {
+    programKnowsRenditions = false;
+    try {
+      programKnowsRenditions = /\brenditions\b/.test(execFileSync(PROGRAM, ['--help'], { encoding: 'utf8', timeout: 20000 }));
+    } catch (e) { /* no program */ }
+  }
+  return programKnowsRenditions;
+}
+
+// The album the program makes of these photos with these settings: one run per
+// distinct set in a process, kept with the scaled copies.
+const programAlbums = {};
+function programAlbum(images, o, dirs) {
+  const settings = {
+    small: o.small ? 'yes' : 'no', shsize: o.sizes.small[0], svsize: o.sizes.small[1],
+    mhsize: o.sizes.medium[0], mvsize: o.sizes.medium[1], large: o.large ? 'yes' : 'no',
+    lhsize: o.sizes.large[0], lvsize: o.sizes.large[1], sdir: dirs.small, mdir: dirs.medium,
+    ldir: dirs.large, renditions: 'yes',
+  };
+  const key = JSON.stringify([images.map((im) => im.photo), settings]);
+  if (programAlbums[key]) return programAlbums[key];
+  const work = path.join(SCALED, 'program-' + Object.keys(programAlbums).length);
+  const photos = path.join(work, 'photos'), cfg = path.join(work, 'config');
+  fs.mkdirSync(photos, { recursive: true });
+  fs.mkdirSync(path.join(cfg, 'kavlo'), { recursive: true });
+  // Listed by name, the copies keep the album's order.
+  images.forEach((im, i) => copy(path.join(PHOTOS, im.photo), path.join(photos, 'p' + String(i + 1).padStart(6, '0') + '.jpg')));
+  const keys = Object.entries(settings).map(([k, v]) => '  ' + k.padEnd(15) + '= "' + v + '"\r\n').join('');
+  fs.writeFileSync(path.join(cfg, 'kavlo', 'kavlo_settings.xml'),
+    '<?xml version="1.0" encoding="utf-8"?>\r\n<resource>\r\n<values\r\n' + keys + '/>\r\n</resource>\r\n');
+  const env = Object.fromEntries(Object.entries(process.env).filter(([k]) => !/^KAVLO_|^DISPLAY$|^WAYLAND_DISPLAY$/.test(k)));
+  execFileSync(PROGRAM, [photos, '-Automation', '--no-gui', '--quiet'], {
+    env: Object.assign(env, { XDG_CONFIG_HOME: cfg }), timeout: 300000, stdio: ['ignore', 'ignore', 'pipe'],
+  });
+  return (programAlbums[key] = path.join(photos, 'album'));
+}
+
+// Copies the program's files of every image into the album under the album's names:
+// the three sizes (their pixel sizes into S), the rendition folders named by
+// ext/js/renditions.js, the 2x thumbnails, and renditions.js itself.
+function programFiles(dir, images, o, dirs, S) {
+  const made = programAlbum(images, o, dirs);
+  const script = fs.readFileSync(path.join(made, 'ext/js/renditions.js'), 'utf8');
+  const data = JSON.parse(script.replace(/^var renditions = /, '').replace(/;\s*$/, ''));
+  const folders = data.dirs.concat(data.thumb2xDir ? [data.thumb2xDir] : []);
+  images.forEach((im, i) => {
+    const own = String(i + 1).padStart(4, '0') + '.jpg';
+    for (const kind of ['small', 'medium', 'large']) {
+      if ((kind === 'small' && !o.small) || (kind === 'large' && !o.large)) continue;
+      const file = path.join(made, dirs[kind], own);
+      fs.mkdirSync(path.join(dir, dirs[kind]), { recursive: true });
+      if (!im.missing) copy(file, path.join(dir, dirs[kind], im.name));
+      S[kind].push(jpegSize(file));
+    }
+    for (const folder of folders) {
+      const file = path.join(made, folder, own);
+      if (!fs.existsSync(file)) continue;
+      fs.mkdirSync(path.join(dir, folder), { recursive: true });
+      if (!im.missing) copy(file, path.join(dir, folder, im.name));
+    }
+  });
+  fs.copyFileSync(path.join(made, 'ext/js/renditions.js'), path.join(dir, 'ext/js/renditions.js'));
+}
 
 function crlf(s) { return s.replace(/\r?\n/g, '\r\n'); }
 
@@ -144,7 +214,9 @@ const DEFAULT_PHOTOS = [
  * images: [{ photo, name, major, minor }] or a count of default photos,
  * renditions: true (or a list of long-side boxes) for an album with extra
  * renditions, ext/js/renditions.js and 2x thumbnails; its image files are then
- * real scaled copies at the sizes albumdef.js states. link: true hard-links the
+ * real scaled copies at the sizes albumdef.js states. With true they are the
+ * files and renditions.js of the program's album writer (KAVLO_PROGRAM) when the
+ * program has renditions; a list of boxes is made here (vipsthumbnail). link: true hard-links the
  * image files instead of copying them (for albums of thousands of photos).
  */
 function buildAlbum(opts = {}) {
@@ -191,9 +263,11 @@ function buildAlbum(opts = {}) {
   // (scaled copies at the stated sizes in albums with renditions).
   const S = { small: [], medium: [], large: [] };
   const real = !!o.renditions;
+  const fromProgram = o.renditions === true && programReady();
   const sizeOf = {};
   const put = o.link ? (a, b) => fs.linkSync(a, b) : copy;
-  for (const im of images) {
+  if (fromProgram) programFiles(dir, images, o, dirs, S);
+  for (const im of fromProgram ? [] : images) {
     const src = path.join(PHOTOS, im.photo);
     const size = sizeOf[src] || (sizeOf[src] = jpegSize(src));
     for (const kind of ['small', 'medium', 'large']) {
@@ -206,7 +280,7 @@ function buildAlbum(opts = {}) {
       S[kind].push(real ? jpegSize(file) : fitBox(o.sizes[kind][0], o.sizes[kind][1], size.w, size.h));
     }
   }
-  if (o.renditions) writeRenditions(dir, images, o, S);
+  if (o.renditions && !fromProgram) writeRenditions(dir, images, o, S);
   instantiate(path.join(T, 'index.html'), path.join(dir, 'index.html'), startPage(o, images, S, dirs));
 
   const minmax = (list, key) => [Math.min(...list.map((s) => s[key])), Math.max(...list.map((s) => s[key]))];
@@ -370,4 +444,4 @@ function removeAlbum(album) {
   if (album && album.dir && album.dir.startsWith(os.tmpdir())) fs.rmSync(album.dir, { recursive: true, force: true });
 }
 
-module.exports = { ALBUM_SCRIPTS, buildAlbum, addSimpleViewer, addAutoViewer, removeAlbum, templatesDir, helpDir, outputDir, jpegSize, jsEscape, instantiate, crlf, REPO, PHOTOS, VERSION };
+module.exports = { programReady, ALBUM_SCRIPTS, buildAlbum, addSimpleViewer, addAutoViewer, removeAlbum, templatesDir, helpDir, outputDir, jpegSize, jsEscape, instantiate, crlf, REPO, PHOTOS, VERSION };
