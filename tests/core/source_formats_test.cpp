@@ -368,6 +368,32 @@ TEST(PublishedOriginals, copiesLoseTheirPositionOnlyWhenAsked) {
     EXPECT_EQ(meanDifference(a.img, b.img), 0.0);
 }
 
+TEST(PublishedOriginals, aCopyIsKeptOnlyWhileTheLocationSettingStaysTheSame) {
+    const std::string root = photoFolder("originals_reuse");
+    const std::string source = test::testPhoto("cameras/Kodak_CX7530.jpg");
+    fs::copy_file(source, root + "/photos/a.jpg");
+    AlbumModel m = albumOf(root, {"a.jpg"});
+    m.settings.large = true;
+    m.settings.copyhires = true;
+    m.settings.reuseimages = true;
+    m.settings.striplocation = true;
+    EXPECT_EQ(run(m), 1);
+    const std::string copy = root + "/album/large/0001.jpg";
+    EXPECT_FALSE(metadata::jpegHasLocation(copy));
+    // The record knows the copy as a copy: the next run keeps it untouched.
+    const auto record = test::readAll(root + "/album/ext/xml/imagerecord.txt");
+    EXPECT_NE(record.find(" c "), std::string::npos) << record;
+    EXPECT_EQ(run(m), 0);
+    EXPECT_FALSE(metadata::jpegHasLocation(copy));
+    // Publishing the position again makes the image again, the copy whole as the photo.
+    m.settings.striplocation = false;
+    EXPECT_EQ(run(m), 1);
+    EXPECT_TRUE(sameBytes(source, copy));
+    // Nothing of the atomic writes is left behind.
+    for (const auto& f : fs::directory_iterator(root + "/album/large"))
+        EXPECT_EQ(f.path().filename().string().find(".tmp-"), std::string::npos) << f.path();
+}
+
 // ---- The skin's background ----
 
 TEST(SkinBackground, isTheSkinsPageColourOrWhite) {
