@@ -32,7 +32,6 @@ using imaging::RPorientUpright;
 using imaging::RPpaste;
 using imaging::readJpegImage;
 using imaging::ReadOptions;
-using imaging::readSourceHeader;
 using imaging::readSourceImage;
 using imaging::readTiffImage;
 using imaging::RPreadJpegInfo;
@@ -206,7 +205,6 @@ ImageReaders defaultImageReaders() {
     r.readOther = [](const std::string& path, const ReadOptions& options) {
         return readSourceImage(path, options);
     };
-    r.readHeader = [](const std::string& path) { return readSourceHeader(path); };
     r.readOrientation = [](const std::string& path) { return readExif(path, false).orientation; };
     return r;
 }

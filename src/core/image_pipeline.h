@@ -30,7 +30,6 @@
 #include "core/renditions.h"
 #include "imaging/image.h"
 #include "imaging/scale.h"
-#include "imaging/source_header.h"
 #include "imaging/source_image.h"
 #include "imaging/watermark.h"
 #include "model/album_model.h"
@@ -53,8 +52,6 @@ struct ImageReaders {
     /// transparent pixels flattened onto the options' background.
     std::function<imaging::DecodedImage(const std::string& path, const imaging::ReadOptions&)>
         readOther;
-    /// The header of any photo: its size and Exif block without a decode.
-    std::function<imaging::SourceHeader(const std::string& path)> readHeader;
     /// Exif orientation of a JPEG (0 when there is none).
     std::function<int(const std::string& path)> readOrientation;
 };
@@ -166,7 +163,7 @@ struct SourcePicture {
     int storedWidth = 0;     ///< the source's size as stored (upright), 0 when unreadable
     int storedHeight = 0;
     int orientation = -1;  ///< the Exif orientation read (0 none); -1 when not read
-    bool decoded = false;  ///< the source was decoded (by the reuse test, for a TIFF)
+    bool decoded = false;  ///< the source was decoded already (a TIFF is not decoded twice)
     int decodes = 0;       ///< times the source was decoded
     /// The source's colours as its container describes them: the ICC profile, else the
     /// nclx description of HEIF and AVIF; neither for sRGB. `colourDone`: the picture's
