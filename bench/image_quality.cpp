@@ -26,11 +26,13 @@ namespace {
 using kavlo::imaging::Image;
 using kavlo::imaging::RasterImage;
 
-/// The picture of the file at `path`, 24-bit; the empty image (with a message) when it
-/// cannot be read.
+/// The picture of the file at `path`, 24-bit, in sRGB (a reference resized from a photo
+/// with a colour profile keeps that profile, as the album's images show those colours in
+/// sRGB); the empty image (with a message) when it cannot be read.
 Image load(const std::string& path) {
     kavlo::imaging::DecodedImage d = kavlo::imaging::readSourceImage(path, {});
     if (d.picture.empty()) std::fprintf(stderr, "image_quality: cannot read %s\n", path.c_str());
+    kavlo::imaging::convertToSrgb(d, path);
     return std::move(d.picture);
 }
 

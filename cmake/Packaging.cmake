@@ -84,10 +84,10 @@ set(CPACK_PACKAGE_VENDOR "The Kavlo developers")
 set(CPACK_PACKAGE_CONTACT "The Kavlo developers <kavlo@users.noreply.github.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "web photo album maker")
 set(CPACK_PACKAGE_DESCRIPTION
-"Kavlo turns a folder of JPEG or TIFF photos into a fast, self-contained web
-photo album: thumbnails, main images and optional large images, album pages
-from a template set with skins and languages, and one small data file. The
-album opens in any browser, from disk or from a web server.
+"Kavlo turns a folder of photos (JPEG, TIFF, HEIC/HEIF, AVIF, PNG or WebP) into
+a fast, self-contained web photo album: thumbnails, main images and optional
+large images, album pages from a template set with skins and languages, and one
+small data file. The album opens in any browser, from disk or from a web server.
 .
 Captions can come from the photos' Exif and IPTC data, the JPEG comment or
 the file name; an album can be re-opened to re-order, leave out or caption

@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "imaging/codecs.h"
+#include "metadata/location.h"
 #include "util/files.h"
 #include "util/text.h"
 
@@ -17,6 +18,7 @@ namespace kavlo::core {
 
 using imaging::RasterImage;
 using imaging::RPwriteJpeg;
+using metadata::copyJpegWithoutLocation;
 using util::copyFile;
 using util::fileNameOf;
 using util::format;
@@ -85,6 +87,22 @@ bool copyAlbumFile(const std::string& albumFolder, RecordedFile file, const std:
                    ImageRecordEntry& entry) {
     const long long bytes = copyWhole(source, albumFolder + "/" + file.path);
     if (bytes < 0) return false;
+    file.bytes = static_cast<std::uint64_t>(bytes);
+    file.copy = true;
+    entry.files.push_back(std::move(file));
+    return true;
+}
+
+bool copyAlbumFileWithoutLocation(const std::string& albumFolder, RecordedFile file,
+                                  const std::string& source, ImageRecordEntry& entry,
+                                  std::string& error) {
+    const std::string path = albumFolder + "/" + file.path;
+    if (!copyJpegWithoutLocation(source, path, error)) return false;
+    const long long bytes = regularFileSize(path);
+    if (bytes < 0) {
+        error = "the copy cannot be read back";
+        return false;
+    }
     file.bytes = static_cast<std::uint64_t>(bytes);
     file.copy = true;
     entry.files.push_back(std::move(file));

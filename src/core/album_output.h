@@ -30,6 +30,13 @@ bool writeAlbumFile(const std::string& albumFolder, RecordedFile file, int quali
 bool copyAlbumFile(const std::string& albumFolder, RecordedFile file, const std::string& source,
                    ImageRecordEntry& entry);
 
+/// Copies the JPEG photo `source` the same way without its GPS position (the picture
+/// data byte for byte, metadata::copyJpegWithoutLocation). False, with `error` set and
+/// nothing written, when the position cannot be removed losslessly or the copy fails.
+bool copyAlbumFileWithoutLocation(const std::string& albumFolder, RecordedFile file,
+                                  const std::string& source, ImageRecordEntry& entry,
+                                  std::string& error);
+
 /// True when `name` is a temporary file of an atomic write (".<name>.tmp-<pid>-<n>").
 bool isTemporaryName(const std::string& name);
 /// Removes the temporary files that a killed run left in `folder`; their number.

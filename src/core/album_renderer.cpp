@@ -10,6 +10,7 @@
 #include "core/album_output.h"
 #include "core/decode_budget.h"
 #include "core/page_writers.h"
+#include "core/skin_background.h"
 #include "storage/album_info.h"
 #include "util/diagnostics.h"
 #include "util/files.h"
@@ -158,6 +159,7 @@ void AlbumRenderer::begin() {
     m_renditions = s.renditions && m_model.footer.find("philipsxml") == std::string::npos;
     prepareFolders();
 
+    s.skinbg = skinBackground(s.templatedir, s.appearance);
     if (s.imagetext && (s.itfontfile.empty() || !fileExists(s.itfontfile))) {
         const auto fonts = installedFontFiles();
         s.itfontfile = fonts.empty() ? std::string() : fonts.front();

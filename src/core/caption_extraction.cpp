@@ -3,9 +3,12 @@
 // reads each image's file anew (one open, one header read).
 #include "core/caption_extraction.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <initializer_list>
 
 #include "imaging/codecs.h"
+#include "imaging/source_header.h"
 #include "metadata/exif.h"
 #include "metadata/exif_caption.h"
 #include "metadata/iptc.h"
@@ -13,26 +16,50 @@
 
 namespace kavlo::core {
 
+using imaging::readSourceHeader;
 using imaging::RPreadJpegInfo;
+using imaging::SourceHeader;
 using metadata::ExifInfo;
 using metadata::formatExifCaption;
 using metadata::freeExif;
 using metadata::iptcCaption;
 using metadata::IptcRecord;
 using metadata::readExif;
+using metadata::readExifBlock;
 using metadata::readIptc;
 using model::AlbumModel;
 using model::ImageEntry;
+using util::extensionOf;
 using util::isJpegFile;
+using util::isPhotoFile;
+using util::isTiffFile;
 
 namespace {
 
-/// Calls fn(entry) for every JPEG image of the selection (index -1: every image). TIFF
-/// images keep their captions; an index outside the list selects nothing.
+/// What a photo's file can hold, by its name as the album lists it.
+enum class Container {
+    jpeg,      ///< Exif, IPTC, comment
+    tiff,      ///< IPTC
+    png,       ///< Exif (eXIf), IPTC (raw profile text)
+    exifOnly,  ///< WebP, HEIF/HEIC, AVIF: Exif
+    other,
+};
+
+Container containerOf(const std::string& path) {
+    if (isJpegFile(path)) return Container::jpeg;
+    if (isTiffFile(path)) return Container::tiff;
+    if (extensionOf(path) == "png") return Container::png;
+    return isPhotoFile(path) ? Container::exifOnly : Container::other;
+}
+
+/// Calls fn(entry, container) for every image of the selection (index -1: every image)
+/// whose container is one of `kinds`; the others keep their captions. An index outside
+/// the list selects nothing.
 template <typename Fn>
-void forJpegImages(AlbumModel& model, int index, Fn fn) {
-    auto visit = [&fn](ImageEntry& e) {
-        if (isJpegFile(e.path)) fn(e);
+void forImages(AlbumModel& model, int index, std::initializer_list<Container> kinds, Fn fn) {
+    auto visit = [&fn, kinds](ImageEntry& e) {
+        const Container c = containerOf(e.path);
+        if (std::find(kinds.begin(), kinds.end(), c) != kinds.end()) fn(e, c);
     };
     if (index == -1) {
         for (ImageEntry& e : model.images) visit(e);
@@ -44,7 +71,8 @@ void forJpegImages(AlbumModel& model, int index, Fn fn) {
 }  // namespace
 
 void setIptcCaptions(AlbumModel& model, int index, bool major, const std::string& tmpl) {
-    forJpegImages(model, index, [&](ImageEntry& e) {
+    const auto kinds = {Container::jpeg, Container::tiff, Container::png};
+    forImages(model, index, kinds, [&](ImageEntry& e, Container) {
         IptcRecord record;
         readIptc(e.path, record);  // an unreadable file leaves the record empty
         AlbumModel::caption(e, major) = iptcCaption(record, tmpl);
@@ -53,18 +81,34 @@ void setIptcCaptions(AlbumModel& model, int index, bool major, const std::string
 
 void setExifCaptions(AlbumModel& model, int index, bool major, ExifOrientations* orientations) {
     const std::string letters = model.settings.exifformat;
-    forJpegImages(model, index, [&](ImageEntry& e) {
+    const auto kinds = {Container::jpeg, Container::png, Container::exifOnly};
+    forImages(model, index, kinds, [&](ImageEntry& e, Container c) {
         // The thumbnail is not part of any caption: read without it.
-        ExifInfo info = readExif(e.path, false);
+        ExifInfo info{};
+        // A HEIF container turns its picture itself: its Exif orientation is not used.
+        bool turnedByContainer = false;
+        if (c == Container::jpeg) {
+            info = readExif(e.path, false);
+        } else {
+            const SourceHeader header = readSourceHeader(e.path);
+            info = readExifBlock(header.exif, false);
+            turnedByContainer = header.orientationApplied;
+        }
         AlbumModel::caption(e, major) = formatExifCaption(info, letters);
-        if (orientations) (*orientations)[e.path] = info.orientation;
+        if (orientations) (*orientations)[e.path] = turnedByContainer ? 0 : info.orientation;
         freeExif(info);
     });
 }
 
 void setCommentCaptions(AlbumModel& model, int index, bool major) {
-    forJpegImages(model, index, [&](ImageEntry& e) {
+    const auto kinds = {Container::jpeg, Container::png, Container::exifOnly};
+    forImages(model, index, kinds, [&](ImageEntry& e, Container c) {
+        // Only JPEG files have comments: the other photo files get the empty caption.
         std::string comment;
+        if (c != Container::jpeg) {
+            AlbumModel::caption(e, major).clear();
+            return;
+        }
         int height = 0, width = 0;
         if (RPreadJpegInfo(e.path, &comment, &height, &width) != 0) comment.clear();
         AlbumModel::caption(e, major) = comment;

@@ -14,18 +14,21 @@
 
 namespace kavlo::core {
 
-/// For each selected JPEG image: iptcCaption of its IPTC record and `tmpl`. An
-/// unreadable file gets the template with every placeholder empty. TIFF images keep
-/// their captions.
+/// For each selected JPEG, TIFF and PNG image (the photo files that carry IPTC data):
+/// iptcCaption of its IPTC record and `tmpl`. An unreadable file gets the template with
+/// every placeholder empty. WebP, HEIF and AVIF images keep their captions.
 void setIptcCaptions(model::AlbumModel& model, int index, bool major, const std::string& tmpl);
-/// For each selected JPEG image: formatExifCaption with model.settings.exifformat (the
-/// empty text for an unreadable file). TIFF images keep their captions. With
-/// `orientations`, the Exif orientation of every photo read is recorded there too, so
-/// that a generation run that follows need not read the Exif block again.
+/// For each selected JPEG, PNG, WebP, HEIF and AVIF image: formatExifCaption of its Exif
+/// block with model.settings.exifformat (the empty text for an unreadable file or one
+/// without Exif). TIFF images keep their captions. With `orientations`, the Exif
+/// orientation of every photo read is recorded there too (0 for HEIF and AVIF, whose
+/// container turns the picture itself), so that a generation run that follows need not
+/// read the Exif block again.
 void setExifCaptions(model::AlbumModel& model, int index, bool major,
                      ExifOrientations* orientations = nullptr);
 /// For each selected JPEG image: its JPEG comment as RPreadJpegInfo delivers it (the
-/// last comment section shorter than 512 bytes, or empty). TIFF images keep their captions.
+/// last comment section shorter than 512 bytes, or empty); PNG, WebP, HEIF and AVIF
+/// images, which hold no comment, get the empty caption. TIFF images keep their captions.
 void setCommentCaptions(model::AlbumModel& model, int index, bool major);
 
 /// Caption sources in the order of the extraction dialog's list.

@@ -63,6 +63,15 @@ ImageReaders budgetedReaders(const ImageReaders& readers, DecodeHold& hold) {
         hold.need(decodeFootprint(decodedPixels(path, 0)));
         return inner(path);
     };
+    r.readOther = [inner = readers.readOther, &hold](const std::string& path,
+                                                     const imaging::ReadOptions& options) {
+        std::uint64_t bytes = decodeFootprint(decodedPixels(path, 0));
+        // The HEVC and AV1 decoders hold their own planes (two bytes a sample beyond 8
+        // bits) beside the interleaved picture they hand over, which is then copied.
+        if (imaging::sourceFormatOf(path) == imaging::SourceFormat::Heif) bytes *= 2;
+        hold.need(bytes);
+        return inner(path, options);
+    };
     return r;
 }
 

@@ -76,7 +76,9 @@ private:
 /// picture beside its halved width and then its halved width and height: 1.75 times).
 std::uint64_t decodeFootprint(std::uint64_t pixels);
 
-/// `readers` whose JPEG and TIFF decodes first take their footprint from `hold`.
+/// `readers` whose decodes (JPEG, TIFF and the other formats) first take their
+/// footprint from `hold`; a HEIF or AVIF photo takes twice its picture's footprint for
+/// its decoder's own planes.
 ImageReaders budgetedReaders(const ImageReaders& readers, DecodeHold& hold);
 
 }  // namespace kavlo::core

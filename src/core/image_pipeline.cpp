@@ -10,6 +10,7 @@
 
 #include "core/album_output.h"
 #include "imaging/codecs.h"
+#include "imaging/colour.h"
 #include "imaging/orientation.h"
 #include "imaging/scale_steps.h"
 #include "metadata/exif.h"
@@ -18,6 +19,8 @@
 
 namespace kavlo::core {
 
+using imaging::convertToSrgb;
+using imaging::DecodedImage;
 using imaging::Image;
 using imaging::orientationNeedsTurn;
 using imaging::orientationSwapsSides;
@@ -27,9 +30,11 @@ using imaging::RPfastScaleSteps;
 using imaging::RPfillColour;
 using imaging::RPorientUpright;
 using imaging::RPpaste;
-using imaging::RPreadJpeg;
+using imaging::readJpegImage;
+using imaging::ReadOptions;
+using imaging::readSourceImage;
+using imaging::readTiffImage;
 using imaging::RPreadJpegInfo;
-using imaging::RPreadTiff;
 using imaging::RPsharpenInPlace;
 using imaging::scaleCascade;
 using imaging::ScaledSizes;
@@ -37,6 +42,7 @@ using imaging::ScaleTargets;
 using imaging::stampWatermark;
 using imaging::WatermarkStyle;
 using metadata::readExif;
+using metadata::readExifBlock;
 using model::AlbumSettings;
 using model::ImageEntry;
 using util::Colour;
@@ -53,6 +59,25 @@ using util::stripExtension;
 
 namespace {
 
+/// Takes the picture and what the source says about its colours and orientation.
+void takeDecoded(DecodedImage decoded, SourcePicture& source) {
+    source.picture = std::move(decoded.picture);
+    source.iccProfile = std::move(decoded.iccProfile);
+    source.nclx = decoded.nclx;
+    source.colourDone = decoded.colourDone;
+    source.turnedByContainer = decoded.orientationApplied;
+}
+
+/// `image` in sRGB, from the colours the source describes (nothing for sRGB sources).
+void toSrgb(const SourcePicture& source, const std::string& name, Image& image) {
+    if (source.colourDone || image.empty()) return;
+    if (!source.iccProfile.empty()) {
+        convertToSrgb(image.record(), source.iccProfile, name);
+    } else if (source.nclx) {
+        convertToSrgb(image.record(), *source.nclx, name);
+    }
+}
+
 /// Scales `picture` so that its longer side is `target`; used when the cascade refuses
 /// the size combination (settings from a file are not range-checked).
 void scaleAlone(const SourcePicture& source, int target, Image& out) {
@@ -61,11 +86,17 @@ void scaleAlone(const SourcePicture& source, int target, Image& out) {
         RPfastScale(source.picture.record(), std::max(target, 1), true, source.aspect(), nullptr));
 }
 
-/// Sharpening that makes up for the blur of resampling: only sizes whose target
-/// divides neither side of the decoded picture were resampled.
-void compensate(Image& img, int target, int w, int h) {
+/// One sharpening at most: the one the user chose when it is on (`chosenMild` is its
+/// strength), which makes up for the blur of resampling as well; otherwise the
+/// compensating one at full strength, for sizes that were resampled (those whose target
+/// divides neither side of the decoded picture). Sharpening twice drew dark halos.
+void sharpenOnce(Image& img, bool chosen, int chosenMild, int target, int w, int h) {
     if (img.empty() || target <= 0) return;
-    if (w % target != 0 && h % target != 0) RPsharpenInPlace(img.record(), 0);
+    if (chosen) {
+        RPsharpenInPlace(img.record(), chosenMild);
+    } else if (w % target != 0 && h % target != 0) {
+        RPsharpenInPlace(img.record(), 0);
+    }
 }
 
 /// Puts the thumbnail centred on a size x size canvas of `background`; the parts that
@@ -103,13 +134,6 @@ void squareThumbnail(const SquarePlan& square, Image& thumb) {
     }
 }
 
-/// The sharpening of the main image, given to every picture shown in its place (the
-/// renditions): what resampling blurred, then the user's choice.
-void sharpenLikeMain(const ImagePlan& plan, Image& img, int target, int w, int h) {
-    compensate(img, target, w, h);
-    if (plan.main.sharpen && !img.empty()) RPsharpenInPlace(img.record(), 1);
-}
-
 /// The path of a file of the image relative to the album, "" when the plan has no such file.
 std::string albumPath(const ImagePlan& plan, AlbumFileKind kind, int step) {
     const std::string* path = nullptr;
@@ -140,14 +164,21 @@ void writeFile(const ImagePlan& plan, AlbumFileKind kind, int step, int quality,
         ++r.failedWrites;
 }
 
-/// Copies the source whole as one album file (reported as w x h) and records it; when
-/// that fails, writes `img` instead; a failure of both is counted.
-void copyOrWriteFile(const ImagePlan& plan, AlbumFileKind kind, int quality, PixelSize size,
-                     const Image& img, ImageRecordEntry& written, ImageResult& r) {
+/// Copies the source whole as one album file (`size` is its picture's) and records it:
+/// as it is, or without its GPS position when the plan says so. False when the copy
+/// cannot be made (the caller then writes the picture instead).
+bool copySource(const ImagePlan& plan, AlbumFileKind kind, PixelSize size,
+                ImageRecordEntry& written) {
     RecordedFile file{kind, 0, albumPath(plan, kind, 0), size.first, size.second};
-    if (copyAlbumFile(plan.albumFolder, file, plan.source, written)) return;
-    if (!writeAlbumFile(plan.albumFolder, file, quality, plan.comment, img.record(), written))
-        ++r.failedWrites;
+    if (!plan.stripLocation) return copyAlbumFile(plan.albumFolder, file, plan.source, written);
+    std::string error;
+    if (copyAlbumFileWithoutLocation(plan.albumFolder, file, plan.source, written, error))
+        return true;
+    // Refused (GPS data in a form that cannot be removed losslessly) or unreadable: the
+    // picture is written instead, without any of the source's metadata.
+    reportFile(Severity::warning, ErrorCode::unsupported, "copyJpegWithoutLocation", plan.source,
+               error);
+    return false;
 }
 
 }  // namespace
@@ -155,7 +186,12 @@ void copyOrWriteFile(const ImagePlan& plan, AlbumFileKind kind, int quality, Pix
 ImageReaders defaultImageReaders() {
     ImageReaders r;
     r.readJpeg = [](const std::string& path, int target, int* w, int* h) {
-        return Image(RPreadJpeg(path, nullptr, target, w, h));
+        ReadOptions options;
+        options.targetSize = target;
+        DecodedImage d = readJpegImage(path, options);
+        if (w) *w = d.storedWidth;
+        if (h) *h = d.storedHeight;
+        return d;
     };
     r.readJpegSize = [](const std::string& path, int* w, int* h) {
         int hh = 0, ww = 0;
@@ -165,7 +201,10 @@ ImageReaders defaultImageReaders() {
         *h = hh;
         return true;
     };
-    r.readTiff = [](const std::string& path) { return Image(RPreadTiff(path)); };
+    r.readTiff = [](const std::string& path) { return readTiffImage(path, {}); };
+    r.readOther = [](const std::string& path, const ReadOptions& options) {
+        return readSourceImage(path, options);
+    };
     r.readOrientation = [](const std::string& path) { return readExif(path, false).orientation; };
     return r;
 }
@@ -229,6 +268,8 @@ ImagePlan planImage(const AlbumSettings& s, const std::string& destdir, const Im
             plan.renditions.thumb2xPath = destdir + "/" + thumbnail2xFolder(s) + "/" + name;
     }
     plan.autorotate = s.autorotate;
+    plan.background = s.skinbg;
+    plan.stripLocation = s.striplocation;
     const int largeBox = std::max(s.lhsize, s.lvsize);
     const int mainBox = std::max(s.mhsize, s.mvsize);
     plan.decodeTarget = (s.large && !s.copyhires && largeBox > mainBox) ? largeBox : mainBox;
@@ -267,21 +308,38 @@ std::optional<ImageResult> reuseEarlierFiles(const ImagePlan& plan, const ImageH
 
 void decodeUpright(const ImagePlan& plan, const ImageReaders& readers, SourcePicture& source) {
     int w0 = 0, h0 = 0;
+    std::vector<std::uint8_t> exif;  // of the other formats, for their orientation
     if (plan.kind == SourceKind::jpeg) {
         // Reduced by DCT scaling no further than the largest size needed.
-        source.picture = readers.readJpeg(plan.source, plan.decodeTarget, &w0, &h0);
+        takeDecoded(readers.readJpeg(plan.source, plan.decodeTarget, &w0, &h0), source);
         ++source.decodes;
     } else if (plan.kind == SourceKind::tiff) {
         if (!source.decoded) {
-            source.picture = readers.readTiff(plan.source);
+            takeDecoded(readers.readTiff(plan.source), source);
             ++source.decodes;
         }
+        w0 = source.picture.width();
+        h0 = source.picture.height();
+    } else {
+        ReadOptions options;
+        options.background = plan.background;
+        DecodedImage decoded = readers.readOther(plan.source, options);
+        exif = std::move(decoded.exif);
+        takeDecoded(std::move(decoded), source);
+        ++source.decodes;
         w0 = source.picture.width();
         h0 = source.picture.height();
     }
     source.decoded = true;
     source.readable = !source.picture.empty();
-    if (plan.autorotate && plan.kind == SourceKind::jpeg && source.readable) {
+    // PNG and WebP carry an Exif orientation like JPEG; HEIF and AVIF turn the picture
+    // in the container, and the orientation in their Exif block then says the same turn
+    // again: it is not applied a second time. A TIFF is turned by its reader.
+    if (plan.kind == SourceKind::other && !source.turnedByContainer)
+        source.orientation = readExifBlock(exif, false).orientation;
+    const bool orientable = plan.kind == SourceKind::jpeg ||
+                            (plan.kind == SourceKind::other && !source.turnedByContainer);
+    if (plan.autorotate && orientable && source.readable) {
         if (source.orientation < 0) source.orientation = readers.readOrientation(plan.source);
         RPorientUpright(source.picture.record(), source.orientation);
         if (orientationSwapsSides(source.orientation)) std::swap(w0, h0);
@@ -318,6 +376,16 @@ SizeTargets targetsFor(const ImagePlan& plan, const Image& picture) {
             t.thumb2x = thumbnail2xTarget(std::max(w, h), t.small);
     }
     return t;
+}
+
+void convertSizes(const ImagePlan& plan, const SourcePicture& source, ScaledSizes& sizes,
+                  RenditionPictures& renditions) {
+    if (source.colourDone) return;
+    toSrgb(source, plan.source, sizes.small);
+    toSrgb(source, plan.source, sizes.medium);
+    toSrgb(source, plan.source, sizes.large);
+    for (Image& step : renditions.steps) toSrgb(source, plan.source, step);
+    toSrgb(source, plan.source, renditions.thumb2x);
 }
 
 Image scaleRenditions(const SourcePicture& source, const SizeTargets& targets,
@@ -364,20 +432,15 @@ bool finishSizes(const ImagePlan& plan, const SizeTargets& targets, const Image&
                  ScaledSizes& sizes, RenditionPictures& renditions) {
     const bool scaledLarge = plan.large.wanted && !plan.copyLarge;
     const int w = picture.width(), h = picture.height();
-    if (plan.small.wanted) compensate(sizes.small, targets.small, w, h);
-    if (scaledLarge) compensate(sizes.large, targets.large, w, h);
-    if (!renditions.thumb2x.empty()) compensate(renditions.thumb2x, targets.thumb2x, w, h);
-
-    // Sharpening chosen by the user: full strength for thumbnails, mild for the others.
-    if (plan.small.wanted && plan.small.sharpen && !sizes.small.empty())
-        RPsharpenInPlace(sizes.small.record(), 0);
-    sharpenLikeMain(plan, sizes.medium, targets.main, w, h);
+    // The user's sharpening: full strength for thumbnails (the 2x one too), mild for the
+    // others; the renditions are shown in the main image's place and are sharpened as
+    // it is.
+    if (plan.small.wanted) sharpenOnce(sizes.small, plan.small.sharpen, 0, targets.small, w, h);
+    sharpenOnce(sizes.medium, plan.main.sharpen, 1, targets.main, w, h);
     for (std::size_t k = 0; k < renditions.steps.size(); ++k)
-        sharpenLikeMain(plan, renditions.steps[k], targets.renditions[k], w, h);
-    if (plan.small.sharpen && !renditions.thumb2x.empty())
-        RPsharpenInPlace(renditions.thumb2x.record(), 0);
-    if (scaledLarge && plan.large.sharpen && !sizes.large.empty())
-        RPsharpenInPlace(sizes.large.record(), 1);
+        sharpenOnce(renditions.steps[k], plan.main.sharpen, 1, targets.renditions[k], w, h);
+    sharpenOnce(renditions.thumb2x, plan.small.sharpen, 0, targets.thumb2x, w, h);
+    if (scaledLarge) sharpenOnce(sizes.large, plan.large.sharpen, 1, targets.large, w, h);
 
     if (plan.square.wanted && !sizes.small.empty()) squareThumbnail(plan.square, sizes.small);
     if (plan.square.wanted && !renditions.thumb2x.empty()) {
@@ -404,12 +467,12 @@ bool finishSizes(const ImagePlan& plan, const SizeTargets& targets, const Image&
     return stamped;
 }
 
-ImageResult writeSizes(const ImagePlan& plan, const SourcePicture& source, const ScaledSizes& sizes,
+ImageResult writeSizes(const ImagePlan& plan, SourcePicture& source, const ScaledSizes& sizes,
                        const RenditionPictures& renditions, ImageRecordEntry& written) {
     ImageResult r;
     r.decodes = source.decodes;
-    // Only a JPEG source that decoded as an image is ever copied into the album; a TIFF
-    // is always written as a JPEG.
+    // Only a JPEG source that decoded as an image is ever copied into the album; every
+    // other format is always written as a JPEG.
     const bool copyable = plan.kind == SourceKind::jpeg && source.readable;
     if (plan.small.wanted) {
         r.smallW = sizes.small.width();
@@ -423,24 +486,22 @@ ImageResult writeSizes(const ImagePlan& plan, const SourcePicture& source, const
     const bool turned = plan.autorotate && orientationNeedsTurn(source.orientation);
     const bool mainIsSource = copyable && !turned && !plan.watermark &&
                               r.mainW == source.storedWidth && r.mainH == source.storedHeight;
-    if (mainIsSource) {
-        copyOrWriteFile(plan, AlbumFileKind::main, plan.main.quality, {r.mainW, r.mainH},
-                        sizes.medium, written, r);
-    } else {
+    if (!(mainIsSource && copySource(plan, AlbumFileKind::main, {r.mainW, r.mainH}, written)))
         writeFile(plan, AlbumFileKind::main, 0, plan.main.quality, sizes.medium, written, r);
-    }
     if (plan.large.wanted) {
         if (!plan.copyLarge) {
             r.largeW = sizes.large.width();
             r.largeH = sizes.large.height();
             writeFile(plan, AlbumFileKind::large, 0, plan.large.quality, sizes.large, written, r);
-        } else if (copyable) {
+        } else if (copyable && copySource(plan, AlbumFileKind::large,
+                                          {source.storedWidth, source.storedHeight}, written)) {
             r.largeW = source.storedWidth;
             r.largeH = source.storedHeight;
-            copyOrWriteFile(plan, AlbumFileKind::large, plan.large.quality, {r.largeW, r.largeH},
-                            source.picture, written, r);
         } else {
-            // TIFF or unreadable source: the full-size picture is written as a JPEG.
+            // Not a JPEG (a non-JPEG source is never copied), unreadable, or a copy that
+            // failed: the decoded picture is written as a JPEG, in sRGB, with its own size
+            // (a JPEG may have been decoded reduced).
+            toSrgb(source, plan.source, source.picture);
             r.largeW = source.picture.width();
             r.largeH = source.picture.height();
             writeFile(plan, AlbumFileKind::large, 0, plan.large.quality, source.picture, written,
@@ -484,6 +545,7 @@ ImageResult processAlbumImage(const AlbumSettings& settings, const std::string& 
         const Image rest = scaleRenditions(source, targets, renditions);
         sizes = scaleSizes(plan, source, rest.empty() ? source.picture : rest, targets, renditions);
     }
+    convertSizes(plan, source, sizes, renditions);
     const bool stamped = finishSizes(plan, targets, source.picture, sizes, renditions);
     ImageRecordEntry written;
     ImageResult result = writeSizes(plan, source, sizes, renditions, written);

@@ -6,8 +6,10 @@
 //   decodeUpright    the source decoded (reduced as far as the sizes allow) and turned
 //                    upright, with what the source said about itself
 //   targetsFor       the longer side of every size, from the decoded picture
+//   scaleRenditions  the extra renditions, largest first, along a cascade of halvings
 //   scaleSizes       all sizes from one cascade of halvings
-//   finishSizes      sharpening, the square SimpleViewer thumbnail, the watermark
+//   convertSizes     the scaled pictures of a tagged non-sRGB source brought to sRGB
+//   finishSizes      one sharpening each, the square SimpleViewer thumbnail, the watermark
 //   writeSizes       the album files (or copies of the source where it fits as it is),
 //                    each written whole, with the image record's entry for them
 //
@@ -28,6 +30,7 @@
 #include "core/renditions.h"
 #include "imaging/image.h"
 #include "imaging/scale.h"
+#include "imaging/source_image.h"
 #include "imaging/watermark.h"
 #include "model/album_model.h"
 #include "util/diagnostics.h"
@@ -37,13 +40,18 @@ namespace kavlo::core {
 /// The readers the pipeline uses. Tests wrap them to count decodes; the default
 /// set calls the codecs and the Exif reader.
 struct ImageReaders {
-    /// Decodes a JPEG reduced by DCT scaling no further than `target`; the stored
-    /// size goes to *w, *h. Failure gives the empty image.
-    std::function<imaging::Image(const std::string& path, int target, int* w, int* h)> readJpeg;
+    /// Decodes a JPEG reduced by DCT scaling no further than `target`, with its colour
+    /// profile; the stored size goes to *w, *h. Failure gives the empty picture.
+    std::function<imaging::DecodedImage(const std::string& path, int target, int* w, int* h)>
+        readJpeg;
     /// Reads the stored size of a JPEG from its header; false when that fails.
     std::function<bool(const std::string& path, int* w, int* h)> readJpegSize;
-    /// Decodes a TIFF; failure gives the empty image.
-    std::function<imaging::Image(const std::string& path)> readTiff;
+    /// Decodes a TIFF with its colour profile; failure gives the empty picture.
+    std::function<imaging::DecodedImage(const std::string& path)> readTiff;
+    /// Decodes any other photo (PNG, WebP, HEIF/HEIC, AVIF: found by its first bytes),
+    /// transparent pixels flattened onto the options' background.
+    std::function<imaging::DecodedImage(const std::string& path, const imaging::ReadOptions&)>
+        readOther;
     /// Exif orientation of a JPEG (0 when there is none).
     std::function<int(const std::string& path)> readOrientation;
 };
@@ -138,6 +146,10 @@ struct ImagePlan {
     std::optional<imaging::WatermarkStyle> watermark;
     /// The JPEG comment of every file of the image: the watermark text, or "".
     std::string comment;
+    /// Colour under the transparent pixels of a source: the skin's page colour.
+    util::Colour background = 0xFFFFFF;
+    /// Copies of the source published in the album leave out its GPS position.
+    bool stripLocation = false;
 };
 
 ImagePlan planImage(const model::AlbumSettings& settings, const std::string& destdir,
@@ -151,8 +163,16 @@ struct SourcePicture {
     int storedWidth = 0;     ///< the source's size as stored (upright), 0 when unreadable
     int storedHeight = 0;
     int orientation = -1;  ///< the Exif orientation read (0 none); -1 when not read
-    bool decoded = false;  ///< the source was decoded (by the reuse test, for a TIFF)
+    bool decoded = false;  ///< the source was decoded already (a TIFF is not decoded twice)
     int decodes = 0;       ///< times the source was decoded
+    /// The source's colours as its container describes them: the ICC profile, else the
+    /// nclx description of HEIF and AVIF; neither for sRGB. `colourDone`: the picture's
+    /// colours are final (sRGB, or converted while decoding).
+    std::vector<std::uint8_t> iccProfile;
+    std::optional<imaging::NclxColour> nclx;
+    bool colourDone = false;
+    /// The container turned the picture itself (HEIF): no Exif orientation applies.
+    bool turnedByContainer = false;
     /// Height / width of the picture as shown.
     double aspect() const;
 };
@@ -191,15 +211,23 @@ imaging::Image scaleRenditions(const SourcePicture& source, const SizeTargets& t
 imaging::ScaledSizes scaleSizes(const ImagePlan& plan, const SourcePicture& source,
                                 const imaging::Image& from, const SizeTargets& targets,
                                 RenditionPictures& renditions);
-/// Sharpening (what resampling blurred, and what the user chose), the square thumbnail
-/// and the watermark. False, with a warning diagnostic, when the plan's watermark could
-/// not be stamped (the sizes are then written without it).
+/// Brings the sizes and renditions of a source tagged with another colour space than
+/// sRGB to sRGB. The conversion runs on the scaled pictures rather than on the decoded
+/// one: the same colours for a fraction of the pixels. Untagged and sRGB sources are
+/// untouched.
+void convertSizes(const ImagePlan& plan, const SourcePicture& source, imaging::ScaledSizes& sizes,
+                  RenditionPictures& renditions);
+/// One sharpening per picture (the user's choice when it is on, else the one that makes
+/// up for the blur of resampling), the square thumbnail and the watermark. False, with a
+/// warning diagnostic, when the plan's watermark could not be stamped (the sizes are
+/// then written without it).
 bool finishSizes(const ImagePlan& plan, const SizeTargets& targets, const imaging::Image& picture,
                  imaging::ScaledSizes& sizes, RenditionPictures& renditions);
 /// Writes the album files, each whole (a temporary file renamed into place), and gives
 /// their sizes and the files written (into `written`). A file that cannot be written
-/// does not stop the run; it is counted in the result.
-ImageResult writeSizes(const ImagePlan& plan, const SourcePicture& source,
+/// does not stop the run; it is counted in the result. A source written in place of a
+/// copy (the picture at full size) is brought to sRGB first.
+ImageResult writeSizes(const ImagePlan& plan, SourcePicture& source,
                        const imaging::ScaledSizes& sizes, const RenditionPictures& renditions,
                        ImageRecordEntry& written);
 

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "core/renditions.h"
+#include "imaging/colour.h"
 #include "util/files.h"
 #include "util/text.h"
 
@@ -21,6 +22,8 @@ using model::ImageEntry;
 using util::base64Decode;
 using util::base64Encode;
 using util::Durability;
+using util::isJpegFile;
+using util::isTiffFile;
 using util::format;
 using util::readTextFile;
 using util::writeTextFile;
@@ -29,7 +32,7 @@ namespace {
 
 /// Changes whenever the code that makes album images would make different bytes from
 /// the same source and settings, so that albums made before regenerate once.
-constexpr const char* kImageCodeVersion = "kavlo-images-1";
+constexpr const char* kImageCodeVersion = "kavlo-images-2";
 constexpr const char* kHeader = "kavlo image record 1";
 
 std::uint64_t fnv1a(const std::string& text) {
@@ -128,6 +131,17 @@ std::uint64_t shapeFingerprint(const AlbumSettings& s, const ImageEntry& entry) 
     key += format("\nlarge %d %d %d %d %d %d", s.large, s.lhsize, s.lvsize, s.lquality, s.lsharpen,
                   s.copyhires);
     key += format("\nautorotate %d", s.autorotate);
+    // Colours of tagged photos are converted by the colour engine, whose version may
+    // change its results.
+    key += format("\ncolour %d", imaging::colourEngineVersion());
+    if (isJpegFile(entry.path)) {
+        // Copies of the photo (copyhires, or a main image the photo's own size) with or
+        // without its GPS position.
+        key += format("\nstriplocation %d", s.striplocation);
+    } else if (!isTiffFile(entry.path)) {
+        // PNG, WebP, HEIF and AVIF: transparent pixels go onto the skin's page colour.
+        key += format("\nbackground %06x", static_cast<unsigned>(s.skinbg));
+    }
     if (s.simpleviewer) {
         key += format("\nsquares %d %d %06x", s.svthumbsize, s.svcropthumbs,
                       static_cast<unsigned>(s.svbgcolor));

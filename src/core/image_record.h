@@ -62,7 +62,9 @@ struct ImageRecordEntry {
 /// A fingerprint of everything that decides the pixels and bytes of an image's files:
 /// the sizes, qualities and sharpening of every kind, rotation, the watermark (text as
 /// stamped, font, size, place, colour, transparency), SimpleViewer squares and their
-/// background, copies of the source, the extra renditions and their steps, and the
+/// background, copies of the source and whether they keep the GPS position (JPEG
+/// sources), the page colour under transparent pixels (PNG, WebP, HEIF and AVIF
+/// sources), the extra renditions and their steps, the colour engine's version and the
 /// version of the image-making code. Folder and file names are not part of it (the
 /// files' paths are compared instead).
 std::uint64_t shapeFingerprint(const model::AlbumSettings& settings,

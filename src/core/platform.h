@@ -76,6 +76,10 @@ public:
     virtual bool openWithDefaultProgram(const std::string& target) = 0;
     /// Shows (true) or removes (false) the busy cursor.
     virtual void setWaitCursor(bool on) = 0;
+    /// A notice that asks nothing (MessageButtons::Ok): the terminal prints it as a line
+    /// like any message. By default a message box; a front end may show it without
+    /// holding up the run.
+    virtual void notify(const Message& message) { messageBox(message); }
 };
 
 /// Convenience for the common boxes.

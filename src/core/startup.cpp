@@ -30,6 +30,7 @@ using util::folderNameOf;
 using util::format;
 using util::listImages;
 using util::parentFolderOf;
+using util::photoFormatNames;
 using util::repairUtf8;
 using util::stripTrailingSeparator;
 
@@ -40,9 +41,10 @@ std::string lowerCase(std::string s) {
     return s;
 }
 
-const char* const kWelcomeTitle =
-    "Welcome to Kavlo.\nSelect a JPEG/TIFF image folder to build a Kavlo album.\n"
-    "Alternatively, select a Kavlo album folder for editing.";
+std::string welcomeTitle() {
+    return std::string("Welcome to Kavlo.\nSelect a folder of photos (") + photoFormatNames() +
+           ") to build a Kavlo album.\nAlternatively, select a Kavlo album folder for editing.";
+}
 
 }  // namespace
 
@@ -158,7 +160,7 @@ StartupResult Startup::run(const CommandLine& commandLine, AlbumModel& model) {
         if (!fromCommandLine) {
             if (firstChoice) initial = rememberedSelection();
             FolderRequest req;
-            req.title = kWelcomeTitle;
+            req.title = welcomeTitle();
             req.initialSelection = initial;
             req.newFolderButton = false;
             FolderChoice choice = m_platform.chooseFolder(req);
@@ -191,9 +193,9 @@ bool Startup::openImageFolder(const std::string& folder, AlbumModel& model) {
     int emptyCount = 0;
     FileList images = listImages(folder, false, &emptyCount);
     if (images.empty()) {
-        m_platform.messageBox(
-            makeMessage("No JPEG/TIFF images were found in '" + folder + "'.\n\nTry again.",
-                        "Warning", MessageButtons::Ok, MessageIcon::Warning));
+        m_platform.messageBox(makeMessage(std::string("No photos (") + photoFormatNames() +
+                                              ") were found in '" + folder + "'.\n\nTry again.",
+                                          "Warning", MessageButtons::Ok, MessageIcon::Warning));
         return false;
     }
     if (emptyCount == 1) {

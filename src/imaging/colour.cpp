@@ -462,4 +462,6 @@ void CmykToSrgb::convert(const std::uint8_t* cmyk, std::uint8_t* bgr, std::size_
                    static_cast<cmsUInt32Number>(count));
 }
 
+int colourEngineVersion() { return cmsGetEncodedCMMversion(); }
+
 }  // namespace kavlo::imaging

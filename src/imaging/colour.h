@@ -41,6 +41,10 @@ struct NclxColour {
     bool fullRange = true;     ///< already applied by the decoder
 };
 
+/// The version of the colour engine (Little CMS) the conversions run on: a different
+/// version may give other bytes for the same picture.
+int colourEngineVersion();
+
 /// What a conversion did.
 enum class ColourOutcome {
     Unchanged,  ///< the source is sRGB (or carries no description): pixels untouched

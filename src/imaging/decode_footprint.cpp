@@ -7,6 +7,7 @@
 
 #include "imaging/codecs.h"
 #include "imaging/raster_image.h"
+#include "imaging/source_header.h"
 #include "imaging/source_image.h"
 
 #include <tiffio.h>
@@ -68,6 +69,17 @@ std::uint64_t decodedPixels(const std::string& path, int targetSize) {
         if (!tiffSize(path, w, h)) return 0;
         bytesPerPixel = 4;
         break;
+    case SourceFormat::Png:
+    case SourceFormat::Webp:
+    case SourceFormat::Heif: {
+        // Decoded whole, through 4 bytes a pixel where the photo has alpha.
+        const SourceHeader header = readSourceHeader(path);
+        if (!header.known || header.width <= 0 || header.height <= 0) return 0;
+        w = std::uint64_t(header.width);
+        h = std::uint64_t(header.height);
+        bytesPerPixel = 4;
+        break;
+    }
     default: return 0;
     }
     const std::uint64_t pixels = w * h;

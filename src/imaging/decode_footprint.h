@@ -8,11 +8,13 @@
 
 namespace kavlo::imaging {
 
-/// Pixels of the picture the JPEG or TIFF reader decodes from the file at `path` with
-/// `targetSize` (as RPreadJpeg's: JPEG is decoded at 1/2, 1/4 or 1/8 size as far as the
-/// longer side stays >= targetSize; 0 = full size). 0 when the header cannot be read or
-/// the reader would refuse the size before allocating anything (beyond kMaxRasterPixels
-/// or kMaxRasterBytes; a TIFF is read through 4 bytes a pixel).
+/// Pixels of the picture the reader of the file at `path` (its format found by its
+/// first bytes) decodes with `targetSize` (as RPreadJpeg's: JPEG is decoded at 1/2, 1/4
+/// or 1/8 size as far as the longer side stays >= targetSize; 0 = full size; the other
+/// formats are always decoded whole, HEIF at its size after the container's turn). 0
+/// when the header cannot be read or the reader would refuse the size before allocating
+/// anything (beyond kMaxRasterPixels or kMaxRasterBytes; TIFF, PNG, WebP and HEIF count
+/// 4 bytes a pixel).
 std::uint64_t decodedPixels(const std::string& path, int targetSize);
 
 }  // namespace kavlo::imaging

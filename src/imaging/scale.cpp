@@ -393,12 +393,19 @@ void bilinearInto(const RasterImage& image, RasterImage& out) {
     const std::size_t b = image.bitsPerPixel / 8;
     const std::int64_t W = image.width, H = image.height;
     const double sx = double(W) / double(outW), sy = double(H) / double(outH);
+    // Reductions sample at the top-left-aligned positions k x sx. An enlargement samples
+    // at pixel centres instead, (k + 0.5) sx - 0.5, so that it is not shifted by half a
+    // source pixel towards the top left; positions before the first pixel take it.
+    const bool centreX = outW > W, centreY = outH > H;
+    const auto position = [](std::uint32_t k, double s, bool centred) {
+        return centred ? std::max(0.0, (k + 0.5) * s - 0.5) : k * s;
+    };
     const std::size_t inStride = strideOf(image), outStride = strideOf(out);
     // Column positions are the same for every row: compute them once.
     std::vector<std::size_t> col0(outW), col1(outW);
     std::vector<double> colF(outW);
     for (std::uint32_t k = 0; k < outW; ++k) {
-        const double x = k * sx;
+        const double x = position(k, sx, centreX);
         std::int64_t c0 = static_cast<std::int64_t>(x);
         c0 = std::clamp<std::int64_t>(c0, 0, W - 1);
         colF[k] = x - double(c0);
@@ -409,7 +416,7 @@ void bilinearInto(const RasterImage& image, RasterImage& out) {
     // are both such values), then the horizontal one per output sample.
     std::vector<double> vertical(std::size_t(W) * b);
     for (std::uint32_t i = 0; i < outH; ++i) {
-        const double y = i * sy;
+        const double y = position(i, sy, centreY);
         std::int64_t j0 = static_cast<std::int64_t>(y);
         j0 = std::clamp<std::int64_t>(j0, 0, H - 1);
         const double fy = y - double(j0);

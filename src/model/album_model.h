@@ -80,11 +80,18 @@ struct AlbumSettings {
     util::Colour svframecolor = 0x555555;
     bool svcropthumbs = true;
 
+    /// Published originals (copyhires) are copied without their GPS position. Stored
+    /// in the settings and album information files only when on, after the other keys.
+    bool striplocation = false;
+
     // Not stored in the settings file.
     std::string templatedir;   ///< root of the template set (dataFolder() + "templates")
     int svthumbsize = 65;      ///< edge of the square SimpleViewer thumbnails
     bool reuseimages = false;  ///< album images already in the destination may be kept
     bool cleardirs = false;    ///< delete the album images before the run
+    /// The skin's page colour, under the transparent pixels of PNG, WebP, HEIF and AVIF
+    /// photos; set by the run from the skin's style sheet.
+    util::Colour skinbg = 0xFFFFFF;
 };
 
 /// AlbumSettings with the platform defaults filled in: the watermark font is the

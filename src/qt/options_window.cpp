@@ -149,6 +149,8 @@ QLayout* OptionsWindow::buildSwitches() {
         "orgfilenames", &OptionsControls::orgfilenames);
     addSwitch(switches, tr("Extra sizes for sharp photos on &big and high-resolution screens"),
               "renditions", &OptionsControls::renditions);
+    addSwitch(switches, tr("Remove location from pu&blished originals"), "striplocation",
+              &OptionsControls::striplocation);
     switches->setColumnStretch(0, 1);
     return switches;
 }

@@ -88,6 +88,18 @@ MessageAnswer QtPlatform::messageBox(const Message& message) {
     return choices.back().answer;
 }
 
+void QtPlatform::notify(const Message& message) {
+    // Not modal: the run goes on behind it, and the user closes it when it suits them.
+    auto* box = named(new QMessageBox(toQIcon(message.icon), qs(message.caption),
+                                      qs(message.text), QMessageBox::Ok, dialogParent()),
+                      "notice");
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->button(QMessageBox::Ok)->setText(QApplication::translate("QtPlatform", "OK"));
+    box->show();
+}
+
 FolderChoice QtPlatform::chooseFolder(const FolderRequest& request) {
     FolderChooserDialog dialog(*this, request, dialogParent());
     if (dialog.exec() != QDialog::Accepted) return FolderChoice::cancel();

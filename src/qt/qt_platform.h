@@ -32,6 +32,9 @@ public:
     ~QtPlatform() override;
 
     core::MessageAnswer messageBox(const core::Message& message) override;
+    /// A message box that does not hold up the caller: shown over the active window
+    /// and gone (deleted) once it is closed. Its object name is "notice".
+    void notify(const core::Message& message) override;
     core::FolderChoice chooseFolder(const core::FolderRequest& request) override;
     std::optional<util::Colour> chooseColour(util::Colour initial,
                                              core::CustomColours& custom) override;

@@ -156,7 +156,10 @@ void readSettings(AlbumSettings& s, const ResourceValues& v, const std::string& 
     readColour(v, "svtextcolor", s.svtextcolor);
     readColour(v, "svframecolor", s.svframecolor);
     readFlag(v, "svcropthumbs", s.svcropthumbs);
+    // Keys added later, in the order they were added; files without them keep the
+    // value the settings had.
     readFlag(v, "renditions", s.renditions);
+    readFlag(v, "striplocation", s.striplocation);
 }
 
 bool readSettings(AlbumSettings& settings, const std::string& path, ErrorCode* error) {
@@ -217,7 +220,10 @@ std::string writeSettings(const AlbumSettings& s, bool withEnvelope, bool withLi
     out += format("  itcolor        = \"%s\"\n", colorToHex(s.itcolor).c_str());
     out += format("  ittransp       = \"%i\"\n", s.ittransp);
     out += format("  orgfilenames   = \"%s\"\n", flag(s.orgfilenames).c_str());
+    // Keys added later: always written, after every older key, in the order they were
+    // added.
     out += format("  renditions     = \"%s\"\n", flag(s.renditions).c_str());
+    out += format("  striplocation  = \"%s\"\n", flag(s.striplocation).c_str());
     if (withEnvelope) out += kResourceFooter;
     return out;
 }

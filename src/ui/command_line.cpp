@@ -102,7 +102,7 @@ ProgramOptions parseProgramOptions(const std::vector<std::string>& args,
             }
         } else if (attached) {
             fail(isOneOf(l, {"--help", "--version", "--no-gui", "--quiet", "--print-settings",
-                             "--overwrite", "--exclude-missing", "--add-new"})
+                             "--overwrite", "--exclude-missing", "--add-new", "--strip-location"})
                      ? name + " takes no value"
                      : "unknown option '" + arg + "'");
             continue;
@@ -147,6 +147,8 @@ ProgramOptions parseProgramOptions(const std::vector<std::string>& args,
                 setKey(origin, "itfrommicap", "no");
                 setKey(origin, "ittext", value);
             }
+        } else if (l == "--strip-location") {
+            setKey(name, "striplocation", "yes");
         } else if (l == "--title") {
             o.title = repairUtf8(value);
         } else if (l == "--footer") {
@@ -194,7 +196,8 @@ std::string usageText(const SettingChoices& choices) {
     for (const auto& [name, display] : choices.skins) skins += (skins.empty() ? "" : ", ") + name;
     if (skins.empty()) skins = "(none found)";
     return "Usage: kavlo [FOLDER] [-Automation] [OPTIONS]\n"
-           "Builds a web photo album from a folder of JPEG/TIFF photos, or re-opens an album.\n"
+           "Builds a web photo album from a folder of photos (JPEG, TIFF, HEIC/HEIF, AVIF,\n"
+           "PNG, WebP), or re-opens an album.\n"
            "\n"
            "  FOLDER            a folder of photos (the album goes to FOLDER/album), or an\n"
            "                    album folder made by Kavlo (it is regenerated)\n"
@@ -229,6 +232,8 @@ std::string usageText(const SettingChoices& choices) {
            "  --large-size N    large image width and height; turns large images on\n"
            "  --quality Q       JPEG quality of all images, 1 to 100\n"
            "  --watermark TEXT  stamp TEXT into the main and large images\n"
+           "  --strip-location  published copies of the photos (copyhires) leave out\n"
+           "                    their GPS position\n"
            "  --title TEXT      the album's title\n"
            "  --footer TEXT     the album's footer\n"
            "  --settings FILE   read and save the settings in FILE instead of the user's\n"

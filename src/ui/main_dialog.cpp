@@ -6,6 +6,7 @@
 
 #include "core/caption_extraction.h"
 #include "core/image_pipeline.h"
+#include "core/published_originals.h"
 #include "storage/resource_values.h"
 #include "storage/settings_file.h"
 #include "util/files.h"
@@ -19,6 +20,7 @@ using core::ExifOrientations;
 using core::FolderChoice;
 using core::FolderRequest;
 using core::generate;
+using core::locationNotice;
 using core::makeMessage;
 using core::Message;
 using core::MessageAnswer;
@@ -38,6 +40,7 @@ using util::format;
 using util::isFolderWritable;
 using util::listImages;
 using util::parentFolderOf;
+using util::photoFormatNames;
 using util::stripTrailingSeparator;
 
 namespace {
@@ -161,9 +164,10 @@ StartOutcome MainDialog::pressStart() {
     //    the run, so that the warning is read over the idle window, without the wait
     //    cursor.
     if (listImages(m_model.inputdir, false).empty()) {
-        m_platform.messageBox(makeMessage(
-            "No JPEG/TIFF images were found in the specified directory.\n\nKavlo will exit.",
-            "Warning", MessageButtons::Ok, MessageIcon::Warning));
+        m_platform.messageBox(makeMessage(std::string("No photos (") + photoFormatNames() +
+                                              ") were found in the specified directory.\n\n"
+                                              "Kavlo will exit.",
+                                          "Warning", MessageButtons::Ok, MessageIcon::Warning));
         m_closed = true;
         return StartOutcome::NoImages;
     }
@@ -193,7 +197,9 @@ StartOutcome MainDialog::pressStart() {
     if (!m_options.settingsPath.empty()) {
         saveSettingsFile(m_options.settingsPath, m_exifpos, m_model.inputdir, m_model.settings);
     }
-    // 10. Album information file, folders and the first image.
+    // 10. Originals about to be published with the place they were taken: said once.
+    if (auto notice = locationNotice(m_model)) m_platform.notify(*notice);
+    // 11. Album information file, folders and the first image.
     m_running = true;
     updateProgress();
     generate(m_model, m_renderer);

@@ -183,6 +183,7 @@ OptionsDialog::OptionsDialog(AlbumSettings& settings, ExifCaptionPlace& exifpos,
     c.largeQuality = qualityIndex(settings.lquality);
     c.largeSharpen = settings.lsharpen;
     c.copyhires = settings.copyhires;
+    c.striplocation = settings.striplocation;
 }
 
 void OptionsDialog::open() {
@@ -213,6 +214,7 @@ OptionsEnabled OptionsDialog::enabled() const {
     e.watermarkEdit = c.imagetext;
     e.largeSize = c.large && !c.copyhires;
     e.copyhires = c.large;
+    e.striplocation = c.large && c.copyhires;
     return e;
 }
 
@@ -420,6 +422,9 @@ bool OptionsDialog::ok() {
     s.msharpen = c.mainSharpen;
     s.lsharpen = c.largeSharpen;
     s.copyhires = c.copyhires;
+    // The published copies change with it; copies of an earlier run cannot stay.
+    if (s.striplocation != c.striplocation) s.reuseimages = false;
+    s.striplocation = c.striplocation;
     if (auto code = keyOfDisplay(languageTable(), c.language)) s.language = *code;
     if (auto skin = keyOfDisplay(m_skins, c.skin)) s.appearance = *skin;
     m_exifpos = static_cast<ExifCaptionPlace>(c.exifIndex);

@@ -83,7 +83,8 @@ struct OptionsControls {
     std::string largeSize;
     int largeQuality = 1;
     bool largeSharpen = true;
-    bool copyhires = false;  ///< "Use input &files"
+    bool copyhires = false;      ///< "Use input &files"
+    bool striplocation = false;  ///< "Remove &location from published originals"
 };
 
 /// Which controls accept input (those not named here always do).
@@ -94,6 +95,7 @@ struct OptionsEnabled {
     bool smallOthers = false;  ///< thumbnail quality, sharpen and position
     bool largeSize = false;    ///< large size, quality and sharpen
     bool copyhires = false;
+    bool striplocation = false;  ///< only when the originals are published
 };
 
 /// The four number boxes that are range-checked.

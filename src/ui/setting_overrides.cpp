@@ -144,6 +144,7 @@ const std::vector<KeyRule>& keyTable() {
         {"ittransp", Kind::Number, &S::ittransp, 0, 9, Effect::Reuse},
         {"orgfilenames", Kind::Flag, &S::orgfilenames, 0, 0, Effect::Names},
         {"renditions", Kind::Flag, &S::renditions, 0, 0, Effect::Reuse},
+        {"striplocation", Kind::Flag, &S::striplocation, 0, 0, Effect::Reuse},
         {"ssize", Kind::SizePair, &S::shsize, 0, 0, Effect::None, kThumbnails, &S::svsize},
         {"msize", Kind::SizePair, &S::mhsize, 0, 0, Effect::None, kMainWidth | kMainHeight,
          &S::mvsize},
@@ -357,6 +358,8 @@ std::string settingKeysHelp(const SettingChoices& choices) {
            "  smallpos          where the thumbnails sit: left, right, top or bottom\n"
            "  sdir, mdir, ldir  folder names of the thumbnails, main and large images\n"
            "  copyhires         yes or no: the large images are copies of the photos\n"
+           "  striplocation     yes or no: copies of the photos leave out their GPS\n"
+           "                    position (also --strip-location)\n"
            "  autorotate        yes or no: turn photos upright by their Exif orientation\n"
            "  orgfilenames      yes or no: the photos' names in the album's file names\n"
            "  renditions        yes or no: extra sizes of every photo for sharp views on\n"

@@ -2,6 +2,8 @@
 // Unattended answers for the terminal.
 #include "ui/terminal_platform.h"
 
+#include "util/files.h"
+
 namespace kavlo::ui {
 
 using core::CustomColours;
@@ -13,6 +15,7 @@ using core::MessageButtons;
 using core::MessageIcon;
 using core::MessageTopic;
 using util::Colour;
+using util::photoFormatNames;
 
 TerminalPlatform::TerminalPlatform(UnattendedAnswers answers, std::FILE* err, bool quiet)
     : m_answers(answers), m_err(err), m_quiet(quiet) {}
@@ -74,11 +77,11 @@ FolderChoice TerminalPlatform::chooseFolder(const FolderRequest&) {
         break;
     default:
         if (m_lastCaption == "Warning") {
-            m_stopReason = "the folder holds no JPEG/TIFF images";
+            m_stopReason = std::string("the folder holds no photos (") + photoFormatNames() + ")";
             break;
         }
         m_stopReason = "a folder chooser cannot be shown in the terminal; give a folder of "
-                       "JPEG/TIFF images (or an album folder) on the command line";
+                       "photos (or an album folder) on the command line";
         break;
     }
     return FolderChoice::cancel();

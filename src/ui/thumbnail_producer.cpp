@@ -10,17 +10,28 @@
 #include <exception>
 
 #include "imaging/codecs.h"
+#include "imaging/colour.h"
 #include "imaging/image.h"
 #include "imaging/orientation.h"
 #include "imaging/raster_image.h"
 #include "imaging/scale.h"
+#include "imaging/source_header.h"
+#include "imaging/source_image.h"
 #include "metadata/exif.h"
 #include "util/files.h"
 
 namespace kavlo::ui {
 
+using imaging::convertToSrgb;
+using imaging::DecodedImage;
 using imaging::Image;
+using imaging::NclxColour;
 using imaging::RasterImage;
+using imaging::readJpegImage;
+using imaging::ReadOptions;
+using imaging::readSourceHeader;
+using imaging::readSourceImage;
+using imaging::readTiffImage;
 using imaging::RPfastScale;
 using imaging::RPfillColour;
 using imaging::RPorientUpright;
@@ -33,8 +44,10 @@ using imaging::RPstride;
 using metadata::ExifInfo;
 using metadata::freeExif;
 using metadata::readExif;
+using metadata::readExifBlock;
 using util::fileNameOf;
 using util::isJpegFile;
+using util::isPhotoFile;
 using util::isTiffFile;
 
 namespace {
@@ -48,6 +61,38 @@ Image filledPlaceholder(std::uint8_t grey) {
 // Turns a picture upright by its Exif orientation, as the generation run does.
 void rotateUpright(Image& picture, int orientation) {
     RPorientUpright(picture.record(), orientation);
+}
+
+/// What a photo's file says about the colours of its picture.
+struct Colours {
+    std::vector<std::uint8_t> profile;
+    std::optional<NclxColour> nclx;
+    bool done = false;  ///< already sRGB (or converted while decoding)
+
+    void take(DecodedImage& d) {
+        profile = std::move(d.iccProfile);
+        nclx = d.nclx;
+        done = d.colourDone;
+    }
+    /// `picture` in sRGB, as the album's images are.
+    void toSrgb(Image& picture, const std::string& path) const {
+        if (done || picture.empty()) return;
+        if (!profile.empty()) {
+            convertToSrgb(picture.record(), profile, path);
+        } else if (nclx) {
+            convertToSrgb(picture.record(), *nclx, path);
+        }
+    }
+};
+
+/// A photo of any format but JPEG, decoded whole: its picture, colours and the Exif
+/// orientation still to apply (0 when its container turned it already).
+Image decodeWhole(const std::string& path, Colours& colours, int& orientation) {
+    DecodedImage d = isTiffFile(path) ? readTiffImage(path, {}) : readSourceImage(path, {});
+    colours.take(d);
+    orientation =
+        d.orientationApplied || isTiffFile(path) ? 0 : readExifBlock(d.exif, false).orientation;
+    return std::move(d.picture);
 }
 
 int floorHalf(int v) { return v >= 0 ? v / 2 : -((-v + 1) / 2); }
@@ -84,7 +129,7 @@ Picture toPicture(const RasterImage& image) {
 // Decodes the picture a JPEG thumbnail is made from: the embedded Exif thumbnail when
 // its orientation agrees with the image's, else the image at reduced size.
 void decodeJpegForThumbnail(const std::string& path, int size, Image& picture, int& orientation,
-                            ThumbnailSource& source) {
+                            ThumbnailSource& source, Colours& colours) {
     // One header read gives the embedded thumbnail, the orientation and the stored size.
     ExifInfo info = readExif(path, true);
     orientation = info.orientation;
@@ -103,8 +148,15 @@ void decodeJpegForThumbnail(const std::string& path, int size, Image& picture, i
     }
     freeExif(info);
     if (picture.empty()) {
-        picture.reset(RPreadJpeg(path, nullptr, size, nullptr, nullptr));
+        ReadOptions options;
+        options.targetSize = size;
+        DecodedImage d = readJpegImage(path, options);
+        colours.take(d);
+        picture = std::move(d.picture);
         source = ThumbnailSource::DecodedJpeg;
+    } else {
+        // The embedded thumbnail is in the colours of the file's profile.
+        colours.profile = readSourceHeader(path).iccProfile;
     }
 }
 
@@ -116,11 +168,12 @@ Picture makeThumbnail(const std::string& path, int size, bool autorotate,
     ThumbnailSource source = ThumbnailSource::Placeholder;
     Image picture;
     int orientation = 0;
+    Colours colours;
     if (isJpegFile(path)) {
-        decodeJpegForThumbnail(path, size, picture, orientation, source);
-    } else if (isTiffFile(path)) {
-        picture.reset(RPreadTiff(path));
-        source = ThumbnailSource::Tiff;
+        decodeJpegForThumbnail(path, size, picture, orientation, source, colours);
+    } else if (isPhotoFile(path)) {
+        picture = decodeWhole(path, colours, orientation);
+        source = isTiffFile(path) ? ThumbnailSource::Tiff : ThumbnailSource::DecodedOther;
     }
     if (picture.empty()) {
         picture = filledPlaceholder(0xC0);
@@ -136,6 +189,7 @@ Picture makeThumbnail(const std::string& path, int size, bool autorotate,
         picture.reset(RPfastScale(picture.record(), static_cast<unsigned>(size), false, aspect));
         if (picture.empty()) picture = filledPlaceholder(0xC0);
     }
+    if (source != ThumbnailSource::Placeholder) colours.toSrgb(picture, path);
 
     Image square = Image::create(size, size, 24);
     if (square.empty()) return {};
@@ -150,15 +204,22 @@ Picture makePreview(const std::string& path, int areaWidth, int areaHeight, bool
     if (areaWidth <= 0 || areaHeight <= 0) return {};
     const int n = std::max(areaWidth, areaHeight);
     Image picture;
+    Colours colours;
     if (isJpegFile(path)) {
-        picture.reset(RPreadJpeg(path, nullptr, n, nullptr, nullptr));
+        ReadOptions options;
+        options.targetSize = n;
+        DecodedImage d = readJpegImage(path, options);
+        colours.take(d);
+        picture = std::move(d.picture);
         if (autorotate && !picture.empty()) {
             ExifInfo info = readExif(path, false);
             rotateUpright(picture, info.orientation);
             freeExif(info);
         }
-    } else if (isTiffFile(path)) {
-        picture.reset(RPreadTiff(path));
+    } else if (isPhotoFile(path)) {
+        int orientation = 0;
+        picture = decodeWhole(path, colours, orientation);
+        if (autorotate) rotateUpright(picture, orientation);
     }
     // An unreadable file shows the black placeholder instead of dividing by a zero
     // height below.
@@ -178,6 +239,7 @@ Picture makePreview(const std::string& path, int areaWidth, int areaHeight, bool
     const int target = std::max(1, std::max(fitW, fitH));
     const double aspect = static_cast<double>(picture.height()) / picture.width();
     Image fitted(RPfastScale(picture.record(), static_cast<unsigned>(target), false, aspect));
+    colours.toSrgb(fitted, path);
     return toPicture(fitted.record());
 }
 

@@ -38,15 +38,17 @@ struct Picture {
 inline constexpr int kThumbnailSize = 80;
 
 /// How a thumbnail was made (counted by the benchmark).
-enum class ThumbnailSource { ExifThumbnail, DecodedJpeg, Tiff, Placeholder };
+enum class ThumbnailSource { ExifThumbnail, DecodedJpeg, Tiff, Placeholder, DecodedOther };
 
 /// The thumbnail of one image on a white size x size square: for a JPEG file its
 /// embedded Exif thumbnail when that has the image's orientation (wider than high or
-/// not), else the image decoded at reduced size; a TIFF file decoded whole; anything
-/// unreadable a small grey placeholder. With `autorotate` JPEG pictures are turned
-/// upright by their Exif orientation (all eight values, RPorientUpright). The picture is
-/// reduced so that its longer side is `size`, then centred. `source` (may be null)
-/// tells what it was made from.
+/// not), else the image decoded at reduced size; a TIFF, PNG, WebP, HEIF or AVIF file
+/// decoded whole (TIFF turned by its Orientation tag, HEIF and AVIF by their container);
+/// anything unreadable a small grey placeholder. With `autorotate` JPEG, PNG and WebP
+/// pictures are turned upright by their Exif orientation (all eight values,
+/// RPorientUpright). The picture is reduced so that its longer side is `size`, brought
+/// to sRGB from the colours its file describes (as the album's images are), then
+/// centred. `source` (may be null) tells what it was made from.
 Picture makeThumbnail(const std::string& path, int size, bool autorotate,
                       ThumbnailSource* source = nullptr);
 

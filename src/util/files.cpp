@@ -196,6 +196,21 @@ bool isJpegFile(const std::string& path) { return extensionOf(path) == "jpg"; }
 
 bool isTiffFile(const std::string& path) { return extensionOf(path) == "tif"; }
 
+const std::vector<std::string>& photoExtensions() {
+    static const std::vector<std::string> extensions = {"jpg", "tif",  "heic", "heif",
+                                                        "hif", "avif", "png",  "webp"};
+    return extensions;
+}
+
+const char* photoFormatNames() { return "JPEG, TIFF, HEIC/HEIF, AVIF, PNG or WebP"; }
+
+bool isPhotoFile(const std::string& path) {
+    if (path.find('.') == std::string::npos) return false;
+    const std::string extension = extensionOf(path);
+    const auto& known = photoExtensions();
+    return std::find(known.begin(), known.end(), extension) != known.end();
+}
+
 std::string stripTrailingSeparator(const std::string& path) {
     if (!path.empty() && path.back() == '/') return path.substr(0, path.size() - 1);
     return path;
@@ -337,12 +352,16 @@ FileList listFiles(const std::string& folder, const std::string& pattern, bool n
 }
 
 FileList listImages(const std::string& folder, bool namesOnly, int* emptyCount) {
-    int emptyJpeg = 0, emptyTiff = 0;
-    FileList list = listFiles(folder, "*.jpg", namesOnly, &emptyJpeg);
-    FileList tiff = listFiles(folder, "*.tif", namesOnly, &emptyTiff);
-    list.insert(list.end(), tiff.begin(), tiff.end());
+    FileList list;
+    int empty = 0;
+    for (const std::string& extension : photoExtensions()) {
+        int emptyOfKind = 0;
+        FileList kind = listFiles(folder, "*." + extension, namesOnly, &emptyOfKind);
+        list.insert(list.end(), kind.begin(), kind.end());
+        empty += emptyOfKind;
+    }
     std::sort(list.begin(), list.end());
-    if (emptyCount) *emptyCount = emptyJpeg + emptyTiff;
+    if (emptyCount) *emptyCount = empty;
     return list;
 }
 
@@ -352,7 +371,9 @@ bool deleteImages(const std::string& folder) {
     struct stat st {};
     if (::lstat(stripTrailingSeparator(folder).c_str(), &st) == 0 && S_ISLNK(st.st_mode))
         return false;
-    const FileList list = listImages(folder, false);
+    FileList list = listFiles(folder, "*.jpg", false);
+    const FileList tiff = listFiles(folder, "*.tif", false);
+    list.insert(list.end(), tiff.begin(), tiff.end());
     for (const std::string& path : list) ::unlink(path.c_str());
     return !list.empty();
 }

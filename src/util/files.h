@@ -36,6 +36,14 @@ std::string extensionOf(const std::string& path);
 bool isJpegFile(const std::string& path);
 /// extensionOf(path) == "tif".
 bool isTiffFile(const std::string& path);
+/// Extensions (lower case, without the dot) of the photos Kavlo reads: jpg, tif, heic,
+/// heif, hif, avif, png, webp.
+const std::vector<std::string>& photoExtensions();
+/// extensionOf(path) is one of photoExtensions(), in any letter case.
+bool isPhotoFile(const std::string& path);
+/// The formats of photoExtensions() as messages name them:
+/// "JPEG, TIFF, HEIC/HEIF, AVIF, PNG or WebP".
+const char* photoFormatNames();
 /// Removes one trailing "/".
 std::string stripTrailingSeparator(const std::string& path);
 /// Last component after stripping one trailing separator; "" when no "/" is left.
@@ -83,10 +91,12 @@ bool isFolderWritable(const std::string& folder);
 /// *emptyCount when given. Names only or full paths; sorted by byte comparison.
 FileList listFiles(const std::string& folder, const std::string& pattern, bool namesOnly,
                    int* emptyCount = nullptr);
-/// "*.jpg" and "*.tif" files of the folder, one list in byte order.
+/// The photos of the folder (every extension of photoExtensions(), letter case
+/// ignored), one list in byte order.
 FileList listImages(const std::string& folder, bool namesOnly, int* emptyCount = nullptr);
-/// Deletes every listImages() file of the folder; true when the list was not empty.
-/// A folder that is itself a symbolic link is left alone (false).
+/// Deletes every "*.jpg" and "*.tif" file of the folder (the album's image folders hold
+/// only JPEG files); true when there was one. A folder that is itself a symbolic link is
+/// left alone (false).
 bool deleteImages(const std::string& folder);
 
 /// "ProductVersion" gives the product version; any other key gives "".

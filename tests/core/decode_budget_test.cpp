@@ -20,6 +20,7 @@
 
 #include "core/decode_budget.h"
 #include "imaging/decode_footprint.h"
+#include "source_files.h"
 #include "test_support.h"
 
 namespace kavlo::core {
@@ -196,6 +197,35 @@ TEST(DecodeBudget, fourHostileTiffsOnFourJobsStayWithinTheBudget) {
     std::printf("peak resident memory of four 14000 x 14000 TIFFs on four jobs: %.0f MB\n",
                 double(peak) / 1e6);
     EXPECT_LT(peak, kDecodeBudgetBytes);
+}
+
+TEST(DecodeBudget, everyPhotoFormatHoldsItsPictureBeforeItIsDecoded) {
+    const std::string dir = scratchFolder("budget_formats");
+    const test::Rgba p = test::pattern(300, 200, true);
+    test::writePng(dir + "/a.png", p, {PNG_COLOR_TYPE_RGBA, 8, false, {}, {}});
+    test::writeFile(dir + "/b.webp", test::encodeWebp(p, {}));
+    test::writeFile(dir + "/c.heic", test::encodeHeif(test::pattern(300, 200), {}));
+    EXPECT_EQ(decodedPixels(dir + "/a.png", 0), 300u * 200u);
+    EXPECT_EQ(decodedPixels(dir + "/b.webp", 500), 300u * 200u);  // no reduced decode
+    EXPECT_EQ(decodedPixels(dir + "/c.heic", 0), 300u * 200u);
+
+    DecodeBudget budget(1u << 30);
+    ImageReaders inner = defaultImageReaders();
+    std::uint64_t heldWhileDecoding = 0;
+    const auto base = inner.readOther;
+    inner.readOther = [&](const std::string& path, const imaging::ReadOptions& options) {
+        heldWhileDecoding = budget.held();
+        return base(path, options);
+    };
+    for (const char* name : {"a.png", "b.webp", "c.heic"}) {
+        DecodeHold hold(budget);
+        const ImageReaders readers = budgetedReaders(inner, hold);
+        EXPECT_FALSE(readers.readOther(dir + "/" + name, {}).picture.empty()) << name;
+        // HEIF's decoder holds its own planes beside the picture: twice as much.
+        const std::uint64_t expected = decodeFootprint(300u * 200u) * (name[0] == 'c' ? 2 : 1);
+        EXPECT_EQ(heldWhileDecoding, expected) << name;
+    }
+    EXPECT_EQ(budget.held(), 0u);
 }
 
 }  // namespace

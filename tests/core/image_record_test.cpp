@@ -143,6 +143,22 @@ TEST(ImageRecord, fingerprintFollowsEverySettingThatShapesTheFiles) {
     AlbumSettings otherBackground = squares;
     otherBackground.svbgcolor = 0x123456;
     EXPECT_NE(shapeFingerprint(squares, entry), shapeFingerprint(otherBackground, entry));
+
+    // Copies of a JPEG photo with or without its position; the page colour under the
+    // transparent pixels of the formats that have them. Each only where it can matter.
+    const ImageEntry png{"/photos/b.PNG", "", ""};
+    const ImageEntry heic{"/photos/c.heic", "", ""};
+    const ImageEntry tiff{"/photos/d.tif", "", ""};
+    AlbumSettings stripped = base;
+    stripped.striplocation = true;
+    AlbumSettings darkPage = base;
+    darkPage.skinbg = 0x202020;
+    EXPECT_NE(shapeFingerprint(stripped, entry), f0);
+    EXPECT_EQ(shapeFingerprint(stripped, png), shapeFingerprint(base, png));
+    EXPECT_EQ(shapeFingerprint(darkPage, entry), f0);
+    EXPECT_EQ(shapeFingerprint(darkPage, tiff), shapeFingerprint(base, tiff));
+    EXPECT_NE(shapeFingerprint(darkPage, png), shapeFingerprint(base, png));
+    EXPECT_NE(shapeFingerprint(darkPage, heic), shapeFingerprint(base, heic));
 }
 
 TEST(ImageRecord, wholeFileCheckRejectsCutAndChangedFiles) {

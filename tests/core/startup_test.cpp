@@ -169,10 +169,12 @@ TEST(Startup, folderWithoutImagesAsksAgainPreselected) {
     fs::create_directories(root + "/good");
     touchImage(root + "/good/x.jpg");
     ScriptedPlatform ui;
-    ui.expectMessage("Warning",
-                     "No JPEG/TIFF images were found in '" + root + "/empty'.\n\nTry again.");
+    ui.expectMessage("Warning", "No photos (JPEG, TIFF, HEIC/HEIF, AVIF, PNG or WebP) were found "
+                                "in '" +
+                                    root + "/empty'.\n\nTry again.");
     ui.expectFolder(FolderChoice::chosen(root + "/good"),
-                    "Welcome to Kavlo.\nSelect a JPEG/TIFF image folder");
+                    "Welcome to Kavlo.\nSelect a folder of photos (JPEG, TIFF, HEIC/HEIF, AVIF, "
+                    "PNG or WebP) to build a Kavlo album.");
     AlbumModel m;
     const StartupResult r = Startup(ui, testEnvironment(root)).run({root + "/empty", false}, m);
     EXPECT_EQ(r.status, StartupStatus::Ready);
@@ -335,6 +337,34 @@ TEST(Startup, newImagesAreOfferedAndAppended) {
         Startup(ui, testEnvironment(root)).run({root + "/album", false}, m);
         EXPECT_EQ(m.images.size(), 2u);
     }
+}
+
+TEST(Startup, everyPhotoFormatMakesANewAlbumAndIsOfferedToAnOpenedOne) {
+    const std::string root = scratchFolder("formats");
+    fs::create_directories(root + "/p");
+    for (const char* n : {"a.HEIC", "b.avif", "c.png", "d.WebP", "e.hif", "f.heif", "notes.txt"})
+        touchImage(root + "/p/" + n);
+    {
+        ScriptedPlatform ui;
+        AlbumModel m;
+        ASSERT_EQ(Startup(ui, testEnvironment(root)).run({root + "/p", false}, m).status,
+                  StartupStatus::Ready);
+        ASSERT_EQ(m.images.size(), 6u);
+        EXPECT_EQ(m.images[0].path, root + "/p/a.HEIC");
+        EXPECT_EQ(m.images[3].path, root + "/p/d.WebP");
+    }
+    makeAlbum(root + "/album", root + "/p", {"c.png", "a.HEIC"});
+    touchImage(root + "/p/g.jpg");
+    ScriptedPlatform ui;
+    ui.expectMessage("New images found", "5 images in the input directory", MessageAnswer::Yes);
+    AlbumModel m;
+    ASSERT_EQ(Startup(ui, testEnvironment(root)).run({root + "/album", false}, m).status,
+              StartupStatus::Ready);
+    ASSERT_EQ(m.images.size(), 7u);
+    EXPECT_EQ(m.images[0].path, root + "/p/c.png");
+    EXPECT_EQ(m.images[1].path, root + "/p/a.HEIC");
+    EXPECT_EQ(m.images[2].path, root + "/p/b.avif");
+    EXPECT_EQ(m.images[6].path, root + "/p/g.jpg");
 }
 
 TEST(Startup, unreadableAlbumInformation) {

@@ -265,6 +265,11 @@ int main(int argc, char** argv) {
         heifSeeds(p3);
         jpegSeeds(adobe, cmyk);
         metadataSeeds();
+        // The container headers are read from files of every format.
+        for (const char* from : {"fuzz_png", "fuzz_webp", "fuzz_heif", "fuzz_jpeg_colour"})
+            for (const auto& e : fs::directory_iterator(g_root / from))
+                fs::copy_file(e.path(), seed("fuzz_source_header", e.path().filename().string()),
+                              fs::copy_options::overwrite_existing);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_fuzz_seeds: %s\n", e.what());
         return 1;

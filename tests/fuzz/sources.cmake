@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # The photo-format readers and the colour conversion. Their seeds are made by
 # make_fuzz_seeds with the formats' own encoders (60-fuzz.sh runs it first).
-foreach(target png webp heif jpeg_colour icc)
+foreach(target png webp heif jpeg_colour icc source_header)
   kavlo_add_fuzzer(fuzz_${target} SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_${target}.cpp LIBS kavlo_imaging)
 endforeach()
 pkg_check_modules(WEBPMUX REQUIRED IMPORTED_TARGET libwebpmux)

@@ -85,13 +85,17 @@ RasterImage plainBilinear(const RasterImage& in, int W2, int H2) {
     const int b = in.bitsPerPixel / 8, W = in.width, H = in.height;
     RasterImage out = RPcreate(W2, H2, in.bitsPerPixel);
     const double sx = double(W) / W2, sy = double(H) / H2;
+    // Enlarged axes sample at pixel centres.
+    auto at = [](int k, double s, bool centred) {
+        return centred ? std::max(0.0, (k + 0.5) * s - 0.5) : k * s;
+    };
     for (int i = 0; i < H2; ++i) {
-        const double y = i * sy;
+        const double y = at(i, sy, H2 > H);
         const int j0 = int(std::trunc(y));
         const double fy = y - j0;
         const int j1 = j0 == H - 1 ? j0 : j0 + 1;
         for (int k = 0; k < W2; ++k) {
-            const double x = k * sx;
+            const double x = at(k, sx, W2 > W);
             const int c0 = int(std::trunc(x));
             const double fx = x - c0;
             const int c1 = c0 == W - 1 ? c0 : c0 + 1;
@@ -336,6 +340,39 @@ TEST(FastScale, smallerSizesComeFromTheLargerIntermediate) {
         RPfree(same), RPfree(tiny);
         RPfree(image);
     }
+}
+
+TEST(Resampling, enlargementSamplesPixelCentresAndStaysSymmetric) {
+    // Two pixels, 0 and 240, made four wide: quarter steps from each pixel's centre.
+    RasterImage pair = RPcreate(2, 1, 24);
+    std::fill(pair.pixels, pair.pixels + 3, 0);
+    std::fill(pair.pixels + 3, pair.pixels + 6, 240);
+    RasterImage wide = RPbilinearResampling(pair, 4, 1);
+    EXPECT_EQ(wide.pixels[0], 0);
+    EXPECT_EQ(wide.pixels[3], 60);
+    EXPECT_EQ(wide.pixels[6], 180);
+    EXPECT_EQ(wide.pixels[9], 240);
+    RPfree(wide);
+    RPfree(pair);
+
+    // A picture symmetric about its centre enlarges into a symmetric one, both ways;
+    // top-left sampling would push it half a source pixel up and left.
+    RasterImage dot = RPcreate(5, 3, 24);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            std::fill_n(dot.pixels + (y * 5 + x) * 3, 3,
+                        std::uint8_t((x == 2 && y == 1)   ? 250
+                                     : (x == 2 || y == 1) ? 100
+                                                          : 0));
+    RasterImage big = RPbilinearResampling(dot, 17, 11);
+    for (int y = 0; y < 11; ++y)
+        for (int x = 0; x < 17; ++x) {
+            const auto v = big.pixels[(y * 17 + x) * 3];
+            EXPECT_NEAR(v, big.pixels[(y * 17 + (16 - x)) * 3], 1) << x << "," << y;
+            EXPECT_NEAR(v, big.pixels[((10 - y) * 17 + x) * 3], 1) << x << "," << y;
+        }
+    RPfree(big);
+    RPfree(dot);
 }
 
 TEST(Resampling, refusesPaletteImagesWithItsMessage) {

@@ -22,6 +22,7 @@
 
 #include "imaging/image.h"
 #include "imaging/raster_image.h"
+#include "../support/file_bytes.h"
 
 namespace kavlo::test {
 
@@ -41,11 +42,6 @@ inline std::string scratchFile(const std::string& name) {
     return (dir / name).string();
 }
 #endif
-
-inline std::vector<std::uint8_t> fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 inline void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -245,7 +245,7 @@ TEST(MainWindow, noImagesLeftIsToldOverTheIdleWindowWithoutTheWaitCursor) {
         startEnabled = test::child<QPushButton>(*a.window, "start")->isEnabled();
         progressShown = test::child<TextProgressBar>(*a.window, "progress")->isVisible();
     };
-    a.platform.expectMessage("Warning", "No JPEG/TIFF images were found");
+    a.platform.expectMessage("Warning", "No photos (JPEG, TIFF, HEIC/HEIF, AVIF, PNG or WebP) were found");
     test::child<QPushButton>(*a.window, "start")->click();
     EXPECT_TRUE(a.platform.finished());
     EXPECT_FALSE(waitCursor);

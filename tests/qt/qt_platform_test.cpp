@@ -7,6 +7,7 @@
 #include <QColorDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
@@ -77,6 +78,26 @@ TEST(QtPlatform, messageBoxCarriesCaptionIconButtonsAndDefault) {
     EXPECT_EQ(platform.messageBox(makeMessage("Press OK to search for images.", "Information",
                                               MessageButtons::OkCancel, MessageIcon::Information)),
               MessageAnswer::Cancel);
+}
+
+TEST(QtPlatform, aNoticeDoesNotHoldUpTheCallerAndGoesWhenClosed) {
+    test::ensureApplication();
+    QtPlatform platform;
+    // Returns at once: no modal loop is entered (a modal box would never return here).
+    platform.notify(makeMessage("The originals carry their GPS position.", "Kavlo",
+                                MessageButtons::Ok, MessageIcon::Information));
+    QPointer<QMessageBox> box;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "notice") box = qobject_cast<QMessageBox*>(w);
+    ASSERT_FALSE(box.isNull());
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_FALSE(box->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(box->text(), "The originals carry their GPS position.");
+    EXPECT_EQ(box->textFormat(), Qt::PlainText);
+    box->button(QMessageBox::Ok)->click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(box.isNull());
 }
 
 TEST(QtPlatform, folderChooserReturnsTheTypedFolderOrCancel) {

@@ -127,6 +127,40 @@ TEST(SettingsFile, everyBlockFieldSurvivesAWriteAndReadExceptTheLinks) {
     EXPECT_EQ(v.getString("appearance"), s.appearance);
 }
 
+TEST(SettingsFile, addedKeysAreWrittenLastInTheOrderTheyWereAddedAndReadAsDefaultsWhenMissing) {
+    AlbumSettings s = fixedDefaults();
+    s.renditions = false;
+    s.striplocation = true;
+    const std::string on = writeSettings(s, true, false);
+    const std::string tail = "  orgfilenames   = \"no\"\n"
+                             "  renditions     = \"no\"\n"
+                             "  striplocation  = \"yes\"\n";
+    ASSERT_NE(on.find(tail), std::string::npos) << on;
+    // Nothing but the envelope's end after them.
+    EXPECT_EQ(on.find("=", on.find(tail) + tail.size()), std::string::npos);
+    s.striplocation = false;
+    EXPECT_NE(writeSettings(s, false, false).find("  striplocation  = \"no\"\n"),
+              std::string::npos);
+
+    const std::string path = scratch("striplocation") + "/kavlo_settings.xml";
+    s.striplocation = true;
+    ASSERT_TRUE(saveSettingsFile(path, ExifCaptionPlace::none, "/in", s));
+    AlbumSettings r;
+    ASSERT_TRUE(readSettings(r, path));
+    EXPECT_TRUE(r.striplocation);
+    EXPECT_FALSE(r.renditions);
+    // Files written before the keys existed open with their defaults (a missing key
+    // keeps the value the settings had).
+    AlbumSettings older;
+    older.striplocation = true;
+    ASSERT_TRUE(readSettings(older, settingsWith("no_added_keys", "  large = \"yes\"\r\n")));
+    EXPECT_TRUE(older.striplocation);
+    AlbumSettings fresh;
+    ASSERT_TRUE(readSettings(fresh, settingsWith("no_added_keys", "  large = \"yes\"\r\n")));
+    EXPECT_FALSE(fresh.striplocation);
+    EXPECT_TRUE(fresh.renditions);
+}
+
 TEST(SettingsFile, numbersOutsideTheNamedChoicesAreWrittenBackAsRead) {
     const std::string path = settingsWith("odd_numbers", "  itposition = \"9\"\r\n");
     AlbumSettings s;

@@ -15,6 +15,7 @@
 
 #include "imaging/codecs.h"
 #include "imaging/raster_image.h"
+#include "support/file_bytes.h"
 
 #include <tiffio.h>
 
@@ -62,18 +63,6 @@ inline imaging::RasterImage storedAs(const imaging::RasterImage& upright, int o)
                     upright.pixels[(std::size_t(y) * dw + x) * 3 + c];
         }
     return stored;
-}
-
-inline std::vector<std::uint8_t> fileBytes(const std::string& path) {
-    std::vector<std::uint8_t> bytes;
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        std::uint8_t buffer[65536];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-            bytes.insert(bytes.end(), buffer, buffer + n);
-        std::fclose(f);
-    }
-    return bytes;
 }
 
 /// Writes the picture stored for `upright` with orientation `o` as a JPEG whose Exif

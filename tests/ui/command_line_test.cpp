@@ -61,6 +61,9 @@ TEST(CommandLine, namedOptionsStandForTheirKeys) {
                      "large=yes", "lsize=1600", "squality=70", "mquality=70", "lquality=70",
                      "imagetext=yes", "itfrommicap=no", "ittext=(c) Ann"}));
     EXPECT_EQ(pairs(parse({"--main-size", "700"})), (Pairs{"msize=700"}));
+    EXPECT_EQ(pairs(parse({"--strip-location"})), (Pairs{"striplocation=yes"}));
+    EXPECT_EQ(pairs(parse({"--set", "StripLocation=1"})), (Pairs{"striplocation=yes"}));
+    EXPECT_EQ(parse({"--strip-location=yes"}).error, "--strip-location takes no value");
 }
 
 TEST(CommandLine, valuesAreBroughtToTheSettingsFilesForm) {

@@ -184,6 +184,32 @@ TEST(MainDialog, unattendedRunClosesByItself) {
     EXPECT_TRUE(ui.opened.empty());
 }
 
+TEST(MainDialog, publishedOriginalsWithAPositionAreToldOnceUnlessTheyLoseIt) {
+    struct Case {
+        bool copyhires, striplocation, withPosition, told;
+    };
+    for (const Case c : {Case{true, false, true, true}, Case{true, true, true, false},
+                         Case{false, false, true, false}, Case{true, false, false, false}}) {
+        Fixture f("md_location");
+        const std::string gps = f.root + "/photos/zz.jpg";
+        fs::copy_file(
+            test::testPhoto(c.withPosition ? "cameras/Kodak_CX7530.jpg" : "cameras/Canon_40D.jpg"),
+            gps);
+        f.model.images.push_back({gps, "", ""});
+        f.model.settings.large = true;
+        f.model.settings.copyhires = c.copyhires;
+        f.model.settings.striplocation = c.striplocation;
+        ScriptedPlatform ui;
+        if (c.told) ui.expectMessage("Information", "Photos of this album carry the place");
+        MainDialog d(ui, f.model, *f.renderer, f.options());
+        d.open();
+        ASSERT_EQ(d.pressStart(), StartOutcome::Started);
+        runToEnd(d);
+        EXPECT_TRUE(ui.finished()) << c.copyhires << c.striplocation << c.withPosition;
+        EXPECT_EQ(ui.messages.size(), c.told ? 1u : 0u);
+    }
+}
+
 TEST(MainDialog, startWritesTheSettingsFile) {
     Fixture f("md_settings");
     ScriptedPlatform ui;
@@ -293,7 +319,8 @@ TEST(MainDialog, inputFolderWithoutImagesEndsTheProgram) {
     ScriptedPlatform ui;
     ui.expectMessage(
         "Warning",
-        "No JPEG/TIFF images were found in the specified directory.\n\nKavlo will exit.");
+        "No photos (JPEG, TIFF, HEIC/HEIF, AVIF, PNG or WebP) were found in the specified "
+        "directory.\n\nKavlo will exit.");
     MainDialog d(ui, f.model, *f.renderer, f.options());
     d.open();
     EXPECT_EQ(d.pressStart(), StartOutcome::NoImages);

@@ -287,11 +287,13 @@ TEST(OptionsEnabling, controlsFollowTheirSwitches) {
     e = dlg.enabled();
     EXPECT_TRUE(e.largeSize);
     EXPECT_TRUE(e.copyhires);
+    EXPECT_FALSE(e.striplocation);
     dlg.controls.copyhires = true;
     dlg.clickedCopyHires();
     e = dlg.enabled();
     EXPECT_FALSE(e.largeSize);
     EXPECT_TRUE(e.copyhires);
+    EXPECT_TRUE(e.striplocation) << "only published originals can lose their position";
 
     dlg.controls.small = false;
     dlg.clickedSmall();
@@ -324,6 +326,15 @@ TEST(OptionsHandlers, onlyImageAffectingChangesStopReuse) {
     dlg.clickedOrgFileNames();
     EXPECT_FALSE(f.settings.reuseimages);
     EXPECT_TRUE(f.settings.cleardirs);
+
+    // Copies published before keep their position: a change makes them again.
+    f.settings.reuseimages = true;
+    ASSERT_TRUE(dlg.ok());
+    EXPECT_TRUE(f.settings.reuseimages);
+    dlg.controls.striplocation = true;
+    ASSERT_TRUE(dlg.ok());
+    EXPECT_TRUE(f.settings.striplocation);
+    EXPECT_FALSE(f.settings.reuseimages);
 }
 
 TEST(OptionsSimpleViewer, yesSetsTheSquareThumbnailSizeAndLocksTheBox) {

@@ -129,7 +129,9 @@ TEST(Terminal, folderWithoutImagesFails) {
     fs::create_directories(root + "/nothing");
     ProgramRun r = kavlo(root, {root + "/nothing", "-Automation"});
     EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.err.find("Warning: No JPEG/TIFF images were found in '" + root + "/nothing'."),
+    EXPECT_NE(r.err.find("Warning: No photos (JPEG, TIFF, HEIC/HEIF, AVIF, PNG or WebP) were "
+                         "found in '" +
+                         root + "/nothing'."),
               std::string::npos)
         << r.err;
     EXPECT_FALSE(fs::exists(root + "/nothing/album"));

@@ -13,6 +13,9 @@
 #include <new>
 #include <thread>
 
+#include "imaging/codecs.h"
+#include "imaging/image.h"
+#include "source_files.h"
 #include "support/oriented_pictures.h"
 #include "support/test_photos.h"
 #include "ui/thumbnail_producer.h"
@@ -170,6 +173,50 @@ TEST(Thumbnail, autorotationTurnsThePictureUpright) {
     EXPECT_TRUE(isWhite(asStored, 5, 40));   // and white at the sides
     EXPECT_LT(difference(rotated, upright), 12.0);
     EXPECT_GT(difference(asStored, upright), 20.0);
+}
+
+TEST(Thumbnail, everyPhotoFormatIsShownUprightInSrgb) {
+    // The upright photo stored turned a quarter anticlockwise: orientation 6 shows it.
+    const imaging::Image upright(imaging::RPreadJpeg(test::testPhoto("orientation/landscape_1.jpg"),
+                                                     nullptr, 0, nullptr, nullptr));
+    ASSERT_FALSE(upright.empty());
+    imaging::Image turned = upright.clone();
+    imaging::RProtate(turned.record(), -90);
+    const auto rgba = [](const imaging::RasterImage& image) {
+        test::Rgba p{image.width, image.height,
+                     std::vector<std::uint8_t>(std::size_t(image.width) * image.height * 4)};
+        for (std::size_t i = 0; i < p.px.size() / 4; ++i) {
+            p.px[i * 4] = image.pixels[i * 3 + 2];
+            p.px[i * 4 + 1] = image.pixels[i * 3 + 1];
+            p.px[i * 4 + 2] = image.pixels[i * 3];
+            p.px[i * 4 + 3] = 255;
+        }
+        return p;
+    };
+    const test::Rgba stored = rgba(turned.record());
+    const std::string dir = test::scratchFile("thumbnail_formats");
+    std::filesystem::create_directories(dir);
+    test::writePng(dir + "/a.png", stored, {PNG_COLOR_TYPE_RGB, 8, false, {}, test::exifBlock(6)});
+    test::writeFile(dir + "/b.webp",
+                    test::encodeWebp(stored, {true, false, {}, test::exifBlock(6)}));
+    test::HeifSpec heic;  // turned by the container (irot), its Exif block says 6 again
+    heic.orientation = 6;
+    heic.exif = test::exifBlock(6);
+    test::writeFile(dir + "/c.heic", test::encodeHeif(stored, heic));
+
+    const Picture reference =
+        makeThumbnail(test::testPhoto("orientation/landscape_1.jpg"), 80, true);
+    const Picture previewReference =
+        makePreview(test::testPhoto("orientation/landscape_1.jpg"), 300, 200, true);
+    for (const char* name : {"a.png", "b.webp", "c.heic"}) {
+        ThumbnailSource src{};
+        const Picture t = makeThumbnail(dir + "/" + name, 80, true, &src);
+        EXPECT_EQ(src, ThumbnailSource::DecodedOther) << name;
+        EXPECT_LT(difference(t, reference), 12.0) << name;
+        const Picture p = makePreview(dir + "/" + name, 300, 200, true);
+        ASSERT_EQ(p.width, previewReference.width) << name;
+        EXPECT_LT(difference(p, previewReference), 12.0) << name;
+    }
 }
 
 TEST(Thumbnail, everyOrientationOfJpegAndTiffIsShownUpright) {

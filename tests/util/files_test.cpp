@@ -137,6 +137,26 @@ TEST(ListFiles, sortsByBytesSkipsHiddenAndCountsOnlyEmptyRegularFiles) {
     EXPECT_EQ(empty, 0);
 }
 
+TEST(ListFiles, everyPhotoFormatIsListedInAnyLetterCaseAndAlbumFoldersLoseOnlyJpegAndTiff) {
+    const std::string dir = scratch("photo_kinds");
+    for (const char* name : {"a.HEIC", "b.heif", "c.Hif", "d.avif", "e.PNG", "f.webp", "g.jpg",
+                             "h.tif", "i.gif", "j.heics", "webp", "k.png.txt"})
+        put(dir + "/" + name, "1");
+    put(dir + "/l.avif", "");
+    int empty = -1;
+    EXPECT_EQ(listImages(dir, true, &empty), (FileList{"a.HEIC", "b.heif", "c.Hif", "d.avif",
+                                                       "e.PNG", "f.webp", "g.jpg", "h.tif"}));
+    EXPECT_EQ(empty, 1);
+    EXPECT_TRUE(isPhotoFile("/x/IMG_1.HEIC"));
+    EXPECT_TRUE(isPhotoFile("shot.Png"));
+    EXPECT_FALSE(isPhotoFile("/x.heic/readme"));
+    EXPECT_FALSE(isPhotoFile("heic"));
+
+    EXPECT_TRUE(deleteImages(dir));
+    EXPECT_EQ(listImages(dir, true),
+              (FileList{"a.HEIC", "b.heif", "c.Hif", "d.avif", "e.PNG", "f.webp"}));
+}
+
 TEST(ListFiles, questionMarkMatchesOneNonAsciiCharacter) {
     const std::string dir = scratch("listing_utf8");
     put(dir + "/\xC3\xA9.jpg", "1");

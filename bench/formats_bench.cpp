@@ -1,0 +1,207 @@
+// SPDX-License-Identifier: MIT
+// Whole album runs over folders of the same photos in different forms, per photo, against
+// the plain JPEG folder measured in the same run:
+//
+//   jpeg        JPEG, quality 92, untagged (sRGB): the baseline
+//   heic        HEIC, libheif with x265 at quality 60 (a phone's file size)
+//   adobe       the photos' colours in Adobe RGB (1998), JPEG with the profile: converted
+//   adobe-bare  the same pixels untagged: what the decode and scaling alone cost for them
+//   p3          Display P3, JPEG with the profile
+//
+// The colour cost is adobe / adobe-bare (the same files but for the profile). Photos are
+// the large test photos, cropped a little differently each time so that no two files are
+// the same, 50 of them (or the count given as the second argument). Each album is made by
+// AlbumRenderer on one thread, with the default sizes (thumbnail 80, main 552) and again
+// with large images of 1024 (a larger decode). Times are the process's CPU time, best of
+// the rounds given as the first argument (default 3).
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+#include <lcms2.h>
+
+#include "core/album_renderer.h"
+#include "imaging/codecs.h"
+#include "source_files.h"
+#include "test_profiles.h"
+
+namespace fs = std::filesystem;
+using namespace kavlo;
+using imaging::RasterImage;
+
+namespace {
+
+double cpuNow() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+double best(int rounds, const std::function<void()>& work) {
+    double result = 1e30;
+    for (int i = 0; i < rounds; ++i) {
+        const double t0 = cpuNow();
+        work();
+        result = std::min(result, cpuNow() - t0);
+    }
+    return result;
+}
+
+// sRGB pixels (blue, green, red) into the colours of `profile`.
+void toProfile(RasterImage& image, const std::vector<std::uint8_t>& profile) {
+    cmsHPROFILE from = cmsCreate_sRGBProfile();
+    cmsHPROFILE to = cmsOpenProfileFromMem(profile.data(), cmsUInt32Number(profile.size()));
+    cmsHTRANSFORM t =
+        cmsCreateTransform(from, TYPE_BGR_8, to, TYPE_BGR_8, INTENT_RELATIVE_COLORIMETRIC, 0);
+    for (int y = 0; y < image.height; ++y) {
+        std::uint8_t* row = image.pixels + std::size_t(y) * image.width * 3;
+        cmsDoTransform(t, row, row, cmsUInt32Number(image.width));
+    }
+    cmsDeleteTransform(t);
+    cmsCloseProfile(from);
+    cmsCloseProfile(to);
+}
+
+void writeJpeg(const std::string& path, const RasterImage& image,
+               const std::vector<std::uint8_t>& icc) {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    jpeg_stdio_dest(&cinfo, f);
+    cinfo.image_width = JDIMENSION(image.width);
+    cinfo.image_height = JDIMENSION(image.height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 92, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    if (!icc.empty()) jpeg_write_icc_profile(&cinfo, icc.data(), unsigned(icc.size()));
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = image.pixels + std::size_t(cinfo.next_scanline) * image.width * 3;
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::fclose(f);
+}
+
+test::Rgba rgbaOf(const RasterImage& image) {
+    test::Rgba p{image.width, image.height,
+                 std::vector<std::uint8_t>(std::size_t(image.width) * image.height * 4)};
+    for (std::size_t i = 0; i < std::size_t(image.width) * image.height; ++i) {
+        p.px[i * 4] = image.pixels[i * 3 + 2];
+        p.px[i * 4 + 1] = image.pixels[i * 3 + 1];
+        p.px[i * 4 + 2] = image.pixels[i * 3];
+        p.px[i * 4 + 3] = 255;
+    }
+    return p;
+}
+
+struct Folder {
+    const char* name;
+    fs::path path;
+};
+
+// One album of every photo in `folder`, on one thread.
+void makeAlbum(const fs::path& folder, const fs::path& dest, bool large) {
+    model::AlbumModel album;
+    album.settings = model::defaultAlbumSettings();
+    album.settings.templatedir = std::string(KAVLO_SOURCE_DIR) + "/templates";
+    album.settings.large = large;
+    album.title = "bench";
+    album.inputdir = folder.string();
+    album.destdir = dest.string();
+    std::vector<std::string> photos;
+    for (const auto& e : fs::directory_iterator(folder)) photos.push_back(e.path().string());
+    std::sort(photos.begin(), photos.end());
+    for (const std::string& p : photos) album.images.push_back({p, "", ""});
+    core::AlbumRenderer renderer(album);
+    renderer.setJobs(1);
+    renderer.begin();
+    while (renderer.step()) {}
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const int count = argc > 2 ? std::max(1, std::atoi(argv[2])) : 50;
+    const fs::path photos = fs::path(KAVLO_TESTDATA) / "photos" / "large";
+    const fs::path dir =
+        fs::temp_directory_path() / ("kavlo_formats_bench_" + std::to_string(getpid()));
+    std::vector<fs::path> inputs;
+    for (const auto& e : fs::directory_iterator(photos))
+        if (e.path().extension() == ".jpg") inputs.push_back(e.path());
+    std::sort(inputs.begin(), inputs.end());
+    if (inputs.empty()) {
+        std::fprintf(stderr, "no photos in %s\n", photos.c_str());
+        return 1;
+    }
+    const Folder folders[] = {{"jpeg", dir / "jpeg"},
+                              {"heic", dir / "heic"},
+                              {"adobe", dir / "adobe"},
+                              {"adobe-bare", dir / "adobe_bare"},
+                              {"p3", dir / "p3"}};
+    for (const Folder& f : folders) fs::create_directories(f.path);
+    const auto adobe = test::profiles::adobeRgb();
+    const auto p3 = test::profiles::displayP3();
+
+    std::printf("Making %d photos in each form...\n", count);
+    std::fflush(stdout);
+    for (int i = 0; i < count; ++i) {
+        RasterImage full = imaging::RPreadJpeg(inputs[std::size_t(i) % inputs.size()].string(),
+                                               nullptr, 0, nullptr, nullptr);
+        const int cut = 4 * (i / int(inputs.size()));
+        imaging::RPcropInPlace(full, cut, cut, full.width - 2 * cut, full.height - 2 * cut);
+        char name[32];
+        std::snprintf(name, sizeof name, "photo%03d", i);
+        const std::string base = name;
+        writeJpeg((folders[0].path / (base + ".jpg")).string(), full, {});
+        test::HeifSpec spec;
+        spec.quality = 60;
+        const auto heic = test::encodeHeif(rgbaOf(full), spec);
+        if (heic.empty()) {
+            std::fprintf(stderr, "libheif could not encode HEIC\n");
+            return 1;
+        }
+        test::writeFile((folders[1].path / (base + ".heic")).string(), heic);
+        RasterImage copy = imaging::RPclone(full);
+        toProfile(copy, adobe);
+        writeJpeg((folders[2].path / (base + ".jpg")).string(), copy, adobe);
+        writeJpeg((folders[3].path / (base + ".jpg")).string(), copy, {});
+        imaging::RPfree(copy);
+        toProfile(full, p3);
+        writeJpeg((folders[4].path / (base + ".jpg")).string(), full, p3);
+        imaging::RPfree(full);
+    }
+
+    for (const bool large : {false, true}) {
+        std::printf(
+            "\nAlbum run, %s; CPU ms per photo, best of %d\n",
+            large ? "thumbnail 80, main 552, large 1024" : "thumbnail 80, main 552 (defaults)",
+            rounds);
+        double t[5] = {};
+        for (int k = 0; k < 5; ++k) {
+            t[k] = best(rounds, [&] { makeAlbum(folders[k].path, dir / "album", large); }) / count;
+            fs::remove_all(dir / "album");
+        }
+        for (int k = 0; k < 5; ++k)
+            std::printf("  %-11s %9.2f   x %.3f of jpeg\n", folders[k].name, t[k] * 1e3,
+                        t[k] / t[0]);
+        std::printf("  colour conversion (adobe / adobe-bare): x %.3f   (goal: 1.15)\n",
+                    t[2] / t[3]);
+        std::printf("  HEIC against JPEG: x %.3f   (goal: 1.3)\n", t[1] / t[0]);
+    }
+    fs::remove_all(dir);
+    return 0;
+}
