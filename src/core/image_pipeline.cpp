@@ -378,6 +378,31 @@ SizeTargets targetsFor(const ImagePlan& plan, const Image& picture) {
     return t;
 }
 
+namespace {
+
+/// Pixels of the size whose longer side is `target`, for a picture of w x h.
+double pixelsAt(int target, int w, int h) {
+    if (target <= 0) return 0.0;
+    return double(target) * double(target) * double(std::min(w, h)) / double(std::max(w, h));
+}
+
+}  // namespace
+
+bool convertSource(const ImagePlan& plan, const SizeTargets& targets, SourcePicture& source) {
+    if (source.colourDone || (source.iccProfile.empty() && !source.nclx)) return false;
+    const int w = source.picture.width(), h = source.picture.height();
+    if (w <= 0 || h <= 0) return false;
+    const bool scaledLarge = plan.large.wanted && !plan.copyLarge;
+    double made = pixelsAt(targets.main, w, h) + pixelsAt(targets.thumb2x, w, h);
+    if (plan.small.wanted) made += pixelsAt(targets.small, w, h);
+    if (scaledLarge) made += pixelsAt(targets.large, w, h);
+    for (const int step : targets.renditions) made += pixelsAt(step, w, h);
+    if (made < double(w) * double(h)) return false;
+    toSrgb(source, plan.source, source.picture);
+    source.colourDone = true;
+    return true;
+}
+
 void convertSizes(const ImagePlan& plan, const SourcePicture& source, ScaledSizes& sizes,
                   RenditionPictures& renditions) {
     if (source.colourDone) return;
@@ -539,6 +564,7 @@ ImageResult processAlbumImage(const AlbumSettings& settings, const std::string& 
     }
     decodeUpright(plan, readers, source);
     const SizeTargets targets = targetsFor(plan, source.picture);
+    convertSource(plan, targets, source);
     RenditionPictures renditions;
     ScaledSizes sizes;
     {

@@ -6,9 +6,11 @@
 //   decodeUpright    the source decoded (reduced as far as the sizes allow) and turned
 //                    upright, with what the source said about itself
 //   targetsFor       the longer side of every size, from the decoded picture
+//   convertSource    a tagged non-sRGB picture brought to sRGB before scaling, when the
+//                    sizes hold as many pixels as it does (renditions up to its own size)
 //   scaleRenditions  the extra renditions, largest first, along a cascade of halvings
 //   scaleSizes       all sizes from one cascade of halvings
-//   convertSizes     the scaled pictures of a tagged non-sRGB source brought to sRGB
+//   convertSizes     otherwise the scaled pictures brought to sRGB
 //   finishSizes      one sharpening each, the square SimpleViewer thumbnail, the watermark
 //   writeSizes       the album files (or copies of the source where it fits as it is),
 //                    each written whole, with the image record's entry for them
@@ -211,6 +213,11 @@ imaging::Image scaleRenditions(const SourcePicture& source, const SizeTargets& t
 imaging::ScaledSizes scaleSizes(const ImagePlan& plan, const SourcePicture& source,
                                 const imaging::Image& from, const SizeTargets& targets,
                                 RenditionPictures& renditions);
+/// Brings the decoded picture of a source tagged with another colour space than sRGB to
+/// sRGB, and marks its colours done, when the sizes to be made from it hold at least as
+/// many pixels as it does (with renditions up to the photo's own size they hold about
+/// 1.5 times as many); otherwise converting the sizes is cheaper. True when converted.
+bool convertSource(const ImagePlan& plan, const SizeTargets& targets, SourcePicture& source);
 /// Brings the sizes and renditions of a source tagged with another colour space than
 /// sRGB to sRGB. The conversion runs on the scaled pictures rather than on the decoded
 /// one: the same colours for a fraction of the pixels. Untagged and sRGB sources are

@@ -15,6 +15,7 @@
 #include <lcms2.h>
 
 #include "core/album_renderer.h"
+#include "core/image_pipeline.h"
 #include "core/skin_background.h"
 #include "heif_builder.h"
 #include "imaging/codecs.h"
@@ -189,20 +190,55 @@ TEST(SourceColours, taggedPhotosComeOutInTheOriginalsColoursAndSrgbOnesUntouched
     imaging::RPfree(p3);
     imaging::RPfree(original);
 
-    AlbumModel m = albumOf(root, {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg"});
-    m.settings.large = true;
-    run(m);
-    for (const char* size : {"small", "medium", "large"}) {
-        const std::string dir = root + "/album/" + size + "/";
-        EXPECT_TRUE(sameBytes(dir + "0001.jpg", dir + "0002.jpg")) << size;
-        EXPECT_TRUE(sameBytes(dir + "0001.jpg", dir + "0003.jpg")) << size;
-        Decoded plain(dir + "0001.jpg"), fromAdobe(dir + "0004.jpg"), fromP3(dir + "0005.jpg");
-        const double adobeDifference = meanDeltaE(fromAdobe.img, plain.img);
-        const double p3Difference = meanDeltaE(fromP3.img, plain.img);
-        std::printf("mean CIE76 delta E of the %s images: Adobe RGB %.2f, Display P3 %.2f\n",
-                    size, adobeDifference, p3Difference);
-        EXPECT_LE(adobeDifference, 2.0) << size;
-        EXPECT_LE(p3Difference, 2.0) << size;
+    // With renditions the decoded picture is converted before scaling; without them the
+    // scaled sizes are. Either way the colours are the original's.
+    for (const bool renditions : {true, false}) {
+        fs::remove_all(root + "/album");
+        AlbumModel m = albumOf(root, {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg"});
+        m.settings.large = true;
+        m.settings.renditions = renditions;
+        run(m);
+        for (const char* size : {"small", "medium", "large"}) {
+            const std::string dir = root + "/album/" + size + "/";
+            const std::string what = std::string(size) + (renditions ? " with" : " without");
+            EXPECT_TRUE(sameBytes(dir + "0001.jpg", dir + "0002.jpg")) << what;
+            EXPECT_TRUE(sameBytes(dir + "0001.jpg", dir + "0003.jpg")) << what;
+            Decoded plain(dir + "0001.jpg"), fromAdobe(dir + "0004.jpg"),
+                fromP3(dir + "0005.jpg");
+            const double adobeDifference = meanDeltaE(fromAdobe.img, plain.img);
+            const double p3Difference = meanDeltaE(fromP3.img, plain.img);
+            std::printf("mean CIE76 delta E of the %s renditions: Adobe RGB %.2f, Display P3 "
+                        "%.2f\n",
+                        what.c_str(), adobeDifference, p3Difference);
+            EXPECT_LE(adobeDifference, 2.0) << what;
+            EXPECT_LE(p3Difference, 2.0) << what;
+        }
+    }
+}
+
+TEST(SourceColours, thePictureIsConvertedBeforeScalingOnlyWhenTheSizesHoldMorePixels) {
+    model::AlbumSettings s;
+    s.large = true;
+    const model::ImageEntry entry{"/photos/a.jpg", "", ""};
+    SourcePicture source;
+    source.picture = imaging::Image(imaging::RPcreate(3000, 2000, 24));
+    source.iccProfile = test::profiles::adobeRgb();
+    for (const bool renditions : {true, false}) {
+        s.renditions = renditions;
+        const ImagePlan plan = planImage(s, "/album", entry, 0);
+        const SizeTargets targets = targetsFor(plan, source.picture);
+        SourcePicture tagged;
+        tagged.picture = source.picture.clone();
+        tagged.iccProfile = source.iccProfile;
+        SourcePicture untagged;
+        untagged.picture = source.picture.clone();
+        // With renditions a 3000 x 2000 photo gets one at its own size: converting the
+        // picture once is cheaper than converting every size. Without, its main and
+        // large images hold far fewer pixels than it does.
+        EXPECT_EQ(convertSource(plan, targets, tagged), renditions);
+        EXPECT_EQ(tagged.colourDone, renditions);
+        EXPECT_FALSE(convertSource(plan, targets, untagged));
+        EXPECT_FALSE(untagged.colourDone);
     }
 }
 
