@@ -193,14 +193,6 @@ ImageReaders defaultImageReaders() {
         if (h) *h = d.storedHeight;
         return d;
     };
-    r.readJpegSize = [](const std::string& path, int* w, int* h) {
-        int hh = 0, ww = 0;
-        if (RPreadJpegInfo(path, nullptr, &hh, &ww) != 0) return false;
-        if (ww <= 0 || hh <= 0) return false;
-        *w = ww;
-        *h = hh;
-        return true;
-    };
     r.readTiff = [](const std::string& path) { return readTiffImage(path, {}); };
     r.readOther = [](const std::string& path, const ReadOptions& options) {
         return readSourceImage(path, options);

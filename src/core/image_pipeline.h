@@ -46,8 +46,6 @@ struct ImageReaders {
     /// profile; the stored size goes to *w, *h. Failure gives the empty picture.
     std::function<imaging::DecodedImage(const std::string& path, int target, int* w, int* h)>
         readJpeg;
-    /// Reads the stored size of a JPEG from its header; false when that fails.
-    std::function<bool(const std::string& path, int* w, int* h)> readJpegSize;
     /// Decodes a TIFF with its colour profile; failure gives the empty picture.
     std::function<imaging::DecodedImage(const std::string& path)> readTiff;
     /// Decodes any other photo (PNG, WebP, HEIF/HEIC, AVIF: found by its first bytes),
