@@ -34,7 +34,6 @@ using imaging::readJpegImage;
 using imaging::ReadOptions;
 using imaging::readSourceImage;
 using imaging::readTiffImage;
-using imaging::RPreadJpegInfo;
 using imaging::RPsharpenInPlace;
 using imaging::scaleCascade;
 using imaging::ScaledSizes;
