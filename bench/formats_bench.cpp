@@ -30,6 +30,7 @@
 
 #include "core/album_renderer.h"
 #include "imaging/codecs.h"
+#include "colour_photos.h"
 #include "source_files.h"
 #include "test_profiles.h"
 
@@ -53,58 +54,6 @@ double best(int rounds, const std::function<void()>& work) {
         result = std::min(result, cpuNow() - t0);
     }
     return result;
-}
-
-// sRGB pixels (blue, green, red) into the colours of `profile`.
-void toProfile(RasterImage& image, const std::vector<std::uint8_t>& profile) {
-    cmsHPROFILE from = cmsCreate_sRGBProfile();
-    cmsHPROFILE to = cmsOpenProfileFromMem(profile.data(), cmsUInt32Number(profile.size()));
-    cmsHTRANSFORM t =
-        cmsCreateTransform(from, TYPE_BGR_8, to, TYPE_BGR_8, INTENT_RELATIVE_COLORIMETRIC, 0);
-    for (int y = 0; y < image.height; ++y) {
-        std::uint8_t* row = image.pixels + std::size_t(y) * image.width * 3;
-        cmsDoTransform(t, row, row, cmsUInt32Number(image.width));
-    }
-    cmsDeleteTransform(t);
-    cmsCloseProfile(from);
-    cmsCloseProfile(to);
-}
-
-void writeJpeg(const std::string& path, const RasterImage& image,
-               const std::vector<std::uint8_t>& icc) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    jpeg_stdio_dest(&cinfo, f);
-    cinfo.image_width = JDIMENSION(image.width);
-    cinfo.image_height = JDIMENSION(image.height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_EXT_BGR;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 92, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    if (!icc.empty()) jpeg_write_icc_profile(&cinfo, icc.data(), unsigned(icc.size()));
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = image.pixels + std::size_t(cinfo.next_scanline) * image.width * 3;
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::fclose(f);
-}
-
-test::Rgba rgbaOf(const RasterImage& image) {
-    test::Rgba p{image.width, image.height,
-                 std::vector<std::uint8_t>(std::size_t(image.width) * image.height * 4)};
-    for (std::size_t i = 0; i < std::size_t(image.width) * image.height; ++i) {
-        p.px[i * 4] = image.pixels[i * 3 + 2];
-        p.px[i * 4 + 1] = image.pixels[i * 3 + 1];
-        p.px[i * 4 + 2] = image.pixels[i * 3];
-        p.px[i * 4 + 3] = 255;
-    }
-    return p;
 }
 
 struct Folder {
@@ -166,22 +115,22 @@ int main(int argc, char** argv) {
         char name[32];
         std::snprintf(name, sizeof name, "photo%03d", i);
         const std::string base = name;
-        writeJpeg((folders[0].path / (base + ".jpg")).string(), full, {});
+        test::writeTaggedJpeg((folders[0].path / (base + ".jpg")).string(), full, {});
         test::HeifSpec spec;
         spec.quality = 60;
-        const auto heic = test::encodeHeif(rgbaOf(full), spec);
+        const auto heic = test::encodeHeif(test::rgbaOf(full), spec);
         if (heic.empty()) {
             std::fprintf(stderr, "libheif could not encode HEIC\n");
             return 1;
         }
         test::writeFile((folders[1].path / (base + ".heic")).string(), heic);
         RasterImage copy = imaging::RPclone(full);
-        toProfile(copy, adobe);
-        writeJpeg((folders[2].path / (base + ".jpg")).string(), copy, adobe);
-        writeJpeg((folders[3].path / (base + ".jpg")).string(), copy, {});
+        test::toProfile(copy, adobe);
+        test::writeTaggedJpeg((folders[2].path / (base + ".jpg")).string(), copy, adobe);
+        test::writeTaggedJpeg((folders[3].path / (base + ".jpg")).string(), copy, {});
         imaging::RPfree(copy);
-        toProfile(full, p3);
-        writeJpeg((folders[4].path / (base + ".jpg")).string(), full, p3);
+        test::toProfile(full, p3);
+        test::writeTaggedJpeg((folders[4].path / (base + ".jpg")).string(), full, p3);
         imaging::RPfree(full);
     }
 

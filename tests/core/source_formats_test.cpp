@@ -17,6 +17,7 @@
 #include "core/album_renderer.h"
 #include "core/image_pipeline.h"
 #include "core/skin_background.h"
+#include "colour_photos.h"
 #include "heif_builder.h"
 #include "imaging/codecs.h"
 #include "metadata/location.h"
@@ -33,6 +34,10 @@ namespace fs = std::filesystem;
 using imaging::RasterImage;
 using model::AlbumModel;
 using test::Rgba;
+using test::meanDeltaE;
+using test::meanLevelDifference;
+using test::rgbaOf;
+using test::toProfile;
 using Bytes = std::vector<std::uint8_t>;
 
 // ---- Pictures and files ----
@@ -50,89 +55,15 @@ struct Decoded {
     }
 };
 
-Rgba rgbaOf(const RasterImage& image) {
-    Rgba p{image.width, image.height,
-           std::vector<std::uint8_t>(std::size_t(image.width) * std::size_t(image.height) * 4)};
-    for (std::size_t i = 0; i < p.px.size() / 4; ++i) {
-        p.px[i * 4] = image.pixels[i * 3 + 2];
-        p.px[i * 4 + 1] = image.pixels[i * 3 + 1];
-        p.px[i * 4 + 2] = image.pixels[i * 3];
-        p.px[i * 4 + 3] = 255;
-    }
-    return p;
-}
-
 /// A real photo (colours worth converting), reduced to 768 x 1024.
 RasterImage photoPixels() {
     return imaging::RPreadJpeg(test::testPhoto("large/canon_hdr_NO.jpg"), nullptr, 1024, nullptr,
                                nullptr);
 }
 
-/// `image` (sRGB) in the colours of `profile`, relative colorimetric, as an editor that
-/// converts to another working space stores it.
-void toProfile(RasterImage& image, const Bytes& profile) {
-    cmsHPROFILE from = cmsCreate_sRGBProfile();
-    cmsHPROFILE to = cmsOpenProfileFromMem(profile.data(), cmsUInt32Number(profile.size()));
-    cmsHTRANSFORM t =
-        cmsCreateTransform(from, TYPE_BGR_8, to, TYPE_BGR_8, INTENT_RELATIVE_COLORIMETRIC, 0);
-    cmsDoTransform(t, image.pixels, image.pixels,
-                   cmsUInt32Number(std::size_t(image.width) * std::size_t(image.height)));
-    cmsDeleteTransform(t);
-    cmsCloseProfile(from);
-    cmsCloseProfile(to);
-}
-
+/// The picture as a JPEG (quality 95) with `icc` embedded when not empty.
 void writeJpeg(const std::string& path, const RasterImage& image, const Bytes& icc) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    jpeg_stdio_dest(&cinfo, f);
-    cinfo.image_width = JDIMENSION(image.width);
-    cinfo.image_height = JDIMENSION(image.height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_EXT_BGR;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 95, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    if (!icc.empty()) jpeg_write_icc_profile(&cinfo, icc.data(), unsigned(icc.size()));
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = image.pixels + std::size_t(cinfo.next_scanline) * image.width * 3;
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::fclose(f);
-}
-
-/// Mean CIE76 colour difference of two sRGB pictures of the same size.
-double meanDeltaE(const RasterImage& a, const RasterImage& b) {
-    if (a.width != b.width || a.height != b.height || a.pixels == nullptr) return 1e9;
-    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
-    cmsHPROFILE lab = cmsCreateLab4Profile(nullptr);
-    cmsHTRANSFORM t =
-        cmsCreateTransform(srgb, TYPE_BGR_8, lab, TYPE_Lab_DBL, INTENT_RELATIVE_COLORIMETRIC, 0);
-    const std::size_t n = std::size_t(a.width) * std::size_t(a.height);
-    std::vector<cmsCIELab> la(n), lb(n);
-    cmsDoTransform(t, a.pixels, la.data(), cmsUInt32Number(n));
-    cmsDoTransform(t, b.pixels, lb.data(), cmsUInt32Number(n));
-    cmsDeleteTransform(t);
-    cmsCloseProfile(srgb);
-    cmsCloseProfile(lab);
-    double sum = 0;
-    for (std::size_t i = 0; i < n; ++i) sum += cmsDeltaE(&la[i], &lb[i]);
-    return sum / double(n);
-}
-
-/// Mean absolute difference per sample of two 24-bit pictures; 255 when sizes differ.
-double meanDifference(const RasterImage& a, const RasterImage& b) {
-    if (a.width != b.width || a.height != b.height || a.pixels == nullptr) return 255;
-    const std::size_t n = std::size_t(a.width) * std::size_t(a.height) * 3;
-    double sum = 0;
-    for (std::size_t i = 0; i < n; ++i) sum += std::abs(int(a.pixels[i]) - int(b.pixels[i]));
-    return sum / double(n);
+    ASSERT_TRUE(test::writeTaggedJpeg(path, image, icc, {95, false, {}})) << path;
 }
 
 bool sameBytes(const std::string& a, const std::string& b) {
@@ -288,7 +219,7 @@ TEST(SourceFormats, everyFormatGivesThePictureOfItsJpegAndIsNeverCopied) {
     for (std::size_t i = 1; i < names.size(); ++i) {
         const std::string file = util::format("%04zu.jpg", i + 1);
         Decoded main(root + "/album/medium/" + file);
-        EXPECT_LT(meanDifference(main.img, reference.img), 4.0) << names[i];
+        EXPECT_LT(meanLevelDifference(main.img, reference.img), 4.0) << names[i];
         // Written as JPEG at the source's size, never a copy of the source's bytes.
         const std::string large = root + "/album/large/" + file;
         EXPECT_EQ(test::jpegSize(large), (std::pair<int, int>{640, 480})) << names[i];
@@ -326,7 +257,7 @@ TEST(SourceFormats, orientationIsAppliedOnceWhateverTheContainer) {
     ASSERT_EQ(reference.img.height, 552);
     for (const char* file : {"0002.jpg", "0003.jpg", "0004.jpg"}) {
         Decoded main(root + "/album/medium/" + file);
-        EXPECT_LT(meanDifference(main.img, reference.img), 4.0) << file;
+        EXPECT_LT(meanLevelDifference(main.img, reference.img), 4.0) << file;
     }
     // Without autorotate the Exif orientation is left alone; the container's turn is
     // part of the HEIF picture and stays.
@@ -338,7 +269,7 @@ TEST(SourceFormats, orientationIsAppliedOnceWhateverTheContainer) {
     EXPECT_EQ(unturned.img.width, 552);
     Decoded heif(root + "/album/medium/0003.jpg");
     Decoded upright(root + "/album/medium/0001.jpg");
-    EXPECT_LT(meanDifference(heif.img, upright.img), 4.0);
+    EXPECT_LT(meanLevelDifference(heif.img, upright.img), 4.0);
 }
 
 TEST(SourceFormats, transparentPixelsTakeTheSkinsBackground) {
@@ -401,7 +332,7 @@ TEST(PublishedOriginals, copiesLoseTheirPositionOnlyWhenAsked) {
     // Lossless: as long as the source, and the same picture.
     EXPECT_EQ(fs::file_size(copy), fs::file_size(source));
     Decoded a(source), b(copy);
-    EXPECT_EQ(meanDifference(a.img, b.img), 0.0);
+    EXPECT_EQ(meanLevelDifference(a.img, b.img), 0.0);
 }
 
 TEST(PublishedOriginals, aCopyIsKeptOnlyWhileTheLocationSettingStaysTheSame) {

@@ -19,6 +19,7 @@
 #include "imaging/codecs.h"
 #include "imaging/colour.h"
 #include "imaging/source_image.h"
+#include "colour_photos.h"
 #include "source_files.h"
 #include "support/test_photos.h"
 #include "test_profiles.h"
@@ -30,6 +31,9 @@ using util::DiagnosticCapture;
 using util::ErrorCode;
 using util::Severity;
 using Bytes = std::vector<std::uint8_t>;
+using test::meanDeltaE;
+using test::meanLevelDifference;
+using test::rgbaOf;
 using test::scratchFile;
 using namespace test::profiles;
 
@@ -47,43 +51,8 @@ Picture copyOf(const RasterImage& image) { return Picture(RPclone(image)); }
 // The picture moved from sRGB into `profile`, as a photo editor's "convert to profile".
 Picture convertedInto(const RasterImage& srgbPicture, const Bytes& profile) {
     Picture out = copyOf(srgbPicture);
-    cmsHPROFILE from = cmsCreate_sRGBProfile();
-    cmsHPROFILE to = cmsOpenProfileFromMem(profile.data(), cmsUInt32Number(profile.size()));
-    cmsHTRANSFORM t =
-        cmsCreateTransform(from, TYPE_BGR_8, to, TYPE_BGR_8, INTENT_RELATIVE_COLORIMETRIC, 0);
-    cmsDoTransform(t, srgbPicture.pixels, out.record().pixels,
-                   cmsUInt32Number(srgbPicture.width * srgbPicture.height));
-    cmsDeleteTransform(t);
-    cmsCloseProfile(from);
-    cmsCloseProfile(to);
+    test::toProfile(out.record(), profile);
     return out;
-}
-
-// Mean CIE76 colour difference between two sRGB pictures of the same size.
-double meanDeltaE(const RasterImage& a, const RasterImage& b) {
-    if (a.width != b.width || a.height != b.height) return 1e9;
-    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
-    cmsHPROFILE lab = cmsCreateLab4Profile(nullptr);
-    cmsHTRANSFORM t =
-        cmsCreateTransform(srgb, TYPE_BGR_8, lab, TYPE_Lab_DBL, INTENT_RELATIVE_COLORIMETRIC, 0);
-    const std::size_t n = std::size_t(a.width) * a.height;
-    std::vector<cmsCIELab> la(n), lb(n);
-    cmsDoTransform(t, a.pixels, la.data(), cmsUInt32Number(n));
-    cmsDoTransform(t, b.pixels, lb.data(), cmsUInt32Number(n));
-    cmsDeleteTransform(t);
-    cmsCloseProfile(srgb);
-    cmsCloseProfile(lab);
-    double sum = 0;
-    for (std::size_t i = 0; i < n; ++i) sum += cmsDeltaE(&la[i], &lb[i]);
-    return sum / double(n);
-}
-
-double meanLevelDifference(const RasterImage& a, const RasterImage& b) {
-    if (a.width != b.width || a.height != b.height) return 255;
-    const std::size_t n = std::size_t(a.width) * a.height * 3;
-    double sum = 0;
-    for (std::size_t i = 0; i < n; ++i) sum += std::abs(int(a.pixels[i]) - int(b.pixels[i]));
-    return sum / double(n);
 }
 
 bool samePixels(const RasterImage& a, const RasterImage& b) {
@@ -93,36 +62,11 @@ bool samePixels(const RasterImage& a, const RasterImage& b) {
 
 // ---- Files ----
 
-// A JPEG of the picture (quality 98) with `icc` embedded when not empty, or with the
-// raw APP2 chunks given.
+// A JPEG of the picture (quality 98, no chroma subsampling) with `icc` embedded when not
+// empty, or with the raw APP2 chunks given.
 void writeJpeg(const std::string& path, const RasterImage& image, const Bytes& icc,
                const std::vector<Bytes>& rawChunks = {}) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    jpeg_stdio_dest(&cinfo, f);
-    cinfo.image_width = JDIMENSION(image.width);
-    cinfo.image_height = JDIMENSION(image.height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_EXT_BGR;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 98, TRUE);
-    for (int c = 0; c < 3; ++c)
-        cinfo.comp_info[c].h_samp_factor = cinfo.comp_info[c].v_samp_factor = 1;
-    jpeg_start_compress(&cinfo, TRUE);
-    if (!icc.empty()) jpeg_write_icc_profile(&cinfo, icc.data(), unsigned(icc.size()));
-    for (const Bytes& chunk : rawChunks)
-        jpeg_write_marker(&cinfo, JPEG_APP0 + 2, chunk.data(), unsigned(chunk.size()));
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = image.pixels + std::size_t(cinfo.next_scanline) * image.width * 3;
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::fclose(f);
+    ASSERT_TRUE(test::writeTaggedJpeg(path, image, icc, {98, true, rawChunks})) << path;
 }
 
 // A TIFF of the samples (3 = RGB from a blue-green-red picture, 4 = CMYK inks).
@@ -148,18 +92,6 @@ void writeTiff(const std::string& path, int w, int h, int samples, const std::ui
         TIFFWriteScanline(t, row.data(), std::uint32_t(y), 0);
     }
     TIFFClose(t);
-}
-
-test::Rgba rgbaOf(const RasterImage& image) {
-    test::Rgba p{image.width, image.height,
-                 std::vector<std::uint8_t>(std::size_t(image.width) * image.height * 4)};
-    for (std::size_t i = 0; i < std::size_t(image.width) * image.height; ++i) {
-        p.px[i * 4] = image.pixels[i * 3 + 2];
-        p.px[i * 4 + 1] = image.pixels[i * 3 + 1];
-        p.px[i * 4 + 2] = image.pixels[i * 3];
-        p.px[i * 4 + 3] = 255;
-    }
-    return p;
 }
 
 // Writes `image` (already in the profile's colours) tagged with `icc` in `format`.
