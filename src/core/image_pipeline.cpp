@@ -70,11 +70,7 @@ void takeDecoded(DecodedImage decoded, SourcePicture& source) {
 /// `image` in sRGB, from the colours the source describes (nothing for sRGB sources).
 void toSrgb(const SourcePicture& source, const std::string& name, Image& image) {
     if (source.colourDone || image.empty()) return;
-    if (!source.iccProfile.empty()) {
-        convertToSrgb(image.record(), source.iccProfile, name);
-    } else if (source.nclx) {
-        convertToSrgb(image.record(), *source.nclx, name);
-    }
+    convertToSrgb(image.record(), source.iccProfile, source.nclx, name);
 }
 
 /// Scales `picture` so that its longer side is `target`; used when the cascade refuses

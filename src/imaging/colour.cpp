@@ -438,6 +438,13 @@ ColourOutcome convertToSrgb(RasterImage& picture, const NclxColour& nclx, const 
     return apply(picture, *preparedNclx(nclx.primaries, *primaries, curveKey, *curve), name);
 }
 
+ColourOutcome convertToSrgb(RasterImage& picture, std::span<const std::uint8_t> profile,
+                            const std::optional<NclxColour>& nclx, const std::string& name) {
+    if (!profile.empty()) return convertToSrgb(picture, profile, name);
+    if (nclx) return convertToSrgb(picture, *nclx, name);
+    return ColourOutcome::Unchanged;
+}
+
 // ---- CMYK rows ----
 
 struct CmykToSrgb::Impl {

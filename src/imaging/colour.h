@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -69,6 +70,11 @@ ColourOutcome convertToSrgb(RasterImage& picture, std::span<const std::uint8_t> 
 /// shown as sRGB, as browsers do. HDR curves (PQ, HLG) and unknown code points are not
 /// converted: Ignored.
 ColourOutcome convertToSrgb(RasterImage& picture, const NclxColour& nclx, const std::string& name);
+
+/// Converts `picture` to sRGB from the description a reader gave with it: the ICC
+/// profile when there is one, else the nclx description; neither means sRGB (Unchanged).
+ColourOutcome convertToSrgb(RasterImage& picture, std::span<const std::uint8_t> profile,
+                            const std::optional<NclxColour>& nclx, const std::string& name);
 
 /// Row converter for CMYK sources, whose ink samples do not survive in a 24-bit
 /// picture: the decoder feeds it each row of four-byte samples as it decodes.

@@ -58,11 +58,6 @@ Image filledPlaceholder(std::uint8_t grey) {
     return p;
 }
 
-// Turns a picture upright by its Exif orientation, as the generation run does.
-void rotateUpright(Image& picture, int orientation) {
-    RPorientUpright(picture.record(), orientation);
-}
-
 /// What a photo's file says about the colours of its picture.
 struct Colours {
     std::vector<std::uint8_t> profile;
@@ -77,11 +72,7 @@ struct Colours {
     /// `picture` in sRGB, as the album's images are.
     void toSrgb(Image& picture, const std::string& path) const {
         if (done || picture.empty()) return;
-        if (!profile.empty()) {
-            convertToSrgb(picture.record(), profile, path);
-        } else if (nclx) {
-            convertToSrgb(picture.record(), *nclx, path);
-        }
+        convertToSrgb(picture.record(), profile, nclx, path);
     }
 };
 
@@ -180,7 +171,7 @@ Picture makeThumbnail(const std::string& path, int size, bool autorotate,
         source = ThumbnailSource::Placeholder;
         orientation = 0;
     }
-    if (autorotate) rotateUpright(picture, orientation);
+    if (autorotate) RPorientUpright(picture.record(), orientation);
 
     // Reduce so that the longer side is `size`. A picture whose shorter side happens
     // to be `size` is reduced too, so it is never cut off on the square.
@@ -213,13 +204,13 @@ Picture makePreview(const std::string& path, int areaWidth, int areaHeight, bool
         picture = std::move(d.picture);
         if (autorotate && !picture.empty()) {
             ExifInfo info = readExif(path, false);
-            rotateUpright(picture, info.orientation);
+            RPorientUpright(picture.record(), info.orientation);
             freeExif(info);
         }
     } else if (isPhotoFile(path)) {
         int orientation = 0;
         picture = decodeWhole(path, colours, orientation);
-        if (autorotate) rotateUpright(picture, orientation);
+        if (autorotate) RPorientUpright(picture.record(), orientation);
     }
     // An unreadable file shows the black placeholder instead of dividing by a zero
     // height below.

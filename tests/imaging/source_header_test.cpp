@@ -29,7 +29,9 @@ void expectSameAsDecoded(const std::string& path, SourceFormat format) {
     EXPECT_EQ(h.height, full.picture.height()) << path;
     EXPECT_EQ(h.exif, full.exif) << path;
     EXPECT_EQ(h.orientationApplied, full.orientationApplied) << path;
-    if (format == SourceFormat::Jpeg) EXPECT_EQ(h.iccProfile, full.iccProfile) << path;
+    if (format == SourceFormat::Jpeg) {
+        EXPECT_EQ(h.iccProfile, full.iccProfile) << path;
+    }
 }
 
 // The PNG file's eXIf chunk moved behind the image data, as some writers store it.
