@@ -117,7 +117,10 @@ DecodedImage readWebpImage(const std::string& path, const ReadOptions& options) 
             return detail::failure(kReader, path, ErrorCode::corrupt,
                                    "picture and canvas sizes differ");
     }
-    if (!detail::rasterFits(width, height, alpha ? 4 : 3, error))
+    // An animation is composed by libwebp's animation decoder, which keeps two canvases
+    // of 4 bytes a pixel besides ours: the limit counts all three.
+    const unsigned bytesPerPixel = animated ? 12 : alpha ? 4 : 3;
+    if (!detail::rasterFits(width, height, bytesPerPixel, error))
         return detail::failure(kReader, path, ErrorCode::tooLarge, error);
     Image picture = Image::create(width, height, alpha ? 32 : 24);
     if (picture.empty())
