@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "../core/test_support.h"
@@ -261,6 +263,13 @@ std::string onPseudoTerminal(const std::string& command, int columns) {
     size.ws_col = static_cast<unsigned short>(columns);
     size.ws_row = 24;
     const pid_t pid = forkpty(&master, nullptr, nullptr, &size);
+    if (pid < 0) {
+        // No pseudo-terminals here (a chroot without /dev/pts mounted, say): say so
+        // rather than compare an empty output.
+        ADD_FAILURE() << "no pseudo-terminal for the progress line: forkpty: "
+                      << std::strerror(errno);
+        return {};
+    }
     if (pid == 0) {
         execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
         _exit(127);
